@@ -1,0 +1,48 @@
+# Two commands do everything on a fresh Debian machine: `make play` and `make test`.
+JOBS ?= $(shell nproc)
+ASAN_DIR := build/asan
+RELEASE_DIR := build/release
+FUZZ_DIR := build/fuzz
+SECONDS ?= 60
+CMAKE_GEN := -G Ninja
+
+.PHONY: deps play test build-asan build-release bench fuzz format format-check clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build-release: deps
+	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCORVIDA_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+play: build-release
+	bash scripts/play.sh $(RELEASE_DIR)/apps/corvida
+
+build-asan: deps
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVIDA_SANITIZE=ON -DCORVIDA_BENCH=OFF
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+
+test: build-asan
+	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: build-release
+	cmake -S . -B $(RELEASE_DIR) -DCORVIDA_BENCH=ON
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
+
+# make fuzz SECONDS=600 runs each libFuzzer target for that many seconds.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCORVIDA_FUZZ=ON -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF -DCORVIDA_SDL=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	bash scripts/fuzz.sh $(FUZZ_DIR) $(SECONDS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build

@@ -1,0 +1,134 @@
+// The headless backend: a virtual clock, an in-memory message queue with timers that
+// fire on the virtual clock, recorded presentation and scripted alert answers. Tests and
+// `corvida replay` drive the player through it deterministically, without sleeping.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace corvida {
+
+class HeadlessWindowSystem : public WindowSystem {
+ public:
+  explicit HeadlessWindowSystem(VirtualClock& clock) : clock_(clock) {}
+
+  WindowId CreateWindow(const std::string& title_utf8, Size client) override;
+  void DestroyWindow(WindowId window) override;
+  void SetTitle(WindowId window, const std::string& title_utf8) override;
+  Size ClientSize(WindowId window) override;
+  void Invalidate(WindowId window, const Rect* rect) override;
+  void Present(WindowId window, const RgbaView& frame, Point at) override;
+  void SetTimer(WindowId window, uint32_t id, uint32_t ms) override;
+  void KillTimer(WindowId window, uint32_t id) override;
+  void PostMessage(const Message& message) override;
+  bool WaitMessage(Message& out, uint32_t timeout_ms) override;
+  bool PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
+                   bool remove) override;
+  void SetCapture(WindowId window) override { capture_ = window; }
+  void ReleaseCapture() override { capture_ = 0; }
+  void SetFocus(WindowId window) override { focus_ = window; }
+  WindowId Focus() override { return focus_; }
+  void SetCursor(CursorShape shape) override { cursor_ = shape; }
+  Point CursorPosition(WindowId) override { return pointer_; }
+  bool KeyDown(uint32_t virtual_key) override;
+  bool MouseButtonDown() override { return button_down_; }
+  void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+  std::string ClipboardText() override { return clipboard_; }
+
+  // Scripted input state, set by the test or replay driver alongside the messages it posts.
+  void SetPointer(Point p) { pointer_ = p; }
+  void SetMouseButton(bool down) { button_down_ = down; }
+  void SetKey(uint32_t virtual_key, bool down);
+
+  // What the player showed: the last presented frame of a window, RGBA, top row first.
+  struct Frame {
+    std::vector<uint8_t> rgba;
+    int width = 0;
+    int height = 0;
+  };
+  const Frame* LastFrame(WindowId window) const;
+  std::string Title(WindowId window) const;
+  CursorShape cursor() const { return cursor_; }
+  WindowId capture() const { return capture_; }
+  size_t QueuedMessages() const { return queue_.size(); }
+
+ private:
+  struct WindowState {
+    std::string title;
+    Size client;
+    Frame frame;
+    bool paint_pending = false;
+  };
+  struct Timer {
+    WindowId window;
+    uint32_t id;
+    uint32_t period;
+    uint32_t due;
+  };
+  bool TakeDueTimer(Message& out);
+
+  VirtualClock& clock_;
+  std::map<WindowId, WindowState> windows_;
+  std::vector<Timer> timers_;
+  std::deque<Message> queue_;
+  WindowId next_window_ = 1;
+  WindowId capture_ = 0;
+  WindowId focus_ = 0;
+  CursorShape cursor_ = CursorShape::kArrow;
+  Point pointer_;
+  bool button_down_ = false;
+  std::map<uint32_t, bool> keys_;
+  std::string clipboard_;
+};
+
+// Answers alerts without a person: each alert is recorded, and the responder (default:
+// the default button) picks the answer.
+class RecordingAlertResponder : public AlertPresenter {
+ public:
+  using Responder = std::function<int(const AlertRequest&)>;
+  int ShowAlert(const AlertRequest& request) override;
+  void ShowMessageBox(const std::string& title, const std::string& text, AlertIcon icon) override;
+
+  void SetResponder(Responder responder) { responder_ = std::move(responder); }
+  // Every alert and message box shown so far (message boxes have id -1).
+  const std::vector<AlertRequest>& shown() const { return shown_; }
+  void Clear() { shown_.clear(); }
+  // Called after each alert with its text, e.g. to print it on the command line.
+  void SetObserver(std::function<void(const AlertRequest&)> observer) {
+    observer_ = std::move(observer);
+  }
+
+ private:
+  Responder responder_;
+  std::function<void(const AlertRequest&)> observer_;
+  std::vector<AlertRequest> shown_;
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(Folders folders) : folders_(std::move(folders)) {}
+  Clock& clock() override { return clock_; }
+  WindowSystem& windows() override { return windows_; }
+  AlertPresenter& alerts() override { return alerts_; }
+  const Folders& folders() const override { return folders_; }
+  bool headless() const override { return true; }
+
+  VirtualClock& virtual_clock() { return clock_; }
+  HeadlessWindowSystem& headless_windows() { return windows_; }
+  RecordingAlertResponder& responder() { return alerts_; }
+  Folders& mutable_folders() { return folders_; }
+
+ private:
+  Folders folders_;
+  VirtualClock clock_;
+  HeadlessWindowSystem windows_{clock_};
+  RecordingAlertResponder alerts_;
+};
+
+}  // namespace corvida

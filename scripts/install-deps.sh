@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and tests need, only those missing.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config ccache
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl2-dev libsdl2-image-dev libfreetype-dev libpng-dev nlohmann-json3-dev
+  fonts-dejavu-core fonts-liberation2 xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,47 @@
+// Helpers shared by all tests: temporary folders, a fresh headless platform, running the
+// corvida binary.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless.h"
+
+namespace corvida::testing {
+
+// A temporary folder removed (with its contents) when the object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  void Write(const std::string& name, const std::string& bytes) const;
+  std::string Read(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// A headless platform whose folders all lie inside one temporary folder.
+struct TestPlatform {
+  TestPlatform();
+  TempDir root;
+  std::unique_ptr<HeadlessPlatform> platform;
+};
+
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+// Runs the corvida binary with the arguments (and optional standard input).
+CommandResult RunCorvida(const std::vector<std::string>& args, const std::string& stdin_text = "");
+
+// Path of a file in the source tree, e.g. SourcePath("examples/demo/demo.json").
+std::string SourcePath(const std::string& relative);
+
+}  // namespace corvida::testing
