@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio_recorder.h"
 #include "platform/platform.h"
 
 namespace corvida {
@@ -116,6 +117,7 @@ class HeadlessPlatform : public Platform {
   Clock& clock() override { return clock_; }
   WindowSystem& windows() override { return windows_; }
   AlertPresenter& alerts() override { return alerts_; }
+  AudioOutput* audio() override { return &audio_; }
   const Folders& folders() const override { return folders_; }
   bool headless() const override { return true; }
 
@@ -123,12 +125,14 @@ class HeadlessPlatform : public Platform {
   HeadlessWindowSystem& headless_windows() { return windows_; }
   RecordingAlertResponder& responder() { return alerts_; }
   Folders& mutable_folders() { return folders_; }
+  RecordingAudioOutput& recorded_audio() { return audio_; }
 
  private:
   Folders folders_;
   VirtualClock clock_;
   HeadlessWindowSystem windows_{clock_};
   RecordingAlertResponder alerts_;
+  RecordingAudioOutput audio_{clock_};
 };
 
 }  // namespace corvida
