@@ -3,17 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/strings.h"
 #include "platform/dialogs.h"
 
 namespace corvida {
 
 namespace {
-
-// Texts of the two memory messages. They are shown when memory is short, so they do not
-// go through the string table.
-constexpr const char* kTableFullText = "Couldn't resize MemRefs";
-constexpr const char* kOutOfMemoryText = "Corvida has run out of RAM memory";
-constexpr const char* kErrorTitle = "Corvida Error";
 
 void PutLE32(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -107,7 +102,9 @@ SystemBlock* Handles::SystemBlockNew(uint32_t size) {
   SystemBlock* block = Allocate(size, memflags::kMoveable | memflags::kZeroInit);
   // Nothing to compact here; a second attempt may still succeed if memory was freed.
   if (block == nullptr) block = Allocate(size, memflags::kMoveable | memflags::kZeroInit);
-  if (block == nullptr) presenter_.ShowMessageBox(kErrorTitle, kOutOfMemoryText, AlertIcon::kStop);
+  if (block == nullptr)
+    presenter_.ShowMessageBox(LoadLocalizedString(kErrorTitleString),
+                              LoadLocalizedString(kOutOfMemoryString), AlertIcon::kStop);
   return block;
 }
 
@@ -177,7 +174,7 @@ Handle Handles::Register(SystemBlock* block) {
     const uint64_t grown = slots_.size() + kTableGrowth;
     const uint64_t extra = kTableGrowth * sizeof(SystemBlock*);
     if (grown > max_slots_ || !Fits(extra)) {
-      presenter_.ShowMessageBox("", kTableFullText, AlertIcon::kNone);
+      presenter_.ShowMessageBox("", LoadLocalizedString(kTableFullString), AlertIcon::kNone);
       return 0;
     }
     slots_.resize(grown, nullptr);

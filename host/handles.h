@@ -48,8 +48,7 @@ class Handles {
   static constexpr int32_t kTableGrowth = 200;
   // Sizes come from untrusted files: a request above this fails like a failed allocation.
   static constexpr uint64_t kMaxRequest = 256ull * 1024 * 1024;
-  // Message ids shown when memory runs out (texts built in, as the string table may not
-  // be reachable at that point).
+  // Strings of the messages shown when memory runs out.
   static constexpr int kTableFullString = 4067;
   static constexpr int kOutOfMemoryString = 4134;
   static constexpr int kErrorTitleString = 4132;
