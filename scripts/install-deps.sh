@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-image-dev libfreetype-dev libpng-dev nlohmann-json3-dev
-  fonts-dejavu-core fonts-liberation2 xvfb xauth
+  fonts-dejavu-core fonts-liberation2 fonts-urw-base35 xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,10 +7,13 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/audio_recorder.h"
+#include "platform/font_names.h"
+#include "platform/fonts.h"
 #include "platform/platform.h"
 
 namespace corvida {
@@ -118,6 +121,10 @@ class HeadlessPlatform : public Platform {
   WindowSystem& windows() override { return windows_; }
   AlertPresenter& alerts() override { return alerts_; }
   AudioOutput* audio() override { return &audio_; }
+  FontService* fonts() override {
+    if (!fonts_) fonts_ = CreateFontService(DefaultFontFolders(folders_.program, folders_.data));
+    return fonts_.get();
+  }
   const Folders& folders() const override { return folders_; }
   bool headless() const override { return true; }
 
@@ -126,6 +133,8 @@ class HeadlessPlatform : public Platform {
   RecordingAlertResponder& responder() { return alerts_; }
   Folders& mutable_folders() { return folders_; }
   RecordingAudioOutput& recorded_audio() { return audio_; }
+  // Replaces the font service, e.g. with one that looks in other folders.
+  void SetFontService(std::unique_ptr<FontService> fonts) { fonts_ = std::move(fonts); }
 
  private:
   Folders folders_;
@@ -133,6 +142,7 @@ class HeadlessPlatform : public Platform {
   HeadlessWindowSystem windows_{clock_};
   RecordingAlertResponder alerts_;
   RecordingAudioOutput audio_{clock_};
+  std::unique_ptr<FontService> fonts_;  // made on first use
 };
 
 }  // namespace corvida
