@@ -1,0 +1,133 @@
+#include "stackfile/paths.h"
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/charset.h"
+#include "stackfile/mactext.h"
+
+namespace corvida {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsDriveLetter(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+
+bool IsLocal(std::string_view p) {
+  return p.size() >= 3 && IsDriveLetter(p[0]) && p[1] == ':' && p[2] == '\\';
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The entry of `folder` named `name`, matched exactly first and then without regard to
+// case; "" when there is none.
+std::string FindEntry(const fs::path& folder, const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(folder / name, ec)) return name;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (EqualNoCase(entry, name)) return entry;
+  }
+  return "";
+}
+
+// Whether `candidate` (after following links) lies inside `root`.
+bool Inside(const fs::path& candidate, const fs::path& root) {
+  std::error_code ec;
+  fs::path real = fs::canonical(candidate, ec);
+  if (ec) return false;
+  fs::path base = fs::canonical(root, ec);
+  if (ec) return false;
+  auto [b, r] = std::mismatch(base.begin(), base.end(), real.begin(), real.end());
+  return b == base.end() && r != real.end();
+}
+
+std::string ResolveIn(const std::string& root, const std::vector<std::string>& parts) {
+  if (root.empty()) return "";
+  std::error_code ec;
+  for (size_t first = 0; first < parts.size(); ++first) {
+    fs::path at = root;
+    bool found = true;
+    for (size_t i = first; i < parts.size() && found; ++i) {
+      std::string entry = FindEntry(at, parts[i]);
+      found = !entry.empty();
+      at /= entry;
+    }
+    if (found && fs::is_regular_file(at, ec) && Inside(at, root)) return at.string();
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string LocalPathFromStored(std::string_view stored, std::string_view stack_path) {
+  if (IsLocal(stored)) return std::string(stored);
+  std::string out;
+  std::string_view rest;
+  if (stored.size() >= 3 && stored[1] == ':' && stored[2] == ':') {
+    out = std::string(1, stored[0]) + ":\\";
+    rest = stored.substr(3);
+  } else {
+    out = std::string(stack_path.substr(0, std::min<size_t>(3, stack_path.size())));
+    size_t colon = stored.find(':');
+    rest = colon == std::string_view::npos ? stored : stored.substr(colon + 1);
+  }
+  for (char c : rest) out += c == ':' ? '\\' : c;
+  return out;
+}
+
+std::vector<std::string> StoredPathComponents(std::string_view stored) {
+  std::string_view rest = stored;
+  char separator = ':';
+  if (IsLocal(stored)) {
+    rest = stored.substr(3);
+    separator = '\\';
+  } else if (stored.size() >= 3 && stored[1] == ':' && stored[2] == ':') {
+    rest = stored.substr(3);
+  } else if (size_t colon = stored.find(':'); colon != std::string_view::npos) {
+    rest = stored.substr(colon + 1);
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find(separator, start);
+    if (end == std::string_view::npos) end = rest.size();
+    std::string part(rest.substr(start, end - start));
+    if (part.empty() || part == "." || part == ".." ||
+        part.find_first_of(std::string("/\\\0", 3)) != std::string::npos) {
+      return {};
+    }
+    parts.push_back(part);
+    start = end + 1;
+  }
+  return parts;
+}
+
+std::string ResolveStoredPath(std::string_view stored, const PathRoots& roots, bool mac_text) {
+  std::vector<std::string> parts = StoredPathComponents(stored);
+  if (parts.empty()) return "";
+  for (std::string& part : parts) {
+    part = Windows1252ToUtf8(mac_text ? MacToWindows(part) : part);
+  }
+  std::string found = ResolveIn(roots.stack_folder, parts);
+  for (size_t i = 0; found.empty() && i < roots.media_folders.size(); ++i) {
+    found = ResolveIn(roots.media_folders[i], parts);
+  }
+  if (found.empty()) found = ResolveIn(roots.download_folder, parts);
+  return found;
+}
+
+}  // namespace corvida

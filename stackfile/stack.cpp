@@ -1,0 +1,337 @@
+#include "stackfile/stack.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "stackfile/mactext.h"
+#include "stackfile/records.h"
+#include "stackfile/stack_io.h"
+
+namespace corvida {
+
+namespace {
+
+constexpr size_t kCardEntrySize = 16;  // record handle, then 12 bytes of run-time state
+constexpr size_t kFontEntrySize = 92;
+constexpr uint16_t kFontListId = 128;
+constexpr uint16_t kWorkspaceId = 128;
+
+bool ValidDepth(uint16_t depth) {
+  return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16 || depth == 32;
+}
+
+}  // namespace
+
+void header::Convert(uint8_t* bytes, Direction dir) {
+  Bytes b{bytes, kSize};
+  Convert16s(b, {0,  2,  4,  6,  8,  10, 12, 14, 16, 18, 20, 22, 24,
+                 26, 48, 50, 52, 54, 56, 58, 68, 70, 72, 74, 76, 78},
+             dir);
+  Convert32s(b, {60, 64}, dir);
+}
+
+Stack::Stack(Handles& handles, StackHooks hooks)
+    : handles_(handles), hooks_(std::move(hooks)), resources_(handles) {}
+
+Stack::~Stack() {
+  Close();
+}
+
+int Stack::Alert(int id) {
+  return hooks_.alert ? hooks_.alert(id) : 1;
+}
+
+void Stack::ReportFileError(int code) {
+  if (hooks_.report_file_error) hooks_.report_file_error(code);
+}
+
+void Stack::Close() {
+  for (int n = CardCount(); n >= 1; --n) handles_.Dispose(CardAt(n));
+  handles_.DisposeAndClear(&card_table_);
+  handles_.DisposeAndClear(&header_);
+  handles_.DisposeAndClear(&font_list_);
+  resources_.CloseAll();
+  workspace_.clear();
+  workspace_changed_ = false;
+  path_.clear();
+  names_converted_ = white_first_color_ = card_size_raised_ = false;
+}
+
+int Stack::Refuse(int alert_id, bool forget) {
+  std::string path = path_;
+  Close();
+  Alert(alert_id);
+  if (forget && hooks_.forget_cached_file) hooks_.forget_cached_file(path);
+  return kRefused;
+}
+
+int Stack::Open(const std::string& path, const StackOpenOptions& options) {
+  Close();
+  path_ = path;
+  stackio::InFile in;
+  if (!in.Open(path)) {
+    Close();
+    ReportFileError(-1);
+    return -1;
+  }
+
+  uint8_t h[header::kSize];
+  // A file too short for a header is not a stack either.
+  if (!in.ReadAt(0, h, sizeof h)) return Refuse(stackalert::kNotAStack, true);
+  header::Convert(h, Direction::kLoad);
+  Bytes hb{h, sizeof h};
+  uint16_t depth = Field16(hb, header::kColorDepth);
+  int16_t width = static_cast<int16_t>(Field16(hb, header::kCardWidth));
+  int16_t height = static_cast<int16_t>(Field16(hb, header::kCardHeight));
+  uint16_t version = Field16(hb, header::kVersion);
+  uint16_t card_count = Field16(hb, header::kCardCount);
+  bool valid = ValidDepth(depth) && Field16(hb, header::kFormat) < 256 && version >= 1 &&
+               version <= 255 && width > 0 && height > 0 && card_count != 0 &&
+               Field32(hb, header::kResourceCount) <= 0x10000;
+  if (!valid) return Refuse(stackalert::kNotAStack, true);
+  if (depth == 1) return Refuse(stackalert::kBlackAndWhite, false);
+
+  int min_width = std::max(40, options.minimum_card.width);
+  int min_height = std::max(40, options.minimum_card.height);
+  bool too_small = width < min_width || height < min_height;
+  if (too_small && Alert(stackalert::kCardTooSmall) == 2) {
+    Close();
+    return kRefused;
+  }
+  if (version > 5) return Refuse(stackalert::kTooNew, false);
+  if (version < 4) return Refuse(stackalert::kTooOld, false);
+
+  header_ = handles_.New(header::kSize);
+  card_table_ = handles_.New(0);
+  if (!header_ || !card_table_) {
+    Close();
+    ReportFileError(2683);
+    return -1;
+  }
+  std::memcpy(handles_.Lock(header_), h, sizeof h);
+  handles_.Unlock(header_);
+
+  // Card records: each at least 100 bytes and inside the file.
+  int error = 0;
+  uint64_t position = header::kSize;
+  for (unsigned i = 0; i < card_count && error == 0; ++i) {
+    uint8_t prefix[6];
+    if (!in.ReadAt(position, prefix, sizeof prefix)) {
+      error = -1;
+      break;
+    }
+    uint32_t length = GetBE32(prefix + card::kLength);
+    if (length < card::kMinRecordSize || length > in.size() - position) {
+      error = -1;
+      break;
+    }
+    Handle record = handles_.New(length);
+    if (!record) {
+      error = -1;
+      break;
+    }
+    bool read;
+    {
+      LockedHandle bytes(handles_, record);
+      read = bytes && in.ReadAt(position, bytes.data(), length);
+      if (read) {
+        // Every record ends with the end-of-list word and the trailer.
+        uint8_t* end = bytes.data() + length - 4;
+        end[0] = end[1] = 0;
+        PutBE16(end + 2, card::kTrailer);
+      }
+    }
+    if (!read || AddCard(record, CardCount()) != 0) {
+      handles_.Dispose(record);
+      error = -1;
+      break;
+    }
+    position += length;
+  }
+  in.Close();
+  ConvertCards();
+
+  bool area_open = false;
+  if (CardCount() > 0) {
+    ResourceOpenOptions area;
+    area.convert_names = names_converted_;
+    area.write_last_id = !options.from_download && stackio::IsWritable(path);
+    area.keep_damaged = [this] { return Alert(stackalert::kDamagedResources) == 1; };
+    area_open = resources_.OpenArea(path, Field32(hb, header::kResourceOffset), area) != 0;
+  }
+  if (!area_open) {
+    std::string failed = path_;
+    Close();
+    if (hooks_.forget_cached_file) hooks_.forget_cached_file(failed);
+    ReportFileError(error ? error : -1);
+    Alert(stackalert::kNoCards);
+    return error ? error : -1;
+  }
+  if (error) return error;
+
+  if (too_small) {
+    SetHeader16(header::kCardWidth, static_cast<uint16_t>(std::max<int>(width, min_width)));
+    SetHeader16(header::kCardHeight, static_cast<uint16_t>(std::max<int>(height, min_height)));
+    card_size_raised_ = true;
+  }
+  DetachFontsAndWorkspace();
+  return 0;
+}
+
+void Stack::ConvertCards() {
+  bool mac_names = (Header16(header::kFlags) & header::kFlagMacNames) != 0;
+  int count = CardCount();
+  for (int n = 1; n <= count; ++n) {
+    LockedHandle bytes(handles_, CardAt(n));
+    ConvertCardRecord({bytes.data(), bytes.size()}, Direction::kLoad);
+  }
+  // The stack's first picture decides the white-first-colour flag before any name is
+  // converted, so that every name of a stack is treated alike.
+  for (int n = 1; n <= count; ++n) {
+    LockedHandle bytes(handles_, CardAt(n));
+    if (auto white = FirstColorIsWhite({bytes.data(), bytes.size()})) {
+      white_first_color_ = *white;
+      break;
+    }
+  }
+  names_converted_ = mac_names || white_first_color_;
+  if (!names_converted_) return;
+  for (int n = 1; n <= count; ++n) {
+    LockedHandle bytes(handles_, CardAt(n));
+    ConvertCardNames({bytes.data(), bytes.size()}, Direction::kLoad);
+  }
+}
+
+void Stack::DetachFontsAndWorkspace() {
+  Handle fonts = resources_.Get(restype::kFntL, kFontListId);
+  if (fonts && resources_.Detach(fonts) == 0) {
+    font_list_ = fonts;
+  } else {
+    font_list_ = handles_.New(kFontEntrySize);
+  }
+  Handle ws = resources_.Get(restype::kWKSp, kWorkspaceId);
+  if (!ws) ws = resources_.Get(restype::kWkSp, kWorkspaceId);
+  if (ws) {
+    LockedHandle bytes(handles_, ws);
+    workspace_.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  workspace_changed_ = false;
+}
+
+void Stack::SetWorkspace(std::string text) {
+  workspace_ = std::move(text);
+  workspace_changed_ = true;
+}
+
+int Stack::CreateNew(int16_t width, int16_t height, uint16_t depth) {
+  Close();
+  header_ = handles_.New(header::kSize);
+  card_table_ = handles_.New(0);
+  font_list_ = handles_.New(kFontEntrySize);
+  if (!header_ || !card_table_ || !font_list_) {
+    Close();
+    return -1;
+  }
+  SetHeader16(header::kVersion, 5);
+  SetHeader16(header::kNextCardId, 1);
+  SetHeader16(12, 1);
+  SetHeader16(header::kAutoTimers, 1);
+  SetHeader16(22, 1);
+  SetHeader16(header::kColorDepth, depth);
+  SetHeader16(header::kCardWidth, static_cast<uint16_t>(width));
+  SetHeader16(header::kCardHeight, static_cast<uint16_t>(height));
+  resources_.OpenScratchArea();
+  return 0;
+}
+
+uint16_t Stack::Header16(size_t offset) const {
+  if (!header_ || offset + 2 > header::kSize) return 0;
+  uint16_t v = Get16(handles_.Lock(header_) + offset);
+  handles_.Unlock(header_);
+  return v;
+}
+
+uint32_t Stack::Header32(size_t offset) const {
+  if (!header_ || offset + 4 > header::kSize) return 0;
+  uint32_t v = Get32(handles_.Lock(header_) + offset);
+  handles_.Unlock(header_);
+  return v;
+}
+
+void Stack::SetHeader16(size_t offset, uint16_t value) {
+  if (!header_ || offset + 2 > header::kSize) return;
+  Put16(handles_.Lock(header_) + offset, value);
+  handles_.Unlock(header_);
+}
+
+int Stack::CardCount() const {
+  return card_table_ ? static_cast<int>(handles_.GetSize(card_table_) / kCardEntrySize) : 0;
+}
+
+Handle Stack::CardAt(int number) const {
+  if (number < 1 || number > CardCount()) return 0;
+  Handle h = static_cast<Handle>(Get32(handles_.Lock(card_table_) + (number - 1) * kCardEntrySize));
+  handles_.Unlock(card_table_);
+  return h;
+}
+
+Handle Stack::CardById(uint16_t id) const {
+  for (int n = 1, count = CardCount(); n <= count; ++n) {
+    Handle card = CardAt(n);
+    LockedHandle bytes(handles_, card);
+    if (bytes.size() >= 2 && Get16(bytes.data() + card::kId) == id) return card;
+  }
+  return 0;
+}
+
+Handle Stack::CardByName(std::string_view name) const {
+  for (int n = 1, count = CardCount(); n <= count; ++n) {
+    Handle card = CardAt(n);
+    LockedHandle bytes(handles_, card);
+    if (NamesEqual(CountedText({bytes.data(), bytes.size()}, card::kName, card::kNameField),
+                   name)) {
+      return card;
+    }
+  }
+  return 0;
+}
+
+int Stack::CardNumber(Handle card) const {
+  int count = CardCount();
+  for (int n = 1; n <= count; ++n) {
+    if (CardAt(n) == card) return n;
+  }
+  return count + 1;
+}
+
+int Stack::AddCard(Handle card, int position) {
+  int count = CardCount();
+  position = std::clamp(position, 0, count);
+  uint8_t entry[kCardEntrySize] = {};
+  Put32(entry, static_cast<uint32_t>(card));
+  if (!card_table_ ||
+      handles_.InsertBytes(card_table_, entry, static_cast<uint32_t>(position * kCardEntrySize),
+                           kCardEntrySize) != 0) {
+    Alert(stackalert::kNoMemory);
+    return 1;
+  }
+  return 0;
+}
+
+Handle Stack::BackgroundOf(Handle card) const {
+  int hops = CardCount();
+  std::vector<Handle> seen;
+  while (card && hops-- >= 0) {
+    LockedHandle bytes(handles_, card);
+    if (bytes.size() < card::kHeaderSize) return 0;
+    uint16_t kind = Get16(bytes.data() + card::kKind);
+    if (kind == card::kKindBackground) return card;
+    if (std::find(seen.begin(), seen.end(), card) != seen.end()) return 0;
+    seen.push_back(card);
+    card = CardById(Get16(bytes.data() + card::kBackgroundId));
+  }
+  return 0;
+}
+
+}  // namespace corvida

@@ -1,0 +1,158 @@
+// The open stack: its 128-byte header, the CardTable with one record handle per card, the
+// current resource area, the font list and the saved workspace. Opening validates and
+// converts a stack file; saving writes it back through a temporary file. The player owns
+// one Stack; a stack that fails to open leaves it with no stack (no cards, no header).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "host/handles.h"
+#include "platform/types.h"
+#include "stackfile/resources.h"
+
+namespace corvida {
+
+// Offsets of the stack header (native order in memory).
+namespace header {
+inline constexpr size_t kSize = 128;
+inline constexpr size_t kAutoSave = 0;
+inline constexpr size_t kAdvancedUser = 2;
+inline constexpr size_t kCardCount = 4;
+inline constexpr size_t kFormat = 6;
+inline constexpr size_t kVersion = 8;
+inline constexpr size_t kNextCardId = 10;
+inline constexpr size_t kFlags = 14;
+inline constexpr size_t kColorDepth = 16;
+inline constexpr size_t kAutoTimers = 20;
+inline constexpr size_t kLocked = 24;
+inline constexpr size_t kCardNumberInTitle = 26;
+inline constexpr size_t kPassword = 32;  // NUL-terminated, at most 15 characters
+inline constexpr size_t kPresentationMode = 48;
+inline constexpr size_t kPresentationWindow = 50;
+inline constexpr size_t kPresentationSwitchedOff = 54;
+inline constexpr size_t kCardWidth = 56;
+inline constexpr size_t kCardHeight = 58;
+inline constexpr size_t kResourceOffset = 60;
+inline constexpr size_t kResourceCount = 64;
+inline constexpr size_t kLastResourceId = 68;
+inline constexpr size_t kArriveAction = 72;
+inline constexpr size_t kLeaveAction = 74;
+inline constexpr size_t kCursorId = 76;
+inline constexpr size_t kClickAction = 78;
+inline constexpr uint16_t kFlagKeepUnusedResources = 0x0001;
+inline constexpr uint16_t kFlagDiscardClicks = 0x0002;
+inline constexpr uint16_t kFlagHighCompression = 0x0004;
+inline constexpr uint16_t kFlagMacNames = 0x0010;
+// Converts the header's integer fields in place.
+void Convert(uint8_t* bytes, Direction dir);
+}  // namespace header
+
+// Alert ids the stack code raises.
+namespace stackalert {
+inline constexpr int kNoMemory = 2224;
+inline constexpr int kTooNew = 2221;
+inline constexpr int kTooOld = 2222;
+inline constexpr int kBlackAndWhite = 2256;
+inline constexpr int kDiskFull = 2264;
+inline constexpr int kNotAStack = 2268;
+inline constexpr int kNoCards = 2305;
+inline constexpr int kCardTooSmall = 2334;
+inline constexpr int kDamagedResources = 2396;
+}  // namespace stackalert
+
+inline constexpr int kRefused = -12;  // a file refused after an alert
+
+// What the stack code asks of the rest of the player. Unset members do nothing (alerts
+// then answer with the first button).
+struct StackHooks {
+  std::function<int(int id)> alert;  // shows alert `id`, returns the button 1..3
+  std::function<void(int code)> report_file_error;
+  // A stack that is not loadable: a download-cache copy of it is discarded.
+  std::function<void(const std::string& path)> forget_cached_file;
+};
+
+struct StackOpenOptions {
+  Size minimum_card{40, 40};   // the smallest window the system allows, each at least 40
+  bool from_download = false;  // a downloaded copy: new resource IDs stay in memory
+};
+
+class Stack {
+ public:
+  explicit Stack(Handles& handles, StackHooks hooks = {});
+  ~Stack();
+  Stack(const Stack&) = delete;
+  Stack& operator=(const Stack&) = delete;
+
+  // Opens the stack file at `path` (a host path): 0, -12 when refused after an alert, or
+  // another negative file error. With cards read but a later record damaged, the cards
+  // read so far stay and the error is returned without the header's settings.
+  int Open(const std::string& path, const StackOpenOptions& options = {});
+  // Back to no stack: every record, resource and the header are released.
+  void Close();
+  // A new stack in memory with no cards and an empty resource area (for authoring).
+  int CreateNew(int16_t width, int16_t height, uint16_t depth);
+  // Writes the stack to `path` through a temporary file in its folder: 0, -12 after an
+  // alert, or a file error (already reported).
+  int Save(const std::string& path);
+
+  bool is_open() const { return header_ != 0; }
+  Handle header() const { return header_; }
+  uint16_t Header16(size_t offset) const;
+  uint32_t Header32(size_t offset) const;
+  void SetHeader16(size_t offset, uint16_t value);
+  const std::string& path() const { return path_; }
+
+  // Cards.
+  Handle card_table() const { return card_table_; }
+  int CardCount() const;
+  Handle CardAt(int number) const;  // 1-based; 0 when beyond the count
+  Handle CardById(uint16_t id) const;
+  Handle CardByName(std::string_view name) const;  // name as shown (Windows characters)
+  int CardNumber(Handle card) const;               // CardCount() + 1 when absent
+  // Inserts a record handle at a 0-based position; 0, or 1 after alert 2224.
+  int AddCard(Handle card, int position);
+  // The background a card's picture and shared objects come from, following offset-8
+  // links to a kind-1 card; stops on a repeated card, a missing ID or after as many hops
+  // as there are cards (then 0).
+  Handle BackgroundOf(Handle card) const;
+
+  Resources& resources() { return resources_; }
+  const Resources& resources() const { return resources_; }
+  bool IsResourceUsed(FourCC type, uint16_t id);
+  bool IsActionUsed(uint16_t id);
+  void PurgeUnusedResources();
+
+  Handle font_list() const { return font_list_; }
+  const std::string& workspace() const { return workspace_; }  // Mac Roman
+  void SetWorkspace(std::string text);
+
+  bool names_converted() const { return names_converted_; }
+  bool white_first_color() const { return white_first_color_; }
+  bool card_size_raised() const { return card_size_raised_; }
+
+ private:
+  int Refuse(int alert_id, bool forget);
+  int Alert(int id);
+  void ReportFileError(int code);
+  void ConvertCards();
+  void DetachFontsAndWorkspace();
+  bool BuildFile(std::vector<uint8_t>& out);
+
+  Handles& handles_;
+  StackHooks hooks_;
+  Resources resources_;
+  Handle header_ = 0;
+  Handle card_table_ = 0;
+  Handle font_list_ = 0;
+  std::string workspace_;
+  bool workspace_changed_ = false;
+  std::string path_;
+  bool names_converted_ = false;
+  bool white_first_color_ = false;
+  bool card_size_raised_ = false;
+};
+
+}  // namespace corvida

@@ -1,0 +1,111 @@
+// Saving a stack: unused resources purged, the workspace stored, every record converted
+// back to the stored form in a copy, and the whole file written to a temporary file in
+// the target's folder that then replaces the target. The target is never rewritten in
+// place, so a failure midway leaves the old file whole.
+#include <cstring>
+#include <vector>
+
+#include "stackfile/records.h"
+#include "stackfile/stack.h"
+#include "stackfile/stack_io.h"
+
+namespace corvida {
+
+namespace {
+constexpr uint64_t kSpareBytes = 2048;
+constexpr int kLockedFile = -2688;
+constexpr uint16_t kWorkspaceId = 128;
+}  // namespace
+
+bool Stack::BuildFile(std::vector<uint8_t>& out) {
+  out.assign(header::kSize, 0);
+  uint64_t cards_size = 0;
+  for (int n = 1, count = CardCount(); n <= count; ++n) {
+    LockedHandle bytes(handles_, CardAt(n));
+    if (!bytes || bytes.size() < card::kMinRecordSize) return false;
+    size_t at = out.size();
+    out.insert(out.end(), bytes.data(), bytes.data() + bytes.size());
+    Bytes copy{out.data() + at, bytes.size()};
+    Put32(copy.data + card::kLength, static_cast<uint32_t>(copy.size));
+    if (names_converted_) ConvertCardNames(copy, Direction::kSave);
+    ConvertCardRecord(copy, Direction::kSave);
+    uint8_t* end = copy.data + copy.size - 4;
+    end[0] = end[1] = 0;
+    PutBE16(end + 2, card::kTrailer);
+    cards_size += copy.size;
+  }
+  if (header::kSize + cards_size > UINT32_MAX) return false;
+
+  const ResourceFile* area = resources_.current();
+  {
+    LockedHandle h(handles_, header_);
+    if (!h) return false;
+    std::memcpy(out.data(), h.data(), header::kSize);
+  }
+  uint8_t* h = out.data();
+  Put16(h + header::kCardCount, static_cast<uint16_t>(CardCount()));
+  if (white_first_color_)
+    Put16(h + header::kFlags, Get16(h + header::kFlags) | header::kFlagMacNames);
+  Put32(h + header::kResourceOffset, static_cast<uint32_t>(header::kSize + cards_size));
+  Put32(h + header::kResourceCount, area ? static_cast<uint32_t>(area->entries.size()) : 0);
+  Put16(h + header::kLastResourceId, area ? area->last_id : 1);
+  header::Convert(h, Direction::kSave);
+  return resources_.WriteArea(out);
+}
+
+int Stack::Save(const std::string& path) {
+  if (!is_open()) return -1;
+  if (!(Header16(header::kFlags) & header::kFlagKeepUnusedResources)) PurgeUnusedResources();
+  if (workspace_changed_) {
+    Handle text = handles_.New(static_cast<uint32_t>(workspace_.size()));
+    if (!text) {
+      ReportFileError(2683);
+      return -1;
+    }
+    std::memcpy(handles_.Lock(text), workspace_.data(), workspace_.size());
+    handles_.Unlock(text);
+    if (resources_.Store(restype::kWKSp, kWorkspaceId, text, "", Resources::kStoreReplace) != 0) {
+      handles_.Dispose(text);
+      ReportFileError(2682);
+      return -1;
+    }
+    workspace_changed_ = false;
+  }
+  // All data in memory first: the temporary file may be about to replace the file that
+  // unloaded resources would be read from.
+  if (!resources_.LoadAll()) {
+    ReportFileError(-1);
+    return -1;
+  }
+  std::vector<uint8_t> bytes;
+  if (!BuildFile(bytes)) {
+    ReportFileError(2683);
+    return -1;
+  }
+
+  if (stackio::Exists(path) && !stackio::IsWritable(path)) {
+    ReportFileError(kLockedFile);
+    return kLockedFile;
+  }
+  std::string folder = stackio::FolderOf(path);
+  // The temporary file holds the whole new stack while the old one still exists.
+  if (stackio::FreeSpace(folder) < bytes.size() + kSpareBytes) {
+    Alert(stackalert::kDiskFull);
+    return kRefused;
+  }
+  std::string temp = stackio::CreateTempSaveFile(folder);
+  if (temp.empty()) {
+    ReportFileError(2684);
+    return -1;
+  }
+  if (!stackio::WriteWholeFile(temp, bytes) || !stackio::Replace(temp, path)) {
+    stackio::Remove(temp);
+    ReportFileError(2680);
+    return -1;
+  }
+  path_ = path;
+  resources_.Relocate(path, GetBE32(bytes.data() + header::kResourceOffset));
+  return 0;
+}
+
+}  // namespace corvida

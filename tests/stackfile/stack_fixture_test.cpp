@@ -1,0 +1,80 @@
+// Helpers of stack_fixture.h (no tests of their own).
+#include "stack_fixture.h"
+
+#include <cstring>
+
+namespace corvida::testing {
+
+void StoredStack::AddCard(RecordBytes native) {
+  ConvertCardRecord({native.data(), native.size()}, Direction::kSave);
+  cards.push_back(std::move(native));
+}
+
+std::vector<uint8_t> StoredStack::Bytes() const {
+  std::vector<uint8_t> out(128, 0);
+  for (const RecordBytes& c : cards) out.insert(out.end(), c.begin(), c.end());
+  uint32_t resource_offset = static_cast<uint32_t>(out.size());
+  for (const StoredResource& r : resources) {
+    uint32_t stored = r.stored_length >= 0 ? static_cast<uint32_t>(r.stored_length)
+                                           : static_cast<uint32_t>((r.data.size() + 3) & ~3u);
+    std::vector<uint8_t> h(68, 0);
+    for (int i = 0; i < 4; ++i) h[i] = static_cast<uint8_t>(r.type[i]);
+    PutBE16(&h[4], r.id);
+    h[6] = r.marker[0];
+    h[7] = r.marker[1];
+    h[8] = static_cast<uint8_t>(r.name.size());
+    std::memcpy(&h[9], r.name.data(), r.name.size());
+    PutBE32(&h[40], r.state);
+    PutBE32(&h[44], static_cast<uint32_t>(r.data.size()));
+    PutBE32(&h[48], stored);
+    out.insert(out.end(), h.begin(), h.end());
+    std::vector<uint8_t> data = r.data;
+    data.resize(std::max<size_t>(stored, 0), 0);
+    if (stored >= r.data.size())
+      out.insert(out.end(), data.begin(), data.end());
+    else
+      out.insert(out.end(), r.data.begin(), r.data.end());
+  }
+  uint8_t* p = out.data();
+  PutBE16(p + header::kCardCount,
+          static_cast<uint16_t>(card_count >= 0 ? card_count : static_cast<int>(cards.size())));
+  PutBE16(p + header::kFormat, format);
+  PutBE16(p + header::kVersion, version);
+  PutBE16(p + header::kFlags, flags);
+  PutBE16(p + header::kColorDepth, depth);
+  PutBE16(p + header::kCardWidth, static_cast<uint16_t>(width));
+  PutBE16(p + header::kCardHeight, static_cast<uint16_t>(height));
+  PutBE32(p + header::kResourceOffset, resource_offset);
+  PutBE32(p + header::kResourceCount,
+          static_cast<uint32_t>(resource_count >= 0 ? resource_count
+                                                    : static_cast<int64_t>(resources.size())));
+  PutBE16(p + header::kLastResourceId, last_id);
+  return out;
+}
+
+RecordBytes Button(uint16_t id, const std::string& name, uint16_t action_flags) {
+  RecordBytes b = NewObject(object::kButton, id, {10, 20, 110, 60}, 0, kButtonRecordSize);
+  PutCountedName(b.data() + button::kName, button::kNameField, name);
+  Put16(b.data() + button::kActionFlags, action_flags);
+  return b;
+}
+
+StackHooks HookLog::Hooks() {
+  StackHooks hooks;
+  hooks.alert = [this](int id) {
+    alerts.push_back(id);
+    return answer;
+  };
+  hooks.report_file_error = [this](int code) { file_errors.push_back(code); };
+  hooks.forget_cached_file = [this](const std::string& path) { forgotten.push_back(path); };
+  return hooks;
+}
+
+std::string ToString(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+std::vector<uint8_t> ToBytes(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+}  // namespace corvida::testing

@@ -1,0 +1,227 @@
+// Opening stacks: the validity test and its alerts, the version and card-size checks,
+// damaged card records, and what is left behind when a stack is refused.
+#include <gtest/gtest.h>
+
+#include "stack_fixture.h"
+#include "stackfile/stack_io.h"
+
+namespace corvida::testing {
+namespace {
+
+class StackOpen : public ::testing::Test {
+ protected:
+  StackOpen() : handles(presenter), stack(handles, log.Hooks()) {}
+
+  StoredStack OneCard() {
+    StoredStack s;
+    RecordBytes card = NewCardRecord(1, card::kKindCard, 0);
+    PutCountedName(card.data() + card::kName, card::kNameField, "Start");
+    AppendObject(card, Button(3, "Go"));
+    s.AddCard(card);
+    s.AddCard(NewCardRecord(2, card::kKindCard, 0));
+    return s;
+  }
+  int Open(const StoredStack& s, const StackOpenOptions& options = {}) {
+    dir.Write("s.stk", ToString(s.Bytes()));
+    return stack.Open(dir.File("s.stk"), options);
+  }
+
+  TempDir dir;
+  RecordingAlertResponder presenter;
+  Handles handles;
+  HookLog log;
+  Stack stack;
+};
+
+TEST_F(StackOpen, SoundStackLoadsCardsAndHeader) {
+  StoredStack s = OneCard();
+  s.flags = header::kFlagDiscardClicks;
+  ASSERT_EQ(Open(s), 0);
+  EXPECT_TRUE(log.alerts.empty());
+  EXPECT_EQ(stack.CardCount(), 2);
+  EXPECT_EQ(stack.Header16(header::kCardWidth), 320);
+  EXPECT_EQ(stack.Header16(header::kFlags), header::kFlagDiscardClicks);
+  Handle first = stack.CardAt(1);
+  EXPECT_EQ(stack.CardById(1), first);
+  EXPECT_EQ(stack.CardByName("START"), first);
+  EXPECT_EQ(stack.CardByName("Star"), 0);
+  EXPECT_EQ(stack.CardNumber(stack.CardById(2)), 2);
+  EXPECT_EQ(stack.CardNumber(12345), 3);
+  EXPECT_EQ(stack.CardAt(3), 0);
+  LockedHandle bytes(handles, first);
+  EXPECT_EQ(Get16(bytes.data() + 96 + object::kType), object::kButton);
+  EXPECT_NE(stack.font_list(), 0);
+  EXPECT_EQ(handles.GetSize(stack.font_list()), 92u);
+}
+
+TEST_F(StackOpen, HeadersThatAreNotStacksAreRefused) {
+  struct Case {
+    const char* what;
+    void (*change)(StoredStack&);
+  } cases[] = {
+      {"version 0", [](StoredStack& s) { s.version = 0; }},
+      {"version 256", [](StoredStack& s) { s.version = 256; }},
+      {"no cards", [](StoredStack& s) { s.card_count = 0; }},
+      {"width 0", [](StoredStack& s) { s.width = 0; }},
+      {"negative height", [](StoredStack& s) { s.height = -5; }},
+      {"depth 0", [](StoredStack& s) { s.depth = 0; }},
+      {"depth 3", [](StoredStack& s) { s.depth = 3; }},
+      {"depth 33", [](StoredStack& s) { s.depth = 33; }},
+      {"format 256", [](StoredStack& s) { s.format = 256; }},
+      {"65537 resources", [](StoredStack& s) { s.resource_count = 65537; }},
+  };
+  for (const Case& c : cases) {
+    StoredStack s = OneCard();
+    c.change(s);
+    log = {};
+    EXPECT_EQ(Open(s), kRefused) << c.what;
+    EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNotAStack}) << c.what;
+    EXPECT_EQ(log.forgotten.size(), 1u) << c.what;
+    EXPECT_FALSE(stack.is_open()) << c.what;
+    EXPECT_EQ(stack.CardCount(), 0);
+  }
+  dir.Write("short.stk", "tiny");
+  log = {};
+  EXPECT_EQ(stack.Open(dir.File("short.stk")), kRefused);
+  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNotAStack});
+}
+
+TEST_F(StackOpen, VersionsAndDepthOneHaveTheirOwnAlerts) {
+  struct {
+    uint16_t version, depth;
+    int alert;
+  } cases[] = {
+      {3, 8, stackalert::kTooOld}, {6, 8, stackalert::kTooNew}, {5, 1, stackalert::kBlackAndWhite}};
+  for (auto c : cases) {
+    StoredStack s = OneCard();
+    s.version = c.version;
+    s.depth = c.depth;
+    log = {};
+    EXPECT_EQ(Open(s), kRefused);
+    EXPECT_EQ(log.alerts, std::vector<int>{c.alert});
+    EXPECT_TRUE(log.forgotten.empty());
+    EXPECT_FALSE(stack.is_open());
+  }
+  for (uint16_t version : {4, 5}) {
+    StoredStack s = OneCard();
+    s.version = version;
+    EXPECT_EQ(Open(s), 0);
+  }
+}
+
+TEST_F(StackOpen, SmallCardsAreRaisedOnlyWhenTheUserAgrees) {
+  StoredStack s = OneCard();
+  s.width = 30;
+  s.height = 200;
+  log.answer = 2;  // No
+  EXPECT_EQ(Open(s), kRefused);
+  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kCardTooSmall});
+  EXPECT_FALSE(stack.is_open());
+
+  log = {};
+  log.answer = 1;  // Yes
+  StackOpenOptions options;
+  options.minimum_card = {100, 50};
+  ASSERT_EQ(Open(s, options), 0);
+  EXPECT_TRUE(stack.card_size_raised());
+  EXPECT_EQ(stack.Header16(header::kCardWidth), 100);
+  EXPECT_EQ(stack.Header16(header::kCardHeight), 200);
+}
+
+TEST_F(StackOpen, ARecordRunningPastTheFileKeepsTheCardsBeforeIt) {
+  StoredStack s = OneCard();
+  s.resources.push_back({"Icon", 5, "", {1, 2, 3, 4}});
+  s.card_count = 3;  // the third "record" is the resource area's first block
+  ASSERT_EQ(Open(s), -1);
+  EXPECT_EQ(stack.CardCount(), 2);
+  EXPECT_EQ(stack.resources().Count(restype::kIcon), 1);
+  EXPECT_EQ(stack.font_list(), 0);  // settings are not applied
+}
+
+TEST_F(StackOpen, RecordsShorterThanAHeaderEndTheCardLoop) {
+  StoredStack s = OneCard();
+  PutBE32(s.cards[1].data() + card::kLength, 99);
+  EXPECT_EQ(Open(s), -1);
+  EXPECT_EQ(stack.CardCount(), 1);
+
+  StoredStack none = OneCard();
+  PutBE32(none.cards[0].data() + card::kLength, 0);
+  log = {};
+  EXPECT_EQ(Open(none), -1);
+  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNoCards});
+  EXPECT_EQ(log.file_errors, std::vector<int>{-1});
+  EXPECT_EQ(log.forgotten.size(), 1u);
+  EXPECT_FALSE(stack.is_open());
+  EXPECT_EQ(stack.CardCount(), 0);
+}
+
+TEST_F(StackOpen, MissingFileIsAFileError) {
+  EXPECT_EQ(stack.Open(dir.File("absent.stk")), -1);
+  EXPECT_EQ(log.file_errors, std::vector<int>{-1});
+  EXPECT_FALSE(stack.is_open());
+}
+
+TEST_F(StackOpen, MacNamesAreConvertedForDisplay) {
+  StoredStack s;
+  RecordBytes card = NewCardRecord(1, card::kKindCard, 0);
+  PutCountedName(card.data() + card::kName, card::kNameField, "Caf\x8E");
+  AppendObject(card, Button(3, "\x80pfel"));
+  s.AddCard(card);
+  s.flags = header::kFlagMacNames;
+  ASSERT_EQ(Open(s), 0);
+  EXPECT_TRUE(stack.names_converted());
+  EXPECT_EQ(stack.CardByName("Caf\xE9"), stack.CardAt(1));
+  LockedHandle bytes(handles, stack.CardAt(1));
+  EXPECT_EQ(CountedText({bytes.data(), bytes.size()}, 96 + button::kName, 32), "\xC4pfel");
+}
+
+TEST_F(StackOpen, WhiteFirstColourConvertsNamesOfTheWholeStack) {
+  StoredStack s;
+  RecordBytes plain = NewCardRecord(1, card::kKindShared, 2);
+  PutCountedName(plain.data() + card::kName, card::kNameField, "\x8E");
+  s.AddCard(plain);
+  RecordBytes pic(24 + 16, 0);
+  Put32(pic.data() + picture::kLength, static_cast<uint32_t>(pic.size()));
+  Put32(pic.data() + picture::kColorTableLength, 16);
+  std::fill(pic.begin() + 34, pic.end(), 0xFF);
+  s.AddCard(NewCardRecord(2, card::kKindBackground, 0, pic));
+  ASSERT_EQ(Open(s), 0);
+  EXPECT_TRUE(stack.white_first_color());
+  EXPECT_EQ(stack.CardByName("\xE9"), stack.CardAt(1));
+}
+
+TEST_F(StackOpen, BackgroundLinksStopOnLoopsAndMissingCards) {
+  StoredStack s;
+  s.AddCard(NewCardRecord(1, card::kKindBackground, 0));
+  s.AddCard(NewCardRecord(2, card::kKindShared, 3));
+  s.AddCard(NewCardRecord(3, card::kKindShared, 1));
+  s.AddCard(NewCardRecord(4, card::kKindShared, 5));
+  s.AddCard(NewCardRecord(5, card::kKindShared, 4));
+  s.AddCard(NewCardRecord(6, card::kKindShared, 99));
+  ASSERT_EQ(Open(s), 0);
+  EXPECT_EQ(stack.BackgroundOf(stack.CardById(2)), stack.CardById(1));
+  EXPECT_EQ(stack.BackgroundOf(stack.CardById(1)), stack.CardById(1));
+  EXPECT_EQ(stack.BackgroundOf(stack.CardById(4)), 0);
+  EXPECT_EQ(stack.BackgroundOf(stack.CardById(6)), 0);
+}
+
+TEST_F(StackOpen, AddCardInsertsAtAPosition) {
+  ASSERT_EQ(stack.CreateNew(320, 240, 8), 0);
+  Handle a = HandleFromBytes(handles, NewCardRecord(1, 0, 0));
+  Handle b = HandleFromBytes(handles, NewCardRecord(2, 0, 0));
+  Handle c = HandleFromBytes(handles, NewCardRecord(3, 0, 0));
+  EXPECT_EQ(stack.AddCard(a, 0), 0);
+  EXPECT_EQ(stack.AddCard(b, 1), 0);
+  EXPECT_EQ(stack.AddCard(c, 1), 0);
+  EXPECT_EQ(stack.CardAt(1), a);
+  EXPECT_EQ(stack.CardAt(2), c);
+  EXPECT_EQ(stack.CardAt(3), b);
+  handles.SetBudget(handles.bytes_allocated());
+  Handle d = 4;  // any handle: the table cannot grow
+  EXPECT_EQ(stack.AddCard(d, 0), 1);
+  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNoMemory});
+  EXPECT_EQ(stack.CardCount(), 3);
+}
+
+}  // namespace
+}  // namespace corvida::testing
