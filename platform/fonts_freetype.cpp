@@ -213,7 +213,9 @@ class FreeTypeFontService : public FontService {
     if (FT_Init_FreeType(&library->library) == 0) library_ = std::move(library);
     if (library_) {
       for (const FaceFileSet* set : FaceSetsFor(FaceFamily::kSans)) {
-        if (!FindFile(set->regular).empty()) has_faces_ = true;
+        if (FindFile(set->regular).empty()) continue;
+        has_faces_ = true;
+        found_ += (found_.empty() ? "" : ", ") + std::string(set->design);
       }
     }
   }
@@ -238,14 +240,14 @@ class FreeTypeFontService : public FontService {
   bool has_faces() const override { return has_faces_; }
 
   std::string Describe() const override {
-    std::string folders;
-    for (const std::string& f : folders_) folders += (folders.empty() ? "" : ", ") + f;
     if (!library_) return "fonts: the font engine could not start; text is not drawn";
     if (!has_faces_) {
+      std::string folders;
+      for (const std::string& f : folders_) folders += (folders.empty() ? "" : ", ") + f;
       return "fonts: no font files found in " + folders +
              "; text is measured with built-in metrics and not drawn";
     }
-    return "fonts: face files from " + folders;
+    return "fonts: " + found_;
   }
 
  private:
@@ -338,6 +340,7 @@ class FreeTypeFontService : public FontService {
   std::vector<std::string> folders_;
   std::shared_ptr<FtLibrary> library_;
   bool has_faces_ = false;
+  std::string found_;  // designs whose regular face was found
   std::map<std::string, std::shared_ptr<FtFace>> faces_;
   std::map<FaceKey, ResolvedFace> resolved_;
   std::list<std::pair<std::tuple<FaceFamily, int, uint8_t>, std::shared_ptr<Font>>> fonts_;

@@ -71,6 +71,7 @@ TEST(Fonts, HeadlessPlatformHasAFontService) {
   ASSERT_NE(fonts, nullptr);
   EXPECT_EQ(fonts, tp.platform->fonts());
   EXPECT_TRUE(fonts->has_faces()) << fonts->Describe();
+  EXPECT_NE(fonts->Describe().find("Liberation Sans"), std::string::npos) << fonts->Describe();
 }
 
 TEST(Fonts, ArialStandInHasWindowsLineMetrics) {
