@@ -1,0 +1,78 @@
+// Picture files (BMP, JPEG, TIFF, PCX, TGA, PNG, GIF) read into pixels and a palette,
+// for pictures that graphic objects take from files of their own. Files come from stacks
+// and downloads, so reading is bounded: the format is recognised and the picture's size
+// read from its header before anything is decoded, and absurd sizes are refused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace corvida {
+
+enum class PictureFormat { kUnknown, kBmp, kJpeg, kTiff, kPcx, kTga, kPng, kGif };
+
+enum class PictureStatus {
+  kOk,
+  kUnknownFormat,  // not one of the formats above
+  kTooLarge,       // a side above kMaxPictureSide or more than kMaxPictureBytes of pixels
+  kCorrupt,        // recognised, but the decoder could not read it
+};
+
+inline constexpr int kMaxPictureSide = 32767;
+inline constexpr uint64_t kMaxPictureBytes = 256ull * 1024 * 1024;  // as 4-byte pixels
+
+struct PictureInfo {
+  PictureFormat format = PictureFormat::kUnknown;
+  int width = 0;
+  int height = 0;
+};
+
+struct PaletteEntry {
+  uint8_t r = 0;
+  uint8_t g = 0;
+  uint8_t b = 0;
+  friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
+};
+
+// A decoded picture. Pictures of 8 bits per pixel and fewer stay indexed: `bits` is 1, 4
+// or 8, each pixel is one byte holding an index below 2^bits, and `palette` has exactly
+// 2^bits entries (unused ones black). Other pictures are true colour: `bits` is 32 and
+// each pixel is four bytes R, G, B, A (A = 255 where the file has no transparency).
+// Rows are held top row first with no padding.
+struct DecodedPicture {
+  int width = 0;
+  int height = 0;
+  int bits = 0;
+  std::vector<PaletteEntry> palette;
+  int transparent_index = -1;  // indexed pictures with a transparent colour (GIF, PNG)
+  std::vector<uint8_t> pixels;
+
+  bool indexed() const { return bits <= 8; }
+  size_t stride() const { return static_cast<size_t>(width) * (indexed() ? 1 : 4); }
+};
+
+// Recognises the format by its signature (TGA, which has none, by the name's ".tga"
+// extension or a plausible header) and reads the size without decoding. kOk only when
+// the size is within the limits.
+PictureStatus ProbePicture(std::span<const uint8_t> bytes, std::string_view name,
+                           PictureInfo& info);
+
+class PictureDecoder {
+ public:
+  virtual ~PictureDecoder() = default;
+  // `name` is the file's name or path, used only to recognise TGA files.
+  virtual PictureStatus Decode(std::span<const uint8_t> bytes, std::string_view name,
+                               DecodedPicture& out) = 0;
+};
+
+// The decoder every backend hands out; it needs no window system.
+class ImagePictureDecoder : public PictureDecoder {
+ public:
+  PictureStatus Decode(std::span<const uint8_t> bytes, std::string_view name,
+                       DecodedPicture& out) override;
+};
+
+}  // namespace corvida

@@ -1,0 +1,288 @@
+#include "platform/sdl/sdl_window_system.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/charset.h"
+
+namespace corvida::sdl {
+
+constexpr uint32_t kForever = 0xFFFFFFFFu;
+
+SdlWindowSystem::~SdlWindowSystem() {
+  while (!windows_.empty()) DestroyWindow(windows_.begin()->first);
+  for (auto& [shape, cursor] : cursors_) SDL_FreeCursor(cursor);
+  if (custom_cursor_ != nullptr) SDL_FreeCursor(custom_cursor_);
+  if (started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlWindowSystem::Start(std::string& error) {
+  if (started_) return true;
+  // Ctrl+C ends the command-line program as usual; closing the last window is the
+  // player's own decision (it gets kClose); a click that activates the window also counts
+  // as a click, as on the classic system; pixels are scaled by nearest neighbour.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    error = SDL_GetError();
+    return false;
+  }
+  started_ = true;
+  modifiers_ = static_cast<uint16_t>(SDL_GetModState());
+  return true;
+}
+
+SdlWindowSystem::Window* SdlWindowSystem::Find(WindowId window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : &it->second;
+}
+
+WindowId SdlWindowSystem::FromSdl(uint32_t sdl_window_id) const {
+  for (const auto& [id, w] : windows_) {
+    if (SDL_GetWindowID(w.window) == sdl_window_id) return id;
+  }
+  return 0;
+}
+
+bool SdlWindowSystem::MakeTexture(Window& w) {
+  if (w.texture != nullptr) SDL_DestroyTexture(w.texture);
+  w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING,
+                                w.client.width, w.client.height);
+  if (w.texture == nullptr) return false;
+  SDL_SetTextureScaleMode(w.texture, SDL_ScaleModeNearest);
+  // White until the player presents its first frame, as an empty player window is.
+  std::vector<uint8_t> white(static_cast<size_t>(w.client.width) * w.client.height * 4, 0xFF);
+  SDL_UpdateTexture(w.texture, nullptr, white.data(), w.client.width * 4);
+  return true;
+}
+
+void SdlWindowSystem::UpdateLayout(Window& w) {
+  int width = 0, height = 0;
+  SDL_GetWindowSize(w.window, &width, &height);
+  w.layout = ComputeLayout(w.client, {width, height});
+}
+
+WindowId SdlWindowSystem::CreateWindow(const std::string& title_utf8, Size client) {
+  if (!started_ || client.width <= 0 || client.height <= 0 || client.width > 16384 ||
+      client.height > 16384) {
+    return 0;
+  }
+  SDL_Rect usable{0, 0, client.width, client.height};
+  SDL_GetDisplayUsableBounds(0, &usable);
+  Size size = InitialWindowSize(client, {usable.w, usable.h});
+  Window w;
+  w.client = client;
+  w.window = SDL_CreateWindow(title_utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              size.width, size.height, SDL_WINDOW_RESIZABLE);
+  if (w.window == nullptr) return 0;
+  SDL_SetWindowMinimumSize(w.window, 64, 64);
+  w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_ACCELERATED);
+  if (w.renderer == nullptr) w.renderer = SDL_CreateRenderer(w.window, -1, SDL_RENDERER_SOFTWARE);
+  if (w.renderer == nullptr || !MakeTexture(w)) {
+    if (w.renderer != nullptr) SDL_DestroyRenderer(w.renderer);
+    SDL_DestroyWindow(w.window);
+    return 0;
+  }
+  UpdateLayout(w);
+  WindowId id = next_window_++;
+  windows_[id] = w;
+  Invalidate(id, nullptr);
+  return id;
+}
+
+void SdlWindowSystem::DestroyWindow(WindowId window) {
+  Window* w = Find(window);
+  if (w == nullptr) return;
+  SDL_DestroyTexture(w->texture);
+  SDL_DestroyRenderer(w->renderer);
+  SDL_DestroyWindow(w->window);
+  windows_.erase(window);
+  std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
+  std::erase_if(queue_, [&](const Message& m) { return m.window == window; });
+  if (focus_ == window) focus_ = 0;
+  if (capture_ == window) ReleaseCapture();
+}
+
+void SdlWindowSystem::SetTitle(WindowId window, const std::string& title_utf8) {
+  if (Window* w = Find(window)) SDL_SetWindowTitle(w->window, title_utf8.c_str());
+}
+
+Size SdlWindowSystem::ClientSize(WindowId window) {
+  Window* w = Find(window);
+  return w == nullptr ? Size{} : w->client;
+}
+
+Layout SdlWindowSystem::LayoutOf(WindowId window) const {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? Layout{} : it->second.layout;
+}
+
+SDL_Window* SdlWindowSystem::NativeWindow(WindowId window) const {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second.window;
+}
+
+void SdlWindowSystem::ResizeClient(WindowId window, Size client) {
+  Window* w = Find(window);
+  if (w == nullptr || client.width <= 0 || client.height <= 0 || client == w->client) return;
+  Size old = w->client;
+  w->client = client;
+  if (!MakeTexture(*w)) {
+    w->client = old;
+    MakeTexture(*w);
+    return;
+  }
+  SDL_Rect usable{0, 0, client.width, client.height};
+  SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(w->window), &usable);
+  Size size = InitialWindowSize(client, {usable.w, usable.h});
+  SDL_SetWindowSize(w->window, size.width, size.height);
+  UpdateLayout(*w);
+  PostMessage({window, msg::kSize, 0, MakePointParam(client.width, client.height)});
+  Invalidate(window, nullptr);
+}
+
+void SdlWindowSystem::Invalidate(WindowId window, const Rect*) {
+  Window* w = Find(window);
+  if (w == nullptr || w->paint_pending) return;
+  w->paint_pending = true;
+  queue_.push_back(Message{window, msg::kPaint, 0, 0, clock_.Milliseconds()});
+}
+
+void SdlWindowSystem::Present(WindowId window, const RgbaView& frame, Point at) {
+  Window* w = Find(window);
+  if (w == nullptr || frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0) return;
+  Rect target = Rect{at.x, at.y, at.x + frame.width, at.y + frame.height}.Intersect(
+      {0, 0, w->client.width, w->client.height});
+  if (!target.Empty()) {
+    const uint8_t* first = frame.pixels + static_cast<size_t>(target.top - at.y) * frame.stride +
+                           static_cast<size_t>(target.left - at.x) * 4;
+    SDL_Rect r{target.left, target.top, target.Width(), target.Height()};
+    SDL_UpdateTexture(w->texture, &r, first, frame.stride);
+  }
+  Render(*w);
+}
+
+// Shows the client's pixels: black letterbox, the picture scaled into the layout's
+// rectangle (computed for the renderer's own output size, which may differ from the
+// window's on high-density displays).
+void SdlWindowSystem::Render(Window& w) {
+  if (SDL_GetWindowFlags(w.window) & SDL_WINDOW_MINIMIZED) return;
+  int width = 0, height = 0;
+  if (SDL_GetRendererOutputSize(w.renderer, &width, &height) != 0) return;
+  Layout out = ComputeLayout(w.client, {width, height});
+  SDL_SetRenderDrawColor(w.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(w.renderer);
+  SDL_Rect dest{out.dest.left, out.dest.top, out.dest.Width(), out.dest.Height()};
+  SDL_RenderCopy(w.renderer, w.texture, nullptr, &dest);
+  SDL_RenderPresent(w.renderer);
+}
+
+void SdlWindowSystem::SetTimer(WindowId window, uint32_t id, uint32_t ms) {
+  KillTimer(window, id);
+  uint32_t period = std::max<uint32_t>(ms, 1);
+  timers_.push_back(Timer{window, id, period, clock_.Milliseconds() + period});
+}
+
+void SdlWindowSystem::KillTimer(WindowId window, uint32_t id) {
+  std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; });
+}
+
+void SdlWindowSystem::PostMessage(const Message& message) {
+  Message m = message;
+  if (m.time == 0) m.time = clock_.Milliseconds();
+  queue_.push_back(m);
+}
+
+bool SdlWindowSystem::TakeQueued(Message& out) {
+  if (queue_.empty()) return false;
+  out = queue_.front();
+  queue_.pop_front();
+  if (out.message == msg::kPaint) {
+    if (Window* w = Find(out.window)) w->paint_pending = false;
+  }
+  return true;
+}
+
+// As on the classic system, a timer message comes only when nothing else is queued, and
+// a late timer fires once rather than catching up.
+bool SdlWindowSystem::TakeDueTimer(Message& out) {
+  uint32_t now = clock_.Milliseconds();
+  Timer* best = nullptr;
+  for (Timer& t : timers_) {
+    if (static_cast<int32_t>(now - t.due) >= 0 &&
+        (best == nullptr || static_cast<int32_t>(t.due - best->due) < 0)) {
+      best = &t;
+    }
+  }
+  if (best == nullptr) return false;
+  out = Message{best->window, msg::kTimer, best->id, 0, now};
+  best->due = now + best->period;
+  return true;
+}
+
+uint32_t SdlWindowSystem::UntilNextTimer() const {
+  uint32_t now = clock_.Milliseconds();
+  uint32_t wait = kForever;
+  for (const Timer& t : timers_) {
+    uint32_t until = static_cast<int32_t>(t.due - now) > 0 ? t.due - now : 0;
+    wait = std::min(wait, until);
+  }
+  return wait;
+}
+
+void SdlWindowSystem::Pump() {
+  if (!started_) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) Dispatch(event);
+}
+
+bool SdlWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
+  uint32_t start = clock_.Milliseconds();
+  for (;;) {
+    Pump();
+    if (TakeQueued(out) || TakeDueTimer(out)) return true;
+    uint32_t elapsed = clock_.Milliseconds() - start;
+    if (timeout_ms != kForever && elapsed >= timeout_ms) return false;
+    uint32_t wait = timeout_ms == kForever ? kForever : timeout_ms - elapsed;
+    wait = std::min(wait, UntilNextTimer());
+    // Without windows or timers nothing can ever arrive: do not hang.
+    if (wait == kForever && windows_.empty()) return false;
+    SDL_Event event;
+    int sdl_wait = wait == kForever ? -1 : static_cast<int>(std::min<uint32_t>(wait, INT_MAX));
+    if (started_ && SDL_WaitEventTimeout(&event, sdl_wait)) Dispatch(event);
+    if (!started_ && wait != kForever) SDL_Delay(wait);
+  }
+}
+
+bool SdlWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
+                                  bool remove) {
+  Pump();
+  for (auto it = queue_.begin(); it != queue_.end(); ++it) {
+    if (window != 0 && it->window != window) continue;
+    if ((first != 0 || last != 0) && (it->message < first || it->message > last)) continue;
+    out = *it;
+    if (remove) {
+      if (out.message == msg::kPaint) {
+        if (Window* w = Find(out.window)) w->paint_pending = false;
+      }
+      queue_.erase(it);
+    }
+    return true;
+  }
+  if ((first == 0 && last == 0) || (msg::kTimer >= first && msg::kTimer <= last)) {
+    uint32_t now = clock_.Milliseconds();
+    for (Timer& t : timers_) {
+      if ((window == 0 || t.window == window) && static_cast<int32_t>(now - t.due) >= 0) {
+        out = Message{t.window, msg::kTimer, t.id, 0, now};
+        if (remove) t.due = now + t.period;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace corvida::sdl

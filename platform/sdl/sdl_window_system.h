@@ -1,0 +1,111 @@
+// The desktop window service over SDL2: real windows showing the player's finished
+// pixels scaled to the window, SDL input turned into window messages, timers on the real
+// clock, and the one blocking wait in SDL_WaitEventTimeout.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/sdl/sdl_input.h"
+#include "platform/window.h"
+
+namespace corvida::sdl {
+
+class SdlWindowSystem : public WindowSystem {
+ public:
+  explicit SdlWindowSystem(Clock& clock) : clock_(clock) {}
+  ~SdlWindowSystem() override;
+  SdlWindowSystem(const SdlWindowSystem&) = delete;
+  SdlWindowSystem& operator=(const SdlWindowSystem&) = delete;
+
+  // Starts SDL's video subsystem; false (with SDL's reason in `error`) without a display.
+  bool Start(std::string& error);
+
+  WindowId CreateWindow(const std::string& title_utf8, Size client) override;
+  void DestroyWindow(WindowId window) override;
+  void SetTitle(WindowId window, const std::string& title_utf8) override;
+  Size ClientSize(WindowId window) override;
+  void Invalidate(WindowId window, const Rect* rect) override;
+  void Present(WindowId window, const RgbaView& frame, Point at) override;
+  void SetTimer(WindowId window, uint32_t id, uint32_t ms) override;
+  void KillTimer(WindowId window, uint32_t id) override;
+  void PostMessage(const Message& message) override;
+  bool WaitMessage(Message& out, uint32_t timeout_ms) override;
+  bool PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
+                   bool remove) override;
+  void SetCapture(WindowId window) override;
+  void ReleaseCapture() override;
+  void SetFocus(WindowId window) override;
+  WindowId Focus() override { return focus_; }
+  void SetCursor(CursorShape shape) override;
+  Point CursorPosition(WindowId window) override;
+  bool KeyDown(uint32_t virtual_key) override;
+  bool MouseButtonDown() override;
+  void SetClipboardText(const std::string& text) override;
+  std::string ClipboardText() override;
+
+  // The pointer shown for CursorShape::kCustom (a stack's own cursor), RGBA pixels.
+  void SetCustomCursor(const RgbaView& image, Point hotspot);
+  // Gives the window a new client size (another card size), keeping it scaled whole.
+  void ResizeClient(WindowId window, Size client);
+  CursorShape cursor() const { return cursor_; }
+  // Where the client area is shown in the window (for tests and screenshots).
+  Layout LayoutOf(WindowId window) const;
+  // The SDL window behind a window id (message boxes are made modal to it), or null.
+  SDL_Window* NativeWindow(WindowId window) const;
+  // Hands an SDL event to the window system as if SDL had delivered it (tests).
+  void InjectEvent(const SDL_Event& event) { Dispatch(event); }
+
+ private:
+  struct Window {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;  // the client's last presented pixels
+    Size client;
+    Layout layout;  // in window coordinates, for input
+    bool paint_pending = false;
+  };
+  struct Timer {
+    WindowId window;
+    uint32_t id;
+    uint32_t period;
+    uint32_t due;
+  };
+
+  Window* Find(WindowId window);
+  WindowId FromSdl(uint32_t sdl_window_id) const;
+  bool MakeTexture(Window& w);
+  void UpdateLayout(Window& w);
+  void Render(Window& w);
+  void Pump();
+  void Dispatch(const SDL_Event& event);
+  bool TakeQueued(Message& out);
+  bool TakeDueTimer(Message& out);
+  uint32_t UntilNextTimer() const;
+  SDL_Cursor* CursorFor(CursorShape shape);
+
+  Clock& clock_;
+  bool started_ = false;
+  std::map<WindowId, Window> windows_;
+  std::vector<Timer> timers_;
+  std::deque<Message> queue_;
+  WindowId next_window_ = 1;
+  WindowId capture_ = 0;
+  WindowId focus_ = 0;
+  uint32_t mouse_buttons_ = 0;  // as the events so far left them
+  uint16_t modifiers_ = 0;
+  CursorShape cursor_ = CursorShape::kArrow;
+  std::map<CursorShape, SDL_Cursor*> cursors_;
+  SDL_Cursor* custom_cursor_ = nullptr;
+  std::vector<Message> translated_;  // scratch for TranslateEvent
+};
+
+// Pointer shapes the system lacks, drawn here: the open and the closed hand.
+SDL_Cursor* MakeHandCursor(bool closed);
+
+}  // namespace corvida::sdl

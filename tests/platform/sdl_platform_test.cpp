@@ -1,0 +1,166 @@
+// The desktop platform on SDL's display-less drivers: windows, the message loop, timers
+// on the real clock, presentation, input mapping and audio, without a screen or speakers.
+#if CORVIDA_HAVE_SDL
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/sdl/sdl_platform.h"
+#include "support/test_support.h"
+
+namespace corvida::sdl {
+namespace {
+
+class SdlPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    ASSERT_TRUE(platform.Start(error)) << error;
+  }
+  testing::TempDir dir;
+  SdlPlatform platform{Folders{dir.path(), dir.path(), dir.path(), dir.path()}};
+};
+
+TEST_F(SdlPlatformTest, WindowsPostWaitPaintAndPresent) {
+  WindowSystem& windows = platform.windows();
+  WindowId w = windows.CreateWindow("Corvida \xC3\xA9", {512, 342});
+  ASSERT_NE(w, 0u);
+  EXPECT_EQ(windows.ClientSize(w), (Size{512, 342}));
+  EXPECT_EQ(windows.CreateWindow("too big", {0, 10}), 0u);
+
+  // A new window asks to be painted once, however often it is invalidated.
+  windows.Invalidate(w, nullptr);
+  windows.PostMessage({w, msg::kUser + 1, 5, 6});
+  Message m;
+  ASSERT_TRUE(windows.WaitMessage(m, 1000));
+  EXPECT_EQ(m.message, msg::kPaint);
+  ASSERT_TRUE(windows.WaitMessage(m, 1000));
+  EXPECT_EQ(m.message, msg::kUser + 1);
+  EXPECT_EQ(m.wParam, 5u);
+
+  std::vector<uint8_t> frame(512 * 342 * 4, 0x80);
+  windows.Present(w, {frame.data(), 512, 342, 512 * 4}, {0, 0});
+  windows.Present(w, {frame.data(), 40, 40, 512 * 4}, {500, -10});  // clipped, not refused
+
+  // Peeking leaves the message; filters pick by window and range.
+  windows.PostMessage({w, msg::kKeyDown, vk::kLeft, 1});
+  ASSERT_TRUE(windows.PeekMessage(m, w, msg::kKeyDown, msg::kChar, false));
+  EXPECT_FALSE(windows.PeekMessage(m, w, msg::kMouseMove, msg::kMouseMove, true));
+  EXPECT_FALSE(windows.PeekMessage(m, w + 1, 0, 0, true));
+  ASSERT_TRUE(windows.PeekMessage(m, 0, 0, 0, true));
+  EXPECT_EQ(m.wParam, vk::kLeft);
+
+  windows.SetTitle(w, "Another");
+  windows.SetCursor(CursorShape::kFlatHand);
+  windows.SetCursor(CursorShape::kGrabHand);
+  std::vector<uint8_t> arrow(16 * 16 * 4, 0xFF);
+  platform.sdl_windows().SetCustomCursor({arrow.data(), 16, 16, 64}, {3, 4});
+  windows.SetCursor(CursorShape::kCustom);
+  EXPECT_EQ(platform.sdl_windows().cursor(), CursorShape::kCustom);
+  windows.DestroyWindow(w);
+  EXPECT_EQ(windows.ClientSize(w), (Size{}));
+}
+
+TEST_F(SdlPlatformTest, TimersFireOnTheRealClockAndWaitsEndOnTime) {
+  WindowSystem& windows = platform.windows();
+  Clock& clock = platform.clock();
+  WindowId w = windows.CreateWindow("timers", {64, 64});
+  Message m;
+  while (windows.PeekMessage(m, 0, 0, 0, true)) {
+  }
+  uint32_t start = clock.Milliseconds();
+  EXPECT_FALSE(windows.WaitMessage(m, 30));
+  EXPECT_GE(clock.Milliseconds() - start, 30u);
+
+  windows.SetTimer(w, 1, 20);
+  start = clock.Milliseconds();
+  ASSERT_TRUE(windows.WaitMessage(m, 2000));
+  EXPECT_EQ(m.message, msg::kTimer);
+  EXPECT_EQ(m.wParam, 1u);
+  EXPECT_GE(clock.Milliseconds() - start, 19u);
+  windows.KillTimer(w, 1);
+  windows.DestroyWindow(w);
+  // With no window and no timer nothing can arrive: the wait returns instead of hanging.
+  EXPECT_FALSE(windows.WaitMessage(m, 0xFFFFFFFFu));
+}
+
+TEST_F(SdlPlatformTest, InputFollowsTheScaledPresentation) {
+  SdlWindowSystem& windows = platform.sdl_windows();
+  WindowId w = windows.CreateWindow("input", {100, 50});
+  ASSERT_NE(w, 0u);
+  SDL_Window* native = windows.NativeWindow(w);
+  SDL_SetWindowSize(native, 300, 200);
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+  e.window.windowID = SDL_GetWindowID(native);
+  windows.InjectEvent(e);
+  EXPECT_EQ(windows.LayoutOf(w).dest, (Rect{0, 25, 300, 175}));  // three times, centred
+
+  e = SDL_Event{};
+  e.type = SDL_MOUSEBUTTONDOWN;
+  e.button.windowID = SDL_GetWindowID(native);
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.clicks = 1;
+  e.button.x = 31;
+  e.button.y = 25 + 61;
+  windows.InjectEvent(e);
+  Message m;
+  bool found = false;
+  while (windows.PeekMessage(m, w, 0, 0, true)) {
+    if (m.message != msg::kLButtonDown) continue;
+    found = true;
+    EXPECT_EQ(ParamX(m.lParam), 10);
+    EXPECT_EQ(ParamY(m.lParam), 20);
+    EXPECT_EQ(m.wParam & mk::kLButton, mk::kLButton);
+  }
+  EXPECT_TRUE(found);
+  windows.SetCapture(w);
+  windows.ReleaseCapture();
+}
+
+TEST_F(SdlPlatformTest, ClipboardTextIsConvertedFromAndToTheWindowsSet) {
+  WindowSystem& windows = platform.windows();
+  windows.SetClipboardText("caf\xE9 \x80");
+  EXPECT_EQ(windows.ClipboardText(), "caf\xE9 \x80");
+}
+
+TEST_F(SdlPlatformTest, AudioStreamsPlayToTheirEnd) {
+  AudioOutput* audio = platform.audio();
+  ASSERT_NE(audio, nullptr);
+  AudioStreamId s = audio->OpenStream({11025, 1, SampleFormat::kU8});
+  if (s == 0) GTEST_SKIP() << "no audio device: " << SDL_GetError();
+  EXPECT_EQ(audio->OpenStream({11025, 5, SampleFormat::kU8}), 0u);
+  std::vector<uint8_t> tone(11025 / 10);  // a tenth of a second
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = (i / 12) % 2 ? 0xC0 : 0x40;
+  ASSERT_TRUE(audio->Queue(s, tone.data(), tone.size()));
+  EXPECT_TRUE(audio->Playing(s));
+  EXPECT_GT(audio->QueuedBytes(s), 0u);
+  audio->SetVolume(s, 128);
+
+  // The device drains the stream in real time; poll as the player's timer would.
+  Clock& clock = platform.clock();
+  uint32_t start = clock.Milliseconds();
+  while (audio->Playing(s) && clock.Milliseconds() - start < 3000) SDL_Delay(10);
+  EXPECT_FALSE(audio->Playing(s));
+
+  // Stop drops what is queued at once; pause holds it.
+  std::vector<uint8_t> long_sound(11025 * 2, 0x80);
+  audio->Queue(s, long_sound.data(), long_sound.size());
+  audio->Pause(s, true);
+  EXPECT_FALSE(audio->Playing(s));
+  EXPECT_GT(audio->QueuedBytes(s), 0u);
+  audio->Pause(s, false);
+  audio->Stop(s);
+  EXPECT_FALSE(audio->Playing(s));
+  EXPECT_EQ(audio->QueuedBytes(s), 0u);
+  audio->CloseStream(s);
+  EXPECT_FALSE(audio->Queue(s, tone.data(), tone.size()));
+}
+
+}  // namespace
+}  // namespace corvida::sdl
+#endif
