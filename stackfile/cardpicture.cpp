@@ -1,0 +1,121 @@
+#include "stackfile/cardpicture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "stackfile/lz.h"
+#include "stackfile/pixpak.h"
+#include "stackfile/records.h"
+
+namespace corvida {
+namespace {
+
+// Fills `length` bytes with a repeated 4-byte pattern.
+void FillPattern(uint8_t* at, size_t length, const uint8_t pattern[4]) {
+  for (size_t i = 0; i < length; ++i) at[i] = pattern[i & 3];
+}
+
+}  // namespace
+
+bool ReadCardPicture(std::span<const uint8_t> block, CardPictureInfo& out) {
+  out = {};
+  if (block.size() < picture::kHeaderSize) return false;
+  const uint8_t* p = block.data();
+  out.format = Get16(p + picture::kFormat);
+  out.flags = Get16(p + picture::kFlags);
+  out.block_length = Get32(p + picture::kLength);
+  out.color_table_length = Get32(p + picture::kColorTableLength);
+  if (out.format != picture::kFormatPacked && out.format != picture::kFormatEdgeFill) return false;
+  if (out.block_length < picture::kHeaderSize || out.block_length > block.size()) return false;
+  // Every derived length must be at least 0 and lie inside the block.
+  uint64_t used = uint64_t(picture::kHeaderSize) + out.color_table_length;
+  if (used > out.block_length) return false;
+  out.color_table = block.subspan(picture::kColorTable, out.color_table_length);
+  if (out.format == picture::kFormatEdgeFill) {
+    if (used + picture::kEdgeFillSize > out.block_length) return false;
+    const uint8_t* fill = p + used;
+    std::memcpy(out.top_fill, fill, 4);
+    out.top_fill_length = Get32(fill + 4);
+    std::memcpy(out.bottom_fill, fill + 8, 4);
+    out.bottom_fill_length = Get32(fill + 12);
+    used += picture::kEdgeFillSize;
+  }
+  // With the pad flag, one byte after the packed data is not part of it.
+  const uint64_t pad = (out.flags & picture::kFlagPadByte) ? 1 : 0;
+  if (used + pad > out.block_length) return false;
+  out.packed = block.subspan(size_t(used), size_t(out.block_length - used - pad));
+  return true;
+}
+
+gfx::Palette CardPicturePalette(std::span<const uint8_t> block) {
+  CardPictureInfo info;
+  if (!ReadCardPicture(block, info)) return {};
+  return PaletteFromMacColorTable(info.color_table);
+}
+
+bool DecodeCardPicture(std::span<const uint8_t> block, Size card, int depth, bool own_colors,
+                       gfx::Bitmap& out) {
+  out.Clear();
+  CardPictureInfo info;
+  if (!ReadCardPicture(block, info)) return false;
+  if (card.width < 1 || card.height < 1 || !gfx::ValidDepth(depth)) return false;
+  const uint64_t stored = StoredRowBytes(uint64_t(card.width), uint64_t(depth));
+  const uint64_t area = stored * uint64_t(card.height);
+  if (area > gfx::kMaxBitmapBytes) return false;
+  if (!out.Create(card.width, card.height, depth)) return false;
+  std::vector<uint8_t> raster;
+  try {
+    raster.assign(size_t(area), 0);
+  } catch (const std::bad_alloc&) {
+    out.Clear();
+    return false;
+  }
+  if (depth <= 8) {
+    if (own_colors) {
+      out.palette = PaletteFromMacColorTable(info.color_table);
+    } else {
+      out.palette_relative = true;
+    }
+  }
+  // Fills are rounded up to whole patterns and clamped to the pixel area.
+  uint64_t top = 0, bottom = 0;
+  if (info.format == picture::kFormatEdgeFill) {
+    top = std::min<uint64_t>((uint64_t(info.top_fill_length) + 3) & ~uint64_t{3}, area);
+    bottom = std::min<uint64_t>((uint64_t(info.bottom_fill_length) + 3) & ~uint64_t{3}, area);
+    FillPattern(raster.data(), size_t(top), info.top_fill);
+    FillPattern(raster.data() + (area - bottom), size_t(bottom), info.bottom_fill);
+  }
+  if (top + bottom < area && !info.packed.empty()) {
+    LzDecode(info.packed, std::span<uint8_t>(raster).subspan(size_t(top)));
+  }
+  const size_t keep = std::min(size_t(stored), size_t(out.stride()));
+  for (int y = 0; y < card.height; ++y)
+    std::memcpy(out.Row(y), raster.data() + size_t(y) * size_t(stored), keep);
+  return true;
+}
+
+std::vector<uint8_t> EncodeCardPicture(const gfx::Bitmap& bitmap, const gfx::Palette& palette) {
+  if (bitmap.empty()) return {};
+  const size_t stored = size_t(StoredRowBytes(uint64_t(bitmap.width()), uint64_t(bitmap.depth())));
+  const size_t keep = std::min(stored, size_t(bitmap.stride()));
+  std::vector<uint8_t> raster(stored * size_t(bitmap.height()), 0);
+  for (int y = 0; y < bitmap.height(); ++y)
+    std::memcpy(raster.data() + size_t(y) * stored, bitmap.Row(y), keep);
+  std::vector<uint8_t> packed = LzEncode(raster);
+  std::vector<uint8_t> table;
+  if (bitmap.indexed()) table = MacColorTableFromPalette(palette);
+  const bool pad = packed.size() % 2 != 0;
+  std::vector<uint8_t> block(picture::kHeaderSize, 0);
+  Put16(block.data(), 8);
+  Put16(block.data() + picture::kFormat, picture::kFormatPacked);
+  Put16(block.data() + picture::kFlags, pad ? picture::kFlagPadByte : 0);
+  Put32(block.data() + picture::kColorTableLength, uint32_t(table.size()));
+  block.insert(block.end(), table.begin(), table.end());
+  block.insert(block.end(), packed.begin(), packed.end());
+  if (pad) block.push_back(0);
+  Put32(block.data() + picture::kLength, uint32_t(block.size()));
+  return block;
+}
+
+}  // namespace corvida

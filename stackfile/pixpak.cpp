@@ -1,0 +1,187 @@
+#include "stackfile/pixpak.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/dialogs.h"
+#include "stackfile/lz.h"
+#include "stackfile/packbits.h"
+
+namespace corvida {
+namespace {
+
+uint16_t BE16(const uint8_t* p) {
+  return uint16_t(p[0] << 8 | p[1]);
+}
+uint32_t BE32(const uint8_t* p) {
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+void PutBE16(uint8_t* p, uint32_t v) {
+  p[0] = uint8_t(v >> 8), p[1] = uint8_t(v);
+}
+void PutBE32(uint8_t* p, uint32_t v) {
+  PutBE16(p, v >> 16), PutBE16(p + 2, v & 0xFFFF);
+}
+
+// Stored 16-bit pixels are big-endian and 32-bit ones x, R, G, B; the bitmap holds
+// little-endian words and B, G, R, x. Both directions are the same byte reversal.
+void SwapPixelBytes(uint8_t* row, int width, int depth) {
+  if (depth == 16) {
+    for (int x = 0; x < width; ++x) std::swap(row[2 * x], row[2 * x + 1]);
+  } else if (depth == 32) {
+    for (int x = 0; x < width; ++x) std::reverse(row + 4 * x, row + 4 * x + 4);
+  }
+}
+
+}  // namespace
+
+bool ReadPixPakHeader(std::span<const uint8_t> block, PixPakHeader& h) {
+  if (block.size() < pixpak::kHeaderSize) return false;
+  const uint8_t* p = block.data();
+  h.magic = BE32(p);
+  h.block_length = BE32(p + 4);
+  h.version = BE16(p + 8);
+  h.width = BE16(p + 10);
+  h.height = BE16(p + 12);
+  h.depth = BE16(p + 14);
+  h.packing = BE16(p + 24);
+  h.color_table_length = BE32(p + 26);
+  h.pixel_length = BE32(p + 30);
+  return true;
+}
+
+gfx::Palette PaletteFromMacColorTable(std::span<const uint8_t> table) {
+  gfx::Palette palette;
+  if (table.size() < 8) return palette;
+  size_t entries =
+      std::min<size_t>({size_t(BE16(table.data() + 6)) + 1, (table.size() - 8) / 8, 256});
+  palette.count = int(entries);
+  for (size_t i = 0; i < entries; ++i) {
+    const uint8_t* e = table.data() + 8 + 8 * i;
+    palette.Set(int(i), {e[2], e[4], e[6]}, i >= 10 ? gfx::palflag::kNoCollapse : 0);
+  }
+  return palette;
+}
+
+std::vector<uint8_t> MacColorTableFromPalette(const gfx::Palette& palette) {
+  const int n = std::max(palette.count, 1);
+  std::vector<uint8_t> table(8 + 8 * size_t(n), 0);
+  PutBE16(table.data() + 6, uint32_t(n - 1));
+  for (int i = 0; i < n; ++i) {
+    uint8_t* e = table.data() + 8 + 8 * size_t(i);
+    gfx::Rgb c = palette.At(i);
+    PutBE16(e, uint32_t(i));
+    PutBE16(e + 2, uint32_t(c.r) * 0x101);
+    PutBE16(e + 4, uint32_t(c.g) * 0x101);
+    PutBE16(e + 6, uint32_t(c.b) * 0x101);
+  }
+  return table;
+}
+
+int PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels, uint16_t packing,
+                     AlertPresenter* alerts) {
+  if (packing != pixpak::kRowBlocks && packing != pixpak::kPackBits) {
+    if (alerts) {
+      alerts->ShowMessageBox("PixPak_Decompress", "Unknown PixPak_Decompress type",
+                             AlertIcon::kStop);
+    }
+    return -1;
+  }
+  if (bitmap.empty()) return -1;
+  const int width = bitmap.width(), depth = bitmap.depth();
+  const size_t stored = size_t(StoredRowBytes(uint64_t(width), uint64_t(depth)));
+  const size_t keep = std::min(stored, size_t(bitmap.stride()));
+  std::vector<uint8_t> row;
+  try {
+    row.assign(stored, 0);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  if (packing == pixpak::kPackBits) {
+    PackBitsReader reader(pixels);
+    for (int y = 0; y < bitmap.height(); ++y) {
+      std::fill(row.begin(), row.end(), 0);
+      size_t got = reader.Read(row);
+      std::memcpy(bitmap.Row(y), row.data(), keep);
+      if (got < stored) break;  // the stream ended: the rows below stay as they were
+    }
+  } else {
+    size_t pos = 0;
+    for (int y = 0; y < bitmap.height(); ++y) {
+      size_t left = pixels.size() - pos;
+      if (left < kLzHeaderSize) break;
+      size_t length = LzBlockLength(pixels.subspan(pos));
+      if (length < kLzHeaderSize || length > left) break;  // damaged: stop at this row
+      std::fill(row.begin(), row.end(), 0);
+      LzDecode(pixels.subspan(pos, length), row);
+      std::memcpy(bitmap.Row(y), row.data(), keep);
+      pos += length;
+    }
+  }
+  for (int y = 0; y < bitmap.height(); ++y) SwapPixelBytes(bitmap.Row(y), width, depth);
+  return 0;
+}
+
+int DecodePixPak(std::span<const uint8_t> block, gfx::Bitmap& out, AlertPresenter* alerts) {
+  out.Clear();
+  PixPakHeader h;
+  if (!ReadPixPakHeader(block, h)) return -1;
+  if (h.block_length != block.size()) return 1;
+  if (!gfx::ValidDepth(h.depth) || h.width < 1 || h.height < 1) return -1;
+  const uint64_t parts = uint64_t(pixpak::kHeaderSize) + h.color_table_length + h.pixel_length;
+  if (parts > block.size()) return -1;
+  const uint64_t stored_area = StoredRowBytes(h.width, h.depth) * h.height;
+  if (stored_area > gfx::kMaxBitmapBytes) return -1;
+  if (!out.Create(h.width, h.height, h.depth)) return -1;
+  if (h.depth == 1) {
+    out.palette = gfx::Palette::Monochrome();
+  } else if (h.depth <= 8) {
+    if (h.color_table_length > 0) {
+      out.palette =
+          PaletteFromMacColorTable(block.subspan(pixpak::kHeaderSize, h.color_table_length));
+      out.palette.count = std::min(out.palette.count, 1 << h.depth);
+    } else {
+      out.palette_relative = true;
+    }
+  }
+  auto pixels = block.subspan(pixpak::kHeaderSize + h.color_table_length, h.pixel_length);
+  if (PixPakDecompress(out, pixels, h.packing, alerts) != 0) {
+    out.Clear();
+    return -1;
+  }
+  return 0;
+}
+
+std::vector<uint8_t> EncodePixPak(const gfx::Bitmap& bitmap, const gfx::Palette& palette) {
+  if (bitmap.empty() || bitmap.width() > 0xFFFF || bitmap.height() > 0xFFFF) return {};
+  const int depth = bitmap.depth();
+  std::vector<uint8_t> table;
+  if (depth == 8) table = MacColorTableFromPalette(palette);
+  std::vector<uint8_t> pixels;
+  const size_t stored = size_t(StoredRowBytes(uint64_t(bitmap.width()), uint64_t(depth)));
+  const size_t keep = std::min(stored, size_t(bitmap.stride()));
+  std::vector<uint8_t> row(stored);
+  for (int y = 0; y < bitmap.height(); ++y) {
+    std::fill(row.begin(), row.end(), 0);
+    std::memcpy(row.data(), bitmap.Row(y), keep);
+    SwapPixelBytes(row.data(), bitmap.width(), depth);
+    std::vector<uint8_t> packed = LzEncode(row);
+    if (LzBlockLength(packed) != packed.size()) return {};
+    pixels.insert(pixels.end(), packed.begin(), packed.end());
+  }
+  std::vector<uint8_t> block(pixpak::kHeaderSize, 0);
+  PutBE32(block.data(), pixpak::kMagic);
+  PutBE32(block.data() + 4, uint32_t(pixpak::kHeaderSize + table.size() + pixels.size()));
+  PutBE16(block.data() + 8, pixpak::kVersion);
+  PutBE16(block.data() + 10, uint32_t(bitmap.width()));
+  PutBE16(block.data() + 12, uint32_t(bitmap.height()));
+  PutBE16(block.data() + 14, uint32_t(depth));
+  PutBE16(block.data() + 24, pixpak::kRowBlocks);
+  PutBE32(block.data() + 26, uint32_t(table.size()));
+  PutBE32(block.data() + 30, uint32_t(pixels.size()));
+  block.insert(block.end(), table.begin(), table.end());
+  block.insert(block.end(), pixels.begin(), pixels.end());
+  return block;
+}
+
+}  // namespace corvida

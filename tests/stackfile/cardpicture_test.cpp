@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "stackfile/cardpicture.h"
+#include "stackfile/lz.h"
+#include "stackfile/pixpak.h"
+#include "stackfile/records.h"
+
+namespace corvida {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A PictureBlock in the in-memory layout.
+Bytes Block(uint16_t format, const Bytes& table, const Bytes& packed, uint32_t top = 0,
+            uint32_t bottom = 0, uint8_t top_byte = 0, uint8_t bottom_byte = 0) {
+  Bytes b(24, 0);
+  Put16(b.data(), 8);
+  Put16(b.data() + picture::kFormat, format);
+  Put32(b.data() + picture::kColorTableLength, uint32_t(table.size()));
+  b.insert(b.end(), table.begin(), table.end());
+  if (format == 2) {
+    Bytes fill(16, 0);
+    std::fill(fill.begin(), fill.begin() + 4, top_byte);
+    Put32(fill.data() + 4, top);
+    std::fill(fill.begin() + 8, fill.begin() + 12, bottom_byte);
+    Put32(fill.data() + 12, bottom);
+    b.insert(b.end(), fill.begin(), fill.end());
+  }
+  b.insert(b.end(), packed.begin(), packed.end());
+  Put32(b.data() + picture::kLength, uint32_t(b.size()));
+  return b;
+}
+
+TEST(CardPicture, PackedRowsBecomeBitmapRows) {
+  // A 20 x 2 card at 8 bits: stored rows of 32 bytes, bitmap rows of 20.
+  Bytes raster(64);
+  for (size_t i = 0; i < raster.size(); ++i) raster[i] = uint8_t(i);
+  gfx::Palette p = gfx::Palette::Grey(8);
+  Bytes block = Block(1, MacColorTableFromPalette(p), LzEncode(raster));
+  gfx::Bitmap bmp;
+  ASSERT_TRUE(DecodeCardPicture(block, {20, 2}, 8, true, bmp));
+  EXPECT_EQ(bmp.Get(19, 0), 19u);
+  EXPECT_EQ(bmp.Get(0, 1), 32u);  // the second stored row starts at 32
+  EXPECT_EQ(bmp.palette.count, 256);
+  // Without the card's own colours the picture holds indices into the card palette.
+  ASSERT_TRUE(DecodeCardPicture(block, {20, 2}, 8, false, bmp));
+  EXPECT_TRUE(bmp.palette_relative);
+  EXPECT_TRUE(CardPicturePalette(block).SameColors(p));
+}
+
+TEST(CardPicture, FillsFrameThePackedData) {
+  // 16 x 4 at 8 bits = 64 bytes: 6 top (rounded to 8) and 16 bottom bytes of fill.
+  Bytes middle(40, 9);
+  Bytes block = Block(2, {}, LzEncode(middle), 6, 16, 0xAA, 0xBB);
+  gfx::Bitmap bmp;
+  ASSERT_TRUE(DecodeCardPicture(block, {16, 4}, 8, false, bmp));
+  EXPECT_EQ(bmp.Get(7, 0), 0xAAu);
+  EXPECT_EQ(bmp.Get(8, 0), 9u);
+  EXPECT_EQ(bmp.Get(15, 2), 9u);
+  EXPECT_EQ(bmp.Get(0, 3), 0xBBu);
+  // Fills longer than the picture are clamped; the packed data is then not needed.
+  Bytes huge = Block(2, {}, {}, 0xFFFFFFF0u, 0, 0x11, 0x22);
+  ASSERT_TRUE(DecodeCardPicture(huge, {16, 4}, 8, false, bmp));
+  EXPECT_EQ(bmp.Get(15, 3), 0x11u);  // the top fill was clamped to the whole picture
+  Bytes both = Block(2, {}, LzEncode(Bytes(64, 5)), 0xFFFFFFF0u, 0xFFFFFFF0u, 0x11, 0x22);
+  ASSERT_TRUE(DecodeCardPicture(both, {16, 4}, 8, false, bmp));
+  EXPECT_NE(bmp.Get(0, 0), 5u);
+}
+
+TEST(CardPicture, DamagedOrForeignBlocksHaveNoPicture) {
+  Bytes raster(32, 1);
+  gfx::Bitmap bmp;
+  EXPECT_FALSE(DecodeCardPicture(Block(3, {}, LzEncode(raster)), {16, 2}, 8, false, bmp));
+  Bytes lying = Block(1, {}, LzEncode(raster));
+  Put32(lying.data() + picture::kColorTableLength, 5000);
+  EXPECT_FALSE(DecodeCardPicture(lying, {16, 2}, 8, false, bmp));
+  Bytes long_block = Block(1, {}, LzEncode(raster));
+  Put32(long_block.data() + picture::kLength, uint32_t(long_block.size() + 1));
+  EXPECT_FALSE(DecodeCardPicture(long_block, {16, 2}, 8, false, bmp));
+  Bytes no_fill = Block(1, {}, {});
+  Put16(no_fill.data() + picture::kFormat, 2);  // format 2 without room for its fills
+  EXPECT_FALSE(DecodeCardPicture(no_fill, {16, 2}, 8, false, bmp));
+  EXPECT_FALSE(DecodeCardPicture(Bytes(10, 0), {16, 2}, 8, false, bmp));
+  EXPECT_FALSE(DecodeCardPicture(Block(1, {}, {}), {0, 2}, 8, false, bmp));
+  EXPECT_FALSE(DecodeCardPicture(Block(1, {}, {}), {16, 2}, 12, false, bmp));
+  EXPECT_TRUE(bmp.empty());
+  // Packed data that decodes short leaves the rest of the picture 0.
+  Bytes short_data = Block(1, {}, LzEncode(Bytes(5, 7)));
+  ASSERT_TRUE(DecodeCardPicture(short_data, {16, 2}, 8, false, bmp));
+  EXPECT_EQ(bmp.Get(4, 0), 7u);
+  EXPECT_EQ(bmp.Get(5, 0), 0u);
+}
+
+TEST(CardPicture, WriterRoundTrips) {
+  for (int depth : {1, 4, 8, 16, 32}) {
+    gfx::Bitmap src;
+    ASSERT_TRUE(src.Create(37, 9, depth));
+    uint32_t mask = depth == 32 ? 0xFFFFFF : depth == 16 ? 0x7FFF : (1u << depth) - 1;
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 37; ++x) src.Set(x, y, uint32_t(x * 31 + y * 7) & mask);
+    gfx::Palette p = gfx::Palette::Grey(depth <= 8 ? depth : 8);
+    Bytes block = EncodeCardPicture(src, p);
+    EXPECT_EQ(block.size() % 2, 0u);
+    gfx::Bitmap back;
+    ASSERT_TRUE(DecodeCardPicture(block, {37, 9}, depth, true, back)) << depth;
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 37; ++x) ASSERT_EQ(back.Get(x, y), src.Get(x, y)) << depth;
+    if (depth <= 8) {
+      EXPECT_TRUE(back.palette.SameColors(p));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace corvida
