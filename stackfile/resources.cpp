@@ -299,13 +299,13 @@ int Resources::SetName(FourCC type, uint16_t id, std::string_view name) {
 
 uint16_t Resources::UniqueId() {
   if (!current_) return 0;
+  std::vector<bool> taken(65536, false);
+  for (const ResourceEntry& e : current_->entries) taken[e.id] = true;
   uint16_t id = current_->last_id;
   for (int tries = 0; tries < 65535; ++tries) {
     id = static_cast<uint16_t>(id + 1);
     if (id == 0) id = 1;
-    bool taken = std::any_of(current_->entries.begin(), current_->entries.end(),
-                             [&](const ResourceEntry& e) { return e.id == id; });
-    if (taken) continue;
+    if (taken[id]) continue;
     current_->last_id = id;
     if (current_->write_last_id && !current_->path.empty()) {
       uint8_t be[2];

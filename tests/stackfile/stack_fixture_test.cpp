@@ -28,12 +28,11 @@ std::vector<uint8_t> StoredStack::Bytes() const {
     PutBE32(&h[44], static_cast<uint32_t>(r.data.size()));
     PutBE32(&h[48], stored);
     out.insert(out.end(), h.begin(), h.end());
-    std::vector<uint8_t> data = r.data;
-    data.resize(std::max<size_t>(stored, 0), 0);
-    if (stored >= r.data.size())
-      out.insert(out.end(), data.begin(), data.end());
-    else
-      out.insert(out.end(), r.data.begin(), r.data.end());
+    // The data and its padding; a stored length beyond that is only claimed.
+    out.insert(out.end(), r.data.begin(), r.data.end());
+    size_t padded = (r.data.size() + 3) & ~size_t{3};
+    if (stored >= r.data.size() && stored <= padded)
+      out.resize(out.size() + stored - r.data.size(), 0);
   }
   uint8_t* p = out.data();
   PutBE16(p + header::kCardCount,
