@@ -1,0 +1,285 @@
+#include "logo/interp.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "logo/reader.h"
+#include "logo/stack_guard.h"
+
+namespace corvida::logo {
+
+bool TextLineSource::ReadLine(std::string& line, char) {
+  if (pos_ >= text_.size()) return false;
+  size_t end = text_.find_first_of("\r\n", pos_);
+  if (end == std::string::npos) end = text_.size();
+  line.assign(text_, pos_, end - pos_);
+  pos_ = end < text_.size() ? end + 1 : end;
+  return true;
+}
+
+namespace {
+void SetWordConstant(Node& n, const char* text, Node* next) {
+  n.flags = NF_WORD;
+  n.link = next;
+  std::memset(n.text, 0, 4);
+  std::memcpy(n.text, text, std::min<size_t>(4, std::strlen(text)));
+}
+}  // namespace
+
+Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
+    : config_(config), hooks_(std::move(hooks)), pool_(config.max_blocks) {
+  empty_list_.flags = NF_LIST;
+  empty_list_.link = nullptr;
+  empty_list_.elem = nullptr;
+  SetWordConstant(empty_word_, "", nullptr);
+  SetWordConstant(true_, "TRUE", nullptr);
+  SetWordConstant(false2_, "E", nullptr);
+  SetWordConstant(false_, "FALS", &false2_);
+  zero_.flags = NF_FLOAT;
+  zero_.fval = 0.0;
+  for (Node* n : {&empty_list_, &empty_word_, &true_, &false_, &false2_, &zero_})
+    pool_.AddOutsideNode(n);
+  pool_.SetRoots([this](const NodePool::MarkFn& mark) { MarkRoots(mark); });
+}
+
+Interpreter::~Interpreter() = default;
+
+bool Interpreter::Start() {
+  if (started_) return true;
+  if (!pool_.Start()) {
+    ErrorText(kErrNoMemoryToRun, "");
+    return false;
+  }
+  started_ = true;
+  error_word = MakeWord("ERROR");
+  ReleaseFresh(error_word);
+  if (!prims.Start(*this)) return false;
+  random_seed = config_.fixed_seed ? config_.seed
+                : config_.clock    ? config_.clock->Milliseconds() / 1000
+                                   : static_cast<uint32_t>(std::time(nullptr));
+  random_state = random_seed;
+  stack_floor_ = StackFloor();
+  return true;
+}
+
+void Interpreter::MarkRoots(const NodePool::MarkFn& mark) {
+  mark(top_line);
+  for (int i = 0; i < 7; ++i) {
+    mark(procs[i]);
+    mark(buried_procs[i]);
+    mark(names[i]);
+    mark(buried_names[i]);
+  }
+  mark(plists);
+  mark(buried_plists);
+  for (const ProcFrame& f : frames) {
+    mark(f.proc);
+    mark(f.locals);
+    mark(f.test);
+  }
+  for (const CatchFrame& c : catches) mark(c.tag);
+  mark(run_list);
+  mark(at_line);
+  for (int i = 0; i < prims.size(); ++i) mark(prims[i].name_word);
+  mark(error_word);
+  mark(output_slot);
+  mark(pending);
+  for (Node* t : temps_) mark(t);
+  for (Node** slot : extra_roots_) mark(*slot);
+}
+
+Node* Interpreter::NewNode() {
+  Node* n = pool_.Alloc();
+  if (!n) ErrorText(kErrOutOfSpace, "");
+  return n;
+}
+
+Node* Interpreter::NewInt(int32_t v) {
+  Node* n = NewNode();
+  if (n) {
+    n->flags |= NF_INT;
+    n->elem = nullptr;
+    n->link = nullptr;
+    n->ival = v;
+  }
+  return n;
+}
+
+Node* Interpreter::NewFloat(double v) {
+  Node* n = NewNode();
+  if (n) {
+    n->flags |= NF_FLOAT;
+    n->elem = nullptr;
+    n->fval = v;
+  }
+  return n;
+}
+
+Node* Interpreter::Cons(Node* elem, Node* link) {
+  Node* n = NewNode();
+  if (n) {
+    n->flags |= NF_LIST;
+    n->elem = elem;
+    n->link = link;
+  }
+  return n;
+}
+
+Node* Interpreter::MakeWord(std::string_view text) {
+  size_t len = text.size();
+  size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) len = nul;
+  Node* first = nullptr;
+  Node* last = nullptr;
+  size_t i = 0;
+  do {
+    Node* n = NewNode();
+    if (!n) {
+      // Chunks already built go back to the pool at the next collection.
+      for (Node* c = first; c; c = c->link) c->flags = 0;
+      return nullptr;
+    }
+    n->flags |= NF_WORD;
+    n->link = nullptr;
+    n->elem = nullptr;
+    for (int k = 0; k < 4; ++k) n->text[k] = i < len ? text[i++] : '\0';
+    if (last) {
+      last->link = n;
+    } else {
+      first = n;
+    }
+    last = n;
+  } while (i < len);
+  return first;
+}
+
+Node* Interpreter::WordOrNumberText(Node* v) {
+  if (!v) return nullptr;
+  if (v->IsNumber()) return MakeWord(NumberText(v));
+  return v;
+}
+
+bool Interpreter::IsTrue(Node* v) {
+  return v == &true_ || (IsWord(v) && WordEqualsNoCase(v, "TRUE"));
+}
+
+bool Interpreter::IsFalse(Node* v) {
+  return v == &false_ || (IsWord(v) && WordEqualsNoCase(v, "FALSE"));
+}
+
+int32_t Interpreter::GetInteger(Node* v, int row) {
+  if (v && v->IsInt()) return v->ival;
+  if (v && v->IsFloat()) return SaturatingInt(v->fval);
+  if (v && v->IsWord() && NumericWord(v)) {
+    std::string s = WordChars(v);
+    const char* p = s.c_str() + (s[0] == '"' ? 1 : 0);
+    long long x = std::strtoll(p, nullptr, 10);
+    if (x > INT32_MAX) return INT32_MAX;
+    if (x < INT32_MIN) return INT32_MIN;
+    return static_cast<int32_t>(x);
+  }
+  if (row > 0) ErrorRow(v ? kErrDoesntLike : kErrNotEnoughInputs, row, v);
+  if (row == kMathError) Error(kErrMathDoesntLike, nullptr, v);
+  return 0;
+}
+
+double Interpreter::GetFloat(Node* v, int row) {
+  if (v && v->IsInt()) return v->ival;
+  if (v && v->IsFloat()) return v->fval;
+  if (v && v->IsWord() && NumericWord(v)) {
+    std::string s = WordChars(v);
+    return std::strtod(s.c_str() + (s[0] == '"' ? 1 : 0), nullptr);
+  }
+  if (row > 0) ErrorRow(v ? kErrDoesntLike : kErrNotEnoughInputs, row, v);
+  if (row == kMathError) Error(kErrMathDoesntLike, nullptr, v);
+  return 0;
+}
+
+DepthScope::DepthScope(Interpreter& in) : in_(in) {
+  ok_ = ++in.depth <= in.config().max_depth && !StackNearlyFull(in);
+  if (!ok_) {
+    --in.depth;
+    in.ErrorText(kErrOutOfStack, "");
+  }
+}
+
+void Interpreter::Output(std::string_view text) {
+  if (!output_enabled || !hooks_.write) return;
+  if (text.find('\r') == std::string_view::npos) {
+    hooks_.write(text);
+    return;
+  }
+  std::string s(text);
+  for (char& c : s)
+    if (c == '\r') c = '\n';
+  hooks_.write(s);
+}
+
+bool Interpreter::ReadLine(std::string& line, char prompt) {
+  if (source_ && source_->ReadLine(line, prompt)) return true;
+  return false;
+}
+
+void Interpreter::RunTopLevelLine(const std::string& line) {
+  size_t mark = TempMark();
+  Node* list = Tokenize(*this, line);
+  top_line = list;
+  ReleaseFresh(list);
+  if (list && !IsEmptyList(list) && !error_flag) {
+    Node* v = RunList(list);
+    if (v && !Unwinding()) {
+      at_line = list;
+      Error(kErrNothingToDo, nullptr, v);
+    }
+    at_line = nullptr;
+  }
+  TempReset(mark);
+}
+
+void Interpreter::RunLines(LineSource& source, bool console) {
+  LineSource* saved_source = source_;
+  Node* saved_top = top_line;
+  size_t mark = TempMark();
+  Protect(saved_top);
+  source_ = &source;
+  std::string line;
+  while (console || !error_flag) {
+    if (!ReadLine(line, '\0')) break;
+    if (console) {
+      // Each typed line starts afresh: flags, frames and catches of a failed line go.
+      error_flag = throw_flag = stop_flag = false;
+      frames.clear();
+      catches.clear();
+      cur_frame = -1;
+      output_slot = nullptr;
+      depth = 0;
+    }
+    RunTopLevelLine(line);
+  }
+  source_ = saved_source;
+  top_line = saved_top;
+  TempReset(mark);
+}
+
+void Interpreter::RunScript(std::string_view text) {
+  if (!Start()) return;
+  bool nested = source_ != nullptr;
+  if (!nested) {
+    error_flag = throw_flag = stop_flag = false;
+    frames.clear();
+    catches.clear();
+    cur_frame = -1;
+    depth = 0;
+  }
+  TextLineSource source(text);
+  RunLines(source, false);
+}
+
+void Interpreter::RunConsole(LineSource& source) {
+  if (!Start()) return;
+  RunLines(source, true);
+}
+
+}  // namespace corvida::logo
