@@ -1,0 +1,78 @@
+// Files and folders of the machine, in host path form (UTF-8, '/' separators). One
+// portable POSIX implementation serves every backend. Failures are return values: -1,
+// false or an empty result; nothing throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvida {
+
+// An open file; closed when the object goes away.
+class File {
+ public:
+  enum class Mode {
+    kRead,       // existing file, read only
+    kReadWrite,  // existing file, read and write
+    kCreate,     // created or emptied, read and write
+    kCreateNew,  // created only when no file of that name exists (never replaces one)
+  };
+  enum Origin { kFromStart = 0, kFromCurrent = 1, kFromEnd = 2 };
+
+  File() = default;
+  ~File() { Close(); }
+  File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  static File Open(const std::string& path, Mode mode);
+  bool is_open() const { return fd_ >= 0; }
+
+  // Bytes transferred (fewer only at the end of the file for reads), or -1 on error.
+  int64_t Read(void* buffer, size_t count);
+  int64_t Write(const void* buffer, size_t count);
+  // The new position, or -1.
+  int64_t Seek(int64_t offset, Origin origin);
+  int64_t Tell();
+  int64_t Size();  // the position is kept
+  // Sets the end of file; 0 or the system's error number.
+  int Truncate(int64_t length);
+  void Close();
+
+ private:
+  int fd_ = -1;
+};
+
+struct FileInfo {
+  bool exists = false;
+  bool is_directory = false;
+  bool is_symlink = false;
+  bool writable = false;  // can be opened for writing (false: the file is locked)
+  int64_t size = 0;
+  int64_t modified = 0;  // seconds since 1970
+};
+
+struct DirectoryEntry {
+  std::string name;
+  bool is_directory = false;
+};
+
+bool FileExists(const std::string& path);  // a file or a folder
+FileInfo GetFileInfo(const std::string& path);
+bool DeleteFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`
+int64_t FreeSpace(const std::string& path);                       // -1 when unknown
+bool CreateDirectory(const std::string& path);                    // true when it exists afterwards
+bool CreateDirectories(const std::string& path);                  // with missing parents
+// Entries other than "." and "..", in no particular order; empty when unreadable.
+std::vector<DirectoryEntry> ListDirectory(const std::string& path);
+// Absolute path with links and "." / ".." resolved; "" when the path does not exist.
+std::string CanonicalPath(const std::string& path);
+bool IsSymlink(const std::string& path);
+// The machine's temporary folder ($TMPDIR, else /tmp).
+std::string SystemTempFolder();
+
+}  // namespace corvida

@@ -1,0 +1,290 @@
+#include "stackfile/fileslots.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace corvida {
+
+namespace {
+
+constexpr int kPathOffset = 4;
+constexpr int kFlagOffset = 264;
+constexpr int kValue298Offset = 298;
+constexpr int kValue300Offset = 300;
+constexpr int kNameOffset = 304;
+
+constexpr const char* kMediaFolders[][2] = {{"2", "CVSounds"}, {"4", "CVArt"},   {"12", "NBAs"},
+                                            {"14", "Movies"},  {"17", "Extras"}, {"18", "CVAnim"}};
+
+std::string CString(const uint8_t* p, size_t capacity) {
+  const auto* c = reinterpret_cast<const char*>(p);
+  return std::string(c, strnlen(c, capacity));
+}
+
+void PutLE(uint8_t* p, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t GetLE(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+  return v;
+}
+
+}  // namespace
+
+int ReadExact(File& file, uint32_t& count, void* buffer) {
+  if (count == 0) return 0;
+  return file.Read(buffer, count) == static_cast<int64_t>(count) ? 0 : -1;
+}
+
+int WriteExact(File& file, uint32_t& count, const void* buffer) {
+  if (count == 0) return 0;
+  return file.Write(buffer, count) == static_cast<int64_t>(count) ? 0 : -1;
+}
+
+int SeekTo(File& file, int origin, int64_t position) {
+  const auto from =
+      origin == 1 ? File::kFromCurrent : origin == 2 ? File::kFromEnd : File::kFromStart;
+  const int64_t now = file.Seek(position, from);
+  if (now < 0) return -1;
+  // From the start, the system must report the very position asked for.
+  return from != File::kFromStart || now == position ? 0 : -1;
+}
+
+int TellPosition(File& file, int64_t& position) {
+  const int64_t now = file.Tell();
+  if (now < 0) return -1;
+  position = now;
+  return 0;
+}
+
+int ParseFileReference(std::span<const uint8_t> bytes, FileReference& out) {
+  const auto* text = reinterpret_cast<const char*>(bytes.data());
+  const size_t path_length = strnlen(text, std::min<size_t>(bytes.size(), FileSlots::kPathSize));
+  if (path_length >= bytes.size() || path_length >= FileSlots::kPathSize) return -1;
+  size_t at = path_length + 1 + (path_length % 2 == 0 ? 1 : 0);
+  if (at + 6 >= bytes.size()) return -1;
+  FileReference ref;
+  ref.path.assign(text, path_length);
+  ref.value298 = static_cast<uint16_t>(GetLE(bytes.data() + at, 2));
+  ref.value300 = GetLE(bytes.data() + at + 2, 4);
+  at += 6;
+  const size_t room = std::min<size_t>(bytes.size() - at, FileSlots::kNameSize);
+  const size_t name_length = strnlen(text + at, room);
+  if (name_length >= room) return -1;
+  ref.name.assign(text + at, name_length);
+  out = std::move(ref);
+  return static_cast<int>(at + name_length + 1);
+}
+
+FileSlots::FileSlots(Handles& handles, const Folders& folders, PathMap map)
+    : handles_(handles), map_(std::move(map)) {
+  const std::string module = map_.ToWindows(folders.program + "/" + kModuleName);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    uint8_t* p = SlotBytes(slot);
+    p[kFlagOffset] = 0;
+    PutLE(p + kValue298Offset, 0xFFFF, 2);
+    PutLE(p + kValue300Offset, 0, 4);
+    SetPath(slot, module);
+  }
+  const std::string data = folders.data.empty() ? "" : map_.ToWindows(folders.data);
+  for (const auto& [slot, name] : kMediaFolders) {
+    std::string path = data + "\\" + name + "\\";
+    if (data.empty() || !FileExists(map_.ToHost(path)))
+      path = SiblingPath(std::string(name) + "\\", module);
+    SetPath(std::atoi(slot), path);
+  }
+}
+
+std::string FileSlots::Path(int slot) const {
+  return ValidSlot(slot) ? CString(SlotBytes(slot) + kPathOffset, kPathSize) : "";
+}
+
+std::string FileSlots::Name(int slot) const {
+  return ValidSlot(slot) ? CString(SlotBytes(slot) + kNameOffset, kNameSize) : "";
+}
+
+int FileSlots::SetPath(int slot, std::string_view windows_path) {
+  if (!ValidSlot(slot) || windows_path.size() >= kPathSize ||
+      windows_path.find('\0') != std::string_view::npos) {
+    return -1;
+  }
+  uint8_t* p = SlotBytes(slot);
+  std::memset(p + kPathOffset, 0, kPathSize);
+  std::memcpy(p + kPathOffset, windows_path.data(), windows_path.size());
+  // The name part is informational: a long one is cut to fit.
+  const std::string_view name = NamePart(windows_path).substr(0, kNameSize - 1);
+  std::memset(p + kNameOffset, 0, kNameSize);
+  std::memcpy(p + kNameOffset, name.data(), name.size());
+  return 0;
+}
+
+int FileSlots::SetHostPath(int slot, std::string_view host_path) {
+  const std::string windows = map_.ToWindows(host_path);
+  return windows.empty() ? -1 : SetPath(slot, windows);
+}
+
+int FileSlots::Copy(int from, int to) {
+  if (!ValidSlot(from) || !ValidSlot(to)) return -1;
+  if (from != to) std::memcpy(SlotBytes(to), SlotBytes(from), kSlotSize);
+  return 0;
+}
+
+std::span<const uint8_t> FileSlots::Raw(int slot) const {
+  return ValidSlot(slot) ? std::span<const uint8_t>(SlotBytes(slot), kSlotSize)
+                         : std::span<const uint8_t>();
+}
+
+uint16_t FileSlots::Value298(int slot) const {
+  return ValidSlot(slot) ? static_cast<uint16_t>(GetLE(SlotBytes(slot) + kValue298Offset, 2)) : 0;
+}
+
+uint32_t FileSlots::Value300(int slot) const {
+  return ValidSlot(slot) ? GetLE(SlotBytes(slot) + kValue300Offset, 4) : 0;
+}
+
+int FileSlots::Open(int slot, int mode, File& out) const {
+  if (!ValidSlot(slot)) return -1;
+  out = File::Open(HostPath(slot), mode == 0 ? File::Mode::kRead : File::Mode::kReadWrite);
+  return out.is_open() ? 0 : -1;
+}
+
+int FileSlots::Create(int slot, File& out) const {
+  if (!ValidSlot(slot)) return -1;
+  out = File::Open(HostPath(slot), File::Mode::kCreate);
+  return out.is_open() ? 0 : -1;
+}
+
+bool FileSlots::Exists(std::string_view windows_path) const {
+  return FileExists(map_.ToHost(windows_path));
+}
+
+SlotFileInfo FileSlots::Info(int slot) const {
+  SlotFileInfo info;
+  if (!ValidSlot(slot)) return info;
+  const FileInfo file = GetFileInfo(HostPath(slot));
+  info.exists = file.exists && !file.is_directory;
+  info.size = info.exists ? file.size : 0;
+  info.locked = info.exists && !file.writable;
+  return info;
+}
+
+bool FileSlots::Delete(std::string_view windows_path) const {
+  const std::string host = map_.ToHost(windows_path);
+  return !host.empty() && DeleteFile(host);
+}
+
+std::string FileSlots::FullPath(std::string_view windows_path) const {
+  const std::string host = map_.ToHost(windows_path);
+  return host.empty() ? "" : map_.ToWindows(host);
+}
+
+int64_t FileSlots::FreeSpace(std::string_view windows_path) const {
+  std::string host = map_.ToHost(windows_path);
+  // The nearest folder that exists decides (the path may name a file not yet made).
+  while (!host.empty() && !FileExists(host)) {
+    size_t cut = host.find_last_of('/');
+    host = cut == 0 ? "/" : cut == std::string::npos ? "" : host.substr(0, cut);
+  }
+  return host.empty() ? -1 : corvida::FreeSpace(host);
+}
+
+char FileSlots::FirstAbsentDriveLetter() const {
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (!map_.HasDrive(letter)) return letter;
+  }
+  return 0;
+}
+
+int FileSlots::LoadFile(int slot, Handle* out, uint32_t maximum) const {
+  File file;
+  if (out == nullptr || Open(slot, 0, file) != 0) return -1;
+  int64_t size = file.Size();
+  if (maximum != 0) size = std::min<int64_t>(size, maximum);
+  if (size <= 0 || static_cast<uint64_t>(size) > Handles::kMaxRequest) return -1;
+  Handle h = handles_.New(static_cast<uint32_t>(size));
+  if (h == 0) return -1;
+  uint32_t count = static_cast<uint32_t>(size);
+  int result = ReadExact(file, count, handles_.Lock(h));
+  handles_.Unlock(h);
+  if (result != 0) {
+    handles_.Dispose(h);
+    return -1;
+  }
+  *out = h;
+  return 0;
+}
+
+int FileSlots::WriteHandleToFile(Handle h, uint32_t count, int slot) const {
+  if (handles_.IsValid(h) == 0 || count > handles_.GetSize(h)) return -1;
+  File file;
+  if (Create(slot, file) != 0) return -1;
+  LockedHandle bytes(handles_, h);
+  return WriteExact(file, count, bytes.data());
+}
+
+int FileSlots::CopyFile(int from, int to) const {
+  Handle h = 0;
+  if (LoadFile(from, &h, 0) != 0) return -1;
+  int result = WriteHandleToFile(h, handles_.GetSize(h), to);
+  handles_.Dispose(h);
+  return result;
+}
+
+int FileSlots::CheckSaveTarget(int slot) const {
+  const SlotFileInfo info = Info(slot);
+  return info.exists && info.locked ? -2688 : 0;
+}
+
+int FileSlots::CreateTempSaveFile(int target, int into, File& out) {
+  if (!ValidSlot(target) || !ValidSlot(into)) return -1;
+  const std::string folder = FolderOf(Path(target));
+  for (int n = 0; n < 1000; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "CVTMP%03d.TMP", n);
+    const std::string path = folder + "\\" + name;
+    const std::string host = map_.ToHost(path);
+    // Created exclusively: a name that appears meanwhile is skipped, never replaced.
+    out = File::Open(host, File::Mode::kCreateNew);
+    if (out.is_open()) {
+      if (SetPath(into, path) == 0) return 0;
+      out.Close();
+      DeleteFile(host);
+      return -1;
+    }
+    if (!FileExists(host)) return -1;  // failed for another reason: no point going on
+  }
+  return -1;
+}
+
+Handle FileSlots::Serialize(int slot) const {
+  if (!ValidSlot(slot)) return 0;
+  const std::string path = Path(slot);
+  const std::string name = Name(slot);
+  const size_t pad = path.size() % 2 == 0 ? 1 : 0;
+  const size_t size = path.size() + 1 + pad + 6 + name.size() + 1;
+  Handle h = handles_.New(static_cast<uint32_t>(size));
+  if (h == 0) return 0;
+  LockedHandle locked(handles_, h);
+  uint8_t* p = locked.data();
+  std::memcpy(p, path.data(), path.size());
+  p += path.size() + 1 + pad;
+  PutLE(p, Value298(slot), 2);
+  PutLE(p + 2, Value300(slot), 4);
+  std::memcpy(p + 6, name.data(), name.size());
+  return h;
+}
+
+int FileSlots::EnsureFilePresent(const FileReference& reference, int slot) {
+  if (SetPath(slot, reference.path) != 0) return 0;
+  uint8_t* p = SlotBytes(slot);
+  PutLE(p + kValue298Offset, reference.value298, 2);
+  PutLE(p + kValue300Offset, reference.value300, 4);
+  if (Exists(reference.path)) return 1;
+  if (request_hook_) request_hook_(reference);
+  return 0;
+}
+
+}  // namespace corvida

@@ -1,0 +1,79 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "support/test_support.h"
+
+namespace corvida {
+namespace {
+
+TEST(Files, ReadWriteSeekSizeAndTruncate) {
+  testing::TempDir dir;
+  const std::string path = dir.File("a.bin");
+  EXPECT_FALSE(File::Open(path, File::Mode::kRead).is_open());
+  File file = File::Open(path, File::Mode::kCreate);
+  ASSERT_TRUE(file.is_open());
+  EXPECT_EQ(file.Write("hello world", 11), 11);
+  EXPECT_EQ(file.Size(), 11);
+  EXPECT_EQ(file.Tell(), 11);  // Size keeps the position
+  EXPECT_EQ(file.Seek(6, File::kFromStart), 6);
+  char buffer[16] = {};
+  EXPECT_EQ(file.Read(buffer, 16), 5);  // short at the end of the file
+  EXPECT_STREQ(buffer, "world");
+  EXPECT_EQ(file.Seek(-5, File::kFromEnd), 6);
+  EXPECT_EQ(file.Seek(-100, File::kFromCurrent), -1);
+  EXPECT_EQ(file.Truncate(5), 0);
+  EXPECT_EQ(file.Size(), 5);
+  EXPECT_NE(file.Truncate(-1), 0);
+  file.Close();
+  EXPECT_EQ(file.Read(buffer, 1), -1);
+  EXPECT_EQ(dir.Read("a.bin"), "hello");
+
+  // Creating anew never replaces an existing file.
+  EXPECT_FALSE(File::Open(path, File::Mode::kCreateNew).is_open());
+  EXPECT_EQ(dir.Read("a.bin"), "hello");
+  // A folder is not a file.
+  EXPECT_FALSE(File::Open(dir.path(), File::Mode::kRead).is_open());
+}
+
+TEST(Files, FolderOperationsAndInfo) {
+  testing::TempDir dir;
+  EXPECT_TRUE(CreateDirectories(dir.File("x/y/z")));
+  EXPECT_TRUE(CreateDirectory(dir.File("x")));  // already there
+  dir.Write("x/f.txt", "12345");
+  FileInfo info = GetFileInfo(dir.File("x/f.txt"));
+  EXPECT_TRUE(info.exists);
+  EXPECT_EQ(info.size, 5);
+  EXPECT_TRUE(info.writable);
+  EXPECT_FALSE(info.is_directory);
+  EXPECT_TRUE(GetFileInfo(dir.File("x/y")).is_directory);
+  EXPECT_FALSE(GetFileInfo(dir.File("missing")).exists);
+
+  auto entries = ListDirectory(dir.File("x"));
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, "f.txt");
+  EXPECT_FALSE(entries[0].is_directory);
+  EXPECT_TRUE(entries[1].is_directory);
+  EXPECT_TRUE(ListDirectory(dir.File("missing")).empty());
+
+  ASSERT_EQ(symlink(dir.File("x/f.txt").c_str(), dir.File("link").c_str()), 0);
+  EXPECT_TRUE(IsSymlink(dir.File("link")));
+  EXPECT_FALSE(IsSymlink(dir.File("x/f.txt")));
+  EXPECT_EQ(CanonicalPath(dir.File("x/y/../f.txt")), CanonicalPath(dir.File("link")));
+  EXPECT_EQ(CanonicalPath(dir.File("nope")), "");
+
+  EXPECT_TRUE(RenameFile(dir.File("x/f.txt"), dir.File("g.txt")));
+  EXPECT_TRUE(FileExists(dir.File("g.txt")));
+  EXPECT_TRUE(DeleteFile(dir.File("g.txt")));
+  EXPECT_FALSE(DeleteFile(dir.File("g.txt")));
+  EXPECT_GT(FreeSpace(dir.path()), 0);
+  EXPECT_EQ(FreeSpace(dir.File("missing/deeper")), -1);
+}
+
+}  // namespace
+}  // namespace corvida
