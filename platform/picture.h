@@ -10,7 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/gfx/color.h"
+
 namespace corvida {
+
+namespace gfx {
+class Bitmap;
+}
 
 enum class PictureFormat { kUnknown, kBmp, kJpeg, kTiff, kPcx, kTga, kPng, kGif };
 
@@ -30,13 +36,6 @@ struct PictureInfo {
   int height = 0;
 };
 
-struct PaletteEntry {
-  uint8_t r = 0;
-  uint8_t g = 0;
-  uint8_t b = 0;
-  friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
-};
-
 // A decoded picture. Pictures of 8 bits per pixel and fewer stay indexed: `bits` is 1, 4
 // or 8, each pixel is one byte holding an index below 2^bits, and `palette` has exactly
 // 2^bits entries (unused ones black). Other pictures are true colour: `bits` is 32 and
@@ -46,7 +45,7 @@ struct DecodedPicture {
   int width = 0;
   int height = 0;
   int bits = 0;
-  std::vector<PaletteEntry> palette;
+  std::vector<gfx::Rgb> palette;
   int transparent_index = -1;  // indexed pictures with a transparent colour (GIF, PNG)
   std::vector<uint8_t> pixels;
 
@@ -67,6 +66,10 @@ class PictureDecoder {
   virtual PictureStatus Decode(std::span<const uint8_t> bytes, std::string_view name,
                                DecodedPicture& out) = 0;
 };
+
+// The picture as a bitmap of the 2D layer: indexed pictures keep their depth and palette,
+// true colour becomes 32 bits (alpha is dropped). False when the bitmap cannot be made.
+bool PictureToBitmap(const DecodedPicture& picture, gfx::Bitmap& bitmap);
 
 // The decoder every backend hands out; it needs no window system.
 class ImagePictureDecoder : public PictureDecoder {

@@ -73,7 +73,7 @@ bool CopyIndexed(SDL_Surface* s, DecodedPicture& out) {
   // The smallest depth that holds both the palette and every index used.
   int colours = std::max(palette->ncolors, highest + 1);
   out.bits = colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
-  out.palette.assign(size_t{1} << out.bits, PaletteEntry{});
+  out.palette.assign(size_t{1} << out.bits, gfx::Rgb{});
   for (int i = 0; i < std::min<int>(palette->ncolors, 256); ++i) {
     out.palette[i] = {palette->colors[i].r, palette->colors[i].g, palette->colors[i].b};
   }

@@ -14,6 +14,7 @@
 #include "platform/audio_recorder.h"
 #include "platform/font_names.h"
 #include "platform/fonts.h"
+#include "platform/picture.h"
 #include "platform/platform.h"
 
 namespace corvida {
@@ -121,6 +122,7 @@ class HeadlessPlatform : public Platform {
   WindowSystem& windows() override { return windows_; }
   AlertPresenter& alerts() override { return alerts_; }
   AudioOutput* audio() override { return &audio_; }
+  PictureDecoder* pictures() override { return &pictures_; }
   FontService* fonts() override {
     if (!fonts_) fonts_ = CreateFontService(DefaultFontFolders(folders_.program, folders_.data));
     return fonts_.get();
@@ -142,6 +144,7 @@ class HeadlessPlatform : public Platform {
   HeadlessWindowSystem windows_{clock_};
   RecordingAlertResponder alerts_;
   RecordingAudioOutput audio_{clock_};
+  ImagePictureDecoder pictures_;
   std::unique_ptr<FontService> fonts_;  // made on first use
 };
 

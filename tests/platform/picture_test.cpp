@@ -1,5 +1,7 @@
 #include "platform/picture.h"
 
+#include "platform/gfx/bitmap.h"
+
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -24,7 +26,7 @@ void Be32(Bytes& b, uint32_t v) {
 
 // An uncompressed BMP. `pixels` are indices (bpp 1 or 8) or R,G,B triples (bpp 24), top
 // row first; the file stores rows bottom up, padded to 4 bytes.
-Bytes Bmp(int w, int h, int bpp, const std::vector<PaletteEntry>& palette, const Bytes& pixels) {
+Bytes Bmp(int w, int h, int bpp, const std::vector<gfx::Rgb>& palette, const Bytes& pixels) {
   int row_bytes = ((w * bpp + 31) / 32) * 4;
   uint32_t offset = 14 + 40 + 4 * static_cast<uint32_t>(palette.size());
   Bytes b = {'B', 'M'};
@@ -132,11 +134,11 @@ TEST(Pictures, IndexedFilesKeepTheirPaletteAndTrueColourBecomesRgba) {
             PictureStatus::kOk);
   EXPECT_EQ(p.bits, 1);
   ASSERT_EQ(p.palette.size(), 2u);
-  EXPECT_EQ(p.palette[1], (PaletteEntry{255, 255, 0}));
+  EXPECT_EQ(p.palette[1], (gfx::Rgb{255, 255, 0}));
   EXPECT_EQ(p.pixels, (Bytes{1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0}));
 
   // 8-bit BMP with a full palette stays 8 bits; indices come through untouched.
-  std::vector<PaletteEntry> grey(256);
+  std::vector<gfx::Rgb> grey(256);
   for (int i = 0; i < 256; ++i) grey[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
   ASSERT_EQ(Decode(Bmp(3, 1, 8, grey, Bytes{200, 17, 255}), p), PictureStatus::kOk);
   EXPECT_EQ(p.bits, 8);
@@ -152,20 +154,42 @@ TEST(Pictures, IndexedFilesKeepTheirPaletteAndTrueColourBecomesRgba) {
   ASSERT_EQ(Decode(Gif(), p), PictureStatus::kOk);
   EXPECT_TRUE(p.indexed());
   EXPECT_EQ(p.pixels, (Bytes{0, 1, 2, 3}));
-  EXPECT_EQ(p.palette[2], (PaletteEntry{0, 0, 255}));
+  EXPECT_EQ(p.palette[2], (gfx::Rgb{0, 0, 255}));
   EXPECT_EQ(p.transparent_index, 3);
 
   // PCX: run-length data and the trailing palette.
   ASSERT_EQ(Decode(Pcx(), p), PictureStatus::kOk);
   EXPECT_EQ(p.bits, 8);
   EXPECT_EQ(p.pixels, (Bytes{7, 7, 9}));
-  EXPECT_EQ(p.palette[9], (PaletteEntry{9, 246, 0}));
+  EXPECT_EQ(p.palette[9], (gfx::Rgb{9, 246, 0}));
 
   // TIFF and TGA: true colour.
   ASSERT_EQ(Decode(Tiff(), p), PictureStatus::kOk);
   EXPECT_EQ(p.pixels, (Bytes{0, 0, 255, 255, 255, 255, 255, 255}));
   ASSERT_EQ(Decode(Tga(), p, "C:\\ART\\CAR.TGA"), PictureStatus::kOk);
   EXPECT_EQ(p.pixels, (Bytes{255, 0, 0, 255, 0, 255, 0, 255}));
+}
+
+TEST(Pictures, BecomeBitmapsOfTheirOwnDepth) {
+  DecodedPicture p;
+  gfx::Bitmap bitmap;
+  ASSERT_EQ(Decode(Bmp(9, 1, 1, {{0, 0, 0}, {255, 255, 0}}, Bytes{1, 0, 0, 0, 0, 0, 0, 0, 1}), p),
+            PictureStatus::kOk);
+  ASSERT_TRUE(PictureToBitmap(p, bitmap));
+  EXPECT_EQ(bitmap.depth(), 1);
+  EXPECT_EQ(bitmap.ColorAt(0, 0), (gfx::Rgb{255, 255, 0}));
+  EXPECT_EQ(bitmap.ColorAt(1, 0), (gfx::Rgb{0, 0, 0}));
+  EXPECT_EQ(bitmap.ColorAt(8, 0), (gfx::Rgb{255, 255, 0}));
+
+  ASSERT_EQ(Decode(Bmp(2, 1, 24, {}, Bytes{10, 20, 30, 40, 50, 60}), p), PictureStatus::kOk);
+  ASSERT_TRUE(PictureToBitmap(p, bitmap));
+  EXPECT_EQ(bitmap.depth(), 32);
+  EXPECT_EQ(bitmap.ColorAt(1, 0), (gfx::Rgb{40, 50, 60}));
+
+  // A picture whose pixels do not match its size is refused, not read past its end.
+  p.pixels.pop_back();
+  EXPECT_FALSE(PictureToBitmap(p, bitmap));
+  EXPECT_TRUE(bitmap.empty());
 }
 
 TEST(Pictures, PngKeepsAlphaAndJpegDecodes) {
