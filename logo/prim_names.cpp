@@ -69,6 +69,24 @@ Node* PrimitiveP(Interpreter& in, PrimCall& c) {
   return in.Truth(in.prims.FindWord(c.in[0]) >= 0);
 }
 
+// ERASE: a procedure name or a list of them; the normal store first, then the buried one.
+Node* Erase(Interpreter& in, PrimCall& c) {
+  Node* v = c.in[0];
+  if (!v) {
+    in.ErrorRow(kErrNotEnoughInputs, c.row);
+    return nullptr;
+  }
+  Node* list = v->IsList() ? (Interpreter::IsEmptyList(v) ? nullptr : v) : nullptr;
+  for (Node* p = list ? list : v; p; p = list ? p->link : nullptr) {
+    Node* name = list ? p->elem : v;
+    if (!IsWord(name) || !in.EraseProc(name)) {
+      in.Error(kErrUndefined, nullptr, name);
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
 bool IsEndLine(Node* list) {
   return IsList(list) && !list->link && IsWord(list->elem) && WordEqualsNoCase(list->elem, "END");
 }
@@ -148,6 +166,7 @@ void RegisterNamePrimitives(PrimitiveTable& t) {
   t.Set("DEFINEDP", &DefinedP);
   t.Set("PRIMITIVEP", &PrimitiveP);
   t.Set("TO", &To);
+  t.Set("ERASE", &Erase);
 }
 
 }  // namespace corvida::logo
