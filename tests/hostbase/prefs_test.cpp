@@ -1,0 +1,33 @@
+#include "host/prefs.h"
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace corvida {
+namespace {
+
+TEST(Prefs, MissingFileMeansDefaults) {
+  testing::TempDir dir;
+  Prefs prefs(dir.File("config"));
+  EXPECT_EQ(prefs.ReadPref("user", "advancedUser"), "Bad");
+  EXPECT_FALSE(prefs.AdvancedUser());
+  EXPECT_EQ(prefs.SaveStackPath(), "");
+}
+
+TEST(Prefs, WritesCreateTheFolderAndAnyCaseOfYesCounts) {
+  testing::TempDir dir;
+  Prefs prefs(dir.File("config/corvida"));
+  ASSERT_TRUE(prefs.WritePref("user", "AdvancedUser", "YES"));
+  EXPECT_EQ(prefs.path(), dir.File("config/corvida/CVPREFS.INI"));
+  EXPECT_TRUE(prefs.AdvancedUser());
+  ASSERT_TRUE(prefs.WritePref("user", "AdvancedUser", "No"));
+  EXPECT_FALSE(prefs.AdvancedUser());
+  ASSERT_TRUE(prefs.WritePref("user", "SaveStackPath", "D:\\Saved"));
+  EXPECT_EQ(prefs.SaveStackPath(), "D:\\Saved");
+  ASSERT_TRUE(prefs.WritePref("LOGO", "128", std::string(80, '9')));
+  EXPECT_EQ(prefs.ReadPref("logo", "128").size(), 64u);
+}
+
+}  // namespace
+}  // namespace corvida
