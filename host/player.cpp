@@ -1,0 +1,14 @@
+#include "host/player.h"
+
+namespace corvida {
+
+Player::Player(Platform& platform_in, PathMap paths)
+    : platform(platform_in),
+      handles(platform_in.alerts()),
+      files(handles, platform_in.folders(), std::move(paths)),
+      prefs(platform_in.folders().config),
+      alerts(handles, platform_in.alerts()) {
+  alerts.set_advanced_user(prefs.AdvancedUser());
+}
+
+}  // namespace corvida

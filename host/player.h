@@ -1,0 +1,33 @@
+// One player: everything a running player knows, reachable from this object, so that
+// every test and every browser page can start a fresh one. Each subsystem keeps its state
+// in a structure of its own, held here and passed by reference to the code that needs it;
+// nothing lives in globals.
+//
+// Members are constructed in the player's start-up order and destroyed in the reverse:
+// the handle table first, then the file slots, then the preferences (which need the
+// configuration folder) and the alerts (which take the advanced-user flag from them).
+// Later subsystems (the open stack and its cards, the interpreter, movies, NBAs, the
+// download cache, the window) add their state here, after what they depend on.
+#pragma once
+
+#include "host/alerts.h"
+#include "host/handles.h"
+#include "host/prefs.h"
+#include "platform/platform.h"
+#include "stackfile/fileslots.h"
+
+namespace corvida {
+
+struct Player {
+  explicit Player(Platform& platform, PathMap paths = {});
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+  Platform& platform;
+  Handles handles;
+  FileSlots files;
+  Prefs prefs;
+  Alerts alerts;
+};
+
+}  // namespace corvida
