@@ -168,9 +168,19 @@ bool LooksLikeTga(Bytes b) {
   bool known_depth = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
   return known_type && known_depth;
 }
+// A TGA must carry its pixels: all of them when uncompressed, and at least one run
+// packet per 128 pixels when run-length encoded. A few bytes claiming a huge picture
+// would otherwise keep the decoder busy for seconds.
 Dims Tga(Bytes b) {
   if (b.size() < 18) return {};
-  return {true, Le16(b, 12), Le16(b, 14)};
+  uint64_t width = Le16(b, 12), height = Le16(b, 14);
+  uint64_t pixel_bytes = (b[16] + 7u) / 8;
+  uint64_t colour_map = b[1] == 1 ? Le16(b, 5) * ((b[7] + 7u) / 8) : 0;
+  uint64_t data = 18 + b[0] + colour_map;
+  uint64_t pixels = width * height;
+  uint64_t least = b[2] >= 9 ? (pixels + 127) / 128 * (1 + pixel_bytes) : pixels * pixel_bytes;
+  if (data + least > b.size()) return {};
+  return {true, static_cast<int64_t>(width), static_cast<int64_t>(height)};
 }
 
 bool HasExtension(std::string_view name, std::string_view ext) {

@@ -206,6 +206,13 @@ bool SdlWindowSystem::TakeQueued(Message& out) {
   return true;
 }
 
+// The next deadline keeps the timer's own rhythm, so waking a little late does not slow
+// it down; a timer more than a period behind fires once and starts again from now.
+void SdlWindowSystem::Reschedule(Timer& t, uint32_t now) {
+  t.due += t.period;
+  if (static_cast<int32_t>(now - t.due) >= 0) t.due = now + t.period;
+}
+
 // As on the classic system, a timer message comes only when nothing else is queued, and
 // a late timer fires once rather than catching up.
 bool SdlWindowSystem::TakeDueTimer(Message& out) {
@@ -219,7 +226,7 @@ bool SdlWindowSystem::TakeDueTimer(Message& out) {
   }
   if (best == nullptr) return false;
   out = Message{best->window, msg::kTimer, best->id, 0, now};
-  best->due = now + best->period;
+  Reschedule(*best, now);
   return true;
 }
 
@@ -277,7 +284,7 @@ bool SdlWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first,
     for (Timer& t : timers_) {
       if ((window == 0 || t.window == window) && static_cast<int32_t>(now - t.due) >= 0) {
         out = Message{t.window, msg::kTimer, t.id, 0, now};
-        if (remove) t.due = now + t.period;
+        if (remove) Reschedule(t, now);
         return true;
       }
     }

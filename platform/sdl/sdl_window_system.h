@@ -85,6 +85,7 @@ class SdlWindowSystem : public WindowSystem {
   void Pump();
   void Dispatch(const SDL_Event& event);
   bool TakeQueued(Message& out);
+  void Reschedule(Timer& t, uint32_t now);
   bool TakeDueTimer(Message& out);
   uint32_t UntilNextTimer() const;
   SDL_Cursor* CursorFor(CursorShape shape);

@@ -245,9 +245,15 @@ TEST(Pictures, AbsurdSizesAreRefusedBeforeDecoding) {
   gif.insert(gif.end(), {0x2C, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 2, 0, 0, 2, 1, 0, 0, 0x3B});
   EXPECT_EQ(ProbePicture(gif, "", info), PictureStatus::kTooLarge);
 
+  // A TGA must hold its pixels: 24 bytes cannot be a 1000 x 1000 picture, not even run-
+  // length encoded.
   Bytes tga = Tga();
-  tga[12] = 0xFF, tga[13] = 0xFF, tga[14] = 0xFF, tga[15] = 0xFF;
-  EXPECT_EQ(ProbePicture(tga, "x.tga", info), PictureStatus::kTooLarge);
+  tga[12] = 0xE8, tga[13] = 0x03, tga[14] = 0xE8, tga[15] = 0x03;
+  EXPECT_EQ(ProbePicture(tga, "x.tga", info), PictureStatus::kCorrupt);
+  tga[2] = 10;
+  EXPECT_EQ(ProbePicture(tga, "x.tga", info), PictureStatus::kCorrupt);
+  tga.resize(18 + (1000 * 1000 / 128 + 1) * 4);
+  EXPECT_EQ(ProbePicture(tga, "x.tga", info), PictureStatus::kOk);
 }
 
 TEST(Pictures, GarbageAndTruncatedFilesFailCleanly) {
