@@ -10,7 +10,7 @@ void PutCountedName(uint8_t* field_start, size_t field, std::string_view name) {
   std::memset(field_start, 0, field);
   size_t n = std::min(name.size(), field - 1);
   field_start[0] = static_cast<uint8_t>(n);
-  std::memcpy(field_start + 1, name.data(), n);
+  if (n) std::memcpy(field_start + 1, name.data(), n);
 }
 
 void PutRect(uint8_t* at, const Rect& r) {

@@ -22,7 +22,7 @@ void SetCountedName(std::array<uint8_t, 32>& field, std::string_view name) {
   field.fill(0);
   size_t n = std::min(name.size(), field.size() - 1);
   field[0] = static_cast<uint8_t>(n);
-  std::memcpy(field.data() + 1, name.data(), n);
+  if (n) std::memcpy(field.data() + 1, name.data(), n);
 }
 
 }  // namespace

@@ -95,8 +95,9 @@ class Stack {
   // A new stack in memory with no cards and an empty resource area (for authoring).
   int CreateNew(int16_t width, int16_t height, uint16_t depth);
   // Writes the stack to `path` through a temporary file in its folder: 0, -12 after an
-  // alert, or a file error (already reported).
-  int Save(const std::string& path);
+  // alert, or a file error (already reported). Unused resources are purged first unless
+  // the stack keeps them or `purge_unused` is false (an authoring tool keeps all it made).
+  int Save(const std::string& path, bool purge_unused = true);
 
   bool is_open() const { return header_ != 0; }
   Handle header() const { return header_; }

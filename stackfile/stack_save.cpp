@@ -53,9 +53,10 @@ bool Stack::BuildFile(std::vector<uint8_t>& out) {
   return resources_.WriteArea(out);
 }
 
-int Stack::Save(const std::string& path) {
+int Stack::Save(const std::string& path, bool purge_unused) {
   if (!is_open()) return -1;
-  if (!(Header16(header::kFlags) & header::kFlagKeepUnusedResources)) PurgeUnusedResources();
+  bool keep = Header16(header::kFlags) & header::kFlagKeepUnusedResources;
+  if (purge_unused && !keep) PurgeUnusedResources();
   if (workspace_changed_) {
     Handle text = handles_.New(static_cast<uint32_t>(workspace_.size()));
     if (!text) {

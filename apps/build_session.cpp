@@ -1,0 +1,39 @@
+#include "apps/build_session.h"
+
+#include <cstdio>
+
+#include "platform/charset.h"
+
+namespace corvida::app {
+
+namespace {
+
+StackHooks CommandLineHooks(Alerts& alerts) {
+  StackHooks hooks;
+  hooks.alert = [&alerts](int id) { return alerts.Alert(id); };
+  hooks.report_file_error = [&alerts](int code) { alerts.ReportFileError(code); };
+  // A local stack that cannot be opened is reported, never deleted.
+  hooks.forget_cached_file = [](const std::string&) {};
+  return hooks;
+}
+
+}  // namespace
+
+StackSession::StackSession()
+    : handles_(presenter_),
+      alerts_(handles_, presenter_),
+      stack_(handles_, CommandLineHooks(alerts_)) {
+  presenter_.SetObserver([](const AlertRequest& request) {
+    std::fprintf(stderr, "corvida: %s\n", Windows1252ToUtf8(request.text).c_str());
+  });
+}
+
+int StackSession::Open(const std::string& path) {
+  return stack_.Open(path);
+}
+
+std::string ShownText(const std::string& windows_text) {
+  return Windows1252ToUtf8(windows_text);
+}
+
+}  // namespace corvida::app

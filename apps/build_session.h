@@ -1,0 +1,32 @@
+// A stack on the command line: a handle table, the alert layer and one Stack, with every
+// alert answered by its default button and its text printed on stderr.
+#pragma once
+
+#include <string>
+
+#include "host/alerts.h"
+#include "host/handles.h"
+#include "platform/headless/headless.h"
+#include "stackfile/stack.h"
+
+namespace corvida::app {
+
+class StackSession {
+ public:
+  StackSession();
+  // Opens a stack: 0, or the open result (the alert texts are already on stderr).
+  int Open(const std::string& path);
+  Stack& stack() { return stack_; }
+  Handles& handles() { return handles_; }
+
+ private:
+  RecordingAlertResponder presenter_;
+  Handles handles_;
+  Alerts alerts_;
+  Stack stack_;
+};
+
+// Text of a stored Windows-character string as UTF-8.
+std::string ShownText(const std::string& windows_text);
+
+}  // namespace corvida::app

@@ -1,0 +1,252 @@
+// Stack settings, cards, fields, graphics and resources from a description.
+#include "apps/build_stack.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "platform/charset.h"
+#include "stackfile/actions.h"
+#include "stackfile/mactext.h"
+#include "stackfile/resources.h"
+
+namespace corvida::app {
+
+using nlohmann::json;
+
+namespace {
+
+uint16_t U16(const json& j, const char* key, int fallback = 0) {
+  auto it = j.find(key);
+  return static_cast<uint16_t>(it == j.end() ? fallback : it->get<int>());
+}
+
+uint16_t KindOf(const json& card) {
+  const json kind = card.value("kind", json("card"));
+  if (kind.is_number()) return kind.get<uint16_t>();
+  const std::string k = kind.get<std::string>();
+  if (k == "card") return card::kKindCard;
+  if (k == "background") return card::kKindBackground;
+  if (k == "picture") return card::kKindPicture;
+  if (k == "shared") return card::kKindShared;
+  throw std::runtime_error("unknown card kind '" + k + "'");
+}
+
+void ApplySettings(const json& s, Stack& stack, Handles& handles) {
+  struct Field {
+    const char* key;
+    size_t offset;
+  } fields[] = {{"autoSave", header::kAutoSave},
+                {"advancedUser", header::kAdvancedUser},
+                {"version", header::kVersion},
+                {"flags", header::kFlags},
+                {"automaticTimers", header::kAutoTimers},
+                {"locked", header::kLocked},
+                {"cardNumberInTitle", header::kCardNumberInTitle},
+                {"presentationMode", header::kPresentationMode},
+                {"presentationWindow", header::kPresentationWindow},
+                {"arriveAction", header::kArriveAction},
+                {"leaveAction", header::kLeaveAction},
+                {"clickAction", header::kClickAction},
+                {"cursorId", header::kCursorId}};
+  for (const Field& f : fields) {
+    if (s.contains(f.key)) stack.SetHeader16(f.offset, U16(s, f.key));
+  }
+  if (s.contains("password")) {
+    std::string pw = WindowsText(s["password"]).substr(0, 15);
+    LockedHandle h(handles, stack.header());
+    std::memset(h.data() + header::kPassword, 0, 16);
+    std::memcpy(h.data() + header::kPassword, pw.data(), pw.size());
+  }
+}
+
+RecordBytes BuildField(const json& f) {
+  RecordBytes r =
+      NewObject(object::kTextField, U16(f, "id"), RectOf(f.value("rect", json::array())),
+                U16(f, "flags"), kTextFieldRecordSize);
+  uint8_t* p = r.data();
+  PutCountedName(p + field::kName, field::kNameField, WindowsText(f.value("name", json(""))));
+  Put16(p + field::kFieldFlags, U16(f, "fieldFlags") | (f.value("locked", false) ? 0x02 : 0));
+  Put16(p + field::kTextColor, U16(f, "textColor"));
+  Put16(p + field::kActionId, U16(f, "actionId"));
+  Put16(p + field::kCursorId, U16(f, "cursorId"));
+  if (f.contains("path")) {
+    // The text comes from a file: the first sub-block holds its path.
+    std::string path = WindowsText(f["path"]);
+    RecordBytes block(field::kSubBlockHeader + path.size() + 1 + (path.size() + 1) % 2, 0);
+    Put32(block.data() + 8, static_cast<uint32_t>(path.size() + 1));
+    Put32(block.data() + 12, static_cast<uint32_t>(block.size()));
+    std::memcpy(block.data() + field::kSubBlockHeader, path.data(), path.size());
+    AppendToRecord(r, block);
+    Put16(r.data() + object::kFlags, Get16(r.data() + object::kFlags) | object::kFlagExternalFile);
+  }
+  return r;
+}
+
+RecordBytes BuildGraphic(const json& g) {
+  RecordBytes r = NewObject(object::kGraphic, U16(g, "id"), RectOf(g.value("rect", json::array())),
+                            U16(g, "flags"), kGraphicRecordSize);
+  uint8_t* p = r.data();
+  PutCountedName(p + graphic::kName, graphic::kNameField, WindowsText(g.value("name", json(""))));
+  Put16(p + graphic::kFrameWidth, U16(g, "frameWidth"));
+  Put16(p + graphic::kFrameColor, U16(g, "frameColor"));
+  Put16(p + graphic::kActionId, U16(g, "actionId"));
+  Put16(p + graphic::kCursorId, U16(g, "cursorId"));
+  if (g.contains("source")) PutRect(p + graphic::kSourceRect, RectOf(g["source"]));
+  if (g.contains("path")) {
+    std::vector<uint8_t> ref = FileReferenceBytes(WindowsText(g["path"]));
+    if (ref.size() % 2) ref.push_back(0);
+    AppendToRecord(r, ref);
+    Put16(r.data() + object::kFlags, Get16(r.data() + object::kFlags) | object::kFlagExternalFile);
+  }
+  return r;
+}
+
+RecordBytes BuildCard(const json& c, uint16_t id) {
+  RecordBytes r = NewCardRecord(id, KindOf(c), U16(c, "backgroundId"));
+  uint8_t* p = r.data();
+  PutCountedName(p + card::kName, card::kNameField, WindowsText(c.value("name", json(""))));
+  uint16_t flags = U16(c, "flags");
+  if (c.value("marked", false)) flags |= card::kFlagMarked;
+  Put16(p + card::kFlags, flags);
+  Put16(p + card::kMenuBar, U16(c, "menuBar"));
+  Put16(p + card::kMadeAtDepth, U16(c, "madeAtDepth"));
+  const json actions = c.value("actions", json::object());
+  Put16(p + card::kArriveAction, U16(actions, "arrive"));
+  Put16(p + card::kLeaveAction, U16(actions, "leave"));
+  Put16(p + card::kClickAction, U16(actions, "click"));
+  Put16(p + card::kCursorId, U16(c, "cursorId"));
+  for (const json& o : c.value("objects", json::array())) {
+    const std::string type = o.value("type", std::string());
+    if (type == "button") {
+      AppendObject(r, BuildButton(o));
+    } else if (type == "field") {
+      AppendObject(r, BuildField(o));
+    } else if (type == "graphic") {
+      AppendObject(r, BuildGraphic(o));
+    } else {
+      throw std::runtime_error("unknown object type '" + type + "'");
+    }
+  }
+  return r;
+}
+
+RecordBytes BuildHyperlink(const json& h, uint16_t id) {
+  std::string text = WindowsText(h.value("text", json("")));
+  std::vector<uint8_t> extra = HexBytes(h.value("extra", std::string()));
+  RecordBytes r(hyperlink::kText, 0);
+  Put16(r.data() + hyperlink::kId, id);
+  Put16(r.data() + hyperlink::kFieldId, U16(h, "fieldId"));
+  Put16(r.data() + hyperlink::kExtraLength, static_cast<uint16_t>(extra.size()));
+  Put16(r.data() + hyperlink::kTextLength, static_cast<uint16_t>(text.size()));
+  r.insert(r.end(), text.begin(), text.end());
+  r.insert(r.end(), extra.begin(), extra.end());
+  if (h.contains("button")) {
+    PutBE16(r.data() + hyperlink::kActive, 1);
+    RecordBytes b = BuildButton(h["button"]);
+    r.insert(r.end(), b.begin(), b.end());
+  }
+  return r;
+}
+
+RecordBytes BuildNba(const json& n) {
+  std::string about = WindowsText(n.value("about", json("")));
+  RecordBytes r(nba::kAboutText + about.size() + 1, 0);
+  PutBE16(r.data(), U16(n, "aboutFlags"));
+  PutBE16(r.data() + 2, U16(n, "nbaId"));
+  std::string shown = WindowsText(n.value("displayName", json(""))).substr(0, 31);
+  std::string module = WindowsText(n.value("module", json(""))).substr(0, 255);
+  std::memcpy(r.data() + nba::kDisplayName, shown.data(), shown.size());
+  std::memcpy(r.data() + nba::kModuleName, module.data(), module.size());
+  std::memcpy(r.data() + nba::kAboutText, about.data(), about.size());
+  return r;
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read resource file '" + path + "'");
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void AddResource(const json& r, const std::string& base, Stack& stack, Handles& handles) {
+  std::string type_text = r.at("type").get<std::string>();
+  std::string type4 = Utf8ToWindows1252(type_text);
+  if (type4.size() != 4)
+    throw std::runtime_error("a resource type has four characters: '" + type_text + "'");
+  FourCC type = 0;
+  for (char c : type4) type = type << 8 | static_cast<uint8_t>(c);
+  uint16_t id = U16(r, "id");
+  std::string name = WindowsText(r.value("name", json("")));
+
+  RecordBytes native;
+  bool stored_form = true;  // raw bytes are in the stored form and converted like a file's
+  if (type == restype::kActn && r.contains("button")) {
+    json b = r["button"];
+    if (!b.contains("id")) b["id"] = id;
+    native = BuildButton(b);
+    stored_form = false;
+  } else if (type == restype::kHlnk && !r.contains("file") && !r.contains("bytes")) {
+    native = BuildHyperlink(r, id);
+    stored_form = false;
+  } else if (type == restype::kNBAs && !r.contains("file") && !r.contains("bytes")) {
+    native = BuildNba(r);  // only its run-time slot is converted
+  } else if (r.contains("file")) {
+    native = ReadFile(base + "/" + r["file"].get<std::string>());
+  } else if (r.contains("bytes")) {
+    native = HexBytes(r["bytes"].get<std::string>());
+  } else if (r.contains("text")) {
+    std::string text = WindowsText(r["text"]);
+    for (char& c : text) {
+      if (c == '\n') c = '\r';
+    }
+    if (type == restype::kWKSp || type == restype::kWkSp) text = WindowsToMac(text);
+    native.assign(text.begin(), text.end());
+  } else {
+    throw std::runtime_error("resource '" + type_text + "' " + std::to_string(id) +
+                             " has no data (\"file\", \"bytes\" or \"text\")");
+  }
+  if (stored_form) {
+    ConvertResourceData(type, {native.data(), native.size()}, Direction::kLoad,
+                        stack.names_converted());
+  }
+  Handle h = HandleFromBytes(handles, native);
+  if (!h || stack.resources().Add(h, type, id, name) != 0) {
+    handles.Dispose(h);
+    throw std::runtime_error("cannot add resource '" + type_text + "' " + std::to_string(id));
+  }
+}
+
+}  // namespace
+
+std::string BuildStack(const json& d, const std::string& base, Stack& stack, Handles& handles) {
+  try {
+    const json s = d.value("stack", json::object());
+    int16_t width = static_cast<int16_t>(s.value("width", 512));
+    int16_t height = static_cast<int16_t>(s.value("height", 342));
+    uint16_t depth = static_cast<uint16_t>(s.value("depth", 8));
+    if (stack.CreateNew(width, height, depth) != 0) return "out of memory";
+    ApplySettings(s, stack, handles);
+    uint16_t next_id = 1;
+    for (const json& c : d.value("cards", json::array())) {
+      uint16_t id = c.contains("id") ? U16(c, "id") : next_id;
+      next_id = std::max<uint16_t>(next_id, static_cast<uint16_t>(id + 1));
+      Handle h = HandleFromBytes(handles, BuildCard(c, id));
+      if (!h || stack.AddCard(h, stack.CardCount()) != 0) return "out of memory";
+    }
+    stack.SetHeader16(header::kNextCardId, U16(s, "nextCardId", next_id));
+    uint16_t last_id = 1;
+    for (const json& r : d.value("resources", json::array())) {
+      if (!r.contains("id")) throw std::runtime_error("every resource needs an \"id\"");
+      AddResource(r, base, stack, handles);
+      last_id = std::max(last_id, U16(r, "id"));
+    }
+    if (ResourceFile* area = stack.resources().current())
+      area->last_id = U16(s, "lastResourceId", last_id);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace corvida::app
