@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/files.h"
@@ -32,7 +33,9 @@ std::string ReadBounded(const std::string& path, bool* complete) {
   if (complete) *complete = true;
   File file = File::Open(path, File::Mode::kRead);
   if (!file.is_open()) return text;
-  text.resize(kMaxProfileBytes + 1);
+  // Sized by the file, one byte over the limit to notice a longer one.
+  const int64_t size = file.Size();
+  text.resize(size < 0 ? 0 : std::min<size_t>(static_cast<size_t>(size), kMaxProfileBytes) + 1);
   int64_t n = file.Read(text.data(), text.size());
   text.resize(n < 0 ? 0 : static_cast<size_t>(n));
   if (text.size() > kMaxProfileBytes) {

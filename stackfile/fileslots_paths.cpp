@@ -69,7 +69,8 @@ std::string PathMap::ToHost(std::string_view windows_path) const {
     windows_path.remove_prefix(2);
   }
   const std::string& root = DriveRoot(drive);
-  if (root.empty()) return "";
+  // A NUL would cut the host path short of what was checked here.
+  if (root.empty() || windows_path.find('\0') != std::string_view::npos) return "";
   // Components, with "." and ".." resolved lexically and never above the drive's root.
   std::vector<std::string_view> parts;
   size_t start = 0;
