@@ -40,13 +40,14 @@ class DeviceLock {
 SdlAudioOutput::~SdlAudioOutput() {
   if (device_ != 0) SDL_CloseAudioDevice(device_);  // stops the callback first
   for (auto& [id, stream] : streams_) SDL_FreeAudioStream(stream->converter);
-  if (tried_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (subsystem_started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlAudioOutput::OpenDevice() {
   if (tried_) return device_ != 0;
   tried_ = true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  subsystem_started_ = true;
   SDL_AudioSpec want{};
   want.freq = 44100;
   want.format = AUDIO_S16SYS;

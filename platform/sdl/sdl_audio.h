@@ -41,6 +41,7 @@ class SdlAudioOutput : public AudioOutput {
   void Mix(Uint8* out, int bytes);
 
   bool tried_ = false;  // the device is opened once; a failure is not retried
+  bool subsystem_started_ = false;
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_{};
   // Touched by the device's thread in Mix: changed only while the device is locked.

@@ -164,11 +164,19 @@ void SdlWindowSystem::SetCustomCursor(const RgbaView& image, Point hotspot) {
 Point SdlWindowSystem::CursorPosition(WindowId window) {
   Window* w = Find(window);
   if (w == nullptr) return {};
-  int gx = 0, gy = 0, wx = 0, wy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  SDL_GetWindowPosition(w->window, &wx, &wy);
+  // Over the window SDL's own tracking is exact on every video driver; elsewhere the
+  // desktop position is asked for, where the driver can tell it.
+  Point at;
+  if (SDL_GetMouseFocus() == w->window) {
+    SDL_GetMouseState(&at.x, &at.y);
+  } else {
+    int gx = 0, gy = 0, wx = 0, wy = 0;
+    SDL_GetGlobalMouseState(&gx, &gy);
+    SDL_GetWindowPosition(w->window, &wx, &wy);
+    at = {gx - wx, gy - wy};
+  }
   Point client;
-  WindowToClient(w->layout, {gx - wx, gy - wy}, client);
+  WindowToClient(w->layout, at, client);
   return client;
 }
 
