@@ -9,17 +9,48 @@ namespace corvida {
 
 namespace {
 
-// Restores the drawing state when a drawing step is done.
+// Restores the drawing state when a drawing step is done. The clip is kept apart from
+// the rest, as a region and a flag.
 class SavedState {
  public:
-  explicit SavedState(gfx::DrawTarget& target) : target_(target), saved_(target.state()) {}
-  ~SavedState() { target_.state() = saved_; }
+  explicit SavedState(gfx::DrawTarget& target)
+      : target_(target), had_clip_(target.state().clip.has_value()) {
+    if (had_clip_) clip_ = *target.state().clip;
+    gfx::DrawState& st = target.state();
+    pen_ = st.pen;
+    brush_ = st.brush;
+    text_ = st.text_color;
+    bk_ = st.bk_color;
+    bk_mode_ = st.bk_mode;
+    pen_mode_ = st.pen_mode;
+  }
+  ~SavedState() {
+    gfx::DrawState& st = target_.state();
+    if (had_clip_) {
+      st.clip = std::move(clip_);
+    } else {
+      st.clip.reset();
+    }
+    st.pen = pen_;
+    st.brush = brush_;
+    st.text_color = text_;
+    st.bk_color = bk_;
+    st.bk_mode = bk_mode_;
+    st.pen_mode = pen_mode_;
+  }
   SavedState(const SavedState&) = delete;
   SavedState& operator=(const SavedState&) = delete;
 
  private:
   gfx::DrawTarget& target_;
-  gfx::DrawState saved_;
+  bool had_clip_;
+  gfx::Region clip_;
+  gfx::Pen pen_;
+  gfx::Brush brush_;
+  gfx::Color text_;
+  gfx::Color bk_;
+  gfx::BkMode bk_mode_{};
+  gfx::PenMode pen_mode_{};
 };
 
 const gfx::Color kBlack = gfx::Color::FromRgb(gfx::kBlack);
