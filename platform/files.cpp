@@ -183,4 +183,26 @@ std::string SystemTempFolder() {
   return env && *env ? env : "/tmp";
 }
 
+namespace {
+
+// $variable/corvida when the variable holds an absolute path, else $HOME/fallback/corvida.
+std::string UserFolder(const char* variable, const char* fallback) {
+  const char* value = std::getenv(variable);
+  if (value && value[0] == '/') return std::string(value) + "/corvida";
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/" + fallback + "/corvida";
+  return SystemTempFolder() + "/corvida-" + std::to_string(::getuid());
+}
+
+}  // namespace
+
+Folders UserFolders(const std::string& program_folder) {
+  Folders folders;
+  folders.config = UserFolder("XDG_CONFIG_HOME", ".config");
+  folders.data = UserFolder("XDG_DATA_HOME", ".local/share");
+  folders.program = program_folder;
+  folders.temp = SystemTempFolder();
+  return folders;
+}
+
 }  // namespace corvida

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace corvida {
 
 // An open file; closed when the object goes away.
@@ -74,5 +76,9 @@ std::string CanonicalPath(const std::string& path);
 bool IsSymlink(const std::string& path);
 // The machine's temporary folder ($TMPDIR, else /tmp).
 std::string SystemTempFolder();
+// The folders of a player run by the current user: configuration in
+// $XDG_CONFIG_HOME/corvida (else ~/.config/corvida), data in $XDG_DATA_HOME/corvida (else
+// ~/.local/share/corvida), temporary files in the system's folder. Nothing is created.
+Folders UserFolders(const std::string& program_folder);
 
 }  // namespace corvida

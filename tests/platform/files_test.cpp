@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 
 #include "support/test_support.h"
 
@@ -73,6 +75,30 @@ TEST(Files, FolderOperationsAndInfo) {
   EXPECT_FALSE(DeleteFile(dir.File("g.txt")));
   EXPECT_GT(FreeSpace(dir.path()), 0);
   EXPECT_EQ(FreeSpace(dir.File("missing/deeper")), -1);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedEnv() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+TEST(Files, UserFoldersFollowTheEnvironment) {
+  ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
+  ScopedEnv data("XDG_DATA_HOME", "relative/ignored");
+  ScopedEnv home("HOME", "/home/someone");
+  Folders folders = UserFolders("/opt/corvida");
+  EXPECT_EQ(folders.config, "/cfg/corvida");
+  EXPECT_EQ(folders.data, "/home/someone/.local/share/corvida");
+  EXPECT_EQ(folders.program, "/opt/corvida");
 }
 
 }  // namespace
