@@ -95,10 +95,13 @@ void TranslateWindowEvent(const SDL_WindowEvent& e, const InputContext& c,
     case SDL_WINDOWEVENT_CLOSE:
       Push(out, c, msg::kClose, 0, 0);
       break;
+    // As on the classic system, activation comes before the focus change.
     case SDL_WINDOWEVENT_FOCUS_GAINED:
+      Push(out, c, msg::kActivate, 1, 0);
       Push(out, c, msg::kSetFocus, 0, 0);
       break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
+      Push(out, c, msg::kActivate, 0, 0);
       Push(out, c, msg::kKillFocus, 0, 0);
       break;
     case SDL_WINDOWEVENT_EXPOSED:

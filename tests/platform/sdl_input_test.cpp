@@ -3,6 +3,8 @@
 #if CORVIDA_HAVE_SDL
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/sdl/sdl_alerts.h"
 #include "platform/sdl/sdl_input.h"
 
@@ -199,8 +201,15 @@ TEST_F(SdlTranslate, WindowEventsBecomeWindowMessages) {
     return out.size() == 1 ? out[0] : Message{};
   };
   EXPECT_EQ(one(SDL_WINDOWEVENT_CLOSE).message, msg::kClose);
-  EXPECT_EQ(one(SDL_WINDOWEVENT_FOCUS_GAINED).message, msg::kSetFocus);
-  EXPECT_EQ(one(SDL_WINDOWEVENT_FOCUS_LOST).message, msg::kKillFocus);
+  for (auto [what, active, focus] : {std::tuple{SDL_WINDOWEVENT_FOCUS_GAINED, 1u, msg::kSetFocus},
+                                     {SDL_WINDOWEVENT_FOCUS_LOST, 0u, msg::kKillFocus}}) {
+    e.window.event = what;
+    auto out = Translate(e);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].message, msg::kActivate);
+    EXPECT_EQ(out[0].wParam, active);
+    EXPECT_EQ(out[1].message, focus);
+  }
   EXPECT_EQ(one(SDL_WINDOWEVENT_EXPOSED).message, msg::kPaint);
   Message size = one(SDL_WINDOWEVENT_SIZE_CHANGED);
   EXPECT_EQ(size.message, msg::kSize);
