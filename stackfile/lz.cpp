@@ -1,31 +1,103 @@
 #include "stackfile/lz.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace corvida {
 namespace {
 
 // Whole groups are decoded without per-item bounds checks while this much input (a group
-// takes at most 2 + 16 * 2 bytes) and output (at most 16 * 18 bytes) remain.
+// takes at most 2 + 16 * 2 bytes, and literal runs are moved 16 bytes at a time) and
+// output remain (a group writes at most 16 * 18 bytes, and its moves may run up to 24
+// bytes past an item's end).
 constexpr size_t kFastInput = 64;
-constexpr size_t kFastOutput = 288;
+constexpr size_t kFastOutput = 320;
 
-// Copies `count` bytes from `offset` bytes back; the regions may overlap, in which case
-// the bytes repeat as if copied one at a time.
+inline void Copy8(uint8_t* d, const uint8_t* s) {
+  std::memcpy(d, s, 8);
+}
+inline void Copy4(uint8_t* d, const uint8_t* s) {
+  std::memcpy(d, s, 4);
+}
+
+// Copies exactly n bytes (0..18) between regions that do not overlap, with fixed-size
+// moves instead of a call or a byte loop.
+inline void CopyShort(uint8_t* d, const uint8_t* s, size_t n) {
+  if (n >= 8) {
+    if (n > 16) {
+      std::memcpy(d, s, 16);
+    } else {
+      Copy8(d, s);
+    }
+    Copy8(d + n - 8, s + n - 8);
+  } else if (n >= 4) {
+    Copy4(d, s);
+    Copy4(d + n - 4, s + n - 4);
+  } else if (n > 0) {
+    d[0] = s[0];
+    d[n / 2] = s[n / 2];
+    d[n - 1] = s[n - 1];
+  }
+}
+
+// Copies `count` bytes from `offset` bytes back, exactly; the regions may overlap, in
+// which case the bytes repeat as if copied one at a time.
 inline void CopyBack(uint8_t* dst, size_t offset, size_t count) {
   const uint8_t* src = dst - offset;
-  if (offset == 1) {
+  if (offset >= count) {
+    CopyShort(dst, src, count);
+  } else if (offset == 1) {
     std::memset(dst, *src, count);
-  } else if (offset >= count) {
-    std::memcpy(dst, src, count);
-  } else if (offset >= 8) {
-    size_t i = 0;
-    for (; i + 8 <= count; i += 8) std::memcpy(dst + i, src + i, 8);
-    for (; i < count; ++i) dst[i] = src[i];
   } else {
     for (size_t i = 0; i < count; ++i) dst[i] = src[i];
   }
+}
+
+// The same for the fast path, which may write up to 24 bytes from dst: the bytes past
+// `count` are overwritten by the items that follow. With an offset of 8 or more every
+// 8-byte move reads bytes that are already final.
+inline void CopyBackFast(uint8_t* dst, size_t offset, size_t count) {
+  const uint8_t* src = dst - offset;
+  if (offset >= 8) {
+    Copy8(dst, src);
+    Copy8(dst + 8, src + 8);
+    Copy8(dst + 16, src + 16);
+  } else if (offset == 1) {
+    uint64_t v = 0x0101010101010101ull * *src;
+    std::memcpy(dst, &v, 8), std::memcpy(dst + 8, &v, 8), std::memcpy(dst + 16, &v, 8);
+  } else {
+    for (size_t i = 0; i < count; ++i) dst[i] = src[i];
+  }
+}
+
+// Copies that share one offset are one long copy of their total length (each byte is
+// the one `offset` back). Flat pictures are mostly such groups: the output then grows by
+// doubling moves of the repeating pattern.
+inline void RepeatBack(uint8_t* dst, size_t offset, size_t total) {
+  if (offset == 1) {
+    std::memset(dst, dst[-1], total);
+    return;
+  }
+  const uint8_t* pattern = dst - offset;
+  size_t chunk = offset;
+  while (total > 0) {
+    size_t n = std::min(chunk, total);
+    std::memcpy(dst, pattern, n);  // dst - pattern is a multiple of offset and >= n
+    dst += n, total -= n, chunk *= 2;
+  }
+}
+
+// For a group of 16 copies with one offset: that offset and the total length, else 0.
+inline size_t UniformCopies(const uint8_t* items, size_t& total) {
+  const uint8_t high = items[0] & 0xF0, low = items[1];
+  total = 0;
+  for (int i = 0; i < 16; ++i) {
+    if ((items[2 * i] & 0xF0) != high || items[2 * i + 1] != low) return 0;
+    total += size_t(items[2 * i] & 0x0F) + 3;
+  }
+  return (size_t(high) << 4) | low;
 }
 
 }  // namespace
@@ -48,22 +120,32 @@ size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
     if (length - pos >= kFastInput && capacity - o >= kFastOutput) {
       unsigned control = in[pos] | (unsigned(in[pos + 1]) << 8);
       pos += 2;
-      if (control == 0) {
-        std::memcpy(dst + o, in + pos, 16);
-        pos += 16, o += 16;
-        continue;
-      }
-      for (int bit = 0; bit < 16; ++bit, control >>= 1) {
-        if (!(control & 1)) {
-          dst[o++] = in[pos++];
+      if (control == 0xFFFF) {
+        size_t total = 0;
+        size_t offset = UniformCopies(in + pos, total);
+        if (offset != 0) {
+          if (offset > o) return o;
+          RepeatBack(dst + o, offset, total);
+          o += total, pos += 32;
           continue;
         }
+      }
+      // Runs of literals (clear control bits) move 16 bytes at a time; copies follow.
+      int left = 16;
+      while (true) {
+        int literals = std::min(std::countr_zero(control), left);
+        std::memcpy(dst + o, in + pos, 16);
+        o += size_t(literals), pos += size_t(literals);
+        left -= literals;
+        if (left == 0) break;
         size_t offset = (size_t(in[pos] & 0xF0) << 4) | in[pos + 1];
         size_t count = size_t(in[pos] & 0x0F) + 3;
         pos += 2;
         if (offset == 0 || offset > o) return o;  // damaged: reaches before the output
-        CopyBack(dst + o, offset, count);
+        CopyBackFast(dst + o, offset, count);
         o += count;
+        control >>= literals + 1;
+        if (--left == 0) break;
       }
       continue;
     }

@@ -40,6 +40,10 @@ void ReadFromSpan(png_structp png, png_bytep data, png_size_t length) {
 }
 
 void OnWarning(png_structp, png_const_charp) {}
+// Errors come back as return values, not as text on the terminal.
+[[noreturn]] void OnError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 
 }  // namespace
 
@@ -69,7 +73,7 @@ bool EncodePng(const Bitmap& bitmap, const Palette* palette, std::vector<uint8_t
     Rgb c = RgbFromPixel(uint32_t(i), bitmap.depth(), pal);
     colors[i] = {c.r, c.g, c.b};
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, OnWarning);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!png) return SetError(error, "out of memory"), false;
   png_infop info = png_create_info_struct(png);
   WriteState state{&out};
@@ -107,7 +111,7 @@ bool DecodePng(std::span<const uint8_t> bytes, Bitmap& out, std::string* error) 
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
     return SetError(error, "not a PNG file"), false;
   }
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, OnWarning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!png) return SetError(error, "out of memory"), false;
   png_infop info = png_create_info_struct(png);
   ReadState state{bytes, 0};

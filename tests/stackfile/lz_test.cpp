@@ -92,6 +92,64 @@ TEST(Lz, HostileBlocksStayInsideTheOutput) {
   }
 }
 
+// The decoding rules one byte at a time, for comparison.
+Bytes Reference(const Bytes& block) {
+  Bytes out;
+  size_t pos = 4;
+  while (pos + 2 <= block.size()) {
+    unsigned control = block[pos] | (block[pos + 1] << 8);
+    pos += 2;
+    for (int bit = 0; bit < 16 && pos < block.size(); ++bit, control >>= 1) {
+      if (!(control & 1)) {
+        out.push_back(block[pos++]);
+        continue;
+      }
+      size_t offset = (size_t(block[pos] & 0xF0) << 4) | block[pos + 1];
+      size_t count = size_t(block[pos] & 15) + 3;
+      pos += 2;
+      for (size_t i = 0; i < count; ++i) out.push_back(out[out.size() - offset]);
+    }
+  }
+  return out;
+}
+
+TEST(Lz, FastPathMatchesTheByteByByteRules) {
+  // Valid random streams, long enough for whole-group decoding, with short offsets that
+  // overlap their copies, runs of copies sharing one offset, and literal runs.
+  std::mt19937 rng(21);
+  for (int round = 0; round < 300; ++round) {
+    Bytes block = {0, 0, 0, 0};
+    size_t produced = 0;
+    const int style = round % 3;
+    for (int group = 0; group < 40; ++group) {
+      unsigned wanted = style == 1 ? 0xFFFF : unsigned(rng()) & 0xFFFF;
+      unsigned control = 0;
+      Bytes items;
+      size_t shared = 1 + rng() % 20;
+      for (int bit = 0; bit < 16; ++bit) {
+        if (!((wanted >> bit) & 1) || produced == 0) {
+          items.push_back(uint8_t(rng()));
+          ++produced;
+          continue;
+        }
+        size_t offset = style == 1 ? std::min(shared, produced)
+                                   : 1 + rng() % std::min<size_t>(produced, style ? 4095 : 8);
+        size_t count = 3 + rng() % 16;
+        items.push_back(uint8_t(((offset >> 4) & 0xF0) | (count - 3)));
+        items.push_back(uint8_t(offset));
+        control |= 1u << bit;
+        produced += count;
+      }
+      block.push_back(uint8_t(control)), block.push_back(uint8_t(control >> 8));
+      block.insert(block.end(), items.begin(), items.end());
+    }
+    Bytes expected = Reference(block);
+    Bytes out(expected.size() + size_t(rng() % 2) * 400);
+    out.resize(LzDecode(block, out));
+    ASSERT_EQ(out, expected) << round;
+  }
+}
+
 TEST(Lz, PackerRoundTrips) {
   std::mt19937 rng(11);
   std::vector<Bytes> inputs;
