@@ -42,14 +42,22 @@ Dims Png(Bytes b) {
 // Every image of a GIF, walked block by block. The decoder may lay frames onto a canvas
 // reaching to each frame's far corner, and loops for a long time on frames of no size, so
 // both are checked here: the size reported covers the screen and every frame's extent.
+// A frame must also have data enough for its pixels: a code of at least 3 bits gives at
+// most 4096 pixels, so n bytes hold at most n * 8 / 3 * 4096 of them. Without that check
+// a few bytes could have the decoder fill a picture of hundreds of megabytes.
 Dims Gif(Bytes b) {
   if (b.size() < 13) return {};
   Dims dims{false, Le16(b, 6), Le16(b, 8)};
   size_t at = 13;
   if (b[10] & 0x80) at += 3u << ((b[10] & 7) + 1);
   auto skip_sub_blocks = [&] {
-    while (at < b.size() && b[at] != 0) at += b[at] + 1u;
+    uint64_t data = 0;
+    while (at < b.size() && b[at] != 0) {
+      data += b[at];
+      at += b[at] + 1u;
+    }
     ++at;  // block terminator
+    return data;
   };
   while (at < b.size() && b[at] != 0x3B) {
     if (b[at] == 0x21) {  // extension: introducer, label, sub-blocks
@@ -68,7 +76,8 @@ Dims Gif(Bytes b) {
     at += 10;
     if (flags & 0x80) at += 3u << ((flags & 7) + 1);  // local colour table
     at += 1;                                          // code size
-    skip_sub_blocks();
+    uint64_t data = skip_sub_blocks();
+    if (static_cast<uint64_t>(width * height) * 3 > data * 8 * 4096) return {};
   }
   return dims;
 }

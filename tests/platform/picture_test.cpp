@@ -230,14 +230,25 @@ TEST(Pictures, AbsurdSizesAreRefusedBeforeDecoding) {
   EXPECT_EQ(Decode(bmp, p), PictureStatus::kTooLarge);
   EXPECT_TRUE(p.pixels.empty());
 
-  // Within each side's limit but above the pixel budget: 8193 x 8192.
+  // Within each side's limit but above the pixel budget: 8193 x 8192, with image data
+  // enough for that many pixels.
   Bytes gif = Gif();
-  gif[33 + 5] = 0x01, gif[33 + 6] = 0x20, gif[33 + 7] = 0x00, gif[33 + 8] = 0x20;
   ASSERT_EQ(gif[33], 0x2C);
+  gif[33 + 5] = 0x01, gif[33 + 6] = 0x20, gif[33 + 7] = 0x00, gif[33 + 8] = 0x20;
+  gif.resize(33 + 11);  // up to the code size
+  for (int i = 0; i < 25; ++i) {
+    gif.push_back(255);
+    gif.insert(gif.end(), 255, 0);
+  }
+  gif.insert(gif.end(), {0, 0x3B});
   EXPECT_EQ(ProbePicture(gif, "", info), PictureStatus::kTooLarge);
   gif[33 + 5] = 0x00;  // 8192 x 8192 is exactly the budget
   EXPECT_EQ(ProbePicture(gif, "", info), PictureStatus::kOk);
   EXPECT_EQ(info.width, 8192);
+  // The same frame with a few bytes of data cannot hold its pixels.
+  gif = Gif();
+  gif[33 + 5] = 0x00, gif[33 + 6] = 0x20, gif[33 + 7] = 0x00, gif[33 + 8] = 0x20;
+  EXPECT_EQ(ProbePicture(gif, "", info), PictureStatus::kCorrupt);
 
   // A later frame placed far out makes the picture as large as its far corner.
   gif = Gif();
