@@ -44,7 +44,7 @@ void BM_Fibonacci(benchmark::State& s) {
   RunProgram(s, "fib.lgo", "17711\n");
 }
 void BM_CountingLoop(benchmark::State& s) {
-  RunProgram(s, "count.lgo", "40000200000\n");
+  RunProgram(s, "count.lgo", "1345494336\n");
 }
 void BM_ListBuilding(benchmark::State& s) {
   RunProgram(s, "lists.lgo", "20000000\n");

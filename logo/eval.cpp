@@ -239,8 +239,7 @@ Node* Evaluator::Variable(Node* token) {
 
 // The word without its first character (the '"' or ':').
 Node* Evaluator::Unquote(Node* token) {
-  std::string s = WordChars(token);
-  return Keep(in_.MakeWord(std::string_view(s).substr(s.empty() ? 0 : 1)));
+  return Keep(in_.WordTail(token, 1));
 }
 
 Node* Evaluator::Call(Node*& cur, bool paren) {
@@ -417,6 +416,9 @@ bool Interpreter::GatherInputs(PrimCall& call, int count, std::vector<Node*>& ou
 
 void Interpreter::InterruptCheck() {
   if (error_flag || !config_.windows) return;
+  // Looking at the queue costs more than a loop pass; a few passes later is soon enough.
+  if (++interrupt_countdown_ < 16) return;
+  interrupt_countdown_ = 0;
   WindowSystem& ws = *config_.windows;
   Message m;
   bool found = ws.PeekMessage(m, 0, msg::kKeyDown, msg::kKeyDown, false) ||

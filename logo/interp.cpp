@@ -155,6 +155,31 @@ Node* Interpreter::MakeWord(std::string_view text) {
   return first;
 }
 
+Node* Interpreter::WordTail(const Node* word, int skip) {
+  CharCursor c(word);
+  for (int i = 0; i < skip; ++i) c.Next();
+  Node* first = nullptr;
+  Node* last = nullptr;
+  do {
+    Node* n = NewNode();
+    if (!n) {
+      for (Node* p = first; p; p = p->link) p->flags = 0;
+      return nullptr;
+    }
+    n->flags |= NF_WORD;
+    n->link = nullptr;
+    n->elem = nullptr;
+    for (int k = 0; k < 4; ++k) n->text[k] = c.Next();
+    if (last) {
+      last->link = n;
+    } else {
+      first = n;
+    }
+    last = n;
+  } while (c.Peek() != '\0');
+  return first;
+}
+
 Node* Interpreter::WordOrNumberText(Node* v) {
   if (!v) return nullptr;
   if (v->IsNumber()) return MakeWord(NumberText(v));

@@ -129,6 +129,8 @@ class Interpreter {
   Node* NewFloat(double v);
   Node* Cons(Node* elem, Node* link);  // a new list cell
   Node* MakeWord(std::string_view text);
+  // A new word of a word's characters after the first `skip` ones.
+  Node* WordTail(const Node* word, int skip);
   Node* WordOrNumberText(Node* v);  // a word of a value's characters (numbers as text)
   void Hold(Node* v) { pool_.Hold(v); }
   void Release(Node* v) { pool_.Release(v); }
@@ -253,6 +255,7 @@ class Interpreter {
   std::vector<Node**> extra_roots_;
   LineSource* source_ = nullptr;
   uintptr_t stack_floor_ = 0;
+  unsigned interrupt_countdown_ = 15;  // the first check looks at once
 };
 
 // Depth guard: counts one nested evaluation; reports "Out of stack space" past the limit.

@@ -42,7 +42,7 @@ int Interpreter::NameBucket(const Node* name, int skip) {
   CharCursor c(name);
   for (int i = 0; i < skip; ++i) c.Next();
   for (char ch = c.Next(); ch != '\0'; ch = c.Next()) {
-    auto up = static_cast<int8_t>(MacUpper(static_cast<uint8_t>(ch)));
+    auto up = static_cast<int8_t>(UpperChar(ch));
     h = static_cast<uint16_t>(h * static_cast<uint16_t>(static_cast<int16_t>(up)));
     if (h == 0x8000) h = 0x8001;
   }

@@ -95,7 +95,14 @@ class NodePool {
   void Release(Node* v);
   // Clears the held bit on the part of a value that is still held, starting at its top:
   // the cheap way to let go of structure just built once it is rooted elsewhere.
-  void ReleaseFresh(Node* v);
+  void ReleaseFresh(Node* v) {
+    if (!v || !(v->flags & NF_HELD)) return;
+    if (v->flags & (NF_INT | NF_FLOAT)) {
+      v->flags &= ~NF_HELD;
+      return;
+    }
+    ReleaseFreshWalk(v);
+  }
 
   size_t CountFree() const { return free_count_; }
   size_t CountTotal() const { return blocks_.size() * kNodesPerBlock; }
@@ -135,6 +142,7 @@ class NodePool {
 
  private:
   Node* AllocSlow();
+  void ReleaseFreshWalk(Node* v);
   bool AddBlock();
 
   struct Block {
@@ -181,6 +189,12 @@ bool WordIs(const Node* word, std::string_view text);
 // The one-character word `c` (operators and brackets as the reader makes them).
 inline bool IsCharWord(const Node* v, char c) {
   return v && v->IsWord() && v->text[0] == c && v->text[1] == '\0';
+}
+
+// Mac Roman upper case (accents kept), as a table for the comparisons on every lookup.
+extern const uint8_t kUpperTable[256];
+inline uint8_t UpperChar(char c) {
+  return kUpperTable[static_cast<uint8_t>(c)];
 }
 
 // Case-insensitive comparison of two words: <0, 0, >0, comparing upper-cased characters

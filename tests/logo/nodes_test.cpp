@@ -7,6 +7,7 @@
 #include "logo/interp.h"
 #include "logo/reader.h"
 #include "logo_harness.h"
+#include "stackfile/mactext.h"
 
 namespace corvida::logo {
 namespace {
@@ -159,6 +160,16 @@ TEST(LogoNodes, ReaderTokens) {
   Node* seven = Tokenize(in, "0007")->elem;
   EXPECT_TRUE(seven->IsInt());
   EXPECT_EQ(seven->ival, 7);
+}
+
+}  // namespace
+}  // namespace corvida::logo
+
+namespace corvida::logo {
+namespace {
+
+TEST(LogoNodes, CaseTableAgreesWithTheMacRomanMapping) {
+  for (int c = 0; c < 256; ++c) EXPECT_EQ(kUpperTable[c], MacUpper(static_cast<uint8_t>(c))) << c;
 }
 
 }  // namespace
