@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/gfx/draw.h"
+#include "platform/gfx/png.h"
 #include "stackfile/lz.h"
 #include "stackfile/pixpak.h"
 #include "stackfile/records.h"
@@ -116,6 +118,32 @@ std::vector<uint8_t> EncodeCardPicture(const gfx::Bitmap& bitmap, const gfx::Pal
   if (pad) block.push_back(0);
   Put32(block.data() + picture::kLength, uint32_t(block.size()));
   return block;
+}
+
+gfx::Palette ImportPalette(const gfx::Bitmap& image, int depth) {
+  if (depth > 8) return {};
+  if (image.indexed() && !image.palette_relative && image.palette.count > 0) {
+    gfx::Palette p = image.palette;
+    p.count = std::min(p.count, 1 << depth);
+    return p;
+  }
+  return depth == 8 ? gfx::Palette::Standard() : gfx::Palette::Grey(depth);
+}
+
+bool CardPictureFromImage(const gfx::Bitmap& image, Size card, int depth,
+                          std::vector<uint8_t>& block) {
+  block.clear();
+  if (image.empty() || card.width < 1 || card.height < 1 || !gfx::ValidDepth(depth)) return false;
+  const gfx::Palette palette = ImportPalette(image, depth);
+  gfx::Bitmap reduced, picture;
+  if (!gfx::ReduceToDepth(image, depth, palette, reduced)) return false;
+  if (!picture.Create(card.width, card.height, depth)) return false;
+  picture.palette = palette;
+  gfx::DrawTarget target(picture);
+  target.FillRect(picture.Bounds(), gfx::Color::FromRgb(gfx::kWhite));
+  target.BitBlt(reduced.Bounds(), reduced, {0, 0}, gfx::rop::kSrcCopy);
+  block = EncodeCardPicture(picture, palette);
+  return !block.empty();
 }
 
 }  // namespace corvida

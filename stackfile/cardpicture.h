@@ -49,4 +49,16 @@ gfx::Palette CardPicturePalette(std::span<const uint8_t> block);
 // colour table of `palette` for indexed depths. A pad byte keeps the length even.
 std::vector<uint8_t> EncodeCardPicture(const gfx::Bitmap& bitmap, const gfx::Palette& palette);
 
+// A picture for a card of the given size and depth made from an image (e.g. a PNG file
+// read by platform/gfx/png.h): placed at the top left on white and cut to the card. An
+// indexed image keeps its palette (and, when they fit the depth, its indices); a true-
+// colour image on an indexed stack takes the standard palette (grey ramps below 8 bits).
+// Fills `block` with the PictureBlock and returns true; false for an empty image, a card
+// size or depth the stack cannot have.
+bool CardPictureFromImage(const gfx::Bitmap& image, Size card, int depth,
+                          std::vector<uint8_t>& block);
+
+// The palette an image gets at an indexed depth, as above.
+gfx::Palette ImportPalette(const gfx::Bitmap& image, int depth);
+
 }  // namespace corvida

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "platform/dialogs.h"
+#include "platform/gfx/png.h"
+#include "stackfile/cardpicture.h"
 #include "stackfile/lz.h"
 #include "stackfile/packbits.h"
 
@@ -182,6 +184,15 @@ std::vector<uint8_t> EncodePixPak(const gfx::Bitmap& bitmap, const gfx::Palette&
   block.insert(block.end(), table.begin(), table.end());
   block.insert(block.end(), pixels.begin(), pixels.end());
   return block;
+}
+
+std::vector<uint8_t> PixPakFromImage(const gfx::Bitmap& image, int depth) {
+  if (image.empty()) return {};
+  if (depth == 0) depth = image.depth();
+  const gfx::Palette palette = ImportPalette(image, depth);
+  gfx::Bitmap reduced;
+  if (!gfx::ReduceToDepth(image, depth, palette, reduced)) return {};
+  return EncodePixPak(reduced, palette);
 }
 
 }  // namespace corvida

@@ -66,6 +66,10 @@ int PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels, uint1
 // table (other depths none). Empty when a row's packed block outgrows 16 bits of length.
 std::vector<uint8_t> EncodePixPak(const gfx::Bitmap& bitmap, const gfx::Palette& palette);
 
+// A block holding an image (e.g. a PNG file) reduced to `depth` (0: the image's own), with
+// the palette chosen as for card pictures; empty when it cannot be made.
+std::vector<uint8_t> PixPakFromImage(const gfx::Bitmap& image, int depth);
+
 // Colour tables: seed (u32), flags (u16), size = entries - 1 (u16), then per entry value,
 // red, green, blue (u16 each), all big-endian, never converted in place. A component's
 // 8-bit value is its high byte. Entries = min(size + 1, what the table holds, 256); entries

@@ -44,4 +44,15 @@ Palette Palette::Grey(int depth) {
   return p;
 }
 
+Palette Palette::Standard() {
+  Palette p;
+  for (int r = 0; r < 6; ++r)
+    for (int g = 0; g < 7; ++g)
+      for (int b = 0; b < 6; ++b)
+        p.Set(p.count++, {uint8_t(r * 51), uint8_t(g * 255 / 6), uint8_t(b * 51)});
+  const uint8_t greys[] = {34, 68, 119, 187};  // between the cube's own greys
+  for (uint8_t v : greys) p.Set(p.count++, {v, v, v});
+  return p;
+}
+
 }  // namespace corvida::gfx

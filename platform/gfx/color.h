@@ -69,6 +69,9 @@ struct Palette {
   // 2^depth entries holding the colours 0..2^depth-1 of a default ramp: used for
   // indexed pictures that come without colours.
   static Palette Grey(int depth);
+  // A general-purpose 256-colour palette (a 6 x 7 x 6 colour cube, then greys) for
+  // true-colour pictures that must become indexed ones.
+  static Palette Standard();
 };
 
 }  // namespace corvida::gfx

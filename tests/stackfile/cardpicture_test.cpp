@@ -113,3 +113,53 @@ TEST(CardPicture, WriterRoundTrips) {
 
 }  // namespace
 }  // namespace corvida
+
+namespace corvida {
+namespace {
+
+TEST(CardPictureImport, ImagesBecomeCardPictures) {
+  // An indexed image keeps its palette and indices; it is cut to the card and the rest
+  // of the card is white.
+  gfx::Bitmap image;
+  ASSERT_TRUE(image.Create(30, 5, 8));
+  image.palette.count = 3;
+  image.palette.Set(0, gfx::kBlack), image.palette.Set(1, gfx::kWhite);
+  image.palette.Set(2, {200, 10, 10});
+  for (int x = 0; x < 30; ++x) image.Set(x, 2, 2);
+  Bytes block;
+  ASSERT_TRUE(CardPictureFromImage(image, {20, 8}, 8, block));
+  gfx::Bitmap card;
+  ASSERT_TRUE(DecodeCardPicture(block, {20, 8}, 8, true, card));
+  EXPECT_EQ(card.Get(19, 2), 2u);
+  EXPECT_EQ(card.Get(0, 0), 0u);
+  EXPECT_EQ(card.Get(5, 7), 1u);  // below the image: white
+  EXPECT_TRUE(card.palette.SameColors(image.palette));
+  // A true-colour image on an 8-bit stack takes the standard palette's nearest colours.
+  gfx::Bitmap photo;
+  ASSERT_TRUE(photo.Create(4, 4, 32));
+  photo.Set(1, 1, 0xFF0000);
+  ASSERT_TRUE(CardPictureFromImage(photo, {4, 4}, 8, block));
+  ASSERT_TRUE(DecodeCardPicture(block, {4, 4}, 8, true, card));
+  EXPECT_EQ(card.ColorAt(1, 1), (gfx::Rgb{255, 0, 0}));
+  EXPECT_EQ(card.ColorAt(0, 0), gfx::kBlack);
+  // And on a 16-bit stack it keeps its colours to five bits a channel.
+  ASSERT_TRUE(CardPictureFromImage(photo, {4, 4}, 16, block));
+  ASSERT_TRUE(DecodeCardPicture(block, {4, 4}, 16, true, card));
+  EXPECT_EQ(card.Get(1, 1), 0x7C00u);
+  EXPECT_FALSE(CardPictureFromImage(gfx::Bitmap{}, {4, 4}, 8, block));
+}
+
+TEST(CardPictureImport, ImagesBecomePixPakBlocks) {
+  gfx::Bitmap photo;
+  ASSERT_TRUE(photo.Create(9, 3, 32));
+  photo.Set(8, 2, 0x00FF00);
+  gfx::Bitmap back;
+  ASSERT_EQ(DecodePixPak(PixPakFromImage(photo, 0), back, nullptr), 0);
+  EXPECT_EQ(back.depth(), 32);
+  EXPECT_EQ(back.Get(8, 2), 0x00FF00u);
+  ASSERT_EQ(DecodePixPak(PixPakFromImage(photo, 8), back, nullptr), 0);
+  EXPECT_EQ(back.ColorAt(8, 2), (gfx::Rgb{0, 255, 0}));
+}
+
+}  // namespace
+}  // namespace corvida
