@@ -59,6 +59,13 @@ struct TransitionState {
   // Colour of the last ActionRecord's button for "Fade to button color"; cleared to
   // black after every transition.
   gfx::Rgb button_colour;
+  // Card-sized memory kept between runs by the effects that merge on a copy of the
+  // screen, so that a transition does not make (and fault in) new bitmaps every time.
+  struct Scratch {
+    gfx::Bitmap memory;
+    gfx::Bitmap converted;
+    gfx::Bitmap previous;
+  } scratch;
 };
 
 // Ids outside 1..28 run as "Fastest"; speeds other than 8, 16 and 32 as 8.

@@ -60,7 +60,7 @@ inline int Part(int extent, int i, int n) {
 // format, so that effects can merge the new image into the copy and show the copy.
 class MergeCopy {
  public:
-  // False when the memory cannot be had.
+  // False when the memory cannot be had. The bitmaps are the run's scratch memory.
   bool Make(Run& run);
   // Takes the new image's pixel at (x, y), relative to the target.
   void Take(int x, int y);
@@ -69,14 +69,13 @@ class MergeCopy {
   void TakeRow(int y, const uint8_t* bits, int period);
   // Copies the memory copy to the screen.
   void Show(Run& run);
-  gfx::Bitmap& memory() { return memory_; }
+  gfx::Bitmap& memory() { return *memory_; }
   const gfx::Bitmap& fresh() const { return *fresh_; }
   Point fresh_at() const { return fresh_at_; }
 
  private:
   void TakeSpan(int y, int x0, int x1);
-  gfx::Bitmap memory_;
-  gfx::Bitmap converted_;
+  gfx::Bitmap* memory_ = nullptr;
   const gfx::Bitmap* fresh_ = nullptr;
   Point fresh_at_;  // pixel of fresh_ at the target's top left
 };

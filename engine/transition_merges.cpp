@@ -75,15 +75,22 @@ int Log2Ceil(int v) {
   return n;
 }
 
-// New true-colour pixel value k/16 of the way from a to b.
-uint32_t BlendPixel(uint32_t a, uint32_t b, int k, int depth) {
-  auto mix = [k](uint32_t p, uint32_t q) { return (p * uint32_t(16 - k) + q * uint32_t(k)) / 16; };
-  if (depth == 16) {
-    return (mix((a >> 10) & 31, (b >> 10) & 31) << 10) | (mix((a >> 5) & 31, (b >> 5) & 31) << 5) |
-           mix(a & 31, b & 31);
+// Moves a row of true-colour pixels k/16 of the way from `from` to `to`.
+void BlendRow(uint8_t* out, const uint8_t* from, const uint8_t* to, int pixels, int k, int depth) {
+  const unsigned keep = unsigned(16 - k), take = unsigned(k);
+  if (depth == 32) {  // byte channels (the unused fourth byte stays 0)
+    for (int i = 0; i < pixels * 4; ++i) out[i] = uint8_t((from[i] * keep + to[i] * take) >> 4);
+    return;
   }
-  return (mix((a >> 16) & 255, (b >> 16) & 255) << 16) |
-         (mix((a >> 8) & 255, (b >> 8) & 255) << 8) | mix(a & 255, b & 255);
+  for (int i = 0; i < pixels; ++i) {  // 5-5-5 words, little-endian
+    const unsigned a = from[2 * i] | (unsigned(from[2 * i + 1]) << 8);
+    const unsigned b = to[2 * i] | (unsigned(to[2 * i + 1]) << 8);
+    unsigned v = 0;
+    for (int shift = 0; shift < 15; shift += 5)
+      v |= ((((a >> shift) & 31) * keep + ((b >> shift) & 31) * take) >> 4) << shift;
+    out[2 * i] = uint8_t(v);
+    out[2 * i + 1] = uint8_t(v >> 8);
+  }
 }
 
 void RunDitherFade(Run& run, MergeCopy& copy) {
@@ -106,51 +113,55 @@ uint32_t DissolveTaps(int bits) {
 }
 
 bool MergeCopy::Make(Run& run) {
-  if (!run.screen.Read(run.target, memory_)) return false;
-  if (run.image.depth() == memory_.depth()) {
+  TransitionState::Scratch& scratch = run.state.scratch;
+  memory_ = &scratch.memory;
+  if (!run.screen.Read(run.target, *memory_)) return false;
+  if (run.image.depth() == memory_->depth()) {
     fresh_ = &run.image;
     fresh_at_ = {run.target.left, run.target.top};
     return true;
   }
-  if (!converted_.Create(memory_.width(), memory_.height(), memory_.depth())) return false;
-  converted_.palette = memory_.palette;
-  CopyPixels(converted_, converted_.Bounds(), run.image, {run.target.left, run.target.top});
-  fresh_ = &converted_;
+  gfx::Bitmap& converted = scratch.converted;
+  if (!ReuseOrCreate(converted, memory_->width(), memory_->height(), memory_->depth()))
+    return false;
+  converted.palette = memory_->palette;
+  CopyPixels(converted, converted.Bounds(), run.image, {run.target.left, run.target.top});
+  fresh_ = &converted;
   fresh_at_ = {};
   return true;
 }
 
 void MergeCopy::Take(int x, int y) {
   const int sx = x + fresh_at_.x, sy = y + fresh_at_.y;
-  switch (memory_.depth()) {
+  switch (memory_->depth()) {
     case 8:
-      memory_.Row(y)[x] = fresh_->Row(sy)[sx];
+      memory_->Row(y)[x] = fresh_->Row(sy)[sx];
       return;
     case 16:
-      std::memcpy(memory_.Row(y) + 2 * x, fresh_->Row(sy) + 2 * sx, 2);
+      std::memcpy(memory_->Row(y) + 2 * x, fresh_->Row(sy) + 2 * sx, 2);
       return;
     case 32:
-      std::memcpy(memory_.Row(y) + 4 * x, fresh_->Row(sy) + 4 * sx, 4);
+      std::memcpy(memory_->Row(y) + 4 * x, fresh_->Row(sy) + 4 * sx, 4);
       return;
     default:
-      memory_.Set(x, y, fresh_->Get(sx, sy));
+      memory_->Set(x, y, fresh_->Get(sx, sy));
   }
 }
 
 void MergeCopy::TakeSpan(int y, int x0, int x1) {
-  const int depth = memory_.depth();
+  const int depth = memory_->depth();
   if (depth < 8) {
     for (int x = x0; x < x1; ++x) Take(x, y);
     return;
   }
   const int bytes = depth / 8;
-  std::memcpy(memory_.Row(y) + x0 * bytes,
+  std::memcpy(memory_->Row(y) + x0 * bytes,
               fresh_->Row(y + fresh_at_.y) + (x0 + fresh_at_.x) * bytes,
               size_t(x1 - x0) * size_t(bytes));
 }
 
 void MergeCopy::TakeRow(int y, const uint8_t* bits, int period) {
-  const int w = memory_.width();
+  const int w = memory_->width();
   int span_start = -1;  // start of a run of whole set bytes not yet taken
   for (int x = 0, i = 0; x < w; x += 8, ++i) {
     const uint8_t b = bits[i % period];
@@ -168,7 +179,7 @@ void MergeCopy::TakeRow(int y, const uint8_t* bits, int period) {
 }
 
 void MergeCopy::Show(Run& run) {
-  run.screen.Copy(run.target, memory_, {0, 0});
+  run.screen.Copy(run.target, *memory_, {0, 0});
 }
 
 void RunRain(Run& run) {
@@ -249,15 +260,17 @@ void RunCrossFade(Run& run) {
   const int depth = memory.depth();
   if (depth <= 8) return RunDitherFade(run, copy);
   // True colour: every pixel moves a sixteenth of the way per step from the old colour.
-  gfx::Bitmap old;
-  if (!old.Create(memory.width(), memory.height(), depth)) return RunFastest(run, run.speed);
+  gfx::Bitmap& old = run.state.scratch.previous;
+  if (!ReuseOrCreate(old, memory.width(), memory.height(), depth))
+    return RunFastest(run, run.speed);
   std::memcpy(old.data(), memory.data(), memory.byte_size());
   const Point at = copy.fresh_at();
+  const int bytes = depth / 8;
   run.StartSteps(16, run.speed);
   for (int k = 1; k <= 16; ++k) {
     for (int y = 0; y < memory.height(); ++y)
-      for (int x = 0; x < memory.width(); ++x)
-        memory.Set(x, y, BlendPixel(old.Get(x, y), copy.fresh().Get(x + at.x, y + at.y), k, depth));
+      BlendRow(memory.Row(y), old.Row(y), copy.fresh().Row(y + at.y) + at.x * bytes, memory.width(),
+               k, depth);
     copy.Show(run);
     run.Step();
   }

@@ -21,6 +21,11 @@ bool CopyRowsAsBytes(gfx::Bitmap& dst, const Rect& d, const gfx::Bitmap& src, in
 
 }  // namespace
 
+bool ReuseOrCreate(gfx::Bitmap& b, int width, int height, int depth) {
+  if (!b.empty() && b.width() == width && b.height() == height && b.depth() == depth) return true;
+  return b.Create(width, height, depth);
+}
+
 void CopyPixels(gfx::Bitmap& dst, const Rect& r, const gfx::Bitmap& src, Point src_at) {
   if (dst.empty() || src.empty()) return;
   const int sx = src_at.x - r.left, sy = src_at.y - r.top;  // source = destination + shift
@@ -45,7 +50,7 @@ void BitmapTransitionScreen::Copy(const Rect& r, const gfx::Bitmap& source, Poin
 }
 
 bool BitmapTransitionScreen::Read(const Rect& r, gfx::Bitmap& out) {
-  if (r.Empty() || shown_.empty() || !out.Create(r.Width(), r.Height(), shown_.depth()))
+  if (r.Empty() || shown_.empty() || !ReuseOrCreate(out, r.Width(), r.Height(), shown_.depth()))
     return false;
   out.palette = shown_.palette;
   CopyPixels(out, out.Bounds(), shown_, {r.left, r.top});

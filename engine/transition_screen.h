@@ -28,8 +28,8 @@ class TransitionScreen {
   // r's top left. Indexed sources on an indexed screen copy their indices unchanged (the
   // shown palette gives them their colours); other pairs convert the colours.
   virtual void Copy(const Rect& r, const gfx::Bitmap& source, Point source_at) = 0;
-  // Makes `out` a bitmap of r's size at depth() holding what the screen shows there;
-  // false when it cannot be made.
+  // Makes `out` a bitmap of r's size at depth() (reusing its memory when it has that
+  // size) holding what the screen shows there; false when it cannot be made.
   virtual bool Read(const Rect& r, gfx::Bitmap& out) = 0;
   // The palette an indexed screen is shown through, and a new one for it.
   virtual const gfx::Palette& palette() const = 0;
@@ -101,6 +101,10 @@ class BitmapTransitionScreen : public TransitionScreen {
   Rect dirty_;
   std::vector<Message> held_;
 };
+
+// Makes `b` a bitmap of that size and depth, keeping its memory (and its pixels) when it
+// already is one; false when it cannot be made.
+bool ReuseOrCreate(gfx::Bitmap& b, int width, int height, int depth);
 
 // Copies rectangle `r` of `dst` from `src` (its pixel `src_at` at r's top left), clipped
 // to both bitmaps. Indexed to indexed copies indices; other pairs convert colours.

@@ -254,6 +254,22 @@ TEST(TransitionEffects, IndexedImagesOnATrueColourScreenKeepTheirColours) {
     }
 }
 
+// The merging effects keep their memory between runs; a run on another target size or
+// another effect must not show anything left from the one before.
+TEST(TransitionEffects, MemoryKeptBetweenRunsLeavesNothingBehind) {
+  TransitionRig rig(60, 40, 32);
+  rig.Run(transition::kCrossFade);
+  const Rect small{7, 3, 30, 33};
+  for (int id : {transition::kRain, transition::kBowTies, transition::kCrossFade}) {
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 60; ++x) rig.shown().Set(x, y, testing::kOldPixel);
+    rig.Run(id, 8, small);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 60; ++x)
+        ASSERT_EQ(rig.ShowsNew(x, y), small.Contains({x, y})) << id << " at " << x << "," << y;
+  }
+}
+
 TEST(TransitionEffects, ObserversSeeEveryStepAsShown) {
   TransitionRig rig(64, 48, 8);
   std::vector<long> revealed;
