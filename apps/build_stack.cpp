@@ -1,11 +1,13 @@
 // Stack settings, cards, fields, graphics and resources from a description.
 #include "apps/build_stack.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include "engine/fieldtext_store.h"
 #include "platform/charset.h"
 #include "stackfile/actions.h"
 #include "stackfile/mactext.h"
@@ -61,6 +63,46 @@ void ApplySettings(const json& s, Stack& stack, Handles& handles) {
   }
 }
 
+uint8_t StyleBits(const json& style) {
+  if (style.is_number()) return style.get<uint8_t>();
+  static const std::pair<const char*, uint8_t> kNames[] = {
+      {"bold", font_style::kBold},           {"italic", font_style::kItalic},
+      {"underline", font_style::kUnderline}, {"outline", font_style::kOutline},
+      {"shadow", font_style::kShadow},       {"condense", font_style::kCondense},
+      {"extend", font_style::kExtend}};
+  uint8_t bits = 0;
+  for (const json& name : style) {
+    bool known = false;
+    for (const auto& [text, bit] : kNames) {
+      if (name == text) bits |= bit, known = true;
+    }
+    if (!known) throw std::runtime_error("unknown text style " + name.dump());
+  }
+  return bits;
+}
+
+// A field's text ("\n" ends a paragraph) and its style runs; runs name fonts by their
+// number in the stack's font list ('FntL' 128).
+RecordBytes FieldTextOf(const json& f) {
+  std::string text = WindowsText(f["text"]);
+  std::replace(text.begin(), text.end(), '\n', '\r');
+  std::vector<StyleRun> runs;
+  for (const json& s : f.value("styles", json::array())) {
+    StyleRun run;
+    run.start = s.value("start", 0u);
+    run.style.font_number = U16(s, "font");
+    run.style.size = s.value("size", kDefaultFontSize);
+    run.style.style = StyleBits(s.value("style", json(0)));
+    if (s.contains("color")) {
+      const json& c = s["color"];
+      run.style.own_colour = true;
+      run.style.colour = {c.at(0).get<uint8_t>(), c.at(1).get<uint8_t>(), c.at(2).get<uint8_t>()};
+    }
+    runs.push_back(run);
+  }
+  return FieldTextBlocks(std::move(text), std::move(runs));
+}
+
 RecordBytes BuildField(const json& f) {
   RecordBytes r =
       NewObject(object::kTextField, U16(f, "id"), RectOf(f.value("rect", json::array())),
@@ -81,6 +123,7 @@ RecordBytes BuildField(const json& f) {
     AppendToRecord(r, block);
     Put16(r.data() + object::kFlags, Get16(r.data() + object::kFlags) | object::kFlagExternalFile);
   }
+  if (f.contains("text")) AppendToRecord(r, FieldTextOf(f));
   return r;
 }
 
@@ -189,6 +232,10 @@ void AddResource(const json& r, const std::string& base, Stack& stack, Handles& 
   } else if (type == restype::kHlnk && !r.contains("file") && !r.contains("bytes")) {
     native = BuildHyperlink(r, id);
     stored_form = false;
+  } else if (type == restype::kFntL && r.contains("fonts")) {
+    std::vector<FontEntry> fonts;
+    for (const json& f : r["fonts"]) fonts.push_back({WindowsText(f.at("name")), U16(f, "number")});
+    native = FontListBytes(fonts);
   } else if (type == restype::kNBAs && !r.contains("file") && !r.contains("bytes")) {
     native = BuildNba(r);  // only its run-time slot is converted
   } else if (r.contains("file")) {
@@ -207,8 +254,8 @@ void AddResource(const json& r, const std::string& base, Stack& stack, Handles& 
                              " has no data (\"file\", \"bytes\" or \"text\")");
   }
   if (stored_form) {
-    ConvertResourceData(type, {native.data(), native.size()}, Direction::kLoad,
-                        stack.names_converted());
+    bool mac_names = stack.Header16(header::kFlags) & header::kFlagMacNames;
+    ConvertResourceData(type, {native.data(), native.size()}, Direction::kLoad, mac_names);
   }
   Handle h = HandleFromBytes(handles, native);
   if (!h || stack.resources().Add(h, type, id, name) != 0) {

@@ -78,6 +78,11 @@ int Stack::Save(const std::string& path, bool purge_unused) {
     ReportFileError(-1);
     return -1;
   }
+  // The file says its names are Mac Roman when flag bit 4 is set or its first colour is
+  // white; names in memory are in the Windows set, so they are converted back then.
+  names_converted_ =
+      names_converted_ || white_first_color_ || (Header16(header::kFlags) & header::kFlagMacNames);
+  if (ResourceFile* area = resources_.current()) area->convert_names = names_converted_;
   std::vector<uint8_t> bytes;
   if (!BuildFile(bytes)) {
     ReportFileError(2683);
