@@ -140,13 +140,17 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
       result.insert(result.begin() + static_cast<long>(insert_after), entry);
     } else {
       if (!result.empty() && !Trim(result.back()).empty()) result.emplace_back("");
-      result.push_back("[" + std::string(Trim(section)) + "]");
+      std::string header(1, '[');
+      header.append(Trim(section));
+      header.push_back(']');
+      result.push_back(std::move(header));
       result.push_back(entry);
     }
   }
   for (std::string& line : result) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out += line + eol;
+    out += line;
+    out += eol;
   }
   // Written beside the file and renamed over it, so that a failed write loses nothing.
   const std::string temp = path + ".new";

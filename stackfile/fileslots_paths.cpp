@@ -48,7 +48,7 @@ std::string MatchIgnoringCase(const std::string& folder, std::string_view compon
 }  // namespace
 
 PathMap::PathMap() {
-  roots_[DriveIndex('C')] = "/";
+  roots_[DriveIndex('C')].assign(1, '/');
 }
 
 void PathMap::SetDrive(char letter, std::string host_root) {
@@ -99,7 +99,7 @@ std::string PathMap::ToHost(std::string_view windows_path) const {
     }
     host = std::move(exact);
   }
-  if (host.empty()) host = "/";
+  if (host.empty()) host.assign(1, '/');
   if (!windows_path.empty() && IsSeparator(windows_path.back()) && host.back() != '/') host += '/';
   return host;
 }
