@@ -201,10 +201,8 @@ std::vector<uint8_t> LzEncode(std::span<const uint8_t> input) {
   const size_t n = input.size();
   const uint8_t* src = input.data();
   const size_t limit = kLzHeaderSize + ((n + 3) & ~size_t{3});
-  std::vector<uint8_t> out;
+  std::vector<uint8_t> out(kLzHeaderSize, 0);  // method 0: packed
   out.reserve(limit + 40);
-  out.resize(kLzHeaderSize, 0);
-  out[0] = kLzMethodPacked;
   // Positions of earlier three-byte strings by hash; SIZE_MAX for none yet.
   std::array<size_t, 4096> table;
   table.fill(SIZE_MAX);

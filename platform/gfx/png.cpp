@@ -45,6 +45,30 @@ void OnWarning(png_structp, png_const_charp) {}
   png_longjmp(png, 1);
 }
 
+// A picture prepared for libpng: everything is computed before libpng runs, so the
+// functions that may be left by longjmp keep no state of their own.
+struct PngImage {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  bool indexed = false;
+  std::vector<uint8_t> pixels;
+  std::vector<png_bytep> rows;
+  png_color colors[256] = {};
+  int color_count = 0;
+};
+
+bool RunWrite(png_structp png, png_infop info, PngImage* image, WriteState* state) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_write_fn(png, state, WriteToVector, nullptr);
+  png_set_IHDR(png, info, image->width, image->height, 8,
+               image->indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  if (image->indexed) png_set_PLTE(png, info, image->colors, image->color_count);
+  png_set_rows(png, info, image->rows.data());
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  return true;
+}
+
 }  // namespace
 
 bool EncodePng(const Bitmap& bitmap, const Palette* palette, std::vector<uint8_t>& out,
@@ -52,14 +76,17 @@ bool EncodePng(const Bitmap& bitmap, const Palette* palette, std::vector<uint8_t
   out.clear();
   if (bitmap.empty()) return SetError(error, "empty picture"), false;
   const Palette& pal = palette ? *palette : bitmap.palette;
-  const bool indexed = bitmap.indexed();
-  const int w = bitmap.width(), h = bitmap.height();
-  // Rows prepared before libpng runs, so nothing needs freeing after a longjmp.
-  std::vector<uint8_t> pixels(size_t(w) * size_t(h) * (indexed ? 1 : 3));
-  for (int y = 0; y < h; ++y) {
-    uint8_t* row = pixels.data() + size_t(y) * size_t(w) * (indexed ? 1 : 3);
-    for (int x = 0; x < w; ++x) {
-      if (indexed) {
+  PngImage image;
+  image.indexed = bitmap.indexed();
+  image.width = uint32_t(bitmap.width());
+  image.height = uint32_t(bitmap.height());
+  const size_t row_bytes = size_t(bitmap.width()) * (image.indexed ? 1 : 3);
+  image.pixels.resize(row_bytes * image.height);
+  for (int y = 0; y < bitmap.height(); ++y) {
+    uint8_t* row = image.pixels.data() + size_t(y) * row_bytes;
+    image.rows.push_back(row);
+    for (int x = 0; x < bitmap.width(); ++x) {
+      if (image.indexed) {
         row[x] = uint8_t(bitmap.Get(x, y));
       } else {
         Rgb c = bitmap.ColorAt(x, y);
@@ -67,32 +94,23 @@ bool EncodePng(const Bitmap& bitmap, const Palette* palette, std::vector<uint8_t
       }
     }
   }
-  png_color colors[256] = {};
-  int color_count = 1 << (indexed ? bitmap.depth() : 0);
-  for (int i = 0; i < color_count && indexed; ++i) {
-    Rgb c = RgbFromPixel(uint32_t(i), bitmap.depth(), pal);
-    colors[i] = {c.r, c.g, c.b};
+  if (image.indexed) {
+    image.color_count = 1 << bitmap.depth();
+    for (int i = 0; i < image.color_count; ++i) {
+      Rgb c = RgbFromPixel(uint32_t(i), bitmap.depth(), pal);
+      image.colors[i] = {c.r, c.g, c.b};
+    }
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!png) return SetError(error, "out of memory"), false;
   png_infop info = png_create_info_struct(png);
   WriteState state{&out};
-  std::vector<png_bytep> rows(static_cast<size_t>(h));
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
+  bool ok = info && RunWrite(png, info, &image, &state);
+  png_destroy_write_struct(&png, &info);
+  if (!ok) {
     out.clear();
     return SetError(error, "PNG encoding failed"), false;
   }
-  png_set_write_fn(png, &state, WriteToVector, nullptr);
-  png_set_IHDR(png, info, uint32_t(w), uint32_t(h), 8,
-               indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (indexed) png_set_PLTE(png, info, colors, color_count);
-  for (int y = 0; y < h; ++y)
-    rows[size_t(y)] = pixels.data() + size_t(y) * size_t(w) * (indexed ? 1 : 3);
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
   return true;
 }
 
@@ -106,6 +124,56 @@ bool WritePngFile(const std::string& path, const Bitmap& bitmap, const Palette* 
   return true;
 }
 
+namespace {
+
+struct PngHeader {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  bool palette = false;
+  size_t row_bytes = 0;
+};
+
+// Reads the header and sets up the transformations to bytes per sample.
+bool RunReadHeader(png_structp png, png_infop info, ReadState* state, PngHeader* header) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_read_fn(png, state, ReadFromSpan);
+  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_read_info(png, info);
+  header->width = png_get_image_width(png, info);
+  header->height = png_get_image_height(png, info);
+  header->palette = png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE;
+  png_set_strip_16(png);
+  png_set_packing(png);  // 1, 2 and 4-bit samples become bytes
+  if (header->palette) {
+    png_set_strip_alpha(png);
+  } else {
+    png_set_expand(png);
+    png_set_gray_to_rgb(png);
+    static const png_color_16 kWhiteBackground = {0, 255, 255, 255, 255};
+    png_set_background(png, &kWhiteBackground, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
+  }
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  header->row_bytes = png_get_rowbytes(png, info);
+  return true;
+}
+
+bool RunReadRows(png_structp png, png_infop info, std::vector<png_bytep>* rows, Palette* palette) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_image(png, rows->data());
+  png_colorp colors = nullptr;
+  int count = 0;
+  if (png_get_PLTE(png, info, &colors, &count) != 0) {
+    palette->count = std::min(count, 256);
+    for (int i = 0; i < palette->count; ++i)
+      palette->Set(i, {colors[i].red, colors[i].green, colors[i].blue});
+  }
+  png_read_end(png, nullptr);
+  return true;
+}
+
+}  // namespace
+
 bool DecodePng(std::span<const uint8_t> bytes, Bitmap& out, std::string* error) {
   out.Clear();
   if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
@@ -115,58 +183,37 @@ bool DecodePng(std::span<const uint8_t> bytes, Bitmap& out, std::string* error) 
   if (!png) return SetError(error, "out of memory"), false;
   png_infop info = png_create_info_struct(png);
   ReadState state{bytes, 0};
-  // Buffers that live across setjmp are owned outside the libpng calls.
-  auto buffer = std::make_unique<std::vector<uint8_t>>();
-  auto rows = std::make_unique<std::vector<png_bytep>>();
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    out.Clear();
-    return SetError(error, "damaged PNG file"), false;
-  }
-  png_set_read_fn(png, &state, ReadFromSpan);
-  png_set_user_limits(png, kMaxSide, kMaxSide);
-  png_read_info(png, info);
-  const uint32_t w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-  const int color_type = png_get_color_type(png, info);
-  const bool palette_png = color_type == PNG_COLOR_TYPE_PALETTE;
-  png_set_strip_16(png);
-  png_set_packing(png);  // 1, 2 and 4-bit samples become bytes
-  if (palette_png) {
-    png_set_strip_alpha(png);
+  PngHeader header;
+  std::vector<uint8_t> buffer;
+  std::vector<png_bytep> rows;
+  Palette palette;
+  bool ok = info && RunReadHeader(png, info, &state, &header);
+  const size_t channels = header.palette ? 1 : 3;
+  if (ok) {
+    ok = header.row_bytes == size_t(header.width) * channels &&
+         uint64_t(header.row_bytes) * header.height <= kMaxBitmapBytes &&
+         out.Create(int(header.width), int(header.height), header.palette ? 8 : 32);
+    if (!ok) SetError(error, "unsupported or too large PNG picture");
   } else {
-    png_set_expand(png);
-    png_set_gray_to_rgb(png);
-    png_color_16 white = {0, 255, 255, 255, 255};
-    png_set_background(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
+    SetError(error, "damaged PNG file");
   }
-  png_set_interlace_handling(png);
-  png_read_update_info(png, info);
-  const size_t row_bytes = png_get_rowbytes(png, info);
-  const size_t channels = palette_png ? 1 : 3;
-  if (row_bytes != size_t(w) * channels || uint64_t(row_bytes) * h > kMaxBitmapBytes ||
-      !out.Create(int(w), int(h), palette_png ? 8 : 32)) {
-    png_destroy_read_struct(&png, &info, nullptr);
-    out.Clear();
-    return SetError(error, "unsupported or too large PNG picture"), false;
+  if (ok) {
+    buffer.resize(header.row_bytes * header.height);
+    for (uint32_t y = 0; y < header.height; ++y)
+      rows.push_back(buffer.data() + size_t(y) * header.row_bytes);
+    ok = RunReadRows(png, info, &rows, &palette);
+    if (!ok) SetError(error, "damaged PNG file");
   }
-  buffer->resize(row_bytes * h);
-  rows->resize(h);
-  for (uint32_t y = 0; y < h; ++y) (*rows)[y] = buffer->data() + size_t(y) * row_bytes;
-  png_read_image(png, rows->data());
-  if (palette_png) {
-    png_colorp colors = nullptr;
-    int count = 0;
-    png_get_PLTE(png, info, &colors, &count);
-    out.palette.count = std::min(count, 256);
-    for (int i = 0; i < out.palette.count; ++i)
-      out.palette.Set(i, {colors[i].red, colors[i].green, colors[i].blue});
-  }
-  png_read_end(png, nullptr);
   png_destroy_read_struct(&png, &info, nullptr);
-  for (uint32_t y = 0; y < h; ++y) {
-    const uint8_t* row = (*rows)[y];
-    for (uint32_t x = 0; x < w; ++x) {
-      if (palette_png) {
+  if (!ok) {
+    out.Clear();
+    return false;
+  }
+  out.palette = palette;
+  for (uint32_t y = 0; y < header.height; ++y) {
+    const uint8_t* row = rows[y];
+    for (uint32_t x = 0; x < header.width; ++x) {
+      if (header.palette) {
         out.Set(int(x), int(y), row[x]);
       } else {
         const uint8_t* p = row + 3 * x;
