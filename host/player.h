@@ -15,6 +15,7 @@
 #include "host/prefs.h"
 #include "platform/platform.h"
 #include "stackfile/fileslots.h"
+#include "stackfile/stack.h"
 
 namespace corvida {
 
@@ -28,6 +29,10 @@ struct Player {
   FileSlots files;
   Prefs prefs;
   Alerts alerts;
+  // The open stack (no stack until one opens); its questions and errors go through the
+  // alert layer. Downloaded copies are forgotten once the download cache exists.
+  Stack stack{handles, StackHooks{[this](int id) { return alerts.Alert(id); },
+                                  [this](int code) { alerts.ReportFileError(code); }, nullptr}};
 };
 
 }  // namespace corvida
