@@ -122,13 +122,14 @@ uint8_t* Handles::SystemBlockNewLocked(SystemBlock** out, uint32_t size) {
 }
 
 void Handles::SystemBlockFree(SystemBlock* block, bool locked) {
-  if (block == nullptr) return;
+  if (block == nullptr || block->in_table) return;
   if (locked) SystemBlockUnlock(block);
   Free(block);
 }
 
 int Handles::SystemBlockRelease(SystemBlock* block) {
   if (block == nullptr) return 1;
+  if (block->in_table) return 0;
   block->locks = 0;
   Free(block);
   return 1;
@@ -184,6 +185,7 @@ Handle Handles::Register(SystemBlock* block) {
   // has passed the end of the table and wrapped.
   while (slots_[rover_] != nullptr) rover_ = (rover_ + 1) % slots_.size();
   slots_[rover_] = block;
+  block->in_table = true;
   ++used_;
   return static_cast<Handle>(rover_ + 1);
 }

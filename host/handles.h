@@ -32,6 +32,7 @@ struct SystemBlock {
   uint32_t locks = 0;
   uint32_t flags = 0;
   bool discarded = false;
+  bool in_table = false;  // a handle's block: freed only by disposing the handle
 };
 
 // Allocation flags accepted by NewWithFlags and kept on the block. Blocks are always
@@ -87,7 +88,8 @@ class Handles {
   SystemBlock* ToSystemBlock(Handle h);
 
   // Raw system blocks. The caller owns what it gets; blocks still alive when the table
-  // goes away are freed with it.
+  // goes away are freed with it. A handle's own block (GetBlock) is not freed here: the
+  // handle would be left pointing at freed memory; dispose the handle instead.
   SystemBlock* SystemBlockNew(uint32_t size);  // shows the out-of-memory message on failure
   SystemBlock* SystemBlockDuplicate(const SystemBlock* block);
   uint8_t* SystemBlockNewLocked(SystemBlock** out, uint32_t size);

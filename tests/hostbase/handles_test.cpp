@@ -212,6 +212,10 @@ TEST_F(HandlesTest, SystemBlocksRoundTripAndReportExhaustion) {
   handles.SystemBlockFree(locked, true);
   handles.SystemBlockFree(block, false);
   EXPECT_EQ(handles.FromSystemBlock(nullptr), 0);
+  // A handle's own block stays with its handle.
+  EXPECT_EQ(handles.SystemBlockRelease(handles.GetBlock(h)), 0);
+  handles.SystemBlockFree(handles.GetBlock(h), false);
+  EXPECT_EQ(Bytes(h), "data");
 
   handles.SetBudget(handles.bytes_allocated() + 64);
   EXPECT_EQ(handles.SystemBlockNew(1000), nullptr);
