@@ -45,8 +45,9 @@ int WriteExact(File& file, uint32_t& count, const void* buffer) {
 }
 
 int SeekTo(File& file, int origin, int64_t position) {
-  const auto from =
-      origin == 1 ? File::kFromCurrent : origin == 2 ? File::kFromEnd : File::kFromStart;
+  const auto from = origin == 1   ? File::kFromCurrent
+                    : origin == 2 ? File::kFromEnd
+                                  : File::kFromStart;
   const int64_t now = file.Seek(position, from);
   if (now < 0) return -1;
   // From the start, the system must report the very position asked for.
