@@ -75,7 +75,9 @@ Dims Gif(Bytes b) {
     uint8_t flags = b[at + 9];
     at += 10;
     if (flags & 0x80) at += 3u << ((flags & 7) + 1);  // local colour table
-    at += 1;                                          // code size
+    // The decoder corrupts its memory on code sizes below 2; the format allows 2 to 8.
+    if (at >= b.size() || b[at] < 2 || b[at] > 8) return {};
+    at += 1;
     uint64_t data = skip_sub_blocks();
     if (static_cast<uint64_t>(width * height) * 3 > data * 8 * 4096) return {};
   }

@@ -272,10 +272,16 @@ TEST(Pictures, GarbageAndTruncatedFilesFailCleanly) {
   EXPECT_EQ(Decode({}, p), PictureStatus::kUnknownFormat);
   EXPECT_EQ(Decode(Bytes(100, 0x55), p), PictureStatus::kUnknownFormat);
   EXPECT_EQ(Decode(Bytes{'B', 'M', 1, 2}, p), PictureStatus::kCorrupt);
-  // A frame of no width makes the decoder spin for a long time: refused.
+  // A frame of no width makes the decoder spin for a long time, a code size below 2
+  // makes it corrupt its memory: both refused.
   Bytes gif = Gif();
   gif[33 + 5] = 0;
   EXPECT_EQ(Decode(gif, p), PictureStatus::kCorrupt);
+  for (uint8_t code_size : {0, 1, 9}) {
+    gif = Gif();
+    gif[33 + 10] = code_size;
+    EXPECT_EQ(Decode(gif, p), PictureStatus::kCorrupt) << int(code_size);
+  }
   Bytes tiff = Tiff();
   tiff[7] = 200;  // first directory beyond the end
   EXPECT_EQ(Decode(tiff, p), PictureStatus::kCorrupt);
