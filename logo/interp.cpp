@@ -223,6 +223,11 @@ double Interpreter::GetFloat(Node* v, int row) {
 }
 
 DepthScope::DepthScope(Interpreter& in) : in_(in) {
+  if (in.config().max_steps && ++in.steps > in.config().max_steps) {
+    in.error_flag = true;  // out of budget: stop silently, as TOPLEVEL does
+    ok_ = false;
+    return;
+  }
   ok_ = ++in.depth <= in.config().max_depth && !StackNearlyFull(in);
   if (!ok_) {
     --in.depth;

@@ -87,6 +87,7 @@ struct InterpreterConfig {
   size_t max_blocks = 4000;  // 4 million nodes
   int max_depth = 12000;     // nested evaluations (about 4000 procedure levels)
   bool fixed_seed = false;   // else the seed is the clock's seconds
+  uint64_t max_steps = 0;    // evaluations before scripts stop; 0: no limit
   uint32_t seed = 0;
 };
 
@@ -229,6 +230,7 @@ class Interpreter {
   uint32_t random_state = 0;
   uint32_t random_seed = 0;
   int depth = 0;
+  uint64_t steps = 0;  // evaluations so far, for max_steps
   PrimitiveTable prims;
 
   uint32_t NextRandom() {
