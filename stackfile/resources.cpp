@@ -337,9 +337,13 @@ int Resources::Add(Handle data, FourCC type, uint16_t id, std::string_view name,
 int Resources::Remove(FourCC type, uint16_t id) {
   ResourceEntry* e = Find(type, id);
   if (!e) return resentry::kFailed;
-  handles_.DisposeAndClear(&e->data);
-  e->state |= resentry::kStateDeleted;
+  RemoveEntry(*e);
   return 0;
+}
+
+void Resources::RemoveEntry(ResourceEntry& e) {
+  handles_.DisposeAndClear(&e.data);
+  e.state |= resentry::kStateDeleted;
 }
 
 int Resources::Detach(Handle data) {

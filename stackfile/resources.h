@@ -128,7 +128,8 @@ class Resources {
   // `out_id`. 0, or 16 on failure.
   int Add(Handle data, FourCC type, uint16_t id, std::string_view name, uint16_t* out_id = nullptr);
   int Remove(FourCC type, uint16_t id);
-  uint16_t UniqueId();  // 0 when all 65,535 IDs are taken
+  void RemoveEntry(ResourceEntry& entry);  // an entry of the current area
+  uint16_t UniqueId();                     // 0 when all 65,535 IDs are taken
   // Gives the entry owning `data` a copy, so that the caller owns `data` outright.
   int Detach(Handle data);
   enum StoreOption : unsigned { kStoreCopy = 1, kStoreReplace = 2, kStoreRenameOnly = 4 };

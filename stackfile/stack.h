@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -141,6 +142,12 @@ class Stack {
   void ConvertCards();
   void DetachFontsAndWorkspace();
   bool BuildFile(std::vector<uint8_t>& out);
+  // Visits every button that counts for "in use": the non-deleted buttons of every card,
+  // the 'Actn' records and the buttons at the end of 'Hlnk' records. Stops when `visit`
+  // returns true, and returns whether it did.
+  bool ForEachButton(const std::function<bool(Bytes)>& visit);
+  // Every 'Actn' id the header, the cards and their graphics and fields name.
+  std::set<uint16_t> UsedActionIds();
 
   Handles& handles_;
   StackHooks hooks_;
