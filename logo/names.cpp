@@ -43,7 +43,9 @@ int Interpreter::NameBucket(const Node* name, int skip) {
   for (int i = 0; i < skip; ++i) c.Next();
   for (char ch = c.Next(); ch != '\0'; ch = c.Next()) {
     auto up = static_cast<int8_t>(UpperChar(ch));
-    h = static_cast<uint16_t>(h * static_cast<uint16_t>(static_cast<int16_t>(up)));
+    // Multiplied as unsigned 32-bit and cut to 16 bits: the same as 16-bit wrap-around.
+    uint32_t factor = static_cast<uint16_t>(static_cast<int16_t>(up));
+    h = static_cast<uint16_t>(uint32_t{h} * factor);
     if (h == 0x8000) h = 0x8001;
   }
   int v = static_cast<int16_t>(h);

@@ -174,3 +174,21 @@ TEST(LogoNodes, CaseTableAgreesWithTheMacRomanMapping) {
 
 }  // namespace
 }  // namespace corvida::logo
+
+namespace corvida::logo {
+namespace {
+
+TEST(LogoNodes, NameBucketsWrapWithoutOverflow) {
+  testing::Harness h;
+  Interpreter& in = h.interp();
+  // Characters from 128 up multiply as negative 8-bit values; the hash wraps at 16 bits.
+  int b = Interpreter::NameBucket(in.MakeWord("\xff\xff\xff\xff\xff"));
+  EXPECT_GE(b, 0);
+  EXPECT_LT(b, 7);
+  EXPECT_EQ(Interpreter::NameBucket(in.MakeWord("abc")),
+            Interpreter::NameBucket(in.MakeWord("ABC")));
+  EXPECT_EQ(h.Lines("make \"\xff\xfe\xfd\xfc 3 print :\xff\xfe\xfd\xfc"), "3\n");
+}
+
+}  // namespace
+}  // namespace corvida::logo
