@@ -234,7 +234,10 @@ Node* Evaluator::Variable(Node* token) {
     if (name) in_.Error(kErrUndefined, nullptr, name);
     return nullptr;
   }
-  return binding->link->elem;
+  // Rooted here too: a later input may change the variable before this value is used.
+  Node* v = binding->link->elem;
+  in_.Protect(v);
+  return v;
 }
 
 // The word without its first character (the '"' or ':').

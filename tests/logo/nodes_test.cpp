@@ -84,6 +84,14 @@ TEST(LogoNodes, ValuesInTheMakingSurviveCollectionsTheyCause) {
             "20000\nitem20000\nitem1\n");
 }
 
+TEST(LogoNodes, AnInputSurvivesItsVariableChangingDuringLaterInputs) {
+  testing::Harness h;
+  EXPECT_EQ(h.Lines("to clobber\nmake \"x 0\nrecycle\n"
+                    "repeat 50 [make \"junk (list 1 2 3 4 5 6 7 8 9)]\noutput 1\nend\n"
+                    "make \"x (list \"a \"b (word \"c \"d))\nshow (list :x clobber)"),
+            "[[a b cd] 1]\n");
+}
+
 TEST(LogoNodes, ExhaustedPoolReportsOutOfSpace) {
   InterpreterConfig config;
   config.max_blocks = 20;
