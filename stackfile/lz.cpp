@@ -142,10 +142,26 @@ size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
         size_t count = size_t(in[pos] & 0x0F) + 3;
         pos += 2;
         if (offset == 0 || offset > o) return o;  // damaged: reaches before the output
-        CopyBackFast(dst + o, offset, count);
-        o += count;
         control >>= literals + 1;
-        if (--left == 0) break;
+        --left;
+        // A longest copy followed by copies with the same offset is one long repeat (as in
+        // flat areas); it grows by doubling moves. Looking ahead only after a longest
+        // copy keeps the check off the mixed items of detailed pictures.
+        if (count == 18 && left > 0 && (control & 1) && in[pos + 1] == in[pos - 1] &&
+            (in[pos] & 0xF0) == (in[pos - 2] & 0xF0)) {
+          do {
+            count += size_t(in[pos] & 0x0F) + 3;
+            pos += 2, control >>= 1, --left;
+          } while (left > 0 && (control & 1) && in[pos + 1] == in[pos - 1] &&
+                   (in[pos] & 0xF0) == (in[pos - 2] & 0xF0));
+        }
+        if (count > 24) {
+          RepeatBack(dst + o, offset, count);
+        } else {
+          CopyBackFast(dst + o, offset, count);
+        }
+        o += count;
+        if (left == 0) break;
       }
       continue;
     }
