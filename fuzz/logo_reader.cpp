@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   corvida::logo::InterpreterConfig config;
   config.clock = &clock;
   config.max_blocks = 64;
-  config.max_steps = 200000;
+  config.max_steps = 20000;
   config.fixed_seed = true;
   corvida::logo::InterpreterHooks hooks;
   size_t written = 0;

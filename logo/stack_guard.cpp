@@ -26,6 +26,12 @@ constexpr uintptr_t kReserve = 512 * 1024;
 
 uintptr_t StackFloor() {
 #if defined(__linux__)
+  // The bounds of a thread's stack never change; finding them reads the process's memory
+  // map, so it is done once per thread.
+  thread_local uintptr_t floor = 0;
+  thread_local bool known = false;
+  if (known) return floor;
+  known = true;
   pthread_attr_t attr;
   if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
   void* low = nullptr;
@@ -33,7 +39,8 @@ uintptr_t StackFloor() {
   int rc = pthread_attr_getstack(&attr, &low, &size);
   pthread_attr_destroy(&attr);
   if (rc != 0 || size <= kReserve * 2) return 0;
-  return reinterpret_cast<uintptr_t>(low) + kReserve;
+  floor = reinterpret_cast<uintptr_t>(low) + kReserve;
+  return floor;
 #else
   return 0;
 #endif
