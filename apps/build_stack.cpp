@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "apps/build_pictures.h"
 #include "engine/fieldtext_store.h"
 #include "platform/charset.h"
 #include "stackfile/actions.h"
@@ -278,7 +279,9 @@ std::string BuildStack(const json& d, const std::string& base, Stack& stack, Han
     for (const json& c : d.value("cards", json::array())) {
       uint16_t id = c.contains("id") ? U16(c, "id") : next_id;
       next_id = std::max<uint16_t>(next_id, static_cast<uint16_t>(id + 1));
-      Handle h = HandleFromBytes(handles, BuildCard(c, id));
+      RecordBytes record = BuildCard(c, id);
+      AddPictures(record, c, base, {width, height}, depth);
+      Handle h = HandleFromBytes(handles, record);
       if (!h || stack.AddCard(h, stack.CardCount()) != 0) return "out of memory";
     }
     stack.SetHeader16(header::kNextCardId, U16(s, "nextCardId", next_id));
