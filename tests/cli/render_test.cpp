@@ -119,3 +119,35 @@ TEST(SheetCommand, DrawsEveryCardAsALabelledThumbnail) {
 
 }  // namespace
 }  // namespace corvida
+
+namespace corvida {
+namespace {
+
+TEST(DemoStack, BuildsAndShowsItsPictures) {
+  testing::TempDir dir;
+  auto built = RunCorvida(
+      {"build", testing::SourcePath("examples/demo/demo.json"), "-o", dir.File("demo.stk")});
+  ASSERT_EQ(built.status, 0) << built.err;
+  // The framed portrait is a picture file looked up beside the stack.
+  File bmp = File::Open(testing::SourcePath("examples/demo/ladybird.bmp"), File::Mode::kRead);
+  std::string bytes(size_t(std::max<int64_t>(bmp.Size(), 0)), '\0');
+  bmp.Read(bytes.data(), bytes.size());
+  dir.Write("ladybird.bmp", bytes);
+
+  auto result =
+      RunCorvida({"render", dir.File("demo.stk"), "--card", "3", "-o", dir.File("c.png")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  DecodedPicture card = ReadPng(dir.File("c.png"));
+  ASSERT_EQ(card.width, 512);
+  EXPECT_EQ(Pixel(card, 220, 204), (gfx::Rgb{220, 30, 30}));    // the masked ladybird
+  EXPECT_NE(Pixel(card, 202, 152), (gfx::Rgb{255, 255, 255}));  // outside its mask: the sky
+  EXPECT_EQ(Pixel(card, 42, 100), (gfx::Rgb{20, 40, 120}));     // the portrait's frame
+  EXPECT_EQ(Pixel(card, 48, 110), (gfx::Rgb{220, 30, 30}));     // and its picture
+
+  auto sheet = RunCorvida({"sheet", dir.File("demo.stk"), "-o", dir.File("sheet.png")});
+  EXPECT_EQ(sheet.status, 0) << sheet.err;
+  EXPECT_NE(sheet.out.find("5 cards"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvida
