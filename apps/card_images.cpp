@@ -42,6 +42,12 @@ bool StackImages::Open(const std::string& path) {
   services.pictures = &pictures_;
   std::string folder = std::filesystem::path(path).parent_path().string();
   services.roots.stack_folder = folder.empty() ? "." : folder;
+  FieldTextServices field_services;
+  field_services.fonts = services.fonts;
+  field_services.roots = services.roots;
+  field_services.mac_paths = stack_.names_converted();
+  fields_ = std::make_unique<TextFieldPainter>(handles_, stack_, field_services);
+  services.fields = fields_.get();
   view_ = std::make_unique<CardView>(handles_, stack_, std::move(services));
   return true;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/fieldtext.h"
 #include "engine/render.h"
 #include "host/alerts.h"
 #include "platform/headless/headless.h"
@@ -29,6 +30,7 @@ class StackImages {
   Alerts alerts_;
   Stack stack_;
   ImagePictureDecoder pictures_;
+  std::unique_ptr<TextFieldPainter> fields_;
   std::unique_ptr<CardView> view_;
 };
 

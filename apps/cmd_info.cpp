@@ -1,10 +1,12 @@
 // corvida info STACK [--json]: what a stack holds, its header, cards with their objects and
 // resources, as a readable summary or as JSON.
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "apps/build_session.h"
 #include "apps/command.h"
+#include "engine/fieldtext.h"
 #include "stackfile/records.h"
 
 namespace corvida::app {
@@ -39,6 +41,7 @@ std::string ObjectName(Bytes obj, uint16_t type) {
 }
 
 json Describe(Stack& stack, Handles& handles) {
+  const std::vector<FontEntry> fonts = StackFonts(handles, stack);
   json out;
   json& h = out["header"];
   h["version"] = stack.Header16(header::kVersion);
@@ -83,6 +86,12 @@ json Describe(Stack& stack, Handles& handles) {
                    GetI16(obj.data + 10)};
       o["flags"] = Field16(obj, object::kFlags);
       o["name"] = ObjectName(obj, type);
+      if (type == object::kTextField &&
+          !(Field16(obj, object::kFlags) & object::kFlagExternalFile)) {
+        std::string text = ReadFieldContent(obj, fonts).text;
+        std::replace(text.begin(), text.end(), '\r', '\n');  // paragraphs as JSON lines
+        o["text"] = ShownText(text);
+      }
       objects.push_back(o);
     }
     card["objects"] = objects;

@@ -203,4 +203,26 @@ std::vector<uint8_t> WriteFieldContent(Bytes record, const TextObject& text) {
   return out;
 }
 
+std::vector<uint8_t> FieldTextBlocks(std::string windows_text, std::vector<StyleRun> runs) {
+  TextObject text(nullptr, {});
+  text.SetText(std::move(windows_text), std::move(runs));
+  std::vector<uint8_t> out = TextBlock(text);
+  const std::vector<uint8_t> styles = StyleBlock(text);
+  out.insert(out.end(), styles.begin(), styles.end());
+  return out;
+}
+
+std::vector<uint8_t> FontListBytes(const std::vector<FontEntry>& fonts) {
+  std::vector<uint8_t> out(fonts.size() * kFontEntrySize, 0);
+  for (size_t i = 0; i < fonts.size(); ++i) {
+    uint8_t* p = out.data() + i * kFontEntrySize;
+    const std::string name = WindowsToMac(fonts[i].name.substr(0, kFontNameField - 1));
+    p[0] = static_cast<uint8_t>(name.size());
+    std::copy(name.begin(), name.end(), p + 1);
+    PutBE16(p + kFontNumber, fonts[i].number);
+    PutBE16(p + 90, 400);  // weight
+  }
+  return out;
+}
+
 }  // namespace corvida

@@ -74,4 +74,9 @@ TextStyle PlainStyle(const std::vector<FontEntry>& fonts);
 // ones are added after the others, and every other byte is kept.
 std::vector<uint8_t> WriteFieldContent(Bytes record, const TextObject& text);
 
+// For building stacks: the text and style sub-blocks of a field (native headers), and
+// 'FntL' data listing fonts.
+std::vector<uint8_t> FieldTextBlocks(std::string windows_text, std::vector<StyleRun> runs);
+std::vector<uint8_t> FontListBytes(const std::vector<FontEntry>& fonts);
+
 }  // namespace corvida
