@@ -115,6 +115,7 @@ int Stack::Open(const std::string& path, const StackOpenOptions& options) {
   // Card records: each at least 100 bytes and inside the file.
   int error = 0;
   uint64_t position = header::kSize;
+  std::vector<Handle> records;
   for (unsigned i = 0; i < card_count && error == 0; ++i) {
     uint8_t prefix[6];
     if (!in.ReadAt(position, prefix, sizeof prefix)) {
@@ -142,14 +143,31 @@ int Stack::Open(const std::string& path, const StackOpenOptions& options) {
         PutBE16(end + 2, card::kTrailer);
       }
     }
-    if (!read || AddCard(record, CardCount()) != 0) {
+    if (!read) {
       handles_.Dispose(record);
       error = -1;
       break;
     }
+    records.push_back(record);
     position += length;
   }
   in.Close();
+  // The table is filled in one step: adding cards one by one would copy it each time.
+  if (!records.empty()) {
+    uint32_t size = static_cast<uint32_t>(records.size() * kCardEntrySize);
+    if (handles_.SetSize(card_table_, size) != 0) {
+      for (Handle r : records) handles_.Dispose(r);
+      records.clear();
+      Alert(stackalert::kNoMemory);
+      error = -1;
+    } else {
+      LockedHandle table(handles_, card_table_);
+      std::memset(table.data(), 0, size);
+      for (size_t i = 0; i < records.size(); ++i) {
+        Put32(table.data() + i * kCardEntrySize, static_cast<uint32_t>(records[i]));
+      }
+    }
+  }
   ConvertCards();
 
   bool area_open = false;
