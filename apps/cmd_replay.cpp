@@ -1,0 +1,256 @@
+// corvida replay: plays a stack on the headless backend from a script of events, printing
+// what happens (card changes, alerts, dialogs, actions started) and writing screenshots.
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "apps/command.h"
+#include "apps/replay_script.h"
+#include "host/player_window.h"
+#include "platform/charset.h"
+#include "platform/files.h"
+#include "platform/gfx/png.h"
+#include "platform/headless/headless.h"
+
+namespace corvida::app {
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: corvida replay STACK EVENTS -o DIR\n\n"
+    "Plays the stack without a display, on a virtual clock, driven by the events in the\n"
+    "file EVENTS (one a line), and prints a line for each card change, alert, dialog and\n"
+    "action started. Events:\n"
+    "  click X Y | down X Y | up X Y | move X Y   the mouse, in window coordinates\n"
+    "  key NAME       a key pressed and released (Shift+, Ctrl+ before the name)\n"
+    "  hold NAME | release NAME                   a key held down, let go\n"
+    "  char C         a typed character\n"
+    "  wait MS        lets the clock run\n"
+    "  answer N       button N (1-3) of the next alert\n"
+    "  type TEXT      the text of the next dialog (else dialogs are cancelled)\n"
+    "  command ID     a player command, e.g. 204 next card, 356 zoom 2\n"
+    "  shot NAME.png  the window as shown, written into DIR\n";
+
+bool ReadFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  out = s.str();
+  return true;
+}
+
+bool WriteShot(const HeadlessWindowSystem::Frame& frame, const std::string& path) {
+  gfx::Bitmap b;
+  if (!b.Create(frame.width, frame.height, 32)) return false;
+  for (int y = 0; y < frame.height; ++y) {
+    const uint8_t* src = frame.rgba.data() + size_t(y) * size_t(frame.width) * 4;
+    uint8_t* dst = b.Row(y);
+    for (int x = 0; x < frame.width; ++x) {
+      dst[x * 4] = src[x * 4 + 2];
+      dst[x * 4 + 1] = src[x * 4 + 1];
+      dst[x * 4 + 2] = src[x * 4];
+    }
+  }
+  std::string error;
+  if (gfx::WritePngFile(path, b, nullptr, &error)) return true;
+  std::fprintf(stderr, "corvida replay: cannot write %s: %s\n", path.c_str(), error.c_str());
+  return false;
+}
+
+class Replay {
+ public:
+  explicit Replay(const std::string& out_dir) : out_dir_(out_dir) {
+    Folders f;
+    f.temp = SystemTempFolder();
+    f.config = out_dir + "/.config";
+    f.data = out_dir + "/.data";
+    platform_ = std::make_unique<HeadlessPlatform>(f);
+    platform_->responder().SetResponder([this](const AlertRequest& r) {
+      int answer = r.default_button;
+      if (!answers_.empty()) {
+        answer = std::min<int>(answers_.front() - 1, int(r.buttons.size()) - 1);
+        answers_.pop_front();
+      }
+      return std::max(answer, 0);
+    });
+    platform_->responder().SetObserver([](const AlertRequest& r) {
+      std::printf("alert %d \"%s\"\n", r.id, Windows1252ToUtf8(r.text).c_str());
+    });
+    player_ = std::make_unique<Player>(*platform_);
+    window_ = std::make_unique<PlayerWindow>(*player_);
+    PlayerEvents& ev = window_->events();
+    ev.log = [](const std::string& line) { std::printf("%s\n", Windows1252ToUtf8(line).c_str()); };
+    ev.ask_jump_text = [this](int) { return TakeText(); };
+    ev.choose_stack = [this]() -> std::optional<std::string> {
+      auto name = TakeText();
+      std::printf("dialog open stack %s\n", name ? name->c_str() : "cancelled");
+      if (!name) return std::nullopt;
+      return (std::filesystem::path(stack_folder_) / *name).string();
+    };
+    ev.preferences = [] { std::printf("dialog PREFERENCES cancelled\n"); };
+  }
+
+  bool Start(const std::string& stack) {
+    stack_folder_ = std::filesystem::path(stack).parent_path().string();
+    if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
+      std::fprintf(stderr, "corvida replay: cannot open the stack %s\n", stack.c_str());
+      return false;
+    }
+    id_ = platform_->windows().CreateWindow("Corvida", window_->CardSize());
+    if (!window_->Attach(id_)) return false;
+    window_->ShowFirstCard();
+    window_->Pump(0);
+    return true;
+  }
+
+  bool Run(const ReplayEvent& e) {
+    HeadlessWindowSystem& w = platform_->headless_windows();
+    auto post = [&](uint32_t message, uint64_t wp, int64_t lp) {
+      w.PostMessage({id_, message, wp, lp, platform_->clock().Milliseconds()});
+    };
+    uint64_t keys = (shift_ ? mk::kShift : 0) | (ctrl_ ? mk::kControl : 0);
+    int64_t at = MakePointParam(e.x, e.y);
+    switch (e.kind) {
+      case ReplayKind::kClick:
+        w.SetPointer({e.x, e.y});
+        post(msg::kLButtonDown, keys | mk::kLButton, at);
+        post(msg::kLButtonUp, keys, at);
+        break;
+      case ReplayKind::kDown:
+        w.SetPointer({e.x, e.y});
+        w.SetMouseButton(true);
+        post(msg::kLButtonDown, keys | mk::kLButton, at);
+        break;
+      case ReplayKind::kUp:
+        w.SetPointer({e.x, e.y});
+        w.SetMouseButton(false);
+        post(msg::kLButtonUp, keys, at);
+        break;
+      case ReplayKind::kMove:
+        w.SetPointer({e.x, e.y});
+        post(msg::kMouseMove, keys | (w.MouseButtonDown() ? mk::kLButton : 0), at);
+        break;
+      case ReplayKind::kKey:
+      case ReplayKind::kHold:
+      case ReplayKind::kRelease: {
+        bool down = e.kind != ReplayKind::kRelease, up = e.kind != ReplayKind::kHold;
+        auto press = [&](uint32_t key, bool on) {
+          w.SetKey(key, on);
+          if (key == vk::kShift) shift_ = on;
+          if (key == vk::kControl) ctrl_ = on;
+          post(on ? msg::kKeyDown : msg::kKeyUp, key, 0);
+        };
+        if (down) {
+          if (e.shift) press(vk::kShift, true);
+          if (e.ctrl) press(vk::kControl, true);
+          press(e.key, true);
+        }
+        if (up) {
+          press(e.key, false);
+          if (e.ctrl) press(vk::kControl, false);
+          if (e.shift) press(vk::kShift, false);
+        }
+        break;
+      }
+      case ReplayKind::kChar:
+        post(msg::kChar, uint64_t(e.number), 0);
+        break;
+      case ReplayKind::kWait:
+        window_->Pump(uint32_t(e.number));
+        return true;
+      case ReplayKind::kAnswer:
+        answers_.push_back(e.number);
+        return true;
+      case ReplayKind::kType:
+        texts_.push_back(e.text);
+        return true;
+      case ReplayKind::kCommand:
+        post(msg::kCommand, uint64_t(e.number), 0);
+        break;
+      case ReplayKind::kShot: {
+        window_->Pump(0);
+        const auto* frame = w.LastFrame(id_);
+        if (!frame || frame->width == 0) {
+          std::fprintf(stderr, "corvida replay: nothing shown yet for %s\n", e.text.c_str());
+          return false;
+        }
+        if (!WriteShot(*frame, out_dir_ + "/" + e.text)) return false;
+        std::printf("shot %s\n", e.text.c_str());
+        return true;
+      }
+    }
+    window_->Pump(0);
+    return true;
+  }
+
+  bool closed() const { return window_->closed(); }
+
+ private:
+  std::optional<std::string> TakeText() {
+    if (texts_.empty()) return std::nullopt;
+    std::string t = texts_.front();
+    texts_.pop_front();
+    return t;
+  }
+
+  std::string out_dir_, stack_folder_;
+  std::unique_ptr<HeadlessPlatform> platform_;
+  std::unique_ptr<Player> player_;
+  std::unique_ptr<PlayerWindow> window_;
+  WindowId id_ = 0;
+  std::deque<int> answers_;
+  std::deque<std::string> texts_;
+  bool shift_ = false, ctrl_ = false;
+};
+
+int RunReplay(const std::vector<std::string>& args) {
+  std::string stack, events, out_dir;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      std::fputs(kHelp, stdout);
+      return kExitOk;
+    } else if (args[i] == "-o" && i + 1 < args.size()) {
+      out_dir = args[++i];
+    } else if (!args[i].empty() && args[i][0] != '-' && stack.empty()) {
+      stack = args[i];
+    } else if (!args[i].empty() && args[i][0] != '-' && events.empty()) {
+      events = args[i];
+    } else {
+      std::fprintf(stderr, "corvida replay: unexpected argument '%s'\n\n%s", args[i].c_str(),
+                   kHelp);
+      return kExitUsage;
+    }
+  }
+  if (stack.empty() || events.empty() || out_dir.empty()) {
+    std::fputs(kHelp, stderr);
+    return kExitUsage;
+  }
+  std::string text, error;
+  std::vector<ReplayEvent> script;
+  if (!ReadFile(events, text)) {
+    std::fprintf(stderr, "corvida replay: cannot read %s\n", events.c_str());
+    return kExitFailure;
+  }
+  if (!ParseReplayScript(text, script, error)) {
+    std::fprintf(stderr, "corvida replay: %s: %s\n", events.c_str(), error.c_str());
+    return kExitUsage;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(out_dir, ec);
+  Replay replay(out_dir);
+  if (!replay.Start(stack)) return kExitFailure;
+  for (const ReplayEvent& e : script) {
+    if (replay.closed()) break;
+    if (!replay.Run(e)) return kExitFailure;
+  }
+  std::fflush(stdout);
+  return kExitOk;
+}
+
+CommandRegistration reg({"replay", "play a stack without a display from a script of events",
+                         &RunReplay, 55});
+
+}  // namespace
+}  // namespace corvida::app

@@ -1,0 +1,43 @@
+// The event scripts of `corvida replay`: one event a line, e.g. `click 10 20`,
+// `key Ctrl+J`, `type Four`, `wait 500`, `shot first.png`. Blank lines and lines starting
+// with '#' are skipped.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvida::app {
+
+enum class ReplayKind {
+  kClick,
+  kDown,
+  kUp,
+  kMove,
+  kKey,
+  kHold,
+  kRelease,
+  kChar,
+  kWait,
+  kAnswer,
+  kType,
+  kCommand,
+  kShot
+};
+
+struct ReplayEvent {
+  ReplayKind kind = ReplayKind::kWait;
+  int x = 0, y = 0;  // click, down, up, move
+  uint32_t key = 0;  // key, hold, release: a virtual key code
+  bool shift = false, ctrl = false;
+  int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)
+  std::string text;  // type, shot
+  int line = 0;
+};
+
+// Parses a script; false with `error` naming the line when one cannot be read.
+bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, std::string& error);
+// The virtual key of a key name ("Escape", "Left", "J", "F1", ">" ...); 0 when unknown.
+uint32_t KeyFromName(const std::string& name);
+
+}  // namespace corvida::app

@@ -1,0 +1,290 @@
+#include "host/navigation.h"
+
+#include <filesystem>
+
+#include "engine/cards.h"
+#include "host/strings.h"
+#include "stackfile/records.h"
+
+namespace corvida {
+
+namespace {
+
+constexpr int kAlertNoMarkedCard = 2242;
+constexpr uint16_t kCardHidden = 0x0020;
+constexpr size_t kJumpTextLimit = 15;
+
+bool IsBlank(char c) {
+  return c == ' ' || (c >= 9 && c <= 13);
+}
+
+char FoldAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+
+// Card names compare letters A-Z without regard to case and need equal lengths.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+void Navigation::Request(std::function<void()> move) {
+  if (changing_) {
+    pending_ = std::move(move);  // the latest request wins
+    return;
+  }
+  changing_ = true;
+  move();
+  changing_ = false;
+  if (!pending_) return;
+  if (hooks_.schedule) {
+    hooks_.schedule();
+  } else {
+    RunPending();
+  }
+}
+
+void Navigation::RunPending() {
+  // Without a scheduler queued moves run here one after another; with one, each runs
+  // from its own message so the loop stays responsive.
+  while (pending_ && !changing_) {
+    auto move = std::move(*pending_);
+    pending_.reset();
+    changing_ = true;
+    move();
+    changing_ = false;
+    if (pending_ && hooks_.schedule) {
+      hooks_.schedule();
+      return;
+    }
+  }
+}
+
+void Navigation::RunAction(uint16_t action, int role) {
+  if (action == 0 || !hooks_.run_action || action_depth_ >= kActionDepthLimit) return;
+  ++action_depth_;
+  hooks_.run_action(action, role);
+  --action_depth_;
+}
+
+void Navigation::Push() {
+  uint16_t id = target_id_;
+  bool file = has_file();
+  if (current_ && (CardField16(handles_, current_, card::kFlags) & card::kFlagMarked)) {
+    marked_id_ = id;
+    marked_has_file_ = file;
+    marked_path_ = file ? stack_.path() : std::string();
+  }
+  if (!history_.empty() && history_.front().card_id == id) {
+    const HistoryEntry& top = history_.front();
+    if (!file && !top.has_file) return;
+    if (file && top.has_file && top.stack_path == stack_.path()) return;
+  }
+  history_.push_front({id, file, file ? stack_.path() : std::string()});
+  if (int(history_.size()) > kHistoryLimit) history_.pop_back();
+}
+
+void Navigation::Leave(bool push) {
+  if (push) Push();
+  if (current_)
+    RunAction(CardField16(handles_, current_, card::kLeaveAction), strid::kArriveAtCardAction + 1);
+  if (hooks_.leave) hooks_.leave();
+}
+
+void Navigation::Arrive(int transition, int speed, bool new_stack) {
+  current_ = stack_.CardById(target_id_);
+  if (hooks_.show) hooks_.show(current_, transition, speed);
+  if (hooks_.set_title) hooks_.set_title(Title());
+  if (hooks_.arrived) hooks_.arrived(current_, target_id_);
+  if (new_stack) RunAction(stack_.Header16(header::kArriveAction), strid::kArriveAtCardAction + 3);
+  // The stack action may have closed the stack or moved on: look the card up again.
+  current_ = stack_.CardById(target_id_);
+  if (current_)
+    RunAction(CardField16(handles_, current_, card::kArriveAction), strid::kArriveAtCardAction);
+}
+
+std::string Navigation::Title() const {
+  std::string title = has_file() ? std::filesystem::path(stack_.path()).filename().string()
+                                 : LoadLocalizedString(strid::kUntitled);
+  if (current_ && stack_.Header16(header::kCardNumberInTitle) != 0) {
+    int number = 0;
+    for (int i = 1; i <= stack_.CardCount(); ++i) {
+      Handle card = stack_.CardAt(i);
+      if (!(CardField16(handles_, card, card::kFlags) & kCardHidden)) ++number;
+      if (card == current_) break;
+    }
+    title += LoadLocalizedString(strid::kCardNumberLabel) + std::to_string(number);
+  }
+  return title;
+}
+
+void Navigation::GoToCard(uint16_t id, int transition, int speed, bool push) {
+  Request([=, this] {
+    Leave(push);
+    if (stack_.CardById(id)) {
+      target_id_ = id;
+    } else if (hooks_.alert) {
+      hooks_.alert(strid::kCardNotFound);
+    }
+    Arrive(transition, speed, false);
+  });
+}
+
+void Navigation::GoToPosition(int position, int transition, int speed) {
+  Request([=, this] {
+    Handle card = stack_.CardAt(position);
+    Leave(true);
+    if (card) target_id_ = CardId(handles_, card);
+    Arrive(transition, speed, false);
+  });
+}
+
+void Navigation::GoFirst(int transition, int speed) {
+  GoToPosition(1, transition, speed);
+}
+void Navigation::GoLast(int transition, int speed) {
+  GoToPosition(stack_.CardCount(), transition, speed);
+}
+
+void Navigation::GoPrevious(int transition, int speed) {
+  int count = stack_.CardCount();
+  int position = stack_.CardNumber(current_);
+  GoToPosition(position <= 1 || position > count ? count : position - 1, transition, speed);
+}
+
+void Navigation::GoNext(int transition, int speed) {
+  int position = stack_.CardNumber(current_);
+  GoToPosition(position >= stack_.CardCount() ? 1 : position + 1, transition, speed);
+}
+
+bool Navigation::SameStack(bool file, const std::string& path) const {
+  return has_file() ? (file && path == stack_.path()) : !file;
+}
+
+void Navigation::GoBack(int transition, int speed) {
+  if (history_.empty()) return;
+  HistoryEntry top = history_.front();
+  // The oldest entry stays, so repeated Back keeps returning to it.
+  if (history_.size() > 1) history_.pop_front();
+  if (SameStack(top.has_file, top.stack_path)) {
+    GoToCard(top.card_id, transition, speed, false);
+  } else if (top.has_file) {
+    GoToStackCard(top.stack_path, top.card_id, transition, speed, false);
+  }
+}
+
+void Navigation::GoHome(int transition, int speed) {
+  if (!home_known_) return;
+  if (SameStack(!home_path_.empty(), home_path_)) {
+    GoToCard(home_id_, transition, speed, true);
+  } else {
+    GoToStackCard(home_path_, home_id_, transition, speed, true);
+  }
+}
+
+void Navigation::GoMarked(int transition, int speed) {
+  if (marked_id_ == 0) {
+    if (hooks_.alert) hooks_.alert(kAlertNoMarkedCard);
+    return;
+  }
+  if (SameStack(marked_has_file_, marked_path_)) {
+    GoToCard(marked_id_, transition, speed, true);
+  } else {
+    GoToStackCard(marked_path_, marked_id_, transition, speed, true);
+  }
+}
+
+void Navigation::GoToDestination(int destination, int transition, int speed) {
+  switch (destination) {
+    case kDestNext:
+      return GoNext(transition, speed);
+    case kDestPrevious:
+      return GoPrevious(transition, speed);
+    case kDestReturn:
+      return GoHome(transition, speed);
+    case kDestBack:
+      return GoBack(transition, speed);
+    case kDestMarked:
+      return GoMarked(transition, speed);
+    default:
+      return GoToCard(uint16_t(destination), transition, speed, true);
+  }
+}
+
+void Navigation::GoToStackCard(const std::string& path, uint16_t id, int transition, int speed,
+                               bool push) {
+  Request([=, this] {
+    Leave(push);
+    std::string old_path = stack_.path();
+    uint16_t old_id = target_id_;
+    current_ = 0;
+    if (!hooks_.open_stack || hooks_.open_stack(path) != 0 || stack_.CardCount() == 0) {
+      // The stack that was showing comes back rather than leaving an empty window.
+      if (!old_path.empty() && hooks_.open_stack && hooks_.open_stack(old_path) == 0 &&
+          stack_.CardCount() > 0) {
+        target_id_ = stack_.CardById(old_id) ? old_id : CardId(handles_, stack_.CardAt(1));
+        Arrive(kCommandTransition, kCommandSpeed, false);
+      } else {
+        target_id_ = 0;
+        if (hooks_.show) hooks_.show(0, kCommandTransition, kCommandSpeed);
+      }
+      return;
+    }
+    Handle card = id != kFirstCardOfStack ? stack_.CardById(id) : 0;
+    if (!card) card = stack_.CardAt(1);
+    target_id_ = CardId(handles_, card);
+    Arrive(transition, speed, true);
+  });
+}
+
+void Navigation::ArriveInNewStack(bool leave, bool push) {
+  Request([=, this] {
+    if (leave && current_) Leave(push);
+    Handle first = stack_.CardAt(1);
+    target_id_ = first ? CardId(handles_, first) : 0;
+    if (!home_known_ && first) SetHome(stack_.path(), target_id_);
+    Arrive(kCommandTransition, kCommandSpeed, true);
+  });
+}
+
+void Navigation::Redisplay() {
+  if (!current_ || !hooks_.show) return;
+  if (hooks_.leave) hooks_.leave();
+  hooks_.show(current_, kCommandTransition, kCommandSpeed);
+}
+
+uint16_t Navigation::JumpTarget(std::string_view text) {
+  if (text.size() > kJumpTextLimit) text = text.substr(0, kJumpTextLimit);
+  bool digits = true;
+  bool blanks = true;
+  for (char c : text) {
+    digits = digits && c >= '0' && c <= '9';
+    blanks = blanks && IsBlank(c);
+  }
+  if (digits) {
+    // Saturates, so a long run of digits is simply beyond the card count.
+    int64_t value = 0;
+    for (char c : text) value = std::min<int64_t>(value * 10 + (c - '0'), INT32_MAX);
+    if (value >= 1 && value <= stack_.CardCount())
+      return CardId(handles_, stack_.CardAt(int(value)));
+  } else if (!blanks) {
+    for (int i = 1; i <= stack_.CardCount(); ++i) {
+      Handle card = stack_.CardAt(i);
+      if (SameName(CardName(handles_, card), text)) return CardId(handles_, card);
+    }
+  }
+  if (!text.empty() && hooks_.alert) hooks_.alert(strid::kCardNotFound);
+  return 0;
+}
+
+void Navigation::JumpToCard(std::optional<std::string> text) {
+  if (!text) return;
+  uint16_t id = JumpTarget(*text);
+  if (id > 0) GoToCard(id, kCommandTransition, kCommandSpeed, true);
+}
+
+}  // namespace corvida

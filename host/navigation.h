@@ -1,0 +1,137 @@
+// Moving between cards: every move (a command, a button, a script, a new stack) leaves the
+// current card, chooses the target and arrives at it. Also the Back history, the marked
+// card, the home card, position moves with wrap, moves into another stack and the Jump To
+// Card lookup.
+//
+// A move asked for while a card change is running (an arrive action that moves on) is
+// queued, the latest request winning, and runs after the change has finished; with a
+// scheduler it runs from the message loop, so stacks that advance by themselves play for
+// ever without growing the native stack.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "host/handles.h"
+#include "stackfile/stack.h"
+
+namespace corvida {
+
+// What a card change asks of the rest of the player.
+struct NavigationHooks {
+  // Composes the card (0: none) and puts it on screen with the transition.
+  std::function<void(Handle card, int transition, int speed)> show;
+  // Leaving a card: media stop, text entry ends, the display list is emptied.
+  std::function<void()> leave;
+  // Runs the 'Actn' block `action` under the role name (string id 2030..2035).
+  std::function<void(uint16_t action, int role)> run_action;
+  std::function<void(const std::string& title)> set_title;
+  std::function<int(int id)> alert;
+  // Opens the stack at a host path; 0 on success.
+  std::function<int(const std::string& path)> open_stack;
+  // Called after every arrival (card may be 0 when the id is not in the stack).
+  std::function<void(Handle card, uint16_t id)> arrived;
+  // Asks for RunPending to be called from the message loop; without it queued moves run
+  // right after the change that queued them.
+  std::function<void()> schedule;
+};
+
+struct HistoryEntry {
+  uint16_t card_id = 0;
+  bool has_file = false;
+  std::string stack_path;  // host path of the stack when it has a file
+};
+
+class Navigation {
+ public:
+  static constexpr int kHistoryLimit = 16;
+  static constexpr int kActionDepthLimit = 64;
+  // Moves started by the player's own commands.
+  static constexpr int kCommandTransition = 3;
+  static constexpr int kCommandSpeed = 8;
+  // Destination codes of buttons.
+  static constexpr int kDestNext = -1, kDestPrevious = -2, kDestReturn = -3, kDestBack = -4,
+                       kDestMarked = -5;
+  static constexpr uint16_t kFirstCardOfStack = 65530;
+
+  Navigation(Stack& stack, Handles& handles, NavigationHooks hooks)
+      : stack_(stack), handles_(handles), hooks_(std::move(hooks)) {}
+
+  // Shows the first card of a stack that was just opened (leaving the current one first
+  // when `leave` is set); the home card is set once, to the first stack's first card.
+  void ArriveInNewStack(bool leave, bool push);
+
+  void GoToCard(uint16_t id, int transition, int speed, bool push);
+  void GoToStackCard(const std::string& path, uint16_t id, int transition, int speed, bool push);
+  void GoFirst(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoLast(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoPrevious(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoNext(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoBack(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoHome(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoMarked(int transition = kCommandTransition, int speed = kCommandSpeed);
+  // A button's destination: a card id or one of the kDest codes.
+  void GoToDestination(int destination, int transition, int speed);
+  // Shows the current card again.
+  void Redisplay();
+
+  // The id Jump To Card goes to for the typed text, 0 for none (with alert 2223 unless
+  // the text was empty).
+  uint16_t JumpTarget(std::string_view text);
+  // Jump To Card with the dialog's text (nothing when it was cancelled).
+  void JumpToCard(std::optional<std::string> text);
+
+  // Runs one action under a role, at most kActionDepthLimit deep.
+  void RunAction(uint16_t action, int role);
+  // Runs the queued move, if any.
+  void RunPending();
+
+  Handle current_card() const { return current_; }
+  uint16_t target_id() const { return target_id_; }
+  bool changing() const { return changing_; }
+  const std::deque<HistoryEntry>& history() const { return history_; }
+  uint16_t marked_id() const { return marked_id_; }
+  void SetHome(const std::string& path, uint16_t id) {
+    home_path_ = path;
+    home_id_ = id;
+    home_known_ = true;
+  }
+  // Window title for the current card.
+  std::string Title() const;
+  // Forgets the card (the stack was closed).
+  void Reset() {
+    current_ = 0;
+    target_id_ = 0;
+  }
+
+ private:
+  void Request(std::function<void()> move);
+  void Leave(bool push);
+  void Arrive(int transition, int speed, bool new_stack);
+  void Push();
+  void GoToPosition(int position, int transition, int speed);
+  bool SameStack(bool has_file, const std::string& path) const;
+  bool has_file() const { return !stack_.path().empty(); }
+
+  Stack& stack_;
+  Handles& handles_;
+  NavigationHooks hooks_;
+  Handle current_ = 0;
+  uint16_t target_id_ = 0;
+  std::deque<HistoryEntry> history_;  // front is the top
+  uint16_t marked_id_ = 0;
+  bool marked_has_file_ = false;
+  std::string marked_path_;
+  bool home_known_ = false;
+  uint16_t home_id_ = 0;
+  std::string home_path_;
+  bool changing_ = false;
+  std::optional<std::function<void()>> pending_;
+  int action_depth_ = 0;
+};
+
+}  // namespace corvida

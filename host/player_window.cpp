@@ -1,0 +1,401 @@
+#include "host/player_window.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/cards.h"
+#include "engine/transition_screen.h"
+#include "host/strings.h"
+#include "stackfile/records.h"
+
+namespace corvida {
+
+namespace {
+
+constexpr Size kDefaultCardSize{512, 342};
+
+bool IsInput(uint32_t message) {
+  return (message >= msg::kKeyDown && message <= msg::kSysKeyUp) ||
+         (message >= msg::kMouseMove && message <= msg::kMouseWheel) || message == msg::kCommand;
+}
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+}  // namespace
+
+PlayerWindow::PlayerWindow(Player& player) : player_(player) {
+  view_ = std::make_unique<CardView>(player_.handles, player_.stack);
+  NavigationHooks hooks;
+  hooks.show = [this](Handle card, int transition, int speed) {
+    ShowCard(card, transition, speed);
+  };
+  hooks.leave = [this] { LeaveCard(); };
+  hooks.run_action = [this](uint16_t action, int role) { RunActionStandIn(action, role); };
+  hooks.set_title = [this](const std::string& title) {
+    if (window_) player_.platform.windows().SetTitle(window_, title);
+  };
+  hooks.alert = [this](int id) { return player_.alerts.Alert(id); };
+  hooks.open_stack = [this](const std::string& path) { return OpenStack(path); };
+  hooks.arrived = [this](Handle card, uint16_t id) {
+    if (!card) return;
+    Log("card " + std::to_string(player_.stack.CardNumber(card)) + " id " + std::to_string(id) +
+        " " + Quoted(CardName(player_.handles, card)));
+  };
+  hooks.schedule = [this] {
+    if (window_) player_.platform.windows().PostMessage({window_, kRunPendingMove, 0, 0, 0});
+  };
+  nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, std::move(hooks));
+}
+
+PlayerWindow::~PlayerWindow() {
+  Shutdown();
+}
+
+int PlayerWindow::OpenStack(const std::string& path) {
+  RenderOptions options = view_->options();
+  view_.reset();
+  fields_.reset();
+  nav_->Reset();
+  int status = player_.stack.Open(path);
+  if (status != 0) {
+    view_ = std::make_unique<CardView>(player_.handles, player_.stack);
+    return status == 0 ? -1 : status;
+  }
+  RenderServices services;
+  services.fonts = player_.platform.fonts();
+  services.pictures = player_.platform.pictures() ? player_.platform.pictures() : &pictures_;
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  services.roots.stack_folder = folder.empty() ? "." : folder;
+  services.alert = [this](int id) { player_.alerts.Alert(id); };
+  FieldTextServices field_services;
+  field_services.fonts = services.fonts;
+  field_services.roots = services.roots;
+  field_services.local_stack = saving_allowed_;
+  field_services.mac_paths = player_.stack.names_converted();
+  fields_ = std::make_unique<TextFieldPainter>(player_.handles, player_.stack, field_services);
+  services.fields = fields_.get();
+  view_ = std::make_unique<CardView>(player_.handles, player_.stack, std::move(services));
+  view_->options() = options;
+  return 0;
+}
+
+Size PlayerWindow::CardSize() const {
+  if (!player_.stack.is_open()) return kDefaultCardSize;
+  int w = int16_t(player_.stack.Header16(header::kCardWidth));
+  int h = int16_t(player_.stack.Header16(header::kCardHeight));
+  return w > 0 && h > 0 ? Size{w, h} : kDefaultCardSize;
+}
+
+bool PlayerWindow::Attach(WindowId window) {
+  if (window == 0) return false;
+  window_ = window;
+  player_.alerts.set_player_window(window);
+  player_.platform.windows().SetTimer(window_, kTimerId, kTimerMs);
+  closed_ = close_requested_ = false;
+  return true;
+}
+
+void PlayerWindow::ShowFirstCard() {
+  if (player_.stack.is_open() && player_.stack.CardCount() > 0)
+    nav_->ArriveInNewStack(false, false);
+}
+
+void PlayerWindow::Shutdown() {
+  if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
+  if (view_) view_->Reset();
+  nav_->Reset();
+  player_.stack.Close();
+  window_ = 0;
+}
+
+// ---- card changes and the screen ----
+
+void PlayerWindow::LeaveCard() {
+  pressed_button_ = 0;
+  view_->ClearDisplayList();
+}
+
+void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
+  if (!card) {
+    // No card: the window is white.
+    Size size = CardSize();
+    if (shown_.width() != size.width || shown_.height() != size.height || shown_.depth() != 32)
+      ReuseOrCreate(shown_, size.width, size.height, 32);
+    std::fill(shown_.data(), shown_.data() + shown_.byte_size(), uint8_t(0xFF));
+    Present();
+    return;
+  }
+  if (!view_->ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
+  if (!window_) view_->Compose(shown_), shown_.palette = view_->palette();
+}
+
+bool PlayerWindow::ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette) {
+  if (image.empty()) return false;
+  // The new image carries its palette: transitions move the screen to it.
+  incoming_ = image;
+  incoming_.palette = palette;
+  if (shown_.width() != image.width() || shown_.height() != image.height() ||
+      shown_.depth() != image.depth()) {
+    if (!ReuseOrCreate(shown_, image.width(), image.height(), image.depth())) return false;
+    std::fill(shown_.data(), shown_.data() + shown_.byte_size(), uint8_t(0));
+    shown_.palette = palette;
+  }
+  return true;
+}
+
+std::unique_ptr<BitmapTransitionScreen> PlayerWindow::MakeScreen() {
+  auto screen = std::make_unique<BitmapTransitionScreen>(shown_, player_.platform.windows(),
+                                                         player_.platform.clock());
+  screen->SetPresenter([this](const Rect&) { Present(); });
+  screen->SetMessageHandler([this](const Message& m) { NestedMessage(m); });
+  return screen;
+}
+
+void PlayerWindow::PrepareTransition(int transition) {
+  if (shown_.empty()) return;
+  auto screen = MakeScreen();
+  corvida::PrepareTransition(transitions_, transition, *screen);
+}
+
+void PlayerWindow::RunTransition(int transition, int speed, const Rect* target,
+                                 const gfx::Bitmap& image, const gfx::Palette& palette,
+                                 bool full_card) {
+  if (!ReadyScreen(image, palette)) return;
+  auto screen = MakeScreen();
+  std::optional<Rect> area;
+  if (target) area = *target;
+  corvida::RunTransition(transitions_, *screen, incoming_, transition, speed, area, full_card);
+  // Input that came during the transition is handled now, in its order.
+  auto held = std::move(held_);
+  held_.clear();
+  for (const Message& m : held) player_.platform.windows().PostMessage(m);
+}
+
+void PlayerWindow::CopyToScreen(const Rect& rect, const gfx::Bitmap& image,
+                                const gfx::Palette& palette) {
+  if (!ReadyScreen(image, palette)) return;
+  CopyPixels(shown_, rect, incoming_, {rect.left, rect.top});
+  Present();
+}
+
+void PlayerWindow::NestedMessage(const Message& m) {
+  if (m.window != window_ && m.window != 0) return;
+  if (m.message == msg::kClose || m.message == msg::kDestroy) {
+    close_requested_ = true;  // ends nested loops; the teardown waits for the outermost
+  } else if (m.message == msg::kPaint) {
+    Present();
+  } else if (IsInput(m.message) || m.message == kRunPendingMove) {
+    held_.push_back(m);
+  }
+}
+
+void PlayerWindow::Present() {
+  if (!window_ || shown_.empty()) return;
+  RgbaView frame = gfx::ConvertToRgba(shown_, &shown_.palette, rgba_);
+  if (zoom_ > 1) {
+    // The part of the card in view, each pixel magnified zoom x zoom.
+    int w = frame.width, h = frame.height;
+    zoomed_.resize(size_t(w) * size_t(h) * 4);
+    for (int y = 0; y < h; ++y) {
+      const uint8_t* src = frame.pixels + size_t(pan_.y + y / zoom_) * size_t(frame.stride);
+      uint8_t* dst = zoomed_.data() + size_t(y) * size_t(w) * 4;
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = src + size_t(pan_.x + x / zoom_) * 4;
+        std::copy(p, p + 4, dst + size_t(x) * 4);
+      }
+    }
+    frame = RgbaView{zoomed_.data(), w, h, w * 4};
+  }
+  player_.platform.windows().Present(window_, frame, {0, 0});
+}
+
+void PlayerWindow::Refresh() {
+  if (!view_->current_card()) return Present();
+  view_->Compose(shown_);
+  shown_.palette = view_->palette();
+  Present();
+}
+
+void PlayerWindow::SetZoom(int factor) {
+  zoom_ = factor;
+  pan_ = {};
+  hand_mode_ = panning_ = false;
+  if (factor == 1) player_.platform.windows().SetCursor(CursorShape::kArrow);
+  Present();
+}
+
+void PlayerWindow::PanBy(int dx, int dy) {
+  Size size = shown_.empty() ? CardSize() : shown_.size();
+  int max_x = size.width - size.width / zoom_, max_y = size.height - size.height / zoom_;
+  pan_.x = std::clamp(pan_.x + dx, 0, std::max(0, max_x));
+  pan_.y = std::clamp(pan_.y + dy, 0, std::max(0, max_y));
+  Present();
+}
+
+Point PlayerWindow::ToCard(Point p) const {
+  return {pan_.x + p.x / zoom_, pan_.y + p.y / zoom_};
+}
+
+// ---- the message loop ----
+
+void PlayerWindow::RunUntilClosed() {
+  Message m;
+  while (!closed_ && window_) {
+    if (player_.platform.windows().WaitMessage(m, 0xFFFFFFFF)) HandleMessage(m);
+  }
+}
+
+void PlayerWindow::Pump(uint32_t ms) {
+  Clock& clock = player_.platform.clock();
+  uint32_t end = clock.Milliseconds() + ms;
+  Message m;
+  while (!closed_ && window_) {
+    uint32_t now = clock.Milliseconds();
+    uint32_t left = int32_t(end - now) > 0 ? end - now : 0;
+    if (!player_.platform.windows().WaitMessage(m, left)) {
+      if (left == 0) break;
+      continue;
+    }
+    HandleMessage(m);
+  }
+}
+
+int64_t PlayerWindow::HandleMessage(const Message& m) {
+  if (!window_ || (m.window != window_ && m.window != 0)) return 0;
+  ++depth_;
+  int64_t result = 0;
+  switch (m.message) {
+    case msg::kTimer:
+      if (m.wParam == kTimerId) OnTimer();
+      break;
+    case msg::kPaint:
+      Present();
+      break;
+    case msg::kEraseBackground:
+      result = 1;
+      break;
+    case msg::kLButtonDown:
+    case msg::kLButtonDblClk:
+      OnButtonDown(m);
+      break;
+    case msg::kLButtonUp:
+      OnButtonUp(m);
+      break;
+    case msg::kMouseMove:
+      OnMouseMove(m);
+      break;
+    case msg::kKeyDown:
+      OnKeyDown(uint32_t(m.wParam));
+      break;
+    case msg::kKeyUp:
+      OnKeyUp(uint32_t(m.wParam));
+      break;
+    case msg::kKillFocus:
+      shift_ = ctrl_ = false;
+      break;
+    case msg::kCommand:
+      DoCommand(int(m.wParam & 0xFFFF));
+      break;
+    case msg::kClose:
+    case msg::kDestroy:
+      close_requested_ = true;
+      break;
+    case kRunPendingMove:
+      nav_->RunPending();
+      break;
+    default:
+      break;
+  }
+  --depth_;
+  if (depth_ == 0 && close_requested_ && !closed_) OnClose();
+  return result;
+}
+
+void PlayerWindow::OnTimer() {
+  if (++tick_counter_ > 4) tick_counter_ = 0;
+  // Animations, button timers and the idle call of extension modules hook in here.
+}
+
+void PlayerWindow::OnClose() {
+  // The closing picture needs its bitmap, which the player does not carry: it ends at once.
+  Log("closed");
+  player_.platform.windows().KillTimer(window_, kTimerId);
+  closed_ = true;
+}
+
+// ---- clicks ----
+
+uint16_t PlayerWindow::ButtonAt(Point p) const {
+  DisplayList& list = view_->display_list();
+  for (size_t i = list.size(); i-- > 0;) {
+    const DisplayItem& item = list[i];
+    if (item.type == object::kButton && !(item.object_flags & object::kFlagHidden) &&
+        item.rect.Contains(p))
+      return item.id;
+  }
+  return 0;
+}
+
+void PlayerWindow::OnButtonDown(const Message& m) {
+  WindowSystem& windows = player_.platform.windows();
+  windows.SetFocus(window_);
+  if (zoom_ > 1 && hand_mode_) {
+    panning_ = true;
+    pan_start_ = {ParamX(m.lParam), ParamY(m.lParam)};
+    windows.SetCursor(CursorShape::kGrabHand);
+    return;
+  }
+  if (tool_ != kBrowseTool) return;
+  Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
+  pressed_button_ = ButtonAt(p);
+  if (pressed_button_) return;
+  // A click on no object runs the card's click action, else the stack's.
+  Handle card = nav_->current_card();
+  uint16_t action = card ? CardField16(player_.handles, card, card::kClickAction) : 0;
+  if (action) {
+    nav_->RunAction(action, strid::kArriveAtCardAction + 2);
+  } else if (uint16_t stack_action = player_.stack.Header16(header::kClickAction)) {
+    nav_->RunAction(stack_action, strid::kArriveAtCardAction + 5);
+  }
+}
+
+void PlayerWindow::OnButtonUp(const Message& m) {
+  if (panning_) {
+    panning_ = false;
+    if (!ctrl_) hand_mode_ = false;
+    player_.platform.windows().SetCursor(hand_mode_ ? CursorShape::kFlatHand : CursorShape::kArrow);
+    return;
+  }
+  uint16_t pressed = pressed_button_;
+  pressed_button_ = 0;
+  if (pressed && ButtonAt(ToCard({ParamX(m.lParam), ParamY(m.lParam)})) == pressed)
+    RunButton(pressed);
+}
+
+void PlayerWindow::OnMouseMove(const Message& m) {
+  if (!panning_) return;
+  Point p{ParamX(m.lParam), ParamY(m.lParam)};
+  PanBy((pan_start_.x - p.x) / zoom_, (pan_start_.y - p.y) / zoom_);
+  pan_start_ = p;
+}
+
+void PlayerWindow::RunButton(uint16_t id) {
+  ObjectRef obj =
+      FindObjectById(player_.stack, player_.handles, nav_->current_card(), object::kButton, id);
+  if (!obj) return;
+  Log("button " + std::to_string(id) + " " + Quoted(ObjectName(player_.handles, obj)));
+  // Until the action executor runs whole button actions, a button moves to its destination.
+  uint16_t flags = ObjectField16(player_.handles, obj, button::kActionFlags);
+  int destination = int16_t(ObjectField16(player_.handles, obj, button::kDestination));
+  int transition = ObjectField16(player_.handles, obj, button::kTransition);
+  int speed = ObjectField16(player_.handles, obj, button::kSpeed);
+  if ((flags & 0x0020) && destination != 0) nav_->GoToDestination(destination, transition, speed);
+}
+
+void PlayerWindow::RunActionStandIn(uint16_t action, int role) {
+  Log("action " + std::to_string(action) + " " + Quoted(LoadLocalizedString(role)));
+}
+
+}  // namespace corvida

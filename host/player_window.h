@@ -1,0 +1,139 @@
+// The player window: the player takes a window its host gives it and from then on handles
+// every message of it. Timer 1 (55 ms) drives idle work; paint copies the card image,
+// magnified by the zoom factor; keys and the mouse drive the zoom-and-pan view, the
+// button outlines, the player commands and clicks on cards. Card changes go through the
+// navigation and reach the window through this object's transitions.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/fieldtext.h"
+#include "engine/render.h"
+#include "engine/transition.h"
+#include "host/navigation.h"
+#include "host/player.h"
+
+namespace corvida {
+
+// What the player asks of its host and tells it.
+struct PlayerEvents {
+  // One line per event that matters (card changes, actions, commands, dialogs).
+  std::function<void(const std::string& line)> log;
+  // The text typed into Jump To Card; nothing when cancelled.
+  std::function<std::optional<std::string>(int card_count)> ask_jump_text;
+  // A stack chosen for Open Stack (host path); nothing when cancelled.
+  std::function<std::optional<std::string>()> choose_stack;
+  // The Preferences dialog.
+  std::function<void()> preferences;
+};
+
+class PlayerWindow : public CardScreen {
+ public:
+  static constexpr uint32_t kTimerId = 1;
+  static constexpr uint32_t kTimerMs = 55;
+  static constexpr int kBrowseTool = 18;
+  static constexpr uint32_t kRunPendingMove = msg::kUser + 1;
+
+  explicit PlayerWindow(Player& player);
+  ~PlayerWindow() override;
+  PlayerWindow(const PlayerWindow&) = delete;
+  PlayerWindow& operator=(const PlayerWindow&) = delete;
+
+  // Opens a stack into the player (its card appears once attached and shown); 0 on
+  // success, else the stack's error code with the alert already shown.
+  int OpenStack(const std::string& path);
+  // The card size of the open stack (512 x 342 without one).
+  Size CardSize() const;
+  // Takes the window: starts timer 1. False when `window` is 0.
+  bool Attach(WindowId window);
+  // Shows the first card of the open stack, running the stack's and card's arrive actions.
+  void ShowFirstCard();
+  // The window procedure; returns the message's result.
+  int64_t HandleMessage(const Message& m);
+  // Runs one player command (the "CV" menu's ids).
+  void DoCommand(int id);
+  // Takes messages until the window is closed.
+  void RunUntilClosed();
+  // Handles every queued message and those arriving within `ms` of the clock.
+  void Pump(uint32_t ms);
+  // Stops timers and media and forgets the stack; safe to call twice.
+  void Shutdown();
+
+  Navigation& navigation() { return *nav_; }
+  CardView& view() { return *view_; }
+  PlayerEvents& events() { return events_; }
+  WindowId window() const { return window_; }
+  bool closed() const { return closed_; }
+  int zoom() const { return zoom_; }
+  Point pan() const { return pan_; }
+  bool hand_mode() const { return hand_mode_; }
+  bool outlines_shown() const { return view_->options().outlines_shown; }
+  const gfx::Bitmap& shown() const { return shown_; }
+  // Saving is offered only by the desktop host, for stacks on the local disk.
+  void set_saving_allowed(bool on) { saving_allowed_ = on; }
+
+  // CardScreen: card changes and object redraws reach the window here.
+  void PrepareTransition(int transition) override;
+  void RunTransition(int transition, int speed, const Rect* target, const gfx::Bitmap& image,
+                     const gfx::Palette& palette, bool full_card) override;
+  void CopyToScreen(const Rect& rect, const gfx::Bitmap& image,
+                    const gfx::Palette& palette) override;
+
+ private:
+  void Log(const std::string& line) {
+    if (events_.log) events_.log(line);
+  }
+  void ShowCard(Handle card, int transition, int speed);
+  void LeaveCard();
+  void Present();
+  void Refresh();  // recomposes the card with its objects and presents it
+  void OnTimer();
+  void OnKeyDown(uint32_t key);
+  void OnKeyUp(uint32_t key);
+  void OnButtonDown(const Message& m);
+  void OnButtonUp(const Message& m);
+  void OnMouseMove(const Message& m);
+  void OnClose();
+  void SetZoom(int factor);
+  void PanBy(int dx, int dy);
+  Point ToCard(Point window_point) const;
+  uint16_t ButtonAt(Point card_point) const;
+  void RunButton(uint16_t id);
+  void RunActionStandIn(uint16_t action, int role);
+  void NestedMessage(const Message& m);
+  bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
+  std::unique_ptr<BitmapTransitionScreen> MakeScreen();
+
+  Player& player_;
+  PlayerEvents events_;
+  ImagePictureDecoder pictures_;
+  std::unique_ptr<TextFieldPainter> fields_;
+  std::unique_ptr<CardView> view_;
+  std::unique_ptr<Navigation> nav_;
+  TransitionState transitions_;
+  WindowId window_ = 0;
+  gfx::Bitmap shown_;     // what the window shows of the card, card-sized
+  gfx::Bitmap incoming_;  // the new card image with its palette
+  std::vector<uint8_t> rgba_, zoomed_;
+  std::vector<Message> held_;  // input that arrived during a transition
+  int tool_ = kBrowseTool;
+  int zoom_ = 1;
+  Point pan_;
+  bool hand_mode_ = false;
+  bool panning_ = false;
+  Point pan_start_;
+  bool shift_ = false, ctrl_ = false;
+  int tick_counter_ = 0;
+  uint16_t pressed_button_ = 0;
+  int depth_ = 0;  // nesting of message handling
+  bool close_requested_ = false;
+  bool closed_ = false;
+  bool saving_allowed_ = false;
+};
+
+}  // namespace corvida
