@@ -190,6 +190,27 @@ TEST(ActionEntries, FieldsConvertByCode) {
   EXPECT_EQ(FindEntry(v, action::kEntryNba), 0u);
 }
 
+TEST(CardRecord, TextSubBlocksConvertUntilOneDoesNotFit) {
+  RecordBytes f = NewObject(object::kTextField, 1, {0, 0, 9, 9}, 0, 128);
+  RecordBytes first(40, 0);
+  Put32(first.data() + 8, 24);
+  Put32(first.data() + 12, 40);
+  RecordBytes second(24, 0);
+  Put16(second.data(), 0x0102);
+  Put32(second.data() + 12, 500);  // runs past the field
+  AppendToRecord(f, first);
+  AppendToRecord(f, second);
+  RecordBytes card = NewCardRecord(1, 0, 0);
+  AppendObject(card, f);
+  RecordBytes stored = SaveCopy(card);
+  size_t sub = 96 + 128;
+  EXPECT_EQ(GetBE32(&stored[sub + 8]), 24u);
+  EXPECT_EQ(GetBE32(&stored[sub + 12]), 40u);
+  EXPECT_EQ(GetBE16(&stored[sub + 40]), 0x0102);  // its header is converted, the walk ends
+  ConvertCardRecord(View(stored), Direction::kLoad);
+  EXPECT_EQ(stored, card);
+}
+
 TEST(ActionEntries, AnEntryThatWouldNotAdvanceEndsTheWalk) {
   RecordBytes b = NewObject(object::kButton, 1, {0, 0, 1, 1}, 0, kButtonRecordSize);
   RecordBytes e = NewActionEntry(action::kEntryNba, 32);
