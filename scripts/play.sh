@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the bundled demo stack and writes its contact sheet (every card as a labelled
-# thumbnail); the player window will open the stack instead once it exists.
+# Builds the bundled demo stack and plays it in a window. Without a display it says so
+# and writes the contact sheet (every card as a labelled thumbnail) instead.
 set -euo pipefail
 bin=$1
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,6 +9,14 @@ mkdir -p "$out"
 "$bin" build "$here/examples/demo/demo.json" -o "$out/demo.stk"
 # The stack refers to this picture file; it is looked up beside the stack.
 cp "$here/examples/demo/ladybird.bmp" "$out/"
-"$bin" sheet "$out/demo.stk" -o "$out/demo-sheet.png" > /dev/null
 echo "Demo stack:    $out/demo.stk"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Playing it: Ctrl+> next card, Ctrl+< previous, Ctrl+J jump, close the window to stop."
+  if "$bin" play "$out/demo.stk"; then exit 0; fi
+  echo "The window could not be opened; writing the contact sheet instead."
+else
+  echo "No display here (DISPLAY is not set), so the demo is not played in a window;"
+  echo "writing its contact sheet instead."
+fi
+"$bin" sheet "$out/demo.stk" -o "$out/demo-sheet.png" > /dev/null
 echo "Contact sheet: $out/demo-sheet.png"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Smoke test of the desktop window: plays the demo stack for two seconds on a virtual X
+# display. Skipped (exit 77) where no virtual display can be started.
+set -uo pipefail
+bin=$1
+here=$(cd "$(dirname "$0")/.." && pwd)
+command -v xvfb-run > /dev/null || { echo "xvfb-run is missing: skipped"; exit 77; }
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+"$bin" build "$here/examples/demo/demo.json" -o "$out/demo.stk" > /dev/null || exit 1
+cp "$here/examples/demo/ladybird.bmp" "$out/"
+# The display libraries keep memory until the process ends; that is not ours to report.
+ASAN_OPTIONS=detect_leaks=0 timeout 60 xvfb-run -a "$bin" play "$out/demo.stk" --seconds 2
