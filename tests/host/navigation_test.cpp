@@ -174,5 +174,20 @@ TEST_F(Navigate, MovesIntoAnotherStackAndBackAgain) {
   EXPECT_FALSE(Alerts().empty());
 }
 
+TEST_F(Navigate, CardChangesRunTheirTransitionOnTheWindow) {
+  Start();
+  uint32_t before = tp.platform->clock().Milliseconds();
+  window->navigation().GoToCard(12, 19, 8, true);  // a paced effect
+  EXPECT_GT(tp.platform->clock().Milliseconds(), before);
+  // The window ends showing the new card, in the card's palette.
+  gfx::Bitmap card;
+  window->view().Compose(card);
+  const gfx::Bitmap& shown = window->shown();
+  ASSERT_EQ(shown.size(), card.size());
+  for (int y = 0; y < card.height(); y += 7)
+    for (int x = 0; x < card.width(); x += 7)
+      EXPECT_EQ(shown.ColorAt(x, y), card.ColorAt(x, y, &window->view().palette()));
+}
+
 }  // namespace
 }  // namespace corvida
