@@ -133,6 +133,25 @@ TEST(FieldTextStore, WritingKeepsUnknownBlocksAndSurvivesTheStoredConversion) {
   EXPECT_EQ(blocks[1].data_length, 0u);
 }
 
+TEST(FieldTextStore, BuiltBlocksAndFontListsReadBack) {
+  std::vector<FontEntry> fonts = ReadFontList(nullptr, 0);
+  EXPECT_EQ(fonts.size(), 1u);  // a list without entries still has one font
+  std::vector<uint8_t> list = FontListBytes({{"Gen\xE9va", 3}, {"Times", 20}});
+  fonts = ReadFontList(list.data(), list.size());
+  ASSERT_EQ(fonts.size(), 2u);
+  EXPECT_EQ(fonts[0].name, "Gen\xE9va");
+  EXPECT_EQ(fonts[1].number, 20);
+
+  TextStyle bold{"", 20, 14, font_style::kBold, false, {}};
+  RecordBytes rec = FieldRecord(1, {0, 0, 100, 50});
+  AppendToRecord(rec, FieldTextBlocks("one\rtwo", {{0, {}}, {4, bold}}));
+  FieldContent c = ReadFieldContent({rec.data(), rec.size()}, fonts);
+  EXPECT_EQ(c.text, "one\rtwo");
+  ASSERT_EQ(c.runs.size(), 2u);
+  EXPECT_EQ(c.runs[1].style.font, "Times");
+  EXPECT_EQ(c.runs[1].style.style, font_style::kBold);
+}
+
 class FieldCards : public testing::CardFixture {
  protected:
   FieldCards() {
