@@ -1,0 +1,146 @@
+#include "host/dialog_runner.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace corvida {
+namespace {
+
+constexpr uint32_t kNoLimit = 0xFFFFFFFF;
+
+bool IsDialogInput(uint32_t m) {
+  return m == msg::kKeyDown || m == msg::kChar || m == msg::kLButtonDown || m == msg::kLButtonUp ||
+         m == msg::kLButtonDblClk || m == msg::kSysKeyDown;
+}
+
+class Overlay {
+ public:
+  Overlay(DialogHost& host, const Dialog& dialog) : host_(host), dialog_(dialog) {
+    const gfx::Bitmap* backdrop = host.backdrop ? host.backdrop() : nullptr;
+    // Centred on what the window shows, else on its client area.
+    Size size = backdrop && !backdrop->empty() ? backdrop->size()
+                : host.windows                 ? host.windows->ClientSize(host.window)
+                                               : Size{};
+    size = {std::max(size.width, dialog.outer_size().width),
+            std::max(size.height, dialog.outer_size().height)};
+    if (!canvas_.Create(size.width, size.height, 32)) return;
+    gfx::DrawTarget t(canvas_);
+    t.FillRect(canvas_.Bounds(), gfx::Color::FromRgb(gfx::kBlack));
+    if (backdrop && !backdrop->empty())
+      t.BitBlt(backdrop->Bounds(), *backdrop, {0, 0}, gfx::rop::kSrcCopy);
+    under_ = canvas_;
+    at_ = DialogPlacement(canvas_.size(), dialog.outer_size());
+  }
+
+  Point at() const { return at_; }
+
+  void Show() {
+    if (canvas_.empty() || !host_.windows) return;
+    canvas_ = under_;
+    gfx::DrawTarget t(canvas_);
+    dialog_.Draw(t, host_.fonts, at_);
+    host_.windows->Present(host_.window, gfx::ConvertToRgba(canvas_, nullptr, rgba_), {0, 0});
+  }
+
+  void Restore() {
+    if (host_.restore) return host_.restore();
+    if (under_.empty() || !host_.windows) return;
+    host_.windows->Present(host_.window, gfx::ConvertToRgba(under_, nullptr, rgba_), {0, 0});
+  }
+
+ private:
+  DialogHost& host_;
+  const Dialog& dialog_;
+  gfx::Bitmap canvas_;
+  gfx::Bitmap under_;  // the window's image the dialog covers
+  std::vector<uint8_t> rgba_;
+  Point at_;
+};
+
+}  // namespace
+
+Point DialogPlacement(Size backdrop, Size dialog) {
+  return {std::max(0, (backdrop.width - dialog.width) / 2),
+          std::max(0, (backdrop.height - dialog.height) / 2)};
+}
+
+int AnswerDialog(Dialog& dialog, const std::string* text, int answer) {
+  if (text) {
+    const int field = dialog.focus_id();
+    const Control* c = dialog.Find(field);
+    if (c && c->kind == ControlKind::kEdit) {
+      dialog.SetText(field, "");
+      for (char ch : *text) dialog.Char(uint8_t(ch));
+    }
+  }
+  if (dialog.ended()) return dialog.result();
+  if (answer == 0) return dialog.dismiss_id();
+  Control* c = dialog.Find(answer);
+  if (c && c->Focusable()) {
+    dialog.SetFocus(answer);
+    dialog.KeyDown(c->kind == ControlKind::kButton ? vk::kReturn : vk::kSpace, false);
+  }
+  return dialog.ended() ? dialog.result() : dialog.dismiss_id();
+}
+
+int RunDialog(DialogHost& host, Dialog& dialog) {
+  if (host.close_requested && *host.close_requested) return dialog.dismiss_id();
+  if (host.script) {
+    const int answer = host.script(dialog);
+    if (dialog.ended()) return dialog.result();
+    return answer == 0 ? dialog.dismiss_id() : AnswerDialog(dialog, nullptr, answer);
+  }
+  if (!host.windows) return dialog.dismiss_id();
+
+  Overlay overlay(host, dialog);
+  overlay.Show();
+  Message m;
+  while (!dialog.ended()) {
+    if (!host.windows->WaitMessage(m, kNoLimit)) {
+      // Nothing will ever arrive (an exhausted script): the dialog cannot be answered.
+      dialog.End(dialog.dismiss_id());
+      break;
+    }
+    if (m.window != host.window && m.window != 0) continue;
+    if (m.message == msg::kClose || m.message == msg::kDestroy || m.message == msg::kQuit) {
+      if (host.close_requested) *host.close_requested = true;
+      dialog.End(dialog.dismiss_id());
+      break;
+    }
+    if (IsDialogInput(m.message)) {
+      const Point p{ParamX(m.lParam) - overlay.at().x, ParamY(m.lParam) - overlay.at().y};
+      switch (m.message) {
+        case msg::kKeyDown:
+        case msg::kSysKeyDown:
+          dialog.KeyDown(uint32_t(m.wParam), host.windows->KeyDown(vk::kShift));
+          break;
+        case msg::kChar:
+          dialog.Char(uint8_t(m.wParam));
+          break;
+        case msg::kLButtonDown:
+          dialog.MouseDown(p, false);
+          break;
+        case msg::kLButtonDblClk:
+          dialog.MouseDown(p, true);
+          break;
+        case msg::kLButtonUp:
+          dialog.MouseUp(p);
+          break;
+        default:
+          break;
+      }
+      if (!dialog.ended()) overlay.Show();
+    } else if (m.message == msg::kPaint) {
+      overlay.Show();
+    } else if (m.message == msg::kMouseMove || m.message == msg::kKeyUp) {
+      // Held only by the dialog: the card underneath does not see them.
+    } else if (host.pass_on) {
+      host.pass_on(m);
+      if (host.close_requested && *host.close_requested) dialog.End(dialog.dismiss_id());
+    }
+  }
+  overlay.Restore();
+  return dialog.result();
+}
+
+}  // namespace corvida

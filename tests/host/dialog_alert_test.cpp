@@ -1,0 +1,147 @@
+// The player's own alert dialog and the "Jump to card" dialog, driven by posted input.
+#include "host/dialog_alert.h"
+
+#include <gtest/gtest.h>
+
+#include "host/dialog_assets.h"
+#include "host/dialog_jump.h"
+#include "support/test_support.h"
+
+namespace corvida {
+namespace {
+
+struct AlertFixture : ::testing::Test {
+  testing::TestPlatform tp;
+  HeadlessWindowSystem& windows = tp.platform->headless_windows();
+  WindowId window = windows.CreateWindow("card", {640, 480});
+  gfx::Bitmap card;
+  DialogHost host;
+  InWindowAlertPresenter presenter{host};
+
+  void SetUp() override {
+    ASSERT_TRUE(card.Create(640, 480, 32));
+    host.windows = &windows;
+    host.window = window;
+    host.backdrop = [this] { return &card; };
+  }
+  void Key(uint32_t key) { windows.PostMessage({window, msg::kKeyDown, key, 0, 0}); }
+  AlertRequest Request(std::vector<std::string> buttons, int default_button) {
+    AlertSpec spec;
+    spec.size_class = 2;
+    spec.icon_digit = 4;
+    spec.buttons = buttons;
+    AlertRequest r;
+    r.text = "Save changes & quit?";
+    r.buttons = std::move(buttons);
+    r.default_button = default_button;
+    r.icon = AlertIcon::kMascot;
+    r.size = LayoutAlert(spec, true).dialog;
+    return r;
+  }
+};
+
+TEST_F(AlertFixture, DialogFollowsTheAlertLayout) {
+  const AlertRequest r = Request({"Yes", "No", "Cancel"}, 1);
+  const Dialog d = MakeAlertDialog(r);
+  AlertSpec spec;
+  spec.size_class = 2;
+  spec.icon_digit = 4;
+  spec.buttons = r.buttons;
+  const AlertLayout layout = LayoutAlert(spec, true);
+  EXPECT_EQ(d.Find(52)->rect.left, layout.buttons[0].left);
+  EXPECT_EQ(d.Find(54)->rect.right, layout.buttons[2].right);
+  EXPECT_EQ(d.Find(kAlertIconControl)->rect.Width(), kMascotSide);
+  EXPECT_EQ(d.Find(kAlertMessageControl)->text, "Save changes & quit?");
+  EXPECT_TRUE(d.Find(kAlertMessageControl)->plain);
+  EXPECT_EQ(d.default_id(), 53);
+  EXPECT_EQ(d.focus_id(), 53);
+}
+
+TEST_F(AlertFixture, KeyboardChoosesButtons) {
+  Key(vk::kReturn);
+  EXPECT_EQ(presenter.ShowAlert(Request({"Yes", "No"}, 1)), 1);
+  Key(vk::kTab);
+  Key(vk::kSpace);
+  EXPECT_EQ(presenter.ShowAlert(Request({"Yes", "No"}, 1)), 0);  // focus wraps to 52
+  // Escape is not an answer to a question; it dismisses a lone OK.
+  Key(vk::kEscape);
+  Key(vk::kReturn);
+  EXPECT_EQ(presenter.ShowAlert(Request({"Yes", "No"}, 0)), 0);
+  EXPECT_EQ(windows.QueuedMessages(), 0u);
+  Key(vk::kEscape);
+  EXPECT_EQ(presenter.ShowAlert(Request({"OK"}, 0)), 0);
+}
+
+TEST_F(AlertFixture, MascotShowsItsPictureThroughTheMask) {
+  const gfx::Bitmap both = MakeMascotBitmap();
+  ASSERT_EQ(both.width(), 2 * kMascotSide);
+  gfx::Bitmap target;
+  ASSERT_TRUE(target.Create(kMascotSide, kMascotSide, 32));
+  gfx::DrawTarget t(target);
+  t.FillRect(target.Bounds(), gfx::Color::FromRgb(0, 0, 255));
+  DrawMascot(t, {0, 0});
+  EXPECT_EQ(target.ColorAt(0, 0).b, 255);  // a corner is outside the dog
+  const gfx::Rgb centre = target.ColorAt(kMascotSide / 2, kMascotSide / 4);
+  EXPECT_NE(centre.b, 255);
+  EXPECT_EQ(centre.r, both.ColorAt(kMascotSide / 2, kMascotSide / 4).r);
+}
+
+TEST_F(AlertFixture, ThroughTheAlertLayer) {
+  Handles handles(presenter);
+  Alerts alerts(handles, presenter);
+  alerts.SetCurrentMessage("24Quit now?~Yes~^No");
+  Key(vk::kReturn);
+  EXPECT_EQ(alerts.ShowAlertEx(window, 0, false, true, true), 53);
+}
+
+// A stack of three cards with ids 100, 200, 300 named "Start", "Dog house", "End".
+JumpTargets ThreeCards(int& not_found) {
+  JumpTargets t;
+  t.card_count = 3;
+  t.card_id_at = [](int position) { return position * 100; };
+  t.card_named = [](std::string_view name) {
+    const char* names[] = {"Start", "Dog house", "End"};
+    for (int i = 0; i < 3; ++i)
+      if (CardNameMatches(names[i], name)) return (i + 1) * 100;
+    return 0;
+  };
+  t.not_found = [&not_found] { ++not_found; };
+  return t;
+}
+
+TEST(JumpToCard, NumbersAndNamesFindCardsAndEverythingElseSaysSo) {
+  int not_found = 0;
+  const JumpTargets t = ThreeCards(not_found);
+  EXPECT_EQ(ResolveJumpText("2", t), 200);
+  EXPECT_EQ(ResolveJumpText("dOG HOUSE", t), 200);
+  EXPECT_EQ(not_found, 0);
+  EXPECT_EQ(ResolveJumpText("4", t), 0);
+  EXPECT_EQ(ResolveJumpText("0", t), 0);
+  EXPECT_EQ(ResolveJumpText("99999999999999", t), 0);  // no overflow into a valid number
+  EXPECT_EQ(ResolveJumpText("Dog", t), 0);             // names need the whole length
+  EXPECT_EQ(ResolveJumpText("  \t", t), 0);            // blanks name nothing
+  EXPECT_EQ(not_found, 5);
+  EXPECT_EQ(ResolveJumpText("", t), 0);  // an empty field ends quietly
+  EXPECT_EQ(not_found, 5);
+  EXPECT_FALSE(CardNameMatches("Caf\xe9", "CAF\xc9"));  // only A-Z ignore case
+}
+
+TEST_F(AlertFixture, JumpDialogTakesTypedTextWithinItsLimit) {
+  int not_found = 0;
+  const JumpTargets t = ThreeCards(not_found);
+  for (char c : std::string("end")) windows.PostMessage({window, msg::kChar, uint8_t(c), 0, 0});
+  Key(vk::kReturn);
+  EXPECT_EQ(RunJumpToCardDialog(host, t), 300);
+  for (char c : std::string("3")) windows.PostMessage({window, msg::kChar, uint8_t(c), 0, 0});
+  Key(vk::kEscape);
+  EXPECT_EQ(RunJumpToCardDialog(host, t), 0);
+
+  Dialog d = MakeJumpToCardDialog();
+  EXPECT_EQ(d.focus_id(), kJumpField);
+  for (int i = 0; i < 20; ++i) d.Char('7');
+  EXPECT_EQ(d.Text(kJumpField).size(), kJumpTextLimit);
+  EXPECT_EQ(not_found, 0);
+}
+
+}  // namespace
+}  // namespace corvida
