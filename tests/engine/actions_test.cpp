@@ -76,5 +76,21 @@ TEST_F(ActionEntries, ButtonThenBlockThenHyperlink) {
   EXPECT_FALSE(FindActionEntry(stack, handles, card, 0, action::kEntryScript));
 }
 
+TEST_F(ActionEntries, HyperlinkRecordAfterTheLinkText) {
+  Handle card = AddCard(1, card::kKindCard, 0);
+  RecordBytes link(hyperlink::kText + 4, 0);
+  Put16(&link[hyperlink::kId], 9);
+  Put16(&link[hyperlink::kTextLength], 4);
+  Put16(&link[hyperlink::kActive], 1);
+  RecordBytes record = RecordWith(9, action::kEntrySoundFile, 0xC0);
+  link.insert(link.end(), record.begin(), record.end());
+  AddResource(restype::kHlnk, 9, link);
+  EXPECT_EQ(MarkerAt(FindActionEntry(stack, handles, card, 9, action::kEntrySoundFile)), 0xC0);
+  // A link without an action carries no entries.
+  Put16(&link[hyperlink::kActive], 0);
+  AddResource(restype::kHlnk, 10, link);
+  EXPECT_FALSE(FindActionEntry(stack, handles, card, 10, action::kEntrySoundFile));
+}
+
 }  // namespace
 }  // namespace corvida
