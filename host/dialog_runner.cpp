@@ -30,7 +30,19 @@ class Overlay {
       t.BitBlt(backdrop->Bounds(), *backdrop, {0, 0}, gfx::rop::kSrcCopy);
     under_ = canvas_;
     at_ = DialogPlacement(canvas_.size(), dialog.outer_size());
+    // A dialog opened from this one (an alert over it) is drawn over this one, and
+    // shows this one again when it ends.
+    outer_backdrop_ = std::move(host.backdrop);
+    outer_restore_ = std::move(host.restore);
+    host.backdrop = [this] { return &canvas_; };
+    host.restore = [this] { Show(); };
   }
+  ~Overlay() {
+    host_.backdrop = std::move(outer_backdrop_);
+    host_.restore = std::move(outer_restore_);
+  }
+  Overlay(const Overlay&) = delete;
+  Overlay& operator=(const Overlay&) = delete;
 
   Point at() const { return at_; }
 
@@ -43,7 +55,7 @@ class Overlay {
   }
 
   void Restore() {
-    if (host_.restore) return host_.restore();
+    if (outer_restore_) return outer_restore_();
     if (under_.empty() || !host_.windows) return;
     host_.windows->Present(host_.window, gfx::ConvertToRgba(under_, nullptr, rgba_), {0, 0});
   }
@@ -55,6 +67,8 @@ class Overlay {
   gfx::Bitmap under_;  // the window's image the dialog covers
   std::vector<uint8_t> rgba_;
   Point at_;
+  std::function<const gfx::Bitmap*()> outer_backdrop_;
+  std::function<void()> outer_restore_;
 };
 
 }  // namespace

@@ -189,6 +189,29 @@ TEST_F(RunnerFixture, DrawsOverTheCardWhileOpenAndRestoresItAfter) {
   EXPECT_EQ(Pixel(0, 0), (std::array<uint8_t, 3>{10, 200, 30}));
 }
 
+TEST_F(RunnerFixture, DialogOpenedFromADialogShowsItAgainWhenItEnds) {
+  Dialog outer = Sample();
+  const Point at = DialogPlacement(card.size(), outer.outer_size());
+  std::array<uint8_t, 3> after_inner{};
+  int inner_result = 0;
+  outer.OnCommand([&](Dialog&, int id) {
+    if (id != 11) return false;
+    Dialog inner("Inner", {60, 40});
+    inner_result = RunDialog(host, inner);
+    after_inner = Pixel(at.x + 1, at.y + 1);
+    return true;
+  });
+  outer.SetFocus(11);
+  Key(vk::kSpace);
+  Key(vk::kReturn);  // read by the inner dialog
+  Key(vk::kEscape);
+  EXPECT_EQ(RunDialog(host, outer), kIdCancel);
+  EXPECT_EQ(inner_result, kIdOk);
+  EXPECT_NE(after_inner, (std::array<uint8_t, 3>{10, 200, 30}));  // the outer dialog again
+  EXPECT_EQ(Pixel(at.x + 1, at.y + 1), (std::array<uint8_t, 3>{10, 200, 30}));
+  EXPECT_TRUE(host.backdrop && host.backdrop() == &card);
+}
+
 TEST_F(RunnerFixture, MouseClicksAreInWindowCoordinates) {
   Dialog d = Sample();
   const Point at = DialogPlacement(card.size(), d.outer_size());
