@@ -20,7 +20,8 @@ constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
 void Le16(std::vector<uint8_t>& d, uint16_t v) {
-  d.insert(d.end(), {uint8_t(v), uint8_t(v >> 8)});
+  d.push_back(uint8_t(v));
+  d.push_back(uint8_t(v >> 8));
 }
 void Le32(std::vector<uint8_t>& d, uint32_t v) {
   Le16(d, uint16_t(v)), Le16(d, uint16_t(v >> 16));
