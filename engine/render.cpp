@@ -8,8 +8,6 @@ namespace corvida {
 
 namespace {
 
-constexpr int kAlertRegionFailed = 4030;
-
 Bytes View(LockedHandle& locked) {
   return {locked.data(), locked.size()};
 }
