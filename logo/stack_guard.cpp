@@ -1,10 +1,7 @@
 #include "logo/stack_guard.h"
 
 #include "logo/interp.h"
-
-#if defined(__linux__)
-#include <pthread.h>
-#endif
+#include "platform/native_stack.h"
 
 namespace corvida::logo {
 
@@ -25,25 +22,7 @@ constexpr uintptr_t kReserve = 512 * 1024;
 }  // namespace
 
 uintptr_t StackFloor() {
-#if defined(__linux__)
-  // The bounds of a thread's stack never change; finding them reads the process's memory
-  // map, so it is done once per thread.
-  thread_local uintptr_t floor = 0;
-  thread_local bool known = false;
-  if (known) return floor;
-  known = true;
-  pthread_attr_t attr;
-  if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
-  void* low = nullptr;
-  size_t size = 0;
-  int rc = pthread_attr_getstack(&attr, &low, &size);
-  pthread_attr_destroy(&attr);
-  if (rc != 0 || size <= kReserve * 2) return 0;
-  floor = reinterpret_cast<uintptr_t>(low) + kReserve;
-  return floor;
-#else
-  return 0;
-#endif
+  return NativeStackFloor(kReserve);
 }
 
 bool StackNearlyFull(const Interpreter& in) {
