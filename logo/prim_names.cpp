@@ -167,6 +167,7 @@ void RegisterNamePrimitives(PrimitiveTable& t) {
   t.Set("PRIMITIVEP", &PrimitiveP);
   t.Set("TO", &To);
   t.Set("ERASE", &Erase);
+  RegisterPlistPrimitives(t);
 }
 
 }  // namespace corvida::logo

@@ -316,6 +316,7 @@ void RegisterWordPrimitives(PrimitiveTable& t) {
   t.Set("SENTENCE", &Sentence);
   t.Set("WORD", &Word);
   t.Set("ITEM", &Item);
+  RegisterWordEditPrimitives(t);
 }
 
 }  // namespace corvida::logo

@@ -67,6 +67,8 @@ void RegisterMathPrimitives(PrimitiveTable& table);
 void RegisterConsolePrimitives(PrimitiveTable& table);
 void RegisterNamePrimitives(PrimitiveTable& table);
 void RegisterWordPrimitives(PrimitiveTable& table);
+void RegisterWordEditPrimitives(PrimitiveTable& table);  // called by RegisterWordPrimitives
+void RegisterPlistPrimitives(PrimitiveTable& table);     // called by RegisterNamePrimitives
 
 // Handlers shared by groups.
 Node* EqualP(Interpreter& in, Node* a, Node* b);

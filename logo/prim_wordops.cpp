@@ -1,0 +1,479 @@
+// Word and list primitives that search, edit, compare and convert: MEMBER, MATCH,
+// SIMILARP, INSERT, REMOVE, REPLACE, BEFOREP, ASCII, CHAR, the case changes, PARSE and
+// UNPARSE.
+#include <string>
+#include <vector>
+
+#include "logo/interp.h"
+#include "logo/reader.h"
+#include "stackfile/mactext.h"
+
+namespace corvida::logo {
+
+namespace {
+
+constexpr int kErrIndexTooBig = 77;
+
+bool IsEmptyWord(const Node* v) {
+  return v && v->IsWord() && v->text[0] == '\0';
+}
+
+// The source tokens of input i, for reports that show where an input came from.
+Node* Pos(Interpreter& in, int i) {
+  return in.input_pos[i] ? in.input_pos[i] : in.empty_list();
+}
+
+// Text of a value: a word's characters, a number's text, a list's elements' texts joined
+// by single spaces with nested lists flattened. Walks without native recursion.
+std::string ValueText(Node* v) {
+  std::string out;
+  bool first = true;
+  std::vector<Node*> rest;  // list cells still to visit, innermost last
+  auto emit = [&](Node* x) {
+    if (!x || x->IsList()) return;
+    if (!first) out += ' ';
+    first = false;
+    out += x->IsNumber() ? NumberText(x) : WordChars(x);
+  };
+  if (!v || !v->IsList()) {
+    emit(v);
+    return out;
+  }
+  rest.push_back(Interpreter::IsEmptyList(v) ? nullptr : v);
+  while (!rest.empty()) {
+    Node* cell = rest.back();
+    if (!cell) {
+      rest.pop_back();
+      continue;
+    }
+    rest.back() = cell->link;
+    Node* e = cell->elem;
+    if (e && e->IsList()) {
+      if (!Interpreter::IsEmptyList(e)) rest.push_back(e);
+    } else {
+      emit(e);
+    }
+  }
+  return out;
+}
+
+// Characters of a word or number.
+std::string Chars(Node* v) {
+  return v->IsNumber() ? NumberText(v) : WordChars(v);
+}
+
+// Copies the first n cells of a list; *tail receives the last copy (null when n is 0).
+Node* CopyCells(Interpreter& in, Node* list, int32_t n, Node** tail, bool* ok) {
+  Node* head = nullptr;
+  *tail = nullptr;
+  *ok = true;
+  for (Node* p = list; p && n > 0; p = p->link, --n) {
+    Node* cell = in.Cons(p->elem, nullptr);
+    if (!cell) {
+      *ok = false;
+      return nullptr;
+    }
+    if (*tail) {
+      (*tail)->link = cell;
+    } else {
+      head = cell;
+    }
+    *tail = cell;
+  }
+  return head;
+}
+
+int32_t ListLength(Node* v) {
+  if (Interpreter::IsEmptyList(v)) return 0;
+  int32_t n = 0;
+  for (Node* p = v; p; p = p->link) ++n;
+  return n;
+}
+
+// --- Match options and wildcard comparison ------------------------------------------
+
+struct MatchOp {
+  char kind;  // 'U', 'R', 'D', 'W'
+  char a = 0, b = 0;
+};
+
+// One character of a one-character word (numbers through their text), or -1.
+int SingleChar(Node* v) {
+  if (!v || v->IsList()) return -1;
+  std::string s = Chars(v);
+  return s.size() == 1 ? static_cast<unsigned char>(s[0]) : -1;
+}
+
+// Reads an option list; false when the options are bad.
+bool ReadOptions(Node* options, std::vector<MatchOp>& ops) {
+  if (!options || IsEmptyWord(options) || Interpreter::IsEmptyList(options)) return true;
+  std::vector<Node*> items;
+  if (options->IsList()) {
+    for (Node* p = options; p; p = p->link) items.push_back(p->elem);
+  } else {
+    items.push_back(options);
+  }
+  for (size_t i = 0; i < items.size(); ++i) {
+    Node* w = items[i];
+    if (!w || w->IsList()) return false;
+    std::string name = Chars(w);
+    for (char& ch : name) ch = static_cast<char>(MacUpper(static_cast<uint8_t>(ch)));
+    if (name == "UPPERCASE" || name == "U") {
+      ops.push_back({'U'});
+    } else if (name == "WHITESPACE" || name == "W") {
+      ops.push_back({'W'});
+    } else if (name == "REPLACE" || name == "R") {
+      int a = i + 1 < items.size() ? SingleChar(items[i + 1]) : -1;
+      int b = i + 2 < items.size() ? SingleChar(items[i + 2]) : -1;
+      if (a < 0 || b < 0) return false;
+      ops.push_back({'R', static_cast<char>(a), static_cast<char>(b)});
+      i += 2;
+    } else if (name == "DELETE" || name == "D") {
+      int a = i + 1 < items.size() ? SingleChar(items[i + 1]) : -1;
+      if (a < 0) return false;
+      ops.push_back({'D', static_cast<char>(a)});
+      i += 1;
+    } else if (name.size() != 1) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string ApplyOptions(const std::vector<MatchOp>& ops, std::string s) {
+  for (const MatchOp& op : ops) {
+    std::string t;
+    switch (op.kind) {
+      case 'U':
+        for (char& ch : s) ch = static_cast<char>(MacUpperNoAccents(static_cast<uint8_t>(ch)));
+        continue;
+      case 'R':
+        for (char& ch : s)
+          if (ch == op.a) ch = op.b;
+        continue;
+      case 'D':
+        for (char ch : s)
+          if (ch != op.a) t += ch;
+        break;
+      case 'W': {
+        bool blank_run = false;
+        for (char ch : s) {
+          if (IsBlank(static_cast<unsigned char>(ch))) {
+            blank_run = true;
+            continue;
+          }
+          if (blank_run && !t.empty()) t += ' ';
+          blank_run = false;
+          t += ch;
+        }
+        if (blank_run && !t.empty()) t += ' ';
+        if (!t.empty() && t.back() == ' ') t.pop_back();
+        break;
+      }
+    }
+    s = std::move(t);
+  }
+  return s;
+}
+
+bool CharsMatch(char p, char t) {
+  return p == t || p == '?' || t == '?' || (p == '%' && t == ' ') || (p == ' ' && t == '%');
+}
+
+bool WholeMatch(const std::string& p, const std::string& t) {
+  if (p.size() != t.size()) return false;
+  for (size_t i = 0; i < p.size(); ++i)
+    if (!CharsMatch(p[i], t[i])) return false;
+  return true;
+}
+
+bool PrefixMatch(const std::string& p, const std::string& t) {
+  if (t.size() < p.size()) return false;
+  for (size_t i = 0; i < p.size(); ++i)
+    if (!CharsMatch(p[i], t[i])) return false;
+  return true;
+}
+
+Node* DoMatch(Interpreter& in, PrimCall& c) {
+  Node *options = c.in[0], *pattern = c.in[1], *target = c.in[2];
+  if (!pattern || !target) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, pattern ? 2 : 1));
+    return nullptr;
+  }
+  std::vector<MatchOp> ops;
+  if (!ReadOptions(options, ops)) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 0));
+    return target->IsList() ? in.empty_list() : nullptr;
+  }
+  std::string p = ApplyOptions(ops, ValueText(pattern));
+  if (target->IsList()) {
+    if (Interpreter::IsEmptyList(target)) return in.empty_list();
+    for (Node* cell = target; cell; cell = cell->link)
+      if (WholeMatch(p, ApplyOptions(ops, ValueText(cell->elem)))) return cell;
+    return in.empty_list();
+  }
+  std::string t = Chars(target);
+  for (size_t i = 0; i < t.size(); ++i)
+    if (PrefixMatch(p, ApplyOptions(ops, t.substr(i)))) return in.MakeWord(t.substr(i));
+  return in.empty_word();
+}
+
+Node* Match(Interpreter& in, PrimCall& c) {
+  return DoMatch(in, c);
+}
+
+Node* MatchP(Interpreter& in, PrimCall& c) {
+  Node* r = DoMatch(in, c);
+  return in.Truth(r && !Interpreter::IsEmptyList(r) && !IsEmptyWord(r));
+}
+
+Node* SimilarP(Interpreter& in, PrimCall& c) {
+  Node *a = c.in[1], *b = c.in[2];
+  std::vector<MatchOp> ops;
+  if (!a || !b || !ReadOptions(c.in[0], ops)) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, !a ? 1 : !b ? 2 : 0));
+    return in.false_node();
+  }
+  return in.Truth(WholeMatch(ApplyOptions(ops, ValueText(a)), ApplyOptions(ops, ValueText(b))));
+}
+
+// --- Searching ----------------------------------------------------------------------
+
+Node* DoMember(Interpreter& in, PrimCall& c, bool* failed) {
+  Node *thing = c.in[0], *target = c.in[1];
+  *failed = false;
+  if (!thing || !target) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, thing ? 1 : 0));
+    *failed = true;
+    return in.empty_list();
+  }
+  if (target->IsList()) {
+    if (Interpreter::IsEmptyList(target)) return in.empty_list();
+    for (Node* cell = target; cell; cell = cell->link)
+      if (ValuesEqual(cell->elem, thing)) return cell;
+    return in.empty_list();
+  }
+  std::string t = Chars(target);
+  size_t at = t.find(ValueText(thing));
+  if (at == std::string::npos) return in.empty_word();
+  return in.MakeWord(t.substr(at));
+}
+
+Node* Member(Interpreter& in, PrimCall& c) {
+  bool failed;
+  return DoMember(in, c, &failed);
+}
+
+Node* MemberP(Interpreter& in, PrimCall& c) {
+  bool failed;
+  Node* r = DoMember(in, c, &failed);
+  if (failed) return nullptr;
+  return in.Truth(r && !Interpreter::IsEmptyList(r) && !IsEmptyWord(r));
+}
+
+// --- Editing ------------------------------------------------------------------------
+
+Node* Insert(Interpreter& in, PrimCall& c) {
+  Node *thing = c.in[0], *target = c.in[2];
+  int32_t n = in.GetInteger(c.in[1], c.row);
+  if (in.Unwinding()) return nullptr;
+  if (n < 0) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 1));
+    return nullptr;
+  }
+  if (!thing || !target) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, thing ? 2 : 0));
+    return nullptr;
+  }
+  if (target->IsList()) {
+    if (n > ListLength(target)) {
+      in.Error(kErrIndexTooBig, nullptr, Pos(in, 2));
+      return nullptr;
+    }
+    Node* tail;
+    bool ok;
+    Node* head = CopyCells(in, target, n, &tail, &ok);
+    if (!ok) return nullptr;
+    Node* rest = target;
+    for (int32_t i = 0; i < n; ++i) rest = rest->link;
+    if (Interpreter::IsEmptyList(rest)) rest = nullptr;
+    Node* cell = in.Cons(thing, rest);
+    if (!cell) return nullptr;
+    if (!tail) return cell;
+    tail->link = cell;
+    return head;
+  }
+  std::string t = Chars(target);
+  if (static_cast<size_t>(n) > t.size()) {
+    in.Error(kErrIndexTooBig, nullptr, Pos(in, 2));
+    return nullptr;
+  }
+  return in.MakeWord(t.substr(0, n) + ValueText(thing) + t.substr(n));
+}
+
+Node* Remove(Interpreter& in, PrimCall& c) {
+  Node* target = c.in[1];
+  int32_t n = in.GetInteger(c.in[0], c.row);
+  if (in.Unwinding()) return nullptr;
+  if (n < 1) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 0));
+    return target;
+  }
+  if (!target) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 1));
+    return nullptr;
+  }
+  if (target->IsList()) {
+    if (n > ListLength(target)) {
+      in.Error(kErrIndexTooBig, nullptr, Pos(in, 1));
+      return nullptr;
+    }
+    Node* tail;
+    bool ok;
+    Node* head = CopyCells(in, target, n - 1, &tail, &ok);
+    if (!ok) return nullptr;
+    Node* rest = target;
+    for (int32_t i = 0; i < n; ++i) rest = rest->link;
+    if (!tail) return rest ? rest : in.empty_list();
+    tail->link = rest;
+    return head;
+  }
+  std::string t = Chars(target);
+  if (static_cast<size_t>(n) > t.size()) {
+    in.Error(kErrIndexTooBig, nullptr, Pos(in, 1));
+    return nullptr;
+  }
+  t.erase(static_cast<size_t>(n) - 1, 1);
+  return t.empty() ? in.empty_word() : in.MakeWord(t);
+}
+
+Node* Replace(Interpreter& in, PrimCall& c) {
+  Node *thing = c.in[0], *target = c.in[2];
+  int32_t n = in.GetInteger(c.in[1], c.row);
+  if (in.Unwinding()) return nullptr;
+  if (n < 1) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 1));
+    return target;
+  }
+  if (!thing) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 0));
+    return target;
+  }
+  if (!target) {
+    in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 2));
+    return nullptr;
+  }
+  if (target->IsList()) {
+    if (n > ListLength(target)) {
+      in.Error(kErrIndexTooBig, nullptr, Pos(in, 2));
+      return nullptr;
+    }
+    Node* tail;
+    bool ok;
+    Node* head = CopyCells(in, target, n, &tail, &ok);
+    if (!ok) return nullptr;
+    tail->elem = thing;
+    Node* rest = target;
+    for (int32_t i = 0; i < n; ++i) rest = rest->link;
+    tail->link = rest;
+    return head;
+  }
+  std::string t = Chars(target);
+  std::string s = ValueText(thing);
+  if (static_cast<size_t>(n) - 1 + s.size() > t.size()) {
+    in.Error(kErrIndexTooBig, nullptr, Pos(in, 2));
+    return nullptr;
+  }
+  t.replace(static_cast<size_t>(n) - 1, s.size(), s);
+  return in.MakeWord(t);
+}
+
+// --- Comparing and converting -------------------------------------------------------
+
+Node* BeforeP(Interpreter& in, PrimCall& c) {
+  for (int i = 0; i < 2; ++i) {
+    if (!c.in[i] || c.in[i]->IsList()) {
+      in.ErrorRow(kErrDoesntLike, c.row, c.in[i] ? c.in[i] : Pos(in, i));
+      return in.false_node();
+    }
+  }
+  std::string a = Chars(c.in[0]), b = Chars(c.in[1]);
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    auto x = static_cast<int8_t>(a[i]), y = static_cast<int8_t>(b[i]);
+    if (x != y) return in.Truth(x < y);
+  }
+  return in.Truth(a.size() < b.size());
+}
+
+bool WordInput(Interpreter& in, PrimCall& c) {
+  Node* v = c.in[0];
+  if (v && !v->IsList()) return true;
+  in.ErrorRow(kErrDoesntLike, c.row, v ? v : Pos(in, 0));
+  return false;
+}
+
+Node* Ascii(Interpreter& in, PrimCall& c) {
+  if (!WordInput(in, c)) return in.NewInt(0);
+  std::string s = Chars(c.in[0]);
+  if (s.empty() || s == "\"") return in.NewInt(0);
+  return in.NewInt(static_cast<unsigned char>(s[0]));
+}
+
+Node* Char(Interpreter& in, PrimCall& c) {
+  Node* v = c.in[0];
+  if (!v || !NumericWord(v)) {
+    in.ErrorRow(kErrDoesntLike, c.row, v ? v : Pos(in, 0));
+    return in.empty_word();
+  }
+  int32_t n = in.GetInteger(v, c.row);
+  if (in.Unwinding()) return in.empty_word();
+  char ch = static_cast<char>(n & 0xFF);
+  return ch ? in.MakeWord(std::string(1, ch)) : in.empty_word();
+}
+
+Node* ChangeCase(Interpreter& in, PrimCall& c, uint8_t (*map)(uint8_t)) {
+  if (!WordInput(in, c)) return in.empty_word();
+  std::string s = Chars(c.in[0]);
+  if (s.empty()) return in.empty_word();
+  for (char& ch : s) ch = static_cast<char>(map(static_cast<uint8_t>(ch)));
+  return in.MakeWord(s);
+}
+
+Node* Uppercase(Interpreter& in, PrimCall& c) {
+  return ChangeCase(in, c, &MacUpper);
+}
+Node* Lowercase(Interpreter& in, PrimCall& c) {
+  return ChangeCase(in, c, &MacLower);
+}
+
+Node* Parse(Interpreter& in, PrimCall& c) {
+  if (!WordInput(in, c)) return in.empty_word();
+  return Tokenize(in, Chars(c.in[0]));
+}
+
+Node* Unparse(Interpreter& in, PrimCall& c) {
+  std::string s = ValueText(c.in[0]);
+  return s.empty() ? in.empty_word() : in.MakeWord(s);
+}
+
+}  // namespace
+
+void RegisterWordEditPrimitives(PrimitiveTable& t) {
+  t.Set("MEMBER", &Member);
+  t.Set("MEMBERP", &MemberP);
+  t.Set("MATCH", &Match);
+  t.Set("MATCHP", &MatchP);
+  t.Set("SIMILARP", &SimilarP);
+  t.Set("INSERT", &Insert);
+  t.Set("REMOVE", &Remove);
+  t.Set("REPLACE", &Replace);
+  t.Set("BEFOREP", &BeforeP);
+  t.Set("ASCII", &Ascii);
+  t.Set("CHAR", &Char);
+  t.Set("UPPERCASE", &Uppercase);
+  t.Set("LOWERCASE", &Lowercase);
+  t.Set("PARSE", &Parse);
+  t.Set("UNPARSE", &Unparse);
+}
+
+}  // namespace corvida::logo

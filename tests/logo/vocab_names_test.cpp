@@ -1,0 +1,57 @@
+// Property lists with the exact output they print. Each case runs on a fresh interpreter.
+#include <gtest/gtest.h>
+
+#include "logo_harness.h"
+
+namespace corvida::logo {
+namespace {
+
+struct Case {
+  const char* lines;
+  const char* output;
+};
+
+void Check(const std::vector<Case>& cases) {
+  for (const Case& c : cases) EXPECT_EQ(testing::RunLogo(c.lines), c.output) << c.lines;
+}
+
+TEST(LogoVocabNames, PropertyLists) {
+  Check({
+      {"pprop \"cat \"legs 4\npprop \"cat \"tail \"yes\nshow plist \"cat", "[legs 4 tail yes]\n"},
+      {"pprop \"cat \"legs 4\npprop \"cat \"legs 3\nshow plist \"cat", "[legs 3]\n"},
+      {"pprop \"cat \"legs 4\nshow gprop \"CAT \"legs\nshow gprop \"cat \"ears", "4\n[]\n"},
+      {"show gprop \"nobody \"x\nshow plist \"nobody", "[]\n[]\n"},
+      {"pprop \"a \"x 1\npprop \"a \"y 2\npprop \"a \"z 3\nremprop \"a \"y\nshow plist \"a",
+       "[x 1 z 3]\n"},
+      {"pprop \"a \"x 1\nremprop \"a \"x\nshow plist \"a\npps", "[]\n"},
+      {"remprop \"a \"x", "Logo Error: \"a is undefined\n\nAt: REMPROP \"a \"x\n"},
+      {"pprop \"a \"x 1\nremprop \"a \"q", "Logo Error: \"q is undefined\n\nAt: REMPROP \"a \"q\n"},
+      {"setplist \"b [p [1 2] q two]\nshow gprop \"b \"p\npps",
+       "[1 2]\nSETPLIST \"b [p [1 2] q two]\n"},
+      {"setplist \"b [p 1 q]",
+       "Logo Error: Property lists must have an even number of elements\n\nAt: SETPLIST \"b [p 1 "
+       "q]\n"},
+      {"pprop \"a \"x 1\npprop \"b \"y 2\npps\nerprops\npps\nshow plist \"a",
+       "SETPLIST \"a [x 1]\nSETPLIST \"b [y 2]\n[]\n"},
+  });
+}
+
+TEST(LogoVocabNames, BuriedPropertyListsStayUsable) {
+  Check({
+      {"pprop \"a \"x 1\npprop \"b \"y 2\nburyplist \"a\npps\nshow gprop \"a \"x",
+       "SETPLIST \"b [y 2]\n1\n"},
+      {"pprop \"a \"x 1\nburyplist [a]\nerprops\nshow plist \"a\nunburyplist \"a\npps",
+       "[x 1]\nSETPLIST \"a [x 1]\n"},
+      {"buryplist \"zz", "Logo Error: \"zz is undefined\n\nAt: BURYPLIST \"zz\n"},
+  });
+}
+
+TEST(LogoVocabNames, PropertyListsSurviveCollections) {
+  testing::Harness h;
+  h.Lines("make \"i 0\nrepeat 300 [make \"i :i + 1 pprop \"big word \"p :i :i * 2]");
+  h.interp().Collect();
+  EXPECT_EQ(h.Lines("show gprop \"big \"p250\nshow count plist \"big"), "500\n600\n");
+}
+
+}  // namespace
+}  // namespace corvida::logo
