@@ -168,6 +168,7 @@ void RegisterNamePrimitives(PrimitiveTable& t) {
   t.Set("TO", &To);
   t.Set("ERASE", &Erase);
   RegisterPlistPrimitives(t);
+  RegisterBuryPrimitives(t);
 }
 
 }  // namespace corvida::logo

@@ -69,6 +69,7 @@ void RegisterNamePrimitives(PrimitiveTable& table);
 void RegisterWordPrimitives(PrimitiveTable& table);
 void RegisterWordEditPrimitives(PrimitiveTable& table);  // called by RegisterWordPrimitives
 void RegisterPlistPrimitives(PrimitiveTable& table);     // called by RegisterNamePrimitives
+void RegisterBuryPrimitives(PrimitiveTable& table);      // called by RegisterNamePrimitives
 
 // Handlers shared by groups.
 Node* EqualP(Interpreter& in, Node* a, Node* b);

@@ -53,5 +53,34 @@ TEST(LogoVocabNames, PropertyListsSurviveCollections) {
   EXPECT_EQ(h.Lines("show gprop \"big \"p250\nshow count plist \"big"), "500\n600\n");
 }
 
+bool AnyIn(Node* const (&chains)[7]) {
+  for (Node* c : chains)
+    if (c) return true;
+  return false;
+}
+
+TEST(LogoVocabNames, BuriedNamesAndProceduresStayUsable) {
+  testing::Harness h;
+  EXPECT_EQ(h.Lines("make \"x 5\nto f\noutput 7\nend\nburyname \"x\nbury [f]\n"
+                    "show :x\nshow f\nburyname \"x"),
+            "5\n7\n");
+  EXPECT_FALSE(AnyIn(h.interp().names));
+  EXPECT_FALSE(AnyIn(h.interp().procs));
+  EXPECT_EQ(h.Lines("unburyname \"x\nunbury \"f\nshow :x + f"), "12\n");
+  EXPECT_TRUE(AnyIn(h.interp().names));
+  EXPECT_FALSE(AnyIn(h.interp().buried_procs));
+  EXPECT_EQ(h.Lines("buryname \"nope"), "Logo Error: \"nope is undefined\n\nAt: BURYNAME \"nope\n");
+}
+
+TEST(LogoVocabNames, BuryallHidesEverythingUntilUnburyall) {
+  testing::Harness h;
+  EXPECT_EQ(h.Lines("make \"x 1\npprop \"a \"p 2\nto f\nend\nburyall\npps\nshow :x"), "1\n");
+  EXPECT_FALSE(AnyIn(h.interp().names));
+  EXPECT_FALSE(AnyIn(h.interp().procs));
+  EXPECT_EQ(h.Lines("unburyall\npps"), "SETPLIST \"a [p 2]\n");
+  EXPECT_FALSE(AnyIn(h.interp().buried_names));
+  EXPECT_FALSE(AnyIn(h.interp().buried_procs));
+}
+
 }  // namespace
 }  // namespace corvida::logo

@@ -1,0 +1,101 @@
+// Burying: BURYNAME, UNBURYNAME, BURY, UNBURY, BURYALL and UNBURYALL move entries between
+// the normal stores and the buried ones, which listing and erasing leave alone.
+#include "logo/interp.h"
+
+namespace corvida::logo {
+namespace {
+
+// Moves the cell named `name` from one bucket chain to the front of the other. False when
+// neither chain holds it.
+bool MoveNamed(Node*& from, Node*& to, Node* name) {
+  Node* prev = nullptr;
+  for (Node* cell = from; cell; prev = cell, cell = cell->link) {
+    if (CompareWordsNoCase(cell->elem->elem, name) != 0) continue;
+    (prev ? prev->link : from) = cell->link;
+    cell->link = to;
+    to = cell;
+    return true;
+  }
+  for (Node* cell = to; cell; cell = cell->link)
+    if (CompareWordsNoCase(cell->elem->elem, name) == 0) return true;  // already there
+  return false;
+}
+
+// Applies the move to a name or to every name of a list.
+Node* MoveEach(Interpreter& in, PrimCall& c, Node** from, Node** to) {
+  Node* v = c.in[0];
+  if (!v) {
+    in.ErrorRow(kErrDoesntLike, c.row, in.empty_list());
+    return nullptr;
+  }
+  if (Interpreter::IsEmptyList(v)) return nullptr;
+  Node single{};
+  single.flags = NF_LIST;
+  single.elem = v;
+  for (Node* p = v->IsList() ? v : &single; p; p = p->link) {
+    Node* name = p->elem;
+    if (!IsWord(name)) {
+      in.ErrorRow(kErrDoesntLike, c.row, name ? name : in.empty_list());
+      return nullptr;
+    }
+    int bucket = Interpreter::NameBucket(name);
+    if (!MoveNamed(from[bucket], to[bucket], name)) {
+      in.Error(kErrUndefined, nullptr, name);
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+Node* BuryName(Interpreter& in, PrimCall& c) {
+  return MoveEach(in, c, in.names, in.buried_names);
+}
+Node* UnburyName(Interpreter& in, PrimCall& c) {
+  return MoveEach(in, c, in.buried_names, in.names);
+}
+Node* Bury(Interpreter& in, PrimCall& c) {
+  return MoveEach(in, c, in.procs, in.buried_procs);
+}
+Node* Unbury(Interpreter& in, PrimCall& c) {
+  return MoveEach(in, c, in.buried_procs, in.procs);
+}
+
+// Puts the whole chain `from` in front of `to`.
+void MoveChain(Node*& from, Node*& to) {
+  if (!from) return;
+  Node* last = from;
+  while (last->link) last = last->link;
+  last->link = to;
+  to = from;
+  from = nullptr;
+}
+
+void MoveAll(Interpreter& in, bool bury) {
+  for (int b = 0; b < 7; ++b) {
+    MoveChain(bury ? in.names[b] : in.buried_names[b], bury ? in.buried_names[b] : in.names[b]);
+    MoveChain(bury ? in.procs[b] : in.buried_procs[b], bury ? in.buried_procs[b] : in.procs[b]);
+  }
+  MoveChain(bury ? in.plists : in.buried_plists, bury ? in.buried_plists : in.plists);
+}
+
+Node* BuryAll(Interpreter& in, PrimCall&) {
+  MoveAll(in, true);
+  return nullptr;
+}
+Node* UnburyAll(Interpreter& in, PrimCall&) {
+  MoveAll(in, false);
+  return nullptr;
+}
+
+}  // namespace
+
+void RegisterBuryPrimitives(PrimitiveTable& t) {
+  t.Set("BURYNAME", &BuryName);
+  t.Set("UNBURYNAME", &UnburyName);
+  t.Set("BURY", &Bury);
+  t.Set("UNBURY", &Unbury);
+  t.Set("BURYALL", &BuryAll);
+  t.Set("UNBURYALL", &UnburyAll);
+}
+
+}  // namespace corvida::logo
