@@ -87,6 +87,67 @@ Node* UnburyAll(Interpreter& in, PrimCall&) {
   return nullptr;
 }
 
+// Erasing names: ERN removes a global binding, normal store first; ERNS, ERPS and ERALL
+// empty the normal stores and leave the buried ones alone.
+bool UnlinkNamed(Node*& chain, Node* name) {
+  Node* prev = nullptr;
+  for (Node* cell = chain; cell; prev = cell, cell = cell->link) {
+    if (CompareWordsNoCase(cell->elem->elem, name) != 0) continue;
+    (prev ? prev->link : chain) = cell->link;
+    return true;
+  }
+  return false;
+}
+
+Node* Ern(Interpreter& in, PrimCall& c) {
+  Node* v = c.in[0];
+  if (!v) {
+    in.ErrorRow(kErrDoesntLike, c.row, in.empty_list());
+    return nullptr;
+  }
+  if (Interpreter::IsEmptyList(v)) return nullptr;
+  Node single{};
+  single.flags = NF_LIST;
+  single.elem = v;
+  for (Node* p = v->IsList() ? v : &single; p; p = p->link) {
+    Node* name = p->elem;
+    if (!IsWord(name)) {
+      in.ErrorRow(kErrDoesntLike, c.row, name ? name : in.empty_list());
+      return nullptr;
+    }
+    int b = Interpreter::NameBucket(name);
+    if (!UnlinkNamed(in.names[b], name) && !UnlinkNamed(in.buried_names[b], name)) {
+      in.Error(kErrUndefined, nullptr, name);
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+Node* Erns(Interpreter& in, PrimCall&) {
+  for (Node*& chain : in.names) chain = nullptr;
+  return nullptr;
+}
+
+bool OutsideProcedure(Interpreter& in, PrimCall& c) {
+  if (!in.InProcedure()) return true;
+  in.ErrorRow(kErrNotInProcedure, c.row);
+  return false;
+}
+
+Node* Erps(Interpreter& in, PrimCall& c) {
+  if (OutsideProcedure(in, c))
+    for (Node*& chain : in.procs) chain = nullptr;
+  return nullptr;
+}
+
+Node* Erall(Interpreter& in, PrimCall& c) {
+  if (!OutsideProcedure(in, c)) return nullptr;
+  for (int b = 0; b < 7; ++b) in.names[b] = in.procs[b] = nullptr;
+  in.plists = nullptr;
+  return nullptr;
+}
+
 }  // namespace
 
 void RegisterBuryPrimitives(PrimitiveTable& t) {
@@ -96,6 +157,10 @@ void RegisterBuryPrimitives(PrimitiveTable& t) {
   t.Set("UNBURY", &Unbury);
   t.Set("BURYALL", &BuryAll);
   t.Set("UNBURYALL", &UnburyAll);
+  t.Set("ERN", &Ern);
+  t.Set("ERNS", &Erns);
+  t.Set("ERPS", &Erps);
+  t.Set("ERALL", &Erall);
 }
 
 }  // namespace corvida::logo

@@ -82,5 +82,20 @@ TEST(LogoVocabNames, BuryallHidesEverythingUntilUnburyall) {
   EXPECT_FALSE(AnyIn(h.interp().buried_procs));
 }
 
+TEST(LogoVocabNames, ErasingLeavesBuriedEntries) {
+  Check({
+      {"make \"x 1\nmake \"y 2\nern \"x\nshow namep \"x\nshow :y", "FALSE\n2\n"},
+      {"make \"x 1\nburyname \"x\nern [x]\nshow namep \"x", "FALSE\n"},
+      {"ern \"x", "Logo Error: \"x is undefined\n\nAt: ERN \"x\n"},
+      {"make \"x 1\nmake \"y 2\nburyname \"y\nerns\nshow namep \"x\nshow :y", "FALSE\n2\n"},
+      {"to f\nend\nto g\nend\nbury \"g\nerps\nshow definedp \"f\nshow definedp \"g",
+       "FALSE\nTRUE\n"},
+      {"to f\nerps\nend\nf", "Logo Error: ERPS cannot be used in a procedure\n\nAt: ERPS\n"},
+      {"make \"x 1\npprop \"a \"p 1\nto f\nend\nerall\nshow namep \"x\nshow definedp "
+       "\"f\npps",
+       "FALSE\nFALSE\n"},
+  });
+}
+
 }  // namespace
 }  // namespace corvida::logo
