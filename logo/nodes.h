@@ -3,6 +3,8 @@
 // evaluator roots the values it is working on in its temporary stack.
 #pragma once
 
+#include "stackfile/mactext.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -192,9 +194,8 @@ inline bool IsCharWord(const Node* v, char c) {
 }
 
 // Mac Roman upper case (accents kept), as a table for the comparisons on every lookup.
-extern const uint8_t kUpperTable[256];
 inline uint8_t UpperChar(char c) {
-  return kUpperTable[static_cast<uint8_t>(c)];
+  return kMacUpperTable[static_cast<uint8_t>(c)];
 }
 
 // Case-insensitive comparison of two words: <0, 0, >0, comparing upper-cased characters

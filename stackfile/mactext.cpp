@@ -53,6 +53,13 @@ constexpr uint8_t kMacUpper[128] = {
     0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xC3, 0xFE, 0xFF,
 };
 
+constexpr std::array<uint8_t, 256> MakeFullUpper() {
+  std::array<uint8_t, 256> map{};
+  for (int c = 0; c < 128; ++c) map[c] = static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  for (int c = 0; c < 128; ++c) map[128 + c] = kMacUpper[c];
+  return map;
+}
+
 // Windows to Mac: the inverse of the permutation above.
 struct InverseTable {
   uint8_t map[128] = {};
@@ -70,6 +77,8 @@ uint8_t AsciiLower(uint8_t c) {
 }
 
 }  // namespace
+
+constinit const std::array<uint8_t, 256> kMacUpperTable = MakeFullUpper();
 
 void MacToWindows(uint8_t* bytes, size_t count) {
   for (size_t i = 0; i < count; ++i) {

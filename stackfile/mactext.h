@@ -4,6 +4,7 @@
 // Bytes below 0x80 pass the conversions unchanged and take the ASCII case functions.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,6 +22,8 @@ std::string MacToUtf8(std::string_view mac);
 
 uint8_t MacUpperNoAccents(uint8_t c);  // for sorting and loose comparison
 uint8_t MacUpper(uint8_t c);           // accents kept
+// MacUpper for every byte value (ASCII letters by the usual rule), for hot comparisons.
+extern const std::array<uint8_t, 256> kMacUpperTable;
 uint8_t MacLower(uint8_t c);
 // In place over a NUL-terminated string; null is left alone.
 void MacUpperString(char* text);

@@ -176,16 +176,6 @@ TEST(LogoNodes, ReaderTokens) {
 namespace corvida::logo {
 namespace {
 
-TEST(LogoNodes, CaseTableAgreesWithTheMacRomanMapping) {
-  for (int c = 0; c < 256; ++c) EXPECT_EQ(kUpperTable[c], MacUpper(static_cast<uint8_t>(c))) << c;
-}
-
-}  // namespace
-}  // namespace corvida::logo
-
-namespace corvida::logo {
-namespace {
-
 TEST(LogoNodes, NameBucketsWrapWithoutOverflow) {
   testing::Harness h;
   Interpreter& in = h.interp();

@@ -57,5 +57,11 @@ TEST(MacText, SmallHelpers) {
   EXPECT_FALSE(NamesEqual("\x8A", "\x80"));  // A-Z only
 }
 
+TEST(MacText, FullUpperTableAgreesWithUpperCase) {
+  for (int c = 0; c < 256; ++c) {
+    EXPECT_EQ(kMacUpperTable[c], MacUpper(static_cast<uint8_t>(c))) << c;
+  }
+}
+
 }  // namespace
 }  // namespace corvida
