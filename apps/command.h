@@ -14,9 +14,9 @@ constexpr int kExitUsage = 2;
 
 struct Command {
   const char* name;
-  const char* synopsis;  // one line for `corvida --help`
+  const char* synopsis;                              // one line for `corvida --help`
   int (*run)(const std::vector<std::string>& args);  // args after the command name
-  int order;  // position in the help listing
+  int order;                                         // position in the help listing
 };
 
 class CommandRegistration {

@@ -14,7 +14,9 @@ std::vector<Command>& Table() {
 }
 }  // namespace
 
-CommandRegistration::CommandRegistration(const Command& command) { Table().push_back(command); }
+CommandRegistration::CommandRegistration(const Command& command) {
+  Table().push_back(command);
+}
 
 const std::vector<Command>& Commands() {
   std::sort(Table().begin(), Table().end(),

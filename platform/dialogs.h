@@ -19,7 +19,7 @@ struct AlertRequest {
   std::vector<std::string> buttons;  // 1 to 3 labels, without '^'
   int default_button = 0;            // index into buttons
   AlertIcon icon = AlertIcon::kNone;
-  Size size;                         // dialog size from the layout
+  Size size;  // dialog size from the layout
   WindowId owner = 0;
 };
 

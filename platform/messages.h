@@ -89,7 +89,11 @@ constexpr int64_t MakePointParam(int x, int y) {
   return static_cast<int64_t>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
                               (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
 }
-constexpr int ParamX(int64_t lParam) { return static_cast<int16_t>(lParam & 0xFFFF); }
-constexpr int ParamY(int64_t lParam) { return static_cast<int16_t>((lParam >> 16) & 0xFFFF); }
+constexpr int ParamX(int64_t lParam) {
+  return static_cast<int16_t>(lParam & 0xFFFF);
+}
+constexpr int ParamY(int64_t lParam) {
+  return static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+}
 
 }  // namespace corvida

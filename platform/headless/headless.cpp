@@ -114,8 +114,8 @@ bool HeadlessWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
   return TakeDueTimer(out);
 }
 
-bool HeadlessWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first,
-                                       uint32_t last, bool remove) {
+bool HeadlessWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
+                                       bool remove) {
   for (auto it = queue_.begin(); it != queue_.end(); ++it) {
     if (window != 0 && it->window != window) continue;
     if ((first != 0 || last != 0) && (it->message < first || it->message > last)) continue;
@@ -149,7 +149,9 @@ bool HeadlessWindowSystem::KeyDown(uint32_t virtual_key) {
   return it != keys_.end() && it->second;
 }
 
-void HeadlessWindowSystem::SetKey(uint32_t virtual_key, bool down) { keys_[virtual_key] = down; }
+void HeadlessWindowSystem::SetKey(uint32_t virtual_key, bool down) {
+  keys_[virtual_key] = down;
+}
 
 const HeadlessWindowSystem::Frame* HeadlessWindowSystem::LastFrame(WindowId window) const {
   auto it = windows_.find(window);
@@ -165,8 +167,10 @@ std::string HeadlessWindowSystem::Title(WindowId window) const {
 int RecordingAlertResponder::ShowAlert(const AlertRequest& request) {
   shown_.push_back(request);
   int answer = responder_ ? responder_(request) : request.default_button;
-  if (request.buttons.empty()) answer = 0;
-  else answer = std::clamp(answer, 0, static_cast<int>(request.buttons.size()) - 1);
+  if (request.buttons.empty())
+    answer = 0;
+  else
+    answer = std::clamp(answer, 0, static_cast<int>(request.buttons.size()) - 1);
   if (observer_) observer_(request);
   return answer;
 }

@@ -52,7 +52,7 @@ TEST_F(FileSlotsTest, PathsMapToTheHostMatchingCaseAndStayingInsideTheDrive) {
   EXPECT_EQ(map.ToHost("d:/STACKS/./x/../My Stack.stk"), tp.root.File("Stacks/My Stack.STK"));
   EXPECT_EQ(map.ToHost("D:\\..\\..\\etc\\passwd"), tp.root.File("etc/passwd"));
   EXPECT_EQ(map.ToHost("D:\\stacks\\new\\file.txt"), tp.root.File("Stacks/new/file.txt"));
-  EXPECT_EQ(map.ToHost("E:\\anything"), "");  // no such drive
+  EXPECT_EQ(map.ToHost("E:\\anything"), "");                 // no such drive
   EXPECT_EQ(map.ToHost(std::string("D:\\..\0\\x", 8)), "");  // a NUL would cut the path
   EXPECT_EQ(map.ToHost("D:\\caf\xE9.txt"), tp.root.File("caf\xC3\xA9.txt"));
   EXPECT_EQ(map.ToWindows(tp.root.File("Stacks/My Stack.STK")), "D:\\Stacks\\My Stack.STK");
