@@ -1,0 +1,188 @@
+// The executor's work outside one record: automatic timers, keyboard button selection,
+// the media wait and the cards' answer records.
+#include <algorithm>
+#include <cstring>
+
+#include "engine/cards.h"
+#include "engine/executor.h"
+#include "stackfile/records.h"
+
+namespace corvida {
+
+namespace {
+
+// One pass of the media wait lasts at most a tick.
+constexpr uint32_t kWaitPassMs = 17;
+
+bool EndsWait(uint32_t message) {
+  return message == msg::kLButtonDown || message == msg::kRButtonDown || message == msg::kKeyDown ||
+         message == msg::kSysKeyDown;
+}
+
+}  // namespace
+
+// ---- automatic timers ----
+
+void ActionExecutor::ArmTimers(Handle card) {
+  corvida::ArmTimers(timers_, stack_, handles_, card, clock_.Ticks());
+}
+
+void ActionExecutor::TimerTick() {
+  if (!stack_.is_open()) return;
+  bool enabled = stack_.Header16(header::kAutoTimers) != 0;
+  bool browse = !hooks_.browse_mode || hooks_.browse_mode();
+  timers_.Tick(clock_.Ticks(), enabled, browse, [this](uint32_t source, uint16_t id) {
+    if (source == kTimerFromBlock) {
+      RunActionRecord(id, false, false, "");
+    } else {
+      RunButton(id, false);
+    }
+  });
+}
+
+// ---- keyboard button selection ----
+
+void ActionExecutor::StartSelection(const std::vector<uint8_t>& data) {
+  EndSelection();
+  size_t i = 0;
+  while (i < data.size()) {
+    // Leading spaces and line ends are skipped; a name runs to the end of its line.
+    while (i < data.size() && (data[i] == ' ' || data[i] == '\r' || data[i] == '\n')) ++i;
+    size_t start = i;
+    while (i < data.size() && data[i] != '\r' && data[i] != '\n' && data[i] != 0) ++i;
+    std::string name(data.begin() + long(start), data.begin() + long(i));
+    if (i < data.size() && data[i] == 0) i = data.size();
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (name.size() > kSelectionNameLimit) name.resize(kSelectionNameLimit);
+    if (!name.empty()) selection_.push_back(name);
+  }
+  for (const std::string& name : selection_) {
+    if (uint16_t id = SelectionButton(name, true)) {
+      selected_name_ = name;
+      if (hooks_.toggle_highlight) hooks_.toggle_highlight(id);
+      break;
+    }
+  }
+}
+
+uint16_t ActionExecutor::SelectionButton(const std::string& name, bool skip_hidden) {
+  Handle card = hooks_.current_card ? hooks_.current_card() : 0;
+  if (!card) return 0;
+  ObjectRef obj = FindObjectByName(stack_, handles_, card, object::kButton, name, false);
+  if (!obj) return 0;
+  if (skip_hidden && (ObjectFlags(handles_, obj) & object::kFlagHidden)) return 0;
+  return ObjectId(handles_, obj);
+}
+
+void ActionExecutor::EndSelection() {
+  selection_.clear();
+  selected_name_.clear();
+}
+
+bool ActionExecutor::SelectionKey(uint32_t key) {
+  if (selection_.empty() || (key != vk::kTab && key != vk::kReturn)) return false;
+  // The card may have changed since the last key: buttons are found by name each time.
+  uint16_t current = selected_name_.empty() ? 0 : SelectionButton(selected_name_, false);
+  if (key == vk::kReturn) {
+    if (current) {
+      if (hooks_.toggle_highlight) hooks_.toggle_highlight(current);
+      selected_name_.clear();
+      RunButton(current, true);
+    }
+    return true;
+  }
+  if (current && hooks_.toggle_highlight) hooks_.toggle_highlight(current);
+  auto at = std::find(selection_.begin(), selection_.end(), selected_name_);
+  size_t start = at == selection_.end() ? selection_.size() - 1 : size_t(at - selection_.begin());
+  selected_name_.clear();
+  for (size_t step = 1; step <= selection_.size(); ++step) {
+    const std::string& name = selection_[(start + step) % selection_.size()];
+    if (uint16_t id = SelectionButton(name, true)) {
+      selected_name_ = name;
+      if (hooks_.toggle_highlight) hooks_.toggle_highlight(id);
+      break;
+    }
+  }
+  return true;
+}
+
+// ---- the media wait ----
+
+void ActionExecutor::WaitForMedia(uint16_t id, bool movie, bool animation, bool nba) {
+  if (movie || animation || nba) {
+    Message m;
+    for (;;) {
+      bool end = false;
+      if (windows_.WaitMessage(m, kWaitPassMs)) {
+        if (EndsWait(m.message)) end = true;
+        bool ours = m.window == window_ || m.window == 0;
+        // Input and timers of the player window are dropped; paint and close are not.
+        if (ours &&
+            (m.message == msg::kPaint || m.message == msg::kClose || m.message == msg::kDestroy) &&
+            hooks_.nested_message)
+          hooks_.nested_message(m);
+      }
+      if (hooks_.closing && hooks_.closing()) end = true;
+      media_.Step(clock_.Ticks());
+      if (end || !media_.Busy(id, movie, animation, nba)) break;
+    }
+  }
+  media_.StopAnimationsAndMovies();
+}
+
+// ---- answer records ----
+
+namespace {
+
+Handle AnswerOf(Handles& handles, Handle card) {
+  LockedHandle bytes(handles, card);
+  if (!bytes || bytes.size() < card::kRunSlot + 4) return 0;
+  Handle answer = Get32(bytes.data() + card::kRunSlot);
+  return answer && handles.IsValid(answer) ? answer : 0;
+}
+
+}  // namespace
+
+bool RecordAnswer(Handles& handles, Handle card, bool right, const std::string& name) {
+  Handle answer = AnswerOf(handles, card);
+  if (!answer) {
+    answer = handles.New(ActionExecutor::kAnswerRecordSize);
+    if (!answer) return false;
+    LockedHandle bytes(handles, card);
+    if (!bytes || bytes.size() < card::kRunSlot + 4) {
+      handles.Dispose(answer);
+      return false;
+    }
+    Put32(bytes.data() + card::kRunSlot, answer);
+  }
+  LockedHandle bytes(handles, answer);
+  if (!bytes) return false;
+  std::memset(bytes.data(), 0, bytes.size());
+  Put32(bytes.data(), right ? 1 : 0);
+  size_t n = std::min<size_t>(name.size(), bytes.size() - 5);
+  std::memcpy(bytes.data() + 4, name.data(), n);
+  return true;
+}
+
+Score CountAnswers(const Stack& stack, Handles& handles) {
+  Score score;
+  for (int i = 1; i <= stack.CardCount(); ++i) {
+    Handle answer = AnswerOf(handles, stack.CardAt(i));
+    if (!answer) continue;
+    ++score.answered;
+    LockedHandle bytes(handles, answer);
+    if (bytes && bytes.size() >= 4 && Get32(bytes.data()) == 1) ++score.right;
+  }
+  return score;
+}
+
+void DisposeAnswers(const Stack& stack, Handles& handles) {
+  for (int i = 1; i <= stack.CardCount(); ++i) {
+    Handle card = stack.CardAt(i);
+    if (Handle answer = AnswerOf(handles, card)) handles.Dispose(answer);
+    LockedHandle bytes(handles, card);
+    if (bytes && bytes.size() >= card::kRunSlot + 4) Put32(bytes.data() + card::kRunSlot, 0);
+  }
+}
+
+}  // namespace corvida

@@ -1,0 +1,169 @@
+// Drawing on the screen while the mouse acts: button highlights by inversion, the
+// exclusive-or outline of a dragged graphic, and the drop.
+#include "engine/cards.h"
+#include "engine/hittest.h"
+#include "engine/icons.h"
+#include "engine/mouse.h"
+#include "platform/gfx/text.h"
+#include "stackfile/records.h"
+
+namespace corvida {
+
+namespace {
+
+const gfx::Rgb kLabelBackground = gfx::kWhite;
+
+}  // namespace
+
+gfx::Region RegionOutline(const gfx::Region& region) {
+  gfx::Region inner = region;
+  for (Point d : {Point{1, 0}, Point{-1, 0}, Point{0, 1}, Point{0, -1}}) {
+    gfx::Region shifted = region;
+    shifted.Offset(d.x, d.y);
+    inner = inner.Intersect(shifted);
+  }
+  return region.Subtract(inner);
+}
+
+// The pixels of a button's icon and name as the card draws them: what the exclusive-or
+// highlight of a transparent or shaped button inverts.
+gfx::Region MouseHandler::LabelRegion(const DisplayItem& item) {
+  const auto& b = item.button;
+  const Rect r = item.rect;
+  gfx::Bitmap scratch;
+  if (r.Empty() || !scratch.Create(r.Width(), r.Height(), 32)) return {};
+  gfx::DrawTarget target(scratch);
+  target.FillRect(scratch.Bounds(), gfx::Color::FromRgb(kLabelBackground));
+  target.state().origin = {-r.left, -r.top};
+  CardView* view = View();
+  std::string font_name = view ? view->options().button_font : "Chicago";
+  int font_size = view ? view->options().button_font_size : 12;
+  auto font = fonts_ ? fonts_->GetFont(font_name, font_size, 0) : MakeBuiltinFont(font_size, 0);
+  if (!font) font = MakeBuiltinFont(font_size, 0);
+  const int lh = font->metrics().m_height;
+  const Icon* icon = b.show_icon ? b.icon.get() : nullptr;
+  int icon_top = 0;
+  if (icon) {
+    int content = icon->height() + (b.show_name ? lh * 3 / 2 : 0);
+    icon_top = r.top + (r.Height() - content) / 2;
+    DrawIcon(target, *icon, {r.left + (r.Width() - icon->width()) / 2, icon_top});
+  }
+  if (b.show_name && !b.name.empty()) {
+    int top = icon ? icon_top + icon->height() + lh / 2 : r.top + (r.Height() - lh) / 2;
+    int width = gfx::MeasureText(*font, b.name);
+    target.state().bk_mode = gfx::BkMode::kTransparent;
+    gfx::DrawText(target, *font, r.left + (r.Width() - width) / 2, top + lh, b.name,
+                  gfx::Color::FromRgb(gfx::kBlack));
+  }
+  // Every pixel the label changed counts, as in a one-bit image of it.
+  gfx::Region::Builder rows;
+  for (int y = 0; y < scratch.height(); ++y) {
+    std::vector<gfx::Region::Span> spans;
+    for (int x = 0; x < scratch.width(); ++x) {
+      if (!(gfx::RgbFromPixel(scratch.Get(x, y), 32, scratch.palette) == kLabelBackground))
+        spans.push_back({r.left + x, r.left + x + 1});
+    }
+    if (!spans.empty()) rows.AddRow(r.top + y, std::move(spans));
+  }
+  return rows.Finish();
+}
+
+void MouseHandler::ToggleHighlight(uint16_t button_id) {
+  CardView* view = View();
+  DisplayItem* item = view ? view->display_list().Find(object::kButton, button_id) : nullptr;
+  if (!item || screen_.empty()) return;
+  const auto& b = item->button;
+  gfx::DrawTarget target(screen_);
+  bool label = b.show_name || (b.show_icon && b.icon);
+  if (b.style <= 3) {
+    target.InvertRegion(item->region);
+  } else if (b.style == 4) {
+    if (label)
+      target.InvertRegion(LabelRegion(*item));
+    else
+      target.InvertRect(item->rect);
+  } else if (!b.mask_region.Empty()) {
+    target.InvertRegion(b.mask_region);
+  } else if (label) {
+    target.InvertRegion(LabelRegion(*item));
+  }
+  Present();
+}
+
+// ---- dragging graphics ----
+
+bool MouseHandler::DragStart(DisplayItem& item, Point p) {
+  if (item.type != object::kGraphic || !(item.object_flags & object::kFlagRollover)) return false;
+  drag_ = {};
+  drag_.on = true;
+  drag_.id = item.id;
+  drag_.rect = item.rect;
+  drag_.last = p;
+  drag_.outline = RegionOutline(item.graphic.mask_region.Empty() ? gfx::Region(item.rect)
+                                                                 : item.graphic.mask_region);
+  last_graphic_name_ = NameOf(object::kGraphic, item.id);
+  InvertOutline();
+  windows_.SetCapture(window_);
+  return true;
+}
+
+void MouseHandler::InvertOutline() {
+  if (screen_.empty()) return;
+  gfx::DrawTarget target(screen_);
+  target.InvertRegion(drag_.outline);
+  Present();
+}
+
+void MouseHandler::DragMove(Point p) {
+  int dx = p.x - drag_.last.x, dy = p.y - drag_.last.y;
+  if (dx == 0 && dy == 0) return;
+  InvertOutline();
+  drag_.rect = drag_.rect.Offset(dx, dy);
+  drag_.outline.Offset(dx, dy);
+  drag_.last = p;
+  InvertOutline();
+}
+
+void MouseHandler::DragDrop(Point p) {
+  DragMove(p);
+  Drag drag = drag_;
+  drag_ = {};
+  windows_.ReleaseCapture();
+  if (!screen_.empty()) {
+    gfx::DrawTarget target(screen_);
+    target.InvertRegion(drag.outline);
+  }
+  CardView* view = View();
+  DisplayItem* item = view ? view->display_list().Find(object::kGraphic, drag.id) : nullptr;
+  if (!item) return Present();
+  int dx = drag.rect.left - item->rect.left, dy = drag.rect.top - item->rect.top;
+  uint16_t action = item->graphic.action_id;
+  if (dx != 0 || dy != 0) {
+    item->rect = drag.rect;
+    item->region.Offset(dx, dy);
+    item->graphic.mask_region.Offset(dx, dy);
+    // The record keeps the new place too, so the card shows it when drawn again.
+    ObjectRef obj = FindObjectById(stack_, handles_, Card(), object::kGraphic, drag.id);
+    LockedHandle bytes(handles_, obj.card);
+    if (obj && bytes && obj.offset + object::kRect + 8 <= bytes.size()) {
+      uint8_t* rect = bytes.data() + obj.offset + object::kRect;
+      Put16(rect, uint16_t(drag.rect.left));
+      Put16(rect + 2, uint16_t(drag.rect.top));
+      Put16(rect + 4, uint16_t(drag.rect.right));
+      Put16(rect + 6, uint16_t(drag.rect.bottom));
+    }
+  }
+  if (hooks_.repaint) {
+    hooks_.repaint();
+  } else {
+    Present();
+  }
+  const DisplayItem* under = HitTest(view->display_list(), p, Browsing(), false, item);
+  if (!under) {
+    executor_.RunActionRecord(action, true, false, last_graphic_name_);
+  } else if (under->type == object::kButton && (under->object_flags & object::kFlagDropTarget)) {
+    executor_.RunButton(under->id, true);
+  }
+}
+
+}  // namespace corvida
