@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "logo/reader.h"
+#include "logo/sandbox_files.h"
 #include "logo/stack_guard.h"
 
 namespace corvida::logo {
@@ -29,7 +30,10 @@ void SetWordConstant(Node& n, const char* text, Node* next) {
 }  // namespace
 
 Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
-    : config_(config), hooks_(std::move(hooks)), pool_(config.max_blocks) {
+    : config_(config),
+      hooks_(std::move(hooks)),
+      pool_(config.max_blocks),
+      files_(std::make_unique<FileState>(config.files_folder, config.media_folders)) {
   empty_list_.flags = NF_LIST;
   empty_list_.link = nullptr;
   empty_list_.elem = nullptr;
@@ -248,6 +252,10 @@ void Interpreter::Output(std::string_view text) {
 }
 
 bool Interpreter::ReadLine(std::string& line, char prompt) {
+  while (!load_sources.empty()) {
+    if (load_sources.back()->ReadLine(line, prompt)) return true;
+    load_sources.pop_back();  // that file has ended: closed
+  }
   if (source_ && source_->ReadLine(line, prompt)) return true;
   return false;
 }
@@ -271,11 +279,16 @@ void Interpreter::RunTopLevelLine(const std::string& line) {
 void Interpreter::RunLines(LineSource& source, bool console) {
   LineSource* saved_source = source_;
   Node* saved_top = top_line;
+  // A script started inside another does not read the outer one's loaded files.
+  auto saved_loads = std::move(load_sources);
+  load_sources.clear();
   size_t mark = TempMark();
   Protect(saved_top);
   source_ = &source;
   std::string line;
   while (console || !error_flag) {
+    // A loaded file belongs to the typed line that loaded it; an error ends both.
+    if (console && error_flag) load_sources.clear();
     if (!ReadLine(line, '\0')) break;
     if (console) {
       // Each typed line starts afresh: flags, frames and catches of a failed line go.
@@ -290,6 +303,7 @@ void Interpreter::RunLines(LineSource& source, bool console) {
   }
   source_ = saved_source;
   top_line = saved_top;
+  load_sources = std::move(saved_loads);
   TempReset(mark);
 }
 
@@ -297,6 +311,7 @@ void Interpreter::RunScript(std::string_view text) {
   if (!Start()) return;
   bool nested = source_ != nullptr;
   if (!nested) {
+    load_sources.clear();  // files a finished script was loading are forgotten
     error_flag = throw_flag = stop_flag = false;
     frames.clear();
     catches.clear();

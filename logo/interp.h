@@ -12,6 +12,7 @@
 
 #include "logo/nodes.h"
 #include "logo/primitives.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/window.h"
@@ -66,6 +67,26 @@ class TextLineSource : public LineSource {
   size_t pos_ = 0;
 };
 
+// Characters typed at the console, for READCHAR, READCHARS and KEYP.
+class CharSource {
+ public:
+  virtual ~CharSource() = default;
+  // The next character (Mac Roman; a line end reads as 13), waiting for it; -1 when the
+  // input has ended.
+  virtual int ReadChar() = 0;
+  // True when a character can be read without waiting.
+  virtual bool CharWaiting() = 0;
+};
+
+// A read-only folder that scripts reach by its name as their path's first component
+// ("CVArt\x.txt"): the media folders.
+struct NamedFolder {
+  std::string name;
+  std::string path;  // host path
+};
+
+class FileState;  // logo/sandbox_files.h
+
 // What the interpreter needs from the player around it. Every member may be left empty.
 struct InterpreterHooks {
   // The console writer: Mac Roman text, line ends as '\n'.
@@ -78,6 +99,8 @@ struct InterpreterHooks {
   // Lines typed at the console when no script line is left (READLIST and TO at the
   // console); empty: none.
   LineSource* console = nullptr;
+  // Characters typed at the console (READCHAR, KEYP); empty: the window's key messages.
+  CharSource* keys = nullptr;
 };
 
 struct InterpreterConfig {
@@ -89,6 +112,11 @@ struct InterpreterConfig {
   bool fixed_seed = false;   // else the seed is the clock's seconds
   uint64_t max_steps = 0;    // evaluations before scripts stop; 0: no limit
   uint32_t seed = 0;
+  // The one folder scripts may read and write (created on first use); empty: every file
+  // name is refused. Media folders are readable as well.
+  std::string files_folder;
+  std::vector<NamedFolder> media_folders;
+  AudioOutput* audio = nullptr;  // TOOT plays through it; null: TOOT only waits
 };
 
 // A running user procedure.
@@ -185,6 +213,10 @@ class Interpreter {
   ProcFrame* CurrentFrame() { return cur_frame >= 0 ? &frames[cur_frame] : nullptr; }
   Node* ReadBodyLine(std::string& line, bool& got);  // for TO
   bool ReadLine(std::string& line, char prompt);
+  // Files LOAD is running, innermost last: their lines come before the script's own.
+  std::vector<std::unique_ptr<LineSource>> load_sources;
+  // Open files, reader and writer, the sandbox (logo/sandbox_files.h).
+  FileState& files() { return *files_; }
 
   // --- Output -------------------------------------------------------------------------
   void Output(std::string_view mac_text);
@@ -256,6 +288,7 @@ class Interpreter {
   std::vector<Node*> temps_;
   std::vector<Node**> extra_roots_;
   LineSource* source_ = nullptr;
+  std::unique_ptr<FileState> files_;
   uintptr_t stack_floor_ = 0;
   unsigned interrupt_countdown_ = 15;  // the first check looks at once
 };

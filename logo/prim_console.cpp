@@ -1,7 +1,9 @@
-// The printing primitives and the text destination switches.
+// The printing primitives and the text destination switches. What PRINT, TYPE and SHOW
+// print goes to the writer file when one is selected.
 #include <vector>
 
 #include "logo/interp.h"
+#include "logo/sandbox_files.h"
 
 namespace corvida::logo {
 namespace {
@@ -22,7 +24,7 @@ Node* PrintOrType(Interpreter& in, PrimCall& c, bool print) {
     text += in.PrintForm(v[i], kPrintLimit);
   }
   if (print) text += '\n';
-  in.Output(text);
+  PrintText(in, text, c.row);
   return nullptr;
 }
 
@@ -36,7 +38,7 @@ Node* Type(Interpreter& in, PrimCall& c) {
 Node* Show(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
   std::string text = IsList(v) || !v ? in.ShowForm(v, kPrintLimit) : in.PrintForm(v);
-  in.Output(text + "\n");
+  PrintText(in, text + "\n", c.row);
   return nullptr;
 }
 

@@ -426,6 +426,9 @@ bool PrimitiveTable::Start(Interpreter& in) {
   RegisterConsolePrimitives(*this);
   RegisterNamePrimitives(*this);
   RegisterWordPrimitives(*this);
+  RegisterFilePrimitives(*this);
+  RegisterInputPrimitives(*this);
+  RegisterSoundPrimitives(*this);
   for (int i = 0; i < kNamedRows; ++i)
     if (!rows_[i].handler) rows_[i].handler = &NotYetAvailable;
   return true;

@@ -70,6 +70,10 @@ void RegisterWordPrimitives(PrimitiveTable& table);
 void RegisterWordEditPrimitives(PrimitiveTable& table);  // called by RegisterWordPrimitives
 void RegisterPlistPrimitives(PrimitiveTable& table);     // called by RegisterNamePrimitives
 void RegisterBuryPrimitives(PrimitiveTable& table);      // called by RegisterNamePrimitives
+void RegisterFilePrimitives(PrimitiveTable& table);
+void RegisterFileListingPrimitives(PrimitiveTable& table);  // called by RegisterFilePrimitives
+void RegisterInputPrimitives(PrimitiveTable& table);
+void RegisterSoundPrimitives(PrimitiveTable& table);
 
 // Handlers shared by groups.
 Node* EqualP(Interpreter& in, Node* a, Node* b);

@@ -23,7 +23,15 @@ File& File::operator=(File&& other) noexcept {
 }
 
 File File::Open(const std::string& path, Mode mode) {
-  int flags = O_CLOEXEC;
+  return OpenWithFlags(path, mode, 0);
+}
+
+File File::OpenNoFollow(const std::string& path, Mode mode) {
+  return OpenWithFlags(path, mode, O_NOFOLLOW);
+}
+
+File File::OpenWithFlags(const std::string& path, Mode mode, int extra_flags) {
+  int flags = O_CLOEXEC | extra_flags;
   switch (mode) {
     case Mode::kRead:
       flags |= O_RDONLY;

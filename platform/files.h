@@ -31,6 +31,8 @@ class File {
   File& operator=(const File&) = delete;
 
   static File Open(const std::string& path, Mode mode);
+  // As Open, but fails when the path's last component is a symbolic link.
+  static File OpenNoFollow(const std::string& path, Mode mode);
   bool is_open() const { return fd_ >= 0; }
 
   // Bytes transferred (fewer only at the end of the file for reads), or -1 on error.
@@ -45,6 +47,7 @@ class File {
   void Close();
 
  private:
+  static File OpenWithFlags(const std::string& path, Mode mode, int extra_flags);
   int fd_ = -1;
 };
 

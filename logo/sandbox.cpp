@@ -1,0 +1,178 @@
+#include "logo/sandbox.h"
+
+#include <cstdio>
+
+#include "platform/charset.h"
+#include "platform/files.h"
+#include "stackfile/mactext.h"
+
+namespace corvida::logo {
+namespace {
+
+// Longest name a script may give, and deepest folder nesting below the sandbox folder.
+constexpr size_t kMaxNameBytes = 1024;
+constexpr size_t kMaxComponents = 32;
+
+// The folders beside the program that scripts may read.
+constexpr const char* kMediaFolders[] = {"CVSounds", "CVArt", "Extras", "CVAnim", "Movies"};
+
+bool SameLoose(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto x = static_cast<unsigned char>(a[i]);
+    auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+}  // namespace
+
+Sandbox::Sandbox(std::string folder, std::vector<NamedFolder> media)
+    : folder_(std::move(folder)), media_(std::move(media)) {}
+
+bool Sandbox::SplitName(std::string_view mac_name, std::vector<std::string>& parts) {
+  parts.clear();
+  if (mac_name.empty() || mac_name.size() > kMaxNameBytes) return false;
+  // Absolute paths, drive letters and Mac volume paths all name places outside.
+  if (mac_name[0] == '/' || mac_name[0] == '\\') return false;
+  if (mac_name.find(':') != std::string_view::npos) return false;
+  size_t start = 0;
+  while (start <= mac_name.size()) {
+    size_t end = mac_name.find_first_of("/\\", start);
+    if (end == std::string_view::npos) end = mac_name.size();
+    std::string_view part = mac_name.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") return false;
+    for (char c : part)
+      if (static_cast<unsigned char>(c) < 32) return false;
+    parts.push_back(MacToUtf8(part));
+    if (parts.size() > kMaxComponents) return false;
+  }
+  return true;
+}
+
+bool Sandbox::Walk(const std::string& root, const std::vector<std::string>& parts, Target& out) {
+  std::string path = root;
+  bool present = true;  // every component so far exists
+  for (const std::string& part : parts) {
+    std::string next = Join(path, part);
+    if (present && !FileExists(next) && !IsSymlink(next)) {
+      // Stacks were made where letter case does not matter: take the one loose match.
+      for (const DirectoryEntry& e : ListDirectory(path)) {
+        if (SameLoose(e.name, part)) {
+          next = Join(path, e.name);
+          break;
+        }
+      }
+    }
+    if (IsSymlink(next)) return false;
+    present = present && FileExists(next);
+    path = std::move(next);
+  }
+  out.host = std::move(path);
+  out.exists = present;
+  return true;
+}
+
+bool Sandbox::EnsureFolder() {
+  if (folder_.empty()) return false;
+  if (!folder_made_) folder_made_ = CreateDirectories(folder_);
+  return folder_made_;
+}
+
+bool Sandbox::Resolve(std::string_view name, Use use, Target& out) {
+  out = Target{};
+  std::vector<std::string> parts;
+  if (!SplitName(name, parts) || parts.empty()) return false;
+  bool in_folder = false;
+  if (EnsureFolder()) {
+    std::vector<std::string> full = prefix_parts_;
+    full.insert(full.end(), parts.begin(), parts.end());
+    in_folder = Walk(folder_, full, out);
+    if (in_folder && (out.exists || use == Use::kWrite)) return true;
+  }
+  if (use == Use::kRead && parts.size() >= 2) {
+    std::vector<std::string> rest(parts.begin() + 1, parts.end());
+    for (const NamedFolder& m : media_) {
+      Target t;
+      if (!SameLoose(m.name, parts[0]) || !Walk(m.path, rest, t) || !t.exists) continue;
+      t.read_only = true;
+      out = std::move(t);
+      return true;
+    }
+  }
+  return in_folder;
+}
+
+bool Sandbox::SetPrefix(std::string_view path) {
+  std::vector<std::string> parts;
+  if (!path.empty() && !SplitName(path, parts)) return false;
+  if (!EnsureFolder()) return false;
+  Target t;
+  if (!Walk(folder_, parts, t) || !t.exists || !GetFileInfo(t.host).is_directory) return false;
+  // Keep the names as they are on disk, so the prefix reads back exactly.
+  prefix_parts_.clear();
+  prefix_text_.clear();
+  std::string rest = t.host.substr(folder_.size());
+  size_t start = 0;
+  while (start < rest.size()) {
+    size_t end = rest.find('/', start);
+    if (end == std::string::npos) end = rest.size();
+    if (end > start) {
+      std::string part = rest.substr(start, end - start);
+      if (!prefix_text_.empty()) prefix_text_ += '\\';
+      prefix_text_ += WindowsToMac(Utf8ToWindows1252(part));
+      prefix_parts_.push_back(std::move(part));
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+std::string Sandbox::PrefixFolder() {
+  if (!EnsureFolder()) return "";
+  std::string path = folder_;
+  for (const std::string& p : prefix_parts_) path = Join(path, p);
+  return path;
+}
+
+std::string StackFilesFolder(const std::string& data_folder, std::string_view stack_key) {
+  // A readable part from the stack's file name, and a hash of the whole key so that two
+  // stacks of the same name from different places do not share.
+  size_t slash = stack_key.find_last_of("/\\:");
+  std::string_view base = slash == std::string_view::npos ? stack_key : stack_key.substr(slash + 1);
+  size_t dot = base.rfind('.');
+  if (dot != std::string_view::npos && dot > 0) base = base.substr(0, dot);
+  std::string name;
+  for (char c : base.substr(0, 40)) {
+    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                 c == '-' || c == '_';
+    name += plain ? c : '_';
+  }
+  if (name.empty()) name = "stack";
+  uint32_t h = 2166136261u;
+  for (char c : stack_key) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+  char hex[12];
+  std::snprintf(hex, sizeof hex, "-%08x", h);
+  return Join(Join(data_folder, "script-files"), name + hex);
+}
+
+std::vector<NamedFolder> ScriptMediaFolders(const Folders& folders) {
+  std::vector<NamedFolder> out;
+  for (const std::string* base : {&folders.data, &folders.program}) {
+    if (base->empty()) continue;
+    for (const char* name : kMediaFolders) out.push_back({name, Join(*base, name)});
+  }
+  return out;
+}
+
+}  // namespace corvida::logo

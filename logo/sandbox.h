@@ -1,0 +1,64 @@
+// Where scripts may keep files. Tarrow scripts come with stacks from the web, so every
+// file name a script gives is checked here before the disk is touched: it is taken
+// relative to the prefix inside one folder per stack, it may not start with a separator,
+// hold a drive or volume colon, or have a ".." component, and no component on the way may
+// be a symbolic link. The media folders beside the program can be read (never written)
+// by naming them first ("CVArt\\notes.txt"). Anything else is refused.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logo/interp.h"
+#include "platform/platform.h"
+
+namespace corvida::logo {
+
+class Sandbox {
+ public:
+  Sandbox(std::string folder, std::vector<NamedFolder> media);
+
+  enum class Use { kRead, kWrite };
+  struct Target {
+    std::string host;        // the host path to use
+    bool exists = false;     // a file or folder is there
+    bool read_only = false;  // found in a media folder
+  };
+  // Resolves a script's file name (Mac Roman) against the prefix. False when the name is
+  // refused or the folder cannot be had. Reads fall back to the media folders when the
+  // name is not in the folder. Letter case is matched loosely, as on the systems stacks
+  // were made on, when the exact name is not there.
+  bool Resolve(std::string_view name, Use use, Target& out);
+
+  // The prefix as scripts see it: relative to the folder, components separated by
+  // backslashes, the empty text at the folder itself.
+  const std::string& prefix() const { return prefix_text_; }
+  // Sets the prefix to a folder given relative to the sandbox folder ("" is the folder).
+  bool SetPrefix(std::string_view path);
+  // Host path of the prefix folder; "" when the sandbox folder cannot be had.
+  std::string PrefixFolder();
+  bool available() const { return !folder_.empty(); }
+
+ private:
+  // Splits and checks a name; false when it is refused. Components come out in UTF-8.
+  static bool SplitName(std::string_view mac_name, std::vector<std::string>& parts);
+  // Walks parts below root: symbolic links refused, loose letter case matched.
+  static bool Walk(const std::string& root, const std::vector<std::string>& parts, Target& out);
+  bool EnsureFolder();
+
+  std::string folder_;
+  std::vector<NamedFolder> media_;
+  bool folder_made_ = false;
+  std::vector<std::string> prefix_parts_;  // on-disk names, UTF-8
+  std::string prefix_text_;                // Mac Roman, '\\' separated
+};
+
+// The folder of one stack's script files under the user's data folder; `stack_key`
+// names the stack (its URL or path) and picks a folder of its own.
+std::string StackFilesFolder(const std::string& data_folder, std::string_view stack_key);
+// The media folders scripts may read: copies in the data folder first, then those
+// beside the program.
+std::vector<NamedFolder> ScriptMediaFolders(const Folders& folders);
+
+}  // namespace corvida::logo
