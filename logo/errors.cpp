@@ -212,6 +212,8 @@ std::string Interpreter::ErrorMessage(int code, Node* name, Node* value) {
       return n() + " cannot be used in a script";
     case 77:
       return "The index given is too big for " + v();
+    case kErrNotInWorkspace:
+      return n() + " cannot be used in a workspace";
     case kErrNotAvailable:
       return n() + " is not available yet";
     case 99:

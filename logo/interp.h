@@ -40,7 +40,8 @@ enum ErrorCode : int {
   kErrToWithoutEnd = 71,
   kErrMathDoesntLike = 74,
   kErrNotInProcedure = 75,
-  kErrNotAvailable = 98,  // rows whose group is not part of this player yet
+  kErrNotInWorkspace = 78,  // an instruction a stack's workspace may not hold
+  kErrNotAvailable = 98,    // rows whose group is not part of this player yet
   kErrReserved = 99,
 };
 // GetInteger/GetFloat index meaning "report nothing" and "report error 74".

@@ -91,22 +91,37 @@ bool IsEndLine(Node* list) {
   return IsList(list) && !list->link && IsWord(list->elem) && WordEqualsNoCase(list->elem, "END");
 }
 
+// A refused title line: its body lines up to END are read and dropped, so they do not
+// run as instructions of their own.
+Node* RefuseDefinition(Interpreter& in) {
+  std::string line;
+  while (in.ReadLine(line, '>')) {
+    size_t mark = in.TempMark();
+    Node* body = Tokenize(in, line);
+    bool end = body && IsEndLine(body);
+    in.ReleaseFresh(body);
+    in.TempReset(mark);
+    if (end) break;
+  }
+  return nullptr;
+}
+
 // TO name :input ... then body lines up to END, read from the running line source.
 Node* To(Interpreter& in, PrimCall& c) {
   Node*& cur = c.cursor;
   if (!cur) {
     in.ErrorRow(kErrNotEnoughInputs, c.row);
-    return nullptr;
+    return RefuseDefinition(in);
   }
   Node* name = cur->elem;
   cur = cur->link;
   if (!IsWord(name) || name->text[0] == ':' || name->text[0] == '"') {
     in.ErrorRow(kErrDoesntLike, c.row, name);
-    return nullptr;
+    return RefuseDefinition(in);
   }
   if (in.prims.FindWord(name) >= 0) {
     in.Error(kErrIsPrimitive, nullptr, name);
-    return nullptr;
+    return RefuseDefinition(in);
   }
   Node* inputs_head = nullptr;
   Node* inputs_tail = nullptr;
@@ -115,7 +130,8 @@ Node* To(Interpreter& in, PrimCall& c) {
     Node* t = cur->elem;
     if (!IsWord(t) || t->text[0] != ':') {
       in.ErrorRow(kErrDoesntLike, c.row, t);
-      return nullptr;
+      in.TempReset(mark);
+      return RefuseDefinition(in);
     }
     std::string s = WordChars(t);
     Node* word = in.MakeWord(std::string_view(s).substr(1));

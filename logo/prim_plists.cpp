@@ -1,6 +1,7 @@
-// Property lists: PPROP, GPROP, REMPROP, PLIST, SETPLIST, ERPROPS, BURYPLIST, UNBURYPLIST
-// and PPS. Each store is a chain of cells whose elements are records [name plist], newest
-// first; a plist is a flat list prop1 value1 prop2 value2 ...
+// Property lists: PPROP, GPROP, REMPROP, PLIST, SETPLIST, ERPROPS, BURYPLIST and
+// UNBURYPLIST (PPS lists them with the other listings). Each store is a chain of cells whose
+// elements are records [name plist], newest first; a plist is a flat list prop1 value1 prop2 value2
+// ...
 #include <string>
 #include <vector>
 
@@ -223,26 +224,6 @@ Node* UnburyPlist(Interpreter& in, PrimCall& c) {
 
 }  // namespace
 
-// Prints every record of a chain as a SETPLIST line, oldest first so a reload keeps the
-// order.
-void PrintPlists(Interpreter& in, Node* chain) {
-  std::vector<Node*> records;
-  for (Node* cell = chain; cell; cell = cell->link) records.push_back(cell->elem);
-  for (auto it = records.rbegin(); it != records.rend(); ++it) {
-    if (in.Unwinding()) return;
-    std::string line = "SETPLIST \"" + in.PrintForm((*it)->elem) + " ";
-    line += in.ShowForm(RecordList(*it)) + "\n";
-    in.Output(line);
-  }
-}
-
-namespace {
-Node* Pps(Interpreter& in, PrimCall&) {
-  PrintPlists(in, in.plists);
-  return nullptr;
-}
-}  // namespace
-
 void RegisterPlistPrimitives(PrimitiveTable& t) {
   t.Set("PPROP", &Pprop);
   t.Set("GPROP", &Gprop);
@@ -252,7 +233,6 @@ void RegisterPlistPrimitives(PrimitiveTable& t) {
   t.Set("ERPROPS", &Erprops);
   t.Set("BURYPLIST", &BuryPlist);
   t.Set("UNBURYPLIST", &UnburyPlist);
-  t.Set("PPS", &Pps);
 }
 
 }  // namespace corvida::logo

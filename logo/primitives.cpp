@@ -425,6 +425,8 @@ bool PrimitiveTable::Start(Interpreter& in) {
   RegisterMathPrimitives(*this);
   RegisterConsolePrimitives(*this);
   RegisterNamePrimitives(*this);
+  RegisterProcPrimitives(*this);
+  RegisterListingPrimitives(*this);
   RegisterWordPrimitives(*this);
   RegisterFilePrimitives(*this);
   RegisterInputPrimitives(*this);

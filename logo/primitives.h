@@ -74,6 +74,8 @@ void RegisterFilePrimitives(PrimitiveTable& table);
 void RegisterFileListingPrimitives(PrimitiveTable& table);  // called by RegisterFilePrimitives
 void RegisterInputPrimitives(PrimitiveTable& table);
 void RegisterSoundPrimitives(PrimitiveTable& table);
+void RegisterProcPrimitives(PrimitiveTable& table);
+void RegisterListingPrimitives(PrimitiveTable& table);
 
 // Handlers shared by groups.
 Node* EqualP(Interpreter& in, Node* a, Node* b);

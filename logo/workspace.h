@@ -24,14 +24,19 @@ enum class LoadMode {
 };
 
 // The workspace in the listing form: MAKE lines, an empty line, SETPLIST lines, an empty
-// line, then the procedure definitions with an empty line between two. Mac Roman, every
-// line ending in CR LF. Errors and Escape do not cut it short; nothing is erased.
-std::string WorkspaceText(Interpreter& in, WorkspaceScope scope);
+// line, then the procedure definitions with an empty line between two. With buried
+// entries, each is followed by the BURYNAME, BURYPLIST or BURY line that buries it again.
+// Mac Roman, every line ending in CR LF. Errors and Escape do not cut it short; nothing
+// is erased. An entry too big to write (past 16 MB, or the text past 64 MB) is left out
+// whole and `complete`, when given, is set false.
+std::string WorkspaceText(Interpreter& in, WorkspaceScope scope, bool* complete = nullptr);
 
-// Runs a workspace text with output off and the workspace-loading flag set (MAKE and
-// SETPLIST leave entries that exist only in the buried stores alone). CR LF, CR and LF
-// each end a line. Returns the number of lines that were skipped or stopped by an error
-// (0: everything ran).
+// Runs a workspace text with output off, one instruction line (or one definition from TO
+// to END) at a time: an error ends that instruction only. CR LF, CR and LF each end a
+// line. In kWorkspaceOnly mode the workspace-loading flag is set (MAKE and SETPLIST leave
+// entries that exist only in the buried stores alone). Safe inside a running script:
+// its procedure, catches and flags are as they were afterwards. Returns the number of
+// instructions skipped or stopped by an error (0: everything ran).
 int LoadWorkspaceText(Interpreter& in, std::string_view text, LoadMode mode);
 
 // Empties every store, buried entries included, as a stack's workspace is dropped when

@@ -96,9 +96,7 @@ TEST(LogoScripts, ProceduresAndLocals) {
        "TRUE\nLogo Error: Not enough inputs to PRINT\n\nAt: PRINT THING \"q\n"},
       {"to f :x\nmake \"x :x + 1\noutput :x\nend\nmake \"x 10\nprint f 1\nprint :x", "2\n10\n"},
       {"nosuch 1 print 2", "Logo Error: I don't know how to nosuch\n\nAt: nosuch 1 print 2\n"},
-      {"to fd\nprint 1\nend",
-       "Logo Error: \"fd is a primitive\n\nAt: TO fd\n1\n"
-       "Logo Error: I don't know how to end\n\nAt: end\n"},
+      {"to fd\nprint 1\nend", "Logo Error: \"fd is a primitive\n\nAt: TO fd\n"},
       {"output 3", "Logo Error: Can only do that in a procedure\n\nAt: OUTPUT 3\n"},
       {"to f\nprint 1\nprint 2", "Logo Error: You used a TO without an END\n\nAt: TO f\n"},
       {"to f\noutput 1 2\nend\nprint f", "1\n"},
