@@ -70,8 +70,23 @@ const FieldText* FieldTextOf(const DisplayItem& item) {
                                          : nullptr;
 }
 
-Rect FieldViewRect(const Rect& field) {
-  return field.Inset(kInset, kInset);
+Rect FieldViewRect(const Rect& field, uint16_t field_flags) {
+  Rect view = field.Inset(kInset, kInset);
+  // Text wraps before the scroll bar rather than running under it.
+  if (field_flags & fieldflag::kScrollBar)
+    view.right = std::max(view.left, field.right - ScrollBarMetrics{}.width - 1);
+  return view;
+}
+
+ScrollBarGeometry FieldScrollBar(DisplayItem& item, const ScrollBarMetrics& metrics) {
+  FieldText* field = FieldTextOf(item);
+  int offset = 0;
+  if (field && field->dragged_thumb >= 0) {
+    offset = field->dragged_thumb;
+  } else if (field) {
+    offset = ThumbOffsetFor(item.rect, field->text.GetScrollValues(), metrics);
+  }
+  return ScrollBarLayout(item.rect, offset, metrics);
 }
 
 std::vector<FontEntry> StackFonts(Handles& handles, const Stack& stack) {
@@ -84,8 +99,9 @@ void CreateTextObject(Bytes record, DisplayItem& item, const std::vector<FontEnt
                       const FieldTextServices& services) {
   const Rect rect{GetI16(record.data + 4), GetI16(record.data + 6), GetI16(record.data + 8),
                   GetI16(record.data + 10)};
-  auto field = std::make_unique<FieldText>(services.fonts, FieldViewRect(rect));
-  field->field_flags = Field16(record, field::kFieldFlags);
+  const uint16_t field_flags = Field16(record, field::kFieldFlags);
+  auto field = std::make_unique<FieldText>(services.fonts, FieldViewRect(rect, field_flags));
+  field->field_flags = field_flags;
   field->object_flags = Field16(record, object::kFlags);
   field->text.SetDefaultStyle(PlainStyle(fonts));
   if (field->object_flags & object::kFlagExternalFile) {
@@ -121,9 +137,10 @@ void DrawTextField(gfx::DrawTarget& target, DisplayItem& item, const Rect& clip)
     target.state() = saved;
   }
   if (!field) return;
-  field->text.SetView(FieldViewRect(item.rect));
+  field->text.SetView(FieldViewRect(item.rect, field->field_flags));
   field->text.SetFieldColour(FieldColour(target, item.field.colour));
   field->text.Draw(target, area);
+  if (field->has_scroll_bar()) DrawScrollBar(target, FieldScrollBar(item), field->pressed, area);
 }
 
 void DisposeTextObject(DisplayItem& item) {
@@ -208,11 +225,12 @@ bool StoreField(Handles& handles, ObjectRef obj, FieldText& field,
 
 }  // namespace
 
-int SaveFieldTexts(Stack& stack, Handles& handles, DisplayList& list, Handle card,
-                   const FieldTextServices& services) {
+std::vector<std::pair<ObjectRef, DisplayItem*>> FieldItemsOfCard(const Stack& stack,
+                                                                 Handles& handles,
+                                                                 DisplayList& list, Handle card) {
   // Items follow the walk order, so the n-th field of the walk with an item is matched to
   // the next field item with its id.
-  std::vector<std::pair<ObjectRef, FieldText*>> fields;
+  std::vector<std::pair<ObjectRef, DisplayItem*>> fields;
   size_t next_item = 0;
   ObjectIterator walk(stack, handles, card, true);
   while (ObjectRef obj = walk.Next()) {
@@ -220,12 +238,20 @@ int SaveFieldTexts(Stack& stack, Handles& handles, DisplayList& list, Handle car
     const uint16_t id = ObjectId(handles, obj);
     for (size_t i = next_item; i < list.size(); ++i) {
       if (list[i].type == object::kTextField && list[i].id == id) {
-        if (FieldText* f = FieldTextOf(list[i])) fields.push_back({obj, f});
+        if (FieldTextOf(list[i])) fields.push_back({obj, &list[i]});
         next_item = i + 1;
         break;
       }
     }
   }
+  return fields;
+}
+
+int SaveFieldTexts(Stack& stack, Handles& handles, DisplayList& list, Handle card,
+                   const FieldTextServices& services) {
+  std::vector<std::pair<ObjectRef, FieldText*>> fields;
+  for (auto& [obj, item] : FieldItemsOfCard(stack, handles, list, card))
+    fields.push_back({obj, FieldTextOf(*item)});
   // Later objects first, so a record that changes length moves no object still to come.
   std::sort(fields.begin(), fields.end(), [](const auto& a, const auto& b) {
     return a.first.card != b.first.card ? a.first.card < b.first.card

@@ -11,6 +11,7 @@
 #include "engine/cards_display.h"
 #include "engine/fieldtext_store.h"
 #include "engine/render.h"
+#include "engine/scrollbar.h"
 #include "engine/text.h"
 #include "stackfile/paths.h"
 
@@ -45,14 +46,22 @@ class FieldText : public ItemAttachment {
   bool external = false;      // the text lives in a file of its own
   std::string external_path;  // host path of that file; "" when it was not found
   bool locked() const { return field_flags & fieldflag::kLocked; }
+  bool has_scroll_bar() const { return field_flags & fieldflag::kScrollBar; }
+  // Scroll bar tracking: the arrow shown pressed, and the thumb's offset while it is
+  // dragged (-1 when not: the thumb then shows the text's scroll values).
+  BarPart pressed = BarPart::kNone;
+  int dragged_thumb = -1;
 };
 
 // The field text of a display item, or null when the item has none.
 FieldText* FieldTextOf(DisplayItem& item);
 const FieldText* FieldTextOf(const DisplayItem& item);
 
-// The text a field shows in its rectangle: inset by 3 on every side.
-Rect FieldViewRect(const Rect& field);
+// The text a field shows in its rectangle: inset by 3 on every side, and left of the
+// scroll bar when the field has one.
+Rect FieldViewRect(const Rect& field, uint16_t field_flags = 0);
+// The scroll bar of a field's item as it is now drawn.
+ScrollBarGeometry FieldScrollBar(DisplayItem& item, const ScrollBarMetrics& metrics = {});
 
 // Makes a field's text object from its native record (a copy) and attaches it to the item.
 // The stack's font list (its 'FntL' data) gives the fonts of the runs.
@@ -69,6 +78,12 @@ void DisposeTextObject(DisplayItem& item);
 // Returns the number of fields whose text was stored.
 int SaveFieldTexts(Stack& stack, Handles& handles, DisplayList& list, Handle card,
                    const FieldTextServices& services);
+
+// The text fields of the shown card with their display items, in walk order (the
+// background's shared fields first); fields without an item are left out.
+std::vector<std::pair<ObjectRef, DisplayItem*>> FieldItemsOfCard(const Stack& stack,
+                                                                 Handles& handles,
+                                                                 DisplayList& list, Handle card);
 
 // Writes a field's text to its external file through a temporary file in the same folder
 // and a rename; false when it is not allowed or fails.
