@@ -123,9 +123,11 @@ void MouseHandler::Release(Point p) {
   }
   if (!tracked_) return;
   uint16_t id = tracked_;
-  bool inside = inside_;
+  // The release point decides, even when no move came before it; a button removed while
+  // it was held is not found and does not run.
+  DisplayItem* item = Tracked();
+  bool inside = item && InsideItem(*item, p);
   EndTracking();
-  // A button removed while it was held is not found and does not run.
   if (inside && Browsing()) executor_.RunButton(id, true);
 }
 

@@ -123,6 +123,11 @@ constexpr Entry kStrings[] = {
     {4067, "Couldn't resize MemRefs"},
     {4132, "Corvida Error"},
     {4134, "Corvida has run out of RAM memory"},
+    {5100,
+     "53This stack asks to open \"%1\" with \"%2\". Open it only when you trust the "
+     "stack.~Open~^Cancel"},
+    {5101, "no document"},
+    {5102, "the program your desktop chooses"},
 };
 
 constexpr bool SortedById() {

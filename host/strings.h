@@ -32,6 +32,11 @@ inline constexpr int kFirstTransitionName = 2750;  // 27 names in lookup-table o
 inline constexpr int kMemRefsFull = 4067;
 inline constexpr int kErrorTitle = 4132;
 inline constexpr int kOutOfRam = 4134;
+// The question asked before a stack launches a document or program ("%1" the document,
+// "%2" the program), and the words that stand in for a missing one.
+inline constexpr int kConfirmLaunch = 5100;
+inline constexpr int kLaunchNoDocument = 5101;
+inline constexpr int kLaunchDesktopProgram = 5102;
 }  // namespace strid
 
 // The string with that id, or nothing.

@@ -15,6 +15,7 @@ class AudioOutput;     // platform/audio.h
 class MovieService;    // platform/movie.h
 class PictureDecoder;  // platform/picture.h
 class FontService;     // platform/fonts.h
+class Launcher;        // platform/launch.h
 
 // Folders the system keeps its files in. Tests point them at temporary folders.
 struct Folders {
@@ -36,6 +37,9 @@ class Platform {
   virtual MovieService* movies() { return nullptr; }
   virtual PictureDecoder* pictures() { return nullptr; }
   virtual FontService* fonts() { return nullptr; }
+  // The desktop's opener for documents; null where nothing may be launched (the headless
+  // backend only records launches).
+  virtual Launcher* launcher() { return nullptr; }
   virtual const Folders& folders() const = 0;
   // True for backends without a person in front of them (dialogs then cancel unless a
   // script answers them, launches are only recorded).

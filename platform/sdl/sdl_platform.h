@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/sdl/sdl_alerts.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_launch.h"
 #include "platform/sdl/sdl_window_system.h"
 
 namespace corvida::sdl {
@@ -41,6 +42,7 @@ class SdlPlatform : public Platform {
   AudioOutput* audio() override { return &audio_; }
   PictureDecoder* pictures() override { return &pictures_; }
   FontService* fonts() override;
+  Launcher* launcher() override { return &launcher_; }
   const Folders& folders() const override { return folders_; }
   bool headless() const override { return false; }
 
@@ -53,6 +55,7 @@ class SdlPlatform : public Platform {
   SdlAlertPresenter alerts_{windows_};
   SdlAudioOutput audio_;
   ImagePictureDecoder pictures_;
+  DesktopLauncher launcher_;
   std::unique_ptr<FontService> fonts_;  // made on first use
 };
 
