@@ -9,6 +9,8 @@ Player::Player(Platform& platform_in, PathMap paths)
       prefs(platform_in.folders().config),
       alerts(handles, platform_in.alerts()) {
   alerts.set_advanced_user(prefs.AdvancedUser());
+  stack.SetWorkspaceHooks([this] { workspace.StackOpened(*this); },
+                          [this] { workspace.StackSaving(*this); });
 }
 
 }  // namespace corvida

@@ -13,6 +13,8 @@
 #include "host/alerts.h"
 #include "host/handles.h"
 #include "host/prefs.h"
+#include "host/workspace_store.h"
+#include "logo/interp.h"
 #include "platform/platform.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/stack.h"
@@ -29,8 +31,13 @@ struct Player {
   FileSlots files;
   Prefs prefs;
   Alerts alerts;
+  // The Tarrow interpreter, made on first use (PlayerInterpreter), and what the open
+  // stack's saved workspace was, to tell whether a save must store it again.
+  std::unique_ptr<logo::Interpreter> logo;
+  WorkspaceStore workspace;
   // The open stack (no stack until one opens); its questions and errors go through the
-  // alert layer. Downloaded copies are forgotten once the download cache exists.
+  // alert layer. Downloaded copies are forgotten once the download cache exists. Its
+  // saved workspace runs when it opens and is stored again when a save finds it changed.
   Stack stack{handles, StackHooks{[this](int id) { return alerts.Alert(id); },
                                   [this](int code) { alerts.ReportFileError(code); }, nullptr}};
 };

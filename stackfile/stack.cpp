@@ -194,6 +194,7 @@ int Stack::Open(const std::string& path, const StackOpenOptions& options) {
     card_size_raised_ = true;
   }
   DetachFontsAndWorkspace();
+  if (workspace_opened_) workspace_opened_();
   return 0;
 }
 

@@ -130,6 +130,12 @@ class Stack {
   Handle font_list() const { return font_list_; }
   const std::string& workspace() const { return workspace_; }  // Mac Roman
   void SetWorkspace(std::string text);
+  // Called when a stack has opened (its saved workspace can be run) and when a save
+  // begins (a changed workspace can be handed over with SetWorkspace).
+  void SetWorkspaceHooks(std::function<void()> opened, std::function<void()> saving) {
+    workspace_opened_ = std::move(opened);
+    workspace_saving_ = std::move(saving);
+  }
 
   bool names_converted() const { return names_converted_; }
   bool white_first_color() const { return white_first_color_; }
@@ -157,6 +163,8 @@ class Stack {
   Handle font_list_ = 0;
   std::string workspace_;
   bool workspace_changed_ = false;
+  std::function<void()> workspace_opened_;
+  std::function<void()> workspace_saving_;
   std::string path_;
   bool names_converted_ = false;
   bool white_first_color_ = false;

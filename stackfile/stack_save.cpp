@@ -55,6 +55,7 @@ bool Stack::BuildFile(std::vector<uint8_t>& out) {
 
 int Stack::Save(const std::string& path, bool purge_unused) {
   if (!is_open()) return -1;
+  if (workspace_saving_) workspace_saving_();
   bool keep = Header16(header::kFlags) & header::kFlagKeepUnusedResources;
   if (purge_unused && !keep) PurgeUnusedResources();
   if (workspace_changed_) {

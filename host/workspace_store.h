@@ -1,0 +1,36 @@
+// The player's Tarrow interpreter and the open stack's saved workspace: the workspace
+// text runs (output off, definitions only) when a stack opens, and is printed back into
+// the stack when it is saved after the workspace changed.
+#pragma once
+
+#include <string>
+
+namespace corvida {
+
+struct Player;
+
+namespace logo {
+class Interpreter;
+}
+
+// The player's interpreter, made on first use: the platform's clock and windows, errors
+// in the "Tarrow" message box.
+logo::Interpreter& PlayerInterpreter(Player& player);
+
+class WorkspaceStore {
+ public:
+  // The open stack's workspace text runs; instructions a workspace may not hold are
+  // skipped and reported. Returns how many were skipped or failed.
+  int StackOpened(Player& player);
+  // Before a save: when the workspace differs from what the stack opened with, its text
+  // becomes the stack's workspace, to be stored as 'WKSp' 128. `closing`: the stack is
+  // being closed, and the workspace is erased afterwards.
+  void StackSaving(Player& player, bool closing = false);
+  // True when the interpreter's workspace is not what the open stack last stored.
+  bool Changed(Player& player) const;
+
+ private:
+  std::string listed_;  // the workspace as listed after opening or the last save
+};
+
+}  // namespace corvida
