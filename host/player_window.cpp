@@ -32,7 +32,9 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
     ShowCard(card, transition, speed);
   };
   hooks.leave = [this] { LeaveCard(); };
-  hooks.run_action = [this](uint16_t action, int role) { RunActionStandIn(action, role); };
+  hooks.run_action = [this](uint16_t action, int role) {
+    executor_->RunEventAction(action, false, false, role);
+  };
   hooks.set_title = [this](const std::string& title) {
     if (window_) player_.platform.windows().SetTitle(window_, title);
   };
@@ -47,6 +49,7 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
     if (window_) player_.platform.windows().PostMessage({window_, kRunPendingMove, 0, 0, 0});
   };
   nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, std::move(hooks));
+  SetUpActions();
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -54,6 +57,9 @@ PlayerWindow::~PlayerWindow() {
 }
 
 int PlayerWindow::OpenStack(const std::string& path) {
+  mouse_->Forget();
+  executor_->EndSelection();
+  DisposeAnswers(player_.stack, player_.handles);
   RenderOptions options = view_->options();
   view_.reset();
   fields_.reset();
@@ -91,6 +97,8 @@ Size PlayerWindow::CardSize() const {
 bool PlayerWindow::Attach(WindowId window) {
   if (window == 0) return false;
   window_ = window;
+  executor_->set_window(window);
+  mouse_->set_window(window);
   player_.alerts.set_player_window(window);
   player_.platform.windows().SetTimer(window_, kTimerId, kTimerMs);
   closed_ = close_requested_ = false;
@@ -106,6 +114,8 @@ void PlayerWindow::Shutdown() {
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
   if (view_) view_->Reset();
   nav_->Reset();
+  mouse_->Forget();
+  DisposeAnswers(player_.stack, player_.handles);
   player_.stack.Close();
   window_ = 0;
 }
@@ -113,7 +123,8 @@ void PlayerWindow::Shutdown() {
 // ---- card changes and the screen ----
 
 void PlayerWindow::LeaveCard() {
-  pressed_button_ = 0;
+  mouse_->Forget();
+  executor_->EndSelection();
   view_->ClearDisplayList();
 }
 
@@ -127,6 +138,8 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
     Present();
     return;
   }
+  // The shown card's automatic timers start counting now.
+  executor_->ArmTimers(card);
   if (!view_->ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
   if (!window_) view_->Compose(shown_), shown_.palette = view_->palette();
 }
@@ -287,6 +300,8 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
       OnMouseMove(m);
       break;
     case msg::kKeyDown:
+      // Tab and Return first go to keyboard button selection when a stack started it.
+      if (tool_ == kBrowseTool && executor_->SelectionKey(uint32_t(m.wParam))) break;
       OnKeyDown(uint32_t(m.wParam));
       break;
     case msg::kKeyUp:
@@ -315,7 +330,8 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
 
 void PlayerWindow::OnTimer() {
   if (++tick_counter_ > 4) tick_counter_ = 0;
-  // Animations, button timers and the idle call of extension modules hook in here.
+  // Animations and the idle call of extension modules hook in here.
+  executor_->TimerTick();
 }
 
 void PlayerWindow::OnClose() {
@@ -323,79 +339,6 @@ void PlayerWindow::OnClose() {
   Log("closed");
   player_.platform.windows().KillTimer(window_, kTimerId);
   closed_ = true;
-}
-
-// ---- clicks ----
-
-uint16_t PlayerWindow::ButtonAt(Point p) const {
-  DisplayList& list = view_->display_list();
-  for (size_t i = list.size(); i-- > 0;) {
-    const DisplayItem& item = list[i];
-    if (item.type == object::kButton && !(item.object_flags & object::kFlagHidden) &&
-        item.rect.Contains(p))
-      return item.id;
-  }
-  return 0;
-}
-
-void PlayerWindow::OnButtonDown(const Message& m) {
-  WindowSystem& windows = player_.platform.windows();
-  windows.SetFocus(window_);
-  if (zoom_ > 1 && hand_mode_) {
-    panning_ = true;
-    pan_start_ = {ParamX(m.lParam), ParamY(m.lParam)};
-    windows.SetCursor(CursorShape::kGrabHand);
-    return;
-  }
-  if (tool_ != kBrowseTool) return;
-  Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
-  pressed_button_ = ButtonAt(p);
-  if (pressed_button_) return;
-  // A click on no object runs the card's click action, else the stack's.
-  Handle card = nav_->current_card();
-  uint16_t action = card ? CardField16(player_.handles, card, card::kClickAction) : 0;
-  if (action) {
-    nav_->RunAction(action, strid::kArriveAtCardAction + 2);
-  } else if (uint16_t stack_action = player_.stack.Header16(header::kClickAction)) {
-    nav_->RunAction(stack_action, strid::kArriveAtCardAction + 5);
-  }
-}
-
-void PlayerWindow::OnButtonUp(const Message& m) {
-  if (panning_) {
-    panning_ = false;
-    if (!ctrl_) hand_mode_ = false;
-    player_.platform.windows().SetCursor(hand_mode_ ? CursorShape::kFlatHand : CursorShape::kArrow);
-    return;
-  }
-  uint16_t pressed = pressed_button_;
-  pressed_button_ = 0;
-  if (pressed && ButtonAt(ToCard({ParamX(m.lParam), ParamY(m.lParam)})) == pressed)
-    RunButton(pressed);
-}
-
-void PlayerWindow::OnMouseMove(const Message& m) {
-  if (!panning_) return;
-  Point p{ParamX(m.lParam), ParamY(m.lParam)};
-  PanBy((pan_start_.x - p.x) / zoom_, (pan_start_.y - p.y) / zoom_);
-  pan_start_ = p;
-}
-
-void PlayerWindow::RunButton(uint16_t id) {
-  ObjectRef obj =
-      FindObjectById(player_.stack, player_.handles, nav_->current_card(), object::kButton, id);
-  if (!obj) return;
-  Log("button " + std::to_string(id) + " " + Quoted(ObjectName(player_.handles, obj)));
-  // Until the action executor runs whole button actions, a button moves to its destination.
-  uint16_t flags = ObjectField16(player_.handles, obj, button::kActionFlags);
-  int destination = int16_t(ObjectField16(player_.handles, obj, button::kDestination));
-  int transition = ObjectField16(player_.handles, obj, button::kTransition);
-  int speed = ObjectField16(player_.handles, obj, button::kSpeed);
-  if ((flags & 0x0020) && destination != 0) nav_->GoToDestination(destination, transition, speed);
-}
-
-void PlayerWindow::RunActionStandIn(uint16_t action, int role) {
-  Log("action " + std::to_string(action) + " " + Quoted(LoadLocalizedString(role)));
 }
 
 }  // namespace corvida

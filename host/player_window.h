@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/executor.h"
 #include "engine/fieldtext.h"
+#include "engine/media_hooks.h"
+#include "engine/mouse.h"
 #include "engine/render.h"
 #include "engine/transition.h"
 #include "host/navigation.h"
@@ -65,6 +68,8 @@ class PlayerWindow : public CardScreen {
   void Shutdown();
 
   Navigation& navigation() { return *nav_; }
+  ActionExecutor& executor() { return *executor_; }
+  MouseHandler& mouse() { return *mouse_; }
   CardView& view() { return *view_; }
   PlayerEvents& events() { return events_; }
   WindowId window() const { return window_; }
@@ -76,6 +81,10 @@ class PlayerWindow : public CardScreen {
   const gfx::Bitmap& shown() const { return shown_; }
   // Saving is offered only by the desktop host, for stacks on the local disk.
   void set_saving_allowed(bool on) { saving_allowed_ = on; }
+
+  // text fields
+  // A press on a text field's item (card coordinates); true when its text took it.
+  bool OnFieldPress(DisplayItem& item, Point p, const Message& m);
 
   // CardScreen: card changes and object redraws reach the window here.
   void PrepareTransition(int transition) override;
@@ -102,12 +111,16 @@ class PlayerWindow : public CardScreen {
   void SetZoom(int factor);
   void PanBy(int dx, int dy);
   Point ToCard(Point window_point) const;
-  uint16_t ButtonAt(Point card_point) const;
-  void RunButton(uint16_t id);
-  void RunActionStandIn(uint16_t action, int role);
+  // Actions: the executor and the mouse handler wired to the rest of the player.
+  void SetUpActions();
+  std::string ResolveForActions(const std::string& stored) const;
   void NestedMessage(const Message& m);
   bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
   std::unique_ptr<BitmapTransitionScreen> MakeScreen();
+
+  // text fields
+  bool OnFieldMove(Point p);
+  bool OnFieldRelease(const Message& m);
 
   Player& player_;
   PlayerEvents events_;
@@ -129,7 +142,10 @@ class PlayerWindow : public CardScreen {
   Point pan_start_;
   bool shift_ = false, ctrl_ = false;
   int tick_counter_ = 0;
-  uint16_t pressed_button_ = 0;
+  std::unique_ptr<MediaHooks> media_;
+  std::unique_ptr<ActionExecutor> executor_;
+  std::unique_ptr<MouseHandler> mouse_;
+  CursorShape cursor_ = CursorShape::kArrow;
   int depth_ = 0;  // nesting of message handling
   bool close_requested_ = false;
   bool closed_ = false;

@@ -1,0 +1,100 @@
+// The player window's side of actions: the executor and the mouse handler wired to the
+// navigation, the card view, the alerts and the platform, and the launch confirmation.
+#include <filesystem>
+
+#include "host/player_window.h"
+#include "host/strings.h"
+#include "platform/launch.h"
+#include "stackfile/paths.h"
+
+namespace corvida {
+
+namespace {
+
+constexpr const char* kMediaFolders[] = {"CVSounds", "CVArt", "Movies", "Extras", "CVAnim"};
+
+// Fills the two markers of the launch question; the names are never used as a format.
+std::string LaunchQuestion(const std::string& program, const std::string& document) {
+  std::string text = LoadLocalizedString(strid::kConfirmLaunch);
+  auto fill = [&text](const std::string& marker, const std::string& value) {
+    size_t at = text.find(marker);
+    if (at != std::string::npos) text.replace(at, marker.size(), value);
+  };
+  fill("%1", document.empty() ? LoadLocalizedString(strid::kLaunchNoDocument) : document);
+  fill("%2", program.empty() ? LoadLocalizedString(strid::kLaunchDesktopProgram) : program);
+  return text;
+}
+
+}  // namespace
+
+void PlayerWindow::SetUpActions() {
+  media_ = std::make_unique<RecordingMediaHooks>([this](const std::string& line) { Log(line); });
+  Platform& platform = player_.platform;
+  ExecutorHooks hooks;
+  hooks.current_card = [this] { return nav_->current_card(); };
+  hooks.browse_mode = [this] { return tool_ == kBrowseTool; };
+  hooks.go_to_destination = [this](int destination, int transition, int speed) {
+    nav_->GoToDestination(destination, transition, speed);
+  };
+  hooks.go_to_stack = [this](const std::string& path, uint16_t card, int transition, int speed) {
+    nav_->GoToStackCard(path, card, transition, speed, true);
+  };
+  hooks.redisplay = [this] { nav_->Redisplay(); };
+  hooks.alert = [this](int id) { return player_.alerts.Alert(id); };
+  hooks.resolve_path = [this](const std::string& stored) { return ResolveForActions(stored); };
+  hooks.ask_user_name = [this]() -> std::optional<std::string> {
+    if (events_.ask_user_name) return events_.ask_user_name(executor_->user_name());
+    Log("dialog ASKUSERNAME cancelled");
+    return std::nullopt;
+  };
+  hooks.confirm_launch = [this](const std::string& program, const std::string& document) {
+    player_.alerts.SetCurrentMessage(LaunchQuestion(program, document));
+    return player_.alerts.Alert(0) == 1;
+  };
+  hooks.launch = [&platform](const std::string& path) {
+    // The headless backend launches nothing: the request is only recorded.
+    if (platform.headless()) return true;
+    Launcher* launcher = platform.launcher();
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(path, ec).string();
+    return launcher && !ec && launcher->Open(absolute);
+  };
+  hooks.close_player = [this] {
+    if (window_) player_.platform.windows().PostMessage({window_, msg::kClose, 0, 0, 0});
+  };
+  hooks.set_origin = [this](Point origin, int colour) {
+    transitions_.action_origin = origin;
+    transitions_.button_colour = view_->ObjectColour(colour);
+  };
+  hooks.toggle_highlight = [this](uint16_t id) { mouse_->ToggleHighlight(id); };
+  hooks.nested_message = [this](const Message& m) { NestedMessage(m); };
+  hooks.closing = [this] { return close_requested_; };
+  hooks.log = [this](const std::string& line) { Log(line); };
+  executor_ = std::make_unique<ActionExecutor>(player_.stack, player_.handles, platform.windows(),
+                                               platform.clock(), *media_, std::move(hooks));
+
+  MouseHooks mouse;
+  mouse.view = [this] { return view_.get(); };
+  mouse.current_card = [this] { return nav_->current_card(); };
+  mouse.field_press = [this](DisplayItem& item, Point p, const Message& m) {
+    return OnFieldPress(item, p, m);
+  };
+  mouse.present = [this] { Present(); };
+  mouse.repaint = [this] { Refresh(); };
+  mouse_ = std::make_unique<MouseHandler>(player_.stack, player_.handles, platform.windows(),
+                                          platform.fonts(), shown_, *executor_, std::move(mouse));
+}
+
+std::string PlayerWindow::ResolveForActions(const std::string& stored) const {
+  PathRoots roots;
+  std::string folder = std::filesystem::path(player_.stack.path()).parent_path().string();
+  roots.stack_folder = folder.empty() ? "." : folder;
+  for (const std::string& base :
+       {player_.platform.folders().data, player_.platform.folders().program}) {
+    if (base.empty()) continue;
+    for (const char* name : kMediaFolders) roots.media_folders.push_back(base + "/" + name);
+  }
+  return ResolveStoredPath(stored, roots, player_.stack.names_converted());
+}
+
+}  // namespace corvida
