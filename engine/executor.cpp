@@ -164,6 +164,13 @@ void ActionExecutor::Execute(Source source, bool from_user, bool wait, const std
   bool movie = false, animation = false, nba = false;
 
   for (ActionStep step : steps) {
+    if (step == ActionStep::kOtherStack || step == ActionStep::kGoToCard ||
+        step == ActionStep::kLaunch) {
+      // The record's media play to their end before it moves on; what ran meanwhile may
+      // have changed or removed the record, so it is read again.
+      WaitForMedia(id, movie, animation, nba);
+      if ((movie || animation || nba) && !MayGoOn(source, record)) return;
+    }
     r = View(record);
     switch (step) {
       case ActionStep::kAnswerMark:
@@ -265,7 +272,6 @@ void ActionExecutor::Execute(Source source, bool from_user, bool wait, const std
         std::string stored = ReferencePath(EntryData(entry));
         int16_t destination = GetI16(r.data + button::kDestination);
         int transition = Field16(r, button::kTransition), speed = Field16(r, button::kSpeed);
-        WaitForMedia(id, movie, animation, nba);
         std::string path = hooks_.resolve_path ? hooks_.resolve_path(stored) : "";
         if (path.empty()) {
           // Nothing to open: the current card is shown again.
@@ -280,12 +286,10 @@ void ActionExecutor::Execute(Source source, bool from_user, bool wait, const std
       case ActionStep::kGoToCard: {
         int destination = GetI16(r.data + button::kDestination);
         int transition = Field16(r, button::kTransition), speed = Field16(r, button::kSpeed);
-        WaitForMedia(id, movie, animation, nba);
         if (hooks_.go_to_destination) hooks_.go_to_destination(destination, transition, speed);
         break;
       }
       case ActionStep::kLaunch:
-        WaitForMedia(id, movie, animation, nba);
         Launch(Entry(record, id, action::kEntryLaunch));
         break;
     }

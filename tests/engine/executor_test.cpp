@@ -22,7 +22,7 @@ struct FakeMedia : MediaHooks {
   Events& events;
   int busy_passes = 0;  // passes the media wait sees as busy
   bool starts = false;  // movies and animations report they play
-  std::function<void()> on_nba, on_script;
+  std::function<void()> on_nba, on_script, on_step;
   explicit FakeMedia(Events& e) : events(e) {}
 
   void StopSound() override { events.push_back("stop sound"); }
@@ -47,7 +47,10 @@ struct FakeMedia : MediaHooks {
     events.push_back("script " + r.text);
     if (on_script) on_script();
   }
-  void Step(uint32_t) override { events.push_back("step"); }
+  void Step(uint32_t) override {
+    events.push_back("step");
+    if (on_step) on_step();
+  }
   bool Busy(uint16_t, bool, bool, bool) override { return busy_passes-- > 0; }
   void StopAnimationsAndMovies() override { events.push_back("stop media"); }
 };
@@ -301,6 +304,16 @@ TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
   ex.RunButton(5, true);
   EXPECT_EQ(Steps(), (Events{"movie m.mov", "step", "stop media", "go 1 7 16"}));
   EXPECT_EQ(windows.QueuedMessages(), 0u);
+
+  // What ran during the wait removed the button: it goes nowhere.
+  events.clear();
+  media.busy_passes = 1;
+  media.on_step = [this] {
+    ObjectRef obj = FindObjectById(stack, handles, card, object::kButton, 5);
+    if (obj) Put16(handles.Lock(card) + obj.offset + object::kId, 99), handles.Unlock(card);
+  };
+  ex.RunButton(5, true);
+  EXPECT_EQ(Steps(), (Events{"movie m.mov", "step", "step", "stop media"}));
 }
 
 TEST_F(Executor, TheDiscardClicksOptionEmptiesPendingMouseButtons) {
