@@ -1,10 +1,14 @@
 // corvida logo: runs Tarrow lines from a file, from -e, or typed at a terminal, each line
 // as if typed at the top level. Output is UTF-8 on standard output; error messages are
-// printed there too, in place of the error box.
+// printed there too, in place of the error box. READLIST, READWORD, READCHAR and KEYP
+// read standard input; files are reached only inside the folder given with --files.
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -19,18 +23,28 @@ namespace corvida::app {
 namespace {
 
 constexpr const char* kHelp =
-    "Usage: corvida logo [--seed N] FILE\n"
-    "       corvida logo [--seed N] -e TEXT\n"
-    "       corvida logo [--seed N]            (lines from standard input)\n\n"
+    "Usage: corvida logo [--seed N] [--files DIR] FILE\n"
+    "       corvida logo [--seed N] [--files DIR] -e TEXT\n"
+    "       corvida logo [--seed N] [--files DIR]   (lines from standard input)\n\n"
     "Runs Tarrow Logo lines as if each were typed at the top level: an error ends that\n"
     "line only and the next line runs; TO collects a procedure's lines up to END.\n"
     "Text output and error messages go to standard output as UTF-8. With no FILE on a\n"
     "terminal, each line is run as it is typed ('?' prompts a line, '>' a procedure line).\n"
-    "WAIT runs on a virtual clock and takes no real time.\n\n"
+    "READLIST, READWORD, READCHAR, READCHARS and KEYP read standard input (after the\n"
+    "program's own lines when those come from there too).\n"
+    "WAIT and TOOT run on a virtual clock and take no real time; TOOT makes no sound.\n\n"
+    "Files: OPEN, LOAD, SAVE, ERASEFILE, CATALOG and the other file primitives work only\n"
+    "inside the folder given with --files (created when first used). Names are taken\n"
+    "relative to it (PREFIX and SETPREFIX move inside it); a name that starts with / or \\,\n"
+    "holds a drive or volume colon, has a .. part or passes through a symbolic link is\n"
+    "refused with the primitive's file error. Without --files every file name is refused.\n"
+    "Files are written with CR LF line ends; CR LF, CR and LF each end a line when read.\n"
+    "Eight files may be open at once; a written file may grow to 64 MB.\n\n"
     "Options:\n"
-    "  -e TEXT    run TEXT (its lines) instead of a file\n"
-    "  --seed N   start the random generator from N, so RANDOM repeats\n"
-    "  --help     show this text\n";
+    "  -e TEXT      run TEXT (its lines) instead of a file\n"
+    "  --files DIR  the folder scripts may read and write\n"
+    "  --seed N     start the random generator from N, so RANDOM repeats\n"
+    "  --help       show this text\n";
 
 // Lines of UTF-8 text, handed on in the interpreter's character set.
 class Utf8Lines : public logo::LineSource {
@@ -55,6 +69,84 @@ class Utf8Lines : public logo::LineSource {
   bool interactive_;
 };
 
+// Standard input as the console: lines for the program and READLIST, characters for
+// READCHAR, UTF-8 handed on in the interpreter's character set.
+class StdinConsole : public logo::LineSource, public logo::CharSource {
+ public:
+  explicit StdinConsole(bool interactive) : interactive_(interactive) {}
+
+  bool ReadLine(std::string& line, char prompt) override {
+    if (interactive_) {
+      std::fputs(prompt == '>' ? "> " : "? ", stdout);
+      std::fflush(stdout);
+    }
+    std::string raw;
+    int c = NextByte();
+    if (c < 0) return false;
+    while (c >= 0 && c != '\n') {
+      raw += static_cast<char>(c);
+      c = NextByte();
+    }
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    line = WindowsToMac(Utf8ToWindows1252(raw));
+    // A typed line may start with the prompt character it answered.
+    if (interactive_ && !line.empty() && (line[0] == '>' || line[0] == '?')) line.erase(0, 1);
+    return true;
+  }
+
+  int ReadChar() override {
+    std::fflush(stdout);
+    int c = NextByte();
+    if (c < 0) return -1;
+    if (c == '\r') {
+      if (PeekByte() == '\n') NextByte();
+      return 13;
+    }
+    if (c == '\n') return 13;
+    if (c < 0x80) return c;
+    // One UTF-8 sequence makes one character.
+    std::string seq(1, static_cast<char>(c));
+    int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    while (more-- > 0 && PeekByte() >= 0x80 && PeekByte() < 0xC0)
+      seq += static_cast<char>(NextByte());
+    std::string mac = WindowsToMac(Utf8ToWindows1252(seq));
+    return mac.empty() ? '?' : static_cast<uint8_t>(mac[0]);
+  }
+
+  bool CharWaiting() override {
+    if (pos_ < buffer_.size()) return true;
+    if (eof_) return false;
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0) return false;
+    return Fill() && pos_ < buffer_.size();
+  }
+
+ private:
+  bool Fill() {
+    if (pos_ < buffer_.size()) return true;
+    if (eof_) return false;
+    char chunk[4096];
+    ssize_t n;
+    do {
+      n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+      eof_ = true;
+      return false;
+    }
+    buffer_.assign(chunk, static_cast<size_t>(n));
+    pos_ = 0;
+    return true;
+  }
+  int PeekByte() { return Fill() ? static_cast<uint8_t>(buffer_[pos_]) : -1; }
+  int NextByte() { return Fill() ? static_cast<uint8_t>(buffer_[pos_++]) : -1; }
+
+  bool interactive_;
+  std::string buffer_;
+  size_t pos_ = 0;
+  bool eof_ = false;
+};
+
 int RunLogo(const std::vector<std::string>& args) {
   std::string file;
   std::string text;
@@ -69,6 +161,14 @@ int RunLogo(const std::vector<std::string>& args) {
     if (a == "-e" && i + 1 < args.size()) {
       text = args[++i];
       have_text = true;
+    } else if (a == "--files" && i + 1 < args.size()) {
+      std::error_code ec;
+      std::filesystem::path dir = std::filesystem::absolute(args[++i], ec);
+      if (ec || args[i].empty()) {
+        std::fprintf(stderr, "corvida logo: --files wants a folder\n");
+        return kExitUsage;
+      }
+      config.files_folder = dir.lexically_normal().string();
     } else if (a == "--seed" && i + 1 < args.size()) {
       char* end = nullptr;
       unsigned long seed = std::strtoul(args[++i].c_str(), &end, 10);
@@ -92,7 +192,11 @@ int RunLogo(const std::vector<std::string>& args) {
   HeadlessPlatform platform(Folders{});
   config.clock = &platform.clock();
   config.windows = &platform.windows();
+  config.audio = platform.audio();
+  StdinConsole console(isatty(STDIN_FILENO) != 0);
   logo::InterpreterHooks hooks;
+  hooks.console = &console;
+  hooks.keys = &console;
   hooks.write = [](std::string_view mac) {
     std::string out = MacToUtf8(mac);
     std::fwrite(out.data(), 1, out.size(), stdout);
@@ -117,8 +221,7 @@ int RunLogo(const std::vector<std::string>& args) {
     Utf8Lines lines(in, false);
     interp.RunConsole(lines);
   } else {
-    Utf8Lines lines(std::cin, isatty(STDIN_FILENO) != 0);
-    interp.RunConsole(lines);
+    interp.RunConsole(console);
   }
   std::fflush(stdout);
   return kExitOk;

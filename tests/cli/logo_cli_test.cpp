@@ -29,6 +29,8 @@ TEST(LogoCommand, TextOptionSeedStandardInputAndHelp) {
   auto help = testing::RunCorvida({"logo", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--seed"), std::string::npos);
+  EXPECT_NE(help.out.find("--files DIR"), std::string::npos);
+  EXPECT_NE(help.out.find("symbolic link"), std::string::npos);
   EXPECT_EQ(testing::RunCorvida({"logo", "--bogus"}).status, 2);
 }
 
