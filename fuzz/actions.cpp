@@ -1,0 +1,80 @@
+// Action records from hostile bytes: the input is a card record (native layout) that is
+// also stored as 'Actn' block 1. Every button of the card runs, the block runs, and the
+// mouse presses, drags and releases over the card, so entry walks, file references, launch
+// references, selection lists and answer marks all see the bytes.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/cards.h"
+#include "engine/executor.h"
+#include "engine/mouse.h"
+#include "platform/headless/headless.h"
+#include "stackfile/records_build.h"
+#include "stackfile/resources.h"
+#include "stackfile/stack.h"
+
+using namespace corvida;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<uint8_t> record(data, data + size);
+  if (record.size() < card::kMinRecordSize) record.resize(card::kMinRecordSize);
+  Put16(record.data() + card::kId, 1);
+  Put32(record.data() + card::kRunSlot, 0);  // a run-time slot is never read from a file
+
+  RecordingAlertResponder alerts;
+  Handles handles(alerts);
+  Stack stack(handles);
+  if (stack.CreateNew(64, 48, 8) != 0) return 0;
+  Handle card = HandleFromBytes(handles, record);
+  if (!card || stack.AddCard(card, 0) != 0) return 0;
+  stack.resources().Add(HandleFromBytes(handles, std::vector<uint8_t>(data, data + size)),
+                        restype::kActn, 1, "");
+  stack.SetHeader16(header::kAutoTimers, 1);
+
+  VirtualClock clock;
+  HeadlessWindowSystem windows(clock);
+  WindowId window = windows.CreateWindow("fuzz", {64, 48});
+  MediaHooks media;
+  CardView view(handles, stack);
+  gfx::Bitmap screen;
+  screen.Create(64, 48, 8);
+  ExecutorHooks hooks;
+  hooks.current_card = [&] { return card; };
+  hooks.confirm_launch = [](const std::string&, const std::string&) { return true; };
+  hooks.resolve_path = [](const std::string& stored) { return stored; };
+  hooks.launch = [](const std::string&) { return true; };
+  hooks.ask_user_name = [] { return std::optional<std::string>("name"); };
+  ActionExecutor executor(stack, handles, windows, clock, media, hooks);
+  executor.set_window(window);
+  MouseHooks mouse_hooks;
+  mouse_hooks.view = [&] { return &view; };
+  mouse_hooks.current_card = [&] { return card; };
+  MouseHandler mouse(stack, handles, windows, nullptr, screen, executor, mouse_hooks);
+
+  std::vector<uint16_t> buttons;
+  ObjectIterator walk(stack, handles, card, true);
+  for (int n = 0; n < 64; ++n) {
+    ObjectRef obj = walk.Next();
+    if (!obj) break;
+    if (ObjectType(handles, obj) == object::kButton) buttons.push_back(ObjectId(handles, obj));
+  }
+  for (uint16_t id : buttons) executor.RunButton(id, true);
+  executor.RunActionRecord(1, true, true, "block");
+  executor.SelectionKey(vk::kTab);
+  executor.SelectionKey(vk::kReturn);
+
+  view.BuildDisplayList(card);
+  executor.ArmTimers(card);
+  for (int step = 0; step < 4; ++step) {
+    Point p{int(step * 16 + (size % 16)), int(step * 12 + (size % 12))};
+    mouse.Press(p, Message{window, msg::kLButtonDown, 0, 0, 0});
+    mouse.Move({p.x + 5, p.y + 3});
+    mouse.Release({p.x + 5, p.y + 3});
+    mouse.CursorFor(p);
+    clock.Advance(61 * 17);
+    executor.TimerTick();
+  }
+  DisposeAnswers(stack, handles);
+  return 0;
+}
