@@ -111,21 +111,25 @@ bool ActionExecutor::SelectionKey(uint32_t key) {
 void ActionExecutor::WaitForMedia(uint16_t id, bool movie, bool animation, bool nba) {
   if (movie || animation || nba) {
     Message m;
+    std::vector<Message> own;  // the player's own messages wait for the end of the wait
     for (;;) {
       bool end = false;
       if (windows_.WaitMessage(m, kWaitPassMs)) {
         if (EndsWait(m.message)) end = true;
         bool ours = m.window == window_ || m.window == 0;
-        // Input and timers of the player window are dropped; paint and close are not.
+        // Input and timers of the player window are dropped; paint and close are handled,
+        // and the player's own messages (a queued card move) are posted again afterwards.
         if (ours &&
             (m.message == msg::kPaint || m.message == msg::kClose || m.message == msg::kDestroy) &&
             hooks_.nested_message)
           hooks_.nested_message(m);
+        if (ours && m.message >= msg::kUser) own.push_back(m);
       }
       if (hooks_.closing && hooks_.closing()) end = true;
       media_.Step(clock_.Ticks());
       if (end || !media_.Busy(id, movie, animation, nba)) break;
     }
+    for (const Message& kept : own) windows_.PostMessage(kept);
   }
   media_.StopAnimationsAndMovies();
 }

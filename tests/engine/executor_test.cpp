@@ -292,10 +292,15 @@ TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
   media.busy_passes = 2;
   windows.PostMessage({1, msg::kPaint, 0, 0, 0});
   windows.PostMessage({1, msg::kChar, 'a', 0, 0});
+  windows.PostMessage({1, msg::kUser + 1, 0, 0, 0});  // the player's own: a queued move
   ex.RunButton(5, true);
   EXPECT_EQ(Steps(), (Events{"movie m.mov", "nested 15", "step", "step", "step", "stop media",
                              "go 1 7 16"}));
-  EXPECT_EQ(windows.QueuedMessages(), 0u);  // the typed character was dropped
+  // The typed character was dropped; the player's own message is kept for later.
+  Message kept;
+  ASSERT_TRUE(windows.PeekMessage(kept, 0, 0, 0xFFFF, true));
+  EXPECT_EQ(kept.message, msg::kUser + 1);
+  EXPECT_EQ(windows.QueuedMessages(), 0u);
 
   // Busy for ever: a click ends the wait, and goes nowhere else.
   events.clear();
