@@ -8,6 +8,7 @@
 
 #include "apps/command.h"
 #include "apps/replay_script.h"
+#include "host/dialog_find.h"
 #include "host/player_window.h"
 #include "platform/charset.h"
 #include "platform/files.h"
@@ -90,6 +91,14 @@ class Replay {
       return (std::filesystem::path(stack_folder_) / *name).string();
     };
     ev.preferences = [] { std::printf("dialog PREFERENCES cancelled\n"); };
+    // text fields: "type TEXT" answers Find Text with OK, else it is cancelled.
+    ev.ask_find = [this](FindState& state) {
+      auto text = TakeText();
+      if (!text) return false;
+      DialogHost host;
+      host.script = [&](Dialog& d) { return AnswerDialog(d, &*text, kIdOk); };
+      return RunFindTextDialog(host, state);
+    };
   }
 
   bool Start(const std::string& stack) {

@@ -125,6 +125,7 @@ void PlayerWindow::Shutdown() {
 void PlayerWindow::LeaveCard() {
   mouse_->Forget();
   executor_->EndSelection();
+  LeaveFields();  // text fields: typed text goes back into the records
   view_->ClearDisplayList();
 }
 
@@ -141,6 +142,7 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
   // The shown card's automatic timers start counting now.
   executor_->ArmTimers(card);
   if (!view_->ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
+  ActivateFieldAfterShow();  // text fields
   if (!window_) view_->Compose(shown_), shown_.palette = view_->palette();
 }
 
@@ -307,6 +309,9 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
     case msg::kKeyUp:
       OnKeyUp(uint32_t(m.wParam));
       break;
+    case msg::kChar:
+      OnFieldChar(uint8_t(m.wParam));  // text fields
+      break;
     case msg::kKillFocus:
       shift_ = ctrl_ = false;
       break;
@@ -330,6 +335,7 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
 
 void PlayerWindow::OnTimer() {
   if (++tick_counter_ > 4) tick_counter_ = 0;
+  OnFieldTimer();  // text fields: held arrows and drags go on, the insertion point blinks
   // Animations and the idle call of extension modules hook in here.
   executor_->TimerTick();
 }

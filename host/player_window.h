@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "engine/executor.h"
+#include "engine/field_edit.h"
 #include "engine/fieldtext.h"
+#include "engine/find.h"
+#include "engine/hyperlink.h"
 #include "engine/media_hooks.h"
 #include "engine/mouse.h"
 #include "engine/render.h"
@@ -33,6 +36,9 @@ struct PlayerEvents {
   std::function<std::optional<std::string>()> choose_stack;
   // The Preferences dialog.
   std::function<void()> preferences;
+  // text fields: the "FIND_TEXT" dialog over the state's settings; true when OK stored
+  // new ones into the state.
+  std::function<bool(FindState& state)> ask_find;
 };
 
 class PlayerWindow : public CardScreen {
@@ -85,6 +91,13 @@ class PlayerWindow : public CardScreen {
   // text fields
   // A press on a text field's item (card coordinates); true when its text took it.
   bool OnFieldPress(DisplayItem& item, Point p, const Message& m);
+  // Find Text; from the menu, Shift (without Alt) finds the last text again.
+  void FindText(bool from_menu);
+  FieldTracker& field_tracker() { return field_tracker_; }
+  FindState& find_state() { return find_state_; }
+  const HyperlinkState& hyperlinks() const { return link_state_; }
+  // What runs a clicked link's actions (the action executor).
+  void set_link_actions(HyperlinkActions* actions) { link_actions_ = actions; }
 
   // CardScreen: card changes and object redraws reach the window here.
   void PrepareTransition(int transition) override;
@@ -121,6 +134,14 @@ class PlayerWindow : public CardScreen {
   // text fields
   bool OnFieldMove(Point p);
   bool OnFieldRelease(const Message& m);
+  bool OnFieldKey(uint32_t key);
+  void OnFieldChar(uint8_t c);
+  void OnFieldTimer();
+  void ActivateFieldAfterShow();
+  void LeaveFields();
+  void FlashLink(DisplayItem& item, size_t start, size_t end);
+  void RepaintField(const Rect& rect);
+  void WaitFieldMs(uint32_t ms);
 
   Player& player_;
   PlayerEvents events_;
@@ -150,6 +171,12 @@ class PlayerWindow : public CardScreen {
   bool close_requested_ = false;
   bool closed_ = false;
   bool saving_allowed_ = false;
+  // text fields
+  FieldTracker field_tracker_;
+  FindState find_state_;
+  HyperlinkState link_state_;
+  HyperlinkActions* link_actions_ = nullptr;
+  Point field_press_point_;
 };
 
 }  // namespace corvida

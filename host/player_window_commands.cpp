@@ -74,6 +74,8 @@ void PlayerWindow::DoCommand(int id) {
       nav.JumpToCard(std::move(text));
       return;
     }
+    case 207:
+      return FindText(true);  // text fields
     case 355:
       return SetZoom(1);
     case 356:
@@ -110,6 +112,7 @@ void PlayerWindow::OnKeyDown(uint32_t key) {
     Refresh();
     return;
   }
+  if (OnFieldKey(key)) return;  // text fields: arrows, Ctrl+Shift+F
   if (ctrl_ && !shift_) {
     for (const Shortcut& s : kShortcuts)
       if (s.key == key) return DoCommand(s.command);
