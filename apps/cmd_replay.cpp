@@ -1,5 +1,6 @@
 // corvida replay: plays a stack on the headless backend from a script of events, printing
 // what happens (card changes, alerts, dialogs, actions started) and writing screenshots.
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -8,7 +9,7 @@
 
 #include "apps/command.h"
 #include "apps/replay_script.h"
-#include "host/dialog_find.h"
+#include "host/player_dialogs.h"
 #include "host/player_window.h"
 #include "platform/charset.h"
 #include "platform/files.h"
@@ -28,8 +29,11 @@ constexpr const char* kHelp =
     "  hold NAME | release NAME                   a key held down, let go\n"
     "  char C         a typed character\n"
     "  wait MS        lets the clock run\n"
-    "  answer N       button N (1-3) of the next alert\n"
-    "  type TEXT      the text of the next dialog (else dialogs are cancelled)\n"
+    "  answer N       button N (1-3) of the next alert, or control N of the next\n"
+    "                 dialog (1 OK, 2 Cancel)\n"
+    "  type TEXT      the text of the next dialog, or the entry to choose in a file\n"
+    "                 chooser (sub/name.stk walks into folders); a dialog without a\n"
+    "                 typed text or an answer is cancelled\n"
     "  command ID     a player command, e.g. 204 next card, 356 zoom 2\n"
     "  shot NAME.png  the window as shown, written into DIR\n";
 
@@ -83,26 +87,11 @@ class Replay {
     window_ = std::make_unique<PlayerWindow>(*player_);
     PlayerEvents& ev = window_->events();
     ev.log = [](const std::string& line) { std::printf("%s\n", Windows1252ToUtf8(line).c_str()); };
-    ev.ask_jump_text = [this](int) { return TakeText(); };
-    ev.choose_stack = [this]() -> std::optional<std::string> {
-      auto name = TakeText();
-      std::printf("dialog open stack %s\n", name ? name->c_str() : "cancelled");
-      if (!name) return std::nullopt;
-      return (std::filesystem::path(stack_folder_) / *name).string();
-    };
-    ev.preferences = [] { std::printf("dialog PREFERENCES cancelled\n"); };
-    // text fields: "type TEXT" answers Find Text with OK, else it is cancelled.
-    ev.ask_find = [this](FindState& state) {
-      auto text = TakeText();
-      if (!text) return false;
-      DialogHost host;
-      host.script = [&](Dialog& d) { return AnswerDialog(d, &*text, kIdOk); };
-      return RunFindTextDialog(host, state);
-    };
+    dialogs_ = std::make_unique<PlayerDialogs>(*player_, *window_);
+    dialogs_->SetScript([this](Dialog& d, std::string_view) { return AnswerScripted(d); });
   }
 
   bool Start(const std::string& stack) {
-    stack_folder_ = std::filesystem::path(stack).parent_path().string();
     if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
       std::fprintf(stderr, "corvida replay: cannot open the stack %s\n", stack.c_str());
       return false;
@@ -197,6 +186,53 @@ class Replay {
   bool closed() const { return window_->closed(); }
 
  private:
+  // A dialog answered from the script: the next typed text goes into its field or picks
+  // the entry of its list; the next answer names the control to press (OK when only a
+  // text was given).
+  int AnswerScripted(Dialog& d) {
+    Control* field = nullptr;
+    Control* list = nullptr;
+    for (const Control& c : d.controls()) {
+      if (!c.visible || !c.enabled) continue;
+      if (c.kind == ControlKind::kEdit && !field) field = d.Find(c.id);
+      if (c.kind == ControlKind::kList && !list) list = d.Find(c.id);
+    }
+    std::optional<std::string> text = field || list ? TakeText() : std::nullopt;
+    int answer = 0;
+    if (!answers_.empty()) {
+      answer = answers_.front();
+      answers_.pop_front();
+    } else if (text) {
+      answer = d.default_id();
+    }
+    if (answer == 0) return 0;
+    if (text && list && !field) {
+      if (!ChooseInList(d, *list, *text)) return 0;
+      text.reset();
+    }
+    if (field && text) d.SetFocus(field->id);
+    AnswerDialog(d, text ? &*text : nullptr, answer);
+    return d.ended() ? d.result() : 0;
+  }
+
+  // Selects the entry a path names, walking into its folders with the default button.
+  static bool ChooseInList(Dialog& d, Control& list, const std::string& path) {
+    size_t start = 0;
+    for (;;) {
+      const size_t slash = path.find('/', start);
+      const bool last = slash == std::string::npos;
+      const std::string part = path.substr(start, last ? std::string::npos : slash - start);
+      const std::string entry = last ? part : "[" + part + "]";
+      auto it = std::find(list.items.begin(), list.items.end(), entry);
+      if (part.empty() || it == list.items.end()) return false;
+      list.selected = int(it - list.items.begin());
+      if (last) return true;
+      AnswerDialog(d, nullptr, d.default_id());
+      if (d.ended()) return false;
+      start = slash + 1;
+    }
+  }
+
   std::optional<std::string> TakeText() {
     if (texts_.empty()) return std::nullopt;
     std::string t = texts_.front();
@@ -204,10 +240,11 @@ class Replay {
     return t;
   }
 
-  std::string out_dir_, stack_folder_;
+  std::string out_dir_;
   std::unique_ptr<HeadlessPlatform> platform_;
   std::unique_ptr<Player> player_;
   std::unique_ptr<PlayerWindow> window_;
+  std::unique_ptr<PlayerDialogs> dialogs_;
   WindowId id_ = 0;
   std::deque<int> answers_;
   std::deque<std::string> texts_;

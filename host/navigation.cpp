@@ -30,6 +30,11 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Windows-form paths name the same file regardless of letter case.
+bool SameFilePath(const std::string& a, const std::string& b) {
+  return !a.empty() && SameName(a, b);
+}
+
 }  // namespace
 
 void Navigation::Request(std::function<void()> move) {
@@ -71,20 +76,50 @@ void Navigation::RunAction(uint16_t action, int role) {
   --action_depth_;
 }
 
+bool Navigation::SyncStackSlot() {
+  stack_slot_ok_ = false;
+  if (!has_file()) return false;
+  std::error_code ec;
+  const std::filesystem::path path = std::filesystem::absolute(stack_.path(), ec);
+  if (ec || files_.SetHostPath(FileSlots::kStack, path.string()) != 0) return false;
+  // The slot must lead back to this very file (a path the Windows form cannot carry
+  // does not).
+  stack_slot_ok_ = std::filesystem::equivalent(files_.HostPath(FileSlots::kStack), path, ec);
+  return stack_slot_ok_;
+}
+
+bool Navigation::InCurrentStack(int slot, bool slot_has_file) const {
+  if (!has_file()) return !slot_has_file;
+  return slot_has_file && stack_slot_ok_ &&
+         SameFilePath(files_.Path(slot), files_.Path(FileSlots::kStack));
+}
+
+void Navigation::SetHome(const std::string& path, uint16_t id) {
+  home_has_file_ = !path.empty();
+  std::error_code ec;
+  if (home_has_file_ &&
+      files_.SetHostPath(kHomeSlot, std::filesystem::absolute(path, ec).string()) != 0)
+    return;
+  home_id_ = id;
+  home_known_ = true;
+}
+
 void Navigation::Push() {
   uint16_t id = target_id_;
   bool file = has_file();
   if (current_ && (CardField16(handles_, current_, card::kFlags) & card::kFlagMarked)) {
     marked_id_ = id;
-    marked_has_file_ = file;
-    marked_path_ = file ? stack_.path() : std::string();
+    marked_has_file_ = file && stack_slot_ok_ && files_.Copy(FileSlots::kStack, kMarkedSlot) == 0;
   }
+  // An entry keeps a copy of the stack slot; a stack the slot cannot name gets none.
+  if (file && !stack_slot_ok_) return;
+  const std::string ref = file ? files_.Path(FileSlots::kStack) : std::string();
   if (!history_.empty() && history_.front().card_id == id) {
     const HistoryEntry& top = history_.front();
     if (!file && !top.has_file) return;
-    if (file && top.has_file && top.stack_path == stack_.path()) return;
+    if (file && top.has_file && SameFilePath(top.stack_ref, ref)) return;
   }
-  history_.push_front({id, file, file ? stack_.path() : std::string()});
+  history_.push_front({id, file, ref});
   if (int(history_.size()) > kHistoryLimit) history_.pop_back();
 }
 
@@ -161,28 +196,26 @@ void Navigation::GoNext(int transition, int speed) {
   GoToPosition(position >= stack_.CardCount() ? 1 : position + 1, transition, speed);
 }
 
-bool Navigation::SameStack(bool file, const std::string& path) const {
-  return has_file() ? (file && path == stack_.path()) : !file;
-}
-
 void Navigation::GoBack(int transition, int speed) {
   if (history_.empty()) return;
   HistoryEntry top = history_.front();
+  if (top.has_file) files_.SetPath(kBackSlot, top.stack_ref);
   // The oldest entry stays, so repeated Back keeps returning to it.
   if (history_.size() > 1) history_.pop_front();
-  if (SameStack(top.has_file, top.stack_path)) {
+  if (InCurrentStack(kBackSlot, top.has_file)) {
     GoToCard(top.card_id, transition, speed, false);
   } else if (top.has_file) {
-    GoToStackCard(top.stack_path, top.card_id, transition, speed, false);
+    GoToStackCard(files_.HostPath(kBackSlot), top.card_id, transition, speed, false);
   }
+  // An untitled stack that was left cannot be opened again: Back stays where it is.
 }
 
 void Navigation::GoHome(int transition, int speed) {
   if (!home_known_) return;
-  if (SameStack(!home_path_.empty(), home_path_)) {
+  if (InCurrentStack(kHomeSlot, home_has_file_)) {
     GoToCard(home_id_, transition, speed, true);
-  } else {
-    GoToStackCard(home_path_, home_id_, transition, speed, true);
+  } else if (home_has_file_) {
+    GoToStackCard(files_.HostPath(kHomeSlot), home_id_, transition, speed, true);
   }
 }
 
@@ -191,10 +224,10 @@ void Navigation::GoMarked(int transition, int speed) {
     if (hooks_.alert) hooks_.alert(kAlertNoMarkedCard);
     return;
   }
-  if (SameStack(marked_has_file_, marked_path_)) {
+  if (InCurrentStack(kMarkedSlot, marked_has_file_)) {
     GoToCard(marked_id_, transition, speed, true);
-  } else {
-    GoToStackCard(marked_path_, marked_id_, transition, speed, true);
+  } else if (marked_has_file_) {
+    GoToStackCard(files_.HostPath(kMarkedSlot), marked_id_, transition, speed, true);
   }
 }
 
@@ -226,14 +259,17 @@ void Navigation::GoToStackCard(const std::string& path, uint16_t id, int transit
       // The stack that was showing comes back rather than leaving an empty window.
       if (!old_path.empty() && hooks_.open_stack && hooks_.open_stack(old_path) == 0 &&
           stack_.CardCount() > 0) {
+        SyncStackSlot();
         target_id_ = stack_.CardById(old_id) ? old_id : CardId(handles_, stack_.CardAt(1));
         Arrive(kCommandTransition, kCommandSpeed, false);
       } else {
         target_id_ = 0;
+        stack_slot_ok_ = false;
         if (hooks_.show) hooks_.show(0, kCommandTransition, kCommandSpeed);
       }
       return;
     }
+    SyncStackSlot();
     Handle card = id != kFirstCardOfStack ? stack_.CardById(id) : 0;
     if (!card) card = stack_.CardAt(1);
     target_id_ = CardId(handles_, card);
@@ -244,6 +280,7 @@ void Navigation::GoToStackCard(const std::string& path, uint16_t id, int transit
 void Navigation::ArriveInNewStack(bool leave, bool push) {
   Request([=, this] {
     if (leave && current_) Leave(push);
+    SyncStackSlot();
     Handle first = stack_.CardAt(1);
     target_id_ = first ? CardId(handles_, first) : 0;
     if (!home_known_ && first) SetHome(stack_.path(), target_id_);

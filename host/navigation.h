@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "host/handles.h"
+#include "stackfile/fileslots.h"
 #include "stackfile/stack.h"
 
 namespace corvida {
@@ -43,7 +44,7 @@ struct NavigationHooks {
 struct HistoryEntry {
   uint16_t card_id = 0;
   bool has_file = false;
-  std::string stack_path;  // host path of the stack when it has a file
+  std::string stack_ref;  // the stack slot's path (Windows form) when it has a file
 };
 
 class Navigation {
@@ -57,9 +58,12 @@ class Navigation {
   static constexpr int kDestNext = -1, kDestPrevious = -2, kDestReturn = -3, kDestBack = -4,
                        kDestMarked = -5;
   static constexpr uint16_t kFirstCardOfStack = 65530;
+  // File slots of the stacks moves return to: the history entry being returned to, the
+  // marked card's stack and the home stack (slot 1 is the current stack).
+  static constexpr int kBackSlot = 7, kMarkedSlot = 10, kHomeSlot = 13;
 
-  Navigation(Stack& stack, Handles& handles, NavigationHooks hooks)
-      : stack_(stack), handles_(handles), hooks_(std::move(hooks)) {}
+  Navigation(Stack& stack, Handles& handles, FileSlots& files, NavigationHooks hooks)
+      : stack_(stack), handles_(handles), files_(files), hooks_(std::move(hooks)) {}
 
   // Shows the first card of a stack that was just opened (leaving the current one first
   // when `leave` is set); the home card is set once, to the first stack's first card.
@@ -95,11 +99,8 @@ class Navigation {
   bool changing() const { return changing_; }
   const std::deque<HistoryEntry>& history() const { return history_; }
   uint16_t marked_id() const { return marked_id_; }
-  void SetHome(const std::string& path, uint16_t id) {
-    home_path_ = path;
-    home_id_ = id;
-    home_known_ = true;
-  }
+  // The home card: a card of the stack at a host path ("" for a stack without a file).
+  void SetHome(const std::string& path, uint16_t id);
   // Window title for the current card.
   std::string Title() const;
   // Forgets the card (the stack was closed).
@@ -114,21 +115,26 @@ class Navigation {
   void Arrive(int transition, int speed, bool new_stack);
   void Push();
   void GoToPosition(int position, int transition, int speed);
-  bool SameStack(bool has_file, const std::string& path) const;
+  // Whether the stack in `slot` (with a file, or without when `slot_has_file` is false)
+  // is the current stack.
+  bool InCurrentStack(int slot, bool slot_has_file) const;
+  // Puts the current stack's path into the stack slot; false when it does not fit.
+  bool SyncStackSlot();
   bool has_file() const { return !stack_.path().empty(); }
 
   Stack& stack_;
   Handles& handles_;
+  FileSlots& files_;
   NavigationHooks hooks_;
+  bool stack_slot_ok_ = false;  // slot 1 names the current stack
   Handle current_ = 0;
   uint16_t target_id_ = 0;
   std::deque<HistoryEntry> history_;  // front is the top
   uint16_t marked_id_ = 0;
-  bool marked_has_file_ = false;
-  std::string marked_path_;
+  bool marked_has_file_ = false;  // slot 10 holds the marked card's stack
   bool home_known_ = false;
+  bool home_has_file_ = false;  // slot 13 holds the home stack
   uint16_t home_id_ = 0;
-  std::string home_path_;
   bool changing_ = false;
   std::optional<std::function<void()>> pending_;
   int action_depth_ = 0;

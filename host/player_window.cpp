@@ -48,7 +48,8 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
   hooks.schedule = [this] {
     if (window_) player_.platform.windows().PostMessage({window_, kRunPendingMove, 0, 0, 0});
   };
-  nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, std::move(hooks));
+  nav_ =
+      std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, std::move(hooks));
   SetUpActions();
 }
 
@@ -341,9 +342,10 @@ void PlayerWindow::OnTimer() {
 }
 
 void PlayerWindow::OnClose() {
-  // The closing picture needs its bitmap, which the player does not carry: it ends at once.
+  // dialogs: the host shows the closing picture through events_.closing.
   Log("closed");
   player_.platform.windows().KillTimer(window_, kTimerId);
+  if (events_.closing) events_.closing();  // dialogs: the closing picture
   closed_ = true;
 }
 

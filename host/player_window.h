@@ -36,6 +36,13 @@ struct PlayerEvents {
   std::function<std::optional<std::string>()> choose_stack;
   // The Preferences dialog.
   std::function<void()> preferences;
+  // dialogs
+  // The user's name, asked for by a button that marks answers; nothing when cancelled.
+  std::function<std::optional<std::string>(const std::string& current)> ask_user_name;
+  // Where Save Stack As writes (host path); nothing when cancelled.
+  std::function<std::optional<std::string>()> choose_save_path;
+  // Runs while the window closes, before the teardown (the closing picture).
+  std::function<void()> closing;
   // text fields: the "FIND_TEXT" dialog over the state's settings; true when OK stored
   // new ones into the state.
   std::function<bool(FindState& state)> ask_find;
@@ -87,6 +94,10 @@ class PlayerWindow : public CardScreen {
   const gfx::Bitmap& shown() const { return shown_; }
   // Saving is offered only by the desktop host, for stacks on the local disk.
   void set_saving_allowed(bool on) { saving_allowed_ = on; }
+  // dialogs: the flag a close or destroy sets inside a nested loop; every nested loop
+  // (dialogs too) ends when it is set, and the teardown waits for the outermost handler.
+  bool& close_requested() { return close_requested_; }
+  bool saving_allowed() const { return saving_allowed_; }
 
   // text fields
   // A press on a text field's item (card coordinates); true when its text took it.

@@ -1,6 +1,7 @@
 // Keys and the player commands of the "CV" menu.
 #include <algorithm>
 #include <array>
+#include <filesystem>
 
 #include "host/player_window.h"
 #include "host/strings.h"
@@ -48,10 +49,24 @@ void PlayerWindow::DoCommand(int id) {
       return;
     }
     case 102:
+      // Saving is the desktop host's, for stacks on the local disk; errors are reported
+      // by the stack.
       if (saving_allowed_ && player_.stack.is_open() && !player_.stack.path().empty() &&
           player_.stack.Save(player_.stack.path()) == 0)
         Log("saved");
       return;
+    case 103: {
+      if (!saving_allowed_ || !player_.stack.is_open()) return;
+      auto path = events_.choose_save_path ? events_.choose_save_path() : std::nullopt;
+      if (!path) return;
+      player_.files.SetHostPath(FileSlots::kSaveAs, *path);
+      if (player_.stack.Save(*path) != 0) return;
+      Log("saved as \"" + std::filesystem::path(*path).filename().string() + "\"");
+      // The stack now lives in its new file: the title and the stack slot follow it.
+      player_.files.SetHostPath(FileSlots::kStack, *path);
+      if (window_) player_.platform.windows().SetTitle(window_, nav.Title());
+      return;
+    }
     case 110:
       player_.platform.windows().PostMessage({window_, msg::kClose, 0, 0, 0});
       return;

@@ -89,6 +89,7 @@ void BuildMessageBox(const AlertRequest& request, const std::string& title, Mess
 }
 
 int SdlAlertPresenter::ShowAlert(const AlertRequest& request) {
+  if (in_window_ != nullptr) return in_window_->ShowAlert(request);
   MessageBox box;
   BuildMessageBox(request, kTitle, box);
   box.data.window = windows_.NativeWindow(request.owner);

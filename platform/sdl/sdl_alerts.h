@@ -1,5 +1,6 @@
-// Alerts on the desktop, shown as the system's message boxes until the player draws its
-// own dialogs in its window. The box is built by a pure function, tested without a display.
+// Alerts on the desktop: while the player has a window it draws them inside it (the
+// presenter set with SetInWindow); before and after that they are the system's message
+// boxes. The box is built by a pure function, tested without a display.
 #pragma once
 
 #include <SDL.h>
@@ -34,9 +35,12 @@ class SdlAlertPresenter : public AlertPresenter {
   explicit SdlAlertPresenter(SdlWindowSystem& windows) : windows_(windows) {}
   int ShowAlert(const AlertRequest& request) override;
   void ShowMessageBox(const std::string& title, const std::string& text, AlertIcon icon) override;
+  // Alerts go to `presenter` while it is set (null: system message boxes again).
+  void SetInWindow(AlertPresenter* presenter) { in_window_ = presenter; }
 
  private:
   SdlWindowSystem& windows_;
+  AlertPresenter* in_window_ = nullptr;
 };
 
 }  // namespace corvida::sdl

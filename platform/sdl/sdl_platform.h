@@ -47,6 +47,7 @@ class SdlPlatform : public Platform {
   bool headless() const override { return false; }
 
   SdlWindowSystem& sdl_windows() { return windows_; }
+  SdlAlertPresenter& sdl_alerts() { return alerts_; }
 
  private:
   Folders folders_;

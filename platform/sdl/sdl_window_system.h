@@ -60,6 +60,9 @@ class SdlWindowSystem : public WindowSystem {
   SDL_Window* NativeWindow(WindowId window) const;
   // Hands an SDL event to the window system as if SDL had delivered it (tests).
   void InjectEvent(const SDL_Event& event) { Dispatch(event); }
+  // Reads back what the window shows of its client area, scaled back to the client's
+  // size (RGBA, top row first); false when the renderer cannot be read.
+  bool ReadShown(WindowId window, std::vector<uint8_t>& rgba, Size& size);
 
  private:
   struct Window {

@@ -1,0 +1,244 @@
+#include "host/player_dialogs.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "host/dialog_ask.h"
+#include "host/dialog_jump.h"
+#include "host/dialog_prefs.h"
+#include "platform/files.h"
+
+namespace corvida {
+namespace {
+
+constexpr size_t kSaveAsNameLimit = 63;  // the file name part of a slot
+constexpr int kAlertBadName = 2686;      // "the name you gave is not allowed"
+
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
+bool HasExtension(std::string_view name) {
+  const size_t dot = name.find_last_of('.');
+  return dot != std::string_view::npos && dot > 0 && dot + 1 < name.size();
+}
+
+}  // namespace
+
+std::string SaveAsFileName(std::string_view typed) {
+  std::string name(typed);
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  if (name.empty() || name == "." || name == ".." ||
+      name.find_first_of("/\\:") != std::string::npos)
+    return {};
+  for (char c : name)
+    if (uint8_t(c) < 32) return {};
+  if (!HasExtension(name)) name += ".stk";
+  return name;
+}
+
+PlayerDialogs::PlayerDialogs(Player& player, PlayerWindow& window)
+    : player_(player), window_(window) {
+  host_.windows = &player_.platform.windows();
+  host_.fonts = player_.platform.fonts();
+  host_.backdrop = [this]() -> const gfx::Bitmap* { return &window_.shown(); };
+  // The window shows its own image again (zoomed, panned) once a dialog has ended.
+  host_.restore = [this] {
+    if (window_.window()) window_.HandleMessage({window_.window(), msg::kPaint, 0, 0, 0});
+  };
+  // The card waits while a dialog is open: its timer ticks are dropped, posted moves
+  // are handled after the dialog.
+  host_.pass_on = [this](const Message& m) {
+    if (m.message != msg::kTimer) held_.push_back(m);
+  };
+  host_.close_requested = &window_.close_requested();
+  // Nobody can answer a headless player's dialog but a script; without one it cancels.
+  if (player_.platform.headless()) SetScript(nullptr);
+
+  PlayerEvents& events = window_.events();
+  events.ask_jump_text = [this](int) { return AskJumpText(); };
+  events.choose_stack = [this] { return ChooseStack(); };
+  events.choose_save_path = [this] { return ChooseSavePath(); };
+  events.preferences = [this] { Preferences(); };
+  events.ask_user_name = [this](const std::string& current) { return AskUserName(current); };
+  events.closing = [this] { ShowClosingPicture(); };
+}
+
+PlayerDialogs::~PlayerDialogs() {
+  PlayerEvents& events = window_.events();
+  events.ask_jump_text = nullptr;
+  events.choose_stack = nullptr;
+  events.choose_save_path = nullptr;
+  events.preferences = nullptr;
+  events.ask_user_name = nullptr;
+  events.closing = nullptr;
+}
+
+void PlayerDialogs::Log(const std::string& line) {
+  if (window_.events().log) window_.events().log(line);
+}
+
+void PlayerDialogs::SetScript(DialogScript script) {
+  script_ = std::move(script);
+  host_.script = [this](Dialog& dialog) { return script_ ? script_(dialog, running_) : 0; };
+}
+
+int PlayerDialogs::WindowAlerts::ShowAlert(const AlertRequest& request) {
+  owner_.host_.window = owner_.window_.window();
+  if (!owner_.host_.window) return request.default_button;  // no window to show it in
+  return owner_.presenter_.ShowAlert(request);
+}
+
+void PlayerDialogs::WindowAlerts::ShowMessageBox(const std::string& title, const std::string& text,
+                                                 AlertIcon icon) {
+  owner_.host_.window = owner_.window_.window();
+  owner_.presenter_.ShowMessageBox(title, text, icon);
+}
+
+template <typename Body>
+auto PlayerDialogs::Run(std::string_view name, Body body) {
+  host_.window = window_.window();
+  const std::string_view outer = running_;
+  running_ = name;
+  auto result = body();
+  running_ = outer;
+  if (outer.empty() && !held_.empty()) {
+    std::vector<Message> held = std::move(held_);
+    held_.clear();
+    for (const Message& m : held) host_.windows->PostMessage(m);
+  }
+  return result;
+}
+
+std::string PlayerDialogs::StackFolder() const {
+  std::filesystem::path stack = player_.stack.path();
+  if (!stack.empty() && stack.has_parent_path()) return stack.parent_path().string();
+  std::error_code ec;
+  return std::filesystem::current_path(ec).string();
+}
+
+std::optional<std::string> PlayerDialogs::AskJumpText() {
+  return Run(kJumpDialogName, [this]() -> std::optional<std::string> {
+    Dialog dialog = MakeJumpToCardDialog();
+    std::optional<std::string> text;
+    dialog.OnCommand([&text](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      text = d.Text(kJumpField);
+      d.End(kIdOk);
+      return true;
+    });
+    if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
+    return text;
+  });
+}
+
+std::optional<std::string> PlayerDialogs::ChooseStack() {
+  auto path = Run(kOpenStackDialogName,
+                  [this] { return ChooseFile(host_, "Open Stack", StackFolder(), ".stk"); });
+  Log("dialog " + std::string(kOpenStackDialogName) + " " +
+      (path ? Quoted(std::filesystem::path(*path).filename().string()) : "cancelled"));
+  return path;
+}
+
+std::optional<std::string> PlayerDialogs::ChooseSavePath() {
+  auto path = Run(kSaveAsDialogName, [this]() -> std::optional<std::string> {
+    Dialog dialog("Save Stack As", {260, 70});
+    dialog.Add(StaticText(-1, {8, 12, 90, 28}, "Save &as:"));
+    const std::string current = std::filesystem::path(player_.stack.path()).filename().string();
+    dialog.Add(EditField(kSaveAsField, {92, 8, 252, 30}, kSaveAsNameLimit, current));
+    dialog.Add(Button(kIdOk, {92, 40, 167, 63}, "OK"));
+    dialog.Add(Button(kIdCancel, {177, 40, 252, 63}, "Cancel"));
+    dialog.SetFocus(kSaveAsField);
+    std::optional<std::string> chosen;
+    dialog.OnCommand([&](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      const std::string name = SaveAsFileName(d.Text(kSaveAsField));
+      if (name.empty()) {
+        player_.alerts.ReportFileError(kAlertBadName);
+        return true;  // the dialog stays for another name
+      }
+      std::filesystem::path target = std::filesystem::path(StackFolder()) / name;
+      // A new name goes to the folder the preferences name for saved stacks, if any.
+      const std::string saved_stacks = player_.prefs.SaveStackPath();
+      std::error_code ec;
+      if (!std::filesystem::exists(target, ec) && !saved_stacks.empty()) {
+        const std::string folder = player_.files.paths().ToHost(saved_stacks);
+        if (std::filesystem::is_directory(folder, ec))
+          target = std::filesystem::path(folder) / name;
+      }
+      if (target.string() != player_.stack.path() && std::filesystem::exists(target, ec)) {
+        // Another file of that name is only replaced when the user says so.
+        player_.alerts.SetCurrentMessage("54A file named \"" + name +
+                                         "\" already exists.\nDo you want to replace it?"
+                                         "~^Cancel~Replace");
+        if (player_.alerts.ShowAlertEx(0, 0, false, true, true) != kFirstButton + 1) return true;
+      }
+      chosen = target.string();
+      d.End(kIdOk);
+      return true;
+    });
+    if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
+    return chosen;
+  });
+  Log("dialog " + std::string(kSaveAsDialogName) + " " +
+      (path ? Quoted(std::filesystem::path(*path).filename().string()) : "cancelled"));
+  return path;
+}
+
+void PlayerDialogs::Preferences() {
+  if (!player_.stack.is_open()) return;
+  StackSettings copy = ReadStackSettings(player_.handles, player_.stack);
+  const bool accepted = Run(kPreferencesDialogName, [&] {
+    return RunPreferencesDialog(host_, copy, player_.alerts.advanced_user());
+  });
+  Log("dialog " + std::string(kPreferencesDialogName) + (accepted ? " ok" : " cancelled"));
+  if (!accepted) return;
+  ApplyStackSettings(copy, player_.handles, player_.stack, player_.prefs);
+  // The player reads the stack's own settings from its header when it needs them; the
+  // advanced-user flag is the alert layer's.
+  player_.alerts.set_advanced_user(copy.advanced_user != 0);
+  if (window_.window())
+    player_.platform.windows().SetTitle(window_.window(), window_.navigation().Title());
+}
+
+std::optional<std::string> PlayerDialogs::AskUserName(const std::string& current) {
+  auto name = Run(kUserNameDialogName, [&] { return corvida::AskUserName(host_, current); });
+  Log("dialog " + std::string(kUserNameDialogName) + " " + (name ? Quoted(*name) : "cancelled"));
+  return name;
+}
+
+void PlayerDialogs::ShowClosingPicture(uint32_t ms) {
+  WindowSystem& windows = player_.platform.windows();
+  const WindowId window = window_.window();
+  if (!window) return;
+  Log("closing picture");
+  // Our closing picture: the mascot saying goodbye over the last card.
+  Dialog picture("Corvida Player", {240, 64});
+  picture.Add(IconArea(-1, {8, 8, 56, 56}, AlertIcon::kMascot));
+  picture.Add(StaticText(-1, {68, 24, 232, 40}, "Thank you for playing!")).plain = true;
+  gfx::Bitmap canvas;
+  const gfx::Bitmap& shown = window_.shown();
+  Size size = shown.empty() ? windows.ClientSize(window) : shown.size();
+  if (!canvas.Create(std::max(size.width, 1), std::max(size.height, 1), 32)) return;
+  gfx::DrawTarget target(canvas);
+  target.FillRect(canvas.Bounds(), gfx::Color::FromRgb(gfx::kWhite));
+  if (!shown.empty()) target.BitBlt(shown.Bounds(), shown, {0, 0}, gfx::rop::kSrcCopy);
+  picture.Draw(target, host_.fonts, DialogPlacement(canvas.size(), picture.outer_size()));
+  std::vector<uint8_t> rgba;
+  const RgbaView frame = gfx::ConvertToRgba(canvas, nullptr, rgba);
+  windows.Present(window, frame, {0, 0});
+  // It stays for its time; a click or a key ends it sooner.
+  Clock& clock = player_.platform.clock();
+  const uint32_t end = clock.Milliseconds() + ms;
+  Message m;
+  for (;;) {
+    const uint32_t now = clock.Milliseconds();
+    if (int32_t(end - now) <= 0) break;
+    if (!windows.WaitMessage(m, end - now)) continue;
+    if (m.message == msg::kLButtonDown || m.message == msg::kKeyDown) break;
+    if (m.message == msg::kPaint && m.window == window) windows.Present(window, frame, {0, 0});
+  }
+}
+
+}  // namespace corvida

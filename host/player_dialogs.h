@@ -1,0 +1,91 @@
+// The player window's dialogs: Jump To Card, Open Stack (the .stk chooser), Save Stack
+// As, Preferences, the user-name question and the closing picture, each run modally
+// inside the window; and the presenter that draws alerts there.
+//
+// Connecting a window fills its PlayerEvents hooks. While a dialog runs, the window's
+// timer keeps ticking; card moves posted meanwhile wait until the dialog has ended.
+// Without a person in front of the player (the headless backend) every dialog is
+// answered by the script, and cancelled when there is none.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/dialog_alert.h"
+#include "host/dialog_runner.h"
+#include "host/player_window.h"
+
+namespace corvida {
+
+// The names dialogs are known by in logs and scripts.
+inline constexpr std::string_view kJumpDialogName = "JUMP_TO_CARD";
+inline constexpr std::string_view kOpenStackDialogName = "OPEN_STACK";
+inline constexpr std::string_view kSaveAsDialogName = "SAVE_STACK_AS";
+inline constexpr std::string_view kPreferencesDialogName = "PREFERENCES";
+inline constexpr std::string_view kUserNameDialogName = "ASKUSERNAME";
+
+inline constexpr int kSaveAsField = 120;
+inline constexpr uint32_t kClosingPictureMs = 3000;
+
+// Answers a dialog instead of the user: may type into its fields or select in its list,
+// and returns the id of the control to press (0 cancels).
+using DialogScript = std::function<int(Dialog& dialog, std::string_view name)>;
+
+class PlayerDialogs {
+ public:
+  PlayerDialogs(Player& player, PlayerWindow& window);
+  ~PlayerDialogs();
+  PlayerDialogs(const PlayerDialogs&) = delete;
+  PlayerDialogs& operator=(const PlayerDialogs&) = delete;
+
+  // Scripted answers (replay, tests); a headless player without one cancels dialogs.
+  void SetScript(DialogScript script);
+  // Draws alerts inside the window (give it to the desktop's alert service).
+  AlertPresenter& alert_presenter() { return alerts_; }
+  DialogHost& host() { return host_; }
+
+  std::optional<std::string> AskJumpText();
+  std::optional<std::string> ChooseStack();
+  std::optional<std::string> ChooseSavePath();
+  void Preferences();
+  std::optional<std::string> AskUserName(const std::string& current);
+  // The closing picture: shown until its time is up or a click or key ends it.
+  void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
+
+ private:
+  // Runs `body` (which runs one dialog) with the dialog's name known to the script;
+  // card moves posted meanwhile are handled once it has ended.
+  template <typename Body>
+  auto Run(std::string_view name, Body body);
+  void Log(const std::string& line);
+  std::string StackFolder() const;
+
+  // Alerts in the window, over whatever the window shows at the time.
+  class WindowAlerts : public AlertPresenter {
+   public:
+    explicit WindowAlerts(PlayerDialogs& owner) : owner_(owner) {}
+    int ShowAlert(const AlertRequest& request) override;
+    void ShowMessageBox(const std::string& title, const std::string& text, AlertIcon icon) override;
+
+   private:
+    PlayerDialogs& owner_;
+  };
+
+  Player& player_;
+  PlayerWindow& window_;
+  DialogHost host_;
+  InWindowAlertPresenter presenter_{host_};
+  WindowAlerts alerts_{*this};
+  DialogScript script_;
+  std::string_view running_;   // name of the dialog being run
+  std::vector<Message> held_;  // posted while a dialog ran
+};
+
+// A file name typed for Save Stack As: ".stk" added when it has no extension; empty when
+// the name is not allowed (empty, a folder part, or "." / "..").
+std::string SaveAsFileName(std::string_view typed);
+
+}  // namespace corvida
