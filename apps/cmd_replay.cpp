@@ -9,6 +9,7 @@
 
 #include "apps/command.h"
 #include "apps/replay_script.h"
+#include "host/dialog_find.h"
 #include "host/player_dialogs.h"
 #include "host/player_window.h"
 #include "platform/charset.h"
@@ -89,6 +90,14 @@ class Replay {
     ev.log = [](const std::string& line) { std::printf("%s\n", Windows1252ToUtf8(line).c_str()); };
     dialogs_ = std::make_unique<PlayerDialogs>(*player_, *window_);
     dialogs_->SetScript([this](Dialog& d, std::string_view) { return AnswerScripted(d); });
+    // text fields: "type TEXT" answers Find Text with OK, else it is cancelled.
+    ev.ask_find = [this](FindState& state) {
+      auto text = TakeText();
+      if (!text) return false;
+      DialogHost host;
+      host.script = [&](Dialog& d) { return AnswerDialog(d, &*text, kIdOk); };
+      return RunFindTextDialog(host, state);
+    };
   }
 
   bool Start(const std::string& stack) {

@@ -36,6 +36,9 @@ struct PlayerEvents {
   std::function<std::optional<std::string>()> choose_stack;
   // The Preferences dialog.
   std::function<void()> preferences;
+  // text fields: the "FIND_TEXT" dialog over the state's settings; true when OK stored
+  // new ones into the state.
+  std::function<bool(FindState& state)> ask_find;
   // dialogs
   // The user's name, asked for by a button that marks answers; nothing when cancelled.
   std::function<std::optional<std::string>(const std::string& current)> ask_user_name;
@@ -43,9 +46,6 @@ struct PlayerEvents {
   std::function<std::optional<std::string>()> choose_save_path;
   // Runs while the window closes, before the teardown (the closing picture).
   std::function<void()> closing;
-  // text fields: the "FIND_TEXT" dialog over the state's settings; true when OK stored
-  // new ones into the state.
-  std::function<bool(FindState& state)> ask_find;
 };
 
 class PlayerWindow : public CardScreen {
