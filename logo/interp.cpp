@@ -307,7 +307,7 @@ void Interpreter::RunLines(LineSource& source, bool console) {
   TempReset(mark);
 }
 
-void Interpreter::RunScript(std::string_view text) {
+void Interpreter::RunScript(std::string_view text, bool own_scope) {
   if (!Start()) return;
   bool nested = source_ != nullptr;
   if (!nested) {
@@ -319,7 +319,10 @@ void Interpreter::RunScript(std::string_view text) {
     depth = 0;
   }
   TextLineSource source(text);
+  bool scoped = nested && own_scope;
+  if (scoped) BeginProcScope();
   RunLines(source, false);
+  if (scoped) EndProcScope();
 }
 
 void Interpreter::RunConsole(LineSource& source) {

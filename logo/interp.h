@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "logo/nodes.h"
@@ -147,7 +148,9 @@ class Interpreter {
   const InterpreterConfig& config() const { return config_; }
 
   // Runs a script (Mac Roman text): lines until the text ends or an error stops it.
-  void RunScript(std::string_view text);
+  // A script started while another runs is nested: unless `own_scope` is false, the
+  // procedures it defines are erased when it ends.
+  void RunScript(std::string_view text, bool own_scope = true);
   // Runs every line of a source as typed at the top level: an error ends that line only.
   void RunConsole(LineSource& source);
   // Runs one top-level line (already read); clears the error flag first.
@@ -229,8 +232,20 @@ class Interpreter {
   void SetVariable(Node* name, Node* value);               // MAKE
   Node* AddLocal(Node* name);                              // LOCAL: binding
   Node* FindProc(Node* name, Node* token_cell = nullptr);  // record or null
+  // Links a new record in front of its bucket. `erase_same`: a procedure of that name is
+  // erased first, unless a nested script's scope is open and the existing procedure was
+  // not defined in it (the new one then shadows it until the scope ends).
   void AddProc(Node* record, bool erase_same);
   bool EraseProc(Node* name);
+  // Procedure scopes: a script started while another runs opens one; what it defines is
+  // unlinked again when it ends. Scopes nest; Begin and End pair within the instruction
+  // that runs the inner script (the scope's list is rooted on the temporary stack).
+  void BeginProcScope();
+  void EndProcScope();
+  size_t ProcScopeDepth() const { return proc_scopes_.size(); }
+  // Sets the open scopes aside (and back), for definitions that must outlive them.
+  std::vector<Node*> TakeProcScopes() { return std::exchange(proc_scopes_, {}); }
+  void RestoreProcScopes(std::vector<Node*> scopes) { proc_scopes_ = std::move(scopes); }
   static int NameBucket(const Node* name, int skip = 0);
 
   // --- State (read and written by the primitive groups) -------------------------------
@@ -289,6 +304,7 @@ class Interpreter {
   std::vector<Node*> temps_;
   std::vector<Node**> extra_roots_;
   LineSource* source_ = nullptr;
+  std::vector<Node*> proc_scopes_;  // head cells: elem is the chain of records defined
   std::unique_ptr<FileState> files_;
   uintptr_t stack_floor_ = 0;
   unsigned interrupt_countdown_ = 15;  // the first check looks at once

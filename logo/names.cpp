@@ -120,13 +120,55 @@ Node* Interpreter::FindProc(Node* name, Node* token_cell) {
 
 void Interpreter::AddProc(Node* record, bool erase_same) {
   Node* name = record->elem;
-  if (erase_same) EraseProc(name);
+  Node* scope = proc_scopes_.empty() ? nullptr : proc_scopes_.back();
+  if (erase_same) {
+    Node* existing = FindProc(name);
+    bool shadow = false;
+    if (existing && scope) {
+      shadow = true;
+      for (Node* c = scope->elem; c; c = c->link)
+        if (c->elem == existing) shadow = false;
+    }
+    if (!shadow) EraseProc(name);
+  }
   int bucket = NameBucket(name);
   name->spare = static_cast<uint8_t>(bucket + 1);
   Node* chain = Cons(record, procs[bucket]);
   if (!chain) return;
   procs[bucket] = chain;
   ReleaseFresh(chain);
+  if (scope) {
+    Node* cell = Cons(record, scope->elem);
+    if (!cell) return;
+    scope->elem = cell;
+    ReleaseFresh(cell);
+  }
+}
+
+void Interpreter::BeginProcScope() {
+  Node* head = Cons(nullptr, nullptr);
+  if (!head) return;
+  Protect(head);
+  ReleaseFresh(head);
+  proc_scopes_.push_back(head);
+}
+
+void Interpreter::EndProcScope() {
+  if (proc_scopes_.empty()) return;
+  Node* scope = proc_scopes_.back();
+  proc_scopes_.pop_back();
+  // Unlinks each record from whichever store holds it now (it may have been buried).
+  for (Node* c = scope->elem; c; c = c->link) {
+    int bucket = NameBucket(c->elem->elem);
+    for (Node** chain : {&procs[bucket], &buried_procs[bucket]}) {
+      for (Node** link = chain; *link; link = &(*link)->link) {
+        if ((*link)->elem == c->elem) {
+          *link = (*link)->link;
+          break;
+        }
+      }
+    }
+  }
 }
 
 bool Interpreter::EraseProc(Node* name) {

@@ -133,15 +133,18 @@ struct RunState {
   int cur_frame;
   std::vector<CatchFrame> catches;
   Node* at_line;
+  std::vector<Node*> proc_scopes;
 };
 
 RunState Suspend(Interpreter& in, bool workspace) {
-  RunState s{in.error_flag,        in.throw_flag, in.stop_flag,          in.output_enabled,
-             in.workspace_loading, in.cur_frame,  std::move(in.catches), in.at_line};
+  RunState s{in.error_flag,         in.throw_flag,        in.stop_flag,
+             in.output_enabled,     in.workspace_loading, in.cur_frame,
+             std::move(in.catches), in.at_line,           {}};
   for (const CatchFrame& c : s.catches) in.Protect(c.tag);
   in.Protect(s.at_line);
   in.catches.clear();
-  in.cur_frame = -1;  // definitions are global, whatever procedure is running
+  s.proc_scopes = in.TakeProcScopes();  // the workspace's definitions outlive the script
+  in.cur_frame = -1;                    // definitions are global, whatever procedure is running
   in.output_enabled = false;
   in.workspace_loading = workspace;
   return s;
@@ -156,6 +159,7 @@ void Resume(Interpreter& in, RunState& s) {
   in.cur_frame = s.cur_frame;
   in.catches = std::move(s.catches);
   in.at_line = s.at_line;
+  in.RestoreProcScopes(std::move(s.proc_scopes));
 }
 
 // Reports a line the workspace may not hold, showing it after "At:".
@@ -244,7 +248,7 @@ int LoadWorkspaceText(Interpreter& in, std::string_view text, LoadMode mode) {
     if (culprit) {
       ReportForbidden(in, tokens, culprit);
     } else if (!Interpreter::IsEmptyList(tokens)) {
-      in.RunScript(chunk);
+      in.RunScript(chunk, false);  // definitions stay after a load inside a script
     }
     if (in.error_flag || in.throw_flag) ++failed;
     in.TempReset(line_mark);

@@ -2,6 +2,7 @@
 // predicates, with the exact text they print.
 #include <gtest/gtest.h>
 
+#include "logo/workspace.h"
 #include "logo_harness.h"
 
 namespace corvida::logo {
@@ -88,6 +89,31 @@ TEST(LogoVocabProcs, PredicatesAndErase) {
        "FALSE\nFALSE\n"},
       {"erase \"f", "Logo Error: \"f is undefined\n\nAt: ERASE \"f\n"},
   });
+}
+
+// A script started while another runs (as a button's script started from a wait, or one
+// an extension hands over): what it defines lasts until it ends.
+TEST(LogoVocabProcs, NestedScriptsDefineInAScopeOfTheirOwn) {
+  HeadlessPlatform platform{Folders{}};
+  InterpreterConfig config;
+  config.clock = &platform.clock();
+  config.windows = &platform.windows();
+  std::string out;
+  Interpreter* self = nullptr;
+  InterpreterHooks hooks;
+  hooks.write = [&](std::string_view s) {
+    out.append(s);
+    if (s == "nest\n") {
+      self->RunScript("to f\nprint \"inner\nend\nto g\nend\nto g\nprint \"g2\nend\nf g pots");
+      LoadWorkspaceText(*self, "to w\nprint \"kept\nend", LoadMode::kWorkspaceOnly);
+      EXPECT_EQ(self->ProcScopeDepth(), 0u);
+    }
+  };
+  hooks.show_error = [&](const std::string& s) { out += s + "\n"; };
+  Interpreter in(config, hooks);
+  self = &in;
+  in.RunScript("to f\nprint \"outer\nend\nprint \"nest\nf\nprint definedp \"g\nw");
+  EXPECT_EQ(out, "nest\ninner\ng2\nTO f\nTO f\nTO g\nouter\nFALSE\nkept\n");
 }
 
 }  // namespace
