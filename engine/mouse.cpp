@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kClickOnCardAction = 2032;
 constexpr int kClickOnStackAction = 2035;
-constexpr uint16_t kButtonHighlights = 0x04;  // display flag: clear = inverts while pressed
 // Action flags that make a field's action block do something when clicked.
 constexpr uint16_t kFieldActionFlags = action::kMovie | action::kAnimation | action::kStackSound |
                                        action::kSoundFile | action::kVideodisc | action::kNba |
