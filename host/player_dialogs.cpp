@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "host/dialog_ask.h"
+#include "host/dialog_find.h"
 #include "host/dialog_jump.h"
 #include "host/dialog_prefs.h"
 #include "platform/files.h"
@@ -63,6 +64,7 @@ PlayerDialogs::PlayerDialogs(Player& player, PlayerWindow& window)
   events.preferences = [this] { Preferences(); };
   events.ask_user_name = [this](const std::string& current) { return AskUserName(current); };
   events.closing = [this] { ShowClosingPicture(); };
+  events.ask_find = [this](FindState& state) { return AskFind(state); };
 }
 
 PlayerDialogs::~PlayerDialogs() {
@@ -73,6 +75,7 @@ PlayerDialogs::~PlayerDialogs() {
   events.preferences = nullptr;
   events.ask_user_name = nullptr;
   events.closing = nullptr;
+  events.ask_find = nullptr;
 }
 
 void PlayerDialogs::Log(const std::string& line) {
@@ -206,6 +209,12 @@ std::optional<std::string> PlayerDialogs::AskUserName(const std::string& current
   auto name = Run(kUserNameDialogName, [&] { return corvida::AskUserName(host_, current); });
   Log("dialog " + std::string(kUserNameDialogName) + " " + (name ? Quoted(*name) : "cancelled"));
   return name;
+}
+
+bool PlayerDialogs::AskFind(FindState& state) {
+  const bool accepted = Run(kFindDialogName, [&] { return RunFindTextDialog(host_, state); });
+  Log("dialog " + std::string(kFindDialogName) + (accepted ? " ok" : " cancelled"));
+  return accepted;
 }
 
 void PlayerDialogs::ShowClosingPicture(uint32_t ms) {

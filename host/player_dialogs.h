@@ -1,5 +1,5 @@
 // The player window's dialogs: Jump To Card, Open Stack (the .stk chooser), Save Stack
-// As, Preferences, the user-name question and the closing picture, each run modally
+// As, Preferences, Find Text, the user-name question and the closing picture, each run modally
 // inside the window; and the presenter that draws alerts there.
 //
 // Connecting a window fills its PlayerEvents hooks. While a dialog runs, the window's
@@ -26,6 +26,7 @@ inline constexpr std::string_view kOpenStackDialogName = "OPEN_STACK";
 inline constexpr std::string_view kSaveAsDialogName = "SAVE_STACK_AS";
 inline constexpr std::string_view kPreferencesDialogName = "PREFERENCES";
 inline constexpr std::string_view kUserNameDialogName = "ASKUSERNAME";
+inline constexpr std::string_view kFindDialogName = "FIND_TEXT";
 
 inline constexpr int kSaveAsField = 120;
 inline constexpr uint32_t kClosingPictureMs = 3000;
@@ -52,6 +53,7 @@ class PlayerDialogs {
   std::optional<std::string> ChooseSavePath();
   void Preferences();
   std::optional<std::string> AskUserName(const std::string& current);
+  bool AskFind(FindState& state);
   // The closing picture: shown until its time is up or a click or key ends it.
   void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
 

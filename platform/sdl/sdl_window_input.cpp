@@ -107,7 +107,8 @@ SDL_Cursor* SdlWindowSystem::CursorFor(CursorShape shape) {
       cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
       break;
     case CursorShape::kHand:
-      cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
+      cursor = MakeHandCursor(shape);  // ours: the pointing hand
+      if (cursor == nullptr) cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
       break;
     case CursorShape::kIBeam:
       cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_IBEAM);
@@ -119,10 +120,8 @@ SDL_Cursor* SdlWindowSystem::CursorFor(CursorShape shape) {
       cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
       break;
     case CursorShape::kFlatHand:
-      cursor = MakeHandCursor(false);
-      break;
     case CursorShape::kGrabHand:
-      cursor = MakeHandCursor(true);
+      cursor = MakeHandCursor(shape);
       break;
     case CursorShape::kCustom:
       break;

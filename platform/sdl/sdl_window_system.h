@@ -109,7 +109,15 @@ class SdlWindowSystem : public WindowSystem {
   std::vector<Message> translated_;  // scratch for TranslateEvent
 };
 
-// Pointer shapes the system lacks, drawn here: the open and the closed hand.
-SDL_Cursor* MakeHandCursor(bool closed);
+// Pointer shapes the system lacks, drawn here: the open and the closed hand for panning
+// and the pointing hand (CursorShape::kHand). 16 x 16 rows of text art ('X' outline,
+// '.' fill, ' ' transparent) with their hot spot.
+inline constexpr int kCursorSide = 16;
+struct CursorArt {
+  const char* const* rows = nullptr;  // null for shapes that are the system's
+  Point hotspot;
+};
+CursorArt HandCursorArt(CursorShape shape);
+SDL_Cursor* MakeHandCursor(CursorShape shape);
 
 }  // namespace corvida::sdl
