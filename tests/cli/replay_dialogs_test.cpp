@@ -20,7 +20,9 @@ const char* kFive = R"({
     {"id": 10, "kind": "shared", "name": "One",
      "objects": [{"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Marked",
                   "destination": -5, "transition": 3, "speed": 8}]},
-    {"id": 11, "kind": "shared", "name": "Two"},
+    {"id": 11, "kind": "shared", "name": "Two",
+     "objects": [{"type": "button", "id": 2, "rect": [4, 4, 30, 20], "name": "Me",
+                  "answer": 3}]},
     {"id": 12, "kind": "shared", "name": "Three", "marked": true},
     {"id": 13, "kind": "shared", "name": "Four"},
     {"id": 14, "kind": "shared", "name": "Five"}
@@ -141,6 +143,12 @@ TEST_F(ReplayDialogs, PreferencesCancelledOrAcceptedAndSavingIsTheDesktopsOnly) 
             "dialog PREFERENCES cancelled\n"
             "dialog PREFERENCES cancelled\n"
             "dialog PREFERENCES ok\n");
+}
+
+TEST_F(ReplayDialogs, AButtonThatMarksAnswersAsksForTheUsersName) {
+  const std::string out = Play("command 204\ntype Ann\nclick 10 10\nanswer 2\nclick 10 10\n");
+  EXPECT_NE(out.find("dialog ASKUSERNAME \"Ann\"\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("dialog ASKUSERNAME cancelled\n"), std::string::npos) << out;
 }
 
 TEST_F(ReplayDialogs, AnswersGoToAlertsAndDialogsInTurnAndCloseEndsWithThePicture) {
