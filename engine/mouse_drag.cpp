@@ -30,11 +30,13 @@ gfx::Region RegionOutline(const gfx::Region& region) {
 gfx::Region MouseHandler::LabelRegion(const DisplayItem& item) {
   const auto& b = item.button;
   const Rect r = item.rect;
+  // Only what the screen shows of the button is drawn: a stack may give it any size.
+  const Rect shown = r.Intersect(screen_.Bounds());
   gfx::Bitmap scratch;
-  if (r.Empty() || !scratch.Create(r.Width(), r.Height(), 32)) return {};
+  if (shown.Empty() || !scratch.Create(shown.Width(), shown.Height(), 32)) return {};
   gfx::DrawTarget target(scratch);
   target.FillRect(scratch.Bounds(), gfx::Color::FromRgb(kLabelBackground));
-  target.state().origin = {-r.left, -r.top};
+  target.state().origin = {-shown.left, -shown.top};
   CardView* view = View();
   std::string font_name = view ? view->options().button_font : "Chicago";
   int font_size = view ? view->options().button_font_size : 12;
@@ -61,9 +63,9 @@ gfx::Region MouseHandler::LabelRegion(const DisplayItem& item) {
     std::vector<gfx::Region::Span> spans;
     for (int x = 0; x < scratch.width(); ++x) {
       if (!(gfx::RgbFromPixel(scratch.Get(x, y), 32, scratch.palette) == kLabelBackground))
-        spans.push_back({r.left + x, r.left + x + 1});
+        spans.push_back({shown.left + x, shown.left + x + 1});
     }
-    if (!spans.empty()) rows.AddRow(r.top + y, std::move(spans));
+    if (!spans.empty()) rows.AddRow(shown.top + y, std::move(spans));
   }
   return rows.Finish();
 }
