@@ -49,7 +49,9 @@ Node* Po(Interpreter& in, PrimCall& c) {
   return EachName(in, c, [&](Node* name, bool first) {
     Node* record = in.FindProc(name);
     if (!record) return false;
-    PrintEntry(in, (first ? "" : "\n") + DefinitionText(record));
+    std::string text = first ? std::string() : std::string("\n");
+    text += DefinitionText(record);
+    PrintEntry(in, text);
     return true;
   });
 }
@@ -83,7 +85,8 @@ void ListPlists(Interpreter& in) {
 void ListProcedures(Interpreter& in) {
   bool first = true;
   ForEachInBuckets(in.procs, [&](Node* r) {
-    std::string text = first ? DefinitionText(r) : "\n" + DefinitionText(r);
+    std::string text = first ? std::string() : std::string("\n");
+    text += DefinitionText(r);
     first = false;
     return PrintEntry(in, text);
   });
