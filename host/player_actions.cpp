@@ -73,6 +73,8 @@ void PlayerWindow::SetUpActions() {
   executor_ = std::make_unique<ActionExecutor>(player_.stack, player_.handles, platform.windows(),
                                                platform.clock(), *media_, std::move(hooks));
 
+  set_link_actions(executor_.get());
+
   MouseHooks mouse;
   mouse.view = [this] { return view_.get(); };
   mouse.current_card = [this] { return nav_->current_card(); };
