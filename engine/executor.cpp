@@ -72,7 +72,9 @@ int ActionExecutor::RunButton(uint16_t id, bool from_user) {
 int ActionExecutor::RunActionRecord(uint16_t id, bool from_user, bool wait,
                                     const std::string& name) {
   if (id == 0 || (hooks_.browse_mode && !hooks_.browse_mode())) return 0;
-  Log("action " + std::to_string(id) + (name.empty() ? "" : " " + Quoted(name)));
+  std::string line = "action " + std::to_string(id);
+  if (!name.empty()) line.append(" ").append(Quoted(name));
+  Log(line);
   if (Handle block = stack_.resources().Get(restype::kActn, id))
     Execute({block, 0, id, false, handles_.GetSize(block)}, from_user, wait, name);
   return 1;

@@ -2,6 +2,7 @@
 
 #include "host/player.h"
 #include "logo/interp.h"
+#include "logo/sandbox.h"
 #include "logo/workspace.h"
 
 namespace corvida {
@@ -12,6 +13,7 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
     config.clock = &player.platform.clock();
     config.windows = &player.platform.windows();
     config.alerts = &player.platform.alerts();
+    config.audio = player.platform.audio();
     player.logo = std::make_unique<logo::Interpreter>(config);
   }
   return *player.logo;
@@ -19,6 +21,12 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
 
 int WorkspaceStore::StackOpened(Player& player) {
   logo::Interpreter& in = PlayerInterpreter(player);
+  // Scripts of this stack keep their files in its own folder under the data folder.
+  const Folders& folders = player.platform.folders();
+  std::string own_folder = folders.data.empty() || player.stack.path().empty()
+                               ? std::string()
+                               : logo::StackFilesFolder(folders.data, player.stack.path());
+  in.SetFilesFolder(own_folder, logo::ScriptMediaFolders(folders));
   int failed = 0;
   if (!player.stack.workspace().empty())
     failed = logo::LoadWorkspaceText(in, player.stack.workspace(), logo::LoadMode::kWorkspaceOnly);

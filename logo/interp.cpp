@@ -330,4 +330,11 @@ void Interpreter::RunConsole(LineSource& source) {
   RunLines(source, true);
 }
 
+void Interpreter::SetFilesFolder(std::string folder, std::vector<NamedFolder> media) {
+  files_->CloseAll();
+  config_.files_folder = folder;
+  config_.media_folders = media;
+  files_ = std::make_unique<FileState>(std::move(folder), std::move(media));
+}
+
 }  // namespace corvida::logo

@@ -221,6 +221,9 @@ class Interpreter {
   std::vector<std::unique_ptr<LineSource>> load_sources;
   // Open files, reader and writer, the sandbox (logo/sandbox_files.h).
   FileState& files() { return *files_; }
+  // Gives scripts another folder (a new stack opened): open files are closed, the prefix
+  // starts again at the folder.
+  void SetFilesFolder(std::string folder, std::vector<NamedFolder> media);
 
   // --- Output -------------------------------------------------------------------------
   void Output(std::string_view mac_text);

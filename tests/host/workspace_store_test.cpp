@@ -3,8 +3,11 @@
 // and there when the stack is opened again.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "host/player.h"
 #include "logo/interp.h"
+#include "logo/sandbox_files.h"
 #include "player_fixture.h"
 #include "stackfile/resources.h"
 
@@ -102,6 +105,26 @@ TEST(PlayerWorkspace, ASaveThatClosesTheStackErasesTheWorkspace) {
   player.workspace.StackSaving(player, true);
   EXPECT_EQ(player.stack.workspace(), "MAKE \"x 1\r\nMAKE \"y 2\r\n\r\n\r\n");
   EXPECT_EQ(RunLogo(player, "print namep \"x print namep \"y"), "FALSE\nFALSE\n");
+}
+
+TEST(PlayerWorkspace, EachStacksScriptsKeepTheirFilesInAFolderOfTheirOwn) {
+  TestPlatform tp;
+  std::string first = BuildStack(tp.root, StackWithWorkspace("WKSp", ""), "first.stk");
+  std::string second = BuildStack(tp.root, StackWithWorkspace("WKSp", ""), "second.stk");
+  Player player{*tp.platform};
+  ASSERT_EQ(player.stack.Open(first), 0);
+  RunLogo(player,
+          "open \"notes.txt setwrite \"notes.txt print \"kept setwrite [] close \"notes.txt");
+  EXPECT_EQ(RunLogo(player, "print filep \"notes.txt"), "TRUE\n");
+  // Beside the stack nothing was written: the folder lies under the data folder.
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(first).parent_path() / "notes.txt"));
+  std::string folder = PlayerInterpreter(player).files().sandbox().PrefixFolder();
+  EXPECT_EQ(folder.rfind(tp.platform->folders().data, 0), 0u) << folder;
+
+  player.stack.Close();
+  ASSERT_EQ(player.stack.Open(second), 0);
+  EXPECT_EQ(RunLogo(player, "print filep \"notes.txt"), "FALSE\n");
+  EXPECT_EQ(RunLogo(player, "print filep \"..\\\\first\\\\notes.txt"), "FALSE\n");
 }
 
 }  // namespace
