@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "logo/interp.h"
+#include "logo/value_text.h"
 #include "stackfile/mactext.h"
 
 namespace corvida::logo {
@@ -22,48 +23,6 @@ void AppendAtom(std::string& out, const Node* v) {
     AppendWordChars(v, out);
   } else if (v->IsNumber()) {
     out += NumberText(v);
-  }
-}
-
-// Walks a value without native recursion, writing its elements; lists in brackets except
-// the outer one when `outer_brackets` is false. Stops once `limit` characters are out.
-template <class AtomFn>
-void WriteValue(std::string& out, Node* v, bool outer_brackets, size_t limit, AtomFn atom) {
-  if (!v) {
-    out += "[]";
-    return;
-  }
-  if (!v->IsList()) {
-    atom(out, v);
-    return;
-  }
-  struct Level {
-    Node* cell;
-    bool first;
-    bool brackets;
-  };
-  std::vector<Level> stack;
-  if (outer_brackets) out += '[';
-  stack.push_back({Interpreter::IsEmptyList(v) ? nullptr : v, true, outer_brackets});
-  while (!stack.empty() && out.size() <= limit) {
-    Level& top = stack.back();
-    if (!top.cell) {
-      if (top.brackets) out += ']';
-      stack.pop_back();
-      continue;
-    }
-    Node* e = top.cell->elem;
-    top.cell = top.cell->link;
-    if (!top.first) out += ' ';
-    top.first = false;
-    if (!e) {
-      out += "[]";
-    } else if (e->IsList()) {
-      out += '[';
-      stack.push_back({Interpreter::IsEmptyList(e) ? nullptr : e, true, true});
-    } else {
-      atom(out, e);
-    }
   }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "logo/interp.h"
+#include "logo/value_text.h"
 
 namespace corvida::logo {
 namespace {
@@ -44,36 +45,9 @@ void AppendAtom(std::string& out, const Node* v) {
   }
 }
 
-// Writes the elements of a list without native recursion, nested lists in brackets.
+// Writes the elements of a list, nested lists in brackets, at most up to `limit`.
 void AppendElements(std::string& out, Node* list, bool brackets, size_t limit) {
-  struct Level {
-    Node* cell;
-    bool first;
-    bool brackets;
-  };
-  std::vector<Level> stack;
-  if (brackets) out += '[';
-  stack.push_back({Interpreter::IsEmptyList(list) ? nullptr : list, true, brackets});
-  while (!stack.empty() && out.size() <= limit) {
-    Level& top = stack.back();
-    if (!top.cell) {
-      if (top.brackets) out += ']';
-      stack.pop_back();
-      continue;
-    }
-    Node* e = top.cell->elem;
-    top.cell = top.cell->link;
-    if (!top.first) out += ' ';
-    top.first = false;
-    if (!e) {
-      out += "[]";
-    } else if (e->IsList()) {
-      out += '[';
-      stack.push_back({Interpreter::IsEmptyList(e) ? nullptr : e, true, true});
-    } else {
-      AppendAtom(out, e);
-    }
-  }
+  WriteValue(out, list, brackets, limit, AppendAtom);
   if (out.size() > limit) out.resize(limit);
 }
 

@@ -2,9 +2,12 @@
 // included (each followed by a newline, as the command line shows them).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "logo/interp.h"
 #include "platform/headless/headless.h"
@@ -59,6 +62,16 @@ class Harness {
 // One-shot: a fresh interpreter runs the lines.
 inline std::string RunLogo(const std::string& text) {
   return Harness().Lines(text);
+}
+
+// Lines and exactly what a fresh interpreter prints for them.
+struct Case {
+  const char* lines;
+  const char* output;
+};
+
+inline void Check(const std::vector<Case>& cases) {
+  for (const Case& c : cases) EXPECT_EQ(RunLogo(c.lines), c.output) << c.lines;
 }
 
 }  // namespace corvida::logo::testing

@@ -8,14 +8,8 @@
 namespace corvida::logo {
 namespace {
 
-struct Case {
-  const char* lines;
-  const char* output;
-};
-
-void Check(const std::vector<Case>& cases) {
-  for (const Case& c : cases) EXPECT_EQ(testing::RunLogo(c.lines), c.output) << c.lines;
-}
+using testing::Case;
+using testing::Check;
 
 TEST(LogoVocabProcs, ToChecksItsNameAndInputs) {
   Check({
