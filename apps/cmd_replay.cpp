@@ -36,7 +36,10 @@ constexpr const char* kHelp =
     "                 chooser (sub/name.stk walks into folders); a dialog without a\n"
     "                 typed text or an answer is cancelled\n"
     "  command ID     a player command, e.g. 204 next card, 356 zoom 2\n"
-    "  shot NAME.png  the window as shown, written into DIR\n";
+    "  shot NAME.png  the window as shown, written into DIR\n"
+    "  shot NAME.png after MS\n"
+    "                 the window as shown MS into the events that follow (a frame in\n"
+    "                 the middle of a transition)\n";
 
 bool ReadFile(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
@@ -177,6 +180,7 @@ class Replay {
         post(msg::kCommand, uint64_t(e.number), 0);
         break;
       case ReplayKind::kShot: {
+        if (e.after_ms >= 0) return ArmTimedShot(e);
         window_->Pump(0);
         const auto* frame = w.LastFrame(id_);
         if (!frame || frame->width == 0) {
@@ -193,6 +197,38 @@ class Replay {
   }
 
   bool closed() const { return window_->closed(); }
+
+  // A timed shot keeps the frame shown at its moment: every present up to then replaces
+  // the copy, the first one after it (or the end of the script) writes it.
+  bool ArmTimedShot(const ReplayEvent& e) {
+    window_->Pump(0);
+    const auto* frame = platform_->headless_windows().LastFrame(id_);
+    timed_ = TimedShot{e.text, platform_->clock().Milliseconds() + uint32_t(e.after_ms),
+                       frame ? *frame : HeadlessWindowSystem::Frame{}};
+    platform_->headless_windows().SetPresentObserver(
+        [this](WindowId window, const HeadlessWindowSystem::Frame& shown) {
+          if (!timed_ || window != id_) return;
+          if (int32_t(platform_->clock().Milliseconds() - timed_->due) <= 0)
+            timed_->frame = shown;
+          else
+            FinishTimedShot();
+        });
+    return true;
+  }
+  // Writes a pending timed shot whose moment has come (or any, at the end).
+  bool FinishTimedShot(bool at_end = false) {
+    if (!timed_) return true;
+    if (!at_end && int32_t(platform_->clock().Milliseconds() - timed_->due) < 0) return true;
+    TimedShot shot = std::move(*timed_);
+    timed_.reset();
+    if (shot.frame.width == 0) {
+      std::fprintf(stderr, "corvida replay: nothing shown yet for %s\n", shot.name.c_str());
+      return false;
+    }
+    if (!WriteShot(shot.frame, out_dir_ + "/" + shot.name)) return false;
+    std::printf("shot %s\n", shot.name.c_str());
+    return true;
+  }
 
  private:
   // A dialog answered from the script: the next typed text goes into its field or picks
@@ -258,6 +294,12 @@ class Replay {
   std::deque<int> answers_;
   std::deque<std::string> texts_;
   bool shift_ = false, ctrl_ = false;
+  struct TimedShot {
+    std::string name;
+    uint32_t due = 0;
+    HeadlessWindowSystem::Frame frame;
+  };
+  std::optional<TimedShot> timed_;
 };
 
 int RunReplay(const std::vector<std::string>& args) {
@@ -298,8 +340,9 @@ int RunReplay(const std::vector<std::string>& args) {
   if (!replay.Start(stack)) return kExitFailure;
   for (const ReplayEvent& e : script) {
     if (replay.closed()) break;
-    if (!replay.Run(e)) return kExitFailure;
+    if (!replay.Run(e) || !replay.FinishTimedShot()) return kExitFailure;
   }
+  if (!replay.FinishTimedShot(true)) return kExitFailure;
   std::fflush(stdout);
   return kExitOk;
 }

@@ -130,6 +130,15 @@ bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, s
     } else if (verb == "shot") {
       e.kind = ReplayKind::kShot;
       e.text = rest;
+      // "NAME after MS": the frame shown MS into the events that follow.
+      size_t cut = rest.rfind(" after ");
+      if (cut != std::string::npos && ParseInt(rest.substr(cut + 7), e.after_ms) &&
+          e.after_ms >= 0 && e.after_ms <= 3600000) {
+        e.text = rest.substr(0, cut);
+      } else {
+        e.after_ms = -1;
+      }
+      rest = e.text;
       // A plain file name: shots stay in the output folder.
       ok = !rest.empty() && rest.find('/') == std::string::npos &&
            rest.find('\\') == std::string::npos && rest != "." && rest != "..";

@@ -1,6 +1,7 @@
 // The event scripts of `corvida replay`: one event a line, e.g. `click 10 20`,
-// `key Ctrl+J`, `type Four`, `wait 500`, `shot first.png`. Blank lines and lines starting
-// with '#' are skipped.
+// `key Ctrl+J`, `type Four`, `wait 500`, `shot first.png`,
+// `shot middle.png after 100` (the frame shown 100 ms into the events that follow). Blank lines and
+// lines starting with '#' are skipped.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +31,9 @@ struct ReplayEvent {
   int x = 0, y = 0;  // click, down, up, move
   uint32_t key = 0;  // key, hold, release: a virtual key code
   bool shift = false, ctrl = false;
-  int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)
-  std::string text;  // type, shot
+  int number = 0;     // wait (ms), answer (button 1..3), command (id), char (code)
+  std::string text;   // type, shot
+  int after_ms = -1;  // shot: taken this long into what the following events start
   int line = 0;
 };
 

@@ -56,6 +56,7 @@ void HeadlessWindowSystem::Present(WindowId window, const RgbaView& frame, Point
                 frame.pixels + static_cast<size_t>(y) * frame.stride + x0 * 4,
                 static_cast<size_t>(frame.width - x0) * 4);
   }
+  if (present_observer_) present_observer_(window, f);
 }
 
 void HeadlessWindowSystem::SetTimer(WindowId window, uint32_t id, uint32_t ms) {

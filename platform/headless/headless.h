@@ -58,6 +58,10 @@ class HeadlessWindowSystem : public WindowSystem {
     int height = 0;
   };
   const Frame* LastFrame(WindowId window) const;
+  // Called after every present with the frame now shown (replay's timed shots).
+  void SetPresentObserver(std::function<void(WindowId, const Frame&)> observer) {
+    present_observer_ = std::move(observer);
+  }
   std::string Title(WindowId window) const;
   CursorShape cursor() const { return cursor_; }
   WindowId capture() const { return capture_; }
@@ -90,6 +94,7 @@ class HeadlessWindowSystem : public WindowSystem {
   bool button_down_ = false;
   std::map<uint32_t, bool> keys_;
   std::string clipboard_;
+  std::function<void(WindowId, const Frame&)> present_observer_;
 };
 
 // Answers alerts without a person: each alert is recorded, and the responder (default:

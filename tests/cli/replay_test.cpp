@@ -1,6 +1,8 @@
 // corvida replay end to end, on stacks made by corvida build.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/gfx/png.h"
 #include "support/test_support.h"
 
@@ -93,6 +95,43 @@ TEST_F(Replay, RefusesBadScriptsAndShotsOutsideTheFolder) {
   dir.Write("events.txt", "wait 10\n");
   r = RunCorvida({"replay", dir.File("missing.stk"), dir.File("events.txt"), "-o", dir.File("o")});
   EXPECT_EQ(r.status, 1);
+}
+
+// A timed shot catches the frame shown in the middle of a transition: part of the old
+// card and part of the new one, neither alone.
+TEST(ReplayTimedShot, AFrameInTheMiddleOfATransition) {
+  TempDir dir;
+  for (auto [name, value] : {std::pair{"black.png", uint8_t(0)}, {"white.png", uint8_t(255)}}) {
+    gfx::Bitmap b;
+    ASSERT_TRUE(b.Create(64, 48, 32));
+    std::fill(b.data(), b.data() + b.byte_size(), value);
+    ASSERT_TRUE(gfx::WritePngFile(dir.File(name), b, nullptr));
+  }
+  dir.Write("s.json", R"({"stack": {"width": 64, "height": 48, "depth": 8},
+    "cards": [
+      {"id": 1, "kind": "picture", "picture": "black.png",
+       "objects": [{"type": "button", "id": 1, "rect": [0, 0, 8, 8], "name": "",
+                    "destination": 2, "transition": 10, "speed": 8}]},
+      {"id": 2, "kind": "picture", "picture": "white.png"}]})");
+  auto built = RunCorvida({"build", dir.File("s.json"), "-o", dir.File("s.stk")});
+  ASSERT_EQ(built.status, 0) << built.err;
+  dir.Write("events.txt", "shot middle.png after 400\nclick 2 2\nshot end.png\n");
+  auto r = RunCorvida({"replay", dir.File("s.stk"), dir.File("events.txt"), "-o", dir.File("out")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("card 2 id 2"), std::string::npos) << r.out;
+  EXPECT_LT(r.out.find("shot middle.png"), r.out.find("shot end.png")) << r.out;
+  auto count_black = [&](const char* file) {
+    gfx::Bitmap shot;
+    EXPECT_TRUE(gfx::ReadPngFile(dir.File(file), shot));
+    int black = 0;
+    for (int y = 8; y < shot.height(); ++y)
+      for (int x = 8; x < shot.width(); ++x) black += shot.ColorAt(x, y).r == 0;
+    return black;
+  };
+  int middle = count_black("out/middle.png");
+  EXPECT_GT(middle, 0);
+  EXPECT_LT(middle, 56 * 40);
+  EXPECT_EQ(count_black("out/end.png"), 0);
 }
 
 }  // namespace
