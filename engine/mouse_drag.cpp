@@ -4,6 +4,7 @@
 #include "engine/hittest.h"
 #include "engine/icons.h"
 #include "engine/mouse.h"
+#include "engine/render.h"
 #include "platform/gfx/text.h"
 #include "stackfile/records.h"
 
@@ -42,21 +43,7 @@ gfx::Region MouseHandler::LabelRegion(const DisplayItem& item) {
   int font_size = view ? view->options().button_font_size : 12;
   auto font = fonts_ ? fonts_->GetFont(font_name, font_size, 0) : MakeBuiltinFont(font_size, 0);
   if (!font) font = MakeBuiltinFont(font_size, 0);
-  const int lh = font->metrics().m_height;
-  const Icon* icon = b.show_icon ? b.icon.get() : nullptr;
-  int icon_top = 0;
-  if (icon) {
-    int content = icon->height() + (b.show_name ? lh * 3 / 2 : 0);
-    icon_top = r.top + (r.Height() - content) / 2;
-    DrawIcon(target, *icon, {r.left + (r.Width() - icon->width()) / 2, icon_top});
-  }
-  if (b.show_name && !b.name.empty()) {
-    int top = icon ? icon_top + icon->height() + lh / 2 : r.top + (r.Height() - lh) / 2;
-    int width = gfx::MeasureText(*font, b.name);
-    target.state().bk_mode = gfx::BkMode::kTransparent;
-    gfx::DrawText(target, *font, r.left + (r.Width() - width) / 2, top + lh, b.name,
-                  gfx::Color::FromRgb(gfx::kBlack));
-  }
+  DrawButtonLabel(target, b, r, *font, gfx::Color::FromRgb(gfx::kBlack));
   // Every pixel the label changed counts, as in a one-bit image of it.
   gfx::Region::Builder rows;
   for (int y = 0; y < scratch.height(); ++y) {

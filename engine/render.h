@@ -162,4 +162,9 @@ gfx::Palette DefaultCardPalette();
 // first; false when `rows` does not hold them all or a side is out of range.
 bool MaskFromRows(std::span<const uint8_t> rows, int width, int height, gfx::Bitmap& out);
 
+// Draws a button's label inside `r`: its icon centred, its name below the icon or
+// centred without one, in the button font, transparently.
+void DrawButtonLabel(gfx::DrawTarget& target, const DisplayItem::Button& b, const Rect& r,
+                     Font& font, gfx::Color text);
+
 }  // namespace corvida

@@ -137,21 +137,7 @@ void CardView::DrawButton(gfx::DrawTarget& target, DisplayItem& item) {
   }
 
   if (b.style <= 3) ClipTo(target, {r.left + 2, r.top, r.right - 2, r.bottom});
-  const Icon* icon = b.show_icon ? b.icon.get() : nullptr;
-  int icon_top = 0;
-  if (icon) {
-    int content = icon->height() + (b.show_name ? lh * 3 / 2 : 0);
-    icon_top = r.top + (r.Height() - content) / 2;
-    DrawIcon(target, *icon, {r.left + (r.Width() - icon->width()) / 2, icon_top});
-  }
-  if (b.show_name && !b.name.empty()) {
-    // The name's capitals start at `top`: below the icon, or centred without one.
-    int top = icon ? icon_top + icon->height() + lh / 2 : r.top + (r.Height() - lh) / 2;
-    int width = gfx::MeasureText(font, b.name);
-    st.bk_mode = gfx::BkMode::kTransparent;
-    gfx::DrawText(target, font, r.left + (r.Width() - width) / 2, top + lh, b.name,
-                  PaletteColour(b.text_colour));
-  }
+  DrawButtonLabel(target, b, r, font, PaletteColour(b.text_colour));
 }
 
 void CardView::DrawGraphic(gfx::DrawTarget& target, DisplayItem& item) {
@@ -192,6 +178,25 @@ void CardView::DrawField(gfx::DrawTarget& target, DisplayItem& item, const Rect&
   }
   target.FillRect(item.rect, gfx::Color::FromRgb(gfx::kWhite));
   target.FrameRect(item.rect, gfx::Brush::Solid(kBlack), 1);
+}
+
+void DrawButtonLabel(gfx::DrawTarget& target, const DisplayItem::Button& b, const Rect& r,
+                     Font& font, gfx::Color text) {
+  const int lh = font.metrics().m_height;
+  const Icon* icon = b.show_icon ? b.icon.get() : nullptr;
+  int icon_top = 0;
+  if (icon) {
+    int content = icon->height() + (b.show_name ? lh * 3 / 2 : 0);
+    icon_top = r.top + (r.Height() - content) / 2;
+    DrawIcon(target, *icon, {r.left + (r.Width() - icon->width()) / 2, icon_top});
+  }
+  if (b.show_name && !b.name.empty()) {
+    // The name's capitals start at `top`: below the icon, or centred without one.
+    int top = icon ? icon_top + icon->height() + lh / 2 : r.top + (r.Height() - lh) / 2;
+    int width = gfx::MeasureText(font, b.name);
+    target.state().bk_mode = gfx::BkMode::kTransparent;
+    gfx::DrawText(target, font, r.left + (r.Width() - width) / 2, top + lh, b.name, text);
+  }
 }
 
 }  // namespace corvida
