@@ -42,6 +42,11 @@ std::string ReferencePath(std::span<const uint8_t> data) {
   return TerminatedText(b, 0, data.size());
 }
 
+// The rectangle stored at bytes 4..11 of a movie or animation entry.
+Rect EntryRect(Bytes e) {
+  return {GetI16(e.data + 4), GetI16(e.data + 6), GetI16(e.data + 8), GetI16(e.data + 10)};
+}
+
 }  // namespace
 
 ActionExecutor::ActionExecutor(Stack& stack, Handles& handles, WindowSystem& windows, Clock& clock,
@@ -118,6 +123,13 @@ bool ActionExecutor::MayGoOn(Source& source, std::vector<uint8_t>& record) {
     return false;
   }
   return Copy(source, record);
+}
+
+FileRequest ActionExecutor::FileEntryRequest(const std::vector<uint8_t>& entry) const {
+  FileRequest request;
+  request.stored = ReferencePath(EntryData(entry));
+  request.host_path = hooks_.resolve_path ? hooks_.resolve_path(request.stored) : "";
+  return request;
 }
 
 std::vector<uint8_t> ActionExecutor::Entry(const std::vector<uint8_t>& record, uint16_t id,
@@ -206,9 +218,7 @@ void ActionExecutor::Execute(Source source, bool from_user, bool wait, const std
       case ActionStep::kSoundFile: {
         auto entry = Entry(record, id, action::kEntrySoundFile);
         Bytes e = View(entry);
-        FileRequest request;
-        request.stored = ReferencePath(EntryData(entry));
-        request.host_path = hooks_.resolve_path ? hooks_.resolve_path(request.stored) : "";
+        FileRequest request = FileEntryRequest(entry);
         request.param = Field16(e, 4);
         request.flags = Field16(e, 24);
         media_.PlaySoundFile(request);
@@ -217,21 +227,15 @@ void ActionExecutor::Execute(Source source, bool from_user, bool wait, const std
       case ActionStep::kMovie: {
         auto entry = Entry(record, id, action::kEntryMovie);
         Bytes e = View(entry);
-        FileRequest request;
-        request.stored = ReferencePath(EntryData(entry));
-        request.host_path = hooks_.resolve_path ? hooks_.resolve_path(request.stored) : "";
-        request.rect = {GetI16(e.data + 4), GetI16(e.data + 6), GetI16(e.data + 8),
-                        GetI16(e.data + 10)};
+        FileRequest request = FileEntryRequest(entry);
+        request.rect = EntryRect(e);
         movie = media_.StartMovie(id, request) || movie;
         break;
       }
       case ActionStep::kAnimation: {
         auto entry = Entry(record, id, action::kEntryAnimation);
         Bytes e = View(entry);
-        AnimationRequest request{
-            id,
-            {GetI16(e.data + 4), GetI16(e.data + 6), GetI16(e.data + 8), GetI16(e.data + 10)},
-            EntryData(entry)};
+        AnimationRequest request{id, EntryRect(e), EntryData(entry)};
         animation = media_.StartAnimation(request) || animation;
         break;
       }

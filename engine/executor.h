@@ -115,6 +115,8 @@ class ActionExecutor : public HyperlinkActions {
   bool MayGoOn(Source& source, std::vector<uint8_t>& record);
   // The entry of `kind`: in the running record, else wherever FindActionEntry finds it.
   std::vector<uint8_t> Entry(const std::vector<uint8_t>& record, uint16_t id, uint16_t kind);
+  // A sound-file or movie entry's stored path and where it is on this machine.
+  FileRequest FileEntryRequest(const std::vector<uint8_t>& entry) const;
   void StartSelection(const std::vector<uint8_t>& data);
   uint16_t SelectionButton(const std::string& name, bool skip_hidden);
   void Launch(const std::vector<uint8_t>& entry);
