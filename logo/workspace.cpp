@@ -202,7 +202,8 @@ std::string WorkspaceText(Interpreter& in, WorkspaceScope scope, bool* complete)
   text.Separator();
   bool first = true;
   auto definition = [&](Node* r, bool is_buried) {
-    std::string entry = first ? DefinitionText(r) : "\n" + DefinitionText(r);
+    std::string entry = first ? std::string() : std::string("\n");
+    entry += DefinitionText(r);
     first = false;
     text.Entry(entry, is_buried ? BuryLine("BURY", r->elem) : "");
     return true;
