@@ -13,8 +13,7 @@ WindowId HeadlessWindowSystem::CreateWindow(const std::string& title_utf8, Size 
 
 void HeadlessWindowSystem::DestroyWindow(WindowId window) {
   windows_.erase(window);
-  std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
-  std::erase_if(queue_, [&](const Message& m) { return m.window == window; });
+  messages_.Forget(window);
   if (focus_ == window) focus_ = 0;
   if (capture_ == window) capture_ = 0;
 }
@@ -33,7 +32,7 @@ void HeadlessWindowSystem::Invalidate(WindowId window, const Rect*) {
   auto it = windows_.find(window);
   if (it == windows_.end() || it->second.paint_pending) return;
   it->second.paint_pending = true;
-  queue_.push_back(Message{window, msg::kPaint, 0, 0, clock_.Milliseconds()});
+  messages_.Post(Message{window, msg::kPaint, 0, 0, clock_.Milliseconds()});
 }
 
 void HeadlessWindowSystem::Present(WindowId window, const RgbaView& frame, Point at) {
@@ -60,89 +59,42 @@ void HeadlessWindowSystem::Present(WindowId window, const RgbaView& frame, Point
 }
 
 void HeadlessWindowSystem::SetTimer(WindowId window, uint32_t id, uint32_t ms) {
-  KillTimer(window, id);
-  uint32_t period = std::max<uint32_t>(ms, 1);
-  timers_.push_back(Timer{window, id, period, clock_.Milliseconds() + period});
+  messages_.SetTimer(window, id, ms);
 }
 
 void HeadlessWindowSystem::KillTimer(WindowId window, uint32_t id) {
-  std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; });
+  messages_.KillTimer(window, id);
 }
 
 void HeadlessWindowSystem::PostMessage(const Message& message) {
-  Message m = message;
-  if (m.time == 0) m.time = clock_.Milliseconds();
-  queue_.push_back(m);
+  messages_.Post(message);
 }
 
-// A timer is due when the clock has reached its deadline; like the system's, a timer
-// message is produced only when the queue is otherwise empty and never piles up.
-bool HeadlessWindowSystem::TakeDueTimer(Message& out) {
-  uint32_t now = clock_.Milliseconds();
-  Timer* best = nullptr;
-  for (Timer& t : timers_) {
-    if (static_cast<int32_t>(now - t.due) >= 0 &&
-        (best == nullptr || static_cast<int32_t>(t.due - best->due) < 0)) {
-      best = &t;
-    }
-  }
-  if (best == nullptr) return false;
-  out = Message{best->window, msg::kTimer, best->id, 0, now};
-  best->due = now + best->period;
-  return true;
+// A paint taken from the queue lets the window ask for the next one.
+void HeadlessWindowSystem::PaintTaken(const Message& m) {
+  if (m.message != msg::kPaint) return;
+  auto it = windows_.find(m.window);
+  if (it != windows_.end()) it->second.paint_pending = false;
 }
 
 bool HeadlessWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
-  if (!queue_.empty()) {
-    out = queue_.front();
-    queue_.pop_front();
-    if (out.message == msg::kPaint) {
-      auto it = windows_.find(out.window);
-      if (it != windows_.end()) it->second.paint_pending = false;
-    }
+  if (messages_.TakeQueued(out)) {
+    PaintTaken(out);
     return true;
   }
-  if (TakeDueTimer(out)) return true;
+  if (messages_.TakeDueTimer(out)) return true;
   // Nothing queued: jump the virtual clock to the next timer or to the end of the wait.
-  uint32_t now = clock_.Milliseconds();
-  uint32_t wait = timeout_ms;
-  for (const Timer& t : timers_) {
-    uint32_t until = static_cast<int32_t>(t.due - now) > 0 ? t.due - now : 0;
-    wait = std::min(wait, until);
-  }
-  if (wait == 0xFFFFFFFFu) return false;  // nothing will ever arrive: do not hang
+  uint32_t wait = std::min(timeout_ms, messages_.UntilNextTimer());
+  if (wait == MessageQueue::kForever) return false;  // nothing will ever arrive: do not hang
   clock_.Advance(wait);
-  return TakeDueTimer(out);
+  return messages_.TakeDueTimer(out);
 }
 
 bool HeadlessWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
                                        bool remove) {
-  for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-    if (window != 0 && it->window != window) continue;
-    if ((first != 0 || last != 0) && (it->message < first || it->message > last)) continue;
-    out = *it;
-    if (remove) {
-      if (out.message == msg::kPaint) {
-        auto w = windows_.find(out.window);
-        if (w != windows_.end()) w->second.paint_pending = false;
-      }
-      queue_.erase(it);
-    }
-    return true;
-  }
-  if ((first == 0 && last == 0) || (msg::kTimer >= first && msg::kTimer <= last)) {
-    uint32_t now = clock_.Milliseconds();
-    for (const Timer& t : timers_) {
-      if ((window == 0 || t.window == window) && static_cast<int32_t>(now - t.due) >= 0) {
-        if (!remove) {
-          out = Message{t.window, msg::kTimer, t.id, 0, now};
-          return true;
-        }
-        return TakeDueTimer(out);
-      }
-    }
-  }
-  return false;
+  if (!messages_.Peek(out, window, first, last, remove)) return false;
+  if (remove) PaintTaken(out);
+  return true;
 }
 
 bool HeadlessWindowSystem::KeyDown(uint32_t virtual_key) {

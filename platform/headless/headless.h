@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "platform/audio_recorder.h"
 #include "platform/font_names.h"
 #include "platform/fonts.h"
+#include "platform/message_queue.h"
 #include "platform/picture.h"
 #include "platform/platform.h"
 
@@ -65,7 +65,7 @@ class HeadlessWindowSystem : public WindowSystem {
   std::string Title(WindowId window) const;
   CursorShape cursor() const { return cursor_; }
   WindowId capture() const { return capture_; }
-  size_t QueuedMessages() const { return queue_.size(); }
+  size_t QueuedMessages() const { return messages_.size(); }
 
  private:
   struct WindowState {
@@ -74,18 +74,11 @@ class HeadlessWindowSystem : public WindowSystem {
     Frame frame;
     bool paint_pending = false;
   };
-  struct Timer {
-    WindowId window;
-    uint32_t id;
-    uint32_t period;
-    uint32_t due;
-  };
-  bool TakeDueTimer(Message& out);
+  void PaintTaken(const Message& m);
 
   VirtualClock& clock_;
   std::map<WindowId, WindowState> windows_;
-  std::vector<Timer> timers_;
-  std::deque<Message> queue_;
+  MessageQueue messages_{clock_, MessageQueue::Rhythm::kFromNow};
   WindowId next_window_ = 1;
   WindowId capture_ = 0;
   WindowId focus_ = 0;

@@ -73,7 +73,7 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event) {
     if (m.message == msg::kPaint) {
       Invalidate(id, nullptr);  // coalesced with paints already waiting
     } else {
-      queue_.push_back(m);
+      messages_.Post(m);
     }
   }
 }

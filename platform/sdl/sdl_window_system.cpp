@@ -7,7 +7,7 @@
 
 namespace corvida::sdl {
 
-constexpr uint32_t kForever = 0xFFFFFFFFu;
+constexpr uint32_t kForever = MessageQueue::kForever;
 
 SdlWindowSystem::~SdlWindowSystem() {
   while (!windows_.empty()) DestroyWindow(windows_.begin()->first);
@@ -100,8 +100,7 @@ void SdlWindowSystem::DestroyWindow(WindowId window) {
   SDL_DestroyRenderer(w->renderer);
   SDL_DestroyWindow(w->window);
   windows_.erase(window);
-  std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
-  std::erase_if(queue_, [&](const Message& m) { return m.window == window; });
+  messages_.Forget(window);
   if (focus_ == window) focus_ = 0;
   if (capture_ == window) ReleaseCapture();
 }
@@ -148,7 +147,7 @@ void SdlWindowSystem::Invalidate(WindowId window, const Rect*) {
   Window* w = Find(window);
   if (w == nullptr || w->paint_pending) return;
   w->paint_pending = true;
-  queue_.push_back(Message{window, msg::kPaint, 0, 0, clock_.Milliseconds()});
+  messages_.Post(Message{window, msg::kPaint, 0, 0, clock_.Milliseconds()});
 }
 
 void SdlWindowSystem::Present(WindowId window, const RgbaView& frame, Point at) {
@@ -181,63 +180,21 @@ void SdlWindowSystem::Render(Window& w) {
 }
 
 void SdlWindowSystem::SetTimer(WindowId window, uint32_t id, uint32_t ms) {
-  KillTimer(window, id);
-  uint32_t period = std::max<uint32_t>(ms, 1);
-  timers_.push_back(Timer{window, id, period, clock_.Milliseconds() + period});
+  messages_.SetTimer(window, id, ms);
 }
 
 void SdlWindowSystem::KillTimer(WindowId window, uint32_t id) {
-  std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; });
+  messages_.KillTimer(window, id);
 }
 
 void SdlWindowSystem::PostMessage(const Message& message) {
-  Message m = message;
-  if (m.time == 0) m.time = clock_.Milliseconds();
-  queue_.push_back(m);
+  messages_.Post(message);
 }
 
-bool SdlWindowSystem::TakeQueued(Message& out) {
-  if (queue_.empty()) return false;
-  out = queue_.front();
-  queue_.pop_front();
-  if (out.message == msg::kPaint) {
-    if (Window* w = Find(out.window)) w->paint_pending = false;
-  }
-  return true;
-}
-
-// The next deadline keeps the timer's own rhythm, so waking a little late does not slow
-// it down; a timer more than a period behind fires once and starts again from now.
-void SdlWindowSystem::Reschedule(Timer& t, uint32_t now) {
-  t.due += t.period;
-  if (static_cast<int32_t>(now - t.due) >= 0) t.due = now + t.period;
-}
-
-// As on the classic system, a timer message comes only when nothing else is queued, and
-// a late timer fires once rather than catching up.
-bool SdlWindowSystem::TakeDueTimer(Message& out) {
-  uint32_t now = clock_.Milliseconds();
-  Timer* best = nullptr;
-  for (Timer& t : timers_) {
-    if (static_cast<int32_t>(now - t.due) >= 0 &&
-        (best == nullptr || static_cast<int32_t>(t.due - best->due) < 0)) {
-      best = &t;
-    }
-  }
-  if (best == nullptr) return false;
-  out = Message{best->window, msg::kTimer, best->id, 0, now};
-  Reschedule(*best, now);
-  return true;
-}
-
-uint32_t SdlWindowSystem::UntilNextTimer() const {
-  uint32_t now = clock_.Milliseconds();
-  uint32_t wait = kForever;
-  for (const Timer& t : timers_) {
-    uint32_t until = static_cast<int32_t>(t.due - now) > 0 ? t.due - now : 0;
-    wait = std::min(wait, until);
-  }
-  return wait;
+// A paint taken from the queue lets the window ask for the next one.
+void SdlWindowSystem::PaintTaken(const Message& m) {
+  if (m.message != msg::kPaint) return;
+  if (Window* w = Find(m.window)) w->paint_pending = false;
 }
 
 void SdlWindowSystem::Pump() {
@@ -250,11 +207,15 @@ bool SdlWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
   uint32_t start = clock_.Milliseconds();
   for (;;) {
     Pump();
-    if (TakeQueued(out) || TakeDueTimer(out)) return true;
+    if (messages_.TakeQueued(out)) {
+      PaintTaken(out);
+      return true;
+    }
+    if (messages_.TakeDueTimer(out)) return true;
     uint32_t elapsed = clock_.Milliseconds() - start;
     if (timeout_ms != kForever && elapsed >= timeout_ms) return false;
     uint32_t wait = timeout_ms == kForever ? kForever : timeout_ms - elapsed;
-    wait = std::min(wait, UntilNextTimer());
+    wait = std::min(wait, messages_.UntilNextTimer());
     // Without windows or timers nothing can ever arrive: do not hang.
     if (wait == kForever && windows_.empty()) return false;
     SDL_Event event;
@@ -267,29 +228,9 @@ bool SdlWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
 bool SdlWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
                                   bool remove) {
   Pump();
-  for (auto it = queue_.begin(); it != queue_.end(); ++it) {
-    if (window != 0 && it->window != window) continue;
-    if ((first != 0 || last != 0) && (it->message < first || it->message > last)) continue;
-    out = *it;
-    if (remove) {
-      if (out.message == msg::kPaint) {
-        if (Window* w = Find(out.window)) w->paint_pending = false;
-      }
-      queue_.erase(it);
-    }
-    return true;
-  }
-  if ((first == 0 && last == 0) || (msg::kTimer >= first && msg::kTimer <= last)) {
-    uint32_t now = clock_.Milliseconds();
-    for (Timer& t : timers_) {
-      if ((window == 0 || t.window == window) && static_cast<int32_t>(now - t.due) >= 0) {
-        out = Message{t.window, msg::kTimer, t.id, 0, now};
-        if (remove) Reschedule(t, now);
-        return true;
-      }
-    }
-  }
-  return false;
+  if (!messages_.Peek(out, window, first, last, remove)) return false;
+  if (remove) PaintTaken(out);
+  return true;
 }
 
 }  // namespace corvida::sdl

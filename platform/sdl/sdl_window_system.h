@@ -6,11 +6,11 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/message_queue.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/window.h"
 
@@ -73,12 +73,6 @@ class SdlWindowSystem : public WindowSystem {
     Layout layout;  // in window coordinates, for input
     bool paint_pending = false;
   };
-  struct Timer {
-    WindowId window;
-    uint32_t id;
-    uint32_t period;
-    uint32_t due;
-  };
 
   Window* Find(WindowId window);
   WindowId FromSdl(uint32_t sdl_window_id) const;
@@ -87,17 +81,13 @@ class SdlWindowSystem : public WindowSystem {
   void Render(Window& w);
   void Pump();
   void Dispatch(const SDL_Event& event);
-  bool TakeQueued(Message& out);
-  void Reschedule(Timer& t, uint32_t now);
-  bool TakeDueTimer(Message& out);
-  uint32_t UntilNextTimer() const;
+  void PaintTaken(const Message& m);
   SDL_Cursor* CursorFor(CursorShape shape);
 
   Clock& clock_;
   bool started_ = false;
   std::map<WindowId, Window> windows_;
-  std::vector<Timer> timers_;
-  std::deque<Message> queue_;
+  MessageQueue messages_{clock_, MessageQueue::Rhythm::kKeepRhythm};
   WindowId next_window_ = 1;
   WindowId capture_ = 0;
   WindowId focus_ = 0;
