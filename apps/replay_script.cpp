@@ -51,20 +51,20 @@ bool ParseInt(const std::string& s, int& out) {
 }
 
 // "Shift+Ctrl+J": the modifiers, then the key.
-bool ParseKey(std::string spec, ReplayEvent& e) {
+bool ParseKey(std::string combo, ReplayEvent& e) {
   for (;;) {
-    std::string lower = Lower(spec);
+    std::string lower = Lower(combo);
     if (lower.rfind("shift+", 0) == 0) {
       e.shift = true;
-      spec = spec.substr(6);
+      combo = combo.substr(6);
     } else if (lower.rfind("ctrl+", 0) == 0) {
       e.ctrl = true;
-      spec = spec.substr(5);
+      combo = combo.substr(5);
     } else {
       break;
     }
   }
-  e.key = KeyFromName(spec);
+  e.key = KeyFromName(combo);
   return e.key != 0;
 }
 
