@@ -21,8 +21,10 @@ bool MoveNamed(Node*& from, Node*& to, Node* name) {
   return false;
 }
 
-// Applies the move to a name or to every name of a list.
-Node* MoveEach(Interpreter& in, PrimCall& c, Node** from, Node** to) {
+// Applies `act` to a name or to every name of a list; a name it does not find is an
+// error that stops the rest.
+template <class Act>
+Node* EachNamedInput(Interpreter& in, PrimCall& c, Act act) {
   Node* v = c.in[0];
   if (!v) {
     in.ErrorRow(kErrDoesntLike, c.row, in.empty_list());
@@ -38,13 +40,18 @@ Node* MoveEach(Interpreter& in, PrimCall& c, Node** from, Node** to) {
       in.ErrorRow(kErrDoesntLike, c.row, name ? name : in.empty_list());
       return nullptr;
     }
-    int bucket = Interpreter::NameBucket(name);
-    if (!MoveNamed(from[bucket], to[bucket], name)) {
+    if (!act(name, Interpreter::NameBucket(name))) {
       in.Error(kErrUndefined, nullptr, name);
       return nullptr;
     }
   }
   return nullptr;
+}
+
+// Applies the move to a name or to every name of a list.
+Node* MoveEach(Interpreter& in, PrimCall& c, Node** from, Node** to) {
+  return EachNamedInput(
+      in, c, [&](Node* name, int bucket) { return MoveNamed(from[bucket], to[bucket], name); });
 }
 
 Node* BuryName(Interpreter& in, PrimCall& c) {
@@ -100,28 +107,9 @@ bool UnlinkNamed(Node*& chain, Node* name) {
 }
 
 Node* Ern(Interpreter& in, PrimCall& c) {
-  Node* v = c.in[0];
-  if (!v) {
-    in.ErrorRow(kErrDoesntLike, c.row, in.empty_list());
-    return nullptr;
-  }
-  if (Interpreter::IsEmptyList(v)) return nullptr;
-  Node single{};
-  single.flags = NF_LIST;
-  single.elem = v;
-  for (Node* p = v->IsList() ? v : &single; p; p = p->link) {
-    Node* name = p->elem;
-    if (!IsWord(name)) {
-      in.ErrorRow(kErrDoesntLike, c.row, name ? name : in.empty_list());
-      return nullptr;
-    }
-    int b = Interpreter::NameBucket(name);
-    if (!UnlinkNamed(in.names[b], name) && !UnlinkNamed(in.buried_names[b], name)) {
-      in.Error(kErrUndefined, nullptr, name);
-      return nullptr;
-    }
-  }
-  return nullptr;
+  return EachNamedInput(in, c, [&](Node* name, int b) {
+    return UnlinkNamed(in.names[b], name) || UnlinkNamed(in.buried_names[b], name);
+  });
 }
 
 Node* Erns(Interpreter& in, PrimCall&) {
