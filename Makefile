@@ -31,12 +31,13 @@ bench: build-release
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
 
-# make fuzz SECONDS=600 runs each libFuzzer target for that many seconds.
+# make fuzz SECONDS=600 runs each libFuzzer target for that many seconds and reports
+# each one's result; TARGETS="picture pixpak" runs only those.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCORVIDA_FUZZ=ON -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF -DCORVIDA_SDL=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
-	bash scripts/fuzz.sh $(FUZZ_DIR) $(SECONDS)
+	bash scripts/fuzz.sh $(FUZZ_DIR) $(SECONDS) $(TARGETS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "host/alerts.h"
-#include "host/handles.h"
+#include "ui/alerts.h"
+#include "base/handles.h"
 #include "platform/headless/headless.h"
 #include "stackfile/stack.h"
 

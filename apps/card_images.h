@@ -7,7 +7,7 @@
 
 #include "engine/fieldtext.h"
 #include "engine/render.h"
-#include "host/alerts.h"
+#include "ui/alerts.h"
 #include "platform/headless/headless.h"
 
 namespace corvida::app {

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "apps/command.h"
-#include "host/player_dialogs.h"
-#include "host/player_window.h"
+#include "player/player_dialogs.h"
+#include "player/player_window.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"

@@ -9,9 +9,9 @@
 
 #include "apps/command.h"
 #include "apps/replay_script.h"
-#include "host/dialog_find.h"
-#include "host/player_dialogs.h"
-#include "host/player_window.h"
+#include "ui/dialog_find.h"
+#include "player/player_dialogs.h"
+#include "player/player_window.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"

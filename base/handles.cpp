@@ -1,9 +1,9 @@
-#include "host/handles.h"
+#include "base/handles.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "host/strings.h"
+#include "base/strings.h"
 #include "platform/dialogs.h"
 
 namespace corvida {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/handles.h"
+#include "base/handles.h"
 
 namespace corvida {
 

@@ -1,4 +1,4 @@
-#include "host/prefs.h"
+#include "base/prefs.h"
 
 #include "platform/files.h"
 #include "platform/profile.h"

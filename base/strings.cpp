@@ -1,4 +1,4 @@
-#include "host/strings.h"
+#include "base/strings.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/dialogs.h"
 
 namespace corvida {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/cards.h"
-#include "host/handles.h"
+#include "base/handles.h"
 #include "stackfile/stack.h"
 
 namespace corvida {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "stackfile/records.h"
 #include "stackfile/stack.h"
 

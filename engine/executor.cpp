@@ -2,7 +2,7 @@
 
 #include "engine/actions.h"
 #include "engine/cards.h"
-#include "host/strings.h"
+#include "base/strings.h"
 #include "stackfile/actions.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/records.h"

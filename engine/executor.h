@@ -17,7 +17,7 @@
 #include "engine/hyperlink.h"
 #include "engine/media_hooks.h"
 #include "engine/timers.h"
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "stackfile/stack.h"

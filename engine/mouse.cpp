@@ -3,7 +3,7 @@
 #include "engine/cursors.h"
 #include "engine/fieldtext.h"
 #include "engine/hittest.h"
-#include "host/strings.h"
+#include "base/strings.h"
 #include "stackfile/actions.h"
 #include "stackfile/records.h"
 #include "stackfile/resources.h"

@@ -1,9 +1,9 @@
-#include "host/navigation.h"
+#include "engine/navigation.h"
 
 #include <filesystem>
 
 #include "engine/cards.h"
-#include "host/strings.h"
+#include "base/strings.h"
 #include "stackfile/records.h"
 
 namespace corvida {

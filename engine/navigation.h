@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/stack.h"
 

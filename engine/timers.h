@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "host/handles.h"
+#include "base/handles.h"
 
 namespace corvida {
 

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "engine/transition_internal.h"
-#include "host/strings.h"
+#include "base/strings.h"
 
 namespace corvida {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/headless/headless.h"
 #include "stackfile/actions.h"
 #include "stackfile/stack.h"

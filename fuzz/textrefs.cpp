@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "host/alerts.h"
+#include "ui/alerts.h"
 #include "platform/charset.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/mactext.h"

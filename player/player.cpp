@@ -1,4 +1,4 @@
-#include "host/player.h"
+#include "player/player.h"
 
 namespace corvida {
 

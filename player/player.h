@@ -10,10 +10,10 @@
 // download cache, the window) add their state here, after what they depend on.
 #pragma once
 
-#include "host/alerts.h"
-#include "host/handles.h"
-#include "host/prefs.h"
-#include "host/workspace_store.h"
+#include "ui/alerts.h"
+#include "base/handles.h"
+#include "base/prefs.h"
+#include "player/workspace_store.h"
 #include "logo/interp.h"
 #include "platform/platform.h"
 #include "stackfile/fileslots.h"

@@ -2,8 +2,8 @@
 // navigation, the card view, the alerts and the platform, and the launch confirmation.
 #include <filesystem>
 
-#include "host/player_window.h"
-#include "host/strings.h"
+#include "player/player_window.h"
+#include "base/strings.h"
 #include "platform/launch.h"
 #include "stackfile/paths.h"
 

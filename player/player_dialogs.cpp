@@ -1,13 +1,13 @@
-#include "host/player_dialogs.h"
+#include "player/player_dialogs.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-#include "host/dialog_ask.h"
-#include "host/dialog_find.h"
-#include "host/dialog_jump.h"
-#include "host/dialog_prefs.h"
+#include "ui/dialog_ask.h"
+#include "ui/dialog_find.h"
+#include "ui/dialog_jump.h"
+#include "ui/dialog_prefs.h"
 #include "platform/files.h"
 
 namespace corvida {

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/dialog_alert.h"
-#include "host/dialog_runner.h"
-#include "host/player_window.h"
+#include "ui/dialog_alert.h"
+#include "ui/dialog_runner.h"
+#include "player/player_window.h"
 
 namespace corvida {
 

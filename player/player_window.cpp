@@ -1,11 +1,11 @@
-#include "host/player_window.h"
+#include "player/player_window.h"
 
 #include <algorithm>
 #include <filesystem>
 
 #include "engine/cards.h"
 #include "engine/transition_screen.h"
-#include "host/strings.h"
+#include "base/strings.h"
 #include "stackfile/records.h"
 
 namespace corvida {

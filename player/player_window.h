@@ -21,8 +21,8 @@
 #include "engine/mouse.h"
 #include "engine/render.h"
 #include "engine/transition.h"
-#include "host/navigation.h"
-#include "host/player.h"
+#include "engine/navigation.h"
+#include "player/player.h"
 
 namespace corvida {
 

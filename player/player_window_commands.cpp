@@ -3,8 +3,8 @@
 #include <array>
 #include <filesystem>
 
-#include "host/player_window.h"
-#include "host/strings.h"
+#include "player/player_window.h"
+#include "base/strings.h"
 
 namespace corvida {
 

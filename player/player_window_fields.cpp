@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "engine/hittest.h"
-#include "host/player_window.h"
-#include "host/strings.h"
+#include "player/player_window.h"
+#include "base/strings.h"
 #include "stackfile/records.h"
 
 namespace corvida {

@@ -1,6 +1,6 @@
 // The player window's mouse messages: panning in a zoomed view, then the card's objects
 // through the mouse handler, and the pointer shape.
-#include "host/player_window.h"
+#include "player/player_window.h"
 
 namespace corvida {
 

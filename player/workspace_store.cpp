@@ -1,6 +1,6 @@
-#include "host/workspace_store.h"
+#include "player/workspace_store.h"
 
-#include "host/player.h"
+#include "player/player.h"
 #include "logo/interp.h"
 #include "logo/sandbox.h"
 #include "logo/workspace.h"

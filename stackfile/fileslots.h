@@ -25,7 +25,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/types.h"
 #include "stackfile/records.h"
 

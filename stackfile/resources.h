@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "stackfile/records_access.h"
 
 namespace corvida {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/types.h"
 #include "stackfile/resources.h"
 

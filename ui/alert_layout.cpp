@@ -2,7 +2,7 @@
 // the icon flag and the system's measures.
 #include <algorithm>
 
-#include "host/alerts.h"
+#include "ui/alerts.h"
 
 namespace corvida {
 

@@ -1,8 +1,8 @@
-#include "host/alerts.h"
+#include "ui/alerts.h"
 
 #include <algorithm>
 
-#include "host/strings.h"
+#include "base/strings.h"
 
 namespace corvida {
 

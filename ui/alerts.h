@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "platform/dialogs.h"
 #include "platform/types.h"
 

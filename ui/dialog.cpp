@@ -1,4 +1,4 @@
-#include "host/dialog.h"
+#include "ui/dialog.h"
 
 #include "platform/messages.h"
 

@@ -6,7 +6,7 @@
 // field, the arrow keys move in a list. Mouse: press and release inside a button, click a
 // check box or a list row, double-click a row for the default button.
 //
-// A dialog only models and draws itself; host/dialog_runner.h runs it modally.
+// A dialog only models and draws itself; ui/dialog_runner.h runs it modally.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "host/dialog_alert.h"
+#include "ui/dialog_alert.h"
 
 namespace corvida {
 namespace {

@@ -3,8 +3,8 @@
 // label and stands rightmost), laid out by LayoutAlert.
 #pragma once
 
-#include "host/alerts.h"
-#include "host/dialog_runner.h"
+#include "ui/alerts.h"
+#include "ui/dialog_runner.h"
 
 namespace corvida {
 

@@ -1,4 +1,4 @@
-#include "host/dialog_ask.h"
+#include "ui/dialog_ask.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/dialog_runner.h"
+#include "ui/dialog_runner.h"
 
 namespace corvida {
 

@@ -1,4 +1,4 @@
-#include "host/dialog_assets.h"
+#include "ui/dialog_assets.h"
 
 namespace corvida {
 namespace {

@@ -1,8 +1,8 @@
 // Drawing of dialogs: a grey panel with a blue caption, bevelled push buttons (the
 // default one with a black border), white sunken fields and lists, all with our own
 // graphics and fonts.
-#include "host/dialog.h"
-#include "host/dialog_assets.h"
+#include "ui/dialog.h"
+#include "ui/dialog_assets.h"
 #include "platform/gfx/text.h"
 
 namespace corvida {

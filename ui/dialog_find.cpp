@@ -1,4 +1,4 @@
-#include "host/dialog_find.h"
+#include "ui/dialog_find.h"
 
 #include <array>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/find.h"
-#include "host/dialog_runner.h"
+#include "ui/dialog_runner.h"
 
 namespace corvida {
 

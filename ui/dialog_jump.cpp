@@ -1,4 +1,4 @@
-#include "host/dialog_jump.h"
+#include "ui/dialog_jump.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/dialog_runner.h"
+#include "ui/dialog_runner.h"
 
 namespace corvida {
 

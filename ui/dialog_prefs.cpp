@@ -1,4 +1,4 @@
-#include "host/dialog_prefs.h"
+#include "ui/dialog_prefs.h"
 
 #include <algorithm>
 #include <cstring>

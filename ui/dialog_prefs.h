@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/dialog_runner.h"
-#include "host/prefs.h"
+#include "ui/dialog_runner.h"
+#include "base/prefs.h"
 #include "stackfile/stack.h"
 
 namespace corvida {

@@ -1,4 +1,4 @@
-#include "host/dialog_runner.h"
+#include "ui/dialog_runner.h"
 
 #include <algorithm>
 #include <vector>

@@ -14,7 +14,7 @@
 
 #include <functional>
 
-#include "host/dialog.h"
+#include "ui/dialog.h"
 #include "platform/window.h"
 
 namespace corvida {

@@ -1,4 +1,4 @@
-#include "host/handles.h"
+#include "base/handles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/prefs.h"
+#include "base/prefs.h"
 
 #include <gtest/gtest.h>
 

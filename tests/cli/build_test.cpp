@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "stackfile/actions.h"
 #include "stackfile/stack.h"
 #include "support/test_support.h"

@@ -1,6 +1,6 @@
 // Card changes through the player window: position moves with wrap, the Back history,
 // the marked card, Jump To Card, missing cards and moves queued during a change.
-#include "host/navigation.h"
+#include "engine/navigation.h"
 
 #include "player_fixture.h"
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/player_fixture.h"
+#include "player_fixture.h"
 
 namespace corvida {
 namespace {

@@ -1,12 +1,12 @@
 // The player window's dialogs wired in: scripted and cancelled dialogs, Save Stack As,
 // alerts inside the window, and a close arriving while a dialog runs.
-#include "host/player_dialogs.h"
+#include "player/player_dialogs.h"
 
 #include <filesystem>
 
-#include "host/dialog_ask.h"
-#include "host/dialog_jump.h"
-#include "host/dialog_prefs.h"
+#include "ui/dialog_ask.h"
+#include "ui/dialog_jump.h"
+#include "ui/dialog_prefs.h"
 #include "player_fixture.h"
 
 namespace corvida {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/player_window.h"
+#include "player/player_window.h"
 #include "support/test_support.h"
 
 namespace corvida::testing {

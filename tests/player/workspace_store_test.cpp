@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "host/player.h"
+#include "player/player.h"
 #include "logo/interp.h"
 #include "logo/sandbox_files.h"
 #include "player_fixture.h"

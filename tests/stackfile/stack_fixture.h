@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/handles.h"
+#include "base/handles.h"
 #include "stackfile/records_build.h"
 #include "stackfile/stack.h"
 #include "tests/support/test_support.h"

@@ -1,8 +1,8 @@
-#include "host/alerts.h"
+#include "ui/alerts.h"
 
 #include <gtest/gtest.h>
 
-#include "host/strings.h"
+#include "base/strings.h"
 #include "platform/headless/headless.h"
 
 namespace corvida {

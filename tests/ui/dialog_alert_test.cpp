@@ -1,10 +1,10 @@
 // The player's own alert dialog and the "Jump to card" dialog, driven by posted input.
-#include "host/dialog_alert.h"
+#include "ui/dialog_alert.h"
 
 #include <gtest/gtest.h>
 
-#include "host/dialog_assets.h"
-#include "host/dialog_jump.h"
+#include "ui/dialog_assets.h"
+#include "ui/dialog_jump.h"
 #include "support/test_support.h"
 
 namespace corvida {

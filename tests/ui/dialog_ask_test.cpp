@@ -1,5 +1,5 @@
 // The user-name question and the file chooser, driven by posted input.
-#include "host/dialog_ask.h"
+#include "ui/dialog_ask.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The "Find text" dialog: what it shows of the search settings, and what OK and Cancel
 // store, driven by posted keys as a person would use it.
-#include "host/dialog_find.h"
+#include "ui/dialog_find.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The Preferences dialog driven by posted input: the password guard of a locked stack,
 // OK applying the copy, Cancel changing nothing.
-#include "host/dialog_prefs.h"
+#include "ui/dialog_prefs.h"
 
 #include <gtest/gtest.h>
 

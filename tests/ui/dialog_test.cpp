@@ -1,12 +1,12 @@
 // The dialog toolkit: keyboard and mouse handling, and the modal runner on the headless
 // window system (drawn over the window's image, which comes back unchanged afterwards).
-#include "host/dialog.h"
+#include "ui/dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 
-#include "host/dialog_runner.h"
+#include "ui/dialog_runner.h"
 #include "support/test_support.h"
 
 namespace corvida {
