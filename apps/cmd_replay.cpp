@@ -9,13 +9,13 @@
 
 #include "apps/command.h"
 #include "apps/replay_script.h"
-#include "ui/dialog_find.h"
-#include "player/player_dialogs.h"
-#include "player/player_window.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
 #include "platform/headless/headless.h"
+#include "player/player_dialogs.h"
+#include "player/player_window.h"
+#include "ui/dialog_find.h"
 
 namespace corvida::app {
 namespace {
@@ -68,7 +68,7 @@ bool WriteShot(const HeadlessWindowSystem::Frame& frame, const std::string& path
   return false;
 }
 
-class Replay {
+class Replay : public PlayerLog {
  public:
   explicit Replay(const std::string& out_dir) : out_dir_(out_dir) {
     Folders f;
@@ -89,18 +89,13 @@ class Replay {
     });
     player_ = std::make_unique<Player>(*platform_);
     window_ = std::make_unique<PlayerWindow>(*player_);
-    PlayerEvents& ev = window_->events();
-    ev.log = [](const std::string& line) { std::printf("%s\n", Windows1252ToUtf8(line).c_str()); };
-    dialogs_ = std::make_unique<PlayerDialogs>(*player_, *window_);
+    window_->set_log(this);
+    dialogs_ = std::make_unique<ScriptedDialogs>(*this);
     dialogs_->SetScript([this](Dialog& d, std::string_view) { return AnswerScripted(d); });
-    // text fields: "type TEXT" answers Find Text with OK, else it is cancelled.
-    ev.ask_find = [this](FindState& state) {
-      auto text = TakeText();
-      if (!text) return false;
-      DialogHost host;
-      host.script = [&](Dialog& d) { return AnswerDialog(d, &*text, kIdOk); };
-      return RunFindTextDialog(host, state);
-    };
+  }
+
+  void Write(const std::string& line) override {
+    std::printf("%s\n", Windows1252ToUtf8(line).c_str());
   }
 
   bool Start(const std::string& stack) {
@@ -277,6 +272,24 @@ class Replay {
       start = slash + 1;
     }
   }
+
+  // The player's dialogs answered from the script; "type TEXT" answers Find Text with
+  // OK, else it is cancelled.
+  class ScriptedDialogs : public PlayerDialogs {
+   public:
+    explicit ScriptedDialogs(Replay& replay)
+        : PlayerDialogs(*replay.player_, *replay.window_), replay_(replay) {}
+    bool AskFind(FindState& state) override {
+      auto text = replay_.TakeText();
+      if (!text) return false;
+      DialogHost host;
+      host.script = [&](Dialog& d) { return AnswerDialog(d, &*text, kIdOk); };
+      return RunFindTextDialog(host, state);
+    }
+
+   private:
+    Replay& replay_;
+  };
 
   std::optional<std::string> TakeText() {
     if (texts_.empty()) return std::nullopt;

@@ -1,9 +1,9 @@
 #include "engine/mouse.h"
 
+#include "base/strings.h"
 #include "engine/cursors.h"
 #include "engine/fieldtext.h"
 #include "engine/hittest.h"
-#include "base/strings.h"
 #include "stackfile/actions.h"
 #include "stackfile/records.h"
 #include "stackfile/resources.h"
@@ -23,14 +23,14 @@ constexpr uint16_t kFieldActionFlags = action::kMovie | action::kAnimation | act
 
 MouseHandler::MouseHandler(Stack& stack, Handles& handles, WindowSystem& windows,
                            FontService* fonts, gfx::Bitmap& screen, ActionExecutor& executor,
-                           MouseHooks hooks)
+                           MouseHost& host)
     : stack_(stack),
       handles_(handles),
       windows_(windows),
       fonts_(fonts),
       screen_(screen),
       executor_(executor),
-      hooks_(std::move(hooks)) {}
+      host_(host) {}
 
 bool MouseHandler::Browsing() {
   CardView* view = View();
@@ -88,7 +88,7 @@ void MouseHandler::Press(Point p, const Message& m) {
       case object::kTextField:
         action = item.field.action_id;
         if ((m.wParam & mk::kControl) || BlockDoesNothing(action)) {
-          if (hooks_.field_press) hooks_.field_press(item, p, m);
+          host_.PressField(item, p, m);
           taken = true;
         } else {
           name = NameOf(type, id);
@@ -104,7 +104,7 @@ void MouseHandler::Press(Point p, const Message& m) {
     }
     if (!taken) {
       last_clicked_ = {type == object::kButton ? 1 : 2, id, name};
-      if (type == object::kTextField && hooks_.field_press) hooks_.field_press(item, p, m);
+      if (type == object::kTextField) host_.PressField(item, p, m);
       // The action may change the card: `item` is not used after this.
       taken = executor_.RunActionRecord(action, true, false, name) != 0;
     }

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "engine/executor.h"
@@ -18,17 +17,20 @@
 
 namespace corvida {
 
-struct MouseHooks {
-  // The card view of the open stack.
-  std::function<CardView*()> view;
-  std::function<Handle()> current_card;
+// What mouse handling asks of the player around it.
+class MouseHost {
+ public:
+  virtual ~MouseHost() = default;
+  // The card view of the open stack, null without one.
+  virtual CardView* ShownView() = 0;
+  virtual Handle ShownCard() = 0;
   // A press on a text field's text (insertion point, selection, scroll bar, hyperlinks);
   // returns whether the text took it.
-  std::function<bool(DisplayItem& item, Point p, const Message& m)> field_press;
+  virtual bool PressField(DisplayItem& item, Point p, const Message& m) = 0;
   // The screen bitmap changed (a highlight or an outline): show it.
-  std::function<void()> present;
+  virtual void PresentScreen() = 0;
   // The card must be composed again (a graphic was dropped somewhere else).
-  std::function<void()> repaint;
+  virtual void RecomposeCard() = 0;
 };
 
 // What the last click ran: 1 a button, 2 another object.
@@ -44,7 +46,7 @@ class MouseHandler {
   static constexpr int kScrollBarWidth = 16;
 
   MouseHandler(Stack& stack, Handles& handles, WindowSystem& windows, FontService* fonts,
-               gfx::Bitmap& screen, ActionExecutor& executor, MouseHooks hooks);
+               gfx::Bitmap& screen, ActionExecutor& executor, MouseHost& host);
 
   void set_window(WindowId window) { window_ = window; }
 
@@ -78,8 +80,8 @@ class MouseHandler {
     Point last;
     gfx::Region outline;  // in card coordinates at `rect`
   };
-  CardView* View() { return hooks_.view ? hooks_.view() : nullptr; }
-  Handle Card() { return hooks_.current_card ? hooks_.current_card() : 0; }
+  CardView* View() { return host_.ShownView(); }
+  Handle Card() { return host_.ShownCard(); }
   bool Browsing();
   DisplayItem* Tracked();
   void EndTracking();
@@ -90,9 +92,7 @@ class MouseHandler {
   void DragDrop(Point p);
   void InvertOutline();
   gfx::Region LabelRegion(const DisplayItem& item);
-  void Present() {
-    if (hooks_.present) hooks_.present();
-  }
+  void Present() { host_.PresentScreen(); }
 
   Stack& stack_;
   Handles& handles_;
@@ -100,7 +100,7 @@ class MouseHandler {
   FontService* fonts_;
   gfx::Bitmap& screen_;
   ActionExecutor& executor_;
-  MouseHooks hooks_;
+  MouseHost& host_;
   WindowId window_ = 0;
   uint16_t tracked_ = 0;  // id of the tracked button; 0 none
   bool inside_ = false;

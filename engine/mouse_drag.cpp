@@ -142,11 +142,7 @@ void MouseHandler::DragDrop(Point p) {
       Put16(rect + 6, uint16_t(drag.rect.bottom));
     }
   }
-  if (hooks_.repaint) {
-    hooks_.repaint();
-  } else {
-    Present();
-  }
+  host_.RecomposeCard();
   const DisplayItem* under = HitTest(view->display_list(), p, Browsing(), false, item);
   if (!under) {
     executor_.RunActionRecord(action, true, false, last_graphic_name_);

@@ -2,8 +2,9 @@
 
 #include <filesystem>
 
-#include "engine/cards.h"
 #include "base/strings.h"
+#include "engine/cards.h"
+#include "engine/executor.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -37,6 +38,51 @@ bool SameFilePath(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+Navigation::Navigation(Stack& stack, Handles& handles, FileSlots& files, NavigationHost& host,
+                       CardViewSetup setup)
+    : stack_(stack),
+      handles_(handles),
+      files_(files),
+      host_(host),
+      setup_(setup),
+      view_(std::make_unique<CardView>(handles, stack)) {}
+
+int Navigation::OpenStack(const std::string& path) {
+  DisposeAnswers(stack_, handles_);
+  const RenderOptions options = view_->options();
+  ForgetCard();
+  // The old view goes before the stack it shows and the painter it draws fields with; a
+  // plain view stands in while the stack opens (its questions may repaint the window).
+  view_ = std::make_unique<CardView>(handles_, stack_);
+  view_->options() = options;
+  fields_.reset();
+  const int status = stack_.Open(path);
+  if (status != 0) return status;
+  RenderServices services;
+  services.fonts = setup_.fonts;
+  services.pictures = setup_.pictures;
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  services.roots.stack_folder = folder.empty() ? "." : folder;
+  services.alert = [this](int id) { host_.Alert(id); };
+  FieldTextServices field_services;
+  field_services.fonts = services.fonts;
+  field_services.roots = services.roots;
+  field_services.local_stack = setup_.local_stack;
+  field_services.mac_paths = stack_.names_converted();
+  fields_ = std::make_unique<TextFieldPainter>(handles_, stack_, field_services);
+  services.fields = fields_.get();
+  view_ = std::make_unique<CardView>(handles_, stack_, std::move(services));
+  view_->options() = options;
+  return 0;
+}
+
+void Navigation::CloseStack() {
+  view_->Reset();
+  ForgetCard();
+  DisposeAnswers(stack_, handles_);
+  stack_.Close();
+}
+
 void Navigation::Request(std::function<void()> move) {
   if (changing_) {
     pending_ = std::move(move);  // the latest request wins
@@ -45,12 +91,7 @@ void Navigation::Request(std::function<void()> move) {
   changing_ = true;
   move();
   changing_ = false;
-  if (!pending_) return;
-  if (hooks_.schedule) {
-    hooks_.schedule();
-  } else {
-    RunPending();
-  }
+  if (pending_ && !host_.SchedulePendingMove()) RunPending();
 }
 
 void Navigation::RunPending() {
@@ -62,17 +103,14 @@ void Navigation::RunPending() {
     changing_ = true;
     move();
     changing_ = false;
-    if (pending_ && hooks_.schedule) {
-      hooks_.schedule();
-      return;
-    }
+    if (pending_ && host_.SchedulePendingMove()) return;
   }
 }
 
 void Navigation::RunAction(uint16_t action, int role) {
-  if (action == 0 || !hooks_.run_action || action_depth_ >= kActionDepthLimit) return;
+  if (action == 0 || action_depth_ >= kActionDepthLimit) return;
   ++action_depth_;
-  hooks_.run_action(action, role);
+  host_.RunCardAction(action, role);
   --action_depth_;
 }
 
@@ -127,14 +165,19 @@ void Navigation::Leave(bool push) {
   if (push) Push();
   if (current_)
     RunAction(CardField16(handles_, current_, card::kLeaveAction), strid::kArriveAtCardAction + 1);
-  if (hooks_.leave) hooks_.leave();
+  LeaveView();
+}
+
+void Navigation::LeaveView() {
+  host_.LeaveCard();
+  view_->ClearDisplayList();
 }
 
 void Navigation::Arrive(int transition, int speed, bool new_stack) {
   current_ = stack_.CardById(target_id_);
-  if (hooks_.show) hooks_.show(current_, transition, speed);
-  if (hooks_.set_title) hooks_.set_title(Title());
-  if (hooks_.arrived) hooks_.arrived(current_, target_id_);
+  host_.ShowCard(current_, transition, speed);
+  host_.SetTitle(Title());
+  host_.Arrived(current_, target_id_);
   if (new_stack) RunAction(stack_.Header16(header::kArriveAction), strid::kArriveAtCardAction + 3);
   // The stack action may have closed the stack or moved on: look the card up again.
   current_ = stack_.CardById(target_id_);
@@ -162,8 +205,8 @@ void Navigation::GoToCard(uint16_t id, int transition, int speed, bool push) {
     Leave(push);
     if (stack_.CardById(id)) {
       target_id_ = id;
-    } else if (hooks_.alert) {
-      hooks_.alert(strid::kCardNotFound);
+    } else {
+      host_.Alert(strid::kCardNotFound);
     }
     Arrive(transition, speed, false);
   });
@@ -221,7 +264,7 @@ void Navigation::GoHome(int transition, int speed) {
 
 void Navigation::GoMarked(int transition, int speed) {
   if (marked_id_ == 0) {
-    if (hooks_.alert) hooks_.alert(kAlertNoMarkedCard);
+    host_.Alert(kAlertNoMarkedCard);
     return;
   }
   if (InCurrentStack(kMarkedSlot, marked_has_file_)) {
@@ -255,17 +298,16 @@ void Navigation::GoToStackCard(const std::string& path, uint16_t id, int transit
     std::string old_path = stack_.path();
     uint16_t old_id = target_id_;
     current_ = 0;
-    if (!hooks_.open_stack || hooks_.open_stack(path) != 0 || stack_.CardCount() == 0) {
+    if (OpenStack(path) != 0 || stack_.CardCount() == 0) {
       // The stack that was showing comes back rather than leaving an empty window.
-      if (!old_path.empty() && hooks_.open_stack && hooks_.open_stack(old_path) == 0 &&
-          stack_.CardCount() > 0) {
+      if (!old_path.empty() && OpenStack(old_path) == 0 && stack_.CardCount() > 0) {
         SyncStackSlot();
         target_id_ = stack_.CardById(old_id) ? old_id : CardId(handles_, stack_.CardAt(1));
         Arrive(kCommandTransition, kCommandSpeed, false);
       } else {
         target_id_ = 0;
         stack_slot_ok_ = false;
-        if (hooks_.show) hooks_.show(0, kCommandTransition, kCommandSpeed);
+        host_.ShowCard(0, kCommandTransition, kCommandSpeed);
       }
       return;
     }
@@ -289,9 +331,9 @@ void Navigation::ArriveInNewStack(bool leave, bool push) {
 }
 
 void Navigation::Redisplay() {
-  if (!current_ || !hooks_.show) return;
-  if (hooks_.leave) hooks_.leave();
-  hooks_.show(current_, kCommandTransition, kCommandSpeed);
+  if (!current_) return;
+  LeaveView();
+  host_.ShowCard(current_, kCommandTransition, kCommandSpeed);
 }
 
 uint16_t Navigation::JumpTarget(std::string_view text) {
@@ -314,7 +356,7 @@ uint16_t Navigation::JumpTarget(std::string_view text) {
       if (SameName(CardName(handles_, card), text)) return CardId(handles_, card);
     }
   }
-  if (!text.empty() && hooks_.alert) hooks_.alert(strid::kCardNotFound);
+  if (!text.empty()) host_.Alert(strid::kCardNotFound);
   return 0;
 }
 

@@ -1,7 +1,7 @@
 // Moving between cards: every move (a command, a button, a script, a new stack) leaves the
 // current card, chooses the target and arrives at it. Also the Back history, the marked
 // card, the home card, position moves with wrap, moves into another stack and the Jump To
-// Card lookup.
+// Card lookup. Navigation opens stacks and owns the card view they are shown through.
 //
 // A move asked for while a card change is running (an arrive action that moves on) is
 // queued, the latest request winning, and runs after the change has finished; with a
@@ -12,33 +12,45 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/handles.h"
+#include "engine/fieldtext.h"
+#include "engine/render.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/stack.h"
 
 namespace corvida {
 
-// What a card change asks of the rest of the player.
-struct NavigationHooks {
-  // Composes the card (0: none) and puts it on screen with the transition.
-  std::function<void(Handle card, int transition, int speed)> show;
-  // Leaving a card: media stop, text entry ends, the display list is emptied.
-  std::function<void()> leave;
+// What a card change asks of the player around it.
+class NavigationHost {
+ public:
+  virtual ~NavigationHost() = default;
+  // Puts the card on screen with the transition; 0: no card, the window goes white.
+  virtual void ShowCard(Handle card, int transition, int speed) = 0;
+  // Leaving a card: tracking, selections and text entry end, before the display list is
+  // emptied.
+  virtual void LeaveCard() = 0;
   // Runs the 'Actn' block `action` under the role name (string id 2030..2035).
-  std::function<void(uint16_t action, int role)> run_action;
-  std::function<void(const std::string& title)> set_title;
-  std::function<int(int id)> alert;
-  // Opens the stack at a host path; 0 on success.
-  std::function<int(const std::string& path)> open_stack;
-  // Called after every arrival (card may be 0 when the id is not in the stack).
-  std::function<void(Handle card, uint16_t id)> arrived;
-  // Asks for RunPending to be called from the message loop; without it queued moves run
-  // right after the change that queued them.
-  std::function<void()> schedule;
+  virtual void RunCardAction(uint16_t action, int role) = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual int Alert(int id) = 0;
+  // After every arrival (card may be 0 when the id is not in the stack).
+  virtual void Arrived(Handle card, uint16_t id) = 0;
+  // Asks for RunPending to be called from the message loop; false without a loop, and
+  // then queued moves run right after the change that queued them.
+  virtual bool SchedulePendingMove() = 0;
+};
+
+// What the card view of each opened stack is made with.
+struct CardViewSetup {
+  FontService* fonts = nullptr;
+  PictureDecoder* pictures = nullptr;
+  // The stack is a local file, not a download: field texts may be written back.
+  bool local_stack = false;
 };
 
 struct HistoryEntry {
@@ -62,8 +74,18 @@ class Navigation {
   // marked card's stack and the home stack (slot 1 is the current stack).
   static constexpr int kBackSlot = 7, kMarkedSlot = 10, kHomeSlot = 13;
 
-  Navigation(Stack& stack, Handles& handles, FileSlots& files, NavigationHooks hooks)
-      : stack_(stack), handles_(handles), files_(files), hooks_(std::move(hooks)) {}
+  Navigation(Stack& stack, Handles& handles, FileSlots& files, NavigationHost& host,
+             CardViewSetup setup = {});
+
+  // Opens the stack at a host path with a fresh card view (no card is shown yet); 0 on
+  // success, else the stack's error code with the alert already shown.
+  int OpenStack(const std::string& path);
+  // Forgets the card and closes the stack.
+  void CloseStack();
+  CardView& view() { return *view_; }
+  // The field painter of the open stack's view; null without a stack.
+  const TextFieldPainter* fields() const { return fields_.get(); }
+  CardViewSetup& setup() { return setup_; }
 
   // Shows the first card of a stack that was just opened (leaving the current one first
   // when `leave` is set); the home card is set once, to the first stack's first card.
@@ -103,15 +125,12 @@ class Navigation {
   void SetHome(const std::string& path, uint16_t id);
   // Window title for the current card.
   std::string Title() const;
-  // Forgets the card (the stack was closed).
-  void Reset() {
-    current_ = 0;
-    target_id_ = 0;
-  }
 
  private:
   void Request(std::function<void()> move);
   void Leave(bool push);
+  // The host lets go of the card, then its items go.
+  void LeaveView();
   void Arrive(int transition, int speed, bool new_stack);
   void Push();
   void GoToPosition(int position, int transition, int speed);
@@ -122,10 +141,18 @@ class Navigation {
   bool SyncStackSlot();
   bool has_file() const { return !stack_.path().empty(); }
 
+  void ForgetCard() {
+    current_ = 0;
+    target_id_ = 0;
+  }
+
   Stack& stack_;
   Handles& handles_;
   FileSlots& files_;
-  NavigationHooks hooks_;
+  NavigationHost& host_;
+  CardViewSetup setup_;
+  std::unique_ptr<TextFieldPainter> fields_;
+  std::unique_ptr<CardView> view_;
   bool stack_slot_ok_ = false;  // slot 1 names the current stack
   Handle current_ = 0;
   uint16_t target_id_ = 0;

@@ -16,6 +16,25 @@
 
 using namespace corvida;
 
+namespace {
+
+// The card view and card the mouse works on; nothing else is shown.
+class FuzzMouseHost : public MouseHost {
+ public:
+  FuzzMouseHost(CardView& view, Handle card) : view_(view), card_(card) {}
+  CardView* ShownView() override { return &view_; }
+  Handle ShownCard() override { return card_; }
+  bool PressField(DisplayItem&, Point, const Message&) override { return false; }
+  void PresentScreen() override {}
+  void RecomposeCard() override {}
+
+ private:
+  CardView& view_;
+  Handle card_;
+};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> record(data, data + size);
   if (record.size() < card::kMinRecordSize) record.resize(card::kMinRecordSize);
@@ -47,10 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   hooks.ask_user_name = [] { return std::optional<std::string>("name"); };
   ActionExecutor executor(stack, handles, windows, clock, media, hooks);
   executor.set_window(window);
-  MouseHooks mouse_hooks;
-  mouse_hooks.view = [&] { return &view; };
-  mouse_hooks.current_card = [&] { return card; };
-  MouseHandler mouse(stack, handles, windows, nullptr, screen, executor, mouse_hooks);
+  FuzzMouseHost mouse_host(view, card);
+  MouseHandler mouse(stack, handles, windows, nullptr, screen, executor, mouse_host);
 
   std::vector<uint16_t> buttons;
   ObjectIterator walk(stack, handles, card, true);

@@ -2,9 +2,9 @@
 // navigation, the card view, the alerts and the platform, and the launch confirmation.
 #include <filesystem>
 
-#include "player/player_window.h"
 #include "base/strings.h"
 #include "platform/launch.h"
+#include "player/player_window.h"
 #include "stackfile/paths.h"
 
 namespace corvida {
@@ -43,7 +43,8 @@ void PlayerWindow::SetUpActions() {
   hooks.alert = [this](int id) { return player_.alerts.Alert(id); };
   hooks.resolve_path = [this](const std::string& stored) { return ResolveForActions(stored); };
   hooks.ask_user_name = [this]() -> std::optional<std::string> {
-    if (events_.ask_user_name) return events_.ask_user_name(executor_->user_name());
+    // A host's dialog logs its own answer; without one the question is cancelled here.
+    if (questions_ != &unanswered_) return questions_->AskUserName(executor_->user_name());
     Log("dialog ASKUSERNAME cancelled");
     return std::nullopt;
   };
@@ -64,7 +65,7 @@ void PlayerWindow::SetUpActions() {
   };
   hooks.set_origin = [this](Point origin, int colour) {
     transitions_.action_origin = origin;
-    transitions_.button_colour = view_->ObjectColour(colour);
+    transitions_.button_colour = nav_->view().ObjectColour(colour);
   };
   hooks.toggle_highlight = [this](uint16_t id) { mouse_->ToggleHighlight(id); };
   hooks.nested_message = [this](const Message& m) { NestedMessage(m); };
@@ -75,16 +76,8 @@ void PlayerWindow::SetUpActions() {
 
   set_link_actions(executor_.get());
 
-  MouseHooks mouse;
-  mouse.view = [this] { return view_.get(); };
-  mouse.current_card = [this] { return nav_->current_card(); };
-  mouse.field_press = [this](DisplayItem& item, Point p, const Message& m) {
-    return OnFieldPress(item, p, m);
-  };
-  mouse.present = [this] { Present(); };
-  mouse.repaint = [this] { Refresh(); };
   mouse_ = std::make_unique<MouseHandler>(player_.stack, player_.handles, platform.windows(),
-                                          platform.fonts(), shown_, *executor_, std::move(mouse));
+                                          platform.fonts(), shown_, *executor_, *this);
 }
 
 std::string PlayerWindow::ResolveForActions(const std::string& stored) const {

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
 #include "ui/dialog_ask.h"
 #include "ui/dialog_find.h"
 #include "ui/dialog_jump.h"
 #include "ui/dialog_prefs.h"
-#include "platform/files.h"
 
 namespace corvida {
 namespace {
@@ -56,30 +56,15 @@ PlayerDialogs::PlayerDialogs(Player& player, PlayerWindow& window)
   host_.close_requested = &window_.close_requested();
   // Nobody can answer a headless player's dialog but a script; without one it cancels.
   if (player_.platform.headless()) SetScript(nullptr);
-
-  PlayerEvents& events = window_.events();
-  events.ask_jump_text = [this](int) { return AskJumpText(); };
-  events.choose_stack = [this] { return ChooseStack(); };
-  events.choose_save_path = [this] { return ChooseSavePath(); };
-  events.preferences = [this] { Preferences(); };
-  events.ask_user_name = [this](const std::string& current) { return AskUserName(current); };
-  events.closing = [this] { ShowClosingPicture(); };
-  events.ask_find = [this](FindState& state) { return AskFind(state); };
+  window_.set_questions(this);
 }
 
 PlayerDialogs::~PlayerDialogs() {
-  PlayerEvents& events = window_.events();
-  events.ask_jump_text = nullptr;
-  events.choose_stack = nullptr;
-  events.choose_save_path = nullptr;
-  events.preferences = nullptr;
-  events.ask_user_name = nullptr;
-  events.closing = nullptr;
-  events.ask_find = nullptr;
+  if (&window_.questions() == this) window_.set_questions(nullptr);
 }
 
 void PlayerDialogs::Log(const std::string& line) {
-  if (window_.events().log) window_.events().log(line);
+  window_.Log(line);
 }
 
 void PlayerDialogs::SetScript(DialogScript script) {
@@ -121,7 +106,7 @@ std::string PlayerDialogs::StackFolder() const {
   return std::filesystem::current_path(ec).string();
 }
 
-std::optional<std::string> PlayerDialogs::AskJumpText() {
+std::optional<std::string> PlayerDialogs::AskJumpText(int) {
   return Run(kJumpDialogName, [this]() -> std::optional<std::string> {
     Dialog dialog = MakeJumpToCardDialog();
     std::optional<std::string> text;
@@ -189,7 +174,7 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
   return path;
 }
 
-void PlayerDialogs::Preferences() {
+void PlayerDialogs::ShowPreferences() {
   if (!player_.stack.is_open()) return;
   StackSettings copy = ReadStackSettings(player_.handles, player_.stack);
   const bool accepted = Run(kPreferencesDialogName, [&] {

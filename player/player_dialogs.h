@@ -2,7 +2,7 @@
 // As, Preferences, Find Text, the user-name question and the closing picture, each run modally
 // inside the window; and the presenter that draws alerts there.
 //
-// Connecting a window fills its PlayerEvents hooks. While a dialog runs, the window's
+// Connecting a window makes these the questions it asks. While a dialog runs, the window's
 // timer keeps ticking; card moves posted meanwhile wait until the dialog has ended.
 // Without a person in front of the player (the headless backend) every dialog is
 // answered by the script, and cancelled when there is none.
@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "player/player_window.h"
 #include "ui/dialog_alert.h"
 #include "ui/dialog_runner.h"
-#include "player/player_window.h"
 
 namespace corvida {
 
@@ -35,10 +35,10 @@ inline constexpr uint32_t kClosingPictureMs = 3000;
 // and returns the id of the control to press (0 cancels).
 using DialogScript = std::function<int(Dialog& dialog, std::string_view name)>;
 
-class PlayerDialogs {
+class PlayerDialogs : public PlayerQuestions {
  public:
   PlayerDialogs(Player& player, PlayerWindow& window);
-  ~PlayerDialogs();
+  ~PlayerDialogs() override;
   PlayerDialogs(const PlayerDialogs&) = delete;
   PlayerDialogs& operator=(const PlayerDialogs&) = delete;
 
@@ -48,12 +48,13 @@ class PlayerDialogs {
   AlertPresenter& alert_presenter() { return alerts_; }
   DialogHost& host() { return host_; }
 
-  std::optional<std::string> AskJumpText();
-  std::optional<std::string> ChooseStack();
-  std::optional<std::string> ChooseSavePath();
-  void Preferences();
-  std::optional<std::string> AskUserName(const std::string& current);
-  bool AskFind(FindState& state);
+  std::optional<std::string> AskJumpText(int card_count) override;
+  std::optional<std::string> ChooseStack() override;
+  std::optional<std::string> ChooseSavePath() override;
+  void ShowPreferences() override;
+  std::optional<std::string> AskUserName(const std::string& current) override;
+  bool AskFind(FindState& state) override;
+  void ShowClosing() override { ShowClosingPicture(); }
   // The closing picture: shown until its time is up or a click or key ends it.
   void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
 

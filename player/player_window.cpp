@@ -1,11 +1,10 @@
 #include "player/player_window.h"
 
 #include <algorithm>
-#include <filesystem>
 
+#include "base/strings.h"
 #include "engine/cards.h"
 #include "engine/transition_screen.h"
-#include "base/strings.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -26,30 +25,10 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 PlayerWindow::PlayerWindow(Player& player) : player_(player) {
-  view_ = std::make_unique<CardView>(player_.handles, player_.stack);
-  NavigationHooks hooks;
-  hooks.show = [this](Handle card, int transition, int speed) {
-    ShowCard(card, transition, speed);
-  };
-  hooks.leave = [this] { LeaveCard(); };
-  hooks.run_action = [this](uint16_t action, int role) {
-    executor_->RunEventAction(action, false, false, role);
-  };
-  hooks.set_title = [this](const std::string& title) {
-    if (window_) player_.platform.windows().SetTitle(window_, title);
-  };
-  hooks.alert = [this](int id) { return player_.alerts.Alert(id); };
-  hooks.open_stack = [this](const std::string& path) { return OpenStack(path); };
-  hooks.arrived = [this](Handle card, uint16_t id) {
-    if (!card) return;
-    Log("card " + std::to_string(player_.stack.CardNumber(card)) + " id " + std::to_string(id) +
-        " " + Quoted(CardName(player_.handles, card)));
-  };
-  hooks.schedule = [this] {
-    if (window_) player_.platform.windows().PostMessage({window_, kRunPendingMove, 0, 0, 0});
-  };
-  nav_ =
-      std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, std::move(hooks));
+  CardViewSetup setup;
+  setup.fonts = player_.platform.fonts();
+  setup.pictures = player_.platform.pictures() ? player_.platform.pictures() : &pictures_;
+  nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, *this, setup);
   SetUpActions();
 }
 
@@ -60,32 +39,7 @@ PlayerWindow::~PlayerWindow() {
 int PlayerWindow::OpenStack(const std::string& path) {
   mouse_->Forget();
   executor_->EndSelection();
-  DisposeAnswers(player_.stack, player_.handles);
-  RenderOptions options = view_->options();
-  view_.reset();
-  fields_.reset();
-  nav_->Reset();
-  int status = player_.stack.Open(path);
-  if (status != 0) {
-    view_ = std::make_unique<CardView>(player_.handles, player_.stack);
-    return status == 0 ? -1 : status;
-  }
-  RenderServices services;
-  services.fonts = player_.platform.fonts();
-  services.pictures = player_.platform.pictures() ? player_.platform.pictures() : &pictures_;
-  std::string folder = std::filesystem::path(path).parent_path().string();
-  services.roots.stack_folder = folder.empty() ? "." : folder;
-  services.alert = [this](int id) { player_.alerts.Alert(id); };
-  FieldTextServices field_services;
-  field_services.fonts = services.fonts;
-  field_services.roots = services.roots;
-  field_services.local_stack = saving_allowed_;
-  field_services.mac_paths = player_.stack.names_converted();
-  fields_ = std::make_unique<TextFieldPainter>(player_.handles, player_.stack, field_services);
-  services.fields = fields_.get();
-  view_ = std::make_unique<CardView>(player_.handles, player_.stack, std::move(services));
-  view_->options() = options;
-  return 0;
+  return nav_->OpenStack(path);
 }
 
 Size PlayerWindow::CardSize() const {
@@ -113,11 +67,8 @@ void PlayerWindow::ShowFirstCard() {
 
 void PlayerWindow::Shutdown() {
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
-  if (view_) view_->Reset();
-  nav_->Reset();
   mouse_->Forget();
-  DisposeAnswers(player_.stack, player_.handles);
-  player_.stack.Close();
+  nav_->CloseStack();
   window_ = 0;
 }
 
@@ -127,7 +78,31 @@ void PlayerWindow::LeaveCard() {
   mouse_->Forget();
   executor_->EndSelection();
   LeaveFields();  // text fields: typed text goes back into the records
-  view_->ClearDisplayList();
+}
+
+void PlayerWindow::RunCardAction(uint16_t action, int role) {
+  executor_->RunEventAction(action, false, false, role);
+}
+
+void PlayerWindow::SetTitle(const std::string& title) {
+  if (window_) player_.platform.windows().SetTitle(window_, title);
+}
+
+int PlayerWindow::Alert(int id) {
+  return player_.alerts.Alert(id);
+}
+
+void PlayerWindow::Arrived(Handle card, uint16_t id) {
+  if (!card) return;
+  Log("card " + std::to_string(player_.stack.CardNumber(card)) + " id " + std::to_string(id) + " " +
+      Quoted(CardName(player_.handles, card)));
+}
+
+bool PlayerWindow::SchedulePendingMove() {
+  // Without a window there is no loop: the queued move runs at once.
+  if (!window_) return false;
+  player_.platform.windows().PostMessage({window_, kRunPendingMove, 0, 0, 0});
+  return true;
 }
 
 void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
@@ -142,9 +117,10 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
   }
   // The shown card's automatic timers start counting now.
   executor_->ArmTimers(card);
-  if (!view_->ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
+  CardView& view = nav_->view();
+  if (!view.ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
   ActivateFieldAfterShow();  // text fields
-  if (!window_) view_->Compose(shown_), shown_.palette = view_->palette();
+  if (!window_) view.Compose(shown_), shown_.palette = view.palette();
 }
 
 bool PlayerWindow::ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette) {
@@ -228,9 +204,10 @@ void PlayerWindow::Present() {
 }
 
 void PlayerWindow::Refresh() {
-  if (!view_->current_card()) return Present();
-  view_->Compose(shown_);
-  shown_.palette = view_->palette();
+  CardView& view = nav_->view();
+  if (!view.current_card()) return Present();
+  view.Compose(shown_);
+  shown_.palette = view.palette();
   Present();
 }
 
@@ -342,10 +319,9 @@ void PlayerWindow::OnTimer() {
 }
 
 void PlayerWindow::OnClose() {
-  // dialogs: the host shows the closing picture through events_.closing.
   Log("closed");
   player_.platform.windows().KillTimer(window_, kTimerId);
-  if (events_.closing) events_.closing();  // dialogs: the closing picture
+  questions_->ShowClosing();  // dialogs: the closing picture
   closed_ = true;
 }
 

@@ -19,36 +19,53 @@
 #include "engine/hyperlink.h"
 #include "engine/media_hooks.h"
 #include "engine/mouse.h"
+#include "engine/navigation.h"
 #include "engine/render.h"
 #include "engine/transition.h"
-#include "engine/navigation.h"
 #include "player/player.h"
 
 namespace corvida {
 
-// What the player asks of its host and tells it.
-struct PlayerEvents {
-  // One line per event that matters (card changes, actions, commands, dialogs).
-  std::function<void(const std::string& line)> log;
-  // The text typed into Jump To Card; nothing when cancelled.
-  std::function<std::optional<std::string>(int card_count)> ask_jump_text;
-  // A stack chosen for Open Stack (host path); nothing when cancelled.
-  std::function<std::optional<std::string>()> choose_stack;
-  // The Preferences dialog.
-  std::function<void()> preferences;
-  // text fields: the "FIND_TEXT" dialog over the state's settings; true when OK stored
-  // new ones into the state.
-  std::function<bool(FindState& state)> ask_find;
-  // dialogs
-  // The user's name, asked for by a button that marks answers; nothing when cancelled.
-  std::function<std::optional<std::string>(const std::string& current)> ask_user_name;
-  // Where Save Stack As writes (host path); nothing when cancelled.
-  std::function<std::optional<std::string>()> choose_save_path;
-  // Runs while the window closes, before the teardown (the closing picture).
-  std::function<void()> closing;
+// Where the player tells its host what happened: one line per event that matters (card
+// changes, actions, commands, dialogs).
+class PlayerLog {
+ public:
+  virtual ~PlayerLog() = default;
+  virtual void Write(const std::string& line) = 0;
 };
 
-class PlayerWindow : public CardScreen {
+// What the player asks the person in front of it, through its host's dialogs.
+class PlayerQuestions {
+ public:
+  virtual ~PlayerQuestions() = default;
+  // The text typed into Jump To Card; nothing when cancelled.
+  virtual std::optional<std::string> AskJumpText(int card_count) = 0;
+  // A stack chosen for Open Stack (host path); nothing when cancelled.
+  virtual std::optional<std::string> ChooseStack() = 0;
+  // Where Save Stack As writes (host path); nothing when cancelled.
+  virtual std::optional<std::string> ChooseSavePath() = 0;
+  virtual void ShowPreferences() = 0;
+  // The "FIND_TEXT" dialog over the state's settings; true when OK stored new ones.
+  virtual bool AskFind(FindState& state) = 0;
+  // The user's name, asked for by a button that marks answers; nothing when cancelled.
+  virtual std::optional<std::string> AskUserName(const std::string& current) = 0;
+  // Runs while the window closes, before the teardown (the closing picture).
+  virtual void ShowClosing() = 0;
+};
+
+// Nobody to ask: every question is cancelled. Fakes override what they answer.
+class UnansweredQuestions : public PlayerQuestions {
+ public:
+  std::optional<std::string> AskJumpText(int) override { return std::nullopt; }
+  std::optional<std::string> ChooseStack() override { return std::nullopt; }
+  std::optional<std::string> ChooseSavePath() override { return std::nullopt; }
+  void ShowPreferences() override {}
+  bool AskFind(FindState&) override { return false; }
+  std::optional<std::string> AskUserName(const std::string&) override { return std::nullopt; }
+  void ShowClosing() override {}
+};
+
+class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost {
  public:
   static constexpr uint32_t kTimerId = 1;
   static constexpr uint32_t kTimerMs = 55;
@@ -83,17 +100,29 @@ class PlayerWindow : public CardScreen {
   Navigation& navigation() { return *nav_; }
   ActionExecutor& executor() { return *executor_; }
   MouseHandler& mouse() { return *mouse_; }
-  CardView& view() { return *view_; }
-  PlayerEvents& events() { return events_; }
+  CardView& view() { return nav_->view(); }
+  // Where events are written and questions asked; null: nowhere, and all are cancelled.
+  void set_log(PlayerLog* log) { log_ = log; }
+  void set_questions(PlayerQuestions* questions) {
+    questions_ = questions ? questions : &unanswered_;
+  }
+  PlayerQuestions& questions() { return *questions_; }
+  // Writes one line to the log, if there is one.
+  void Log(const std::string& line) {
+    if (log_) log_->Write(line);
+  }
   WindowId window() const { return window_; }
   bool closed() const { return closed_; }
   int zoom() const { return zoom_; }
   Point pan() const { return pan_; }
   bool hand_mode() const { return hand_mode_; }
-  bool outlines_shown() const { return view_->options().outlines_shown; }
+  bool outlines_shown() const { return nav_->view().options().outlines_shown; }
   const gfx::Bitmap& shown() const { return shown_; }
   // Saving is offered only by the desktop host, for stacks on the local disk.
-  void set_saving_allowed(bool on) { saving_allowed_ = on; }
+  void set_saving_allowed(bool on) {
+    saving_allowed_ = on;
+    nav_->setup().local_stack = on;
+  }
   // dialogs: the flag a close or destroy sets inside a nested loop; every nested loop
   // (dialogs too) ends when it is set, and the teardown waits for the outermost handler.
   bool& close_requested() { return close_requested_; }
@@ -117,12 +146,25 @@ class PlayerWindow : public CardScreen {
   void CopyToScreen(const Rect& rect, const gfx::Bitmap& image,
                     const gfx::Palette& palette) override;
 
- private:
-  void Log(const std::string& line) {
-    if (events_.log) events_.log(line);
+  // NavigationHost: card changes reach the window here.
+  void ShowCard(Handle card, int transition, int speed) override;
+  void LeaveCard() override;
+  void RunCardAction(uint16_t action, int role) override;
+  void SetTitle(const std::string& title) override;
+  int Alert(int id) override;
+  void Arrived(Handle card, uint16_t id) override;
+  bool SchedulePendingMove() override;
+
+  // MouseHost: the shown card, its fields and the screen.
+  CardView* ShownView() override { return &nav_->view(); }
+  Handle ShownCard() override { return nav_->current_card(); }
+  bool PressField(DisplayItem& item, Point p, const Message& m) override {
+    return OnFieldPress(item, p, m);
   }
-  void ShowCard(Handle card, int transition, int speed);
-  void LeaveCard();
+  void PresentScreen() override { Present(); }
+  void RecomposeCard() override { Refresh(); }
+
+ private:
   void Present();
   void Refresh();  // recomposes the card with its objects and presents it
   void OnTimer();
@@ -155,10 +197,10 @@ class PlayerWindow : public CardScreen {
   void WaitFieldMs(uint32_t ms);
 
   Player& player_;
-  PlayerEvents events_;
+  PlayerLog* log_ = nullptr;
+  UnansweredQuestions unanswered_;
+  PlayerQuestions* questions_ = &unanswered_;
   ImagePictureDecoder pictures_;
-  std::unique_ptr<TextFieldPainter> fields_;
-  std::unique_ptr<CardView> view_;
   std::unique_ptr<Navigation> nav_;
   TransitionState transitions_;
   WindowId window_ = 0;

@@ -3,8 +3,8 @@
 #include <array>
 #include <filesystem>
 
-#include "player/player_window.h"
 #include "base/strings.h"
+#include "player/player_window.h"
 
 namespace corvida {
 
@@ -42,7 +42,7 @@ void PlayerWindow::DoCommand(int id) {
   Navigation& nav = *nav_;
   switch (id) {
     case 101: {
-      auto path = events_.choose_stack ? events_.choose_stack() : std::nullopt;
+      auto path = questions_->ChooseStack();
       if (!path) return nav.Redisplay();
       nav.GoToStackCard(*path, Navigation::kFirstCardOfStack, Navigation::kCommandTransition,
                         Navigation::kCommandSpeed, true);
@@ -57,7 +57,7 @@ void PlayerWindow::DoCommand(int id) {
       return;
     case 103: {
       if (!saving_allowed_ || !player_.stack.is_open()) return;
-      auto path = events_.choose_save_path ? events_.choose_save_path() : std::nullopt;
+      auto path = questions_->ChooseSavePath();
       if (!path) return;
       player_.files.SetHostPath(FileSlots::kSaveAs, *path);
       if (player_.stack.Save(*path) != 0) return;
@@ -84,7 +84,7 @@ void PlayerWindow::DoCommand(int id) {
       return nav.GoLast();
     case 206: {
       int count = player_.stack.CardCount();
-      auto text = events_.ask_jump_text ? events_.ask_jump_text(count) : std::nullopt;
+      auto text = questions_->AskJumpText(count);
       Log(text ? "dialog JUMP_TO_CARD \"" + *text + "\"" : "dialog JUMP_TO_CARD cancelled");
       nav.JumpToCard(std::move(text));
       return;
@@ -100,7 +100,7 @@ void PlayerWindow::DoCommand(int id) {
     case 358:
       return SetZoom(8);
     case 651:
-      if (events_.preferences) events_.preferences();
+      questions_->ShowPreferences();
       return;
     default:
       return;  // authoring and device commands are not part of the player
@@ -122,8 +122,8 @@ void PlayerWindow::OnKeyDown(uint32_t key) {
     if (key == vk::kRight) return PanBy(step, 0);
     if (key == vk::kUp) return PanBy(0, -step);
     if (key == vk::kDown) return PanBy(0, step);
-  } else if (shift_ && ctrl_ && !view_->options().outlines_shown) {
-    view_->options().outlines_shown = true;
+  } else if (shift_ && ctrl_ && !nav_->view().options().outlines_shown) {
+    nav_->view().options().outlines_shown = true;
     Refresh();
     return;
   }
@@ -144,8 +144,8 @@ void PlayerWindow::OnKeyUp(uint32_t key) {
       player_.platform.windows().SetCursor(CursorShape::kArrow);
     }
   }
-  if ((key == vk::kShift || key == vk::kControl) && view_->options().outlines_shown) {
-    view_->options().outlines_shown = false;
+  if ((key == vk::kShift || key == vk::kControl) && nav_->view().options().outlines_shown) {
+    nav_->view().options().outlines_shown = false;
     Refresh();
   }
 }

@@ -3,9 +3,9 @@
 // card is left, and Find Text searches the stack.
 #include <algorithm>
 
+#include "base/strings.h"
 #include "engine/hittest.h"
 #include "player/player_window.h"
-#include "base/strings.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -23,9 +23,9 @@ std::string Quoted(const std::string& text) {
 }  // namespace
 
 void PlayerWindow::RepaintField(const Rect& rect) {
-  if (shown_.empty() || !view_->current_card()) return;
+  if (shown_.empty() || !nav_->view().current_card()) return;
   gfx::DrawTarget target(shown_);
-  view_->Repaint(target, rect);  // the items above the field stay on top
+  nav_->view().Repaint(target, rect);  // the items above the field stay on top
   Present();
 }
 
@@ -42,7 +42,7 @@ void PlayerWindow::WaitFieldMs(uint32_t ms) {
 }
 
 bool PlayerWindow::OnFieldPress(DisplayItem& item, Point p, const Message& m) {
-  DisplayList& list = view_->display_list();
+  DisplayList& list = nav_->view().display_list();
   field_press_point_ = p;
   const bool shift = m.wParam & mk::kShift;
   const bool double_click = m.message == msg::kLButtonDblClk;
@@ -54,7 +54,7 @@ bool PlayerWindow::OnFieldPress(DisplayItem& item, Point p, const Message& m) {
 
 bool PlayerWindow::OnFieldMove(Point p) {
   if (!field_tracker_.tracking()) return false;
-  DisplayList& list = view_->display_list();
+  DisplayList& list = nav_->view().display_list();
   if (field_tracker_.Move(list, p)) {
     if (DisplayItem* item = field_tracker_.Active(list)) RepaintField(item->rect);
   }
@@ -63,7 +63,7 @@ bool PlayerWindow::OnFieldMove(Point p) {
 
 bool PlayerWindow::OnFieldRelease(const Message& m) {
   const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
-  DisplayList& list = view_->display_list();
+  DisplayList& list = nav_->view().display_list();
   if (field_tracker_.tracking()) {
     const bool selecting = field_tracker_.selecting();
     DisplayItem* item = field_tracker_.Active(list);
@@ -111,7 +111,7 @@ void PlayerWindow::FlashLink(DisplayItem& item, size_t start, size_t end) {
 }
 
 void PlayerWindow::OnFieldTimer() {
-  DisplayList& list = view_->display_list();
+  DisplayList& list = nav_->view().display_list();
   DisplayItem* item = field_tracker_.Active(list);
   if (!item) return;
   bool changed = false;
@@ -130,7 +130,7 @@ bool PlayerWindow::OnFieldKey(uint32_t key) {
   }
   if (ctrl_ || zoom_ > 1 || tool_ != kBrowseTool) return false;
   // The arrow keys come back as the field's own cursor-movement characters.
-  const uint8_t c = field_tracker_.KeyCharacter(view_->display_list(), key);
+  const uint8_t c = field_tracker_.KeyCharacter(nav_->view().display_list(), key);
   if (c == 0) return false;
   player_.platform.windows().PostMessage(
       {window_, msg::kChar, c, 0, player_.platform.clock().Milliseconds()});
@@ -139,24 +139,24 @@ bool PlayerWindow::OnFieldKey(uint32_t key) {
 
 void PlayerWindow::OnFieldChar(uint8_t c) {
   if (tool_ != kBrowseTool) return;
-  DisplayList& list = view_->display_list();
+  DisplayList& list = nav_->view().display_list();
   if (field_tracker_.Key(list, c)) {
     if (DisplayItem* item = field_tracker_.Active(list)) RepaintField(item->rect);
   }
 }
 
 void PlayerWindow::ActivateFieldAfterShow() {
-  const DisplayItem* focus = view_->focus_field();
-  DisplayList& list = view_->display_list();
+  const DisplayItem* focus = nav_->view().focus_field();
+  DisplayList& list = nav_->view().display_list();
   const int index = focus ? list.IndexOf(focus) : -1;
   field_tracker_.Activate(list, index >= 0 ? &list[size_t(index)] : nullptr);
 }
 
 void PlayerWindow::LeaveFields() {
   // The typed text goes back into the records, so it is there when the card is shown again.
-  if (fields_ && view_->current_card())
-    SaveFieldTexts(player_.stack, player_.handles, view_->display_list(), view_->current_card(),
-                   fields_->services());
+  if (nav_->fields() && nav_->view().current_card())
+    SaveFieldTexts(player_.stack, player_.handles, nav_->view().display_list(),
+                   nav_->view().current_card(), nav_->fields()->services());
   if (field_tracker_.tracking()) player_.platform.windows().ReleaseCapture();
   field_tracker_.Forget();
 }
@@ -171,16 +171,16 @@ void PlayerWindow::FindText(bool from_menu) {
   if (from_menu && shift && !windows.KeyDown(vk::kMenu) && !state.text.empty())
     state.flags |= findflag::kFindAgain;
   if (!(state.flags & findflag::kFindAgain)) {
-    if (!events_.ask_find || !events_.ask_find(state)) {
+    if (!questions_->AskFind(state)) {
       Log("dialog FIND_TEXT cancelled");
       return;
     }
     Log("dialog FIND_TEXT " + Quoted(state.text));
   }
   const Handle current = nav_->current_card();
-  if (state.text.empty() || !current || !fields_) return;
-  DisplayList& list = view_->display_list();
-  SaveFieldTexts(player_.stack, player_.handles, list, current, fields_->services());
+  if (state.text.empty() || !current || !nav_->fields()) return;
+  DisplayList& list = nav_->view().display_list();
+  SaveFieldTexts(player_.stack, player_.handles, list, current, nav_->fields()->services());
   // The shown card's fields are searched in their live text, the others in their records.
   auto shown = FieldItemsOfCard(player_.stack, player_.handles, list, current);
   auto text_of = [&](ObjectRef obj) {

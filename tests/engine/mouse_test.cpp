@@ -16,8 +16,14 @@ namespace {
 using testing::ButtonRecord;
 using testing::ButtonSpec;
 
-class Mouse : public testing::CardFixture {
+class Mouse : public testing::CardFixture, public MouseHost {
  protected:
+  CardView* ShownView() override { return &view; }
+  Handle ShownCard() override { return card; }
+  bool PressField(DisplayItem&, Point, const Message&) override { return false; }
+  void PresentScreen() override {}
+  void RecomposeCard() override { ++recomposed; }
+
   void Show(const std::vector<RecordBytes>& objects) {
     card = AddCard(1, card::kKindCard, 0, objects);
     view.BuildDisplayList(card);
@@ -27,11 +33,8 @@ class Mouse : public testing::CardFixture {
     hooks.current_card = [this] { return card; };
     hooks.log = [this](const std::string& line) { log.push_back(line); };
     executor = std::make_unique<ActionExecutor>(stack, handles, windows, clock, media, hooks);
-    MouseHooks mouse_hooks;
-    mouse_hooks.view = [this] { return &view; };
-    mouse_hooks.current_card = [this] { return card; };
     mouse = std::make_unique<MouseHandler>(stack, handles, windows, fonts.get(), screen, *executor,
-                                           mouse_hooks);
+                                           *this);
   }
   std::vector<uint8_t> Pixels() const {
     return std::vector<uint8_t>(screen.data(), screen.data() + screen.byte_size());
@@ -49,6 +52,7 @@ class Mouse : public testing::CardFixture {
   CardView view{handles, stack};
   gfx::Bitmap screen;
   Handle card = 0;
+  int recomposed = 0;
   std::vector<std::string> log;
   std::unique_ptr<ActionExecutor> executor;
   std::unique_ptr<MouseHandler> mouse;
@@ -97,6 +101,7 @@ TEST_F(Mouse, ADroppedGraphicKeepsItsNewPlaceAndTheOutlineIsGone) {
   mouse->Release({115, 75});
   EXPECT_FALSE(mouse->dragging());
   EXPECT_EQ(Pixels(), before);  // no outline left behind
+  EXPECT_EQ(recomposed, 1);     // the card is composed again with the graphic moved
   EXPECT_EQ(view.display_list().Find(object::kGraphic, 5)->rect, (Rect{110, 70, 130, 90}));
   ObjectRef obj = FindObjectById(stack, handles, card, object::kGraphic, 5);
   EXPECT_EQ(ObjectRect(handles, obj), (Rect{110, 70, 130, 90}));

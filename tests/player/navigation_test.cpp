@@ -110,10 +110,13 @@ TEST_F(Navigate, JumpToCardByNumberNameAndBlanks) {
   EXPECT_EQ(nav.JumpTarget("Fo"), 0);                    // names need equal lengths
   EXPECT_EQ(Alerts(), (std::vector<int>{2223, 2223, 2223, 2223}));
   // Through the command, with the host's dialog answering.
-  window->events().ask_jump_text = [](int count) {
-    EXPECT_EQ(count, 5);
-    return std::optional<std::string>("five");
-  };
+  struct AnswersFive : UnansweredQuestions {
+    std::optional<std::string> AskJumpText(int count) override {
+      EXPECT_EQ(count, 5);
+      return "five";
+    }
+  } answers;
+  window->set_questions(&answers);
   Command(206);
   Settle();
   EXPECT_EQ(CardId(), 14);
@@ -138,16 +141,19 @@ TEST_F(Navigate, MovesAskedForDuringAChangeRunAfterIt) {
   Start();
   auto& nav = window->navigation();
   // An arrive action that moves on: here a move asked for while the change runs.
-  bool asked = false;
-  window->events().log = [&](const std::string& line) {
-    log.push_back(line);
-    if (!asked && line.rfind("card 2 ", 0) == 0) {
+  struct MovesOnArrival : PlayerLog {
+    explicit MovesOnArrival(Navigation& nav) : nav(nav) {}
+    void Write(const std::string& line) override {
+      if (asked || line.rfind("card 2 ", 0) != 0) return;
       asked = true;
       nav.GoToCard(13, 3, 8, false);
       nav.GoToCard(14, 3, 8, false);  // the latest request wins
-      EXPECT_EQ(CardId(), 11);
+      EXPECT_EQ(nav.target_id(), 11);
     }
-  };
+    Navigation& nav;
+    bool asked = false;
+  } moves(nav);
+  window->set_log(&moves);
   nav.GoNext();
   EXPECT_EQ(CardId(), 11);
   Settle();  // the queued move runs from the message loop

@@ -36,12 +36,13 @@ inline std::string BuildStack(const TempDir& dir, const std::string& description
   return dir.File(name);
 }
 
-class PlayerFixture : public ::testing::Test {
+class PlayerFixture : public ::testing::Test, public PlayerLog {
  protected:
+  void Write(const std::string& line) override { log.push_back(line); }
   void Start(const std::string& description = kFiveCards) {
     path = BuildStack(tp.root, description);
     window = std::make_unique<PlayerWindow>(player);
-    window->events().log = [this](const std::string& line) { log.push_back(line); };
+    window->set_log(this);
     ASSERT_EQ(window->OpenStack(path), 0);
     id = tp.platform->windows().CreateWindow("test", window->CardSize());
     ASSERT_TRUE(window->Attach(id));
