@@ -74,7 +74,7 @@ void PlayerWindow::SetUpActions() {
   executor_ = std::make_unique<ActionExecutor>(player_.stack, player_.handles, platform.windows(),
                                                platform.clock(), *media_, std::move(hooks));
 
-  set_link_actions(executor_.get());
+  field_input_->set_link_actions(executor_.get());
 
   mouse_ = std::make_unique<MouseHandler>(player_.stack, player_.handles, platform.windows(),
                                           platform.fonts(), shown_, *executor_, *this);

@@ -29,6 +29,9 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
   setup.fonts = player_.platform.fonts();
   setup.pictures = player_.platform.pictures() ? player_.platform.pictures() : &pictures_;
   nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, *this, setup);
+  field_input_ =
+      std::make_unique<FieldInput>(player_.stack, player_.handles, player_.platform.windows(),
+                                   player_.platform.clock(), *nav_, *this);
   SetUpActions();
 }
 
@@ -54,6 +57,7 @@ bool PlayerWindow::Attach(WindowId window) {
   window_ = window;
   executor_->set_window(window);
   mouse_->set_window(window);
+  field_input_->set_window(window);
   player_.alerts.set_player_window(window);
   player_.platform.windows().SetTimer(window_, kTimerId, kTimerMs);
   closed_ = close_requested_ = false;
@@ -77,7 +81,7 @@ void PlayerWindow::Shutdown() {
 void PlayerWindow::LeaveCard() {
   mouse_->Forget();
   executor_->EndSelection();
-  LeaveFields();  // text fields: typed text goes back into the records
+  field_input_->Leave();  // typed text goes back into the records
 }
 
 void PlayerWindow::RunCardAction(uint16_t action, int role) {
@@ -119,7 +123,7 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
   executor_->ArmTimers(card);
   CardView& view = nav_->view();
   if (!view.ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
-  ActivateFieldAfterShow();  // text fields
+  field_input_->ActivateAfterShow();
   if (!window_) view.Compose(shown_), shown_.palette = view.palette();
 }
 
@@ -159,10 +163,7 @@ void PlayerWindow::RunTransition(int transition, int speed, const Rect* target,
   std::optional<Rect> area;
   if (target) area = *target;
   corvida::RunTransition(transitions_, *screen, incoming_, transition, speed, area, full_card);
-  // Input that came during the transition is handled now, in its order.
-  auto held = std::move(held_);
-  held_.clear();
-  for (const Message& m : held) player_.platform.windows().PostMessage(m);
+  ResumeHeldInput();  // input that came during the transition, in its order
 }
 
 void PlayerWindow::CopyToScreen(const Rect& rect, const gfx::Bitmap& image,
@@ -288,7 +289,7 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
       OnKeyUp(uint32_t(m.wParam));
       break;
     case msg::kChar:
-      OnFieldChar(uint8_t(m.wParam));  // text fields
+      field_input_->Char(uint8_t(m.wParam));
       break;
     case msg::kKillFocus:
       shift_ = ctrl_ = false;
@@ -313,7 +314,8 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
 
 void PlayerWindow::OnTimer() {
   if (++tick_counter_ > 4) tick_counter_ = 0;
-  OnFieldTimer();  // text fields: held arrows and drags go on, the insertion point blinks
+  // Held arrows and drags in fields go on, the insertion point blinks.
+  field_input_->Tick(ToCard(player_.platform.windows().CursorPosition(window_)));
   // Animations and the idle call of extension modules hook in here.
   executor_->TimerTick();
 }

@@ -13,10 +13,8 @@
 #include <vector>
 
 #include "engine/executor.h"
-#include "engine/field_edit.h"
+#include "engine/field_input.h"
 #include "engine/fieldtext.h"
-#include "engine/find.h"
-#include "engine/hyperlink.h"
 #include "engine/media_hooks.h"
 #include "engine/mouse.h"
 #include "engine/navigation.h"
@@ -65,7 +63,10 @@ class UnansweredQuestions : public PlayerQuestions {
   void ShowClosing() override {}
 };
 
-class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost {
+class PlayerWindow : public CardScreen,
+                     public NavigationHost,
+                     public MouseHost,
+                     public FieldInputHost {
  public:
   static constexpr uint32_t kTimerId = 1;
   static constexpr uint32_t kTimerMs = 55;
@@ -108,7 +109,7 @@ class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost 
   }
   PlayerQuestions& questions() { return *questions_; }
   // Writes one line to the log, if there is one.
-  void Log(const std::string& line) {
+  void Log(const std::string& line) override {
     if (log_) log_->Write(line);
   }
   WindowId window() const { return window_; }
@@ -128,16 +129,10 @@ class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost 
   bool& close_requested() { return close_requested_; }
   bool saving_allowed() const { return saving_allowed_; }
 
-  // text fields
-  // A press on a text field's item (card coordinates); true when its text took it.
-  bool OnFieldPress(DisplayItem& item, Point p, const Message& m);
+  // Text input on the shown card: fields, Find Text, hyperlinks.
+  FieldInput& field_input() { return *field_input_; }
   // Find Text; from the menu, Shift (without Alt) finds the last text again.
   void FindText(bool from_menu);
-  FieldTracker& field_tracker() { return field_tracker_; }
-  FindState& find_state() { return find_state_; }
-  const HyperlinkState& hyperlinks() const { return link_state_; }
-  // What runs a clicked link's actions (the action executor).
-  void set_link_actions(HyperlinkActions* actions) { link_actions_ = actions; }
 
   // CardScreen: card changes and object redraws reach the window here.
   void PrepareTransition(int transition) override;
@@ -159,10 +154,17 @@ class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost 
   CardView* ShownView() override { return &nav_->view(); }
   Handle ShownCard() override { return nav_->current_card(); }
   bool PressField(DisplayItem& item, Point p, const Message& m) override {
-    return OnFieldPress(item, p, m);
+    return field_input_->Press(item, p, m);
   }
   void PresentScreen() override { Present(); }
   void RecomposeCard() override { Refresh(); }
+
+  // FieldInputHost: fields drawn on the window, the flash of a link, questions.
+  void RepaintField(const Rect& rect) override;
+  void PauseForFlash(uint32_t ms) override;
+  void ResumeHeldInput() override;
+  bool Closing() override { return close_requested_; }
+  bool AskFind(FindState& state) override { return questions_->AskFind(state); }
 
  private:
   void Present();
@@ -184,17 +186,8 @@ class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost 
   bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
   std::unique_ptr<BitmapTransitionScreen> MakeScreen();
 
-  // text fields
-  bool OnFieldMove(Point p);
-  bool OnFieldRelease(const Message& m);
+  // Arrows and Ctrl+Shift+F for the text fields; true when taken.
   bool OnFieldKey(uint32_t key);
-  void OnFieldChar(uint8_t c);
-  void OnFieldTimer();
-  void ActivateFieldAfterShow();
-  void LeaveFields();
-  void FlashLink(DisplayItem& item, size_t start, size_t end);
-  void RepaintField(const Rect& rect);
-  void WaitFieldMs(uint32_t ms);
 
   Player& player_;
   PlayerLog* log_ = nullptr;
@@ -224,12 +217,7 @@ class PlayerWindow : public CardScreen, public NavigationHost, public MouseHost 
   bool close_requested_ = false;
   bool closed_ = false;
   bool saving_allowed_ = false;
-  // text fields
-  FieldTracker field_tracker_;
-  FindState find_state_;
-  HyperlinkState link_state_;
-  HyperlinkActions* link_actions_ = nullptr;
-  Point field_press_point_;
+  std::unique_ptr<FieldInput> field_input_;
 };
 
 }  // namespace corvida

@@ -24,8 +24,9 @@ void PlayerWindow::OnButtonUp(const Message& m) {
     player_.platform.windows().SetCursor(hand_mode_ ? CursorShape::kFlatHand : CursorShape::kArrow);
     return;
   }
-  if (OnFieldRelease(m)) return;
-  mouse_->Release(ToCard({ParamX(m.lParam), ParamY(m.lParam)}));
+  const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
+  if (field_input_->Release(p, m.wParam & mk::kControl)) return;
+  mouse_->Release(p);
 }
 
 void PlayerWindow::OnMouseMove(const Message& m) {
@@ -37,7 +38,7 @@ void PlayerWindow::OnMouseMove(const Message& m) {
   }
   if (hand_mode_ || tool_ != kBrowseTool) return;
   Point p = ToCard(window_point);
-  if (OnFieldMove(p)) return;
+  if (field_input_->Move(p)) return;
   if (mouse_->Move(p)) return;
   CursorShape shape = mouse_->CursorFor(p);
   if (shape != cursor_) {
