@@ -9,8 +9,9 @@ Player::Player(Platform& platform_in, PathMap paths)
       prefs(platform_in.folders().config),
       alerts(handles, platform_in.alerts()) {
   alerts.set_advanced_user(prefs.AdvancedUser());
-  stack.SetWorkspaceHooks([this] { workspace.StackOpened(*this); },
-                          [this] { workspace.StackSaving(*this); });
+  stack.SetWorkspaceHooks(
+      [this] { workspace.StackOpened(stack, PlayerInterpreter(*this), platform.folders()); },
+      [this] { workspace.StackSaving(stack, logo.get()); });
 }
 
 }  // namespace corvida

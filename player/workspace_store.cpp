@@ -1,9 +1,9 @@
 #include "player/workspace_store.h"
 
-#include "player/player.h"
 #include "logo/interp.h"
 #include "logo/sandbox.h"
 #include "logo/workspace.h"
+#include "player/player.h"
 
 namespace corvida {
 
@@ -19,34 +19,32 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
   return *player.logo;
 }
 
-int WorkspaceStore::StackOpened(Player& player) {
-  logo::Interpreter& in = PlayerInterpreter(player);
+int WorkspaceStore::StackOpened(const Stack& stack, logo::Interpreter& in, const Folders& folders) {
   // Scripts of this stack keep their files in its own folder under the data folder.
-  const Folders& folders = player.platform.folders();
-  std::string own_folder = folders.data.empty() || player.stack.path().empty()
+  std::string own_folder = folders.data.empty() || stack.path().empty()
                                ? std::string()
-                               : logo::StackFilesFolder(folders.data, player.stack.path());
+                               : logo::StackFilesFolder(folders.data, stack.path());
   in.SetFilesFolder(own_folder, logo::ScriptMediaFolders(folders));
   int failed = 0;
-  if (!player.stack.workspace().empty())
-    failed = logo::LoadWorkspaceText(in, player.stack.workspace(), logo::LoadMode::kWorkspaceOnly);
+  if (!stack.workspace().empty())
+    failed = logo::LoadWorkspaceText(in, stack.workspace(), logo::LoadMode::kWorkspaceOnly);
   listed_ = logo::WorkspaceText(in, logo::WorkspaceScope::kWithBuried);
   return failed;
 }
 
-bool WorkspaceStore::Changed(Player& player) const {
-  if (!player.logo) return false;
-  return logo::WorkspaceText(*player.logo, logo::WorkspaceScope::kWithBuried) != listed_;
+bool WorkspaceStore::Changed(logo::Interpreter* in) const {
+  if (!in) return false;
+  return logo::WorkspaceText(*in, logo::WorkspaceScope::kWithBuried) != listed_;
 }
 
-void WorkspaceStore::StackSaving(Player& player, bool closing) {
-  if (!player.logo) return;
-  std::string text = logo::WorkspaceText(*player.logo, logo::WorkspaceScope::kWithBuried);
-  if (text != listed_) player.stack.SetWorkspace(text);
+void WorkspaceStore::StackSaving(Stack& stack, logo::Interpreter* in, bool closing) {
+  if (!in) return;
+  std::string text = logo::WorkspaceText(*in, logo::WorkspaceScope::kWithBuried);
+  if (text != listed_) stack.SetWorkspace(text);
   listed_ = std::move(text);
   if (closing) {
-    logo::EraseWorkspace(*player.logo);
-    listed_ = logo::WorkspaceText(*player.logo, logo::WorkspaceScope::kWithBuried);
+    logo::EraseWorkspace(*in);
+    listed_ = logo::WorkspaceText(*in, logo::WorkspaceScope::kWithBuried);
   }
 }
 

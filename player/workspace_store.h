@@ -5,6 +5,9 @@
 
 #include <string>
 
+#include "platform/platform.h"
+#include "stackfile/stack.h"
+
 namespace corvida {
 
 struct Player;
@@ -21,13 +24,14 @@ class WorkspaceStore {
  public:
   // The open stack's workspace text runs; instructions a workspace may not hold are
   // skipped and reported. Returns how many were skipped or failed.
-  int StackOpened(Player& player);
+  int StackOpened(const Stack& stack, logo::Interpreter& in, const Folders& folders);
   // Before a save: when the workspace differs from what the stack opened with, its text
   // becomes the stack's workspace, to be stored as 'WKSp' 128. `closing`: the stack is
-  // being closed, and the workspace is erased afterwards.
-  void StackSaving(Player& player, bool closing = false);
+  // being closed, and the workspace is erased afterwards. Without an interpreter (none
+  // made yet) there is nothing to store.
+  void StackSaving(Stack& stack, logo::Interpreter* in, bool closing = false);
   // True when the interpreter's workspace is not what the open stack last stored.
-  bool Changed(Player& player) const;
+  bool Changed(logo::Interpreter* in) const;
 
  private:
   std::string listed_;  // the workspace as listed after opening or the last save

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "player/player.h"
 #include "logo/interp.h"
 #include "logo/sandbox_files.h"
+#include "player/player.h"
 #include "player_fixture.h"
 #include "stackfile/resources.h"
 
@@ -55,10 +55,10 @@ TEST(PlayerWorkspace, RoundTripThroughASavedStack) {
     EXPECT_EQ(shown[0].text,
               "Tarrow: Logo Error: PRINT cannot be used in a workspace\n\nAt: PRINT \"boo");
     EXPECT_EQ(RunLogo(player, "print :greeting print double 4"), "hello\n8\n");
-    EXPECT_FALSE(player.workspace.Changed(player));
+    EXPECT_FALSE(player.workspace.Changed(player.logo.get()));
 
     RunLogo(player, "make \"count 3 pprop \"cat \"legs 4 make \"secret 1 buryname \"secret");
-    EXPECT_TRUE(player.workspace.Changed(player));
+    EXPECT_TRUE(player.workspace.Changed(player.logo.get()));
     ASSERT_EQ(player.stack.Save(path), 0);
     EXPECT_EQ(StoredWorkspace(player, restype::kWKSp),
               "MAKE \"greeting \"hello\r\nMAKE \"count 3\r\nMAKE \"secret 1\r\n"
@@ -66,7 +66,7 @@ TEST(PlayerWorkspace, RoundTripThroughASavedStack) {
               "TO double :n\r\nOUTPUT :n \\* 2\r\nEND\r\n");
     // Saving without closing keeps the workspace.
     EXPECT_EQ(RunLogo(player, "print :count"), "3\n");
-    EXPECT_FALSE(player.workspace.Changed(player));
+    EXPECT_FALSE(player.workspace.Changed(player.logo.get()));
   }
   Player reopened{*tp.platform};
   tp.platform->responder().Clear();
@@ -102,7 +102,7 @@ TEST(PlayerWorkspace, ASaveThatClosesTheStackErasesTheWorkspace) {
   Player player{*tp.platform};
   ASSERT_EQ(player.stack.Open(path), 0);
   RunLogo(player, "make \"y 2");
-  player.workspace.StackSaving(player, true);
+  player.workspace.StackSaving(player.stack, player.logo.get(), true);
   EXPECT_EQ(player.stack.workspace(), "MAKE \"x 1\r\nMAKE \"y 2\r\n\r\n\r\n");
   EXPECT_EQ(RunLogo(player, "print namep \"x print namep \"y"), "FALSE\nFALSE\n");
 }
