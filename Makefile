@@ -19,7 +19,8 @@ play: build-release
 	bash scripts/play.sh $(RELEASE_DIR)/apps/corvida
 
 build-asan: deps
-	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVIDA_SANITIZE=ON -DCORVIDA_BENCH=OFF
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVIDA_SANITIZE=ON -DCORVIDA_BENCH=OFF \
+	  -DCORVIDA_WERROR=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test: build-asan
@@ -35,7 +36,7 @@ bench: build-release
 # each one's result; TARGETS="picture pixpak" runs only those.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCORVIDA_FUZZ=ON -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF -DCORVIDA_SDL=OFF
+	  -DCORVIDA_FUZZ=ON -DCORVIDA_WERROR=ON -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF -DCORVIDA_SDL=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_DIR) $(SECONDS) $(TARGETS)
 
