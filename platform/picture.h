@@ -1,7 +1,8 @@
-// Picture files (BMP, JPEG, TIFF, PCX, TGA, PNG, GIF) read into pixels and a palette,
-// for pictures that graphic objects take from files of their own. Files come from stacks
-// and downloads, so reading is bounded: the format is recognised and the picture's size
-// read from its header before anything is decoded, and absurd sizes are refused.
+// Picture files (BMP, JPEG, TIFF, PCX, TGA, PNG, GIF, PICT) read into pixels and a
+// palette, for pictures that graphic objects take from files of their own. Files come from
+// stacks and downloads, so reading is bounded: the format is recognised and the picture's
+// size read from its header before anything is decoded, absurd sizes are refused, and no
+// decoder allocates more than a few times the picture's own kMaxPictureBytes.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +19,7 @@ namespace gfx {
 class Bitmap;
 }
 
-enum class PictureFormat { kUnknown, kBmp, kJpeg, kTiff, kPcx, kTga, kPng, kGif };
+enum class PictureFormat { kUnknown, kBmp, kJpeg, kTiff, kPcx, kTga, kPng, kGif, kPict };
 
 enum class PictureStatus {
   kOk,
@@ -26,6 +27,8 @@ enum class PictureStatus {
   kTooLarge,       // a side above kMaxPictureSide or more than kMaxPictureBytes of pixels
   kCorrupt,        // recognised, but the decoder could not read it
 };
+
+// At most 32767 pixels a side and 64 Mi pixels (256 MiB as 4-byte pixels).
 
 inline constexpr int kMaxPictureSide = 32767;
 inline constexpr uint64_t kMaxPictureBytes = 256ull * 1024 * 1024;  // as 4-byte pixels
@@ -71,7 +74,8 @@ class PictureDecoder {
 // true colour becomes 32 bits (alpha is dropped). False when the bitmap cannot be made.
 bool PictureToBitmap(const DecodedPicture& picture, gfx::Bitmap& bitmap);
 
-// The decoder every backend hands out; it needs no window system.
+// The decoder every backend hands out; it needs no window system. Decoding never throws:
+// running out of memory gives kTooLarge, anything else a reader cannot use kCorrupt.
 class ImagePictureDecoder : public PictureDecoder {
  public:
   PictureStatus Decode(std::span<const uint8_t> bytes, std::string_view name,

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/picture.h"
+#include "platform/picture/formats.h"
 
 namespace corvida {
 namespace {
@@ -39,9 +40,9 @@ Dims Png(Bytes b) {
   return {true, Be32(b, 16), Be32(b, 20)};
 }
 
-// Every image of a GIF, walked block by block. The decoder may lay frames onto a canvas
-// reaching to each frame's far corner, and loops for a long time on frames of no size, so
-// both are checked here: the size reported covers the screen and every frame's extent.
+// Every image of a GIF, walked block by block. Frames lie on a canvas reaching to each
+// frame's far corner, and frames of no size are nonsense, so both are checked here: the
+// size reported covers the screen and every frame's extent.
 // A frame must also have data enough for its pixels: a code of at least 3 bits gives at
 // most 4096 pixels, so n bytes hold at most n * 8 / 3 * 4096 of them. Without that check
 // a few bytes could have the decoder fill a picture of hundreds of megabytes.
@@ -75,7 +76,7 @@ Dims Gif(Bytes b) {
     uint8_t flags = b[at + 9];
     at += 10;
     if (flags & 0x80) at += 3u << ((flags & 7) + 1);  // local colour table
-    // The decoder corrupts its memory on code sizes below 2; the format allows 2 to 8.
+    // The format allows code sizes of 2 to 8.
     if (at >= b.size() || b[at] < 2 || b[at] > 8) return {};
     at += 1;
     uint64_t data = skip_sub_blocks();
@@ -155,9 +156,8 @@ Dims Tiff(Bytes b) {
   return dims;
 }
 
-// The decoder reads the corner and line-length fields as signed 16-bit values and sizes
-// its line buffer from them, so they are checked here: a line must hold the row's pixels
-// and stay below 32768 bytes.
+// Corners and line lengths are 16-bit values that some writers treat as signed: a line
+// must hold the row's pixels and stay below 32768 bytes.
 Dims Pcx(Bytes b) {
   if (b.size() < 128) return {};
   uint32_t x0 = Le16(b, 4), y0 = Le16(b, 6), x1 = Le16(b, 8), y1 = Le16(b, 10);
@@ -194,6 +194,12 @@ Dims Tga(Bytes b) {
   return {true, static_cast<int64_t>(width), static_cast<int64_t>(height)};
 }
 
+// The picture frame of a PICT; the version opcode follows it.
+Dims Pict(Bytes b, size_t at) {
+  auto i16 = [&](size_t n) { return static_cast<int64_t>(static_cast<int16_t>(Be16(b, at + n))); };
+  return {true, i16(8) - i16(4), i16(6) - i16(2)};
+}
+
 bool HasExtension(std::string_view name, std::string_view ext) {
   if (name.size() <= ext.size() || name[name.size() - ext.size() - 1] != '.') return false;
   for (size_t i = 0; i < ext.size(); ++i) {
@@ -223,6 +229,8 @@ PictureStatus ProbePicture(std::span<const uint8_t> bytes, std::string_view name
     format = PictureFormat::kTiff, dims = Tiff(bytes);
   } else if (LooksLikePcx(bytes)) {
     format = PictureFormat::kPcx, dims = Pcx(bytes);
+  } else if (size_t start = picture::PictStart(bytes); start != picture::kNotPict) {
+    format = PictureFormat::kPict, dims = Pict(bytes, start);
   } else if (HasExtension(name, "tga") || LooksLikeTga(bytes)) {
     format = PictureFormat::kTga, dims = Tga(bytes);
   } else {
