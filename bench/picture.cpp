@@ -1,38 +1,54 @@
 // Reading a picture file of card size into a bitmap, as a graphic object with a picture
 // of its own does when its card is shown: a 640 x 480 true-colour BMP, a 256-colour BMP
 // and a PNG of the same picture.
-#include <SDL.h>
-#include <SDL_image.h>
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/png.h"
 #include "platform/picture.h"
 
 namespace {
 
-std::vector<uint8_t> Encode(int depth, bool png) {
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(
-      0, 640, 480, depth, depth == 8 ? SDL_PIXELFORMAT_INDEX8 : SDL_PIXELFORMAT_RGB24);
-  for (int y = 0; y < 480; ++y) {
-    auto* row = static_cast<uint8_t*>(s->pixels) + y * s->pitch;
-    for (int x = 0; x < 640 * depth / 8; ++x) row[x] = static_cast<uint8_t>((x ^ y) + x / 7);
+constexpr int kWidth = 640, kHeight = 480;
+
+void Le(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// A bottom-up BMP of the pattern: 8 bits with a 256-colour palette, or 24 bits.
+std::vector<uint8_t> Bmp(int depth) {
+  uint32_t row = (kWidth * depth / 8 + 3) / 4 * 4, palette = depth == 8 ? 1024 : 0;
+  std::vector<uint8_t> out = {'B', 'M'};
+  Le(out, 54 + palette + row * kHeight, 4);
+  Le(out, 0, 4);
+  Le(out, 54 + palette, 4);
+  for (uint32_t v : {40u, uint32_t(kWidth), uint32_t(kHeight)}) Le(out, v, 4);
+  Le(out, 1, 2);
+  Le(out, depth, 2);
+  for (uint32_t v : {0u, 0u, 2835u, 2835u, depth == 8 ? 256u : 0u, 0u}) Le(out, v, 4);
+  for (int i = 0; depth == 8 && i < 256; ++i) Le(out, uint32_t(255 - i) | uint32_t(i) << 16, 4);
+  for (int y = kHeight - 1; y >= 0; --y) {
+    for (uint32_t x = 0; x < row; ++x) out.push_back(static_cast<uint8_t>((x ^ y) + x / 7));
   }
-  if (depth == 8) {
-    for (int i = 0; i < 256; ++i)
-      s->format->palette->colors[i] = {uint8_t(i), 0, uint8_t(255 - i), 255};
-  }
-  std::vector<uint8_t> out(4 << 20);
-  SDL_RWops* rw = SDL_RWFromMem(out.data(), static_cast<int>(out.size()));
-  if (png)
-    IMG_SavePNG_RW(s, rw, 0);
-  else
-    SDL_SaveBMP_RW(s, rw, 0);
-  out.resize(SDL_RWtell(rw));
-  SDL_RWclose(rw);
-  SDL_FreeSurface(s);
   return out;
+}
+
+std::vector<uint8_t> Png() {
+  corvida::gfx::Bitmap bitmap;
+  bitmap.Create(kWidth, kHeight, 32);
+  for (int y = 0; y < kHeight; ++y) {
+    uint8_t* row = bitmap.Row(y);
+    for (int x = 0; x < kWidth * 4; ++x) row[x] = static_cast<uint8_t>((x ^ y) + x / 7);
+  }
+  std::vector<uint8_t> out;
+  corvida::gfx::EncodePng(bitmap, nullptr, out);
+  return out;
+}
+
+std::vector<uint8_t> Encode(int depth, bool png) {
+  return png ? Png() : Bmp(depth);
 }
 
 void Decode(benchmark::State& state, int depth, bool png) {

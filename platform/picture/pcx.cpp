@@ -67,12 +67,12 @@ void SetPalette(Bytes file, const Header& h, DecodedPicture& out) {
     return;
   }
   if (h.bits == 8) {
-    size_t at = file.size() - kEndPaletteSize;
-    bool present = file.size() >= kHeaderSize + kEndPaletteSize && file[at] == 0x0C;
+    bool present =
+        file.size() >= kHeaderSize + kEndPaletteSize && file[file.size() - kEndPaletteSize] == 0x0C;
+    Bytes colours = present ? file.last(kEndPaletteSize - 1) : Bytes{};
     for (int i = 0; i < 256; ++i) {
-      const uint8_t* c = file.data() + at + 1 + i * 3;
-      out.palette[i] =
-          present ? gfx::Rgb{c[0], c[1], c[2]} : gfx::Rgb{uint8_t(i), uint8_t(i), uint8_t(i)};
+      out.palette[i] = present ? gfx::Rgb{colours[i * 3], colours[i * 3 + 1], colours[i * 3 + 2]}
+                               : gfx::Rgb{uint8_t(i), uint8_t(i), uint8_t(i)};
     }
     return;
   }

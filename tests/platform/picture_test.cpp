@@ -49,6 +49,8 @@ std::vector<KnownPicture> KnownPictures() {
   const uint32_t masks[4] = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
   Bytes rle8 = {3, 1, 0, 0, 0, 3, 2, 3, 1, 0, 0, 1};  // a run, end of line, literals, end
   std::vector<uint8_t> map = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0};
+  Bytes pcx_without_palette = PcxFile();
+  pcx_without_palette.resize(pcx_without_palette.size() - 769);
   return {
       {"1-bit BMP",
        BmpFile(9, 2, 1, {kBlack, {255, 255, 0}},
@@ -103,6 +105,14 @@ std::vector<KnownPicture> KnownPictures() {
        {{0, kRed}, {1, kGreen}, {2, kBlue}}},
       {"TIFF", TiffFile(), "", 2, 1, 32, Rgba({kBlue, kWhite})},
       {"8-bit PCX", PcxFile(), "", 3, 1, 8, {7, 7, 9}, {{9, {9, 246, 0}}}},
+      {"8-bit PCX without its palette",
+       pcx_without_palette,
+       "",
+       3,
+       1,
+       8,
+       {7, 7, 9},
+       {{9, {9, 9, 9}}}},
       {"24-bit PCX", PcxRgbFile(), "", 2, 1, 32, Rgba({kRed, kBlue})},
       {"PICT bitmap", PictV1BitmapFile(false), "", 4, 2, 32,
        Rgba({kBlack, kWhite, kBlack, kWhite, kWhite, kBlack, kWhite, kBlack})},
