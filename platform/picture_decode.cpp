@@ -33,6 +33,11 @@ PictureStatus StartPicture(int64_t width, int64_t height, int bits, DecodedPictu
   return PictureStatus::kOk;
 }
 
+bool PlausibleSize(uint64_t pixels, size_t file_bytes, uint64_t pixels_per_byte) {
+  constexpr uint64_t kAlwaysPlausible = 1 << 20;
+  return pixels <= kAlwaysPlausible || pixels / pixels_per_byte <= file_bytes;
+}
+
 int IndexedBitsFor(int colours) {
   return colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
 }

@@ -36,6 +36,11 @@ bool SizeAllowed(int64_t width, int64_t height);
 // entries, pixels 0) or 32 (RGBA, opaque black). kTooLarge when the size is not allowed.
 PictureStatus StartPicture(int64_t width, int64_t height, int bits, DecodedPicture& out);
 
+// True when `file_bytes` of compressed data can plausibly hold `pixels`, each byte
+// expanding to at most `pixels_per_byte` (small pictures always can). Readers check it
+// before allocating, so a few bytes claiming a huge picture cost nothing.
+bool PlausibleSize(uint64_t pixels, size_t file_bytes, uint64_t pixels_per_byte);
+
 // The smallest indexed depth that holds `colours` palette entries: 1, 4 or 8.
 int IndexedBitsFor(int colours);
 

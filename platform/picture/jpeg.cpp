@@ -24,6 +24,10 @@ PictureStatus DecodeJpeg(Bytes file, DecodedPicture& out) {
                           &colourspace) != 0) {
     return PictureStatus::kCorrupt;
   }
+  // Even a picture of one flat colour costs a few bits per 8 x 8 block: a file with less
+  // than a byte per 1024 pixels is cut short, and decoding it would only fill grey.
+  if (!SizeAllowed(width, height)) return PictureStatus::kTooLarge;
+  if (!PlausibleSize(uint64_t(width) * height, file.size(), 1024)) return PictureStatus::kCorrupt;
   PictureStatus status = StartPicture(width, height, 32, out);
   if (status != PictureStatus::kOk) return status;
   int result = tjDecompress2(handle.get(), file.data(), file.size(), out.pixels.data(), width, 0,

@@ -180,6 +180,10 @@ PictureStatus PictReader::Read() {
     return frame_.width() < 1 || frame_.height() < 1 ? PictureStatus::kCorrupt
                                                      : PictureStatus::kTooLarge;
   }
+  // Bitmaps fill the frame: packed one-bit rows give at most 512 pixels a byte, and
+  // pictures scaled up far beyond that are not what stacks carry.
+  uint64_t pixels = static_cast<uint64_t>(frame_.width()) * frame_.height();
+  if (!PlausibleSize(pixels, r_.remaining(), 512)) return PictureStatus::kCorrupt;
   PictureStatus status = StartPicture(frame_.width(), frame_.height(), 32, out_);
   if (status != PictureStatus::kOk) return status;
   std::fill(out_.pixels.begin(), out_.pixels.end(), 255);
