@@ -1,10 +1,9 @@
 #include "engine/navigation.h"
 
-#include <filesystem>
-
 #include "base/strings.h"
 #include "engine/cards.h"
 #include "engine/executor.h"
+#include "platform/files.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -61,7 +60,7 @@ int Navigation::OpenStack(const std::string& path) {
   RenderServices services;
   services.fonts = setup_.fonts;
   services.pictures = setup_.pictures;
-  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const std::string folder = PathFolder(path);
   services.roots.stack_folder = folder.empty() ? "." : folder;
   services.alert = [this](int id) { host_.Alert(id); };
   FieldTextServices field_services;
@@ -117,12 +116,11 @@ void Navigation::RunAction(uint16_t action, int role) {
 bool Navigation::SyncStackSlot() {
   stack_slot_ok_ = false;
   if (!has_file()) return false;
-  std::error_code ec;
-  const std::filesystem::path path = std::filesystem::absolute(stack_.path(), ec);
-  if (ec || files_.SetHostPath(FileSlots::kStack, path.string()) != 0) return false;
+  const std::string path = AbsolutePath(stack_.path());
+  if (path.empty() || files_.SetHostPath(FileSlots::kStack, path) != 0) return false;
   // The slot must lead back to this very file (a path the Windows form cannot carry
   // does not).
-  stack_slot_ok_ = std::filesystem::equivalent(files_.HostPath(FileSlots::kStack), path, ec);
+  stack_slot_ok_ = SameFile(files_.HostPath(FileSlots::kStack), path);
   return stack_slot_ok_;
 }
 
@@ -134,10 +132,7 @@ bool Navigation::InCurrentStack(int slot, bool slot_has_file) const {
 
 void Navigation::SetHome(const std::string& path, uint16_t id) {
   home_has_file_ = !path.empty();
-  std::error_code ec;
-  if (home_has_file_ &&
-      files_.SetHostPath(kHomeSlot, std::filesystem::absolute(path, ec).string()) != 0)
-    return;
+  if (home_has_file_ && files_.SetHostPath(kHomeSlot, AbsolutePath(path)) != 0) return;
   home_id_ = id;
   home_known_ = true;
 }
@@ -186,8 +181,8 @@ void Navigation::Arrive(int transition, int speed, bool new_stack) {
 }
 
 std::string Navigation::Title() const {
-  std::string title = has_file() ? std::filesystem::path(stack_.path()).filename().string()
-                                 : LoadLocalizedString(strid::kUntitled);
+  std::string title =
+      has_file() ? PathFileName(stack_.path()) : LoadLocalizedString(strid::kUntitled);
   if (current_ && stack_.Header16(header::kCardNumberInTitle) != 0) {
     int number = 0;
     for (int i = 1; i <= stack_.CardCount(); ++i) {

@@ -77,6 +77,20 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& path);
 // Absolute path with links and "." / ".." resolved; "" when the path does not exist.
 std::string CanonicalPath(const std::string& path);
 bool IsSymlink(const std::string& path);
+// Whether two paths name the same existing file (through links too).
+bool SameFile(const std::string& a, const std::string& b);
+// The path made absolute against the current folder, links and "." / ".." kept as they
+// are; "" for an empty path or when the current folder cannot be read.
+std::string AbsolutePath(const std::string& path);
+// The current folder; "" when it cannot be read.
+std::string CurrentFolder();
+
+// Host path forms, without touching the disk: the last component ("" when the path ends
+// in '/'), the folder part ("" when there is none, "/" for the root) and a folder joined
+// with a name.
+std::string PathFileName(const std::string& path);
+std::string PathFolder(const std::string& path);
+std::string JoinPath(const std::string& folder, const std::string& name);
 // The machine's temporary folder ($TMPDIR, else /tmp).
 std::string SystemTempFolder();
 // The folders of a player run by the current user: configuration in

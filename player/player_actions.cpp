@@ -1,8 +1,7 @@
 // The player window's side of actions: the executor and the mouse handler wired to the
 // navigation, the card view, the alerts and the platform, and the launch confirmation.
-#include <filesystem>
-
 #include "base/strings.h"
+#include "platform/files.h"
 #include "platform/launch.h"
 #include "player/player_window.h"
 #include "stackfile/paths.h"
@@ -56,9 +55,8 @@ void PlayerWindow::SetUpActions() {
     // The headless backend launches nothing: the request is only recorded.
     if (platform.headless()) return true;
     Launcher* launcher = platform.launcher();
-    std::error_code ec;
-    std::string absolute = std::filesystem::absolute(path, ec).string();
-    return launcher && !ec && launcher->Open(absolute);
+    const std::string absolute = AbsolutePath(path);
+    return launcher && !absolute.empty() && launcher->Open(absolute);
   };
   hooks.close_player = [this] {
     if (window_) player_.platform.windows().PostMessage({window_, msg::kClose, 0, 0, 0});
@@ -82,7 +80,7 @@ void PlayerWindow::SetUpActions() {
 
 std::string PlayerWindow::ResolveForActions(const std::string& stored) const {
   PathRoots roots;
-  std::string folder = std::filesystem::path(player_.stack.path()).parent_path().string();
+  std::string folder = PathFolder(player_.stack.path());
   roots.stack_folder = folder.empty() ? "." : folder;
   for (const std::string& base :
        {player_.platform.folders().data, player_.platform.folders().program}) {

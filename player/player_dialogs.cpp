@@ -1,8 +1,6 @@
 #include "player/player_dialogs.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/files.h"
 #include "ui/dialog_ask.h"
@@ -100,10 +98,8 @@ auto PlayerDialogs::Run(std::string_view name, Body body) {
 }
 
 std::string PlayerDialogs::StackFolder() const {
-  std::filesystem::path stack = player_.stack.path();
-  if (!stack.empty() && stack.has_parent_path()) return stack.parent_path().string();
-  std::error_code ec;
-  return std::filesystem::current_path(ec).string();
+  const std::string folder = PathFolder(player_.stack.path());
+  return folder.empty() ? CurrentFolder() : folder;
 }
 
 std::optional<std::string> PlayerDialogs::AskJumpText(int) {
@@ -125,7 +121,7 @@ std::optional<std::string> PlayerDialogs::ChooseStack() {
   auto path = Run(kOpenStackDialogName,
                   [this] { return ChooseFile(host_, "Open Stack", StackFolder(), ".stk"); });
   Log("dialog " + std::string(kOpenStackDialogName) + " " +
-      (path ? Quoted(std::filesystem::path(*path).filename().string()) : "cancelled"));
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
   return path;
 }
 
@@ -133,7 +129,7 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
   auto path = Run(kSaveAsDialogName, [this]() -> std::optional<std::string> {
     Dialog dialog("Save Stack As", {260, 70});
     dialog.Add(StaticText(-1, {8, 12, 90, 28}, "Save &as:"));
-    const std::string current = std::filesystem::path(player_.stack.path()).filename().string();
+    const std::string current = PathFileName(player_.stack.path());
     dialog.Add(EditField(kSaveAsField, {92, 8, 252, 30}, kSaveAsNameLimit, current));
     dialog.Add(Button(kIdOk, {92, 40, 167, 63}, "OK"));
     dialog.Add(Button(kIdCancel, {177, 40, 252, 63}, "Cancel"));
@@ -146,23 +142,21 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
         player_.alerts.ReportFileError(kAlertBadName);
         return true;  // the dialog stays for another name
       }
-      std::filesystem::path target = std::filesystem::path(StackFolder()) / name;
+      std::string target = JoinPath(StackFolder(), name);
       // A new name goes to the folder the preferences name for saved stacks, if any.
       const std::string saved_stacks = player_.prefs.SaveStackPath();
-      std::error_code ec;
-      if (!std::filesystem::exists(target, ec) && !saved_stacks.empty()) {
+      if (!FileExists(target) && !saved_stacks.empty()) {
         const std::string folder = player_.files.paths().ToHost(saved_stacks);
-        if (std::filesystem::is_directory(folder, ec))
-          target = std::filesystem::path(folder) / name;
+        if (GetFileInfo(folder).is_directory) target = JoinPath(folder, name);
       }
-      if (target.string() != player_.stack.path() && std::filesystem::exists(target, ec)) {
+      if (target != player_.stack.path() && FileExists(target)) {
         // Another file of that name is only replaced when the user says so.
         player_.alerts.SetCurrentMessage("54A file named \"" + name +
                                          "\" already exists.\nDo you want to replace it?"
                                          "~^Cancel~Replace");
         if (player_.alerts.ShowAlertEx(0, 0, false, true, true) != kFirstButton + 1) return true;
       }
-      chosen = target.string();
+      chosen = target;
       d.End(kIdOk);
       return true;
     });
@@ -170,7 +164,7 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
     return chosen;
   });
   Log("dialog " + std::string(kSaveAsDialogName) + " " +
-      (path ? Quoted(std::filesystem::path(*path).filename().string()) : "cancelled"));
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
   return path;
 }
 

@@ -1,9 +1,9 @@
 // Keys and the player commands of the "CV" menu.
 #include <algorithm>
 #include <array>
-#include <filesystem>
 
 #include "base/strings.h"
+#include "platform/files.h"
 #include "player/player_window.h"
 
 namespace corvida {
@@ -61,7 +61,7 @@ void PlayerWindow::DoCommand(int id) {
       if (!path) return;
       player_.files.SetHostPath(FileSlots::kSaveAs, *path);
       if (player_.stack.Save(*path) != 0) return;
-      Log("saved as \"" + std::filesystem::path(*path).filename().string() + "\"");
+      Log("saved as \"" + PathFileName(*path) + "\"");
       // The stack now lives in its new file: the title and the stack slot follow it.
       player_.files.SetHostPath(FileSlots::kStack, *path);
       if (window_) player_.platform.windows().SetTitle(window_, nav.Title());

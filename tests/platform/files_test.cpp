@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -75,6 +76,43 @@ TEST(Files, FolderOperationsAndInfo) {
   EXPECT_FALSE(DeleteFile(dir.File("g.txt")));
   EXPECT_GT(FreeSpace(dir.path()), 0);
   EXPECT_EQ(FreeSpace(dir.File("missing/deeper")), -1);
+}
+
+TEST(Files, PathPartsAsTheyAreWritten) {
+  struct Case {
+    const char* path;
+    const char* name;
+    const char* folder;
+  };
+  for (const Case& c : std::vector<Case>{{"/a/b.stk", "b.stk", "/a"},
+                                         {"b.stk", "b.stk", ""},
+                                         {"/b.stk", "b.stk", "/"},
+                                         {"a//b", "b", "a"},
+                                         {"a/b/", "", "a/b"},
+                                         {"", "", ""}}) {
+    EXPECT_EQ(PathFileName(c.path), c.name) << c.path;
+    EXPECT_EQ(PathFolder(c.path), c.folder) << c.path;
+  }
+  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("", "b"), "b");
+}
+
+TEST(Files, AbsolutePathsAndTheSameFile) {
+  testing::TempDir dir;
+  dir.Write("f.txt", "1");
+  dir.Write("g.txt", "1");
+  ASSERT_EQ(symlink(dir.File("f.txt").c_str(), dir.File("link").c_str()), 0);
+  EXPECT_TRUE(SameFile(dir.File("f.txt"), dir.File("link")));
+  EXPECT_TRUE(SameFile(dir.File("f.txt"), dir.path() + "/./f.txt"));
+  EXPECT_FALSE(SameFile(dir.File("f.txt"), dir.File("g.txt")));
+  EXPECT_FALSE(SameFile(dir.File("f.txt"), dir.File("missing")));
+  EXPECT_FALSE(SameFile("", ""));
+
+  EXPECT_EQ(AbsolutePath("/x/../y"), "/x/../y");  // already absolute: kept as written
+  EXPECT_EQ(AbsolutePath("rel/f"), CurrentFolder() + "/rel/f");
+  EXPECT_EQ(AbsolutePath(""), "");
+  EXPECT_FALSE(CurrentFolder().empty());
 }
 
 // Sets an environment variable for the life of the object.
