@@ -199,8 +199,11 @@ RecordBytes BuildNba(const json& n) {
   RecordBytes r(nba::kAboutText + about.size() + 1, 0);
   PutBE16(r.data(), U16(n, "aboutFlags"));
   PutBE16(r.data() + 2, U16(n, "nbaId"));
-  std::string shown = WindowsText(n.value("displayName", json(""))).substr(0, 31);
-  std::string module = WindowsText(n.value("module", json(""))).substr(0, 255);
+  // Both names are zero-terminated within their fields.
+  std::string shown =
+      WindowsText(n.value("displayName", json(""))).substr(0, nba::kDisplayNameField - 1);
+  std::string module =
+      WindowsText(n.value("module", json(""))).substr(0, nba::kModuleNameField - 1);
   std::memcpy(r.data() + nba::kDisplayName, shown.data(), shown.size());
   std::memcpy(r.data() + nba::kModuleName, module.data(), module.size());
   std::memcpy(r.data() + nba::kAboutText, about.data(), about.size());

@@ -1,8 +1,8 @@
 #include "engine/executor.h"
 
+#include "base/strings.h"
 #include "engine/actions.h"
 #include "engine/cards.h"
-#include "base/strings.h"
 #include "stackfile/actions.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/records.h"
@@ -254,7 +254,8 @@ void ActionExecutor::Execute(Source source, bool from_user, bool wait, const std
           NbaRequest request{nba_id, id, {}, EntryData(entry)};
           if (Handle block = stack_.resources().Get(restype::kNBAs, nba_id)) {
             LockedHandle locked(handles_, block);
-            request.module = CountedText(Bytes{locked.data(), locked.size()}, nba::kModuleName, 32);
+            request.module = TerminatedText(Bytes{locked.data(), locked.size()}, nba::kModuleName,
+                                            nba::kModuleNameField);
           }
           nba = media_.CallNba(request) || nba;
         }

@@ -60,9 +60,11 @@ inline size_t ActionOffset(Bytes h) {
 
 // NBA reference ('NBAs'), native layout where it is converted.
 namespace nba {
-inline constexpr size_t kPersistent = 4;  // run-time value: 0 on load and when written
-inline constexpr size_t kDisplayName = 16;
-inline constexpr size_t kModuleName = 48;
+inline constexpr size_t kPersistent = 4;    // run-time value: 0 on load and when written
+inline constexpr size_t kDisplayName = 16;  // zero-terminated, in a field of 32 bytes
+inline constexpr size_t kDisplayNameField = 32;
+inline constexpr size_t kModuleName = 48;  // zero-terminated, in a field of 256 bytes
+inline constexpr size_t kModuleNameField = 256;
 inline constexpr size_t kAboutText = 560;
 }  // namespace nba
 

@@ -122,6 +122,11 @@ TEST_F(Build, LoadAndSaveGiveTheSameBytes) {
   ASSERT_NE(movie, 0u);
   EXPECT_EQ(TerminatedText(button, movie + 32, 64), "C:\\films\\a.mov");
   EXPECT_EQ(stack.workspace(), "to hello\rend\r");
+  // An extension reference holds its names zero-terminated in their fields.
+  LockedHandle reference(handles, stack.resources().Get(restype::kNBAs, 30));
+  Bytes n{reference.data(), reference.size()};
+  EXPECT_EQ(TerminatedText(n, nba::kDisplayName, nba::kDisplayNameField), "Tool");
+  EXPECT_EQ(TerminatedText(n, nba::kModuleName, nba::kModuleNameField), "TOOL.DLL");
 
   ASSERT_EQ(stack.Save(dir.File("again.stk")), 0);
   EXPECT_EQ(dir.Read("again.stk"), dir.Read("out.stk"));
