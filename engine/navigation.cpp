@@ -87,6 +87,9 @@ void Navigation::Request(std::function<void()> move) {
     pending_ = std::move(move);  // the latest request wins
     return;
   }
+  // Also over a move still waiting from an earlier change: cards that send each other on
+  // give way to the user's own move.
+  pending_.reset();
   changing_ = true;
   move();
   changing_ = false;

@@ -119,6 +119,8 @@ class Navigation {
   Handle current_card() const { return current_; }
   uint16_t target_id() const { return target_id_; }
   bool changing() const { return changing_; }
+  // A move waits to run from the message loop (see Request).
+  bool move_waiting() const { return pending_.has_value(); }
   const std::deque<HistoryEntry>& history() const { return history_; }
   uint16_t marked_id() const { return marked_id_; }
   // The home card: a card of the stack at a host path ("" for a stack without a file).

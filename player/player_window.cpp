@@ -71,6 +71,7 @@ void PlayerWindow::ShowFirstCard() {
 
 void PlayerWindow::Shutdown() {
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
+  if (window_) player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
   mouse_->Forget();
   nav_->CloseStack();
   window_ = 0;
@@ -102,11 +103,26 @@ void PlayerWindow::Arrived(Handle card, uint16_t id) {
       Quoted(CardName(player_.handles, card)));
 }
 
+// A move asked for while a card change runs goes through the message loop. When a queued
+// move itself asks for the next (cards whose arrive actions send each other on, a card
+// going to itself), that one waits a tick on a timer, so that input, the other timers
+// and the clock go on between the moves however long the stack keeps moving.
 bool PlayerWindow::SchedulePendingMove() {
   // Without a window there is no loop: the queued move runs at once.
   if (!window_) return false;
-  player_.platform.windows().PostMessage({window_, kRunPendingMove, 0, 0, 0});
+  WindowSystem& windows = player_.platform.windows();
+  if (running_queued_move_) {
+    windows.SetTimer(window_, kChainedMoveTimerId, kChainedMoveMs);
+  } else {
+    windows.PostMessage({window_, kRunPendingMove, 0, 0, 0});
+  }
   return true;
+}
+
+void PlayerWindow::RunQueuedMove() {
+  running_queued_move_ = true;
+  nav_->RunPending();
+  running_queued_move_ = false;
 }
 
 void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
@@ -263,6 +279,10 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
   switch (m.message) {
     case msg::kTimer:
       if (m.wParam == kTimerId) OnTimer();
+      if (m.wParam == kChainedMoveTimerId) {
+        player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
+        RunQueuedMove();
+      }
       break;
     case msg::kPaint:
       Present();
@@ -302,7 +322,7 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
       close_requested_ = true;
       break;
     case kRunPendingMove:
-      nav_->RunPending();
+      RunQueuedMove();
       break;
     default:
       break;
@@ -323,6 +343,7 @@ void PlayerWindow::OnTimer() {
 void PlayerWindow::OnClose() {
   Log("closed");
   player_.platform.windows().KillTimer(window_, kTimerId);
+  player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
   questions_->ShowClosing();  // dialogs: the closing picture
   closed_ = true;
 }

@@ -72,6 +72,9 @@ class PlayerWindow : public CardScreen,
   static constexpr uint32_t kTimerMs = 55;
   static constexpr int kBrowseTool = 18;
   static constexpr uint32_t kRunPendingMove = msg::kUser + 1;
+  // A move asked for by a queued move runs from this timer, one tick later.
+  static constexpr uint32_t kChainedMoveTimerId = 2;
+  static constexpr uint32_t kChainedMoveMs = 17;
 
   explicit PlayerWindow(Player& player);
   ~PlayerWindow() override;
@@ -167,6 +170,7 @@ class PlayerWindow : public CardScreen,
   bool AskFind(FindState& state) override { return questions_->AskFind(state); }
 
  private:
+  void RunQueuedMove();
   void Present();
   void Refresh();  // recomposes the card with its objects and presents it
   void OnTimer();
@@ -214,6 +218,7 @@ class PlayerWindow : public CardScreen,
   std::unique_ptr<MouseHandler> mouse_;
   CursorShape cursor_ = CursorShape::kArrow;
   int depth_ = 0;  // nesting of message handling
+  bool running_queued_move_ = false;
   bool close_requested_ = false;
   bool closed_ = false;
   bool saving_allowed_ = false;
