@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "apps/terminal.h"
 #include "platform/charset.h"
 
 namespace corvida::app {
@@ -24,7 +25,7 @@ StackSession::StackSession()
       alerts_(handles_, presenter_),
       stack_(handles_, CommandLineHooks(alerts_)) {
   presenter_.SetObserver([](const AlertRequest& request) {
-    std::fprintf(stderr, "corvida: %s\n", Windows1252ToUtf8(request.text).c_str());
+    std::fprintf(stderr, "corvida: %s\n", EscapeControls(Windows1252ToUtf8(request.text)).c_str());
   });
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "apps/terminal.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
@@ -27,7 +28,7 @@ StackImages::StackImages()
                                   [this](int code) { alerts_.ReportFileError(code); },
                                   {}}) {
   platform_->responder().SetObserver([](const AlertRequest& request) {
-    std::fprintf(stderr, "corvida: %s\n", Windows1252ToUtf8(request.text).c_str());
+    std::fprintf(stderr, "corvida: %s\n", EscapeControls(Windows1252ToUtf8(request.text)).c_str());
   });
 }
 

@@ -11,53 +11,45 @@
 namespace corvida::app {
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: corvida build DESCRIPTION.json -o OUT.stk\n"
-    "Writes a stack from a JSON description of its settings, cards, buttons, fields,\n"
-    "graphics and resources (see docs/build-format.md).\n";
+class BuildCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override {
+    app.add_option("DESCRIPTION", input_, "the JSON description")
+        ->required()
+        ->type_name("FILE.json");
+    app.add_option("-o", output_, "the stack to write")->required()->type_name("OUT.stk");
+    app.footer(
+        "Writes a stack from a JSON description of its settings, cards, buttons, fields,\n"
+        "graphics and resources (see docs/build-format.md).");
+  }
 
-int RunBuild(const std::vector<std::string>& args) {
-  std::string input, output;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--help" || args[i] == "-h") {
-      std::printf("%s", kUsage);
-      return kExitOk;
+  int Run() override {
+    std::ifstream in(input_);
+    if (!in) {
+      std::fprintf(stderr, "corvida build: cannot read '%s'\n", input_.c_str());
+      return kExitFailure;
     }
-    if (args[i] == "-o" && i + 1 < args.size()) {
-      output = args[++i];
-    } else if (input.empty() && !args[i].empty() && args[i][0] != '-') {
-      input = args[i];
-    } else {
-      std::fprintf(stderr, "corvida build: unexpected argument '%s'\n%s", args[i].c_str(), kUsage);
-      return kExitUsage;
+    nlohmann::json description = nlohmann::json::parse(in, nullptr, false);
+    if (description.is_discarded() || !description.is_object()) {
+      std::fprintf(stderr, "corvida build: '%s' is not a JSON object\n", input_.c_str());
+      return kExitFailure;
     }
+    StackSession session;
+    std::string error =
+        BuildStack(description, stackio::FolderOf(input_), session.stack(), session.handles());
+    if (!error.empty()) {
+      std::fprintf(stderr, "corvida build: %s\n", error.c_str());
+      return kExitFailure;
+    }
+    if (session.stack().Save(output_, /*purge_unused=*/false) != 0) return kExitFailure;
+    return kExitOk;
   }
-  if (input.empty() || output.empty()) {
-    std::fprintf(stderr, "%s", kUsage);
-    return kExitUsage;
-  }
-  std::ifstream in(input);
-  if (!in) {
-    std::fprintf(stderr, "corvida build: cannot read '%s'\n", input.c_str());
-    return kExitFailure;
-  }
-  nlohmann::json description = nlohmann::json::parse(in, nullptr, false);
-  if (description.is_discarded() || !description.is_object()) {
-    std::fprintf(stderr, "corvida build: '%s' is not a JSON object\n", input.c_str());
-    return kExitFailure;
-  }
-  StackSession session;
-  std::string error =
-      BuildStack(description, stackio::FolderOf(input), session.stack(), session.handles());
-  if (!error.empty()) {
-    std::fprintf(stderr, "corvida build: %s\n", error.c_str());
-    return kExitFailure;
-  }
-  if (session.stack().Save(output, /*purge_unused=*/false) != 0) return kExitFailure;
-  return kExitOk;
-}
 
-CommandRegistration reg({"build", "write a stack from a JSON description", &RunBuild, 210});
+ private:
+  std::string input_, output_;
+};
+
+CommandRegistration reg(Entry<BuildCommand>("build", "write a stack from a JSON description", 210));
 
 }  // namespace
 }  // namespace corvida::app

@@ -7,13 +7,14 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "apps/command.h"
+#include "apps/terminal.h"
 #include "logo/interp.h"
 #include "platform/charset.h"
 #include "platform/headless/headless.h"
@@ -22,10 +23,7 @@
 namespace corvida::app {
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: corvida logo [--seed N] [--files DIR] FILE\n"
-    "       corvida logo [--seed N] [--files DIR] -e TEXT\n"
-    "       corvida logo [--seed N] [--files DIR]   (lines from standard input)\n\n"
+constexpr const char* kFooter =
     "Runs Tarrow Logo lines as if each were typed at the top level: an error ends that\n"
     "line only and the next line runs; TO collects a procedure's lines up to END.\n"
     "Text output and error messages go to standard output as UTF-8. With no FILE on a\n"
@@ -39,12 +37,7 @@ constexpr const char* kHelp =
     "holds a drive or volume colon, has a .. part or passes through a symbolic link is\n"
     "refused with the primitive's file error. Without --files every file name is refused.\n"
     "Files are written with CR LF line ends; CR LF, CR and LF each end a line when read.\n"
-    "Eight files may be open at once; a written file may grow to 64 MB.\n\n"
-    "Options:\n"
-    "  -e TEXT      run TEXT (its lines) instead of a file\n"
-    "  --files DIR  the folder scripts may read and write\n"
-    "  --seed N     start the random generator from N, so RANDOM repeats\n"
-    "  --help       show this text\n";
+    "Eight files may be open at once; a written file may grow to 64 MB.";
 
 // Lines of UTF-8 text, handed on in the interpreter's character set.
 class Utf8Lines : public logo::LineSource {
@@ -147,48 +140,44 @@ class StdinConsole : public logo::LineSource, public logo::CharSource {
   bool eof_ = false;
 };
 
-int RunLogo(const std::vector<std::string>& args) {
-  std::string file;
-  std::string text;
-  bool have_text = false;
-  logo::InterpreterConfig config;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    }
-    if (a == "-e" && i + 1 < args.size()) {
-      text = args[++i];
-      have_text = true;
-    } else if (a == "--files" && i + 1 < args.size()) {
-      std::error_code ec;
-      std::filesystem::path dir = std::filesystem::absolute(args[++i], ec);
-      if (ec || args[i].empty()) {
-        std::fprintf(stderr, "corvida logo: --files wants a folder\n");
-        return kExitUsage;
-      }
-      config.files_folder = dir.lexically_normal().string();
-    } else if (a == "--seed" && i + 1 < args.size()) {
-      char* end = nullptr;
-      unsigned long seed = std::strtoul(args[++i].c_str(), &end, 10);
-      if (!end || *end) {
-        std::fprintf(stderr, "corvida logo: --seed wants a number\n");
-        return kExitUsage;
-      }
-      config.fixed_seed = true;
-      config.seed = static_cast<uint32_t>(seed);
-    } else if (!a.empty() && a[0] == '-') {
-      std::fprintf(stderr, "corvida logo: unknown option '%s'\n\n%s", a.c_str(), kHelp);
-      return kExitUsage;
-    } else if (file.empty()) {
-      file = a;
-    } else {
-      std::fprintf(stderr, "corvida logo: one file only\n");
-      return kExitUsage;
-    }
+class LogoCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override {
+    app.add_option("FILE", file_, "the lines to run (default: standard input)");
+    text_option_ = app.add_option("-e", text_, "run TEXT (its lines) instead of a file");
+    text_option_->type_name("TEXT")->excludes(app.get_option("FILE"));
+    app.add_option("--files", files_, "the folder scripts may read and write")
+        ->type_name("DIR")
+        ->check([](const std::string& dir) { return dir.empty() ? "--files wants a folder" : ""; });
+    app.add_option("--seed", seed_, "start the random generator from N, so RANDOM repeats")
+        ->type_name("N");
+    app.footer(kFooter);
   }
 
+  int Run() override;
+
+ private:
+  std::string file_, text_, files_;
+  std::optional<uint32_t> seed_;
+  CLI::Option* text_option_ = nullptr;
+};
+
+int LogoCommand::Run() {
+  if (!file_.empty() && !CheckReadable("logo", file_)) return kExitFailure;
+  logo::InterpreterConfig config;
+  if (!files_.empty()) {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::absolute(files_, ec);
+    if (ec) {
+      std::fprintf(stderr, "corvida logo: --files wants a folder\n");
+      return kExitUsage;
+    }
+    config.files_folder = dir.lexically_normal().string();
+  }
+  if (seed_) {
+    config.fixed_seed = true;
+    config.seed = *seed_;
+  }
   HeadlessPlatform platform(Folders{});
   config.clock = &platform.clock();
   config.windows = &platform.windows();
@@ -208,16 +197,12 @@ int RunLogo(const std::vector<std::string>& args) {
   logo::Interpreter interp(config, hooks);
   if (!interp.Start()) return kExitFailure;
 
-  if (have_text) {
-    std::istringstream in(text);
+  if (text_option_->count() > 0) {
+    std::istringstream in(text_);
     Utf8Lines lines(in, false);
     interp.RunConsole(lines);
-  } else if (!file.empty()) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-      std::fprintf(stderr, "corvida logo: cannot read '%s'\n", file.c_str());
-      return kExitFailure;
-    }
+  } else if (!file_.empty()) {
+    std::ifstream in(file_, std::ios::binary);
     Utf8Lines lines(in, false);
     interp.RunConsole(lines);
   } else {
@@ -227,8 +212,8 @@ int RunLogo(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-CommandRegistration reg({"logo", "run Tarrow Logo lines from a file, -e TEXT or a terminal",
-                         &RunLogo, 500});
+CommandRegistration reg(
+    Entry<LogoCommand>("logo", "run Tarrow Logo lines from a file, -e TEXT or a terminal", 500));
 
 }  // namespace
 }  // namespace corvida::app

@@ -1,38 +1,21 @@
 // corvida play: plays a stack in a desktop window, with the mouse and the keyboard.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "apps/command.h"
-#include "player/player_dialogs.h"
-#include "player/player_window.h"
+#include "apps/terminal.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
+#include "player/player_dialogs.h"
+#include "player/player_window.h"
 #ifdef CORVIDA_HAVE_SDL
 #include "platform/sdl/sdl_platform.h"
 #endif
 
 namespace corvida::app {
 namespace {
-
-constexpr const char* kHelp =
-    "Usage: corvida play STACK [--seconds N] [--screenshot FILE [--after MS]]\n\n"
-    "Plays the stack in a window. Ctrl+> and Ctrl+< move to the next and previous card,\n"
-    "Ctrl+1 and Ctrl+9 to the first and last, Ctrl+~ back, Ctrl+H home, Ctrl+J jumps to a\n"
-    "card, Ctrl+O opens another stack, Ctrl+S saves; hold Shift and Ctrl to see the\n"
-    "buttons. Close the window to stop.\n\n"
-    "Options:\n"
-    "  --seconds N        closes the window after N seconds (for demonstrations and tests)\n"
-    "  --screenshot FILE  writes what the window shows, at the card's size, as a PNG file\n"
-    "  --after MS         ... after MS milliseconds of playing (default 1000)\n";
-
-bool ParseCount(const std::string& text, long low, long high, long& out) {
-  char* end = nullptr;
-  out = std::strtol(text.c_str(), &end, 10);
-  return !text.empty() && *end == 0 && out >= low && out <= high;
-}
 
 #ifdef CORVIDA_HAVE_SDL
 bool WriteScreenshot(sdl::SdlWindowSystem& windows, WindowId id, const std::string& path) {
@@ -57,36 +40,40 @@ bool WriteScreenshot(sdl::SdlWindowSystem& windows, WindowId id, const std::stri
 }
 #endif
 
-int RunPlay(const std::vector<std::string>& args) {
-  std::string stack, screenshot;
-  long seconds = 0, after = 1000;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--help" || args[i] == "-h") {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    } else if (args[i] == "--seconds" && i + 1 < args.size()) {
-      if (!ParseCount(args[++i], 1, 86400, seconds)) {
-        std::fprintf(stderr, "corvida play: --seconds wants a number of seconds\n");
-        return kExitUsage;
-      }
-    } else if (args[i] == "--screenshot" && i + 1 < args.size()) {
-      screenshot = args[++i];
-    } else if (args[i] == "--after" && i + 1 < args.size()) {
-      if (!ParseCount(args[++i], 0, 86400000, after)) {
-        std::fprintf(stderr, "corvida play: --after wants a number of milliseconds\n");
-        return kExitUsage;
-      }
-    } else if (!args[i].empty() && args[i][0] != '-' && stack.empty()) {
-      stack = args[i];
-    } else {
-      std::fprintf(stderr, "corvida play: unexpected argument '%s'\n\n%s", args[i].c_str(), kHelp);
-      return kExitUsage;
-    }
+class PlayCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override {
+    app.add_option("STACK", stack_, "the stack to play")->required();
+    app.add_option("--seconds", seconds_, "close the window after N seconds (for demonstrations)")
+        ->check(CLI::Range(1, 86400))
+        ->type_name("N");
+    app.add_option("--screenshot", screenshot_,
+                   "write what the window shows, at the card's size, as a PNG file")
+        ->type_name("FILE");
+    app.add_option("--after", after_, "... after MS milliseconds of playing")
+        ->check(CLI::Range(0, 86400000))
+        ->type_name("MS")
+        ->capture_default_str();
+    app.footer(
+        "Plays the stack in a window. Ctrl+> and Ctrl+< move to the next and previous card,\n"
+        "Ctrl+1 and Ctrl+9 to the first and last, Ctrl+~ back, Ctrl+H home, Ctrl+J jumps to a\n"
+        "card, Ctrl+O opens another stack, Ctrl+S saves; hold Shift and Ctrl to see the\n"
+        "buttons. Close the window to stop.");
   }
-  if (stack.empty()) {
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
+
+  int Run() override;
+
+ private:
+#ifdef CORVIDA_HAVE_SDL
+  int PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id);
+#endif
+  std::string stack_, screenshot_;
+  long seconds_ = 0, after_ = 1000;
+};
+
+int PlayCommand::Run() {
+  // Asked before the window system starts, so that a mistyped name gets a plain answer.
+  if (!CheckReadable("play", stack_)) return kExitFailure;
 #ifdef CORVIDA_HAVE_SDL
   sdl::SdlPlatform platform(UserFolders(std::filesystem::current_path().string()));
   std::string error;
@@ -97,8 +84,9 @@ int RunPlay(const std::vector<std::string>& args) {
   Player player(platform);
   PlayerWindow window(player);
   window.set_saving_allowed(true);
-  if (window.OpenStack(stack) != 0 || player.stack.CardCount() == 0) {
-    std::fprintf(stderr, "corvida play: cannot open the stack %s\n", stack.c_str());
+  if (window.OpenStack(stack_) != 0 || player.stack.CardCount() == 0) {
+    std::fprintf(stderr, "corvida play: cannot open the stack %s\n",
+                 EscapeControls(stack_).c_str());
     return kExitFailure;
   }
   WindowId id = platform.windows().CreateWindow("Corvida", window.CardSize());
@@ -110,20 +98,7 @@ int RunPlay(const std::vector<std::string>& args) {
   PlayerDialogs dialogs(player, window);
   platform.sdl_alerts().SetInWindow(&dialogs.alert_presenter());
   window.ShowFirstCard();
-  long left_ms = seconds * 1000;
-  int status = kExitOk;
-  if (!screenshot.empty()) {
-    const long wait = seconds > 0 ? std::min(after, left_ms) : after;
-    window.Pump(uint32_t(wait));
-    left_ms -= wait;
-    if (!window.closed() && !WriteScreenshot(platform.sdl_windows(), id, screenshot))
-      status = kExitFailure;
-  }
-  if (seconds == 0) {
-    window.RunUntilClosed();
-  } else if (left_ms > 0) {
-    window.Pump(uint32_t(left_ms));
-  }
+  const int status = PlayFor(platform, window, id);
   platform.sdl_alerts().SetInWindow(nullptr);
   window.Shutdown();
   platform.windows().DestroyWindow(id);
@@ -134,7 +109,28 @@ int RunPlay(const std::vector<std::string>& args) {
 #endif
 }
 
-CommandRegistration reg({"play", "play a stack in a window", &RunPlay, 5});
+#ifdef CORVIDA_HAVE_SDL
+// Plays until the window closes or the given seconds pass, taking the screenshot on the way.
+int PlayCommand::PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id) {
+  long left_ms = seconds_ * 1000;
+  int status = kExitOk;
+  if (!screenshot_.empty()) {
+    const long wait = seconds_ > 0 ? std::min(after_, left_ms) : after_;
+    window.Pump(uint32_t(wait));
+    left_ms -= wait;
+    if (!window.closed() && !WriteScreenshot(platform.sdl_windows(), id, screenshot_))
+      status = kExitFailure;
+  }
+  if (seconds_ == 0) {
+    window.RunUntilClosed();
+  } else if (left_ms > 0) {
+    window.Pump(uint32_t(left_ms));
+  }
+  return status;
+}
+#endif
+
+CommandRegistration reg(Entry<PlayCommand>("play", "play a stack in a window", 5));
 
 }  // namespace
 }  // namespace corvida::app

@@ -1,72 +1,52 @@
 // corvida render: one card of a stack as a PNG image, as the player shows it.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "apps/card_images.h"
 #include "apps/command.h"
+#include "apps/terminal.h"
 
 namespace corvida::app {
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: corvida render STACK [--card N] [--no-objects] -o OUT.png\n\n"
-    "Draws card N (1-based position, default 1) of the stack as the player shows it:\n"
-    "its background picture, then its buttons, graphics and text fields.\n\n"
-    "Options:\n"
-    "  --card N       the card to draw\n"
-    "  --no-objects   the card picture alone\n"
-    "  -o OUT.png     where to write the image\n";
+class RenderCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override {
+    app.add_option("STACK", stack_path_, "the stack")->required();
+    app.add_option("--card", card_, "the card to draw (1-based position)")
+        ->check(CLI::Range(1, 32767))
+        ->capture_default_str();
+    app.add_flag("--no-objects", no_objects_, "the card picture alone");
+    app.add_option("-o", out_path_, "where to write the image")->required()->type_name("OUT.png");
+    app.footer(
+        "Draws a card of the stack as the player shows it: its background picture, then its\n"
+        "buttons, graphics and text fields.");
+  }
 
-int RunRender(const std::vector<std::string>& args) {
-  std::string stack_path, out_path;
-  int card = 1;
-  bool objects = true;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    } else if (a == "--no-objects") {
-      objects = false;
-    } else if ((a == "--card" || a == "-o") && i + 1 < args.size()) {
-      if (a == "-o") {
-        out_path = args[++i];
-      } else {
-        char* end = nullptr;
-        long n = std::strtol(args[++i].c_str(), &end, 10);
-        if (*end != 0 || n < 1 || n > 32767) {
-          std::fprintf(stderr, "corvida render: --card wants a card number from 1\n");
-          return kExitUsage;
-        }
-        card = static_cast<int>(n);
-      }
-    } else if (!a.empty() && a[0] != '-' && stack_path.empty()) {
-      stack_path = a;
-    } else {
-      std::fprintf(stderr, "corvida render: unexpected argument '%s'\n\n%s", a.c_str(), kHelp);
-      return kExitUsage;
+  int Run() override {
+    if (!CheckReadable("render", stack_path_)) return kExitFailure;
+    StackImages images;
+    if (!images.Open(stack_path_)) return kExitFailure;
+    if (card_ > images.CardCount()) {
+      std::fprintf(stderr, "corvida render: the stack has %d cards\n", images.CardCount());
+      return kExitFailure;
     }
+    gfx::Bitmap bitmap;
+    if (!images.RenderCard(card_, !no_objects_, bitmap)) {
+      std::fprintf(stderr, "corvida render: card %d cannot be drawn\n", card_);
+      return kExitFailure;
+    }
+    return WritePng(out_path_, bitmap) ? kExitOk : kExitFailure;
   }
-  if (stack_path.empty() || out_path.empty()) {
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
-  StackImages images;
-  if (!images.Open(stack_path)) return kExitFailure;
-  if (card > images.CardCount()) {
-    std::fprintf(stderr, "corvida render: the stack has %d cards\n", images.CardCount());
-    return kExitFailure;
-  }
-  gfx::Bitmap bitmap;
-  if (!images.RenderCard(card, objects, bitmap)) {
-    std::fprintf(stderr, "corvida render: card %d cannot be drawn\n", card);
-    return kExitFailure;
-  }
-  return WritePng(out_path, bitmap) ? kExitOk : kExitFailure;
-}
 
-CommandRegistration reg({"render", "draw one card of a stack as a PNG image", &RunRender, 40});
+ private:
+  std::string stack_path_, out_path_;
+  int card_ = 1;
+  bool no_objects_ = false;
+};
+
+CommandRegistration reg(Entry<RenderCommand>("render", "draw one card of a stack as a PNG image",
+                                             40));
 
 }  // namespace
 }  // namespace corvida::app

@@ -9,6 +9,7 @@
 
 #include "apps/command.h"
 #include "apps/replay_script.h"
+#include "apps/terminal.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
@@ -20,11 +21,11 @@
 namespace corvida::app {
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: corvida replay STACK EVENTS -o DIR\n\n"
+constexpr const char* kFooter =
     "Plays the stack without a display, on a virtual clock, driven by the events in the\n"
     "file EVENTS (one a line), and prints a line for each card change, alert, dialog and\n"
-    "action started. Events:\n"
+    "action started. After the last event the clock runs on until no card change is\n"
+    "waiting (arrive actions that move on), for at most --settle milliseconds. Events:\n"
     "  click X Y | down X Y | up X Y | move X Y   the mouse, in window coordinates\n"
     "  key NAME       a key pressed and released (Shift+, Ctrl+ before the name)\n"
     "  hold NAME | release NAME                   a key held down, let go\n"
@@ -39,7 +40,14 @@ constexpr const char* kHelp =
     "  shot NAME.png  the window as shown, written into DIR\n"
     "  shot NAME.png after MS\n"
     "                 the window as shown MS into the events that follow (a frame in\n"
-    "                 the middle of a transition)\n";
+    "                 the middle of a transition)\n"
+    "Names and texts from the stack are printed with control characters escaped (\\n,\n"
+    "\\e, \\xHH), so that every printed line is one of the player's.";
+
+// One line of the replay's record; nothing a stack names can break it into more.
+void PrintLine(const std::string& utf8) {
+  std::printf("%s\n", EscapeControls(utf8).c_str());
+}
 
 bool ReadFile(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
@@ -85,7 +93,7 @@ class Replay : public PlayerLog {
       return std::max(answer, 0);
     });
     platform_->responder().SetObserver([](const AlertRequest& r) {
-      std::printf("alert %d \"%s\"\n", r.id, Windows1252ToUtf8(r.text).c_str());
+      PrintLine("alert " + std::to_string(r.id) + " \"" + Windows1252ToUtf8(r.text) + "\"");
     });
     player_ = std::make_unique<Player>(*platform_);
     window_ = std::make_unique<PlayerWindow>(*player_);
@@ -94,13 +102,12 @@ class Replay : public PlayerLog {
     dialogs_->SetScript([this](Dialog& d, std::string_view) { return AnswerScripted(d); });
   }
 
-  void Write(const std::string& line) override {
-    std::printf("%s\n", Windows1252ToUtf8(line).c_str());
-  }
+  void Write(const std::string& line) override { PrintLine(Windows1252ToUtf8(line)); }
 
   bool Start(const std::string& stack) {
     if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
-      std::fprintf(stderr, "corvida replay: cannot open the stack %s\n", stack.c_str());
+      std::fprintf(stderr, "corvida replay: cannot open the stack %s\n",
+                   EscapeControls(stack).c_str());
       return false;
     }
     id_ = platform_->windows().CreateWindow("Corvida", window_->CardSize());
@@ -183,7 +190,7 @@ class Replay : public PlayerLog {
           return false;
         }
         if (!WriteShot(*frame, out_dir_ + "/" + e.text)) return false;
-        std::printf("shot %s\n", e.text.c_str());
+        PrintLine("shot " + e.text);
         return true;
       }
     }
@@ -192,6 +199,21 @@ class Replay : public PlayerLog {
   }
 
   bool closed() const { return window_->closed(); }
+
+  // Lets the clock run until no card change waits (arrive actions that move on), for at
+  // most `limit_ms`: a stack whose cards send each other on for ever still ends.
+  void Settle(uint32_t limit_ms) {
+    Clock& clock = platform_->clock();
+    const uint32_t end = clock.Milliseconds() + limit_ms;
+    for (;;) {
+      if (closed() || !window_->navigation().move_waiting()) return;
+      const uint32_t left = end - clock.Milliseconds();
+      if (int32_t(left) <= 0) break;
+      window_->Pump(std::min(left, PlayerWindow::kTimerMs));
+    }
+    std::fprintf(stderr, "corvida replay: card changes still waiting after %u ms; stopped\n",
+                 limit_ms);
+  }
 
   // A timed shot keeps the frame shown at its moment: every present up to then replaces
   // the copy, the first one after it (or the end of the script) writes it.
@@ -221,7 +243,7 @@ class Replay : public PlayerLog {
       return false;
     }
     if (!WriteShot(shot.frame, out_dir_ + "/" + shot.name)) return false;
-    std::printf("shot %s\n", shot.name.c_str());
+    PrintLine("shot " + shot.name);
     return true;
   }
 
@@ -315,53 +337,53 @@ class Replay : public PlayerLog {
   std::optional<TimedShot> timed_;
 };
 
-int RunReplay(const std::vector<std::string>& args) {
-  std::string stack, events, out_dir;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--help" || args[i] == "-h") {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    } else if (args[i] == "-o" && i + 1 < args.size()) {
-      out_dir = args[++i];
-    } else if (!args[i].empty() && args[i][0] != '-' && stack.empty()) {
-      stack = args[i];
-    } else if (!args[i].empty() && args[i][0] != '-' && events.empty()) {
-      events = args[i];
-    } else {
-      std::fprintf(stderr, "corvida replay: unexpected argument '%s'\n\n%s", args[i].c_str(),
-                   kHelp);
+class ReplayCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override {
+    app.add_option("STACK", stack_, "the stack to play")->required();
+    app.add_option("EVENTS", events_, "the script of events")->required();
+    app.add_option("-o", out_dir_, "the folder for screenshots")->required()->type_name("DIR");
+    app.add_option("--settle", settle_ms_,
+                   "after the last event, wait at most MS of virtual time for card changes")
+        ->check(CLI::Range(0, 86400000))
+        ->type_name("MS")
+        ->capture_default_str();
+    app.footer(kFooter);
+  }
+
+  int Run() override {
+    if (!CheckReadable("replay", stack_) || !CheckReadable("replay", events_)) return kExitFailure;
+    std::string text, error;
+    std::vector<ReplayEvent> script;
+    if (!ReadFile(events_, text)) {
+      std::fprintf(stderr, "corvida replay: cannot read %s\n", events_.c_str());
+      return kExitFailure;
+    }
+    if (!ParseReplayScript(text, script, error)) {
+      std::fprintf(stderr, "corvida replay: %s: %s\n", events_.c_str(), error.c_str());
       return kExitUsage;
     }
+    std::error_code ec;
+    std::filesystem::create_directories(out_dir_, ec);
+    Replay replay(out_dir_);
+    if (!replay.Start(stack_)) return kExitFailure;
+    for (const ReplayEvent& e : script) {
+      if (replay.closed()) break;
+      if (!replay.Run(e) || !replay.FinishTimedShot()) return kExitFailure;
+    }
+    replay.Settle(settle_ms_);
+    if (!replay.FinishTimedShot(true)) return kExitFailure;
+    std::fflush(stdout);
+    return kExitOk;
   }
-  if (stack.empty() || events.empty() || out_dir.empty()) {
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
-  std::string text, error;
-  std::vector<ReplayEvent> script;
-  if (!ReadFile(events, text)) {
-    std::fprintf(stderr, "corvida replay: cannot read %s\n", events.c_str());
-    return kExitFailure;
-  }
-  if (!ParseReplayScript(text, script, error)) {
-    std::fprintf(stderr, "corvida replay: %s: %s\n", events.c_str(), error.c_str());
-    return kExitUsage;
-  }
-  std::error_code ec;
-  std::filesystem::create_directories(out_dir, ec);
-  Replay replay(out_dir);
-  if (!replay.Start(stack)) return kExitFailure;
-  for (const ReplayEvent& e : script) {
-    if (replay.closed()) break;
-    if (!replay.Run(e) || !replay.FinishTimedShot()) return kExitFailure;
-  }
-  if (!replay.FinishTimedShot(true)) return kExitFailure;
-  std::fflush(stdout);
-  return kExitOk;
-}
 
-CommandRegistration reg({"replay", "play a stack without a display from a script of events",
-                         &RunReplay, 55});
+ private:
+  std::string stack_, events_, out_dir_;
+  uint32_t settle_ms_ = 10000;
+};
+
+CommandRegistration reg(
+    Entry<ReplayCommand>("replay", "play a stack without a display from a script of events", 55));
 
 }  // namespace
 }  // namespace corvida::app

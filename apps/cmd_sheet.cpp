@@ -2,36 +2,20 @@
 // quickest way to see a whole stack.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "apps/card_images.h"
 #include "apps/command.h"
+#include "apps/terminal.h"
 #include "platform/gfx/text.h"
 
 namespace corvida::app {
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: corvida sheet STACK [--columns C] [--width W] -o OUT.png\n\n"
-    "Draws every card of the stack as a thumbnail labelled with its number and name.\n\n"
-    "Options:\n"
-    "  --columns C   thumbnails per row (default: up to 4)\n"
-    "  --width W     thumbnail width in pixels (default 240, never above the card width)\n"
-    "  -o OUT.png    where to write the image\n";
-
 constexpr int kGap = 12;
 constexpr int kLabelHeight = 20;
 constexpr gfx::Rgb kSheetColour{232, 232, 232};
 constexpr gfx::Rgb kFrameColour{96, 96, 96};
-
-bool ParseCount(const std::string& text, int low, int high, int& out) {
-  char* end = nullptr;
-  long n = std::strtol(text.c_str(), &end, 10);
-  if (*end != 0 || n < low || n > high) return false;
-  out = static_cast<int>(n);
-  return true;
-}
 
 // Averages the pixels of each thumbnail cell, so that thin lines and text stay visible.
 void Shrink(const gfx::Bitmap& card, gfx::Bitmap& sheet, const Rect& to) {
@@ -51,45 +35,36 @@ void Shrink(const gfx::Bitmap& card, gfx::Bitmap& sheet, const Rect& to) {
   }
 }
 
-int RunSheet(const std::vector<std::string>& args) {
-  std::string stack_path, out_path;
-  int columns = 0, thumb_width = 240;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      return kExitOk;
-    } else if (a == "-o" && i + 1 < args.size()) {
-      out_path = args[++i];
-    } else if (a == "--columns" && i + 1 < args.size()) {
-      if (!ParseCount(args[++i], 1, 64, columns)) {
-        std::fprintf(stderr, "corvida sheet: --columns wants 1 to 64\n");
-        return kExitUsage;
-      }
-    } else if (a == "--width" && i + 1 < args.size()) {
-      if (!ParseCount(args[++i], 16, 2048, thumb_width)) {
-        std::fprintf(stderr, "corvida sheet: --width wants 16 to 2048\n");
-        return kExitUsage;
-      }
-    } else if (!a.empty() && a[0] != '-' && stack_path.empty()) {
-      stack_path = a;
-    } else {
-      std::fprintf(stderr, "corvida sheet: unexpected argument '%s'\n\n%s", a.c_str(), kHelp);
-      return kExitUsage;
-    }
+class SheetCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override {
+    app.add_option("STACK", stack_path_, "the stack")->required();
+    app.add_option("--columns", columns_, "thumbnails per row (default: up to 4)")
+        ->check(CLI::Range(1, 64));
+    app.add_option("--width", thumb_width_, "thumbnail width in pixels, never above the card's")
+        ->check(CLI::Range(16, 2048))
+        ->capture_default_str();
+    app.add_option("-o", out_path_, "where to write the image")->required()->type_name("OUT.png");
+    app.footer("Draws every card of the stack as a thumbnail labelled with its number and name.");
   }
-  if (stack_path.empty() || out_path.empty()) {
-    std::fputs(kHelp, stderr);
-    return kExitUsage;
-  }
+
+  int Run() override;
+
+ private:
+  std::string stack_path_, out_path_;
+  int columns_ = 0, thumb_width_ = 240;
+};
+
+int SheetCommand::Run() {
+  if (!CheckReadable("sheet", stack_path_)) return kExitFailure;
   StackImages images;
-  if (!images.Open(stack_path)) return kExitFailure;
+  if (!images.Open(stack_path_)) return kExitFailure;
   const int count = images.CardCount();
   Size card = images.view().card_size();
   if (card.width < 1 || card.height < 1) return kExitFailure;
-  const int tw = std::min(thumb_width, card.width);
+  const int tw = std::min(thumb_width_, card.width);
   const int th = std::max(1, card.height * tw / card.width);
-  if (columns == 0) columns = std::min(count, 4);
+  const int columns = columns_ ? columns_ : std::min(count, 4);
   const int rows = (count + columns - 1) / columns;
   const int cell_w = tw + kGap, cell_h = th + kLabelHeight + kGap;
 
@@ -132,13 +107,14 @@ int RunSheet(const std::vector<std::string>& args) {
                   gfx::Color::FromRgb(gfx::kBlack));
     target.ClearClip();
   }
-  if (!WritePng(out_path, sheet)) return kExitFailure;
+  if (!WritePng(out_path_, sheet)) return kExitFailure;
   if (failed) std::fprintf(stderr, "corvida sheet: %d cards could not be drawn\n", failed);
-  std::printf("%s: %d cards\n", out_path.c_str(), count);
+  std::printf("%s: %d cards\n", out_path_.c_str(), count);
   return kExitOk;
 }
 
-CommandRegistration reg({"sheet", "draw every card of a stack on one PNG image", &RunSheet, 41});
+CommandRegistration reg(Entry<SheetCommand>("sheet", "draw every card of a stack on one PNG image",
+                                            41));
 
 }  // namespace
 }  // namespace corvida::app

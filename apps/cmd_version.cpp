@@ -1,3 +1,4 @@
+// corvida version: which corvida this is.
 #include <cstdio>
 
 #include "apps/command.h"
@@ -5,12 +6,16 @@
 namespace corvida::app {
 namespace {
 
-int RunVersion(const std::vector<std::string>&) {
-  std::printf("corvida 0.1\n");
-  return kExitOk;
-}
+class VersionCommand : public Command {
+ public:
+  void Declare(CLI::App& app) override { app.footer("Prints which corvida this is."); }
+  int Run() override {
+    std::printf("corvida 0.1\n");
+    return kExitOk;
+  }
+};
 
-CommandRegistration reg({"version", "print the version", &RunVersion, 900});
+CommandRegistration reg(Entry<VersionCommand>("version", "print the version", 900));
 
 }  // namespace
 }  // namespace corvida::app

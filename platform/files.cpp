@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace corvida {
 
@@ -124,6 +125,16 @@ FileInfo GetFileInfo(const std::string& path) {
   info.writable = !info.is_directory && ::access(path.c_str(), W_OK) == 0;
   info.is_symlink = IsSymlink(path);
   return info;
+}
+
+std::string WhyUnreadable(const std::string& path) {
+  if (path.empty()) return std::strerror(ENOENT);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::strerror(errno);
+  struct stat st;
+  int error = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+  ::close(fd);
+  return error ? std::strerror(error) : "";
 }
 
 bool DeleteFile(const std::string& path) {

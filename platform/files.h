@@ -67,6 +67,9 @@ struct DirectoryEntry {
 
 bool FileExists(const std::string& path);  // a file or a folder
 FileInfo GetFileInfo(const std::string& path);
+// Why the file cannot be opened for reading, in the system's words ("No such file or
+// directory", "Is a directory"); "" when it can.
+std::string WhyUnreadable(const std::string& path);
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`
 int64_t FreeSpace(const std::string& path);                       // -1 when unknown

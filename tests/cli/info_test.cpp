@@ -1,5 +1,5 @@
 // corvida info on stacks that are not sound: refused stacks print the alert's text and
-// exit with status 1; usage errors exit with 2.
+// exit with status 1.
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
@@ -21,16 +21,6 @@ TEST(Info, RefusedStacksPrintTheAlertAndFail) {
   EXPECT_TRUE(r.out.empty());
   // The file is reported, never deleted.
   EXPECT_EQ(dir.Read("junk.stk").size(), 200u);
-
-  auto missing = RunCorvida({"info", dir.File("absent.stk")});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_FALSE(missing.err.empty());
-}
-
-TEST(Info, UsageErrors) {
-  EXPECT_EQ(RunCorvida({"info"}).status, 2);
-  EXPECT_EQ(RunCorvida({"info", "a.stk", "--frobnicate"}).status, 2);
-  EXPECT_EQ(RunCorvida({"info", "--help"}).status, 0);
 }
 
 TEST(Info, SummaryListsCardsObjectsAndResources) {
