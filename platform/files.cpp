@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 namespace corvida {
 
@@ -102,6 +103,10 @@ int File::Truncate(int64_t length) {
   if (fd_ < 0) return EBADF;
   if (length < 0) return EINVAL;
   return ::ftruncate(fd_, static_cast<off_t>(length)) == 0 ? 0 : errno;
+}
+
+bool File::Sync() {
+  return fd_ >= 0 && ::fsync(fd_) == 0;
 }
 
 void File::Close() {
@@ -239,13 +244,56 @@ std::string SystemTempFolder() {
 
 namespace {
 
-// $variable/corvida when the variable holds an absolute path, else $HOME/fallback/corvida.
+// $variable/corvida when the variable holds an absolute path, else $HOME/fallback/corvida;
+// "" without either.
 std::string UserFolder(const char* variable, const char* fallback) {
   const char* value = std::getenv(variable);
   if (value && value[0] == '/') return std::string(value) + "/corvida";
   const char* home = std::getenv("HOME");
   if (home && home[0] == '/') return std::string(home) + "/" + fallback + "/corvida";
-  return SystemTempFolder() + "/corvida-" + std::to_string(::getuid());
+  return "";
+}
+
+// The folder of a user without a home folder. Its name is known to everyone, so another
+// user may have made it (or a link) first: then a fresh folder of an unpredictable name
+// serves this run.
+std::string PrivateTempFolder() {
+  const std::string shared = SystemTempFolder() + "/corvida-" + std::to_string(::getuid());
+  if (EnsurePrivateFolder(shared)) return shared;
+  std::string fresh = shared + "-XXXXXX";
+  return ::mkdtemp(fresh.data()) != nullptr ? fresh : "";
+}
+
+std::string FolderPart(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file in `folder` under a name nobody can guess, created exclusively (an existing
+// file or link of that name makes the attempt fail, never opens it); -1 on failure.
+int CreateUniqueFile(const std::string& folder, mode_t mode, std::string& path) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    path = folder + "/.cvtmp-";
+    for (int i = 0; i < 12; ++i) path += kLetters[pick(random)];
+    int fd;
+    do {
+      fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Makes a rename in the folder last across a power cut; a failure changes nothing else.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 }  // namespace
@@ -254,9 +302,69 @@ Folders UserFolders(const std::string& program_folder) {
   Folders folders;
   folders.config = UserFolder("XDG_CONFIG_HOME", ".config");
   folders.data = UserFolder("XDG_DATA_HOME", ".local/share");
+  if (folders.config.empty() || folders.data.empty()) {
+    const std::string own = PrivateTempFolder();
+    if (folders.config.empty()) folders.config = own;
+    if (folders.data.empty()) folders.data = own;
+  }
   folders.program = program_folder;
   folders.temp = SystemTempFolder();
   return folders;
+}
+
+std::string ProgramFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer) return "";
+  return FolderPart(std::string(buffer, static_cast<size_t>(n)));
+}
+
+bool EnsurePrivateFolder(const std::string& path) {
+  if (path.empty() || (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)) return false;
+  // Opened without following a link, so the checks and the change act on the folder itself.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+  // A folder others could write to may hold anything they planted: not ours to use.
+  ok = ok && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  if (ok && (st.st_mode & 077) != 0) ok = ::fchmod(fd, 0700) == 0;
+  ::close(fd);
+  return ok;
+}
+
+bool ReplaceFileWith(File& temp, const std::string& temp_path, const std::string& path) {
+  bool ok = temp.is_open();
+  struct stat st;
+  if (ok && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    ok = ::fchmod(temp.fd_, st.st_mode & 07777) == 0;
+  ok = ok && temp.Sync();
+  if (temp.fd_ >= 0) ok = ::close(temp.fd_) == 0 && ok;
+  temp.fd_ = -1;
+  ok = ok && ::rename(temp_path.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp_path.c_str());
+    return false;
+  }
+  SyncFolder(FolderPart(path));
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  struct stat st;
+  const bool exists = ::lstat(path.c_str(), &st) == 0;
+  // Only a plain file is replaced: never a link, whatever it leads to.
+  if ((exists && !S_ISREG(st.st_mode)) || (!exists && errno != ENOENT)) return false;
+  std::string temp_path;
+  File temp;
+  temp.fd_ = CreateUniqueFile(FolderPart(path), exists ? st.st_mode & 0777 : 0666, temp_path);
+  if (!temp.is_open()) return false;
+  if (temp.Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
+    temp.Close();
+    ::unlink(temp_path.c_str());
+    return false;
+  }
+  return ReplaceFileWith(temp, temp_path, path);
 }
 
 }  // namespace corvida

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -44,9 +45,14 @@ class File {
   int64_t Size();  // the position is kept
   // Sets the end of file; 0 or the system's error number.
   int Truncate(int64_t length);
+  // Writes what the system holds for the file to the disk; false on failure.
+  bool Sync();
   void Close();
 
  private:
+  // The safe replacement of whole files works on the descriptor itself.
+  friend bool ReplaceFileWith(File& temp, const std::string& temp_path, const std::string& path);
+  friend bool WriteFileAtomically(const std::string& path, std::string_view bytes);
   static File OpenWithFlags(const std::string& path, Mode mode, int extra_flags);
   int fd_ = -1;
 };
@@ -98,7 +104,27 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 std::string SystemTempFolder();
 // The folders of a player run by the current user: configuration in
 // $XDG_CONFIG_HOME/corvida (else ~/.config/corvida), data in $XDG_DATA_HOME/corvida (else
-// ~/.local/share/corvida), temporary files in the system's folder. Nothing is created.
-Folders UserFolders(const std::string& program_folder);
+// ~/.local/share/corvida), temporary files in the system's folder. Without a home folder
+// both live in the private folder "corvida-<uid>" of the temporary folder, which is made
+// (or checked) here; nothing else is created.
+// The folder of the running program's file (not the current folder); "" when unknown.
+std::string ProgramFolder();
+Folders UserFolders(const std::string& program_folder = ProgramFolder());
+// Makes `path` a folder only the current user can enter (mode 0700) when it is missing. An
+// existing one must be a real folder, not a link, owned by the user; its mode is narrowed
+// to 0700. False when the path cannot be made or is not such a folder (it is left alone).
+bool EnsurePrivateFolder(const std::string& path);
+
+// Replaces the file at `path` by `bytes` so that it holds the old bytes or the new ones,
+// never a mixture: the bytes go to a new file of an unpredictable name in the same folder
+// (created exclusively, links never followed), are synced to the disk, and that file is
+// renamed over `path`. A file replaced keeps its permissions. False, with `path` untouched
+// and no temporary file left, when a step fails or when `path` is a symbolic link.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// The last steps of such a write for a temporary file the caller created exclusively in the
+// folder of `path` and wrote through `temp`: synced, closed, given the permissions of the
+// file it replaces, and renamed over `path`. False (and the temporary file removed) when a
+// step fails.
+bool ReplaceFileWith(File& temp, const std::string& temp_path, const std::string& path);
 
 }  // namespace corvida

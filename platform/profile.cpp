@@ -153,16 +153,7 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     out += eol;
   }
   // Written beside the file and renamed over it, so that a failed write loses nothing.
-  const std::string temp = path + ".new";
-  File file = File::Open(temp, File::Mode::kCreate);
-  if (!file.is_open()) return false;
-  const bool written = file.Write(out.data(), out.size()) == static_cast<int64_t>(out.size());
-  file.Close();
-  if (!written || !RenameFile(temp, path)) {
-    DeleteFile(temp);
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path, out);
 }
 
 }  // namespace corvida

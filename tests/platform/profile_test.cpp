@@ -1,6 +1,7 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "support/test_support.h"
 
@@ -57,6 +58,21 @@ TEST(Profile, RefusesWritesThatWouldBreakOrTruncateTheFile) {
   EXPECT_EQ(ReadProfileString(dir.File("junk.ini"), "user", "advancedUser", 64), std::nullopt);
   EXPECT_TRUE(WriteProfileString(dir.File("junk.ini"), "user", "advancedUser", "Yes"));
   EXPECT_EQ(ReadProfileString(dir.File("junk.ini"), "user", "advancedUser", 64), "Yes");
+}
+
+TEST(Profile, PlantedLinksNeverReceiveTheFile) {
+  testing::TempDir dir;
+  dir.Write("victim", "precious");
+  const std::string path = dir.File("p.ini");
+  // Where the rewritten file used to be made first, and the file itself.
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), (path + ".new").c_str()), 0);
+  ASSERT_TRUE(WriteProfileString(path, "user", "advancedUser", "Yes"));
+  EXPECT_EQ(dir.Read("victim"), "precious");
+  EXPECT_EQ(ReadProfileString(path, "user", "advancedUser", 64), "Yes");
+  ASSERT_EQ(unlink(path.c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), path.c_str()), 0);
+  EXPECT_FALSE(WriteProfileString(path, "user", "advancedUser", "No"));
+  EXPECT_EQ(dir.Read("victim"), "precious");
 }
 
 }  // namespace
