@@ -20,14 +20,15 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 Prefs::Prefs(std::string config_folder)
-    : folder_(std::move(config_folder)), path_(folder_ + "/" + kFileName) {}
+    : folder_(std::move(config_folder)), path_(folder_.empty() ? "" : folder_ + "/" + kFileName) {}
 
 std::string Prefs::ReadPref(std::string_view section, std::string_view key) const {
   return ReadProfileString(path_, section, key, kMaxValueChars).value_or(kMissing);
 }
 
 bool Prefs::WritePref(std::string_view section, std::string_view key, std::string_view value) {
-  if (!folder_.empty()) CreateDirectories(folder_);
+  if (folder_.empty()) return false;
+  CreateDirectories(folder_);
   return WriteProfileString(path_, section, key, value);
 }
 

@@ -14,6 +14,7 @@ class Prefs {
   static constexpr const char* kMissing = "Bad";
   static constexpr size_t kMaxValueChars = 64;
 
+  // Without a configuration folder nothing is read or written.
   explicit Prefs(std::string config_folder);
 
   const std::string& path() const { return path_; }

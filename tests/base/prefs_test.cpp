@@ -13,6 +13,11 @@ TEST(Prefs, MissingFileMeansDefaults) {
   EXPECT_EQ(prefs.ReadPref("user", "advancedUser"), "Bad");
   EXPECT_FALSE(prefs.AdvancedUser());
   EXPECT_EQ(prefs.SaveStackPath(), "");
+  // No configuration folder at all: defaults, and writes go nowhere (not to "/").
+  Prefs nowhere("");
+  EXPECT_EQ(nowhere.path(), "");
+  EXPECT_FALSE(nowhere.WritePref("user", "advancedUser", "Yes"));
+  EXPECT_FALSE(nowhere.AdvancedUser());
 }
 
 TEST(Prefs, WritesCreateTheFolderAndAnyCaseOfYesCounts) {
