@@ -82,33 +82,16 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string CreateTempSaveFile(const std::string& folder) {
+std::string CreateTempSaveFile(const std::string& folder, File& out) {
   for (int n = 0; n < 1000; ++n) {
     char name[16];
     std::snprintf(name, sizeof name, "CVTMP%03d.TMP", n);
     std::string path = folder + "/" + name;
-    std::FILE* f = std::fopen(path.c_str(), "wbx");  // exclusive: never reuse a file
-    if (f) {
-      std::fclose(f);
-      return path;
-    }
-    if (!Exists(path)) return "";  // not taken, so the folder cannot be written
+    out = File::OpenNoFollow(path, File::Mode::kCreateNew);
+    if (out.is_open()) return path;
+    if (!Exists(path) && !IsSymlink(path)) return "";  // not taken: the folder cannot be written
   }
   return "";
-}
-
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  return std::fclose(f) == 0 && ok;
-}
-
-bool Replace(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  return !ec;
 }
 
 }  // namespace corvida::stackio

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace corvida::stackio {
 
 // A file opened for reading; every read is exact or fails.
@@ -41,12 +43,10 @@ uint64_t FreeSpace(const std::string& folder);
 void Remove(const std::string& path);
 std::string FolderOf(const std::string& path);
 
-// Creates (exclusively) the first free "CVTMPnnn.TMP" in `folder` and returns its path,
-// or "" when all thousand names are taken or the folder cannot be written.
-std::string CreateTempSaveFile(const std::string& folder);
-// Writes the whole of `bytes` to `path` (created or emptied) and flushes it.
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-// Puts `from` in the place of `to`.
-bool Replace(const std::string& from, const std::string& to);
+// Creates the first free "CVTMPnnn.TMP" in `folder`, open for writing in `out`, and returns
+// its path; "" when all thousand names are taken or the folder cannot be written. The file
+// is created exclusively (never an existing file or link) and is written through `out`
+// only, never opened again by its name. ReplaceFileWith (platform/files.h) puts it in place.
+std::string CreateTempSaveFile(const std::string& folder, File& out);
 
 }  // namespace corvida::stackio

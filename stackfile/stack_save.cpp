@@ -100,13 +100,20 @@ int Stack::Save(const std::string& path, bool purge_unused) {
     Alert(stackalert::kDiskFull);
     return kRefused;
   }
-  std::string temp = stackio::CreateTempSaveFile(folder);
+  File file;
+  std::string temp = stackio::CreateTempSaveFile(folder, file);
   if (temp.empty()) {
     ReportFileError(2684);
     return -1;
   }
-  if (!stackio::WriteWholeFile(temp, bytes) || !stackio::Replace(temp, path)) {
+  // Written through the file just made, synced, then renamed over the target.
+  if (file.Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
+    file.Close();
     stackio::Remove(temp);
+    ReportFileError(2680);
+    return -1;
+  }
+  if (!ReplaceFileWith(file, temp, path)) {
     ReportFileError(2680);
     return -1;
   }

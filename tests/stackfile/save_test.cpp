@@ -1,6 +1,7 @@
 // Saving: byte-exact round trips, names converted back, the purge of unused resources,
 // the workspace, and the temporary file that replaces the target.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -241,6 +242,35 @@ TEST_F(Save, ANewStackSavesAndReopens) {
   EXPECT_EQ(stack.Header16(header::kColorDepth), 16);
   EXPECT_EQ(stack.resources().NthId(restype::kIcon, 1), 2);
   EXPECT_EQ(stack.Header16(header::kLastResourceId), 2);
+}
+
+TEST_F(Save, PlantedTemporaryNamesAreSkippedAndNeverWrittenThrough) {
+  StoredStack s = RichStack();
+  ASSERT_EQ(Open(s), 0);
+  dir.Write("victim", "precious");
+  // Links waiting under the first temporary names: one to a file, one to nowhere.
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), dir.File("CVTMP000.TMP").c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("planted").c_str(), dir.File("CVTMP001.TMP").c_str()), 0);
+  ASSERT_EQ(stack.Save(dir.File("s.stk")), 0);
+  EXPECT_EQ(dir.Read("s.stk"), ToString(s.Bytes()));
+  EXPECT_EQ(dir.Read("victim"), "precious");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("planted")));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("CVTMP000.TMP")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("CVTMP002.TMP")));
+}
+
+TEST(SaveTemporaryFile, WritesGoToTheFileMadeEvenWhenItsNameIsSwappedForALink) {
+  TempDir dir;
+  dir.Write("victim", "precious");
+  File file;
+  const std::string temp = stackio::CreateTempSaveFile(dir.path(), file);
+  ASSERT_EQ(temp, dir.File("CVTMP000.TMP"));
+  ASSERT_EQ(rename(temp.c_str(), dir.File("made").c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("victim").c_str(), temp.c_str()), 0);
+  ASSERT_EQ(file.Write("stack", 5), 5);
+  file.Close();
+  EXPECT_EQ(dir.Read("victim"), "precious");
+  EXPECT_EQ(dir.Read("made"), "stack");
 }
 
 }  // namespace
