@@ -1,7 +1,6 @@
 // corvida play: plays a stack in a desktop window, with the mouse and the keyboard.
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "apps/command.h"
 #include "apps/terminal.h"
@@ -75,7 +74,8 @@ int PlayCommand::Run() {
   // Asked before the window system starts, so that a mistyped name gets a plain answer.
   if (!CheckReadable("play", stack_)) return kExitFailure;
 #ifdef CORVIDA_HAVE_SDL
-  sdl::SdlPlatform platform(UserFolders(std::filesystem::current_path().string()));
+  // Media folders beside the program are beside its file, wherever it is started from.
+  sdl::SdlPlatform platform(UserFolders(ProgramFolder()));
   std::string error;
   if (!platform.Start(error)) {
     std::fprintf(stderr, "corvida play: no display to play in (%s)\n", error.c_str());
