@@ -248,14 +248,15 @@ int FileSlots::CreateTempSaveFile(int target, int into, File& out) {
     const std::string path = folder + "\\" + name;
     const std::string host = map_.ToHost(path);
     // Created exclusively: a name that appears meanwhile is skipped, never replaced.
-    out = File::Open(host, File::Mode::kCreateNew);
+    out = File::OpenNoFollow(host, File::Mode::kCreateNew);
     if (out.is_open()) {
       if (SetPath(into, path) == 0) return 0;
       out.Close();
       DeleteFile(host);
       return -1;
     }
-    if (!FileExists(host)) return -1;  // failed for another reason: no point going on
+    // Failed for another reason than a name taken (by a file or a link): no point going on.
+    if (!FileExists(host) && !IsSymlink(host)) return -1;
   }
   return -1;
 }

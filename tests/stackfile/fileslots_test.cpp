@@ -151,9 +151,13 @@ TEST_F(FileSlotsTest, TemporarySaveNamesCountUpAndNeverReplace) {
   slots.SetPath(16, "D:\\saves\\target.stk");
   tp.root.Write("saves/CVTMP000.TMP", "");
   tp.root.Write("saves/cvtmp001.tmp", "keep");
+  // A link counts as taken, even one leading nowhere.
+  ASSERT_EQ(symlink(tp.root.File("nowhere").c_str(), tp.root.File("saves/CVTMP002.TMP").c_str()),
+            0);
   File file;
   ASSERT_EQ(slots.CreateTempSaveFile(16, 0, file), 0);
-  EXPECT_EQ(slots.Path(0), "D:\\saves\\CVTMP002.TMP");
+  EXPECT_EQ(slots.Path(0), "D:\\saves\\CVTMP003.TMP");
+  EXPECT_FALSE(FileExists(tp.root.File("nowhere")));
   for (int n = 3; n <= 9; ++n) tp.root.Write("saves/CVTMP00" + std::to_string(n) + ".TMP", "");
   ASSERT_EQ(slots.CreateTempSaveFile(16, 0, file), 0);
   EXPECT_EQ(slots.Path(0), "D:\\saves\\CVTMP010.TMP");
