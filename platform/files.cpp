@@ -237,6 +237,11 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 std::string SystemTempFolder() {
   const char* env = std::getenv("TMPDIR");
   return env && *env ? env : "/tmp";

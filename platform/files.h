@@ -100,6 +100,8 @@ std::string CurrentFolder();
 std::string PathFileName(const std::string& path);
 std::string PathFolder(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
+// A plain file (links followed): not a folder, device or pipe.
+bool IsRegularFile(const std::string& path);
 // The machine's temporary folder ($TMPDIR, else /tmp).
 std::string SystemTempFolder();
 // The folders of a player run by the current user: configuration in

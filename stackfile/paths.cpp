@@ -1,15 +1,12 @@
 #include "stackfile/paths.h"
 
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/charset.h"
+#include "platform/files.h"
 #include "stackfile/mactext.h"
 
 namespace corvida {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -34,44 +31,42 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 // The entry of `folder` named `name`, matched exactly first and then without regard to
 // case; "" when there is none.
-std::string FindEntry(const fs::path& folder, const std::string& name) {
-  std::error_code ec;
-  if (fs::exists(folder / name, ec)) return name;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string entry = it->path().filename().string();
-    if (EqualNoCase(entry, name)) return entry;
+std::string FindEntry(const std::string& folder, const std::string& name) {
+  if (FileExists(folder + "/" + name)) return name;
+  for (const DirectoryEntry& entry : ListDirectory(folder)) {
+    if (EqualNoCase(entry.name, name)) return entry.name;
   }
   return "";
 }
 
-// Whether `candidate` (after following links) lies inside `root`.
-bool Inside(const fs::path& candidate, const fs::path& root) {
-  std::error_code ec;
-  fs::path real = fs::canonical(candidate, ec);
-  if (ec) return false;
-  fs::path base = fs::canonical(root, ec);
-  if (ec) return false;
-  auto [b, r] = std::mismatch(base.begin(), base.end(), real.begin(), real.end());
-  return b == base.end() && r != real.end();
-}
-
 std::string ResolveIn(const std::string& root, const std::vector<std::string>& parts) {
   if (root.empty()) return "";
-  std::error_code ec;
   for (size_t first = 0; first < parts.size(); ++first) {
-    fs::path at = root;
+    std::string at = root;
     bool found = true;
     for (size_t i = first; i < parts.size() && found; ++i) {
       std::string entry = FindEntry(at, parts[i]);
       found = !entry.empty();
-      at /= entry;
+      at += "/" + entry;
     }
-    if (found && fs::is_regular_file(at, ec) && Inside(at, root)) return at.string();
+    if (!found) continue;
+    if (IsRegularFile(at) && InsideFolder(at, root)) return at;
   }
   return "";
 }
 
 }  // namespace
+
+bool InsideFolder(const std::string& path, const std::string& folder) {
+  if (folder.empty()) return false;
+  const std::string real = CanonicalPath(path), base = CanonicalPath(folder);
+  if (real.empty() || base.empty()) return false;
+  const std::string prefix = base == "/" ? base : base + "/";
+  if (real.size() <= prefix.size() || real.compare(0, prefix.size(), prefix) != 0) return false;
+  // Hidden names (".ssh", ".config") are the user's settings and keys, never a stack's.
+  const std::string below = "/" + real.substr(prefix.size());
+  return below.find("/.") == std::string::npos;
+}
 
 std::string LocalPathFromStored(std::string_view stored, std::string_view stack_path) {
   if (IsLocal(stored)) return std::string(stored);
@@ -106,7 +101,8 @@ std::vector<std::string> StoredPathComponents(std::string_view stored) {
     size_t end = rest.find(separator, start);
     if (end == std::string_view::npos) end = rest.size();
     std::string part(rest.substr(start, end - start));
-    if (part.empty() || part == "." || part == ".." ||
+    // Empty, ".", ".." and hidden names are refused alike.
+    if (part.empty() || part[0] == '.' ||
         part.find_first_of(std::string("/\\\0", 3)) != std::string::npos) {
       return {};
     }

@@ -4,8 +4,8 @@
 //
 // Stored paths come from old stacks and from the web, so resolution is confined: a path
 // resolves only to an existing file inside the stack's own folder, a media folder or the
-// download folder. Absolute paths, "..", and links that lead outside never reach other
-// files.
+// download folder. Absolute paths, "..", hidden names, and links that lead outside or to
+// hidden names never reach other files.
 #pragma once
 
 #include <string>
@@ -22,8 +22,8 @@ namespace corvida {
 std::string LocalPathFromStored(std::string_view stored, std::string_view stack_path);
 
 // The components of a stored or local path below its volume or drive, or an empty list
-// when a component is not an acceptable file name ("", ".", "..", or one holding a slash
-// or NUL).
+// when a component is not an acceptable file name ("", ".", "..", a hidden name starting
+// with ".", or one holding a slash or NUL).
 std::vector<std::string> StoredPathComponents(std::string_view stored);
 
 // Host folders a stored path may resolve into, in the order they are searched.
@@ -32,6 +32,10 @@ struct PathRoots {
   std::vector<std::string> media_folders;
   std::string download_folder;
 };
+
+// Whether `path`, with its links followed, lies below `folder` through names that are not
+// hidden (none starts with ".").
+bool InsideFolder(const std::string& path, const std::string& folder);
 
 // The host path of an existing regular file for a stored path, or "" when there is none
 // inside the roots. Each root is tried with the path's trailing components, longest

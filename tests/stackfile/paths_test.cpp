@@ -1,6 +1,7 @@
 // Stored paths: the conversion to local paths, and resolution confined to the stack's
 // folder, the media folders and the download folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -30,6 +31,9 @@ TEST(StoredPath, ComponentsRefuseClimbingAndOddNames) {
   EXPECT_TRUE(StoredPathComponents("Disk:a/b:c").empty());
   EXPECT_TRUE(StoredPathComponents("Disk:a::c").empty());
   EXPECT_TRUE(StoredPathComponents("").empty());
+  // Hidden names anywhere in the path.
+  for (const char* hidden : {"Disk:.ssh:id_rsa", "C:\\home\\.bashrc", ".profile", "Disk:a:.b:c"})
+    EXPECT_TRUE(StoredPathComponents(hidden).empty()) << hidden;
 }
 
 class Resolve : public ::testing::Test {
@@ -73,6 +77,40 @@ TEST_F(Resolve, NeverLeavesItsFolders) {
   EXPECT_EQ(ResolveStoredPath("Disk:out:secret.txt", roots, true), "");
   // A folder is not a file.
   EXPECT_EQ(ResolveStoredPath("Disk:Art", roots, true), "");
+}
+
+TEST_F(Resolve, NeverReachesHiddenFilesEvenThroughALink) {
+  fs::create_directories(root.File("stacks/.ssh"));
+  root.Write("stacks/.ssh/id_rsa", "key");
+  root.Write("stacks/.profile", "profile");
+  EXPECT_EQ(ResolveStoredPath("Disk:.ssh:id_rsa", roots, true), "");
+  EXPECT_EQ(ResolveStoredPath("Disk:.profile", roots, true), "");
+  // Plain names that lead to hidden ones.
+  fs::create_directory_symlink(root.File("stacks/.ssh"), root.File("stacks/keys"));
+  fs::create_symlink(root.File("stacks/.profile"), root.File("stacks/profile.txt"));
+  EXPECT_EQ(ResolveStoredPath("Disk:keys:id_rsa", roots, true), "");
+  EXPECT_EQ(ResolveStoredPath("Disk:profile.txt", roots, true), "");
+  // A pipe is not a file to read.
+  ASSERT_EQ(mkfifo(root.File("stacks/pipe.txt").c_str(), 0600), 0);
+  EXPECT_EQ(ResolveStoredPath("Disk:pipe.txt", roots, true), "");
+}
+
+TEST(InsideFolder, OnlyBelowTheFolderAndThroughPlainNames) {
+  TempDir root;
+  fs::create_directories(root.File("f/sub"));
+  fs::create_directories(root.File("f/.git"));
+  fs::create_directories(root.File("fx"));
+  root.Write("f/sub/a.txt", "a");
+  root.Write("f/.git/config", "c");
+  root.Write("fx/b.txt", "b");
+  const std::string f = root.File("f");
+  EXPECT_TRUE(InsideFolder(root.File("f/sub/a.txt"), f));
+  EXPECT_TRUE(InsideFolder(root.File("f/sub/../sub/a.txt"), f));
+  EXPECT_FALSE(InsideFolder(f, f));                      // the folder itself
+  EXPECT_FALSE(InsideFolder(root.File("fx/b.txt"), f));  // a sibling sharing the prefix
+  EXPECT_FALSE(InsideFolder(root.File("f/.git/config"), f));
+  EXPECT_FALSE(InsideFolder(root.File("f/missing"), f));
+  EXPECT_FALSE(InsideFolder(root.File("f/sub/a.txt"), ""));
 }
 
 TEST_F(Resolve, MacRomanNamesMatchTheirHostNames) {
