@@ -44,13 +44,6 @@ bool ReadTextFile(const std::string& path, std::string& out) {
   return file.Read(out.data(), out.size()) == size;
 }
 
-bool Inside(const std::string& path, const std::string& folder) {
-  if (folder.empty()) return false;
-  const std::string p = CanonicalPath(path), f = CanonicalPath(folder);
-  return !p.empty() && !f.empty() && p.size() > f.size() && p.compare(0, f.size(), f) == 0 &&
-         p[f.size()] == '/';
-}
-
 gfx::Color FieldColour(const gfx::DrawTarget& target, int index) {
   const gfx::Palette& palette = target.palette();
   if (index < 0 || index >= palette.count) return gfx::Color::FromRgb(gfx::kBlack);
@@ -157,26 +150,11 @@ void TextFieldPainter::Draw(gfx::DrawTarget& target, DisplayItem& item, const Re
 
 bool WriteExternalText(const FieldText& field, const FieldTextServices& services) {
   if (!services.local_stack || field.external_path.empty()) return false;
-  bool allowed = Inside(field.external_path, services.roots.stack_folder);
-  for (const std::string& folder : services.roots.media_folders)
-    allowed = allowed || Inside(field.external_path, folder);
-  if (!allowed) return false;
-  const std::string bytes = ToFileText(field.text.text());
-  const std::string temp = field.external_path + ".cvtmp";
-  {
-    File out = File::Open(temp, File::Mode::kCreate);
-    if (!out.is_open()) return false;
-    if (out.Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
-      out.Close();
-      DeleteFile(temp);
-      return false;
-    }
-  }
-  if (!RenameFile(temp, field.external_path)) {
-    DeleteFile(temp);
-    return false;
-  }
-  return true;
+  // Only the stack's own files are written back: those below its folder. The media and
+  // download folders serve every stack, so their files are only read.
+  if (!InsideFolder(field.external_path, services.roots.stack_folder)) return false;
+  // Never through a link, never through a temporary name someone could have planted.
+  return WriteFileAtomically(field.external_path, ToFileText(field.text.text()));
 }
 
 namespace {

@@ -30,7 +30,7 @@ struct FieldTextServices {
   // Where the external text files of fields are looked for.
   PathRoots roots;
   // The stack is a local file (not a download): external text files may be written back,
-  // and then only inside the stack's folder or the media folders.
+  // and then only below the stack's folder, never through a link.
   bool local_stack = false;
   // Paths in records are Mac Roman text.
   bool mac_paths = true;

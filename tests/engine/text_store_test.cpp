@@ -1,6 +1,7 @@
 // Field text in records and files: reading the stored forms, writing them back, storing
 // the changed fields of a card, and external text files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "engine/fieldtext.h"
 #include "platform/files.h"
@@ -268,6 +269,44 @@ TEST_F(FieldCards, ExternalTextFilesAreReadAndWrittenOnlyInsideTheirFolders) {
   TextOf(1).Insert("!");
   EXPECT_EQ(SaveFieldTexts(stack, handles, view->display_list(), card, remote), 0);
   EXPECT_EQ(dir.Read("notes.txt"), "LINE one\r\nline two\r\n");
+}
+
+TEST_F(FieldCards, WritingBackNeverGoesThroughLinksOrIntoSharedFolders) {
+  testing::TempDir outside;
+  outside.Write("victim", "precious");
+  dir.Write("notes.txt", "notes");
+  dir.Write("real.txt", "real");
+  // Shipped with the stack: a link where the rewritten file used to be made, and a field
+  // whose file is a link (to a file beside it).
+  ASSERT_EQ(symlink(outside.File("victim").c_str(), dir.File("notes.txt.cvtmp").c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("real.txt").c_str(), dir.File("linked.txt").c_str()), 0);
+  dir.Write(".hidden.txt", "hidden");
+  Handle card = AddCard(11, card::kKindCard, 0,
+                        {ExternalField(1, "Disk:notes.txt"), ExternalField(2, "Disk:linked.txt"),
+                         ExternalField(3, "Disk:.hidden.txt")});
+  ASSERT_TRUE(view->ShowCard(card, 0, 0, true, nullptr));
+  EXPECT_EQ(TextOf(2).text(), "real");
+  EXPECT_EQ(TextOf(3).text(), "");  // hidden files are never read
+  for (uint16_t id : {1, 2, 3}) TextOf(id).Insert("new ");
+  EXPECT_EQ(SaveFieldTexts(stack, handles, view->display_list(), card, services), 1);
+  EXPECT_EQ(dir.Read("notes.txt"), "new notes");
+  EXPECT_EQ(outside.Read("victim"), "precious");
+  EXPECT_TRUE(IsSymlink(dir.File("notes.txt.cvtmp")));
+  EXPECT_TRUE(IsSymlink(dir.File("linked.txt")));
+  EXPECT_EQ(dir.Read("real.txt"), "real");
+  EXPECT_EQ(dir.Read(".hidden.txt"), "hidden");
+
+  // A media folder's file is read like the stack's own but never written back.
+  outside.Write("shared.txt", "shared");
+  FieldTextServices shared = services;
+  shared.roots.media_folders = {outside.path()};
+  FieldText field(nullptr, {0, 0, 100, 20});
+  field.external = true;
+  field.external_path = ResolveStoredPath("Disk:shared.txt", shared.roots, true);
+  ASSERT_EQ(field.external_path, outside.File("shared.txt"));
+  field.text.SetText("changed");
+  EXPECT_FALSE(WriteExternalText(field, shared));
+  EXPECT_EQ(outside.Read("shared.txt"), "shared");
 }
 
 }  // namespace
