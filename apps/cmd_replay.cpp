@@ -85,7 +85,7 @@ class Replay : public PlayerLog {
     f.data = out_dir + "/.data";
     platform_ = std::make_unique<HeadlessPlatform>(f);
     platform_->responder().SetResponder([this](const AlertRequest& r) {
-      int answer = r.default_button;
+      int answer = UnansweredChoice(r);
       if (!answers_.empty()) {
         answer = std::min<int>(answers_.front() - 1, int(r.buttons.size()) - 1);
         answers_.pop_front();

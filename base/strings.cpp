@@ -128,6 +128,7 @@ constexpr Entry kStrings[] = {
      "stack.~Open~^Cancel"},
     {5101, "no document"},
     {5102, "the program your desktop chooses"},
+    {5103, "54A file named \"%1\" already exists.\nDo you want to replace it?~^Cancel~Replace"},
 };
 
 constexpr bool SortedById() {

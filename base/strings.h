@@ -37,6 +37,7 @@ inline constexpr int kOutOfRam = 4134;
 inline constexpr int kConfirmLaunch = 5100;
 inline constexpr int kLaunchNoDocument = 5101;
 inline constexpr int kLaunchDesktopProgram = 5102;
+inline constexpr int kConfirmReplace = 5103;
 }  // namespace strid
 
 // The string with that id, or nothing.

@@ -12,18 +12,6 @@ namespace {
 
 constexpr const char* kMediaFolders[] = {"CVSounds", "CVArt", "Movies", "Extras", "CVAnim"};
 
-// Fills the two markers of the launch question; the names are never used as a format.
-std::string LaunchQuestion(const std::string& program, const std::string& document) {
-  std::string text = LoadLocalizedString(strid::kConfirmLaunch);
-  auto fill = [&text](const std::string& marker, const std::string& value) {
-    size_t at = text.find(marker);
-    if (at != std::string::npos) text.replace(at, marker.size(), value);
-  };
-  fill("%1", document.empty() ? LoadLocalizedString(strid::kLaunchNoDocument) : document);
-  fill("%2", program.empty() ? LoadLocalizedString(strid::kLaunchDesktopProgram) : program);
-  return text;
-}
-
 }  // namespace
 
 void PlayerWindow::SetUpActions() {
@@ -48,8 +36,12 @@ void PlayerWindow::SetUpActions() {
     return std::nullopt;
   };
   hooks.confirm_launch = [this](const std::string& program, const std::string& document) {
-    player_.alerts.SetCurrentMessage(LaunchQuestion(program, document));
-    return player_.alerts.Alert(0) == 1;
+    // The names come from the stack: they fill the question, never make it. Cancel (the
+    // second button) answers whenever nobody chooses.
+    const std::vector<std::string> names = {
+        document.empty() ? LoadLocalizedString(strid::kLaunchNoDocument) : document,
+        program.empty() ? LoadLocalizedString(strid::kLaunchDesktopProgram) : program};
+    return player_.alerts.AskWithNames(strid::kConfirmLaunch, names, 1) == 1;
   };
   hooks.launch = [&platform](const std::string& path) {
     // The headless backend launches nothing: the request is only recorded.

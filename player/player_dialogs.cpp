@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/strings.h"
 #include "platform/files.h"
 #include "ui/dialog_ask.h"
 #include "ui/dialog_find.h"
@@ -151,10 +152,7 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
       }
       if (target != player_.stack.path() && FileExists(target)) {
         // Another file of that name is only replaced when the user says so.
-        player_.alerts.SetCurrentMessage("54A file named \"" + name +
-                                         "\" already exists.\nDo you want to replace it?"
-                                         "~^Cancel~Replace");
-        if (player_.alerts.ShowAlertEx(0, 0, false, true, true) != kFirstButton + 1) return true;
+        if (player_.alerts.AskWithNames(strid::kConfirmReplace, {name}, 0) != 2) return true;
       }
       chosen = target;
       d.End(kIdOk);

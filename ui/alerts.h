@@ -25,6 +25,7 @@ struct AlertSpec {
   std::string message;
   std::vector<std::string> buttons;  // at most three, without the '^'
   int default_button = 0;            // index of the '^' label, else 0
+  int cancel_button = -1;            // the answer when nobody chooses; -1: the default
 };
 
 // Parses an alert string. False when it is too short or has no button: such an alert is
@@ -59,6 +60,13 @@ AlertLayout LayoutAlert(const AlertSpec& spec, bool with_icon, const AlertMetric
 // (the message is never used as a format).
 std::string FormatSizeMessage(std::string_view message, int width, int height);
 
+// Names from stacks and files longer than this are cut (with "...") where alerts show them.
+inline constexpr size_t kMaxShownName = 80;
+// Fills the markers %1 to %9 of a parsed alert message with `names`, in one pass: a name is
+// never searched for markers itself, and a marker without a name stays as it is. Each name
+// is shown as plain text: control characters, '~' and '^' become '?'.
+std::string FillNames(std::string_view message, const std::vector<std::string>& names);
+
 class Alerts {
  public:
   static constexpr int kOnceOnlyCapacity = 500;
@@ -77,6 +85,12 @@ class Alerts {
   int ShowAlertEx(WindowId window, int id, bool once_only, bool force, bool with_icon);
   // Shows the message belonging to a file or resource error code (0 and -12 show nothing).
   void ReportFileError(int code);
+  // A question naming things that come from stacks or files (a program, a document, a file
+  // name): alert `id` is parsed first and the names fill its message's markers only
+  // (FillNames), so no name can add buttons, move the default or cut the message short.
+  // Button `cancel_button` (0-based) answers when the alert is closed, cannot be shown or
+  // goes unanswered. Always shown; returns 1, 2 or 3 as Alert does.
+  int AskWithNames(int id, const std::vector<std::string>& names, int cancel_button);
 
   // Alert 0 shows this alert string (digits, message, labels) instead of a numbered one.
   void SetCurrentMessage(std::string text) { current_message_ = std::move(text); }
@@ -92,6 +106,8 @@ class Alerts {
 
  private:
   bool RememberOnce(int id);  // false when already remembered
+  // Lays out and shows a parsed alert; the button control id chosen.
+  int Present(WindowId window, int id, const AlertSpec& spec, bool with_icon);
 
   Handles& handles_;
   AlertPresenter& presenter_;

@@ -48,8 +48,13 @@ Dialog MakeAlertDialog(const AlertRequest& request, const AlertMetrics& metrics)
   const int default_id = kFirstButton + std::max(0, request.default_button);
   dialog.SetDefault(default_id);
   dialog.SetFocus(default_id);
-  // Escape means "dismiss" only where there is nothing to choose.
-  dialog.SetCancel(request.buttons.size() == 1 ? kFirstButton : 0);
+  // Escape (and closing) chooses the question's cancel button; elsewhere it means
+  // "dismiss" only where there is nothing to choose.
+  const int count = static_cast<int>(request.buttons.size());
+  if (request.cancel_button >= 0 && request.cancel_button < count)
+    dialog.SetCancel(kFirstButton + request.cancel_button);
+  else
+    dialog.SetCancel(count == 1 ? kFirstButton : 0);
   return dialog;
 }
 
@@ -57,7 +62,9 @@ int InWindowAlertPresenter::ShowAlert(const AlertRequest& request) {
   if (request.buttons.empty()) return 0;
   Dialog dialog = MakeAlertDialog(request);
   const int chosen = RunDialog(host_, dialog) - kFirstButton;
-  return chosen >= 0 && chosen < int(request.buttons.size()) ? chosen : 0;
+  if (chosen >= 0 && chosen < int(request.buttons.size())) return chosen;
+  const int unanswered = UnansweredChoice(request);
+  return unanswered >= 0 && unanswered < int(request.buttons.size()) ? unanswered : 0;
 }
 
 void InWindowAlertPresenter::ShowMessageBox(const std::string& title, const std::string& text,

@@ -119,7 +119,7 @@ std::string HeadlessWindowSystem::Title(WindowId window) const {
 
 int RecordingAlertResponder::ShowAlert(const AlertRequest& request) {
   shown_.push_back(request);
-  int answer = responder_ ? responder_(request) : request.default_button;
+  int answer = responder_ ? responder_(request) : UnansweredChoice(request);
   if (request.buttons.empty())
     answer = 0;
   else

@@ -91,7 +91,7 @@ class HeadlessWindowSystem : public WindowSystem {
 };
 
 // Answers alerts without a person: each alert is recorded, and the responder (default:
-// the default button) picks the answer.
+// the answer nobody chose, UnansweredChoice) picks the answer.
 class RecordingAlertResponder : public AlertPresenter {
  public:
   using Responder = std::function<int(const AlertRequest&)>;

@@ -67,7 +67,9 @@ void BuildMessageBox(const AlertRequest& request, const std::string& title, Mess
   int count = static_cast<int>(labels.size());
   int default_button =
       request.default_button >= 0 && request.default_button < count ? request.default_button : 0;
-  int cancel = count == 1 ? 0 : -1;
+  int cancel = request.cancel_button >= 0 && request.cancel_button < count ? request.cancel_button
+               : count == 1                                                ? 0
+                                                                           : -1;
   for (const char* word : {"cancel", "no"}) {
     for (int i = 0; i < count && cancel < 0; ++i) {
       if (LabelIs(Label(labels[i]), word)) cancel = i;
@@ -95,14 +97,14 @@ int SdlAlertPresenter::ShowAlert(const AlertRequest& request) {
   box.data.window = windows_.NativeWindow(request.owner);
   int chosen = -1;
   int count = box.data.numbuttons;
-  int fallback =
-      request.default_button >= 0 && request.default_button < count ? request.default_button : 0;
+  const int unanswered = UnansweredChoice(request);
+  const int fallback = unanswered >= 0 && unanswered < count ? unanswered : 0;
   if (SDL_ShowMessageBox(&box.data, &chosen) != 0) {
-    // No way to ask: say so on the terminal and take the default answer.
+    // No way to ask: say so on the terminal and take the answer nobody chose.
     std::fprintf(stderr, "%s\n", box.text.c_str());
     return fallback;
   }
-  // Closing the box without a button counts as the default answer.
+  // Closing the box without a button is no choice either.
   return chosen >= 0 && chosen < count ? chosen : fallback;
 }
 

@@ -27,7 +27,8 @@ struct MessageBox {
 };
 
 // Fills the box for an alert: buttons left to right with their ids the alert's indices,
-// Return on the default button, Escape on a "Cancel" or "No" button (or the only one).
+// Return on the default button, Escape on the request's cancel button, else on a "Cancel"
+// or "No" button (or the only one).
 void BuildMessageBox(const AlertRequest& request, const std::string& title, MessageBox& box);
 
 class SdlAlertPresenter : public AlertPresenter {

@@ -12,7 +12,8 @@ using testing::TempDir;
 
 // Card "One": two overlapping buttons (the later one is on top), a rollover button, a drop
 // target, a draggable graphic with an action, and two answer buttons. "Two" moves on by
-// a timer of its own; "Three" has a repeating timer on its click action; "Four" launches.
+// a timer of its own; "Three" has a repeating timer on its click action; "Four" launches (once with
+// a program name that looks like alert buttons).
 const char* kStack = R"({
   "stack": {"width": 200, "height": 150, "depth": 8, "clickAction": 40},
   "cards": [
@@ -37,7 +38,10 @@ const char* kStack = R"({
     {"id": 13, "name": "Four",
      "objects": [{"type": "button", "id": 9, "rect": [10, 10, 60, 40], "name": "Open",
                   "actions": [{"kind": "launch", "document": "Disk:notes.txt",
-                               "program": "Disk:Tools:edit.exe", "flags": 16384}]}]}
+                               "program": "Disk:Tools:edit.exe", "flags": 16384}]},
+                 {"type": "button", "id": 10, "rect": [70, 10, 120, 40], "name": "Forged",
+                  "actions": [{"kind": "launch", "document": "Disk:notes.txt",
+                               "program": "Disk:Notepad~^Open~Cancel"}]}]}
   ],
   "resources": [
     {"type": "Snd ", "id": 7, "name": "boing", "bytes": "0000"},
@@ -117,7 +121,7 @@ TEST_F(Actions, AnswerMarksAreCountedOncePerCard) {
 
 TEST_F(Actions, ALaunchNeedsTheUsersConsentEveryTime) {
   const std::string question =
-      "alert 0 \"This stack asks to open \"notes.txt\" with \"edit.exe\". Open it only when you "
+      "alert 5100 \"This stack asks to open \"notes.txt\" with \"edit.exe\". Open it only when you "
       "trust the stack.\"\n";
   // Declined (the default answer): nothing is launched and the player stays.
   EXPECT_EQ(Play("command 205\nclick 20 20\n"),
@@ -128,6 +132,17 @@ TEST_F(Actions, ALaunchNeedsTheUsersConsentEveryTime) {
                          "launch \"edit.exe\" \"notes.txt\"\nclosed\n";
   EXPECT_EQ(accepted.substr(0, expected.size()), expected);
   EXPECT_EQ(accepted.find("button 9", expected.size()), std::string::npos);
+}
+
+TEST_F(Actions, ALaunchQuestionCannotBeRewrittenByTheNamesItShows) {
+  // Unanswered both times (the replay's answer is then the question's own): nothing starts.
+  const std::string out = Play("command 205\nclick 80 20\nclick 80 20\n");
+  const std::string question =
+      "alert 5100 \"This stack asks to open \"notes.txt\" with \"Notepad??Open?Cancel\". Open "
+      "it only when you trust the stack.\"\n";
+  EXPECT_EQ(out, "card 4 id 13 \"Four\"\n" + std::string("button 10 \"Forged\"\n") + question +
+                     "button 10 \"Forged\"\n" + question);
+  EXPECT_EQ(out.find("launch"), std::string::npos);
 }
 
 }  // namespace

@@ -245,6 +245,20 @@ TEST(SdlAlerts, MessageBoxesKeepTheAlertsButtonsAndDefaults) {
             SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
 }
 
+TEST(SdlAlerts, AQuestionsCancelButtonTakesEscapeAndIsTheAnswerNobodyChose) {
+  AlertRequest request;
+  request.buttons = {"Open", "Stop"};
+  request.default_button = 0;
+  request.cancel_button = 1;
+  MessageBox box;
+  BuildMessageBox(request, "Corvida", box);
+  EXPECT_EQ(box.data.buttons[0].flags, SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT);
+  EXPECT_EQ(box.data.buttons[1].flags, SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT);
+  EXPECT_EQ(UnansweredChoice(request), 1);
+  request.cancel_button = -1;
+  EXPECT_EQ(UnansweredChoice(request), 0);  // ordinary alerts: the default button
+}
+
 }  // namespace
 }  // namespace corvida::sdl
 #endif

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
+#include "player_fixture.h"
 #include "ui/dialog_ask.h"
 #include "ui/dialog_jump.h"
 #include "ui/dialog_prefs.h"
-#include "player_fixture.h"
 
 namespace corvida {
 namespace {
@@ -118,6 +118,17 @@ TEST_F(Dialogs, SaveStackAsWritesANewFileAndAsksBeforeReplacingAnother) {
   tp.platform->responder().SetResponder([](const AlertRequest&) { return 1; });  // Replace
   Command(103);
   Settle();
+  EXPECT_EQ(player.stack.path(), tp.root.File("five.stk"));
+
+  // A name that reads like alert buttons stays a name: unanswered, nothing is replaced.
+  tp.root.Write("odd~Replace~^x.stk", "someone else's");
+  typed = "odd~Replace~^x.stk";
+  tp.platform->responder().SetResponder(nullptr);
+  Command(103);
+  Settle();
+  EXPECT_EQ(tp.root.Read("odd~Replace~^x.stk"), "someone else's");
+  EXPECT_EQ(tp.platform->responder().shown().back().buttons,
+            (std::vector<std::string>{"Cancel", "Replace"}));
   EXPECT_EQ(player.stack.path(), tp.root.File("five.stk"));
 
   Command(102);

@@ -143,7 +143,7 @@ TEST_F(AlertsTest, FileErrorsMapToTheirMessages) {
   for (int i = 2; i < 5; ++i) EXPECT_EQ(shown()[i].text, "Sorry, some kind of error has occurred.");
 }
 
-TEST(AlertsAnswer, APresenterAnswerOutsideTheButtonsCountsAsTheFirst) {
+TEST(AlertsAnswer, APresenterAnswerOutsideTheButtonsCountsAsTheFirstOrTheCancel) {
   struct Wild : AlertPresenter {
     int ShowAlert(const AlertRequest&) override { return -1; }
     void ShowMessageBox(const std::string&, const std::string&, AlertIcon) override {}
@@ -151,6 +151,45 @@ TEST(AlertsAnswer, APresenterAnswerOutsideTheButtonsCountsAsTheFirst) {
   Handles handles(wild);
   Alerts alerts(handles, wild);
   EXPECT_EQ(alerts.Alert(strid::kStackCardTooSmall), 1);
+  EXPECT_EQ(alerts.AskWithNames(strid::kConfirmLaunch, {"a", "b"}, 1), 2);
+}
+
+TEST(AlertNames, FillTheirMarkersOnceAndShowAsPlainText) {
+  const std::string long_name(100, 'x');
+  const struct {
+    const char* message;
+    std::vector<std::string> names;
+    std::string filled;
+  } cases[] = {
+      {"open %1 with %2", {"a", "b"}, "open a with b"},
+      {"open %1 with %2", {"doc %2 %1", "prog"}, "open doc %2 %1 with prog"},
+      {"%2 then %1", {"one", "two"}, "two then one"},
+      {"%1 and %3", {"one"}, "one and %3"},
+      {"100% sure %", {"x"}, "100% sure %"},
+      {"[%1]", {"Notepad~^Open~Cancel"}, "[Notepad??Open?Cancel]"},
+      {"[%1]", {"line\rbreak\x1B[2J\x7F"}, "[line?break?[2J?]"},
+      {"[%1]", {long_name}, "[" + std::string(kMaxShownName, 'x') + "...]"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FillNames(c.message, c.names), c.filled) << c.message;
+}
+
+TEST_F(AlertsTest, NamesFromAStackCannotRewriteTheLaunchQuestion) {
+  // Return takes the default button.
+  presenter.SetResponder([](const AlertRequest& r) { return r.default_button; });
+  EXPECT_EQ(alerts.AskWithNames(strid::kConfirmLaunch, {"notes.txt", "Notepad~^Open~Cancel"}, 1),
+            2);
+  ASSERT_EQ(shown().size(), 1u);
+  const AlertRequest& r = shown()[0];
+  EXPECT_EQ(r.id, strid::kConfirmLaunch);
+  EXPECT_EQ(r.buttons, (std::vector<std::string>{"Open", "Cancel"}));
+  EXPECT_EQ(r.default_button, 1);
+  EXPECT_EQ(r.cancel_button, 1);
+  EXPECT_EQ(r.text,
+            "This stack asks to open \"notes.txt\" with \"Notepad??Open?Cancel\". Open it only "
+            "when you trust the stack.");
+  // Unanswered (the responder's own choice): Cancel.
+  presenter.SetResponder(nullptr);
+  EXPECT_EQ(alerts.AskWithNames(strid::kConfirmLaunch, {"a", "b"}, 1), 2);
 }
 
 TEST(StringTable, EveryAlertStringParsesAndLabelsLoad) {

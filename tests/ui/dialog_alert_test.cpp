@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_support.h"
 #include "ui/dialog_assets.h"
 #include "ui/dialog_jump.h"
-#include "support/test_support.h"
 
 namespace corvida {
 namespace {
@@ -70,6 +70,18 @@ TEST_F(AlertFixture, KeyboardChoosesButtons) {
   EXPECT_EQ(windows.QueuedMessages(), 0u);
   Key(vk::kEscape);
   EXPECT_EQ(presenter.ShowAlert(Request({"OK"}, 0)), 0);
+}
+
+TEST_F(AlertFixture, AQuestionsCancelButtonAnswersEscapeAndClosing) {
+  AlertRequest r = Request({"Open", "Cancel"}, 0);
+  r.cancel_button = 1;
+  Key(vk::kEscape);
+  EXPECT_EQ(presenter.ShowAlert(r), 1);
+  windows.PostMessage({window, msg::kClose, 0, 0, 0});
+  EXPECT_EQ(presenter.ShowAlert(r), 1);
+  EXPECT_EQ(presenter.ShowAlert(r), 1);  // nothing more will come: unanswered
+  Key(vk::kReturn);
+  EXPECT_EQ(presenter.ShowAlert(r), 0);  // the default stays what the question says
 }
 
 TEST_F(AlertFixture, MascotShowsItsPictureThroughTheMask) {
