@@ -87,4 +87,31 @@ bool MessageQueue::Peek(Message& out, WindowId window, uint32_t first, uint32_t 
   return false;
 }
 
+namespace {
+bool IsKeyMessage(const Message& m) {
+  return m.message >= msg::kKeyDown && m.message <= msg::kSysKeyUp;
+}
+bool IsKey(const Message& m, uint32_t virtual_key) {
+  return (m.message == msg::kKeyDown || m.message == msg::kChar) && m.wParam == virtual_key;
+}
+}  // namespace
+
+bool MessageQueue::TakeThroughKey(uint32_t virtual_key) {
+  auto key = std::find_if(queue_.begin(), queue_.end(),
+                          [&](const Message& m) { return IsKey(m, virtual_key); });
+  if (key == queue_.end()) return false;
+  // The character the key typed follows its key-down, perhaps after other key messages.
+  auto end = std::next(key);
+  if (key->message == msg::kKeyDown) {
+    auto typed = std::find_if(end, queue_.end(), [&](const Message& m) {
+      return m.message == msg::kChar || m.message == msg::kKeyDown;
+    });
+    if (typed != queue_.end() && typed->message == msg::kChar && typed->wParam == virtual_key)
+      end = std::next(typed);
+  }
+  auto first_kept = std::remove_if(queue_.begin(), end, IsKeyMessage);
+  queue_.erase(first_kept, end);
+  return true;
+}
+
 }  // namespace corvida

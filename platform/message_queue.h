@@ -40,6 +40,10 @@ class MessageQueue {
   // messages before due timers; removed when `remove` is set.
   bool Peek(Message& out, WindowId window, uint32_t first, uint32_t last, bool remove);
 
+  // Takes the first key-down of `virtual_key` (or its character) and the key messages
+  // before it, and the character right after it; false when it is not queued.
+  bool TakeThroughKey(uint32_t virtual_key);
+
   size_t size() const { return queue_.size(); }
 
  private:

@@ -50,6 +50,11 @@ class WindowSystem {
   // Takes (remove) or looks at the next message in [first, last] for the window (0 = any).
   virtual bool PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
                            bool remove) = 0;
+  // When a key-down of `virtual_key` (or the character it types) waits anywhere in the
+  // queue, takes it and every key message before it, and the character it typed; other
+  // messages stay. False, taking nothing, when the key is not queued. So keys typed
+  // ahead cannot hide an interrupting key.
+  virtual bool TakeThroughKey(uint32_t virtual_key) = 0;
 
   virtual void SetCapture(WindowId window) = 0;
   virtual void ReleaseCapture() = 0;

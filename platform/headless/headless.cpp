@@ -97,6 +97,10 @@ bool HeadlessWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t f
   return true;
 }
 
+bool HeadlessWindowSystem::TakeThroughKey(uint32_t virtual_key) {
+  return messages_.TakeThroughKey(virtual_key);
+}
+
 bool HeadlessWindowSystem::KeyDown(uint32_t virtual_key) {
   auto it = keys_.find(virtual_key);
   return it != keys_.end() && it->second;

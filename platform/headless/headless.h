@@ -35,6 +35,7 @@ class HeadlessWindowSystem : public WindowSystem {
   bool WaitMessage(Message& out, uint32_t timeout_ms) override;
   bool PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
                    bool remove) override;
+  bool TakeThroughKey(uint32_t virtual_key) override;
   void SetCapture(WindowId window) override { capture_ = window; }
   void ReleaseCapture() override { capture_ = 0; }
   void SetFocus(WindowId window) override { focus_ = window; }

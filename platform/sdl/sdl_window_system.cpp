@@ -233,4 +233,9 @@ bool SdlWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first,
   return true;
 }
 
+bool SdlWindowSystem::TakeThroughKey(uint32_t virtual_key) {
+  Pump();
+  return messages_.TakeThroughKey(virtual_key);
+}
+
 }  // namespace corvida::sdl

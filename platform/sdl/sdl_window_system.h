@@ -38,6 +38,7 @@ class SdlWindowSystem : public WindowSystem {
   bool WaitMessage(Message& out, uint32_t timeout_ms) override;
   bool PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
                    bool remove) override;
+  bool TakeThroughKey(uint32_t virtual_key) override;
   void SetCapture(WindowId window) override;
   void ReleaseCapture() override;
   void SetFocus(WindowId window) override;
