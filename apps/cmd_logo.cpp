@@ -23,6 +23,9 @@
 namespace corvida::app {
 namespace {
 
+// The work one typed line may do by default: seconds of computing, not minutes.
+constexpr uint64_t kDefaultSteps = 100'000'000;
+
 constexpr const char* kFooter =
     "Runs Tarrow Logo lines as if each were typed at the top level: an error ends that\n"
     "line only and the next line runs; TO collects a procedure's lines up to END.\n"
@@ -151,6 +154,10 @@ class LogoCommand : public Command {
         ->check([](const std::string& dir) { return dir.empty() ? "--files wants a folder" : ""; });
     app.add_option("--seed", seed_, "start the random generator from N, so RANDOM repeats")
         ->type_name("N");
+    app.add_option("--steps", steps_,
+                   "stop a line after N evaluations (\"The script ran too long and was "
+                   "stopped\"); 0: no limit; default 100000000")
+        ->type_name("N");
     app.footer(kFooter);
   }
 
@@ -159,12 +166,14 @@ class LogoCommand : public Command {
  private:
   std::string file_, text_, files_;
   std::optional<uint32_t> seed_;
+  uint64_t steps_ = kDefaultSteps;
   CLI::Option* text_option_ = nullptr;
 };
 
 int LogoCommand::Run() {
   if (!file_.empty() && !CheckReadable("logo", file_)) return kExitFailure;
   logo::InterpreterConfig config;
+  config.max_steps = steps_;
   if (!files_.empty()) {
     std::error_code ec;
     std::filesystem::path dir = std::filesystem::absolute(files_, ec);

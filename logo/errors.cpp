@@ -77,6 +77,8 @@ const char* CatalogueText(int code) {
       return "Out of stack space";
     case 71:
       return "You used a TO without an END";
+    case kErrTooMuchWork:
+      return "The script ran too long and was stopped";
     default:
       return nullptr;
   }
@@ -183,8 +185,16 @@ std::string Interpreter::ErrorMessage(int code, Node* name, Node* value) {
 }
 
 void Interpreter::Error(int code, Node* name, Node* value) {
+  Report(code, name, value, true);
+}
+
+void Interpreter::LimitError(int code) {
+  Report(code, nullptr, nullptr, false);
+}
+
+void Interpreter::Report(int code, Node* name, Node* value, bool catchable) {
   if (error_flag || throw_flag) return;
-  for (size_t i = catches.size(); i-- > 0;) {
+  for (size_t i = catchable ? catches.size() : 0; i-- > 0;) {
     if (catches[i].tag && CompareWordsNoCase(catches[i].tag, error_word) == 0) {
       last_error = code;
       catches.resize(i + 1);

@@ -1,6 +1,8 @@
 // The evaluator: expression levels with the infix operators, calls of primitives and
 // procedures, running instruction lists. Unwinding is by flags that every loop polls.
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "logo/interp.h"
 
@@ -270,7 +272,7 @@ Node* Evaluator::Call(Node*& cur, bool paren) {
   in_.at_line = at;
   in_.paren_flag = paren;
   if (in_.Unwinding()) return nullptr;
-  return Keep(r.handler(in_, call));
+  return Keep(in_.Apply(r.handler, call));
 }
 
 Node* Evaluator::ApplyProcedure(Node* cell, Node*& cur) {
@@ -354,6 +356,18 @@ Node* Evaluator::ApplyProcedure(Node* cell, Node*& cur) {
   return result;
 }
 
+Node* Interpreter::Apply(PrimHandler handler, PrimCall& call) {
+  // Memory the system cannot give (a text too long to hold) is the script's "Out of
+  // space", never the end of the player.
+  try {
+    return handler(*this, call);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  ErrorText(kErrOutOfSpace, "");
+  return nullptr;
+}
+
 Node* Interpreter::EvalExpr(Node*& cur, bool paren) {
   return Evaluator(*this).Top(cur, paren);
 }
@@ -365,6 +379,10 @@ Node* Interpreter::RunList(Node* list) {
     return nullptr;
   }
   if (IsEmptyList(list)) return nullptr;
+  // Lists run by RUN, IF, CATCH and the like can recurse without a loop or procedure
+  // line in between: each one looks for Escape too.
+  InterruptCheck();
+  if (error_flag) return nullptr;
   DepthScope guard(*this);
   if (!guard.ok()) return nullptr;
   Node* saved_run = run_list;
@@ -422,16 +440,9 @@ void Interpreter::InterruptCheck() {
   // Looking at the queue costs more than a loop pass; a few passes later is soon enough.
   if (++interrupt_countdown_ < 16) return;
   interrupt_countdown_ = 0;
-  WindowSystem& ws = *config_.windows;
-  Message m;
-  bool found = ws.PeekMessage(m, 0, msg::kKeyDown, msg::kKeyDown, false) ||
-               ws.PeekMessage(m, 0, msg::kChar, msg::kChar, false);
-  if (!found || m.wParam != vk::kEscape) return;
-  // Escape: take messages up to and including its character, then stop the script.
-  while (ws.PeekMessage(m, 0, 0, 0, true)) {
-    if (m.message == msg::kChar) break;
-  }
-  error_flag = true;
+  // Escape anywhere among the queued keys stops the script; the keys typed before it go
+  // with it. Setting the flag directly keeps it out of reach of CATCH "ERROR.
+  if (config_.windows->TakeThroughKey(vk::kEscape)) error_flag = true;
 }
 
 }  // namespace corvida::logo

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <stdexcept>
 
 #include "logo/reader.h"
 #include "logo/sandbox_files.h"
@@ -33,7 +35,8 @@ Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
     : config_(config),
       hooks_(std::move(hooks)),
       pool_(config.max_blocks),
-      files_(std::make_unique<FileState>(config.files_folder, config.media_folders)) {
+      files_(std::make_unique<FileState>(config.files_folder, config.media_folders,
+                                         config.file_quota)) {
   empty_list_.flags = NF_LIST;
   empty_list_.link = nullptr;
   empty_list_.elem = nullptr;
@@ -227,15 +230,16 @@ double Interpreter::GetFloat(Node* v, int row) {
 }
 
 DepthScope::DepthScope(Interpreter& in) : in_(in) {
-  if (in.config().max_steps && ++in.steps > in.config().max_steps) {
-    in.error_flag = true;  // out of budget: stop silently, as TOPLEVEL does
+  // A stack's workspace always loads whole: its lines do a bounded amount of work.
+  if (in.config().max_steps && ++in.steps > in.config().max_steps && !in.workspace_loading) {
+    in.LimitError(kErrTooMuchWork);
     ok_ = false;
     return;
   }
   ok_ = ++in.depth <= in.config().max_depth && !StackNearlyFull(in);
   if (!ok_) {
     --in.depth;
-    in.ErrorText(kErrOutOfStack, "");
+    in.LimitError(kErrOutOfStack);
   }
 }
 
@@ -261,6 +265,16 @@ bool Interpreter::ReadLine(std::string& line, char prompt) {
 }
 
 void Interpreter::RunTopLevelLine(const std::string& line) {
+  try {
+    RunLine(line);
+  } catch (const std::bad_alloc&) {
+    ErrorText(kErrOutOfSpace, "");
+  } catch (const std::length_error&) {
+    ErrorText(kErrOutOfSpace, "");
+  }
+}
+
+void Interpreter::RunLine(const std::string& line) {
   size_t mark = TempMark();
   Node* list = Tokenize(*this, line);
   top_line = list;
@@ -298,6 +312,7 @@ void Interpreter::RunLines(LineSource& source, bool console) {
       cur_frame = -1;
       output_slot = nullptr;
       depth = 0;
+      steps = 0;  // each typed line has the whole work budget
     }
     RunTopLevelLine(line);
   }
@@ -317,6 +332,7 @@ void Interpreter::RunScript(std::string_view text, bool own_scope) {
     catches.clear();
     cur_frame = -1;
     depth = 0;
+    steps = 0;
   }
   TextLineSource source(text);
   bool scoped = nested && own_scope;
@@ -334,7 +350,7 @@ void Interpreter::SetFilesFolder(std::string folder, std::vector<NamedFolder> me
   files_->CloseAll();
   config_.files_folder = folder;
   config_.media_folders = media;
-  files_ = std::make_unique<FileState>(std::move(folder), std::move(media));
+  files_ = std::make_unique<FileState>(std::move(folder), std::move(media), config_.file_quota);
 }
 
 }  // namespace corvida::logo

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "logo/name_index.h"
 #include "logo/nodes.h"
 #include "logo/primitives.h"
 #include "platform/audio.h"
@@ -42,6 +43,7 @@ enum ErrorCode : int {
   kErrMathDoesntLike = 74,
   kErrNotInProcedure = 75,
   kErrNotInWorkspace = 78,  // an instruction a stack's workspace may not hold
+  kErrTooMuchWork = 79,     // the work budget of one script is spent
   kErrNotAvailable = 98,    // rows whose group is not part of this player yet
   kErrReserved = 99,
 };
@@ -87,6 +89,12 @@ struct NamedFolder {
   std::string path;  // host path
 };
 
+// What one stack's scripts may keep in their folder, all files and folders together.
+struct FileQuota {
+  int64_t bytes = int64_t{64} << 20;
+  int64_t entries = 1000;
+};
+
 class FileState;  // logo/sandbox_files.h
 
 // What the interpreter needs from the player around it. Every member may be left empty.
@@ -112,12 +120,15 @@ struct InterpreterConfig {
   size_t max_blocks = 4000;  // 4 million nodes
   int max_depth = 12000;     // nested evaluations (about 4000 procedure levels)
   bool fixed_seed = false;   // else the seed is the clock's seconds
-  uint64_t max_steps = 0;    // evaluations before scripts stop; 0: no limit
+  // The work budget: evaluations one script (or one typed line) may make before it is
+  // stopped with an error that CATCH cannot catch; 0: no limit.
+  uint64_t max_steps = 0;
   uint32_t seed = 0;
   // The one folder scripts may read and write (created on first use); empty: every file
   // name is refused. Media folders are readable as well.
   std::string files_folder;
   std::vector<NamedFolder> media_folders;
+  FileQuota file_quota;
   AudioOutput* audio = nullptr;  // TOOT plays through it; null: TOOT only waits
 };
 
@@ -198,6 +209,9 @@ class Interpreter {
   void Error(int code, Node* name = nullptr, Node* value = nullptr);
   void ErrorRow(int code, int row, Node* value = nullptr);
   void ErrorText(int code, std::string_view name, Node* value = nullptr);
+  // An error from one of the interpreter's own limits (depth, LOAD nesting, the work
+  // budget): CATCH "ERROR does not catch it, so a script cannot turn it into a loop.
+  void LimitError(int code);
   bool Unwinding() const { return error_flag || throw_flag; }
   // Text of the message for a code (Mac Roman).
   std::string ErrorMessage(int code, Node* name, Node* value);
@@ -207,6 +221,8 @@ class Interpreter {
 
   // --- Evaluation ---------------------------------------------------------------------
   Node* EvalExpr(Node*& cur, bool paren);
+  // Runs a primitive's handler; allocation failure inside it reports "Out of space".
+  Node* Apply(PrimHandler handler, PrimCall& call);
   Node* RunList(Node* list);
   // Gathers the inputs of a variable-input primitive: up to ")" when parenthesised, else
   // exactly `count` (error 29 when fewer). False when the gathering failed.
@@ -277,11 +293,14 @@ class Interpreter {
   Node* buried_procs[7] = {};
   Node* plists = nullptr;
   Node* buried_plists = nullptr;
+  // Indexes of the name and property-list chains above: every link and unlink of an
+  // entry goes through them too.
+  NameIndex name_index, buried_name_index, plist_index, buried_plist_index;
   Node* error_word = nullptr;
   uint32_t random_state = 0;
   uint32_t random_seed = 0;
   int depth = 0;
-  uint64_t steps = 0;  // evaluations so far, for max_steps
+  uint64_t steps = 0;  // evaluations of the running script, for max_steps
   PrimitiveTable prims;
 
   uint32_t NextRandom() {
@@ -296,8 +315,10 @@ class Interpreter {
   friend class Evaluator;
   void MarkRoots(const NodePool::MarkFn& mark);
   void RunLines(LineSource& source, bool console);
+  void RunLine(const std::string& line);
   bool EnterDepth();
   void ShowErrorBox(const std::string& mac_text);
+  void Report(int code, Node* name, Node* value, bool catchable);
 
   InterpreterConfig config_;
   InterpreterHooks hooks_;

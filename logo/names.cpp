@@ -1,5 +1,6 @@
 // The stores of variables and procedures: 7-bucket tables of node chains (newest first),
 // a normal and a buried one each, and the locals of the running procedure's frame.
+// Global names are found through their stores' indexes (logo/name_index.h).
 #include "logo/interp.h"
 #include "stackfile/mactext.h"
 
@@ -58,25 +59,22 @@ Node* Interpreter::FindLocal(Node* name, int skip) {
 }
 
 Node* Interpreter::FindGlobal(Node* name, int skip, bool buried) {
-  int b = NameBucket(name, skip);
-  return FindInChain(buried ? buried_names[b] : names[b], name, skip);
+  return (buried ? buried_name_index : name_index).Find(name, skip);
 }
 
 Node* Interpreter::FindVariable(Node* name, int skip) {
   if (!IsWord(name)) return nullptr;
   if (Node* b = FindLocal(name, skip)) return b;
-  int bucket = NameBucket(name, skip);
-  if (Node* b = FindInChain(names[bucket], name, skip)) return b;
-  return FindInChain(buried_names[bucket], name, skip);
+  if (Node* b = name_index.Find(name, skip)) return b;
+  return buried_name_index.Find(name, skip);
 }
 
 void Interpreter::SetVariable(Node* name, Node* value) {
   ReleaseFresh(value);
   Node* b = FindLocal(name, 0);
-  int bucket = NameBucket(name);
-  if (!b) b = FindInChain(names[bucket], name, 0);
+  if (!b) b = name_index.Find(name);
   if (!b) {
-    Node* buried = FindInChain(buried_names[bucket], name, 0);
+    Node* buried = buried_name_index.Find(name);
     if (buried && workspace_loading) return;
     b = buried;
   }
@@ -84,11 +82,13 @@ void Interpreter::SetVariable(Node* name, Node* value) {
     b->link->elem = value;
     return;
   }
+  int bucket = NameBucket(name);
   Node* value_cell = Cons(value, nullptr);
   Node* binding = value_cell ? Cons(name, value_cell) : nullptr;
   Node* chain = binding ? Cons(binding, names[bucket]) : nullptr;
   if (!chain) return;
   names[bucket] = chain;
+  name_index.Add(binding);
   ReleaseFresh(chain);
 }
 

@@ -54,11 +54,28 @@ Node* MoveEach(Interpreter& in, PrimCall& c, Node** from, Node** to) {
       in, c, [&](Node* name, int bucket) { return MoveNamed(from[bucket], to[bucket], name); });
 }
 
+// Moves global names, keeping the stores' indexes in step.
+Node* MoveNames(Interpreter& in, PrimCall& c, bool bury) {
+  Node** from = bury ? in.names : in.buried_names;
+  Node** to = bury ? in.buried_names : in.names;
+  NameIndex& from_index = bury ? in.name_index : in.buried_name_index;
+  NameIndex& to_index = bury ? in.buried_name_index : in.name_index;
+  return EachNamedInput(in, c, [&](Node* name, int bucket) {
+    Node* entry = from_index.Find(name);
+    if (!MoveNamed(from[bucket], to[bucket], name)) return false;
+    if (entry) {
+      from_index.Remove(name);
+      to_index.Add(entry);
+    }
+    return true;
+  });
+}
+
 Node* BuryName(Interpreter& in, PrimCall& c) {
-  return MoveEach(in, c, in.names, in.buried_names);
+  return MoveNames(in, c, true);
 }
 Node* UnburyName(Interpreter& in, PrimCall& c) {
-  return MoveEach(in, c, in.buried_names, in.names);
+  return MoveNames(in, c, false);
 }
 Node* Bury(Interpreter& in, PrimCall& c) {
   return MoveEach(in, c, in.procs, in.buried_procs);
@@ -83,6 +100,13 @@ void MoveAll(Interpreter& in, bool bury) {
     MoveChain(bury ? in.procs[b] : in.buried_procs[b], bury ? in.buried_procs[b] : in.procs[b]);
   }
   MoveChain(bury ? in.plists : in.buried_plists, bury ? in.buried_plists : in.plists);
+  if (bury) {
+    in.buried_name_index.TakeAll(in.name_index);
+    in.buried_plist_index.TakeAll(in.plist_index);
+  } else {
+    in.name_index.TakeAll(in.buried_name_index);
+    in.plist_index.TakeAll(in.buried_plist_index);
+  }
 }
 
 Node* BuryAll(Interpreter& in, PrimCall&) {
@@ -108,12 +132,19 @@ bool UnlinkNamed(Node*& chain, Node* name) {
 
 Node* Ern(Interpreter& in, PrimCall& c) {
   return EachNamedInput(in, c, [&](Node* name, int b) {
-    return UnlinkNamed(in.names[b], name) || UnlinkNamed(in.buried_names[b], name);
+    if (UnlinkNamed(in.names[b], name)) {
+      in.name_index.Remove(name);
+      return true;
+    }
+    if (!UnlinkNamed(in.buried_names[b], name)) return false;
+    in.buried_name_index.Remove(name);
+    return true;
   });
 }
 
 Node* Erns(Interpreter& in, PrimCall&) {
   for (Node*& chain : in.names) chain = nullptr;
+  in.name_index.Clear();
   return nullptr;
 }
 
@@ -133,6 +164,8 @@ Node* Erall(Interpreter& in, PrimCall& c) {
   if (!OutsideProcedure(in, c)) return nullptr;
   for (int b = 0; b < 7; ++b) in.names[b] = in.procs[b] = nullptr;
   in.plists = nullptr;
+  in.name_index.Clear();
+  in.plist_index.Clear();
   return nullptr;
 }
 

@@ -8,23 +8,33 @@
 namespace corvida::logo {
 namespace {
 
-// Bounds what one PRINT may produce from a heavily shared list.
+// Bounds what one PRINT, TYPE or SHOW may produce, all inputs together: a heavily
+// shared list or many inputs of one long word would otherwise print gigabytes.
 constexpr size_t kPrintLimit = 16 * 1024 * 1024;
 
 Node* PrintOrType(Interpreter& in, PrimCall& c, bool print) {
   std::vector<Node*> v;
   if (!in.GatherInputs(c, 1, v)) return nullptr;
-  std::string text;
-  for (size_t i = 0; i < v.size(); ++i) {
-    if (!v[i]) {
+  for (Node* input : v) {
+    if (!input) {
       in.ErrorRow(kErrNotEnoughInputs, c.row);
       return nullptr;
     }
-    if (print && i > 0) text += ' ';
-    text += in.PrintForm(v[i], kPrintLimit);
   }
-  if (print) text += '\n';
-  PrintText(in, text, c.row);
+  // Written input by input, so only one input's text is ever held; the line end goes
+  // with the last one.
+  if (v.empty() && print) PrintText(in, "\n", c.row);
+  size_t left = kPrintLimit;
+  for (size_t i = 0; i < v.size() && !in.Unwinding(); ++i) {
+    std::string text = print && i > 0 ? " " : "";
+    text += in.PrintForm(v[i], left);
+    if (text.size() > left) text.resize(left);
+    left -= text.size();
+    bool last = i + 1 == v.size() || left == 0;
+    if (print && last) text += '\n';
+    PrintText(in, text, c.row);
+    if (last) break;
+  }
   return nullptr;
 }
 
@@ -38,7 +48,9 @@ Node* Type(Interpreter& in, PrimCall& c) {
 Node* Show(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
   std::string text = IsList(v) || !v ? in.ShowForm(v, kPrintLimit) : in.PrintForm(v);
-  PrintText(in, text + "\n", c.row);
+  if (text.size() > kPrintLimit) text.resize(kPrintLimit);
+  text += '\n';
+  PrintText(in, text, c.row);
   return nullptr;
 }
 

@@ -145,7 +145,7 @@ Node* Load(Interpreter& in, PrimCall& c) {
   if (!OpenForReading(in, c, text)) return nullptr;
   // A file that loads itself would otherwise open files without end.
   if (in.load_sources.size() >= FileState::kMaxLoadDepth) {
-    in.ErrorRow(kErrTooManyFiles, c.row);
+    in.LimitError(kErrTooManyFiles);
     return nullptr;
   }
   in.load_sources.push_back(std::make_unique<LoadedFile>(std::move(text)));
@@ -157,9 +157,19 @@ Node* Save(Interpreter& in, PrimCall& c) {
   if (!FileNameInput(in, c, name)) return nullptr;
   Sandbox::Target t;
   bool ok = in.files().sandbox().Resolve(name, Sandbox::Use::kWrite, t);
+  Sandbox& sandbox = in.files().sandbox();
+  int64_t old_size = t.exists ? GetFileInfo(t.host).size : 0;
+  int64_t growth = 0;
   if (ok) {
     std::string bytes = WorkspaceText(in, WorkspaceScope::kNormal);
     MacToWindows(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+    // The stack's quota counts the file as it will be; the old one's bytes come back.
+    growth = static_cast<int64_t>(bytes.size()) - old_size;
+    ok = sandbox.Reserve(std::max<int64_t>(0, growth), t.exists ? 0 : 1);
+    if (!ok) {
+      in.ErrorRow(kErrDiskIo, c.row);
+      return nullptr;
+    }
     // Written beside the file and put in its place, so a failed save keeps the old one.
     std::string temp = t.host + ".saving";
     File file = File::OpenNoFollow(temp, File::Mode::kCreate);
@@ -168,6 +178,12 @@ Node* Save(Interpreter& in, PrimCall& c) {
     file.Close();
     ok = ok && RenameFile(temp, t.host);
     if (!ok) DeleteFile(temp);
+    if (!ok) {
+      sandbox.Released(std::max<int64_t>(0, growth), t.exists ? 0 : 1);
+    } else {
+      if (growth < 0) sandbox.Released(-growth, 0);
+      if (!t.exists) sandbox.Added(t.host);
+    }
   }
   if (!ok) in.ErrorRow(kErrCantWrite, c.row, FilePos(in, 0));
   return nullptr;

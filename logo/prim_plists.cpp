@@ -26,10 +26,8 @@ Node* FindCell(Node* chain, Node* name, Node** prev) {
 
 // The record of a name, normal store first, or null.
 Node* FindRecord(Interpreter& in, Node* name) {
-  Node* prev;
-  Node* cell = FindCell(in.plists, name, &prev);
-  if (!cell) cell = FindCell(in.buried_plists, name, &prev);
-  return cell ? cell->elem : nullptr;
+  if (Node* record = in.plist_index.Find(name)) return record;
+  return in.buried_plist_index.Find(name);
 }
 
 Node* RecordList(Node* record) {
@@ -43,6 +41,7 @@ bool AddRecord(Interpreter& in, Node* name, Node* list) {
   Node* cell = record ? in.Cons(record, in.plists) : nullptr;
   if (!cell) return false;
   in.plists = cell;
+  in.plist_index.Add(record);
   in.ReleaseFresh(cell);
   return true;
 }
@@ -131,6 +130,7 @@ Node* Remprop(Interpreter& in, PrimCall& c) {
         } else {
           head = cell->link;
         }
+        (k == 0 ? in.plist_index : in.buried_plist_index).Remove(name);
       }
       return nullptr;
     }
@@ -167,12 +167,12 @@ Node* Setplist(Interpreter& in, PrimCall& c) {
       return nullptr;
     }
   }
-  Node* prev;
-  Node* cell = FindCell(in.plists, name, &prev);
-  if (!cell && !in.workspace_loading) cell = FindCell(in.buried_plists, name, &prev);
-  if (!cell && in.workspace_loading && FindCell(in.buried_plists, name, &prev)) return nullptr;
-  if (cell) {
-    cell->elem->link->elem = list;
+  Node* record = in.plist_index.Find(name);
+  Node* buried = record ? nullptr : in.buried_plist_index.Find(name);
+  if (buried && in.workspace_loading) return nullptr;
+  if (!record) record = buried;
+  if (record) {
+    record->link->elem = list;
   } else {
     AddRecord(in, name, list);
   }
@@ -181,11 +181,13 @@ Node* Setplist(Interpreter& in, PrimCall& c) {
 
 Node* Erprops(Interpreter& in, PrimCall&) {
   in.plists = nullptr;
+  in.plist_index.Clear();
   return nullptr;
 }
 
 // Moves the named records (a name or a list of names) from one chain to the other.
-Node* MovePlists(Interpreter& in, PrimCall& c, Node*& from, Node*& to) {
+Node* MovePlists(Interpreter& in, PrimCall& c, Node*& from, Node*& to, NameIndex& from_index,
+                 NameIndex& to_index) {
   Node* v = c.in[0];
   if (!v) {
     in.ErrorRow(kErrDoesntLike, c.row, in.empty_list());
@@ -211,15 +213,17 @@ Node* MovePlists(Interpreter& in, PrimCall& c, Node*& from, Node*& to) {
     }
     cell->link = to;
     to = cell;
+    from_index.Remove(p->elem);
+    to_index.Add(cell->elem);
   }
   return nullptr;
 }
 
 Node* BuryPlist(Interpreter& in, PrimCall& c) {
-  return MovePlists(in, c, in.plists, in.buried_plists);
+  return MovePlists(in, c, in.plists, in.buried_plists, in.plist_index, in.buried_plist_index);
 }
 Node* UnburyPlist(Interpreter& in, PrimCall& c) {
-  return MovePlists(in, c, in.buried_plists, in.plists);
+  return MovePlists(in, c, in.buried_plists, in.plists, in.buried_plist_index, in.plist_index);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "logo/workspace.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "logo/interp.h"
@@ -9,10 +10,6 @@
 namespace corvida::logo {
 namespace {
 
-// Beyond this a workspace text is left incomplete rather than grow without bound (one
-// heavily shared value can print as gigabytes).
-constexpr size_t kWorkspaceTextLimit = 64 * 1024 * 1024;
-
 class TextBuilder {
  public:
   explicit TextBuilder(bool* complete) : complete_(complete) {}
@@ -20,15 +17,23 @@ class TextBuilder {
   // Adds one listed entry; an entry cut at the entry limit, or one that would pass the
   // text's limit, is left out whole, so what is written reads back as it was.
   void Entry(const std::string& entry, const std::string& bury_line) {
-    if (entry.size() >= kListingEntryLimit ||
-        text_.size() + entry.size() + bury_line.size() > kWorkspaceTextLimit) {
+    size_t lines = CountLines(entry) + CountLines(bury_line);
+    // The text as it will be stored: a CR before every line end, and room for the two
+    // separator lines still to come.
+    size_t bytes = text_.size() + lines_ + entry.size() + bury_line.size() + lines + 4;
+    if (entry.size() >= kListingEntryLimit || bytes > kWorkspaceTextLimit ||
+        lines_ + lines + 2 > kWorkspaceLineLimit) {
       if (complete_) *complete_ = false;
       return;
     }
     text_ += entry;
     text_ += bury_line;
+    lines_ += lines;
   }
-  void Separator() { text_ += '\n'; }
+  void Separator() {
+    text_ += '\n';
+    ++lines_;
+  }
   bool empty() const { return text_.empty(); }
 
   // The text with CR LF line ends.
@@ -43,7 +48,10 @@ class TextBuilder {
   }
 
  private:
+  static size_t CountLines(const std::string& s) { return std::count(s.begin(), s.end(), '\n'); }
+
   std::string text_;
+  size_t lines_ = 0;
   bool* complete_;
 };
 
@@ -259,12 +267,27 @@ int LoadWorkspaceText(Interpreter& in, std::string_view text, LoadMode mode) {
   return failed;
 }
 
+StackWorkspaceLoad LoadStackWorkspace(Interpreter& in, std::string_view text) {
+  StackWorkspaceLoad result;
+  if (text.size() > kWorkspaceTextLimit) {
+    result.outcome = StackWorkspaceLoad::Outcome::kTooLarge;
+  } else if (SplitLines(text).size() > kWorkspaceLineLimit) {
+    result.outcome = StackWorkspaceLoad::Outcome::kTooManyLines;
+  } else {
+    result.failed = LoadWorkspaceText(in, text, LoadMode::kWorkspaceOnly);
+  }
+  return result;
+}
+
 void EraseWorkspace(Interpreter& in) {
   for (int b = 0; b < 7; ++b) {
     in.names[b] = in.buried_names[b] = nullptr;
     in.procs[b] = in.buried_procs[b] = nullptr;
   }
   in.plists = in.buried_plists = nullptr;
+  for (NameIndex* index :
+       {&in.name_index, &in.buried_name_index, &in.plist_index, &in.buried_plist_index})
+    index->Clear();
 }
 
 }  // namespace corvida::logo

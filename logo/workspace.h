@@ -39,6 +39,21 @@ std::string WorkspaceText(Interpreter& in, WorkspaceScope scope, bool* complete 
 // instructions skipped or stopped by an error (0: everything ran).
 int LoadWorkspaceText(Interpreter& in, std::string_view text, LoadMode mode);
 
+// The most a stack's workspace text may hold: a save never writes more, and a stored
+// text beyond either bound is not run at all (running it could take minutes).
+constexpr size_t kWorkspaceTextLimit = 64 * 1024 * 1024;
+constexpr size_t kWorkspaceLineLimit = 200'000;
+
+// What became of a stack's workspace text.
+struct StackWorkspaceLoad {
+  enum class Outcome { kLoaded, kTooLarge, kTooManyLines };
+  Outcome outcome = Outcome::kLoaded;
+  int failed = 0;  // instructions skipped or stopped by an error
+};
+// Runs a stack's workspace text in kWorkspaceOnly mode when it is within the bounds
+// above; otherwise runs none of it and says which bound it passed.
+StackWorkspaceLoad LoadStackWorkspace(Interpreter& in, std::string_view text);
+
 // Empties every store, buried entries included, as a stack's workspace is dropped when
 // the stack closes.
 void EraseWorkspace(Interpreter& in);

@@ -6,6 +6,14 @@
 #include "player/player.h"
 
 namespace corvida {
+namespace {
+// A stack's script may not keep the player busy for ever when nobody presses Escape.
+constexpr uint64_t kPlayerScriptSteps = 1'000'000'000;
+
+constexpr const char* kWorkspaceTooBig =
+    "This stack's Logo workspace is too large to load (more than 64 MB or 200000 lines). "
+    "Its procedures and names are not available; the stack keeps it unchanged.";
+}  // namespace
 
 logo::Interpreter& PlayerInterpreter(Player& player) {
   if (!player.logo) {
@@ -14,6 +22,8 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
     config.windows = &player.platform.windows();
     config.alerts = &player.platform.alerts();
     config.audio = player.platform.audio();
+    config.max_steps = kPlayerScriptSteps;
+    config.file_quota = {player.prefs.ScriptFileBytes(), player.prefs.ScriptFileCount()};
     player.logo = std::make_unique<logo::Interpreter>(config);
   }
   return *player.logo;
@@ -25,11 +35,16 @@ int WorkspaceStore::StackOpened(const Stack& stack, logo::Interpreter& in, const
                                ? std::string()
                                : logo::StackFilesFolder(folders.data, stack.path());
   in.SetFilesFolder(own_folder, logo::ScriptMediaFolders(folders));
-  int failed = 0;
-  if (!stack.workspace().empty())
-    failed = logo::LoadWorkspaceText(in, stack.workspace(), logo::LoadMode::kWorkspaceOnly);
+  logo::StackWorkspaceLoad load;
+  if (!stack.workspace().empty()) load = logo::LoadStackWorkspace(in, stack.workspace());
+  kept_whole_ = load.outcome != logo::StackWorkspaceLoad::Outcome::kLoaded;
+  if (kept_whole_) {
+    if (AlertPresenter* alerts = in.config().alerts)
+      alerts->ShowMessageBox("Tarrow", kWorkspaceTooBig, AlertIcon::kExclamation);
+    load.failed = 1;
+  }
   listed_ = logo::WorkspaceText(in, logo::WorkspaceScope::kWithBuried);
-  return failed;
+  return load.failed;
 }
 
 bool WorkspaceStore::Changed(logo::Interpreter* in) const {
@@ -40,7 +55,7 @@ bool WorkspaceStore::Changed(logo::Interpreter* in) const {
 void WorkspaceStore::StackSaving(Stack& stack, logo::Interpreter* in, bool closing) {
   if (!in) return;
   std::string text = logo::WorkspaceText(*in, logo::WorkspaceScope::kWithBuried);
-  if (text != listed_) stack.SetWorkspace(text);
+  if (text != listed_ && !kept_whole_) stack.SetWorkspace(text);
   listed_ = std::move(text);
   if (closing) {
     logo::EraseWorkspace(*in);

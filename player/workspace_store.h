@@ -23,7 +23,8 @@ logo::Interpreter& PlayerInterpreter(Player& player);
 class WorkspaceStore {
  public:
   // The open stack's workspace text runs; instructions a workspace may not hold are
-  // skipped and reported. Returns how many were skipped or failed.
+  // skipped and reported. A text too large to run is not run at all, an alert says so,
+  // and the stack keeps it. Returns how many were skipped or failed.
   int StackOpened(const Stack& stack, logo::Interpreter& in, const Folders& folders);
   // Before a save: when the workspace differs from what the stack opened with, its text
   // becomes the stack's workspace, to be stored as 'WKSp' 128. `closing`: the stack is
@@ -35,6 +36,8 @@ class WorkspaceStore {
 
  private:
   std::string listed_;  // the workspace as listed after opening or the last save
+  // The stack's workspace was too large to load: a save leaves the stored text alone.
+  bool kept_whole_ = false;
 };
 
 }  // namespace corvida

@@ -73,6 +73,8 @@ TEST(LogoInput, TootWithoutAudioOnlyWaitsAndEscapeStopsIt) {
   EXPECT_GE(h.platform().clock().Milliseconds() - start, 500u);
 
   FileHarness loud;
+  // Escape pressed while TOOT waits: the line's own first look for Escape is over.
+  loud.Lines("print \"\n");
   loud.platform().windows().PostMessage({0, msg::kKeyDown, vk::kEscape, 0, 0});
   EXPECT_EQ(loud.Lines("toot 60 600 print \"not\\ reached\n"), "");
   const auto& played = loud.platform().recorded_audio().played();

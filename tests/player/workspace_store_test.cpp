@@ -127,5 +127,24 @@ TEST(PlayerWorkspace, EachStacksScriptsKeepTheirFilesInAFolderOfTheirOwn) {
   EXPECT_EQ(RunLogo(player, "print filep \"..\\\\first\\\\notes.txt"), "FALSE\n");
 }
 
+TEST(PlayerWorkspace, AWorkspaceTooLargeToRunIsReportedAndKept) {
+  TestPlatform tp;
+  std::string lines;
+  for (int i = 0; i <= 200'000; ++i) lines += "MAKE \\\"a 1\\n";
+  std::string path = BuildStack(tp.root, StackWithWorkspace("WKSp", lines.c_str()), "big.stk");
+  Player player{*tp.platform};
+  ASSERT_EQ(player.stack.Open(path), 0);
+  auto& shown = tp.platform->responder().shown();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].text.find("too large to load"), std::string::npos) << shown[0].text;
+  EXPECT_EQ(RunLogo(player, "print namep \"a"), "FALSE\n");
+  // What the scripts define meanwhile does not replace the stored workspace.
+  RunLogo(player, "make \"b 2");
+  ASSERT_EQ(player.stack.Save(path), 0);
+  std::string stored = StoredWorkspace(player, restype::kWKSp);
+  EXPECT_EQ(stored.size(), 200'001u * 10);
+  EXPECT_EQ(stored.substr(0, 10), "MAKE \"a 1\n");
+}
+
 }  // namespace
 }  // namespace corvida::testing
