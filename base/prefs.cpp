@@ -36,6 +36,21 @@ bool Prefs::AdvancedUser() const {
   return EqualsIgnoringCase(ReadPref("user", "advancedUser"), "Yes");
 }
 
+int64_t Prefs::ReadCount(std::string_view key, int64_t fallback) const {
+  std::string text = ReadPref("scripts", key);
+  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+    return fallback;
+  return std::stoll(text);
+}
+
+int64_t Prefs::ScriptFileBytes() const {
+  return ReadCount("fileBytes", int64_t{64} << 20);
+}
+
+int64_t Prefs::ScriptFileCount() const {
+  return ReadCount("fileCount", 1000);
+}
+
 std::string Prefs::SaveStackPath() const {
   std::string path = ReadPref("user", "SaveStackPath");
   return path == kMissing ? "" : path;

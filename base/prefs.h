@@ -3,6 +3,7 @@
 // absent.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,8 +28,15 @@ class Prefs {
   bool AdvancedUser() const;
   // "user"/"SaveStackPath", or "" when not set.
   std::string SaveStackPath() const;
+  // What one stack's scripts may keep in their folder: "scripts"/"fileBytes" (default
+  // 64 MB) and "scripts"/"fileCount" (default 1000). A missing, unreadable or negative
+  // value gives the default.
+  int64_t ScriptFileBytes() const;
+  int64_t ScriptFileCount() const;
 
  private:
+  int64_t ReadCount(std::string_view key, int64_t fallback) const;
+
   std::string folder_;
   std::string path_;
 };

@@ -73,8 +73,19 @@ Node* Open(Interpreter& in, PrimCall& c) {
   File file;
   bool read_only = false;
   if (f.sandbox().Resolve(name, Sandbox::Use::kWrite, t)) {
-    // A missing file is created; an existing one is never emptied.
+    // A missing file is created, within the stack's quota; an existing one is never emptied.
+    if (!t.exists && !f.sandbox().Reserve(0, 1)) {
+      in.ErrorRow(kErrDiskIo, c.row);
+      return nullptr;
+    }
     file = File::OpenNoFollow(t.host, t.exists ? File::Mode::kReadWrite : File::Mode::kCreateNew);
+    if (!t.exists) {
+      if (file.is_open()) {
+        f.sandbox().Added(t.host);
+      } else {
+        f.sandbox().Released(0, 1);
+      }
+    }
     if (!file.is_open() && t.exists) {
       file = File::OpenNoFollow(t.host, File::Mode::kRead);
       read_only = true;
@@ -234,22 +245,42 @@ bool ChangeTarget(Interpreter& in, PrimCall& c, int input, bool want, std::strin
 
 Node* EraseFile(Interpreter& in, PrimCall& c) {
   std::string host;
-  if (ChangeTarget(in, c, 0, true, host) && !DeleteFile(host)) in.ErrorRow(kErrDiskIo, c.row);
+  if (!ChangeTarget(in, c, 0, true, host)) return nullptr;
+  int64_t size = GetFileInfo(host).size;
+  if (!DeleteFile(host)) {
+    in.ErrorRow(kErrDiskIo, c.row);
+    return nullptr;
+  }
+  in.files().sandbox().Released(size, 1);
+  in.files().sandbox().Removed(host);
   return nullptr;
 }
 
 Node* Rename(Interpreter& in, PrimCall& c) {
   std::string from, to;
   // The new name must be free: renaming never replaces a file.
-  if (ChangeTarget(in, c, 0, true, from) && ChangeTarget(in, c, 1, false, to) &&
-      !RenameFile(from, to))
+  if (!ChangeTarget(in, c, 0, true, from) || !ChangeTarget(in, c, 1, false, to)) return nullptr;
+  if (!RenameFile(from, to)) {
     in.ErrorRow(kErrDiskIo, c.row);
+    return nullptr;
+  }
+  in.files().sandbox().Removed(from);
+  in.files().sandbox().Added(to);
   return nullptr;
 }
 
 Node* CreateDir(Interpreter& in, PrimCall& c) {
   std::string host;
-  if (ChangeTarget(in, c, 0, false, host) && !CreateDirectory(host)) in.ErrorRow(kErrDiskIo, c.row);
+  Sandbox& sandbox = in.files().sandbox();
+  if (!ChangeTarget(in, c, 0, false, host)) return nullptr;
+  if (!sandbox.Reserve(0, 1)) {
+    in.ErrorRow(kErrDiskIo, c.row);
+  } else if (!CreateDirectory(host)) {
+    sandbox.Released(0, 1);
+    in.ErrorRow(kErrDiskIo, c.row);
+  } else {
+    sandbox.Added(host);
+  }
   return nullptr;
 }
 

@@ -1,8 +1,11 @@
 #include "logo/sandbox.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "platform/charset.h"
+#include "platform/dirwalk.h"
 #include "platform/files.h"
 #include "stackfile/mactext.h"
 
@@ -16,16 +19,23 @@ constexpr size_t kMaxComponents = 32;
 // The folders beside the program that scripts may read.
 constexpr const char* kMediaFolders[] = {"CVSounds", "CVArt", "Extras", "CVAnim", "Movies"};
 
+// A name with ASCII letters upper-cased: two names match loosely when these are equal.
+std::string LooseKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return key;
+}
+
 bool SameLoose(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto x = static_cast<unsigned char>(a[i]);
-    auto y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x -= 32;
-    if (y >= 'a' && y <= 'z') y -= 32;
-    if (x != y) return false;
-  }
-  return true;
+  return a.size() == b.size() && LooseKey(a) == LooseKey(b);
+}
+
+// Splits a host path below the sandbox into its folder and its last component.
+std::pair<std::string, std::string> SplitHost(const std::string& host) {
+  size_t slash = host.rfind('/');
+  if (slash == std::string::npos) return {"", host};
+  return {host.substr(0, slash), host.substr(slash + 1)};
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -35,8 +45,8 @@ std::string Join(const std::string& folder, const std::string& name) {
 
 }  // namespace
 
-Sandbox::Sandbox(std::string folder, std::vector<NamedFolder> media)
-    : folder_(std::move(folder)), media_(std::move(media)) {}
+Sandbox::Sandbox(std::string folder, std::vector<NamedFolder> media, FileQuota quota)
+    : folder_(std::move(folder)), media_(std::move(media)), quota_(quota) {}
 
 bool Sandbox::SplitName(std::string_view mac_name, std::vector<std::string>& parts) {
   parts.clear();
@@ -67,12 +77,8 @@ bool Sandbox::Walk(const std::string& root, const std::vector<std::string>& part
     std::string next = Join(path, part);
     if (present && !FileExists(next) && !IsSymlink(next)) {
       // Stacks were made where letter case does not matter: take the one loose match.
-      for (const DirectoryEntry& e : ListDirectory(path)) {
-        if (SameLoose(e.name, part)) {
-          next = Join(path, e.name);
-          break;
-        }
-      }
+      std::string loose = LooseMatch(path, part);
+      if (!loose.empty()) next = Join(path, loose);
     }
     if (IsSymlink(next)) return false;
     present = present && FileExists(next);
@@ -81,6 +87,85 @@ bool Sandbox::Walk(const std::string& root, const std::vector<std::string>& part
   out.host = std::move(path);
   out.exists = present;
   return true;
+}
+
+Sandbox::LooseNames& Sandbox::LooseNamesOf(const std::string& folder) {
+  int64_t modified = FolderStamp(folder);
+  auto [it, fresh] = loose_.try_emplace(folder);
+  LooseNames& loose = it->second;
+  if (fresh || loose.modified != modified) {
+    loose.modified = modified;
+    loose.names.clear();
+    for (const DirectoryEntry& e : ListDirectory(folder))
+      loose.names.emplace(LooseKey(e.name), e.name);
+  }
+  return loose;
+}
+
+std::string Sandbox::LooseMatch(const std::string& folder, const std::string& name) {
+  LooseNames& loose = LooseNamesOf(folder);
+  auto match = loose.names.find(LooseKey(name));
+  if (match == loose.names.end()) return "";
+  // Another program may have removed it since.
+  std::string path = Join(folder, match->second);
+  if (!FileExists(path) && !IsSymlink(path)) {
+    loose.names.erase(match);
+    return "";
+  }
+  return match->second;
+}
+
+void Sandbox::Added(const std::string& host) {
+  auto [folder, name] = SplitHost(host);
+  auto it = loose_.find(folder);
+  if (it == loose_.end()) return;
+  it->second.names.emplace(LooseKey(name), name);
+  it->second.modified = FolderStamp(folder);  // our own change: no new listing
+}
+
+void Sandbox::Removed(const std::string& host) {
+  auto [folder, name] = SplitHost(host);
+  loose_.erase(host);  // a removed folder's own names
+  auto it = loose_.find(folder);
+  if (it == loose_.end()) return;
+  auto match = it->second.names.find(LooseKey(name));
+  if (match != it->second.names.end() && match->second == name) it->second.names.erase(match);
+  it->second.modified = FolderStamp(folder);
+}
+
+void Sandbox::Measure() {
+  measured_ = true;
+  used_bytes_ = used_entries_ = 0;
+  if (!EnsureFolder()) return;
+  // Folders still to count; links are not followed, and counting stops once the folder
+  // holds more entries than the quota allows.
+  std::vector<std::pair<std::string, size_t>> pending{{folder_, 0}};
+  while (!pending.empty() && used_entries_ <= quota_.entries) {
+    auto [folder, depth] = pending.back();
+    pending.pop_back();
+    for (const DirectoryEntry& e : ListDirectory(folder)) {
+      std::string path = Join(folder, e.name);
+      ++used_entries_;
+      if (IsSymlink(path)) continue;
+      FileInfo info = GetFileInfo(path);
+      if (info.is_directory && depth < kMaxComponents) pending.push_back({path, depth + 1});
+      if (!info.is_directory) used_bytes_ += info.size;
+    }
+  }
+}
+
+bool Sandbox::Reserve(int64_t bytes, int64_t entries) {
+  if (!measured_) Measure();
+  if (used_bytes_ + bytes > quota_.bytes || used_entries_ + entries > quota_.entries) return false;
+  used_bytes_ += bytes;
+  used_entries_ += entries;
+  return true;
+}
+
+void Sandbox::Released(int64_t bytes, int64_t entries) {
+  if (!measured_) return;  // measured afresh when next asked
+  used_bytes_ = std::max<int64_t>(0, used_bytes_ - bytes);
+  used_entries_ = std::max<int64_t>(0, used_entries_ - entries);
 }
 
 bool Sandbox::EnsureFolder() {

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "logo/interp.h"
@@ -17,7 +18,7 @@ namespace corvida::logo {
 
 class Sandbox {
  public:
-  Sandbox(std::string folder, std::vector<NamedFolder> media);
+  Sandbox(std::string folder, std::vector<NamedFolder> media, FileQuota quota = {});
 
   enum class Use { kRead, kWrite };
   struct Target {
@@ -40,15 +41,41 @@ class Sandbox {
   std::string PrefixFolder();
   bool available() const { return !folder_.empty(); }
 
+  // The quota: false, changing nothing, when `entries` more files or folders and `bytes`
+  // more bytes would pass it; else they are counted as used. What the folder holds is
+  // measured once, when first asked; the file primitives report every change after that.
+  bool Reserve(int64_t bytes, int64_t entries);
+  void Released(int64_t bytes, int64_t entries);
+  // Tells the loose-case lookup of a name that appeared or went.
+  void Added(const std::string& host);
+  void Removed(const std::string& host);
+
  private:
   // Splits and checks a name; false when it is refused. Components come out in UTF-8.
   static bool SplitName(std::string_view mac_name, std::vector<std::string>& parts);
   // Walks parts below root: symbolic links refused, loose letter case matched.
-  static bool Walk(const std::string& root, const std::vector<std::string>& parts, Target& out);
+  bool Walk(const std::string& root, const std::vector<std::string>& parts, Target& out);
+  // The on-disk name in `folder` that matches `name` loosely, or "".
+  std::string LooseMatch(const std::string& folder, const std::string& name);
   bool EnsureFolder();
+  void Measure();
+
+  // Per folder (host path): upper-cased names to the names on disk, filled on the first
+  // loose lookup there and kept up by our own changes, so creating many files does not
+  // list the folder each time. Listed again when the folder changed behind our back.
+  struct LooseNames {
+    int64_t modified = 0;
+    std::unordered_map<std::string, std::string> names;
+  };
+  LooseNames& LooseNamesOf(const std::string& folder);
+  std::unordered_map<std::string, LooseNames> loose_;
+  int64_t used_bytes_ = 0;
+  int64_t used_entries_ = 0;
+  bool measured_ = false;
 
   std::string folder_;
   std::vector<NamedFolder> media_;
+  FileQuota quota_;
   bool folder_made_ = false;
   std::vector<std::string> prefix_parts_;  // on-disk names, UTF-8
   std::string prefix_text_;                // Mac Roman, '\\' separated

@@ -1,5 +1,7 @@
 #include "logo/sandbox_files.h"
 
+#include <algorithm>
+
 #include "stackfile/mactext.h"
 
 namespace corvida::logo {
@@ -137,8 +139,15 @@ bool FileState::Write(int i, std::string_view mac_text) {
   t.Settle();
   std::string bytes = FileText(mac_text);
   int64_t at = t.file().Tell();
-  if (at < 0 || at + static_cast<int64_t>(bytes.size()) > kMaxWrittenFileBytes) return false;
-  return t.file().Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
+  int64_t end = at + static_cast<int64_t>(bytes.size());
+  int64_t size = t.file().Size();
+  if (at < 0 || size < 0 || end > kMaxWrittenFileBytes) return false;
+  // Only what the file grows by counts against the stack's quota.
+  int64_t growth = std::max<int64_t>(0, end - size);
+  if (!sandbox_.Reserve(growth, 0)) return false;
+  bool written = t.file().Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
+  if (!written) sandbox_.Released(growth, 0);
+  return written;
 }
 
 void PrintText(Interpreter& in, std::string_view mac_text, int row) {

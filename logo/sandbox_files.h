@@ -74,8 +74,8 @@ class FileState {
   // Loaded files that may be running at once, one inside another.
   static constexpr size_t kMaxLoadDepth = 8;
 
-  FileState(std::string folder, std::vector<NamedFolder> media)
-      : sandbox_(std::move(folder), std::move(media)) {}
+  FileState(std::string folder, std::vector<NamedFolder> media, FileQuota quota = {})
+      : sandbox_(std::move(folder), std::move(media), quota) {}
 
   Sandbox& sandbox() { return sandbox_; }
 

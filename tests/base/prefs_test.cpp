@@ -34,5 +34,23 @@ TEST(Prefs, WritesCreateTheFolderAndAnyCaseOfYesCounts) {
   EXPECT_EQ(prefs.ReadPref("logo", "128").size(), 64u);
 }
 
+TEST(Prefs, ScriptFileQuotaReadsNumbersOnly) {
+  testing::TempDir dir;
+  Prefs prefs(dir.File("config"));
+  EXPECT_EQ(prefs.ScriptFileBytes(), int64_t{64} << 20);
+  EXPECT_EQ(prefs.ScriptFileCount(), 1000);
+  const struct {
+    const char* value;
+    int64_t count;
+  } cases[] = {{"25", 25},    {"0", 0},   {"-5", 1000},
+               {"12x", 1000}, {"", 1000}, {"99999999999999999999", 1000}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(prefs.WritePref("scripts", "fileCount", c.value));
+    EXPECT_EQ(prefs.ScriptFileCount(), c.count) << c.value;
+  }
+  ASSERT_TRUE(prefs.WritePref("scripts", "fileBytes", "4096"));
+  EXPECT_EQ(prefs.ScriptFileBytes(), 4096);
+}
+
 }  // namespace
 }  // namespace corvida

@@ -41,6 +41,7 @@ struct FileHarnessOptions {
   bool audio = true;       // TOOT plays through the recorder
   bool typed_keys = true;  // READCHAR reads the typed input (else window messages)
   std::vector<NamedFolder> media;
+  FileQuota quota;
 };
 
 class FileHarness {
@@ -52,6 +53,7 @@ class FileHarness {
     config.fixed_seed = true;
     if (options.sandbox) config.files_folder = dir_.File("box");
     config.media_folders = options.media;
+    config.file_quota = options.quota;
     if (options.audio) config.audio = &platform_.recorded_audio();
     InterpreterHooks hooks;
     hooks.write = [this](std::string_view s) { out_.append(s); };

@@ -11,6 +11,7 @@ namespace corvida::logo {
 namespace {
 
 using testing::FileHarness;
+using testing::FileHarnessOptions;
 
 TEST(LogoFiles, PrintedTextIsWindowsTextWithCrLfAndReadsBackAsTheSameWords) {
   FileHarness h;
@@ -216,6 +217,46 @@ TEST(LogoFiles, WritesStopAtTheSizeLimit) {
                     "print \"abcdefgh\nsetwritepos 67108865\n"),
             "Logo Error: Disk IO Error\n\nAt: PRINT \"abcdefgh\n"
             "Logo Error: Disk IO Error\n\nAt: SETWRITEPOS 67108865\n");
+}
+
+TEST(LogoFiles, TheStackQuotaCountsEntriesAndBytes) {
+  FileHarnessOptions options;
+  options.quota = {100, 4};
+  FileHarness h(options);
+  h.WriteBox("old.txt", std::string(30, 'x'));  // already there: counted when first asked
+  const char* kDiskError = "Logo Error: Disk IO Error\n\nAt: ";
+  struct Step {
+    const char* lines;
+    std::string output;
+  };
+  const Step steps[] = {
+      // Three more entries fit, a fourth does not, whatever makes it.
+      {"open \"a\nopen \"b\ncreatedirectory \"sub\nclose \"b", ""},
+      {"open \"c", kDiskError + std::string("OPEN \"c\n")},
+      {"createdirectory \"more", kDiskError + std::string("CREATEDIRECTORY \"more\n")},
+      {"save \"ws", kDiskError + std::string("SAVE \"ws\n")},
+      // Erasing gives the entry and the bytes back.
+      {"erasefile \"b\nopen \"c\nclose \"c", ""},
+      // 70 bytes are left: growing a file counts, writing over its own bytes does not.
+      {"setwrite \"a\ntype \"0123456789012345678901234567890123456789012345678901234567890123\n"
+       "setwritepos 0\ntype \"0123456789012345678901234567890123456789012345678901234567890123",
+       ""},
+      {"type \"abcdefghij", kDiskError + std::string("TYPE \"abcdefghij\n")},
+      {"setwrite [] closeall erasefile \"old.txt\nopen \"a\nsetwrite \"a\nsetwritepos 64\n"
+       "type \"abcdefghij",
+       ""},
+  };
+  for (const Step& s : steps) EXPECT_EQ(h.Lines(s.lines), s.output) << s.lines;
+  EXPECT_EQ(h.ReadBox("a").size(), 74u);
+}
+
+TEST(LogoFiles, LooseLetterCaseFollowsChangesToTheFolder) {
+  FileHarness h;
+  EXPECT_EQ(h.Lines("open \"One.txt\nclose \"one.txt\nshow filep \"ONE.TXT"), "TRUE\n");
+  EXPECT_EQ(h.Lines("rename \"one.txt \"Three.txt\nshow filep \"ONE.txt\nshow filep \"three.TXT\n"
+                    "createdirectory \"Sub\nopen \"sub/Four\nclose \"SUB/four\n"
+                    "erasefile \"SUB/FOUR\nshow filep \"sub/four"),
+            "FALSE\nTRUE\nFALSE\n");
 }
 
 }  // namespace
