@@ -91,7 +91,9 @@ bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
       head.block_length > rest.size()) {
     return false;
   }
-  return DecodePixPak(rest.first(head.block_length), item.graphic.picture, nullptr) == 0;
+  // An undecodable picture (an unknown packing type included) is drawn as missing.
+  return DecodePixPak(rest.first(head.block_length), item.graphic.picture) ==
+         PixPakResult::kDecoded;
 }
 
 std::unique_ptr<DisplayItem> CardView::MakeItem(ObjectRef obj) {

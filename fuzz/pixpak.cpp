@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     case 2: {
       gfx::Bitmap bitmap;
-      DecodePixPak(body, bitmap, nullptr);
+      DecodePixPak(body, bitmap);
       break;
     }
     case 3: {

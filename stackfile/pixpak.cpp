@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/dialogs.h"
 #include "platform/gfx/png.h"
 #include "stackfile/cardpicture.h"
 #include "stackfile/lz.h"
@@ -80,16 +79,11 @@ std::vector<uint8_t> MacColorTableFromPalette(const gfx::Palette& palette) {
   return table;
 }
 
-int PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels, uint16_t packing,
-                     AlertPresenter* alerts) {
-  if (packing != pixpak::kRowBlocks && packing != pixpak::kPackBits) {
-    if (alerts) {
-      alerts->ShowMessageBox("PixPak_Decompress", "Unknown PixPak_Decompress type",
-                             AlertIcon::kStop);
-    }
-    return -1;
-  }
-  if (bitmap.empty()) return -1;
+PixPakResult PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels,
+                              uint16_t packing) {
+  if (packing != pixpak::kRowBlocks && packing != pixpak::kPackBits)
+    return PixPakResult::kUnknownPacking;
+  if (bitmap.empty()) return PixPakResult::kDamaged;
   const int width = bitmap.width(), depth = bitmap.depth();
   const size_t stored = size_t(StoredRowBytes(uint64_t(width), uint64_t(depth)));
   const size_t keep = std::min(stored, size_t(bitmap.stride()));
@@ -97,7 +91,7 @@ int PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels, uint1
   try {
     row.assign(stored, 0);
   } catch (const std::bad_alloc&) {
-    return -1;
+    return PixPakResult::kDamaged;
   }
   if (packing == pixpak::kPackBits) {
     PackBitsReader reader(pixels);
@@ -121,20 +115,20 @@ int PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels, uint1
     }
   }
   for (int y = 0; y < bitmap.height(); ++y) SwapPixelBytes(bitmap.Row(y), width, depth);
-  return 0;
+  return PixPakResult::kDecoded;
 }
 
-int DecodePixPak(std::span<const uint8_t> block, gfx::Bitmap& out, AlertPresenter* alerts) {
+PixPakResult DecodePixPak(std::span<const uint8_t> block, gfx::Bitmap& out) {
   out.Clear();
   PixPakHeader h;
-  if (!ReadPixPakHeader(block, h)) return -1;
-  if (h.block_length != block.size()) return 1;
-  if (!gfx::ValidDepth(h.depth) || h.width < 1 || h.height < 1) return -1;
+  if (!ReadPixPakHeader(block, h)) return PixPakResult::kDamaged;
+  if (h.block_length != block.size()) return PixPakResult::kLengthDiffers;
+  if (!gfx::ValidDepth(h.depth) || h.width < 1 || h.height < 1) return PixPakResult::kDamaged;
   const uint64_t parts = uint64_t(pixpak::kHeaderSize) + h.color_table_length + h.pixel_length;
-  if (parts > block.size()) return -1;
+  if (parts > block.size()) return PixPakResult::kDamaged;
   const uint64_t stored_area = StoredRowBytes(h.width, h.depth) * h.height;
-  if (stored_area > gfx::kMaxBitmapBytes) return -1;
-  if (!out.Create(h.width, h.height, h.depth)) return -1;
+  if (stored_area > gfx::kMaxBitmapBytes) return PixPakResult::kDamaged;
+  if (!out.Create(h.width, h.height, h.depth)) return PixPakResult::kDamaged;
   if (h.depth == 1) {
     out.palette = gfx::Palette::Monochrome();
   } else if (h.depth <= 8) {
@@ -147,11 +141,9 @@ int DecodePixPak(std::span<const uint8_t> block, gfx::Bitmap& out, AlertPresente
     }
   }
   auto pixels = block.subspan(pixpak::kHeaderSize + h.color_table_length, h.pixel_length);
-  if (PixPakDecompress(out, pixels, h.packing, alerts) != 0) {
-    out.Clear();
-    return -1;
-  }
-  return 0;
+  const PixPakResult result = PixPakDecompress(out, pixels, h.packing);
+  if (result != PixPakResult::kDecoded) out.Clear();
+  return result;
 }
 
 std::vector<uint8_t> EncodePixPak(const gfx::Bitmap& bitmap, const gfx::Palette& palette) {

@@ -16,8 +16,6 @@
 
 namespace corvida {
 
-class AlertPresenter;
-
 namespace pixpak {
 inline constexpr uint32_t kMagic = 0x5050616B;  // 'PPak'
 inline constexpr size_t kHeaderSize = 58;
@@ -47,20 +45,28 @@ inline uint64_t StoredRowBytes(uint64_t width, uint64_t depth) {
   return (width + 15) / 16 * 2 * depth;
 }
 
-// Decodes a whole block (its length is the container's) into `out`: 0 on success; 1 when
-// the header's block length differs from the block's; -1 when the header is damaged
-// (depth not 1, 2, 4, 8, 16 or 32, an empty side, parts beyond the block, a picture over
-// the size cap), memory runs out or the packing type is unknown (reported through
-// `alerts` when given). Depth-1 pictures are black and white; pictures of 2 to 8 bits get
-// the block's colour table, or without one hold indices into the card palette
-// (palette_relative).
-int DecodePixPak(std::span<const uint8_t> block, gfx::Bitmap& out, AlertPresenter* alerts);
+// What decoding came to. The decoder never shows anything: a caller with a user to tell
+// shows kUnknownPacking as the message box below (the routine's own name and words).
+enum class PixPakResult {
+  kDecoded,
+  kLengthDiffers,   // the header's block length differs from the container's
+  kDamaged,         // see DecodePixPak
+  kUnknownPacking,  // neither one LZ block per row nor PackBits
+};
+inline constexpr char kUnknownPackingTitle[] = "PixPak_Decompress";
+inline constexpr char kUnknownPackingText[] = "Unknown PixPak_Decompress type";
 
-// Unpacks pixel data into a bitmap that already has its size, depth and palette: 0, or -1
-// for an unknown packing type (with the "Unknown PixPak_Decompress type" message). Data
-// that ends early or is damaged leaves the remaining rows as they were.
-int PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels, uint16_t packing,
-                     AlertPresenter* alerts);
+// Decodes a whole block (its length is the container's) into `out`. kDamaged when the
+// header is damaged (depth not 1, 2, 4, 8, 16 or 32, an empty side, parts beyond the
+// block, a picture over the size cap) or memory runs out. Depth-1 pictures are black and
+// white; pictures of 2 to 8 bits get the block's colour table, or without one hold
+// indices into the card palette (palette_relative). `out` is empty unless kDecoded.
+PixPakResult DecodePixPak(std::span<const uint8_t> block, gfx::Bitmap& out);
+
+// Unpacks pixel data into a bitmap that already has its size, depth and palette. Data
+// that ends early or is damaged leaves the remaining rows as they were (still kDecoded).
+PixPakResult PixPakDecompress(gfx::Bitmap& bitmap, std::span<const uint8_t> pixels,
+                              uint16_t packing);
 
 // Writes a block of packing type 4; depth-8 pictures carry `palette` as their colour
 // table (other depths none). Empty when a row's packed block outgrows 16 bits of length.

@@ -162,10 +162,10 @@ TEST(CardPictureImport, ImagesBecomePixPakBlocks) {
   ASSERT_TRUE(photo.Create(9, 3, 32));
   photo.Set(8, 2, 0x00FF00);
   gfx::Bitmap back;
-  ASSERT_EQ(DecodePixPak(PixPakFromImage(photo, 0), back, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(PixPakFromImage(photo, 0), back), PixPakResult::kDecoded);
   EXPECT_EQ(back.depth(), 32);
   EXPECT_EQ(back.Get(8, 2), 0x00FF00u);
-  ASSERT_EQ(DecodePixPak(PixPakFromImage(photo, 8), back, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(PixPakFromImage(photo, 8), back), PixPakResult::kDecoded);
   EXPECT_EQ(back.ColorAt(8, 2), (gfx::Rgb{0, 255, 0}));
 }
 

@@ -2,7 +2,6 @@
 
 #include <random>
 
-#include "platform/dialogs.h"
 #include "stackfile/lz.h"
 #include "stackfile/packbits.h"
 #include "stackfile/pixpak.h"
@@ -11,15 +10,6 @@ namespace corvida {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-class RecordingPresenter : public AlertPresenter {
- public:
-  int ShowAlert(const AlertRequest&) override { return 0; }
-  void ShowMessageBox(const std::string& title, const std::string& text, AlertIcon) override {
-    shown.push_back(title + "|" + text);
-  }
-  std::vector<std::string> shown;
-};
 
 void PutBE(Bytes& b, size_t at, uint32_t v, int width) {
   for (int i = 0; i < width; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * (width - 1 - i)));
@@ -67,7 +57,7 @@ TEST(PixPak, NarrowEightBitPictureDropsStoredPadding) {
   Bytes block =
       Block(10, 2, 8, 4, Table({{255, 0, 0}, {0, 255, 0}, {1, 2, 3}}), Rows({row0, row1}));
   gfx::Bitmap bmp;
-  ASSERT_EQ(DecodePixPak(block, bmp, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(block, bmp), PixPakResult::kDecoded);
   EXPECT_EQ(bmp.width(), 10);
   EXPECT_EQ(bmp.stride(), 12);
   EXPECT_EQ(bmp.palette.count, 3);
@@ -81,45 +71,42 @@ TEST(PixPak, TrueColourPixelsAndPackBits) {
   gfx::Bitmap bmp;
   Bytes row16(32, 0);
   row16[0] = 0x7C, row16[1] = 0x00;  // big-endian 5-5-5 red
-  ASSERT_EQ(DecodePixPak(Block(3, 1, 16, 4, {}, Rows({row16})), bmp, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(Block(3, 1, 16, 4, {}, Rows({row16})), bmp), PixPakResult::kDecoded);
   EXPECT_EQ(bmp.Get(0, 0), 0x7C00u);
   EXPECT_EQ(bmp.ColorAt(0, 0), (gfx::Rgb{255, 0, 0}));
   Bytes row32(64, 0);
   row32[1] = 10, row32[2] = 20, row32[3] = 30;  // x, R, G, B
   Bytes packed = PackBitsEncode(row32);
-  ASSERT_EQ(DecodePixPak(Block(1, 1, 32, 6, {}, packed), bmp, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(Block(1, 1, 32, 6, {}, packed), bmp), PixPakResult::kDecoded);
   EXPECT_EQ(bmp.ColorAt(0, 0), (gfx::Rgb{10, 20, 30}));
   // One PackBits stream runs across rows: two rows of 8 one-bit pixels (2 stored bytes).
-  ASSERT_EQ(DecodePixPak(Block(8, 2, 1, 6, {}, {0xFC, 0xF0}), bmp, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(Block(8, 2, 1, 6, {}, {0xFC, 0xF0}), bmp), PixPakResult::kDecoded);
   EXPECT_EQ(bmp.Row(1)[0], 0xF0);
   EXPECT_EQ(bmp.ColorAt(0, 1), gfx::kWhite);
   EXPECT_EQ(bmp.ColorAt(4, 1), gfx::kBlack);
 }
 
 TEST(PixPak, FailuresAndTheirResults) {
-  RecordingPresenter presenter;
   gfx::Bitmap bmp;
   Bytes pixels = Rows({Bytes(16, 1)});
-  EXPECT_EQ(DecodePixPak(Block(16, 1, 8, 5, {}, pixels), bmp, &presenter), -1);
-  ASSERT_EQ(presenter.shown.size(), 1u);
-  EXPECT_EQ(presenter.shown[0], "PixPak_Decompress|Unknown PixPak_Decompress type");
+  EXPECT_EQ(DecodePixPak(Block(16, 1, 8, 5, {}, pixels), bmp), PixPakResult::kUnknownPacking);
   EXPECT_TRUE(bmp.empty());
-  EXPECT_EQ(DecodePixPak(Block(16, 1, 8, 4, {}, pixels, 5000), bmp, &presenter), 1);
-  EXPECT_EQ(DecodePixPak(Block(16, 1, 3, 4, {}, pixels), bmp, nullptr), -1);
-  EXPECT_EQ(DecodePixPak(Block(0, 1, 8, 4, {}, pixels), bmp, nullptr), -1);
-  EXPECT_EQ(DecodePixPak(Block(65535, 65535, 32, 4, {}, pixels), bmp, nullptr), -1);
-  EXPECT_EQ(DecodePixPak(Bytes(57, 0), bmp, nullptr), -1);
+  EXPECT_EQ(DecodePixPak(Block(16, 1, 8, 4, {}, pixels, 5000), bmp), PixPakResult::kLengthDiffers);
+  EXPECT_EQ(DecodePixPak(Block(16, 1, 3, 4, {}, pixels), bmp), PixPakResult::kDamaged);
+  EXPECT_EQ(DecodePixPak(Block(0, 1, 8, 4, {}, pixels), bmp), PixPakResult::kDamaged);
+  EXPECT_EQ(DecodePixPak(Block(65535, 65535, 32, 4, {}, pixels), bmp), PixPakResult::kDamaged);
+  EXPECT_EQ(DecodePixPak(Bytes(57, 0), bmp), PixPakResult::kDamaged);
   // Parts claimed beyond the block are refused before anything is allocated.
   Bytes lying = Block(16, 1, 8, 4, {}, pixels);
   PutBE(lying, 30, 0xFFFFFFF0u, 4);
-  EXPECT_EQ(DecodePixPak(lying, bmp, nullptr), -1);
+  EXPECT_EQ(DecodePixPak(lying, bmp), PixPakResult::kDamaged);
   PutBE(lying, 30, uint32_t(pixels.size()), 4);
   PutBE(lying, 26, 0xFFFFFFF0u, 4);
-  EXPECT_EQ(DecodePixPak(lying, bmp, nullptr), -1);
+  EXPECT_EQ(DecodePixPak(lying, bmp), PixPakResult::kDamaged);
   // A damaged row block stops decoding; the rows above are kept.
   Bytes rows = Rows({Bytes(16, 3), Bytes(16, 4)});
   rows[rows.size() / 2 + 3] = 2;  // second block's length below its header
-  ASSERT_EQ(DecodePixPak(Block(16, 2, 8, 4, {}, rows), bmp, nullptr), 0);
+  ASSERT_EQ(DecodePixPak(Block(16, 2, 8, 4, {}, rows), bmp), PixPakResult::kDecoded);
   EXPECT_EQ(bmp.Get(5, 0), 3u);
   EXPECT_EQ(bmp.Get(5, 1), 0u);
   EXPECT_TRUE(bmp.palette_relative);  // no colour table: indices into the card palette
@@ -158,7 +145,7 @@ TEST(PixPak, WriterRoundTripsEveryDepth) {
       EXPECT_EQ(h.packing, pixpak::kRowBlocks);
       EXPECT_EQ(h.color_table_length > 0, depth == 8);
       gfx::Bitmap back;
-      ASSERT_EQ(DecodePixPak(block, back, nullptr), 0) << depth;
+      ASSERT_EQ(DecodePixPak(block, back), PixPakResult::kDecoded) << depth;
       for (int y = 0; y < 5; ++y)
         for (int x = 0; x < width; ++x) ASSERT_EQ(back.Get(x, y), src.Get(x, y)) << depth;
       if (depth == 8) {
