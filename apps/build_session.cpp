@@ -4,6 +4,7 @@
 
 #include "apps/terminal.h"
 #include "platform/charset.h"
+#include "player/stack_open.h"
 
 namespace corvida::app {
 
@@ -13,24 +14,20 @@ StackHooks CommandLineHooks(Alerts& alerts) {
   StackHooks hooks;
   hooks.alert = [&alerts](int id) { return alerts.Alert(id); };
   hooks.report_file_error = [&alerts](int code) { alerts.ReportFileError(code); };
-  // A local stack that cannot be opened is reported, never deleted.
-  hooks.forget_cached_file = [](const std::string&) {};
   return hooks;
 }
 
 }  // namespace
 
-StackSession::StackSession()
-    : handles_(presenter_),
-      alerts_(handles_, presenter_),
-      stack_(handles_, CommandLineHooks(alerts_)) {
+StackSession::StackSession() : alerts_(presenter_), stack_(handles_, CommandLineHooks(alerts_)) {
   presenter_.SetObserver([](const AlertRequest& request) {
     std::fprintf(stderr, "corvida: %s\n", EscapeControls(Windows1252ToUtf8(request.text)).c_str());
   });
 }
 
 int StackSession::Open(const std::string& path) {
-  return stack_.Open(path);
+  // A local stack that cannot be opened is reported, never deleted.
+  return OpenStackWithAlerts(stack_, alerts_, path, {}, StackAsking::kHeadless).code;
 }
 
 std::string ShownText(const std::string& windows_text) {

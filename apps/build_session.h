@@ -4,10 +4,11 @@
 
 #include <string>
 
-#include "ui/alerts.h"
 #include "base/handles.h"
 #include "platform/headless/headless.h"
+#include "player/memory_alerts.h"
 #include "stackfile/stack.h"
+#include "ui/alerts.h"
 
 namespace corvida::app {
 
@@ -21,7 +22,8 @@ class StackSession {
 
  private:
   RecordingAlertResponder presenter_;
-  Handles handles_;
+  MemoryAlerts memory_alerts_{presenter_};
+  Handles handles_{&memory_alerts_};
   Alerts alerts_;
   Stack stack_;
 };

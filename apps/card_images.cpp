@@ -7,6 +7,7 @@
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
+#include "player/stack_open.h"
 
 namespace corvida::app {
 
@@ -22,18 +23,19 @@ Folders ImageFolders() {
 
 StackImages::StackImages()
     : platform_(std::make_unique<HeadlessPlatform>(ImageFolders())),
-      handles_(platform_->responder()),
-      alerts_(handles_, platform_->responder()),
-      stack_(handles_, StackHooks{[this](int id) { return alerts_.Alert(id) + 1; },
-                                  [this](int code) { alerts_.ReportFileError(code); },
-                                  {}}) {
+      memory_alerts_(platform_->responder()),
+      handles_(&memory_alerts_),
+      alerts_(platform_->responder()),
+      stack_(handles_, StackHooks{[this](int id) { return alerts_.Alert(id); },
+                                  [this](int code) { alerts_.ReportFileError(code); }}) {
   platform_->responder().SetObserver([](const AlertRequest& request) {
     std::fprintf(stderr, "corvida: %s\n", EscapeControls(Windows1252ToUtf8(request.text)).c_str());
   });
 }
 
 bool StackImages::Open(const std::string& path) {
-  if (stack_.Open(path) != 0 || stack_.CardCount() == 0) {
+  StackOpenResult opened = OpenStackWithAlerts(stack_, alerts_, path, {}, StackAsking::kHeadless);
+  if (opened.code != 0 || stack_.CardCount() == 0) {
     if (platform_->responder().shown().empty())
       std::fprintf(stderr, "corvida: cannot open the stack %s\n", path.c_str());
     return false;

@@ -7,8 +7,9 @@
 
 #include "engine/fieldtext.h"
 #include "engine/render.h"
-#include "ui/alerts.h"
 #include "platform/headless/headless.h"
+#include "player/memory_alerts.h"
+#include "ui/alerts.h"
 
 namespace corvida::app {
 
@@ -26,6 +27,7 @@ class StackImages {
 
  private:
   std::unique_ptr<HeadlessPlatform> platform_;
+  MemoryAlerts memory_alerts_;
   Handles handles_;
   Alerts alerts_;
   Stack stack_;

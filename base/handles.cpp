@@ -3,9 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/strings.h"
-#include "platform/dialogs.h"
-
 namespace corvida {
 
 namespace {
@@ -35,7 +32,7 @@ void BlockClear(void* destination, size_t count) {
   BlockFill(destination, 0, count);
 }
 
-Handles::Handles(AlertPresenter& presenter) : presenter_(presenter) {
+void Handles::InitTable() {
   slots_.assign(kTableGrowth, nullptr);
   bytes_ = slots_.size() * sizeof(SystemBlock*);
 }
@@ -102,9 +99,7 @@ SystemBlock* Handles::SystemBlockNew(uint32_t size) {
   SystemBlock* block = Allocate(size, memflags::kMoveable | memflags::kZeroInit);
   // Nothing to compact here; a second attempt may still succeed if memory was freed.
   if (block == nullptr) block = Allocate(size, memflags::kMoveable | memflags::kZeroInit);
-  if (block == nullptr)
-    presenter_.ShowMessageBox(LoadLocalizedString(kErrorTitleString),
-                              LoadLocalizedString(kOutOfMemoryString), AlertIcon::kStop);
+  if (block == nullptr && failures_) failures_->SystemMemoryExhausted();
   return block;
 }
 
@@ -175,7 +170,7 @@ Handle Handles::Register(SystemBlock* block) {
     const uint64_t grown = slots_.size() + kTableGrowth;
     const uint64_t extra = kTableGrowth * sizeof(SystemBlock*);
     if (grown > max_slots_ || !Fits(extra)) {
-      presenter_.ShowMessageBox("", LoadLocalizedString(kTableFullString), AlertIcon::kNone);
+      if (failures_) failures_->TableCannotGrow();
       return 0;
     }
     slots_.resize(grown, nullptr);

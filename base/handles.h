@@ -9,7 +9,8 @@
 //
 // Results follow the system's convention: 0 for success and -1 for failure; "not found"
 // is the null handle 0. Handle 0 and handles beyond the table are absent: lookups return
-// null, dispose does nothing.
+// null, dispose does nothing. The handle manager shows nothing: the two failures a user
+// is told of go to a MemoryFailureListener that the player layer supplies.
 #pragma once
 
 #include <cstddef>
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace corvida {
-
-class AlertPresenter;
 
 using Handle = int32_t;
 
@@ -43,18 +42,23 @@ inline constexpr uint32_t kZeroInit = 0x0040;
 inline constexpr uint32_t kDiscardable = 0x0100;
 }  // namespace memflags
 
+// Told of the failures the user hears about; every other failure is the caller's to
+// report from the result it gets.
+class MemoryFailureListener {
+ public:
+  virtual ~MemoryFailureListener() = default;
+  virtual void TableCannotGrow() = 0;        // a new handle failed: no slot is left
+  virtual void SystemMemoryExhausted() = 0;  // SystemBlockNew failed twice
+};
+
 class Handles {
  public:
-  static constexpr uint32_t kGuardWord = 0xFACEBEEF;
   static constexpr int32_t kTableGrowth = 200;
   // Sizes come from untrusted files: a request above this fails like a failed allocation.
   static constexpr uint64_t kMaxRequest = 256ull * 1024 * 1024;
-  // Strings of the messages shown when memory runs out.
-  static constexpr int kTableFullString = 4067;
-  static constexpr int kOutOfMemoryString = 4134;
-  static constexpr int kErrorTitleString = 4132;
 
-  explicit Handles(AlertPresenter& presenter);
+  explicit Handles(MemoryFailureListener* failures = nullptr) : failures_(failures) { InitTable(); }
+  void set_failure_listener(MemoryFailureListener* failures) { failures_ = failures; }
   ~Handles();
   Handles(const Handles&) = delete;
   Handles& operator=(const Handles&) = delete;
@@ -90,7 +94,7 @@ class Handles {
   // Raw system blocks. The caller owns what it gets; blocks still alive when the table
   // goes away are freed with it. A handle's own block (GetBlock) is not freed here: the
   // handle would be left pointing at freed memory; dispose the handle instead.
-  SystemBlock* SystemBlockNew(uint32_t size);  // shows the out-of-memory message on failure
+  SystemBlock* SystemBlockNew(uint32_t size);  // tells the listener when it fails
   SystemBlock* SystemBlockDuplicate(const SystemBlock* block);
   uint8_t* SystemBlockNewLocked(SystemBlock** out, uint32_t size);
   void SystemBlockFree(SystemBlock* block, bool locked);
@@ -113,6 +117,8 @@ class Handles {
   void SetMaxSlots(uint32_t slots) { max_slots_ = slots; }
 
  private:
+  static constexpr uint32_t kGuardWord = 0xFACEBEEF;  // after each payload; never read
+  void InitTable();
   SystemBlock* Allocate(uint64_t size, uint32_t flags);  // null on failure, no message
   bool Resize(SystemBlock* block, uint64_t new_size);    // never moves a locked block
   void Free(SystemBlock* block);
@@ -121,7 +127,7 @@ class Handles {
   uint8_t* Payload(Handle h) const;  // payload without touching lock counts
   bool Fits(uint64_t extra) const { return bytes_ + extra <= budget_; }
 
-  AlertPresenter& presenter_;
+  MemoryFailureListener* failures_;
   std::vector<SystemBlock*> slots_;
   uint32_t used_ = 0;
   uint32_t rover_ = 0;

@@ -5,21 +5,12 @@
 #include <vector>
 
 #include "base/handles.h"
-#include "platform/dialogs.h"
 
 namespace corvida {
 namespace {
 
-// Memory messages are not expected here; they are dropped.
-class QuietPresenter : public AlertPresenter {
- public:
-  int ShowAlert(const AlertRequest&) override { return 0; }
-  void ShowMessageBox(const std::string&, const std::string&, AlertIcon) override {}
-};
-
 void BM_LockUnlock(benchmark::State& state) {
-  QuietPresenter presenter;
-  Handles handles(presenter);
+  Handles handles;
   std::vector<Handle> live;
   for (int i = 0; i < state.range(0); ++i) live.push_back(handles.New(64));
   size_t i = 0;
@@ -32,8 +23,7 @@ void BM_LockUnlock(benchmark::State& state) {
 BENCHMARK(BM_LockUnlock)->Arg(10)->Arg(10000);
 
 void BM_NewDispose(benchmark::State& state) {
-  QuietPresenter presenter;
-  Handles handles(presenter);
+  Handles handles;
   for (int i = 0; i < 1000; ++i) handles.New(16);  // a table with some occupancy
   for (auto _ : state) {
     Handle h = handles.New(static_cast<uint32_t>(state.range(0)));
@@ -54,8 +44,7 @@ void BM_BlockMoveOverlapping(benchmark::State& state) {
 BENCHMARK(BM_BlockMoveOverlapping)->Arg(256)->Arg(64 << 10)->Arg(4 << 20);
 
 void BM_InsertDeleteInRecord(benchmark::State& state) {
-  QuietPresenter presenter;
-  Handles handles(presenter);
+  Handles handles;
   Handle h = handles.New(static_cast<uint32_t>(state.range(0)));
   const uint8_t bytes[32] = {};
   for (auto _ : state) {

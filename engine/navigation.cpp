@@ -55,7 +55,7 @@ int Navigation::OpenStack(const std::string& path) {
   view_ = std::make_unique<CardView>(handles_, stack_);
   view_->options() = options;
   fields_.reset();
-  const int status = stack_.Open(path);
+  const int status = host_.OpenStackFile(path);
   if (status != 0) return status;
   RenderServices services;
   services.fonts = setup_.fonts;

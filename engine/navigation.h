@@ -38,6 +38,9 @@ class NavigationHost {
   virtual void RunCardAction(uint16_t action, int role) = 0;
   virtual void SetTitle(const std::string& title) = 0;
   virtual int Alert(int id) = 0;
+  // Opens the stack file at a host path into the stack, asking the user the open's
+  // questions and showing its messages: the open's code (0 when opened).
+  virtual int OpenStackFile(const std::string& path) = 0;
   // After every arrival (card may be 0 when the id is not in the stack).
   virtual void Arrived(Handle card, uint16_t id) = 0;
   // Asks for RunPending to be called from the message loop; false without a loop, and

@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Put16(record.data() + card::kId, 1);
   Put32(record.data() + card::kRunSlot, 0);  // a run-time slot is never read from a file
 
-  RecordingAlertResponder alerts;
-  Handles handles(alerts);
+  Handles handles;
   Stack stack(handles);
   if (stack.CreateNew(64, 48, 8) != 0) return 0;
   Handle card = HandleFromBytes(handles, record);

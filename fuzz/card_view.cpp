@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/render.h"
-#include "platform/headless/headless.h"
 #include "stackfile/records_build.h"
 #include "stackfile/stack.h"
 
@@ -20,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> record(data + 2 + icon_length, data + size);
   if (record.size() < card::kMinRecordSize) record.resize(card::kMinRecordSize);
 
-  RecordingAlertResponder alerts;
-  Handles handles(alerts);
+  Handles handles;
   Stack stack(handles);
   if (stack.CreateNew(64, 48, 8) != 0) return 0;
   Put16(record.data() + card::kId, 1);

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/handles.h"
-#include "platform/headless/headless.h"
 #include "stackfile/actions.h"
 #include "stackfile/stack.h"
 
@@ -66,16 +65,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size) std::fwrite(data, 1, size, f);
   std::fclose(f);
 
-  RecordingAlertResponder presenter;
-  Handles handles(presenter);
-  // Answer alerts both ways, chosen by the input, to reach both branches.
-  int answer = size % 2 ? 1 : 2;
+  Handles handles;
+  // Answer the questions both ways, chosen by the input, to reach both branches.
+  bool yes = size % 2 != 0;
   StackHooks hooks;
-  hooks.alert = [answer](int) { return answer; };
+  hooks.alert = [yes](int) { return yes ? 1 : 2; };
   Stack stack(handles, hooks);
   StackOpenOptions options;
   options.from_download = true;  // leave the input file as it is
-  int result = stack.Open(path, options);
+  options.answers = {yes, yes};
+  int result = stack.Open(path, options).code;
   volatile unsigned sink = Walk(stack, handles);
   (void)sink;
   if (result == 0) {

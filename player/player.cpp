@@ -4,10 +4,11 @@ namespace corvida {
 
 Player::Player(Platform& platform_in, PathMap paths)
     : platform(platform_in),
-      handles(platform_in.alerts()),
+      memory_alerts(platform_in.alerts()),
+      handles(&memory_alerts),
       files(handles, platform_in.folders(), std::move(paths)),
       prefs(platform_in.folders().config),
-      alerts(handles, platform_in.alerts()) {
+      alerts(platform_in.alerts()) {
   alerts.set_advanced_user(prefs.AdvancedUser());
   stack.SetWorkspaceHooks(
       [this] { workspace.StackOpened(stack, PlayerInterpreter(*this), platform.folders()); },

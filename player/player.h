@@ -4,20 +4,21 @@
 // nothing lives in globals.
 //
 // Members are constructed in the player's start-up order and destroyed in the reverse:
-// the handle table first, then the file slots, then the preferences (which need the
-// configuration folder) and the alerts (which take the advanced-user flag from them).
+// the memory messages and the handle table first, then the file slots, then the preferences (which
+// need the configuration folder) and the alerts (which take the advanced-user flag from them).
 // Later subsystems (the open stack and its cards, the interpreter, movies, NBAs, the
 // download cache, the window) add their state here, after what they depend on.
 #pragma once
 
-#include "ui/alerts.h"
 #include "base/handles.h"
 #include "base/prefs.h"
-#include "player/workspace_store.h"
 #include "logo/interp.h"
 #include "platform/platform.h"
+#include "player/memory_alerts.h"
+#include "player/workspace_store.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/stack.h"
+#include "ui/alerts.h"
 
 namespace corvida {
 
@@ -27,6 +28,7 @@ struct Player {
   Player& operator=(const Player&) = delete;
 
   Platform& platform;
+  MemoryAlerts memory_alerts;  // what the handle table's failures show
   Handles handles;
   FileSlots files;
   Prefs prefs;
@@ -35,11 +37,12 @@ struct Player {
   // stack's saved workspace was, to tell whether a save must store it again.
   std::unique_ptr<logo::Interpreter> logo;
   WorkspaceStore workspace;
-  // The open stack (no stack until one opens); its questions and errors go through the
-  // alert layer. Downloaded copies are forgotten once the download cache exists. Its
-  // saved workspace runs when it opens and is stored again when a save finds it changed.
+  // The open stack (no stack until one opens). OpenStackWithAlerts opens it and asks its
+  // questions; the errors of saving go through the alert layer. Downloaded copies are
+  // forgotten once the download cache exists. Its saved workspace runs when it opens and
+  // is stored again when a save finds it changed.
   Stack stack{handles, StackHooks{[this](int id) { return alerts.Alert(id); },
-                                  [this](int code) { alerts.ReportFileError(code); }, nullptr}};
+                                  [this](int code) { alerts.ReportFileError(code); }}};
 };
 
 }  // namespace corvida

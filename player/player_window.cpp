@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "engine/cards.h"
 #include "engine/transition_screen.h"
+#include "player/stack_open.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -95,6 +96,13 @@ void PlayerWindow::SetTitle(const std::string& title) {
 
 int PlayerWindow::Alert(int id) {
   return player_.alerts.Alert(id);
+}
+
+int PlayerWindow::OpenStackFile(const std::string& path) {
+  // A headless player has no one to ask: it answers as every headless command does.
+  const StackAsking asking =
+      player_.platform.headless() ? StackAsking::kHeadless : StackAsking::kUser;
+  return OpenStackWithAlerts(player_.stack, player_.alerts, path, {}, asking).code;
 }
 
 void PlayerWindow::Arrived(Handle card, uint16_t id) {

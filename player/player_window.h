@@ -150,6 +150,7 @@ class PlayerWindow : public CardScreen,
   void RunCardAction(uint16_t action, int role) override;
   void SetTitle(const std::string& title) override;
   int Alert(int id) override;
+  int OpenStackFile(const std::string& path) override;
   void Arrived(Handle card, uint16_t id) override;
   bool SchedulePendingMove() override;
 

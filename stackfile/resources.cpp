@@ -77,14 +77,14 @@ Resources::~Resources() {
   CloseAll();
 }
 
-int Resources::OpenArea(const std::string& path, uint64_t first,
-                        const ResourceOpenOptions& options) {
+ResourceOpenResult Resources::OpenArea(const std::string& path, uint64_t first,
+                                       const ResourceOpenOptions& options) {
   stackio::InFile in;
-  if (!in.Open(path)) return 0;
+  if (!in.Open(path)) return {};
   uint8_t field[4];
-  if (!in.ReadAt(kCountField, field, 4)) return 0;
+  if (!in.ReadAt(kCountField, field, 4)) return {};
   uint32_t count = GetBE32(field);
-  if (!in.ReadAt(kLastIdField, field, 2)) return 0;
+  if (!in.ReadAt(kLastIdField, field, 2)) return {};
 
   auto file = std::make_unique<ResourceFile>();
   file->path = path;
@@ -134,10 +134,9 @@ int Resources::OpenArea(const std::string& path, uint64_t first,
   }
 
   if (damaged) {
-    bool keep = options.keep_damaged && options.keep_damaged();
-    if (!keep) {
+    if (options.damaged != DamagedBlocks::kKeepWhatWasRead) {
       for (ResourceEntry& e : file->entries) handles_.Dispose(e.data);
-      return 0;
+      return {0, options.damaged == DamagedBlocks::kUnanswered};
     }
     // The block read just before the damaged one is suspect too (its length led here).
     size_t kept = file->entries.empty() ? 0 : file->entries.size() - 1;
@@ -148,7 +147,7 @@ int Resources::OpenArea(const std::string& path, uint64_t first,
   file->serial = next_serial_++;
   current_ = file.get();
   files_.insert(files_.begin(), std::move(file));
-  return current_->serial;
+  return {current_->serial, false};
 }
 
 int Resources::OpenScratchArea() {

@@ -10,7 +10,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -76,11 +75,20 @@ struct ResourceEntry {
   uint32_t SizeOnDisk() const { return ((length + 3u) & ~3u) + resentry::kHeaderSize; }
 };
 
+// What to do when a damaged block is met. The area cannot decide: whoever opens it
+// asks the user (alert 2396) and opens it again with the answer.
+enum class DamagedBlocks { kUnanswered, kKeepWhatWasRead, kDiscardArea };
+
 struct ResourceOpenOptions {
   bool convert_names = false;  // button names in 'Actn' and 'Hlnk' are Mac Roman
   bool write_last_id = false;  // the file is local and writable: new IDs go to offset 68
-  // Asked when a damaged block is met (alert 2396): true keeps what was read.
-  std::function<bool()> keep_damaged;
+  DamagedBlocks damaged = DamagedBlocks::kDiscardArea;
+};
+
+struct ResourceOpenResult {
+  int serial = 0;  // the area opened; 0 when it did not
+  // A damaged block was met while `damaged` was kUnanswered: nothing was kept.
+  bool damage_unanswered = false;
 };
 
 class ResourceFile {
@@ -105,8 +113,9 @@ class Resources {
   Resources& operator=(const Resources&) = delete;
 
   // Opens the area of the file at `path` whose first block is at `first`; the count and
-  // last ID come from header offsets 64 and 68. Returns the serial number, 0 on failure.
-  int OpenArea(const std::string& path, uint64_t first, const ResourceOpenOptions& options);
+  // last ID come from header offsets 64 and 68.
+  ResourceOpenResult OpenArea(const std::string& path, uint64_t first,
+                              const ResourceOpenOptions& options);
   // An empty area that lives only in memory (a new stack, or storing with no area open).
   int OpenScratchArea();
   void CloseArea(int serial);

@@ -58,92 +58,132 @@ void Stack::Close() {
   names_converted_ = white_first_color_ = card_size_raised_ = false;
 }
 
-int Stack::Refuse(int alert_id, bool forget) {
-  std::string path = path_;
-  Close();
-  Alert(alert_id);
-  if (forget && hooks_.forget_cached_file) hooks_.forget_cached_file(path);
-  return kRefused;
+namespace {
+
+StackOpenResult Refusal(int alert_id, bool not_a_stack) {
+  StackOpenResult result;
+  result.code = kRefused;
+  result.messages.push_back({StackMessage::Kind::kAlert, alert_id});
+  result.discard_cached_copy = not_a_stack;
+  return result;
 }
 
-int Stack::Open(const std::string& path, const StackOpenOptions& options) {
-  Close();
-  path_ = path;
-  stackio::InFile in;
-  if (!in.Open(path)) {
-    Close();
-    ReportFileError(-1);
-    return -1;
-  }
+StackOpenResult FileError(int code) {
+  StackOpenResult result;
+  result.code = -1;
+  result.messages.push_back({StackMessage::Kind::kFileError, code});
+  return result;
+}
 
-  uint8_t h[header::kSize];
-  // A file too short for a header is not a stack either.
-  if (!in.ReadAt(0, h, sizeof h)) return Refuse(stackalert::kNotAStack, true);
-  header::Convert(h, Direction::kLoad);
-  Bytes hb{h, sizeof h};
+StackOpenResult Question(StackQuestion question) {
+  StackOpenResult result;
+  result.question = question;
+  return result;
+}
+
+}  // namespace
+
+// What the header check hands on to the rest of the open.
+struct Stack::HeaderCheck {
+  uint16_t card_count = 0;
+  bool raise_card_size = false;
+  Size raised;
+};
+
+StackOpenResult Stack::Fail(StackOpenResult result) {
+  Close();
+  return result;
+}
+
+StackOpenResult Stack::CheckHeader(const uint8_t* h, const StackOpenOptions& options,
+                                   HeaderCheck& out) const {
+  Bytes hb{const_cast<uint8_t*>(h), header::kSize};
   uint16_t depth = Field16(hb, header::kColorDepth);
   int16_t width = static_cast<int16_t>(Field16(hb, header::kCardWidth));
   int16_t height = static_cast<int16_t>(Field16(hb, header::kCardHeight));
   uint16_t version = Field16(hb, header::kVersion);
-  uint16_t card_count = Field16(hb, header::kCardCount);
+  out.card_count = Field16(hb, header::kCardCount);
   bool valid = ValidDepth(depth) && Field16(hb, header::kFormat) < 256 && version >= 1 &&
-               version <= 255 && width > 0 && height > 0 && card_count != 0 &&
+               version <= 255 && width > 0 && height > 0 && out.card_count != 0 &&
                Field32(hb, header::kResourceCount) <= 0x10000;
-  if (!valid) return Refuse(stackalert::kNotAStack, true);
-  if (depth == 1) return Refuse(stackalert::kBlackAndWhite, false);
+  if (!valid) return Refusal(stackalert::kNotAStack, true);
+  if (depth == 1) return Refusal(stackalert::kBlackAndWhite, false);
 
-  int min_width = std::max(40, options.minimum_card.width);
-  int min_height = std::max(40, options.minimum_card.height);
-  bool too_small = width < min_width || height < min_height;
-  if (too_small && Alert(stackalert::kCardTooSmall) == 2) {
-    Close();
-    return kRefused;
+  // The size question comes before the version checks: a user who says No to it is not
+  // told about the version as well.
+  Size minimum{std::max(40, options.minimum_card.width), std::max(40, options.minimum_card.height)};
+  if (width < minimum.width || height < minimum.height) {
+    const auto& convert = options.answers.convert_small_card;
+    if (!convert) return Question(StackQuestion::kConvertSmallCard);
+    if (!*convert) {
+      StackOpenResult refused;
+      refused.code = kRefused;
+      return refused;
+    }
+    out.raise_card_size = true;
+    out.raised = {std::max<int>(width, minimum.width), std::max<int>(height, minimum.height)};
   }
-  if (version > 5) return Refuse(stackalert::kTooNew, false);
-  if (version < 4) return Refuse(stackalert::kTooOld, false);
+  if (version > 5) return Refusal(stackalert::kTooNew, false);
+  if (version < 4) return Refusal(stackalert::kTooOld, false);
+  return {};
+}
+
+StackOpenResult Stack::Open(const std::string& path, const StackOpenOptions& options) {
+  Close();
+  path_ = path;
+  stackio::InFile in;
+  if (!in.Open(path)) return Fail(FileError(-1));
+
+  uint8_t h[header::kSize];
+  // A file too short for a header is not a stack either.
+  if (!in.ReadAt(0, h, sizeof h)) return Fail(Refusal(stackalert::kNotAStack, true));
+  header::Convert(h, Direction::kLoad);
+  HeaderCheck check;
+  StackOpenResult checked = CheckHeader(h, options, check);
+  if (!checked.opened()) return Fail(std::move(checked));
 
   header_ = handles_.New(header::kSize);
   card_table_ = handles_.New(0);
-  if (!header_ || !card_table_) {
-    Close();
-    ReportFileError(2683);
-    return -1;
-  }
+  if (!header_ || !card_table_) return Fail(FileError(2683));
   std::memcpy(handles_.Lock(header_), h, sizeof h);
   handles_.Unlock(header_);
 
-  // Card records: each at least 100 bytes and inside the file.
+  std::vector<StackMessage> messages;
+  int card_error = ReadCardRecords(in, check.card_count, messages);
+  in.Close();
+  ConvertCards();
+
+  StackOpenResult result = OpenResourceArea(path, options, card_error);
+  result.messages.insert(result.messages.begin(), messages.begin(), messages.end());
+  if (result.question != StackQuestion::kNone || !resources_.current())
+    return Fail(std::move(result));
+  if (result.code != 0) return result;  // the cards read so far stay, without settings
+
+  if (check.raise_card_size) {
+    SetHeader16(header::kCardWidth, static_cast<uint16_t>(check.raised.width));
+    SetHeader16(header::kCardHeight, static_cast<uint16_t>(check.raised.height));
+    card_size_raised_ = true;
+  }
+  DetachFontsAndWorkspace();
+  if (workspace_opened_) workspace_opened_();
+  return result;
+}
+
+// Reads the card records after the header into the CardTable: 0, or -1 when a record is
+// damaged (the ones before it stay). Each record is at least 100 bytes and inside the file.
+int Stack::ReadCardRecords(stackio::InFile& in, unsigned count,
+                           std::vector<StackMessage>& messages) {
   int error = 0;
   uint64_t position = header::kSize;
   std::vector<Handle> records;
-  for (unsigned i = 0; i < card_count && error == 0; ++i) {
+  for (unsigned i = 0; i < count; ++i) {
     uint8_t prefix[6];
-    if (!in.ReadAt(position, prefix, sizeof prefix)) {
-      error = -1;
-      break;
-    }
-    uint32_t length = GetBE32(prefix + card::kLength);
-    if (length < card::kMinRecordSize || length > in.size() - position) {
-      error = -1;
-      break;
-    }
-    Handle record = handles_.New(length);
-    if (!record) {
-      error = -1;
-      break;
-    }
-    bool read;
-    {
-      LockedHandle bytes(handles_, record);
-      read = bytes && in.ReadAt(position, bytes.data(), length);
-      if (read) {
-        // Every record ends with the end-of-list word and the trailer.
-        uint8_t* end = bytes.data() + length - 4;
-        end[0] = end[1] = 0;
-        PutBE16(end + 2, card::kTrailer);
-      }
-    }
-    if (!read) {
+    uint32_t length = 0;
+    if (in.ReadAt(position, prefix, sizeof prefix)) length = GetBE32(prefix + card::kLength);
+    Handle record = 0;
+    if (length >= card::kMinRecordSize && length <= in.size() - position)
+      record = handles_.New(length);
+    if (!record || !ReadCardRecord(in, position, record)) {
       handles_.Dispose(record);
       error = -1;
       break;
@@ -151,51 +191,54 @@ int Stack::Open(const std::string& path, const StackOpenOptions& options) {
     records.push_back(record);
     position += length;
   }
-  in.Close();
+  if (records.empty()) return error;
   // The table is filled in one step: adding cards one by one would copy it each time.
-  if (!records.empty()) {
-    uint32_t size = static_cast<uint32_t>(records.size() * kCardEntrySize);
-    if (handles_.SetSize(card_table_, size) != 0) {
-      for (Handle r : records) handles_.Dispose(r);
-      records.clear();
-      Alert(stackalert::kNoMemory);
-      error = -1;
-    } else {
-      LockedHandle table(handles_, card_table_);
-      std::memset(table.data(), 0, size);
-      for (size_t i = 0; i < records.size(); ++i) {
-        Put32(table.data() + i * kCardEntrySize, static_cast<uint32_t>(records[i]));
-      }
-    }
+  uint32_t size = static_cast<uint32_t>(records.size() * kCardEntrySize);
+  if (handles_.SetSize(card_table_, size) != 0) {
+    for (Handle r : records) handles_.Dispose(r);
+    messages.push_back({StackMessage::Kind::kAlert, stackalert::kNoMemory});
+    return -1;
   }
-  ConvertCards();
+  LockedHandle table(handles_, card_table_);
+  std::memset(table.data(), 0, size);
+  for (size_t i = 0; i < records.size(); ++i)
+    Put32(table.data() + i * kCardEntrySize, static_cast<uint32_t>(records[i]));
+  return error;
+}
 
-  bool area_open = false;
+bool Stack::ReadCardRecord(stackio::InFile& in, uint64_t position, Handle record) {
+  LockedHandle bytes(handles_, record);
+  if (!bytes || !in.ReadAt(position, bytes.data(), bytes.size())) return false;
+  // Every record ends with the end-of-list word and the trailer.
+  uint8_t* end = bytes.data() + bytes.size() - 4;
+  end[0] = end[1] = 0;
+  PutBE16(end + 2, card::kTrailer);
+  return true;
+}
+
+// Opens the resource area after the cards. Without cards or without an area, the open
+// fails with the card error (or -1) and alert 2305.
+StackOpenResult Stack::OpenResourceArea(const std::string& path, const StackOpenOptions& options,
+                                        int card_error) {
+  StackOpenResult result;
+  result.code = card_error;
   if (CardCount() > 0) {
     ResourceOpenOptions area;
     area.convert_names = names_converted_;
     area.write_last_id = !options.from_download && stackio::IsWritable(path);
-    area.keep_damaged = [this] { return Alert(stackalert::kDamagedResources) == 1; };
-    area_open = resources_.OpenArea(path, Field32(hb, header::kResourceOffset), area) != 0;
+    const auto& keep = options.answers.keep_damaged_resources;
+    area.damaged = !keep   ? DamagedBlocks::kUnanswered
+                   : *keep ? DamagedBlocks::kKeepWhatWasRead
+                           : DamagedBlocks::kDiscardArea;
+    ResourceOpenResult opened = resources_.OpenArea(path, Header32(header::kResourceOffset), area);
+    if (opened.damage_unanswered) return Question(StackQuestion::kKeepDamagedResources);
+    if (opened.serial != 0) return result;
   }
-  if (!area_open) {
-    std::string failed = path_;
-    Close();
-    if (hooks_.forget_cached_file) hooks_.forget_cached_file(failed);
-    ReportFileError(error ? error : -1);
-    Alert(stackalert::kNoCards);
-    return error ? error : -1;
-  }
-  if (error) return error;
-
-  if (too_small) {
-    SetHeader16(header::kCardWidth, static_cast<uint16_t>(std::max<int>(width, min_width)));
-    SetHeader16(header::kCardHeight, static_cast<uint16_t>(std::max<int>(height, min_height)));
-    card_size_raised_ = true;
-  }
-  DetachFontsAndWorkspace();
-  if (workspace_opened_) workspace_opened_();
-  return 0;
+  result.code = card_error ? card_error : -1;
+  result.discard_cached_copy = true;
+  result.messages.push_back({StackMessage::Kind::kFileError, result.code});
+  result.messages.push_back({StackMessage::Kind::kAlert, stackalert::kNoCards});
+  return result;
 }
 
 void Stack::ConvertCards() {

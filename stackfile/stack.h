@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/handles.h"
 #include "platform/types.h"
@@ -66,18 +68,51 @@ inline constexpr int kDamagedResources = 2396;
 
 inline constexpr int kRefused = -12;  // a file refused after an alert
 
-// What the stack code asks of the rest of the player. Unset members do nothing (alerts
-// then answer with the first button).
+// How saving and adding cards report to the rest of the player. Unset members do nothing
+// (alerts then answer with the first button).
 struct StackHooks {
   std::function<int(int id)> alert;  // shows alert `id`, returns the button 1..3
   std::function<void(int code)> report_file_error;
-  // A stack that is not loadable: a download-cache copy of it is discarded.
-  std::function<void(const std::string& path)> forget_cached_file;
+};
+
+// The questions opening a stack may raise. The stack code never asks: it stops before
+// loading anything, and the caller asks the user and opens again with the answer.
+enum class StackQuestion {
+  kNone,
+  kConvertSmallCard,      // alert 2334: Yes raises the card size to the minimum
+  kKeepDamagedResources,  // alert 2396: OK keeps the resources read before the damage
+};
+
+struct StackOpenAnswers {
+  std::optional<bool> convert_small_card;
+  std::optional<bool> keep_damaged_resources;
 };
 
 struct StackOpenOptions {
   Size minimum_card{40, 40};   // the smallest window the system allows, each at least 40
   bool from_download = false;  // a downloaded copy: new resource IDs stay in memory
+  StackOpenAnswers answers;
+};
+
+// What the user is to be told after an open, in order: alerts and file errors.
+struct StackMessage {
+  enum class Kind { kAlert, kFileError };
+  Kind kind = Kind::kAlert;
+  int id = 0;  // a stackalert id, or a file error code
+  bool operator==(const StackMessage&) const = default;
+};
+
+struct StackOpenResult {
+  // 0; kRefused when refused (after its alert, or the user said No); another negative
+  // file error. With cards read but a later record damaged, the cards read so far stay
+  // and the error is returned without the header's settings.
+  int code = 0;
+  StackQuestion question = StackQuestion::kNone;  // unanswered: nothing was loaded
+  std::vector<StackMessage> messages;
+  // Not a stack at all: a download-cache copy of the file should be discarded.
+  bool discard_cached_copy = false;
+
+  bool opened() const { return code == 0 && question == StackQuestion::kNone; }
 };
 
 class Stack {
@@ -87,10 +122,9 @@ class Stack {
   Stack(const Stack&) = delete;
   Stack& operator=(const Stack&) = delete;
 
-  // Opens the stack file at `path` (a host path): 0, -12 when refused after an alert, or
-  // another negative file error. With cards read but a later record damaged, the cards
-  // read so far stay and the error is returned without the header's settings.
-  int Open(const std::string& path, const StackOpenOptions& options = {});
+  // Opens the stack file at `path` (a host path). A question left unanswered in
+  // `options.answers` ends the open with the question and no stack.
+  StackOpenResult Open(const std::string& path, const StackOpenOptions& options = {});
   // Back to no stack: every record, resource and the header are released.
   void Close();
   // A new stack in memory with no cards and an empty resource area (for authoring).
@@ -142,7 +176,14 @@ class Stack {
   bool card_size_raised() const { return card_size_raised_; }
 
  private:
-  int Refuse(int alert_id, bool forget);
+  struct HeaderCheck;
+  StackOpenResult CheckHeader(const uint8_t* header, const StackOpenOptions& options,
+                              HeaderCheck& out) const;
+  int ReadCardRecords(stackio::InFile& in, unsigned count, std::vector<StackMessage>& messages);
+  bool ReadCardRecord(stackio::InFile& in, uint64_t position, Handle record);
+  StackOpenResult OpenResourceArea(const std::string& path, const StackOpenOptions& options,
+                                   int card_error);
+  StackOpenResult Fail(StackOpenResult result);
   int Alert(int id);
   void ReportFileError(int code);
   void ConvertCards();

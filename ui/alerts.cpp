@@ -44,32 +44,14 @@ std::string FillNames(std::string_view message, const std::vector<std::string>& 
   return out;
 }
 
-Alerts::~Alerts() {
-  handles_.Dispose(once_list_);
-}
-
 bool Alerts::ShownOnce(int id) const {
-  const uint8_t* p = once_list_ ? handles_.GetBlock(once_list_)->data + 4 : nullptr;
-  for (int i = 0; p && i < once_count_; ++i) {
-    const uint8_t* e = p + 4 * i;
-    const auto stored =
-        static_cast<int32_t>(e[0] | e[1] << 8 | e[2] << 16 | static_cast<uint32_t>(e[3]) << 24);
-    if (stored == id) return true;
-  }
-  return false;
+  return std::find(once_only_shown_.begin(), once_only_shown_.end(), id) != once_only_shown_.end();
 }
 
 bool Alerts::RememberOnce(int id) {
   if (ShownOnce(id)) return false;
-  if (once_list_ == 0) once_list_ = handles_.New(4 * kOnceOnlyCapacity);
-  if (once_list_ == 0 || once_count_ >= kOnceOnlyCapacity) return true;  // full: not recorded
-  LockedHandle list(handles_, once_list_);
-  uint8_t* e = list.data() + 4 * once_count_++;
-  const auto v = static_cast<uint32_t>(id);
-  e[0] = static_cast<uint8_t>(v);
-  e[1] = static_cast<uint8_t>(v >> 8);
-  e[2] = static_cast<uint8_t>(v >> 16);
-  e[3] = static_cast<uint8_t>(v >> 24);
+  // A full list records no more: later once-only alerts show every time.
+  if (once_only_shown_.size() < size_t{kOnceOnlyCapacity}) once_only_shown_.push_back(id);
   return true;
 }
 

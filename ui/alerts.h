@@ -11,7 +11,6 @@
 #include <string_view>
 #include <vector>
 
-#include "base/handles.h"
 #include "platform/dialogs.h"
 #include "platform/types.h"
 
@@ -71,8 +70,7 @@ class Alerts {
  public:
   static constexpr int kOnceOnlyCapacity = 500;
 
-  Alerts(Handles& handles, AlertPresenter& presenter) : handles_(handles), presenter_(presenter) {}
-  ~Alerts();
+  explicit Alerts(AlertPresenter& presenter) : presenter_(presenter) {}
   Alerts(const Alerts&) = delete;
   Alerts& operator=(const Alerts&) = delete;
 
@@ -102,6 +100,7 @@ class Alerts {
   void set_metrics(const AlertMetrics& metrics) { metrics_ = metrics; }
   // The smallest window the system allows, for the size messages (each raised to 40).
   void set_minimum_window(Size size) { minimum_window_ = size; }
+  Size minimum_window() const { return minimum_window_; }
   bool ShownOnce(int id) const;
 
  private:
@@ -109,10 +108,8 @@ class Alerts {
   // Lays out and shows a parsed alert; the button control id chosen.
   int Present(WindowId window, int id, const AlertSpec& spec, bool with_icon);
 
-  Handles& handles_;
   AlertPresenter& presenter_;
-  Handle once_list_ = 0;  // 500 ids of 32 bits, allocated on first use
-  int once_count_ = 0;
+  std::vector<int> once_only_shown_;  // at most kOnceOnlyCapacity ids; never stored
   std::string current_message_;
   bool advanced_user_ = false;
   WindowId player_window_ = 0;

@@ -107,9 +107,9 @@ TEST_F(Build, InfoGivesTheDescriptionBack) {
 
 TEST_F(Build, LoadAndSaveGiveTheSameBytes) {
   RecordingAlertResponder presenter;
-  Handles handles(presenter);
+  Handles handles;
   Stack stack(handles);
-  ASSERT_EQ(stack.Open(dir.File("out.stk")), 0);
+  ASSERT_EQ(stack.Open(dir.File("out.stk")).code, 0);
   // What the description said is what the records hold.
   LockedHandle card(handles, stack.CardById(5));
   Bytes c{card.data(), card.size()};

@@ -20,7 +20,7 @@ constexpr int kHeight = 150;
 // blue button; saved to `path`.
 void WriteStack(const std::string& path) {
   RecordingAlertResponder alerts;
-  Handles handles(alerts);
+  Handles handles;
   Stack stack(handles);
   ASSERT_EQ(stack.CreateNew(kWidth, kHeight, 8), 0);
   gfx::Palette palette;

@@ -52,7 +52,7 @@ class CardFixture : public ::testing::Test {
   uint16_t AddResource(FourCC type, uint16_t id, const std::vector<uint8_t>& data);
 
   RecordingAlertResponder alerts;
-  Handles handles{alerts};
+  Handles handles;
   Stack stack{handles};
 };
 

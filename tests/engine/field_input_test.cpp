@@ -50,6 +50,7 @@ class FieldInputTest : public testing::CardFixture, public NavigationHost, publi
     alerts_shown.push_back(id);
     return 1;
   }
+  int OpenStackFile(const std::string& path) override { return stack.Open(path).code; }
   void Arrived(Handle, uint16_t) override {}
   bool SchedulePendingMove() override { return false; }
   // FieldInputHost

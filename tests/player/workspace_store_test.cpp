@@ -47,7 +47,7 @@ TEST(PlayerWorkspace, RoundTripThroughASavedStack) {
                                 "ws.stk");
   {
     Player player{*tp.platform};
-    ASSERT_EQ(player.stack.Open(path), 0);
+    ASSERT_EQ(player.stack.Open(path).code, 0);
     // The forbidden line was skipped and reported; the rest is defined.
     auto& shown = tp.platform->responder().shown();
     ASSERT_EQ(shown.size(), 1u);
@@ -70,7 +70,7 @@ TEST(PlayerWorkspace, RoundTripThroughASavedStack) {
   }
   Player reopened{*tp.platform};
   tp.platform->responder().Clear();
-  ASSERT_EQ(reopened.stack.Open(path), 0);
+  ASSERT_EQ(reopened.stack.Open(path).code, 0);
   EXPECT_TRUE(tp.platform->responder().shown().empty());
   EXPECT_EQ(RunLogo(reopened, "print :count print gprop \"cat \"legs print double :count pons"),
             "3\n4\n6\nMAKE \"greeting \"hello\nMAKE \"count 3\n");
@@ -82,7 +82,7 @@ TEST(PlayerWorkspace, TheSecondSpellingIsReadAndAChangeIsStoredUnderTheFirst) {
   std::string path =
       BuildStack(tp.root, StackWithWorkspace("WkSp", "MAKE \\\"x 1\\n"), "second.stk");
   Player player{*tp.platform};
-  ASSERT_EQ(player.stack.Open(path), 0);
+  ASSERT_EQ(player.stack.Open(path).code, 0);
   EXPECT_EQ(RunLogo(player, "print :x"), "1\n");
   // Unchanged: the save leaves the stored text as it was.
   ASSERT_EQ(player.stack.Save(path), 0);
@@ -92,7 +92,7 @@ TEST(PlayerWorkspace, TheSecondSpellingIsReadAndAChangeIsStoredUnderTheFirst) {
   EXPECT_EQ(StoredWorkspace(player, restype::kWKSp), "MAKE \"x 2\r\n\r\n\r\n");
 
   Player reopened{*tp.platform};
-  ASSERT_EQ(reopened.stack.Open(path), 0);
+  ASSERT_EQ(reopened.stack.Open(path).code, 0);
   EXPECT_EQ(RunLogo(reopened, "print :x"), "2\n");
 }
 
@@ -100,7 +100,7 @@ TEST(PlayerWorkspace, ASaveThatClosesTheStackErasesTheWorkspace) {
   TestPlatform tp;
   std::string path = BuildStack(tp.root, StackWithWorkspace("WKSp", "MAKE \\\"x 1\\n"), "c.stk");
   Player player{*tp.platform};
-  ASSERT_EQ(player.stack.Open(path), 0);
+  ASSERT_EQ(player.stack.Open(path).code, 0);
   RunLogo(player, "make \"y 2");
   player.workspace.StackSaving(player.stack, player.logo.get(), true);
   EXPECT_EQ(player.stack.workspace(), "MAKE \"x 1\r\nMAKE \"y 2\r\n\r\n\r\n");
@@ -112,7 +112,7 @@ TEST(PlayerWorkspace, EachStacksScriptsKeepTheirFilesInAFolderOfTheirOwn) {
   std::string first = BuildStack(tp.root, StackWithWorkspace("WKSp", ""), "first.stk");
   std::string second = BuildStack(tp.root, StackWithWorkspace("WKSp", ""), "second.stk");
   Player player{*tp.platform};
-  ASSERT_EQ(player.stack.Open(first), 0);
+  ASSERT_EQ(player.stack.Open(first).code, 0);
   RunLogo(player,
           "open \"notes.txt setwrite \"notes.txt print \"kept setwrite [] close \"notes.txt");
   EXPECT_EQ(RunLogo(player, "print filep \"notes.txt"), "TRUE\n");
@@ -122,7 +122,7 @@ TEST(PlayerWorkspace, EachStacksScriptsKeepTheirFilesInAFolderOfTheirOwn) {
   EXPECT_EQ(folder.rfind(tp.platform->folders().data, 0), 0u) << folder;
 
   player.stack.Close();
-  ASSERT_EQ(player.stack.Open(second), 0);
+  ASSERT_EQ(player.stack.Open(second).code, 0);
   EXPECT_EQ(RunLogo(player, "print filep \"notes.txt"), "FALSE\n");
   EXPECT_EQ(RunLogo(player, "print filep \"..\\\\first\\\\notes.txt"), "FALSE\n");
 }

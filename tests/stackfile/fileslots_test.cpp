@@ -27,7 +27,7 @@ class FileSlotsTest : public ::testing::Test {
 
   testing::TestPlatform tp;
   RecordingAlertResponder presenter;
-  Handles handles{presenter};
+  Handles handles;
   PathMap map;
 };
 

@@ -11,12 +11,12 @@ namespace {
 
 class ResourceArea : public ::testing::Test {
  protected:
-  ResourceArea() : handles(presenter), stack(handles, log.Hooks()) {
+  ResourceArea() : stack(handles, log.Hooks()) {
     base.AddCard(NewCardRecord(1, card::kKindCard, 0));
   }
   int Open(const StoredStack& s, const StackOpenOptions& options = {}) {
     dir.Write("s.stk", ToString(s.Bytes()));
-    return stack.Open(dir.File("s.stk"), options);
+    return log.Open(stack, dir.File("s.stk"), options);
   }
   std::string Data(Handle h) {
     LockedHandle bytes(handles, h);

@@ -19,10 +19,10 @@ RecordBytes Stored(RecordBytes actn) {
 
 class Save : public ::testing::Test {
  protected:
-  Save() : handles(presenter), stack(handles, log.Hooks()) {}
+  Save() : stack(handles, log.Hooks()) {}
   int Open(const StoredStack& s) {
     dir.Write("s.stk", ToString(s.Bytes()));
-    return stack.Open(dir.File("s.stk"));
+    return stack.Open(dir.File("s.stk")).code;
   }
   // A button that plays stack sound `id` ('Strk' when `strk`).
   static RecordBytes SoundButton(uint16_t button_id, uint16_t id, bool strk = false) {
@@ -88,7 +88,7 @@ TEST_F(Save, AStackSavedUnchangedIsTheSameFile) {
   s.resources.push_back({"Hlnk", 8, "", link});
   std::vector<uint8_t> original = s.Bytes();
   dir.Write("s.stk", ToString(original));
-  ASSERT_EQ(stack.Open(dir.File("s.stk")), 0);
+  ASSERT_EQ(stack.Open(dir.File("s.stk")).code, 0);
   ASSERT_EQ(stack.Save(dir.File("copy.stk")), 0);
   EXPECT_EQ(dir.Read("copy.stk"), ToString(original));
   ASSERT_EQ(stack.Save(dir.File("s.stk")), 0);  // over itself
@@ -116,7 +116,7 @@ TEST_F(Save, ConvertedNamesAreWrittenBackUnchanged) {
   s.AddCard(c);
   std::vector<uint8_t> original = s.Bytes();
   dir.Write("s.stk", ToString(original));
-  ASSERT_EQ(stack.Open(dir.File("s.stk")), 0);
+  ASSERT_EQ(stack.Open(dir.File("s.stk")).code, 0);
   ASSERT_NE(stack.CardByName("\xE9\xC4"), 0);
   ASSERT_EQ(stack.Save(dir.File("s.stk")), 0);
   EXPECT_EQ(dir.Read("s.stk"), ToString(original));
@@ -179,7 +179,7 @@ TEST_F(Save, UnusedResourcesArePurgedUnlessTheStackKeepsThem) {
   EXPECT_EQ(r.Get(restype::kNBAs, 41), 0);
 
   // The purged stack reopens with the same resources.
-  ASSERT_EQ(stack.Open(dir.File("p.stk")), 0);
+  ASSERT_EQ(stack.Open(dir.File("p.stk")).code, 0);
   EXPECT_EQ(stack.resources().Count(restype::kSnd), 1);
   EXPECT_EQ(stack.resources().Count(restype::kIcon), 2);
 }
@@ -213,7 +213,7 @@ TEST_F(Save, WorkspaceIsStoredWhenItChanged) {
   EXPECT_EQ(stack.workspace(), "old");
   stack.SetWorkspace("to new\rend\r");
   ASSERT_EQ(stack.Save(dir.File("s.stk")), 0);
-  ASSERT_EQ(stack.Open(dir.File("s.stk")), 0);
+  ASSERT_EQ(stack.Open(dir.File("s.stk")).code, 0);
   EXPECT_EQ(stack.workspace(), "to new\rend\r");
   EXPECT_EQ(stack.resources().Count(restype::kWKSp), 1);
 }
@@ -236,7 +236,7 @@ TEST_F(Save, ANewStackSavesAndReopens) {
   stack.SetHeader16(header::kFlags, header::kFlagKeepUnusedResources);
   ASSERT_EQ(stack.resources().Add(HandleFromBytes(handles, {1, 2, 3}), restype::kIcon, 0, "i"), 0);
   ASSERT_EQ(stack.Save(dir.File("new.stk")), 0);
-  ASSERT_EQ(stack.Open(dir.File("new.stk")), 0);
+  ASSERT_EQ(stack.Open(dir.File("new.stk")).code, 0);
   EXPECT_EQ(stack.CardCount(), 1);
   EXPECT_EQ(stack.Header16(header::kCardWidth), 400);
   EXPECT_EQ(stack.Header16(header::kColorDepth), 16);

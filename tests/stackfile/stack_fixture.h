@@ -45,14 +45,17 @@ struct StoredStack {
 // A native button record with a name and the given action flags.
 RecordBytes Button(uint16_t id, const std::string& name, uint16_t action_flags = 0);
 
-// Records what the stack asks: alert ids, file errors and forgotten files; answers
-// alerts with `answer` (button 1 by default).
+// Records what the user would be asked and told: alert ids, file errors and forgotten
+// files; answers alerts and questions with `answer` (button 1 by default).
 struct HookLog {
   std::vector<int> alerts;
   std::vector<int> file_errors;
   std::vector<std::string> forgotten;
   int answer = 1;
   StackHooks Hooks();
+  // Opens as the player does: each question is logged as its alert and answered, then the
+  // stack is opened again; the messages of the last open are logged. The open's code.
+  int Open(Stack& stack, const std::string& path, StackOpenOptions options = {});
 };
 
 std::string ToString(const std::vector<uint8_t>& bytes);

@@ -65,8 +65,27 @@ StackHooks HookLog::Hooks() {
     return answer;
   };
   hooks.report_file_error = [this](int code) { file_errors.push_back(code); };
-  hooks.forget_cached_file = [this](const std::string& path) { forgotten.push_back(path); };
   return hooks;
+}
+
+int HookLog::Open(Stack& stack, const std::string& path, StackOpenOptions options) {
+  StackOpenResult result = stack.Open(path, options);
+  while (result.question != StackQuestion::kNone) {
+    if (result.question == StackQuestion::kConvertSmallCard) {
+      alerts.push_back(stackalert::kCardTooSmall);
+      options.answers.convert_small_card = answer == 1;
+    } else {
+      alerts.push_back(stackalert::kDamagedResources);
+      options.answers.keep_damaged_resources = answer == 1;
+    }
+    result = stack.Open(path, options);
+  }
+  for (const StackMessage& m : result.messages) {
+    auto& log = m.kind == StackMessage::Kind::kAlert ? alerts : file_errors;
+    log.push_back(m.id);
+  }
+  if (result.discard_cached_copy) forgotten.push_back(path);
+  return result.code;
 }
 
 std::string ToString(const std::vector<uint8_t>& bytes) {

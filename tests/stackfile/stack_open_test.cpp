@@ -10,7 +10,7 @@ namespace {
 
 class StackOpen : public ::testing::Test {
  protected:
-  StackOpen() : handles(presenter), stack(handles, log.Hooks()) {}
+  StackOpen() : stack(handles, log.Hooks()) {}
 
   StoredStack OneCard() {
     StoredStack s;
@@ -23,7 +23,7 @@ class StackOpen : public ::testing::Test {
   }
   int Open(const StoredStack& s, const StackOpenOptions& options = {}) {
     dir.Write("s.stk", ToString(s.Bytes()));
-    return stack.Open(dir.File("s.stk"), options);
+    return log.Open(stack, dir.File("s.stk"), options);
   }
 
   TempDir dir;
@@ -82,7 +82,7 @@ TEST_F(StackOpen, HeadersThatAreNotStacksAreRefused) {
   }
   dir.Write("short.stk", "tiny");
   log = {};
-  EXPECT_EQ(stack.Open(dir.File("short.stk")), kRefused);
+  EXPECT_EQ(log.Open(stack, dir.File("short.stk")), kRefused);
   EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNotAStack});
 }
 
@@ -128,6 +128,38 @@ TEST_F(StackOpen, SmallCardsAreRaisedOnlyWhenTheUserAgrees) {
   EXPECT_EQ(stack.Header16(header::kCardHeight), 200);
 }
 
+TEST_F(StackOpen, QuestionsComeBackUnaskedWithNothingLoaded) {
+  StoredStack s = OneCard();
+  s.width = 30;
+  s.resources.push_back({"Icon", 1, "", {1, 2, 3, 4}});
+  StoredResource bad{"Icon", 2, "", {1, 2, 3, 4, 5}};
+  bad.stored_length = 4;  // data longer than its room
+  s.resources.push_back(bad);
+  dir.Write("s.stk", ToString(s.Bytes()));
+  const std::string path = dir.File("s.stk");
+
+  StackOpenOptions options;
+  StackOpenResult result = stack.Open(path, options);
+  EXPECT_EQ(result.question, StackQuestion::kConvertSmallCard);
+  EXPECT_TRUE(result.messages.empty());
+  EXPECT_FALSE(result.opened());
+  EXPECT_FALSE(stack.is_open());
+
+  options.answers.convert_small_card = true;
+  result = stack.Open(path, options);
+  EXPECT_EQ(result.question, StackQuestion::kKeepDamagedResources);
+  EXPECT_FALSE(stack.is_open());
+  EXPECT_EQ(stack.CardCount(), 0);
+  EXPECT_EQ(stack.resources().current(), nullptr);
+
+  options.answers.keep_damaged_resources = true;
+  result = stack.Open(path, options);
+  EXPECT_TRUE(result.opened());
+  EXPECT_TRUE(result.messages.empty());
+  EXPECT_EQ(stack.Header16(header::kCardWidth), 40);
+  EXPECT_EQ(stack.resources().Count(restype::kIcon), 0);  // the block before the damage goes too
+}
+
 TEST_F(StackOpen, ARecordRunningPastTheFileKeepsTheCardsBeforeIt) {
   StoredStack s = OneCard();
   s.resources.push_back({"Icon", 5, "", {1, 2, 3, 4}});
@@ -156,7 +188,7 @@ TEST_F(StackOpen, RecordsShorterThanAHeaderEndTheCardLoop) {
 }
 
 TEST_F(StackOpen, MissingFileIsAFileError) {
-  EXPECT_EQ(stack.Open(dir.File("absent.stk")), -1);
+  EXPECT_EQ(log.Open(stack, dir.File("absent.stk")), -1);
   EXPECT_EQ(log.file_errors, std::vector<int>{-1});
   EXPECT_FALSE(stack.is_open());
 }

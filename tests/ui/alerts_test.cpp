@@ -72,8 +72,7 @@ TEST(AlertLayout, SizeMessagesAreFilledWithoutFormatting) {
 class AlertsTest : public ::testing::Test {
  protected:
   RecordingAlertResponder presenter;
-  Handles handles{presenter};
-  Alerts alerts{handles, presenter};
+  Alerts alerts{presenter};
   const std::vector<AlertRequest>& shown() { return presenter.shown(); }
 };
 
@@ -148,8 +147,7 @@ TEST(AlertsAnswer, APresenterAnswerOutsideTheButtonsCountsAsTheFirstOrTheCancel)
     int ShowAlert(const AlertRequest&) override { return -1; }
     void ShowMessageBox(const std::string&, const std::string&, AlertIcon) override {}
   } wild;
-  Handles handles(wild);
-  Alerts alerts(handles, wild);
+  Alerts alerts(wild);
   EXPECT_EQ(alerts.Alert(strid::kStackCardTooSmall), 1);
   EXPECT_EQ(alerts.AskWithNames(strid::kConfirmLaunch, {"a", "b"}, 1), 2);
 }

@@ -99,8 +99,7 @@ TEST_F(AlertFixture, MascotShowsItsPictureThroughTheMask) {
 }
 
 TEST_F(AlertFixture, ThroughTheAlertLayer) {
-  Handles handles(presenter);
-  Alerts alerts(handles, presenter);
+  Alerts alerts(presenter);
   alerts.SetCurrentMessage("24Quit now?~Yes~^No");
   Key(vk::kReturn);
   EXPECT_EQ(alerts.ShowAlertEx(window, 0, false, true, true), 53);

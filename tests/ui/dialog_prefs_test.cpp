@@ -96,7 +96,7 @@ TEST_F(PrefsDialogFixture, CancelLeavesTheCopyAlone) {
 }
 
 TEST_F(PrefsDialogFixture, ApplyingWritesTheHeaderAndThePreference) {
-  Handles handles(tp.platform->alerts());
+  Handles handles;
   Stack stack(handles);
   ASSERT_EQ(stack.CreateNew(512, 342, 8), 0);
   StackSettings copy = ReadStackSettings(handles, stack);
