@@ -31,7 +31,7 @@ class StackImages {
   Handles handles_;
   Alerts alerts_;
   Stack stack_;
-  ImagePictureDecoder pictures_;
+  PictureCache pictures_;
   std::unique_ptr<TextFieldPainter> fields_;
   std::unique_ptr<CardView> view_;
 };

@@ -51,7 +51,7 @@ struct DisplayItem {
   } field;
 
   struct Graphic {
-    gfx::Bitmap picture;
+    std::shared_ptr<const gfx::Bitmap> picture;  // shared by graphics naming one file
     Rect source;       // the part of the picture shown, stretched into the rectangle
     gfx::Bitmap mask;  // set bits show the picture; sized like the rectangle
     gfx::Region mask_region;

@@ -55,6 +55,7 @@ int Navigation::OpenStack(const std::string& path) {
   view_ = std::make_unique<CardView>(handles_, stack_);
   view_->options() = options;
   fields_.reset();
+  if (setup_.pictures) setup_.pictures->Trim();  // the old stack's pictures show no more
   const int status = host_.OpenStackFile(path);
   if (status != 0) return status;
   RenderServices services;

@@ -51,7 +51,7 @@ class NavigationHost {
 // What the card view of each opened stack is made with.
 struct CardViewSetup {
   FontService* fonts = nullptr;
-  PictureDecoder* pictures = nullptr;
+  PictureCache* pictures = nullptr;  // the player's, shared by every stack it opens
   // The stack is a local file, not a download: field texts may be written back.
   bool local_stack = false;
 };

@@ -16,6 +16,7 @@
 #include "engine/cards.h"
 #include "engine/cards_display.h"
 #include "engine/icons.h"
+#include "engine/picture_cache.h"
 #include "platform/fonts.h"
 #include "platform/gfx/draw.h"
 #include "platform/picture.h"
@@ -73,8 +74,8 @@ class FirstFramePainter {
 
 struct RenderServices {
   FontService* fonts = nullptr;
-  PictureDecoder* pictures = nullptr;  // pictures of graphics kept in files
-  PathRoots roots;                     // where those files may be found
+  PictureCache* pictures = nullptr;  // pictures of graphics kept in files, the player's
+  PathRoots roots;                   // where those files may be found
   FieldPainter* fields = nullptr;
   FirstFramePainter* first_frames = nullptr;
   std::function<void(int id)> alert;  // numbered alerts

@@ -143,24 +143,25 @@ void CardView::DrawButton(gfx::DrawTarget& target, DisplayItem& item) {
 void CardView::DrawGraphic(gfx::DrawTarget& target, DisplayItem& item) {
   auto& g = item.graphic;
   const Rect r = item.rect;
-  if (!g.picture.empty()) {
+  if (g.picture && !g.picture->empty()) {
+    const gfx::Bitmap& picture = *g.picture;
     if (!g.mask.empty()) {
       // Transparent parts keep the card: the picture goes through the mask.
       if (g.source.Width() == r.Width() && g.source.Height() == r.Height()) {
-        target.CopyMasked(r, g.picture, {g.source.left, g.source.top}, g.mask, {0, 0});
+        target.CopyMasked(r, picture, {g.source.left, g.source.top}, g.mask, {0, 0});
       } else {
         gfx::Bitmap stretched;
-        if (stretched.Create(r.Width(), r.Height(), g.picture.depth())) {
-          stretched.palette = g.picture.palette;
-          stretched.palette_relative = g.picture.palette_relative;
+        if (stretched.Create(r.Width(), r.Height(), picture.depth())) {
+          stretched.palette = picture.palette;
+          stretched.palette_relative = picture.palette_relative;
           gfx::DrawTarget scratch(stretched);
-          scratch.StretchBlt(stretched.Bounds(), g.picture, g.source, gfx::rop::kSrcCopy);
+          scratch.StretchBlt(stretched.Bounds(), picture, g.source, gfx::rop::kSrcCopy);
           target.CopyMasked(r, stretched, {0, 0}, g.mask, {0, 0});
         }
       }
       return;
     }
-    target.StretchBlt(r, g.picture, g.source, gfx::rop::kSrcCopy);
+    target.StretchBlt(r, picture, g.source, gfx::rop::kSrcCopy);
   }
   if (g.mask.empty() && g.frame_width > 0) {
     auto& st = target.state();

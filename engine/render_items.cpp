@@ -12,22 +12,11 @@ namespace corvida {
 
 namespace {
 
-// Pictures of graphics kept in files: larger files are not read.
-constexpr int64_t kMaxPictureFile = 64ll * 1024 * 1024;
 // Size of a mask picture's head: width, height and two fields.
 constexpr size_t kMaskHead = 8;
 
 int ColourIndex(uint16_t stored) {
   return static_cast<int>(stored) - 1;
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
-  File file = File::Open(path, File::Mode::kRead);
-  if (!file.is_open()) return false;
-  int64_t size = file.Size();
-  if (size < 0 || size > kMaxPictureFile) return false;
-  out.resize(static_cast<size_t>(size));
-  return file.Read(out.data(), out.size()) == size;
 }
 
 }  // namespace
@@ -78,11 +67,9 @@ bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
     if (!services_.pictures) return false;
     std::string stored = TerminatedText(rec, graphic::kPath, end - graphic::kPath);
     std::string path = ResolveStoredPath(stored, services_.roots, stack_.names_converted());
-    std::vector<uint8_t> bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) return false;
-    DecodedPicture decoded;
-    if (services_.pictures->Decode(bytes, path, decoded) != PictureStatus::kOk) return false;
-    return PictureToBitmap(decoded, item.graphic.picture);
+    if (path.empty()) return false;
+    item.graphic.picture = services_.pictures->Get(path);
+    return item.graphic.picture != nullptr;
   }
   // The picture stored in the record: a PixPak block after the fixed fields.
   std::span<const uint8_t> rest(rec.data + graphic::kPath, end - graphic::kPath);
@@ -92,8 +79,12 @@ bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
     return false;
   }
   // An undecodable picture (an unknown packing type included) is drawn as missing.
-  return DecodePixPak(rest.first(head.block_length), item.graphic.picture) ==
-         PixPakResult::kDecoded;
+  auto picture = std::make_shared<gfx::Bitmap>();
+  if (DecodePixPak(rest.first(head.block_length), *picture) != PixPakResult::kDecoded) {
+    return false;
+  }
+  item.graphic.picture = std::move(picture);
+  return true;
 }
 
 std::unique_ptr<DisplayItem> CardView::MakeItem(ObjectRef obj) {
@@ -164,7 +155,7 @@ std::unique_ptr<DisplayItem> CardView::MakeItem(ObjectRef obj) {
       g.action_id = Field16(rec, graphic::kActionId);
       item->cursor_id = Field16(rec, graphic::kCursorId);
       if (LoadGraphicPicture(obj, rec, *item)) {
-        Rect whole = g.picture.Bounds();
+        Rect whole = g.picture->Bounds();
         int ox = GetI16(rec.data + 18), oy = GetI16(rec.data + 20);
         int sw = GetI16(rec.data + 34), sh = GetI16(rec.data + 36);
         g.source = sw > 0 && sh > 0 ? Rect{ox, oy, ox + sw, oy + sh}.Intersect(whole) : whole;

@@ -12,6 +12,7 @@
 
 #include "base/handles.h"
 #include "base/prefs.h"
+#include "engine/picture_cache.h"
 #include "logo/interp.h"
 #include "platform/platform.h"
 #include "player/memory_alerts.h"
@@ -32,6 +33,9 @@ struct Player {
   Handles handles;
   FileSlots files;
   Prefs prefs;
+  // Pictures of graphics kept in files: one decoded picture per file, shared, within a
+  // budget of pixel bytes.
+  PictureCache pictures{platform.pictures()};
   Alerts alerts;
   // The Tarrow interpreter, made on first use (PlayerInterpreter), and what the open
   // stack's saved workspace was, to tell whether a save must store it again.

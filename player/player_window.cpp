@@ -28,7 +28,7 @@ std::string Quoted(const std::string& text) {
 PlayerWindow::PlayerWindow(Player& player) : player_(player) {
   CardViewSetup setup;
   setup.fonts = player_.platform.fonts();
-  setup.pictures = player_.platform.pictures() ? player_.platform.pictures() : &pictures_;
+  setup.pictures = &player_.pictures;
   nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, *this, setup);
   field_input_ =
       std::make_unique<FieldInput>(player_.stack, player_.handles, player_.platform.windows(),

@@ -198,7 +198,6 @@ class PlayerWindow : public CardScreen,
   PlayerLog* log_ = nullptr;
   UnansweredQuestions unanswered_;
   PlayerQuestions* questions_ = &unanswered_;
-  ImagePictureDecoder pictures_;
   std::unique_ptr<Navigation> nav_;
   TransitionState transitions_;
   WindowId window_ = 0;
