@@ -108,6 +108,7 @@ StackOpenResult Stack::CheckHeader(const uint8_t* h, const StackOpenOptions& opt
                Field32(hb, header::kResourceCount) <= 0x10000;
   if (!valid) return Refusal(stackalert::kNotAStack, true);
   if (depth == 1) return Refusal(stackalert::kBlackAndWhite, false);
+  if (int64_t{width} * height > kMaxCardPixels) return Refusal(stackalert::kCardTooLarge, false);
 
   // The size question comes before the version checks: a user who says No to it is not
   // told about the version as well.

@@ -63,10 +63,16 @@ inline constexpr int kDiskFull = 2264;
 inline constexpr int kNotAStack = 2268;
 inline constexpr int kNoCards = 2305;
 inline constexpr int kCardTooSmall = 2334;
+inline constexpr int kCardTooLarge = 2321;  // "I can't find enough memory to load your stack"
 inline constexpr int kDamagedResources = 2396;
 }  // namespace stackalert
 
 inline constexpr int kRefused = -12;  // a file refused after an alert
+
+// The most pixels a card may have. Every card is composed in several pictures of its
+// size, so a larger card is refused when the stack opens: 4096 x 4096 is 64 MiB a
+// picture at 32 bits.
+inline constexpr int64_t kMaxCardPixels = 4096 * 4096;
 
 // How saving and adding cards report to the rest of the player. Unset members do nothing
 // (alerts then answer with the first button).

@@ -58,13 +58,19 @@ static std::string Slurp(const std::string& path) {
 }
 
 CommandResult RunCorvida(const std::vector<std::string>& args, const std::string& stdin_text) {
+  std::vector<std::string> argv = {CORVIDA_BINARY};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunProgram(argv, stdin_text);
+}
+
+CommandResult RunProgram(const std::vector<std::string>& argv, const std::string& stdin_text) {
   TempDir io;
   io.Write("stdin", stdin_text);
-  std::string command = "'" CORVIDA_BINARY "'";
-  for (const std::string& a : args) {
+  std::string command;
+  for (const std::string& a : argv) {
     std::string quoted;
     for (char c : a) quoted += (c == '\'') ? std::string("'\\''") : std::string(1, c);
-    command += " '" + quoted + "'";
+    command += (command.empty() ? "'" : " '") + quoted + "'";
   }
   command += " <'" + io.File("stdin") + "' >'" + io.File("out") + "' 2>'" + io.File("err") + "'";
   int raw = std::system(command.c_str());

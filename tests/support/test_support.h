@@ -40,6 +40,8 @@ struct CommandResult {
 };
 // Runs the corvida binary with the arguments (and optional standard input).
 CommandResult RunCorvida(const std::vector<std::string>& args, const std::string& stdin_text = "");
+// Runs any program, argv[0] first; `status` is -1 when it did not exit normally.
+CommandResult RunProgram(const std::vector<std::string>& argv, const std::string& stdin_text = "");
 
 // Path of a file in the source tree, e.g. SourcePath("examples/demo/demo.json").
 std::string SourcePath(const std::string& relative);
