@@ -17,11 +17,7 @@
 
 namespace corvida {
 
-// Field flags (record offset 26) and the largest external text file read.
-namespace fieldflag {
-inline constexpr uint16_t kScrollBar = 0x01;
-inline constexpr uint16_t kLocked = 0x02;
-}  // namespace fieldflag
+// The largest external text file read.
 inline constexpr int64_t kMaxExternalText = 1 << 20;
 
 // What fields need of the player.

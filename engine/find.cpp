@@ -62,7 +62,7 @@ bool FieldSearched(Handles& handles, ObjectRef field, uint16_t flags) {
   if (ObjectType(handles, field) != object::kTextField) return false;
   if (ObjectFlags(handles, field) & object::kFlagHidden) return false;
   if (flags & findflag::kAllFields) return true;
-  const bool locked = ObjectField16(handles, field, field::kFieldFlags) & 0x02;
+  const bool locked = ObjectField16(handles, field, field::kFieldFlags) & fieldflag::kLocked;
   return (flags & (locked ? findflag::kReadOnly : findflag::kEditable)) != 0;
 }
 

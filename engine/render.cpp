@@ -2,7 +2,9 @@
 
 #include <span>
 
+#include "stackfile/actions.h"
 #include "stackfile/cardpicture.h"
+#include "stackfile/records.h"
 
 namespace corvida {
 
@@ -167,7 +169,8 @@ bool CardView::ItemVisible(ObjectRef obj, uint16_t type, uint16_t flags) {
     case object::kButton: {
       if (!options_.show_hidden_buttons) return false;
       uint16_t actions = ObjectField16(handles_, obj, button::kActionFlags);
-      return !options_.player_mode5 || (actions & 0x0005) != 0;
+      return !options_.hidden_buttons_sounding_only ||
+             (actions & (action::kSoundFile | action::kStackSound)) != 0;
     }
     case object::kTextField:
       return options_.show_hidden_fields;
@@ -185,7 +188,7 @@ void CardView::BuildDisplayList(Handle card) {
     auto item = MakeItem(obj);
     if (!item) continue;
     DisplayItem& added = list_.Append(std::move(item));
-    if (added.type == object::kTextField && !(added.field.field_flags & 0x02))
+    if (added.type == object::kTextField && !(added.field.field_flags & fieldflag::kLocked))
       focus_field_ = &added;
   }
   RebuildCardArea();

@@ -31,7 +31,8 @@ struct RenderOptions {
   bool show_hidden_buttons = false;
   bool show_hidden_fields = false;
   bool show_hidden_graphics = false;
-  bool player_mode5 = false;
+  // Among hidden buttons shown, only those that play a sound.
+  bool hidden_buttons_sounding_only = false;
   bool outlines_shown = false;  // Shift and Control held: button outlines are drawn
   std::string button_font = "Chicago";
   int button_font_size = 12;

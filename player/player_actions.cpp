@@ -19,7 +19,7 @@ void PlayerWindow::SetUpActions() {
   Platform& platform = player_.platform;
   ExecutorHooks hooks;
   hooks.current_card = [this] { return nav_->current_card(); };
-  hooks.browse_mode = [this] { return tool_ == kBrowseTool; };
+  hooks.browse_mode = [this] { return nav_->view().options().browse_mode; };
   hooks.go_to_destination = [this](int destination, int transition, int speed) {
     nav_->GoToDestination(destination, transition, speed);
   };

@@ -310,7 +310,7 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
       break;
     case msg::kKeyDown:
       // Tab and Return first go to keyboard button selection when a stack started it.
-      if (tool_ == kBrowseTool && executor_->SelectionKey(uint32_t(m.wParam))) break;
+      if (executor_->SelectionKey(uint32_t(m.wParam))) break;
       OnKeyDown(uint32_t(m.wParam));
       break;
     case msg::kKeyUp:
@@ -341,7 +341,6 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
 }
 
 void PlayerWindow::OnTimer() {
-  if (++tick_counter_ > 4) tick_counter_ = 0;
   // Held arrows and drags in fields go on, the insertion point blinks.
   field_input_->Tick(ToCard(player_.platform.windows().CursorPosition(window_)));
   // Animations and the idle call of extension modules hook in here.

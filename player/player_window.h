@@ -70,7 +70,6 @@ class PlayerWindow : public CardScreen,
  public:
   static constexpr uint32_t kTimerId = 1;
   static constexpr uint32_t kTimerMs = 55;
-  static constexpr int kBrowseTool = 18;
   static constexpr uint32_t kRunPendingMove = msg::kUser + 1;
   // A move asked for by a queued move runs from this timer, one tick later.
   static constexpr uint32_t kChainedMoveTimerId = 2;
@@ -205,14 +204,12 @@ class PlayerWindow : public CardScreen,
   gfx::Bitmap incoming_;  // the new card image with its palette
   std::vector<uint8_t> rgba_, zoomed_;
   std::vector<Message> held_;  // input that arrived during a transition
-  int tool_ = kBrowseTool;
   int zoom_ = 1;
   Point pan_;
   bool hand_mode_ = false;
   bool panning_ = false;
   Point pan_start_;
   bool shift_ = false, ctrl_ = false;
-  int tick_counter_ = 0;
   std::unique_ptr<MediaHooks> media_;
   std::unique_ptr<ActionExecutor> executor_;
   std::unique_ptr<MouseHandler> mouse_;

@@ -112,7 +112,7 @@ void PlayerWindow::OnKeyDown(uint32_t key) {
   if (key == vk::kShift) shift_ = true;
   if (key == vk::kControl) ctrl_ = true;
   if (zoom_ > 1) {
-    if (key == vk::kControl && tool_ != 12 && !hand_mode_) {
+    if (key == vk::kControl && !hand_mode_) {
       hand_mode_ = true;
       windows.SetCursor(CursorShape::kFlatHand);
     }

@@ -13,7 +13,6 @@ void PlayerWindow::OnButtonDown(const Message& m) {
     windows.SetCursor(CursorShape::kGrabHand);
     return;
   }
-  if (tool_ != kBrowseTool) return;
   mouse_->Press(ToCard({ParamX(m.lParam), ParamY(m.lParam)}), m);
 }
 
@@ -36,7 +35,7 @@ void PlayerWindow::OnMouseMove(const Message& m) {
     pan_start_ = window_point;
     return;
   }
-  if (hand_mode_ || tool_ != kBrowseTool) return;
+  if (hand_mode_) return;
   Point p = ToCard(window_point);
   if (field_input_->Move(p)) return;
   if (mouse_->Move(p)) return;

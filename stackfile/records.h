@@ -127,6 +127,12 @@ inline constexpr size_t kPathLength = 136;  // first sub-block's data length
 inline constexpr size_t kPath = 144;        // first sub-block's data, with flag 0x0040
 }  // namespace field
 
+// Field flags (the word at field::kFieldFlags).
+namespace fieldflag {
+inline constexpr uint16_t kScrollBar = 0x01;
+inline constexpr uint16_t kLocked = 0x02;  // read only: no typing, no focus
+}  // namespace fieldflag
+
 // The whole record as a view (for a handle's locked bytes).
 inline Bytes RecordView(uint8_t* data, size_t size) {
   return {data, size};

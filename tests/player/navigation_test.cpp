@@ -106,9 +106,10 @@ TEST_F(Navigate, JumpToCardByNumberNameAndBlanks) {
   EXPECT_TRUE(Alerts().empty());
   EXPECT_EQ(nav.JumpTarget("   "), 0);
   EXPECT_EQ(nav.JumpTarget("6"), 0);
+  EXPECT_EQ(nav.JumpTarget("0"), 0);
   EXPECT_EQ(nav.JumpTarget("99999999999999999999"), 0);  // saturates, no overflow
   EXPECT_EQ(nav.JumpTarget("Fo"), 0);                    // names need equal lengths
-  EXPECT_EQ(Alerts(), (std::vector<int>{2223, 2223, 2223, 2223}));
+  EXPECT_EQ(Alerts(), (std::vector<int>{2223, 2223, 2223, 2223, 2223}));
   // Through the command, with the host's dialog answering.
   struct AnswersFive : UnansweredQuestions {
     std::optional<std::string> AskJumpText(int count) override {
