@@ -92,17 +92,19 @@ void ConvertActionRecord(Bytes record, Direction dir) {
   if (dir == Direction::kSave) ConvertObjectHeader(header, dir);
 }
 
-size_t EntryLengthAt(Bytes record, size_t offset) {
-  if (offset < button::kEntries || !record.Holds(offset, action::kEntryHeaderSize)) return 0;
-  uint32_t length = Field32(record, offset + action::kEntryLength);
-  if (length < action::kEntryHeaderSize || length > record.size - offset) return 0;
+size_t EntryLengthAt(std::span<const uint8_t> record, size_t offset) {
+  if (offset < button::kEntries || offset > record.size() ||
+      record.size() - offset < action::kEntryHeaderSize)
+    return 0;
+  uint32_t length = Get32(record.data() + offset + action::kEntryLength);
+  if (length < action::kEntryHeaderSize || length > record.size() - offset) return 0;
   return length;
 }
 
-size_t FindEntry(Bytes record, uint16_t code) {
+size_t FindEntry(std::span<const uint8_t> record, uint16_t code) {
   for (size_t offset = button::kEntries, length; (length = EntryLengthAt(record, offset));
        offset += length) {
-    if (Field16(record, offset + action::kEntryCode) == code) return offset;
+    if (Get16(record.data() + offset + action::kEntryCode) == code) return offset;
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "stackfile/records.h"
 
@@ -39,9 +40,15 @@ inline constexpr size_t kEntryCode = 0;
 inline constexpr size_t kEntryLength = 12;
 inline constexpr size_t kEntryFlags = 22;
 inline constexpr size_t kEntryData = 32;
+inline constexpr size_t kEntryRect = 4;         // movie, animation, script, videodisc
+inline constexpr size_t kEntryPlayParam = 4;    // sound entries: handed to the sound player
 inline constexpr size_t kEntryResourceId = 16;  // NBA and stack-sound entries
-inline constexpr size_t kEntrySoundFlags = 24;  // stack-sound entries
+inline constexpr size_t kEntryLaunchFlags = 16;
+inline constexpr size_t kEntryFirstReferenceLength = 18;  // launch: the document's length
+inline constexpr size_t kEntrySoundFlags = 24;            // sound entries: play flags
 inline constexpr uint16_t kSoundIsStrk = 0x8000;
+inline constexpr uint16_t kSoundStopOnly = 0x8000;  // stack sound: stop what plays, no more
+inline constexpr uint16_t kCloseAfterLaunch = 0x4000;
 }  // namespace action
 
 // Hyperlink resource ('Hlnk'), native layout.
@@ -81,10 +88,10 @@ void ConvertActionEntry(Bytes entry, Direction dir);
 
 // Length of the entry at `offset` of a native ActionRecord view (the record's own
 // length), or 0 where the walk ends.
-size_t EntryLengthAt(Bytes record, size_t offset);
+size_t EntryLengthAt(std::span<const uint8_t> record, size_t offset);
 
 // Offset of the first entry with `code` in a native ActionRecord view, or 0.
-size_t FindEntry(Bytes record, uint16_t code);
+size_t FindEntry(std::span<const uint8_t> record, uint16_t code);
 
 // The view of an ActionRecord bounded by its own stated length, or an empty view.
 Bytes ActionRecordView(Bytes bytes);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <span>
 #include <string>
 
 namespace corvida {
@@ -30,6 +31,8 @@ struct Bytes {
     if (!Holds(offset, length)) return {};
     return {data + offset, length};
   }
+  // Readers that only look take the bytes as a read-only span.
+  operator std::span<const uint8_t>() const { return {data, size}; }
 };
 
 inline uint16_t Get16(const uint8_t* p) {
