@@ -9,53 +9,22 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
+#include "engine/action_host.h"
+#include "engine/actions.h"
 #include "engine/hyperlink.h"
 #include "engine/media_hooks.h"
 #include "engine/timers.h"
-#include "base/handles.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "stackfile/action_reader.h"
 #include "stackfile/stack.h"
 
 namespace corvida {
-
-// What the executor asks of the player shell.
-struct ExecutorHooks {
-  std::function<Handle()> current_card;
-  std::function<bool()> browse_mode;
-  // A button's destination: a card id of this stack or a navigation code (-1 .. -5).
-  std::function<void(int destination, int transition, int speed)> go_to_destination;
-  // Another stack (a host path) at a card id (65530: its first card).
-  std::function<void(const std::string& path, uint16_t card_id, int transition, int speed)>
-      go_to_stack;
-  // Shows the current card again (a stack that could not be found).
-  std::function<void()> redisplay;
-  std::function<int(int id)> alert;  // numbered alert; returns 1..3
-  // The host path of a stored reference, "" when no such file is in reach.
-  std::function<std::string(const std::string& stored)> resolve_path;
-  // The user's name for the score ("ASKUSERNAME"); nothing when cancelled.
-  std::function<std::optional<std::string>()> ask_user_name;
-  // Asks the user whether to launch; true only when they agreed.
-  std::function<bool(const std::string& program, const std::string& document)> confirm_launch;
-  // Opens a host path with the desktop's opener; false when that failed.
-  std::function<bool(const std::string& path)> launch;
-  std::function<void()> close_player;
-  // The centre of the running record and its button colour (0-based; -1 none), for the
-  // next transition.
-  std::function<void(Point origin, int button_colour)> set_origin;
-  // Toggles the highlight of a button of the shown card (keyboard selection).
-  std::function<void(uint16_t button_id)> toggle_highlight;
-  // Paint and close messages for the player window that arrive during a media wait.
-  std::function<void(const Message&)> nested_message;
-  // True once the window is closing: waits end.
-  std::function<bool()> closing;
-  std::function<void(const std::string&)> log;
-};
 
 class ActionExecutor : public HyperlinkActions {
  public:
@@ -65,20 +34,20 @@ class ActionExecutor : public HyperlinkActions {
   static constexpr int kAnswerRecordSize = 260;
 
   ActionExecutor(Stack& stack, Handles& handles, WindowSystem& windows, Clock& clock,
-                 MediaHooks& media, ExecutorHooks hooks);
+                 MediaHooks& media, ActionHost& host);
 
   void set_window(WindowId window) { window_ = window; }
 
-  // Runs the button with that id (current card first). Returns 0.
-  int RunButton(uint16_t id, bool from_user);
-  // Runs the 'Actn' block with that id under `name`. 1 whenever an id is given in browse
-  // mode (whether or not the block exists), else 0.
-  int RunActionRecord(uint16_t id, bool from_user, bool wait, const std::string& name);
+  // Runs the button with that id (current card first); nothing when it is absent.
+  void RunButton(uint16_t id);
+  // Runs the 'Actn' block with that id under `name`. True whenever an id is given in
+  // browse mode, whether or not the block exists: a click on its owner counts as taken.
+  bool RunActionRecord(uint16_t id, const std::string& name, MediaWait wait);
   // The same with the name of a numbered string (2030 "Arrive at card action" ...).
-  int RunEventAction(uint16_t id, bool from_user, bool wait, int string_id);
-  // Runs the ActionRecord at `offset` of a block (a hyperlink's). Returns 0.
-  int ExecuteActions(Handle record, uint32_t offset, const std::string& name, bool from_user,
-                     bool wait) override;
+  bool RunEventAction(uint16_t id, int string_id, MediaWait wait);
+  // Runs the ActionRecord at `offset` of a block (a hyperlink's).
+  void ExecuteActions(Handle record, uint32_t offset, const std::string& name,
+                      MediaWait wait) override;
 
   // Automatic timers: armed when a card is shown, ticked from timer 1.
   void ArmTimers(Handle card);
@@ -92,9 +61,6 @@ class ActionExecutor : public HyperlinkActions {
   void EndSelection();
   bool selection_active() const { return !selection_.empty(); }
   const std::string& selected_name() const { return selected_name_; }
-
-  // Waits until the media of record `id` finish or the user presses a button or a key.
-  void WaitForMedia(uint16_t id, bool movie, bool animation, bool nba);
 
   bool button_running() const { return button_running_; }
   const std::string& last_button_name() const { return last_button_name_; }
@@ -110,34 +76,57 @@ class ActionExecutor : public HyperlinkActions {
     bool button = false;      // a button run by RunButton
     uint32_t block_size = 0;  // an 'Actn' block's size when it started
   };
-  void Execute(Source source, bool from_user, bool wait, const std::string& name);
+  // One record's run: where it lives, a copy of it and the media it started.
+  struct Run;
+  // Whether the run goes on after a step.
+  enum class Next { kGoOn, kStop };
+
+  void Execute(Source source, const std::string& name, MediaWait wait);
+  Next RunStep(ActionStep step, Run& run);
   bool Copy(const Source& source, std::vector<uint8_t>& out);
-  bool MayGoOn(Source& source, std::vector<uint8_t>& record);
+  // Reads the record again after a step that may have run other code; kStop when the
+  // step removed or changed it.
+  Next ReadAgain(Run& run);
   // The entry of `kind`: in the running record, else wherever FindActionEntry finds it.
-  std::vector<uint8_t> Entry(const std::vector<uint8_t>& record, uint16_t id, uint16_t kind);
+  std::vector<uint8_t> EntryBytes(const Run& run, uint16_t kind);
   // A sound-file or movie entry's stored path and where it is on this machine.
-  FileRequest FileEntryRequest(const std::vector<uint8_t>& entry) const;
-  void StartSelection(const std::vector<uint8_t>& data);
-  uint16_t SelectionButton(const std::string& name, bool skip_hidden);
-  void Launch(const std::vector<uint8_t>& entry);
+  FileRequest FileEntryRequest(const ActionEntryReader& entry);
+
+  // The steps, in the order they run.
+  void NoteOrigin(const ActionRecordReader& record);
+  void MarkAnswer(const Run& run);
+  void PlayStackSound(const Run& run);
+  void PlaySoundFile(const Run& run);
+  void StartMovie(Run& run);
+  void StartAnimation(Run& run);
+  void PlayVideodisc(const Run& run);
+  void CallNba(Run& run);
+  void RunScript(const Run& run);
+  // Media play to their end before the record moves on.
+  Next FinishMedia(Run& run);
+  void GoToOtherStack(const Run& run);
+  void GoToCard(const Run& run);
+  void Launch(const Run& run);
   void DiscardClicks();
-  void Log(const std::string& line) {
-    if (hooks_.log) hooks_.log(line);
-  }
+
+  void StartSelection(std::span<const uint8_t> names);
+  enum class Hidden { kSkip, kInclude };
+  uint16_t SelectionButton(const std::string& name, Hidden hidden);
+  // Waits until the media of record `id` finish or the user presses a button or a key.
+  void WaitForMedia(uint16_t id, const StartedMedia& started);
 
   Stack& stack_;
   Handles& handles_;
   WindowSystem& windows_;
   Clock& clock_;
   MediaHooks& media_;
-  ExecutorHooks hooks_;
+  ActionHost& host_;
   WindowId window_ = 0;
   TimerTable timers_;
   int depth_ = 0;
   bool button_running_ = false;
   std::string last_button_name_;
   uint16_t last_button_id_ = 0;
-  bool last_from_user_ = false;
   std::string user_name_;
   std::vector<std::string> selection_;  // button names, in list order
   std::string selected_name_;           // the highlighted one; "" when none

@@ -30,19 +30,18 @@ void ActionExecutor::ArmTimers(Handle card) {
 void ActionExecutor::TimerTick() {
   if (!stack_.is_open()) return;
   bool enabled = stack_.Header16(header::kAutoTimers) != 0;
-  bool browse = !hooks_.browse_mode || hooks_.browse_mode();
-  timers_.Tick(clock_.Ticks(), enabled, browse, [this](uint32_t source, uint16_t id) {
+  timers_.Tick(clock_.Ticks(), enabled, host_.Browsing(), [this](uint32_t source, uint16_t id) {
     if (source == kTimerFromBlock) {
-      RunActionRecord(id, false, false, "");
+      RunActionRecord(id, "", MediaWait::kNone);
     } else {
-      RunButton(id, false);
+      RunButton(id);
     }
   });
 }
 
 // ---- keyboard button selection ----
 
-void ActionExecutor::StartSelection(const std::vector<uint8_t>& data) {
+void ActionExecutor::StartSelection(std::span<const uint8_t> data) {
   EndSelection();
   size_t i = 0;
   while (i < data.size()) {
@@ -57,20 +56,20 @@ void ActionExecutor::StartSelection(const std::vector<uint8_t>& data) {
     if (!name.empty()) selection_.push_back(name);
   }
   for (const std::string& name : selection_) {
-    if (uint16_t id = SelectionButton(name, true)) {
+    if (uint16_t id = SelectionButton(name, Hidden::kSkip)) {
       selected_name_ = name;
-      if (hooks_.toggle_highlight) hooks_.toggle_highlight(id);
+      host_.ToggleHighlight(id);
       break;
     }
   }
 }
 
-uint16_t ActionExecutor::SelectionButton(const std::string& name, bool skip_hidden) {
-  Handle card = hooks_.current_card ? hooks_.current_card() : 0;
+uint16_t ActionExecutor::SelectionButton(const std::string& name, Hidden hidden) {
+  Handle card = host_.CurrentCard();
   if (!card) return 0;
   ObjectRef obj = FindObjectByName(stack_, handles_, card, object::kButton, name, false);
   if (!obj) return 0;
-  if (skip_hidden && (ObjectFlags(handles_, obj) & object::kFlagHidden)) return 0;
+  if (hidden == Hidden::kSkip && (ObjectFlags(handles_, obj) & object::kFlagHidden)) return 0;
   return ObjectId(handles_, obj);
 }
 
@@ -82,24 +81,24 @@ void ActionExecutor::EndSelection() {
 bool ActionExecutor::SelectionKey(uint32_t key) {
   if (selection_.empty() || (key != vk::kTab && key != vk::kReturn)) return false;
   // The card may have changed since the last key: buttons are found by name each time.
-  uint16_t current = selected_name_.empty() ? 0 : SelectionButton(selected_name_, false);
+  uint16_t current = selected_name_.empty() ? 0 : SelectionButton(selected_name_, Hidden::kInclude);
   if (key == vk::kReturn) {
     if (current) {
-      if (hooks_.toggle_highlight) hooks_.toggle_highlight(current);
+      host_.ToggleHighlight(current);
       selected_name_.clear();
-      RunButton(current, true);
+      RunButton(current);
     }
     return true;
   }
-  if (current && hooks_.toggle_highlight) hooks_.toggle_highlight(current);
+  if (current) host_.ToggleHighlight(current);
   auto at = std::find(selection_.begin(), selection_.end(), selected_name_);
   size_t start = at == selection_.end() ? selection_.size() - 1 : size_t(at - selection_.begin());
   selected_name_.clear();
   for (size_t step = 1; step <= selection_.size(); ++step) {
     const std::string& name = selection_[(start + step) % selection_.size()];
-    if (uint16_t id = SelectionButton(name, true)) {
+    if (uint16_t id = SelectionButton(name, Hidden::kSkip)) {
       selected_name_ = name;
-      if (hooks_.toggle_highlight) hooks_.toggle_highlight(id);
+      host_.ToggleHighlight(id);
       break;
     }
   }
@@ -108,8 +107,8 @@ bool ActionExecutor::SelectionKey(uint32_t key) {
 
 // ---- the media wait ----
 
-void ActionExecutor::WaitForMedia(uint16_t id, bool movie, bool animation, bool nba) {
-  if (movie || animation || nba) {
+void ActionExecutor::WaitForMedia(uint16_t id, const StartedMedia& started) {
+  if (started.any()) {
     Message m;
     std::vector<Message> own;  // the player's own messages wait for the end of the wait
     for (;;) {
@@ -120,14 +119,13 @@ void ActionExecutor::WaitForMedia(uint16_t id, bool movie, bool animation, bool 
         // Input and timers of the player window are dropped; paint and close are handled,
         // and the player's own messages (a queued card move) are posted again afterwards.
         if (ours &&
-            (m.message == msg::kPaint || m.message == msg::kClose || m.message == msg::kDestroy) &&
-            hooks_.nested_message)
-          hooks_.nested_message(m);
+            (m.message == msg::kPaint || m.message == msg::kClose || m.message == msg::kDestroy))
+          host_.NestedMessage(m);
         if (ours && m.message >= msg::kUser) own.push_back(m);
       }
-      if (hooks_.closing && hooks_.closing()) end = true;
+      if (host_.Closing()) end = true;
       media_.Step(clock_.Ticks());
-      if (end || !media_.Busy(id, movie, animation, nba)) break;
+      if (end || !media_.Busy(id, started)) break;
     }
     for (const Message& kept : own) windows_.PostMessage(kept);
   }

@@ -53,7 +53,8 @@ bool FieldInput::Release(Point p, bool control) {
   host_.Log("hyperlink " + std::to_string(link->id) + " " +
             Quoted(FieldTextOf(item)->text.text().substr(link->start, link->end - link->start)));
   if (link_actions_)
-    RunHyperlink(stack_.resources(), handles_, link->id, true, true, link_state_, *link_actions_);
+    RunHyperlink(stack_.resources(), handles_, link->id, MediaWait::kUntilFinished, true,
+                 link_state_, *link_actions_);
   return true;
 }
 

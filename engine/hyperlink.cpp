@@ -94,12 +94,12 @@ std::optional<HyperlinkMatch> FindHyperlink(Resources& resources, Handles& handl
   return MatchHyperlink(resources, handles, item.id, text.text(), where);
 }
 
-int RunHyperlink(Resources& resources, Handles& handles, uint16_t id, bool wait, bool browse_mode,
-                 HyperlinkState& state, HyperlinkActions& actions) {
-  if (!browse_mode) return -1;
+bool RunHyperlink(Resources& resources, Handles& handles, uint16_t id, MediaWait wait,
+                  bool browse_mode, HyperlinkState& state, HyperlinkActions& actions) {
+  if (!browse_mode) return false;
   Handle data = resources.Get(restype::kHlnk, id);
   Link link;
-  if (!data || !ReadLink(handles, data, link) || !link.active) return -1;
+  if (!data || !ReadLink(handles, data, link) || !link.active) return false;
   uint32_t offset;
   {
     LockedHandle bytes(handles, data);
@@ -107,7 +107,8 @@ int RunHyperlink(Resources& resources, Handles& handles, uint16_t id, bool wait,
   }
   const std::string name = link.text.substr(0, kLinkNameSize);
   state.last_text = link.text.substr(0, kLastLinkTextSize);
-  return actions.ExecuteActions(data, offset, name, true, wait);
+  actions.ExecuteActions(data, offset, name, wait);
+  return true;
 }
 
 }  // namespace corvida

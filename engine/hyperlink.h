@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/action_host.h"
 #include "engine/fieldtext.h"
 #include "stackfile/resources.h"
 
@@ -48,9 +49,9 @@ class HyperlinkActions {
  public:
   virtual ~HyperlinkActions() = default;
   // Runs the ActionRecord at `offset` of the 'Hlnk' data in `record` (the handle may
-  // move: read through it), named `name`, as a user's action.
-  virtual int ExecuteActions(Handle record, uint32_t offset, const std::string& name,
-                             bool from_user, bool wait) = 0;
+  // move: read through it), named `name`.
+  virtual void ExecuteActions(Handle record, uint32_t offset, const std::string& name,
+                              MediaWait wait) = 0;
 };
 
 // What the player remembers of the links it ran.
@@ -62,8 +63,8 @@ inline constexpr size_t kLinkNameSize = 256;
 
 // Runs link `id`: only in browse mode and only for an active link. The link text (up to
 // 256 characters, Windows characters) names the actions; its first 32 characters become
-// the last hyperlink text. Returns the executor's result, or -1 when nothing ran.
-int RunHyperlink(Resources& resources, Handles& handles, uint16_t id, bool wait, bool browse_mode,
-                 HyperlinkState& state, HyperlinkActions& actions);
+// the last hyperlink text. Returns whether the link's actions ran.
+bool RunHyperlink(Resources& resources, Handles& handles, uint16_t id, MediaWait wait,
+                  bool browse_mode, HyperlinkState& state, HyperlinkActions& actions);
 
 }  // namespace corvida

@@ -50,6 +50,14 @@ struct AnimationRequest {
   std::span<const uint8_t> data;  // 'Sprt' data or a path-animation description
 };
 
+// What a run has started so far; the media wait waits only for these.
+struct StartedMedia {
+  bool movie = false;
+  bool animation = false;
+  bool nba = false;  // an NBA module was called
+  bool any() const { return movie || animation || nba; }
+};
+
 class MediaHooks {
  public:
   virtual ~MediaHooks() = default;
@@ -80,8 +88,8 @@ class MediaHooks {
   virtual void Step(uint32_t tick) { (void)tick; }
   // Whether the media of `record_id` still play: its movie, its animations, or (when an
   // NBA was called) a busy NBA.
-  virtual bool Busy(uint16_t record_id, bool movie, bool animation, bool nba) {
-    (void)record_id, (void)movie, (void)animation, (void)nba;
+  virtual bool Busy(uint16_t record_id, const StartedMedia& started) {
+    (void)record_id, (void)started;
     return false;
   }
   // Stops animations and movies (the end of every media wait).

@@ -64,7 +64,7 @@ void MouseHandler::Press(Point p, const Message& m) {
   if (!hit) {
     Handle card = Card();
     uint16_t action = card ? CardField16(handles_, card, card::kClickAction) : 0;
-    if (executor_.RunEventAction(action, true, false, kClickOnCardAction)) {
+    if (executor_.RunEventAction(action, kClickOnCardAction, MediaWait::kNone)) {
       card_click_taken_ = true;
       return;
     }
@@ -106,12 +106,12 @@ void MouseHandler::Press(Point p, const Message& m) {
       last_clicked_ = {type == object::kButton ? 1 : 2, id, name};
       if (type == object::kTextField) host_.PressField(item, p, m);
       // The action may change the card: `item` is not used after this.
-      taken = executor_.RunActionRecord(action, true, false, name) != 0;
+      taken = executor_.RunActionRecord(action, name, MediaWait::kNone);
     }
   }
   if (!taken)
-    executor_.RunEventAction(stack_.is_open() ? stack_.Header16(header::kClickAction) : 0, true,
-                             false, kClickOnStackAction);
+    executor_.RunEventAction(stack_.is_open() ? stack_.Header16(header::kClickAction) : 0,
+                             kClickOnStackAction, MediaWait::kNone);
 }
 
 void MouseHandler::Release(Point p) {
@@ -127,7 +127,7 @@ void MouseHandler::Release(Point p) {
   DisplayItem* item = Tracked();
   bool inside = item && InsideItem(*item, p);
   EndTracking();
-  if (inside && Browsing()) executor_.RunButton(id, true);
+  if (inside && Browsing()) executor_.RunButton(id);
 }
 
 void MouseHandler::EndTracking() {
@@ -151,7 +151,7 @@ bool MouseHandler::Move(Point p) {
       last_rollover_ = roll->id;
       uint16_t id = roll->id;
       EndTracking();
-      executor_.RunButton(id, true);
+      executor_.RunButton(id);
       return true;
     }
   } else {

@@ -145,9 +145,9 @@ void MouseHandler::DragDrop(Point p) {
   host_.RecomposeCard();
   const DisplayItem* under = HitTest(view->display_list(), p, Browsing(), false, item);
   if (!under) {
-    executor_.RunActionRecord(action, true, false, last_graphic_name_);
+    executor_.RunActionRecord(action, last_graphic_name_, MediaWait::kNone);
   } else if (under->type == object::kButton && (under->object_flags & object::kFlagDropTarget)) {
-    executor_.RunButton(under->id, true);
+    executor_.RunButton(under->id);
   }
 }
 

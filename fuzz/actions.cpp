@@ -4,6 +4,8 @@
 // references, selection lists and answer marks all see the bytes.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/cards.h"
@@ -33,6 +35,27 @@ class FuzzMouseHost : public MouseHost {
   Handle card_;
 };
 
+// Agrees to everything, so that launches and answer marks run to their end.
+struct AgreeingHost : ActionHost {
+  Handle card = 0;
+  Handle CurrentCard() override { return card; }
+  bool Browsing() override { return true; }
+  void GoToDestination(int, int, int) override {}
+  void GoToStack(const std::string&, uint16_t, int, int) override {}
+  void Redisplay() override {}
+  void SetActionOrigin(Point, int) override {}
+  void ToggleHighlight(uint16_t) override {}
+  int Alert(int) override { return 1; }
+  std::optional<std::string> AskUserName() override { return "name"; }
+  bool ConfirmLaunch(const std::string&, const std::string&) override { return true; }
+  std::string ResolvePath(const std::string& stored) override { return stored; }
+  bool Launch(const std::string&) override { return true; }
+  void ClosePlayer() override {}
+  void NestedMessage(const Message&) override {}
+  bool Closing() override { return false; }
+  void Log(const std::string&) override {}
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -57,13 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CardView view(handles, stack);
   gfx::Bitmap screen;
   screen.Create(64, 48, 8);
-  ExecutorHooks hooks;
-  hooks.current_card = [&] { return card; };
-  hooks.confirm_launch = [](const std::string&, const std::string&) { return true; };
-  hooks.resolve_path = [](const std::string& stored) { return stored; };
-  hooks.launch = [](const std::string&) { return true; };
-  hooks.ask_user_name = [] { return std::optional<std::string>("name"); };
-  ActionExecutor executor(stack, handles, windows, clock, media, hooks);
+  AgreeingHost host;
+  host.card = card;
+  ActionExecutor executor(stack, handles, windows, clock, media, host);
   executor.set_window(window);
   FuzzMouseHost mouse_host(view, card);
   MouseHandler mouse(stack, handles, windows, nullptr, screen, executor, mouse_host);
@@ -75,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!obj) break;
     if (ObjectType(handles, obj) == object::kButton) buttons.push_back(ObjectId(handles, obj));
   }
-  for (uint16_t id : buttons) executor.RunButton(id, true);
-  executor.RunActionRecord(1, true, true, "block");
+  for (uint16_t id : buttons) executor.RunButton(id);
+  executor.RunActionRecord(1, "block", MediaWait::kUntilFinished);
   executor.SelectionKey(vk::kTab);
   executor.SelectionKey(vk::kReturn);
 

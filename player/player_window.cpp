@@ -87,7 +87,7 @@ void PlayerWindow::LeaveCard() {
 }
 
 void PlayerWindow::RunCardAction(uint16_t action, int role) {
-  executor_->RunEventAction(action, false, false, role);
+  executor_->RunEventAction(action, role, MediaWait::kNone);
 }
 
 void PlayerWindow::SetTitle(const std::string& title) {

@@ -21,6 +21,7 @@
 #include "engine/render.h"
 #include "engine/transition.h"
 #include "player/player.h"
+#include "player/player_action_host.h"
 
 namespace corvida {
 
@@ -184,8 +185,8 @@ class PlayerWindow : public CardScreen,
   void PanBy(int dx, int dy);
   Point ToCard(Point window_point) const;
   // Actions: the executor and the mouse handler wired to the rest of the player.
+  friend class PlayerActionHost;
   void SetUpActions();
-  std::string ResolveForActions(const std::string& stored) const;
   void NestedMessage(const Message& m);
   bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
   std::unique_ptr<BitmapTransitionScreen> MakeScreen();
@@ -211,6 +212,7 @@ class PlayerWindow : public CardScreen,
   Point pan_start_;
   bool shift_ = false, ctrl_ = false;
   std::unique_ptr<MediaHooks> media_;
+  std::unique_ptr<PlayerActionHost> action_host_;
   std::unique_ptr<ActionExecutor> executor_;
   std::unique_ptr<MouseHandler> mouse_;
   CursorShape cursor_ = CursorShape::kArrow;

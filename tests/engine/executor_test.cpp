@@ -1,4 +1,4 @@
-// The action executor against a fake set of media hooks and player hooks.
+// The action executor against fake media and a recording action host.
 #include "engine/executor.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +9,10 @@
 
 #include "stackfile/actions.h"
 #include "stackfile/records_access.h"
+#include "stackfile/records_build.h"
 #include "stackfile/resources.h"
 #include "tests/engine/card_fixture.h"
+#include "tests/engine/recording_action_host.h"
 
 namespace corvida {
 namespace {
@@ -23,35 +25,49 @@ struct FakeMedia : MediaHooks {
   int busy_passes = 0;  // passes the media wait sees as busy
   bool starts = false;  // movies and animations report they play
   std::function<void()> on_nba, on_script, on_step;
+  // The last request of each kind, field by field.
+  StackSoundRequest stack_sound;
+  FileRequest sound_file, movie;
+  Rect animation_rect, script_rect;
+  NbaRequest nba;
   explicit FakeMedia(Events& e) : events(e) {}
 
   void StopSound() override { events.push_back("stop sound"); }
   void PlayStackSound(const StackSoundRequest& r) override {
     events.push_back("stack sound " + std::to_string(r.sound_id));
+    stack_sound = r;
   }
-  void PlaySoundFile(const FileRequest& r) override { events.push_back("sound " + r.stored); }
+  void PlaySoundFile(const FileRequest& r) override {
+    events.push_back("sound " + r.stored);
+    sound_file = r;
+  }
   bool StartMovie(uint16_t, const FileRequest& r) override {
     events.push_back("movie " + r.stored);
+    movie = r;
     return starts;
   }
   bool StartAnimation(const AnimationRequest& r) override {
     events.push_back("animation " + std::to_string(r.data.size()));
+    animation_rect = r.rect;
     return starts;
   }
   bool CallNba(const NbaRequest& r) override {
     events.push_back("nba " + std::to_string(r.nba_id));
+    nba = r;
+    nba.data = {};  // the entry's bytes do not outlive the call
     if (on_nba) on_nba();
     return true;
   }
   void RunScript(const ScriptRequest& r) override {
     events.push_back("script " + r.text);
+    script_rect = r.rect;
     if (on_script) on_script();
   }
   void Step(uint32_t) override {
     events.push_back("step");
     if (on_step) on_step();
   }
-  bool Busy(uint16_t, bool, bool, bool) override { return busy_passes-- > 0; }
+  bool Busy(uint16_t, const StartedMedia&) override { return busy_passes-- > 0; }
   void StopAnimationsAndMovies() override { events.push_back("stop media"); }
 };
 
@@ -61,6 +77,11 @@ RecordBytes Entry(uint16_t code, const std::string& data = "") {
   std::copy(data.begin(), data.end(), e.begin() + action::kEntryData);
   if (pad) Put16(&e[action::kEntryFlags], object::kFlagPadByte);
   return e;
+}
+
+// A rectangle held left, top, right, bottom at `at` of an entry.
+void PutRect(RecordBytes& entry, size_t at, Rect r) {
+  for (int v : {r.left, r.top, r.right, r.bottom}) Put16(&entry[at], uint16_t(v)), at += 2;
 }
 
 RecordBytes Record(uint16_t id, uint16_t flags, const std::vector<RecordBytes>& entries,
@@ -78,46 +99,9 @@ RecordBytes Record(uint16_t id, uint16_t flags, const std::vector<RecordBytes>& 
 
 class Executor : public testing::CardFixture {
  protected:
-  Executor() {
-    windows.CreateWindow("t", {kWidth, kHeight});
-    hooks.current_card = [this] { return card; };
-    hooks.browse_mode = [this] { return browse; };
-    hooks.go_to_destination = [this](int d, int t, int s) {
-      events.push_back("go " + std::to_string(d) + " " + std::to_string(t) + " " +
-                       std::to_string(s));
-    };
-    hooks.go_to_stack = [this](const std::string& path, uint16_t id, int, int) {
-      events.push_back("stack " + path + " " + std::to_string(id));
-    };
-    hooks.alert = [this](int id) {
-      events.push_back("alert " + std::to_string(id));
-      return 1;
-    };
-    hooks.resolve_path = [](const std::string& stored) {
-      return stored.find("missing") == std::string::npos ? "/found/" + stored : "";
-    };
-    hooks.confirm_launch = [this](const std::string& program, const std::string& document) {
-      events.push_back("confirm " + program + " " + document);
-      return agree;
-    };
-    hooks.launch = [this](const std::string& path) {
-      events.push_back("launch " + path);
-      return true;
-    };
-    hooks.close_player = [this] { events.push_back("close"); };
-    hooks.set_origin = [this](Point p, int colour) {
-      events.push_back("origin " + std::to_string(p.x) + "," + std::to_string(p.y) + " " +
-                       std::to_string(colour));
-    };
-    hooks.toggle_highlight = [this](uint16_t id) {
-      events.push_back("highlight " + std::to_string(id));
-    };
-    hooks.nested_message = [this](const Message& m) {
-      events.push_back("nested " + std::to_string(m.message));
-    };
-  }
+  Executor() { windows.CreateWindow("t", {kWidth, kHeight}); }
   ActionExecutor& Make() {
-    executor = std::make_unique<ActionExecutor>(stack, handles, windows, clock, media, hooks);
+    executor = std::make_unique<ActionExecutor>(stack, handles, windows, clock, media, host);
     executor->set_window(1);
     return *executor;
   }
@@ -133,11 +117,9 @@ class Executor : public testing::CardFixture {
   VirtualClock clock;
   HeadlessWindowSystem windows{clock};
   FakeMedia media{events};
-  ExecutorHooks hooks;
+  testing::RecordingActionHost host{events};
+  Handle& card = host.card;
   std::unique_ptr<ActionExecutor> executor;
-  Handle card = 0;
-  bool browse = true;
-  bool agree = false;
 };
 
 TEST_F(Executor, StepsRunInTheirFixedOrderAndTheMoveComesLast) {
@@ -156,7 +138,7 @@ TEST_F(Executor, StepsRunInTheirFixedOrderAndTheMoveComesLast) {
                Entry(action::kEntrySoundFile, "boing.wav")},
               -1, "All")});
   ActionExecutor& ex = Make();
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   EXPECT_EQ(events.front(), "origin 20,40 2");
   EXPECT_EQ(Steps(), (Events{"stop sound", "stack sound 7", "sound boing.wav", "movie clip.mov",
                              "animation 4", "nba 30", "script print 1", "step", "stop media",
@@ -165,14 +147,101 @@ TEST_F(Executor, StepsRunInTheirFixedOrderAndTheMoveComesLast) {
   EXPECT_FALSE(ex.button_running());
 }
 
+TEST_F(Executor, EachStepHandsTheFieldsOfItsEntryOn) {
+  RecordBytes sound = Entry(action::kEntryStackSound);
+  Put16(&sound[action::kEntryResourceId], 7);
+  Put16(&sound[action::kEntryPlayParam], 11);
+  Put16(&sound[action::kEntrySoundFlags], 2);
+  RecordBytes file = Entry(action::kEntrySoundFile, "Disk:boing.wav");
+  Put16(&file[action::kEntryPlayParam], 12);
+  Put16(&file[action::kEntrySoundFlags], 3);
+  RecordBytes movie = Entry(action::kEntryMovie, "Disk:clip.mov");
+  PutRect(movie, action::kEntryRect, {1, 2, 3, 4});
+  RecordBytes animation = Entry(action::kEntryAnimation, "Sprt");
+  PutRect(animation, action::kEntryRect, {5, 6, 7, 8});
+  RecordBytes script = Entry(action::kEntryScript, "fd 10");
+  PutRect(script, action::kEntryRect, {9, 10, 11, 12});
+  RecordBytes nba = Entry(action::kEntryNba, "p");
+  Put16(&nba[action::kEntryResourceId], 30);
+  RecordBytes module(nba::kModuleName + 32, 0);
+  module[nba::kModuleName] = 5;
+  std::copy_n("Clock", 5, &module[nba::kModuleName + 1]);
+  AddResource(restype::kNBAs, 30, module);
+  stack.resources().Add(HandleFromBytes(handles, RecordBytes(16, 0)), restype::kSnd, 7, "Boing");
+  uint16_t flags = action::kStackSound | action::kSoundFile | action::kMovie | action::kAnimation |
+                   action::kScript | action::kNba;
+  card = AddCard(1, card::kKindCard, 0,
+                 {Record(5, flags, {sound, file, movie, animation, script, nba})});
+  Make().RunButton(5);
+
+  EXPECT_EQ(media.stack_sound.sound_id, 7);
+  EXPECT_EQ(media.stack_sound.name, "Boing");
+  EXPECT_EQ(media.stack_sound.param, 11);
+  EXPECT_EQ(media.stack_sound.flags, 2);
+  EXPECT_EQ(media.sound_file.host_path, "/found/Disk:boing.wav");
+  EXPECT_EQ(media.sound_file.param, 12);
+  EXPECT_EQ(media.sound_file.flags, 3);
+  EXPECT_EQ(media.movie.host_path, "/found/Disk:clip.mov");
+  EXPECT_EQ(media.movie.rect, (Rect{1, 2, 3, 4}));
+  EXPECT_EQ(media.animation_rect, (Rect{5, 6, 7, 8}));
+  EXPECT_EQ(media.script_rect, (Rect{9, 10, 11, 12}));
+  EXPECT_EQ(media.nba.module, "Clock");
+  EXPECT_EQ(media.nba.record_id, 5);
+}
+
+TEST_F(Executor, AnotherStackOpensAtItsCardOrTheCardIsShownAgainWhenItIsMissing) {
+  struct Case {
+    int16_t destination;
+    std::string stored;
+    Events steps;
+    Events log;
+  };
+  const Case cases[] = {
+      {-6, "Disk:other.stk", {"stack /found/Disk:other.stk 65530"}, {}},
+      {3, "Disk:other.stk", {"stack /found/Disk:other.stk 3"}, {}},
+      {3, "Disk:missing.stk", {"redisplay"}, {"missing \"missing.stk\""}},
+  };
+  ActionExecutor& ex = Make();
+  uint16_t id = 1;
+  for (const Case& c : cases) {
+    card = AddCard(
+        id, card::kKindCard, 0,
+        {Record(id, action::kGo, {Entry(action::kEntryOtherStack, c.stored)}, c.destination)});
+    events.clear();
+    host.log.clear();
+    ex.RunButton(id++);
+    Events steps = c.steps;
+    steps.insert(steps.begin(), "stop media");
+    EXPECT_EQ(Steps(), steps) << c.stored << " " << c.destination;
+    Events log = c.log;
+    log.insert(log.begin(), host.log.front());  // the button line
+    EXPECT_EQ(host.log, log);
+  }
+}
+
+TEST_F(Executor, AskingForTheUserNameKeepsTheOldNameWhenCancelled) {
+  RecordBytes ask = Record(5, 0, {});
+  Put16(&ask[button::kAnswer], 3);
+  card = AddCard(1, card::kKindCard, 0, {ask});
+  ActionExecutor& ex = Make();
+  host.typed_name = "Ada";
+  ex.RunButton(5);
+  EXPECT_EQ(ex.user_name(), "Ada");
+  host.typed_name.reset();
+  ex.RunButton(5);
+  EXPECT_EQ(ex.user_name(), "Ada");
+  EXPECT_EQ(Steps(), (Events{"ask name", "ask name"}));
+  EXPECT_EQ(CountAnswers(stack, handles).answered, 0);
+}
+
 TEST_F(Executor, GoingSomewhereNeverLaunchesAndAnOnlyStopEntryOnlyStops) {
   RecordBytes stop_only = Entry(action::kEntryStackSound);
   Put16(&stop_only[action::kEntryResourceId], 7);
-  Put16(&stop_only[action::kEntrySoundFlags], 0x8000);
+  Put16(&stop_only[action::kEntrySoundFlags], action::kSoundStopOnly);
   card = AddCard(1, card::kKindCard, 0,
                  {Record(5, action::kGo | action::kLaunch | action::kStackSound,
                          {Entry(action::kEntryLaunch, "doc.txt"), stop_only}, 3)});
-  Make().RunButton(5, true);
+  Make().RunButton(5);
   EXPECT_EQ(Steps(), (Events{"stop sound", "stop media", "go 3 7 16"}));
 }
 
@@ -186,7 +255,7 @@ TEST_F(Executor, ARunThatRemovesItsButtonStopsTheRemainingSteps) {
     Put16(handles.Lock(card) + obj.offset + object::kId, 99);
     handles.Unlock(card);
   };
-  Make().RunButton(5, true);
+  Make().RunButton(5);
   EXPECT_EQ(Steps(), (Events{"nba 0"}));
 }
 
@@ -195,9 +264,9 @@ TEST_F(Executor, ActionBlocksRunInBrowseModeAndStopWhenTheirBlockChanges) {
   AddResource(restype::kActn, 20,
               Record(20, action::kScript | action::kGo, {Entry(action::kEntryScript, "y")}, 1));
   ActionExecutor& ex = Make();
-  EXPECT_EQ(ex.RunActionRecord(0, true, false, "x"), 0);
-  EXPECT_EQ(ex.RunActionRecord(21, true, false, "x"), 1);  // an id without a block counts
-  EXPECT_EQ(ex.RunEventAction(20, false, false, 2030), 1);
+  EXPECT_FALSE(ex.RunActionRecord(0, "x", MediaWait::kNone));
+  EXPECT_TRUE(ex.RunActionRecord(21, "x", MediaWait::kNone));  // an id without a block counts
+  EXPECT_TRUE(ex.RunEventAction(20, 2030, MediaWait::kNone));
   EXPECT_EQ(Steps(), (Events{"script y", "stop media", "go 1 7 16"}));
 
   events.clear();
@@ -205,12 +274,12 @@ TEST_F(Executor, ActionBlocksRunInBrowseModeAndStopWhenTheirBlockChanges) {
     Handle block = stack.resources().Get(restype::kActn, 20);
     handles.SetSize(block, handles.GetSize(block) + 2);
   };
-  ex.RunActionRecord(20, true, false, "x");
+  ex.RunActionRecord(20, "x", MediaWait::kNone);
   EXPECT_EQ(Steps(), (Events{"script y"}));
 
   events.clear();
-  browse = false;
-  EXPECT_EQ(ex.RunActionRecord(20, true, false, "x"), 0);
+  host.browsing = false;
+  EXPECT_FALSE(ex.RunActionRecord(20, "x", MediaWait::kNone));
   EXPECT_TRUE(events.empty());
 }
 
@@ -220,9 +289,9 @@ TEST_F(Executor, NestedRunsAreCapped) {
   int runs = 0;
   media.on_script = [&] {
     ++runs;
-    executor->RunActionRecord(20, false, false, "again");
+    executor->RunActionRecord(20, "again", MediaWait::kNone);
   };
-  Make().RunActionRecord(20, false, false, "first");
+  Make().RunActionRecord(20, "first", MediaWait::kNone);
   EXPECT_EQ(runs, ActionExecutor::kDepthLimit);
 }
 
@@ -234,16 +303,16 @@ TEST_F(Executor, AnswerMarksStoreOneRecordPerCard) {
   card = AddCard(1, card::kKindCard, 0, {right, wrong});
   Handle second = AddCard(2, card::kKindCard, 0, {Record(7, 0, {})});
   ActionExecutor& ex = Make();
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   Score score = CountAnswers(stack, handles);
   EXPECT_EQ(score.answered, 1);
   EXPECT_EQ(score.right, 1);
-  ex.RunButton(6, true);  // replaces the card's answer
+  ex.RunButton(6);  // replaces the card's answer
   score = CountAnswers(stack, handles);
   EXPECT_EQ(score.answered, 1);
   EXPECT_EQ(score.right, 0);
   card = second;
-  ex.RunButton(5, true);  // found on the other card, recorded on the shown one
+  ex.RunButton(5);  // found on the other card, recorded on the shown one
   EXPECT_EQ(CountAnswers(stack, handles).answered, 2);
   DisposeAnswers(stack, handles);
   EXPECT_EQ(CountAnswers(stack, handles).answered, 0);
@@ -262,25 +331,32 @@ TEST_F(Executor, LaunchingAsksEveryTimeAndOnlyLaunchesWhatWasAgreed) {
   uint32_t first = 0;
   RecordBytes entry =
       Entry(action::kEntryLaunch, LaunchData("Disk:notes.txt", "Disk:edit.exe", &first));
-  Put32(&entry[18], first);
-  Put16(&entry[action::kEntryResourceId], 0x4000);  // close the player afterwards
+  Put32(&entry[action::kEntryFirstReferenceLength], first);
+  Put16(&entry[action::kEntryLaunchFlags], action::kCloseAfterLaunch);
   RecordBytes missing = Entry(action::kEntryLaunch, LaunchData("Disk:missing.txt", "", &first));
-  Put32(&missing[18], first);
+  Put32(&missing[action::kEntryFirstReferenceLength], first);
   card = AddCard(1, card::kKindCard, 0,
                  {Record(5, action::kLaunch, {entry}), Record(6, action::kLaunch, {missing})});
   ActionExecutor& ex = Make();
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   EXPECT_EQ(Steps(), (Events{"stop media", "confirm edit.exe notes.txt"}));
 
   events.clear();
-  agree = true;
-  ex.RunButton(5, true);
+  host.agree = true;
+  ex.RunButton(5);
   EXPECT_EQ(Steps(), (Events{"stop media", "confirm edit.exe notes.txt",
                              "launch /found/Disk:notes.txt", "close"}));
 
   events.clear();
-  ex.RunButton(6, true);
+  ex.RunButton(6);
   EXPECT_EQ(Steps(), (Events{"stop media", "confirm  missing.txt", "alert 2344"}));
+
+  // The opener failed: the user is told, and the player stays open.
+  events.clear();
+  host.launch_works = false;
+  ex.RunButton(5);
+  EXPECT_EQ(Steps(), (Events{"stop media", "confirm edit.exe notes.txt",
+                             "launch /found/Disk:notes.txt", "alert 2344"}));
 }
 
 TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
@@ -293,7 +369,7 @@ TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
   windows.PostMessage({1, msg::kPaint, 0, 0, 0});
   windows.PostMessage({1, msg::kChar, 'a', 0, 0});
   windows.PostMessage({1, msg::kUser + 1, 0, 0, 0});  // the player's own: a queued move
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   EXPECT_EQ(Steps(), (Events{"movie m.mov", "nested 15", "step", "step", "step", "stop media",
                              "go 1 7 16"}));
   // The typed character was dropped; the player's own message is kept for later.
@@ -306,7 +382,7 @@ TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
   events.clear();
   media.busy_passes = 1 << 30;
   windows.PostMessage({1, msg::kLButtonDown, 0, 0, 0});
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   EXPECT_EQ(Steps(), (Events{"movie m.mov", "step", "stop media", "go 1 7 16"}));
   EXPECT_EQ(windows.QueuedMessages(), 0u);
 
@@ -317,7 +393,7 @@ TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
     ObjectRef obj = FindObjectById(stack, handles, card, object::kButton, 5);
     if (obj) Put16(handles.Lock(card) + obj.offset + object::kId, 99), handles.Unlock(card);
   };
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   EXPECT_EQ(Steps(), (Events{"movie m.mov", "step", "step", "stop media"}));
 }
 
@@ -328,7 +404,7 @@ TEST_F(Executor, TheDiscardClicksOptionEmptiesPendingMouseButtons) {
   for (uint32_t m :
        {msg::kLButtonDown, msg::kLButtonUp, msg::kRButtonDown, msg::kKeyDown, msg::kLButtonDblClk})
     windows.PostMessage({1, m, 0, 0, 0});
-  ex.RunButton(5, true);
+  ex.RunButton(5);
   Message left;
   ASSERT_TRUE(windows.PeekMessage(left, 0, 0, 0xFFFF, true));
   EXPECT_EQ(left.message, msg::kKeyDown);
@@ -344,7 +420,7 @@ TEST_F(Executor, KeyboardSelectionMovesOverListedVisibleButtonsAndRunsOnReturn) 
                  {Record(1, action::kNba, {selection}, 0, "Start"), Record(2, 0, {}, 0, "Alpha"),
                   beta, Record(4, action::kGo, {}, 9, "Gamma")});
   ActionExecutor& ex = Make();
-  ex.RunButton(1, true);
+  ex.RunButton(1);
   EXPECT_TRUE(ex.selection_active());
   EXPECT_EQ(ex.selected_name(), "Alpha");
   events.clear();

@@ -88,16 +88,15 @@ TEST_F(Hyperlinks, InactiveEmptyAndTooLongLinksNeverMatch) {
 }
 
 struct RecordingActions : HyperlinkActions {
-  int ExecuteActions(Handle record, uint32_t offset, const std::string& name, bool from_user,
-                     bool wait) override {
-    calls.push_back({record, offset, name, from_user, wait});
-    return 0;
+  void ExecuteActions(Handle record, uint32_t offset, const std::string& name,
+                      MediaWait wait) override {
+    calls.push_back({record, offset, name, wait});
   }
   struct Call {
     Handle record;
     uint32_t offset;
     std::string name;
-    bool from_user, wait;
+    MediaWait wait;
   };
   std::vector<Call> calls;
 };
@@ -109,14 +108,15 @@ TEST_F(Hyperlinks, RunningALinkHandsItsActionsToTheExecutor) {
   AddResource(restype::kHlnk, 101, Link(101, 0, "off", false));
   RecordingActions actions;
   HyperlinkState state;
-  EXPECT_EQ(RunHyperlink(stack.resources(), handles, 100, true, false, state, actions), -1);
-  EXPECT_EQ(RunHyperlink(stack.resources(), handles, 101, true, true, state, actions), -1);
-  EXPECT_EQ(RunHyperlink(stack.resources(), handles, 100, true, true, state, actions), 0);
+  const MediaWait wait = MediaWait::kUntilFinished;
+  EXPECT_FALSE(RunHyperlink(stack.resources(), handles, 100, wait, false, state, actions));
+  EXPECT_FALSE(RunHyperlink(stack.resources(), handles, 101, wait, true, state, actions));
+  EXPECT_TRUE(RunHyperlink(stack.resources(), handles, 100, wait, true, state, actions));
   ASSERT_EQ(actions.calls.size(), 1u);
   EXPECT_EQ(actions.calls[0].offset, hyperlink::kText + 40 + 6);
   EXPECT_EQ(actions.calls[0].name.size(), 40u);
   EXPECT_EQ(actions.calls[0].name[0], '\xE9');
-  EXPECT_TRUE(actions.calls[0].from_user);
+  EXPECT_EQ(actions.calls[0].wait, wait);
   EXPECT_EQ(state.last_text.size(), kLastLinkTextSize);
 }
 

@@ -9,6 +9,7 @@
 #include "stackfile/actions.h"
 #include "stackfile/records_access.h"
 #include "tests/engine/card_fixture.h"
+#include "tests/engine/recording_action_host.h"
 
 namespace corvida {
 namespace {
@@ -29,10 +30,8 @@ class Mouse : public testing::CardFixture, public MouseHost {
     view.BuildDisplayList(card);
     screen.Create(kWidth, kHeight, 8);
     std::fill(screen.data(), screen.data() + screen.byte_size(), uint8_t(0));
-    ExecutorHooks hooks;
-    hooks.current_card = [this] { return card; };
-    hooks.log = [this](const std::string& line) { log.push_back(line); };
-    executor = std::make_unique<ActionExecutor>(stack, handles, windows, clock, media, hooks);
+    host.card = card;
+    executor = std::make_unique<ActionExecutor>(stack, handles, windows, clock, media, host);
     mouse = std::make_unique<MouseHandler>(stack, handles, windows, fonts.get(), screen, *executor,
                                            *this);
   }
@@ -53,7 +52,8 @@ class Mouse : public testing::CardFixture, public MouseHost {
   gfx::Bitmap screen;
   Handle card = 0;
   int recomposed = 0;
-  std::vector<std::string> log;
+  std::vector<std::string> events;
+  testing::RecordingActionHost host{events};
   std::unique_ptr<ActionExecutor> executor;
   std::unique_ptr<MouseHandler> mouse;
 };
@@ -105,7 +105,7 @@ TEST_F(Mouse, ADroppedGraphicKeepsItsNewPlaceAndTheOutlineIsGone) {
   EXPECT_EQ(view.display_list().Find(object::kGraphic, 5)->rect, (Rect{110, 70, 130, 90}));
   ObjectRef obj = FindObjectById(stack, handles, card, object::kGraphic, 5);
   EXPECT_EQ(ObjectRect(handles, obj), (Rect{110, 70, 130, 90}));
-  EXPECT_EQ(log, (std::vector<std::string>{"button 4 \"\""}));
+  EXPECT_EQ(host.log, (std::vector<std::string>{"button 4 \"\""}));
   EXPECT_EQ(mouse->last_graphic_name(), "Cat");
 }
 
