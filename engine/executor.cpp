@@ -261,7 +261,8 @@ void ActionExecutor::CallNba(Run& run) {
   NbaRequest request{nba_id, run.source.id, {}, entry.data()};
   if (Handle block = stack_.resources().Get(restype::kNBAs, nba_id)) {
     LockedHandle locked(handles_, block);
-    request.module = CountedText(Bytes{locked.data(), locked.size()}, nba::kModuleName, 32);
+    request.module = TerminatedText(Bytes{locked.data(), locked.size()}, nba::kModuleName,
+                                    nba::kModuleNameField);
   }
   if (media_.CallNba(request)) run.started.nba = true;
 }

@@ -163,9 +163,8 @@ TEST_F(Executor, EachStepHandsTheFieldsOfItsEntryOn) {
   PutRect(script, action::kEntryRect, {9, 10, 11, 12});
   RecordBytes nba = Entry(action::kEntryNba, "p");
   Put16(&nba[action::kEntryResourceId], 30);
-  RecordBytes module(nba::kModuleName + 32, 0);
-  module[nba::kModuleName] = 5;
-  std::copy_n("Clock", 5, &module[nba::kModuleName + 1]);
+  RecordBytes module(nba::kModuleName + nba::kModuleNameField, 0);
+  std::copy_n("Clock", 5, &module[nba::kModuleName]);  // zero-terminated, as stored
   AddResource(restype::kNBAs, 30, module);
   stack.resources().Add(HandleFromBytes(handles, RecordBytes(16, 0)), restype::kSnd, 7, "Boing");
   uint16_t flags = action::kStackSound | action::kSoundFile | action::kMovie | action::kAnimation |

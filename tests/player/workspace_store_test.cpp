@@ -133,7 +133,7 @@ TEST(PlayerWorkspace, AWorkspaceTooLargeToRunIsReportedAndKept) {
   for (int i = 0; i <= 200'000; ++i) lines += "MAKE \\\"a 1\\n";
   std::string path = BuildStack(tp.root, StackWithWorkspace("WKSp", lines.c_str()), "big.stk");
   Player player{*tp.platform};
-  ASSERT_EQ(player.stack.Open(path), 0);
+  ASSERT_EQ(player.stack.Open(path).code, 0);
   auto& shown = tp.platform->responder().shown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_NE(shown[0].text.find("too large to load"), std::string::npos) << shown[0].text;
