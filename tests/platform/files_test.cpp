@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "support/scoped_env.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -115,19 +116,7 @@ TEST(Files, AbsolutePathsAndTheSameFile) {
   EXPECT_FALSE(CurrentFolder().empty());
 }
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using testing::ScopedEnv;
 
 TEST(Files, UserFoldersFollowTheEnvironment) {
   ScopedEnv config("XDG_CONFIG_HOME", "/cfg");

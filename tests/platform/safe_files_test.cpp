@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/files.h"
+#include "support/scoped_env.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -111,19 +112,7 @@ TEST(EnsurePrivateFolder, MakesChecksAndNarrowsOnlyTheUsersOwnFolders) {
   EXPECT_FALSE(EnsurePrivateFolder(""));
 }
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { saved_ ? setenv(name_, saved_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
+using testing::ScopedEnv;
 
 TEST(UserFolders, WithoutAHomeFolderThePlayersFolderIsPrivateAndNeverAPlantedOne) {
   TempDir tmp;
