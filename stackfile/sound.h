@@ -1,0 +1,75 @@
+// Stored sounds: 'Snd ' resources read into a sample description and decoded into PCM the
+// audio output can play, sound files (WAV, AIFF/AIFC, AU) converted into the stored
+// layout, and the SilenceRun packing of 8-bit sounds. Every offset and length is checked
+// against the bytes given; anything that cannot be read is answered with its alert
+// number and nothing is played.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/audio.h"
+#include "stackfile/resources.h"
+
+namespace corvida {
+
+namespace sound {
+inline constexpr int kAlertUnsupportedFormat = 2255;  // a WAV file that is not PCM
+inline constexpr int kAlertUnreadable = 2390;         // anything we cannot read
+inline constexpr int kAlertNoMemory = 2391;           // the converted sound is too large
+inline constexpr int kAlertUnhandledKind = 2392;      // AIFC compressed other than 'NONE'
+
+inline constexpr FourCC kRaw = MakeFourCC("raw ");
+inline constexpr FourCC kMace3 = MakeFourCC("MAC3");
+inline constexpr FourCC kMace6 = MakeFourCC("MAC6");
+inline constexpr FourCC kSilenceRun = MakeFourCC("CVTU");
+}  // namespace sound
+
+// What the media layer is given for one stored sound: the 36-byte description's fields
+// plus where the samples lie in the resource.
+struct SampleDescription {
+  FourCC data_format = sound::kRaw;  // 'raw ', 'MAC3' or 'MAC6'
+  uint16_t channels = 1;
+  uint16_t sample_size = 8;  // bits
+  uint32_t rate = 0;         // 16.16 fixed
+  uint64_t data_offset = 0;  // into the resource
+  uint64_t sample_count = 0;
+  uint64_t byte_count = 0;
+};
+
+struct SndParseResult {
+  int alert = 0;  // 0 when `description` holds a readable sound
+  SampleDescription description;
+};
+
+// Reads a 'Snd ' resource (formats 1, 2 and 256; standard, extended and compressed
+// headers). The samples it names lie wholly inside `resource` when alert is 0.
+SndParseResult ParseSnd(std::span<const uint8_t> resource);
+
+// Samples ready for the audio output: 8-bit unsigned or 16-bit signed, interleaved.
+struct SoundPcm {
+  AudioFormat format;
+  std::vector<uint8_t> samples;
+};
+
+struct SoundDecodeResult {
+  int alert = 0;
+  SoundPcm pcm;
+};
+
+// Parses and decodes a 'Snd ' resource: raw samples as stored (8-bit unsigned or 16-bit
+// big-endian), MACE 3:1 and 6:1 into 16-bit samples; the rate rounded to whole hertz.
+SoundDecodeResult DecodeSnd(std::span<const uint8_t> resource);
+
+enum class SoundFileKind { kWav, kAiff, kAu };
+
+struct SoundImportResult {
+  int alert = 0;
+  std::vector<uint8_t> snd;  // the stored 'Snd ' layout when alert is 0
+};
+
+// Converts a whole sound file into the stored layout a stack keeps.
+SoundImportResult ImportSoundFile(std::span<const uint8_t> file, SoundFileKind kind);
+
+}  // namespace corvida
