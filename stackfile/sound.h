@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "platform/audio.h"
@@ -24,6 +26,9 @@ inline constexpr FourCC kRaw = MakeFourCC("raw ");
 inline constexpr FourCC kMace3 = MakeFourCC("MAC3");
 inline constexpr FourCC kMace6 = MakeFourCC("MAC6");
 inline constexpr FourCC kSilenceRun = MakeFourCC("CVTU");
+
+// The largest sound we build or decode, in bytes of samples: beyond it 2391.
+inline constexpr uint64_t kMaxSoundBytes = 256ull * 1024 * 1024;
 }  // namespace sound
 
 // What the media layer is given for one stored sound: the 36-byte description's fields
@@ -31,9 +36,11 @@ inline constexpr FourCC kSilenceRun = MakeFourCC("CVTU");
 struct SampleDescription {
   FourCC data_format = sound::kRaw;  // 'raw ', 'MAC3' or 'MAC6'
   uint16_t channels = 1;
-  uint16_t sample_size = 8;  // bits
-  uint32_t rate = 0;         // 16.16 fixed
-  uint64_t data_offset = 0;  // into the resource
+  uint16_t sample_size = 8;    // bits
+  uint32_t rate = 0;           // 16.16 fixed
+  uint64_t header_offset = 0;  // of the sound header, into the resource
+  uint8_t encode = 0;          // 0 standard, 0xFF extended, 0xFE compressed
+  uint64_t data_offset = 0;    // into the resource
   uint64_t sample_count = 0;
   uint64_t byte_count = 0;
 };
@@ -47,7 +54,8 @@ struct SndParseResult {
 // headers). The samples it names lie wholly inside `resource` when alert is 0.
 SndParseResult ParseSnd(std::span<const uint8_t> resource);
 
-// Samples ready for the audio output: 8-bit unsigned or 16-bit signed, interleaved.
+// Samples ready for the audio output, interleaved: raw sounds as stored (8-bit unsigned or
+// 16-bit big-endian), MACE decoded to 16-bit in native (little-endian) order.
 struct SoundPcm {
   AudioFormat format;
   std::vector<uint8_t> samples;
@@ -63,6 +71,10 @@ struct SoundDecodeResult {
 SoundDecodeResult DecodeSnd(std::span<const uint8_t> resource);
 
 enum class SoundFileKind { kWav, kAiff, kAu };
+
+// The reader a file's name asks for: ".wav"; ".aif", ".aiff", ".aifc"; ".au", ".snd" (in
+// any case). Empty for other names.
+std::optional<SoundFileKind> SoundFileKindOf(std::string_view file_name);
 
 struct SoundImportResult {
   int alert = 0;
