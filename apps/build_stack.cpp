@@ -13,6 +13,7 @@
 #include "stackfile/actions.h"
 #include "stackfile/mactext.h"
 #include "stackfile/resources.h"
+#include "stackfile/sound.h"
 
 namespace corvida::app {
 
@@ -216,6 +217,17 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// A sound file (WAV, AIFF/AIFC or AU, by its extension) in the stored 'Snd ' layout.
+RecordBytes ImportedSound(const std::string& base, const std::string& name) {
+  std::optional<SoundFileKind> kind = SoundFileKindOf(name);
+  if (!kind) throw std::runtime_error("'" + name + "' is not a WAV, AIFF or AU file");
+  SoundImportResult imported = ImportSoundFile(ReadFile(base + "/" + name), *kind);
+  if (imported.alert)
+    throw std::runtime_error("sound file '" + name + "' cannot be imported (alert " +
+                             std::to_string(imported.alert) + ")");
+  return imported.snd;
+}
+
 void AddResource(const json& r, const std::string& base, Stack& stack, Handles& handles) {
   std::string type_text = r.at("type").get<std::string>();
   std::string type4 = Utf8ToWindows1252(type_text);
@@ -242,6 +254,8 @@ void AddResource(const json& r, const std::string& base, Stack& stack, Handles& 
     native = FontListBytes(fonts);
   } else if (type == restype::kNBAs && !r.contains("file") && !r.contains("bytes")) {
     native = BuildNba(r);  // only its run-time slot is converted
+  } else if (type == restype::kSnd && r.contains("sound")) {
+    native = ImportedSound(base, r["sound"].get<std::string>());
   } else if (r.contains("file")) {
     native = ReadFile(base + "/" + r["file"].get<std::string>());
   } else if (r.contains("bytes")) {
