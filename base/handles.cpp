@@ -3,15 +3,19 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/bytes.h"
+
 namespace corvida {
 
 namespace {
 
-void PutLE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
+constexpr uint32_t kGuardWord = 0xFACEBEEF;  // after each payload; never read
+
+// A handle's block holds the data size before the data and a guard word after it.
+void FrameBlock(SystemBlock& block, uint32_t size) {
+  const std::span<uint8_t> bytes(block.data, block.size);
+  WriteLE32(bytes, 0, size);
+  WriteLE32(bytes, 4 + size, kGuardWord);
 }
 
 uint64_t RoundUp16(uint64_t n) {
@@ -193,8 +197,7 @@ Handle Handles::NewWithFlags(uint32_t flags, uint32_t size) {
   if (size > kMaxRequest) return 0;
   SystemBlock* block = Allocate(uint64_t{size} + 8, flags);
   if (block == nullptr) return 0;
-  PutLE32(block->data, size);
-  PutLE32(block->data + 4 + size, kGuardWord);
+  FrameBlock(*block, size);
   Handle h = Register(block);
   if (h == 0) Free(block);
   return h;
@@ -241,8 +244,7 @@ int Handles::SetSize(Handle h, uint32_t new_size) {
   if (!Resize(block, uint64_t{new_size} + 8)) return -1;
   // Added bytes read as zeros, including where the old guard word stood.
   if (new_size > old_size) std::memset(block->data + 4 + old_size, 0, new_size - old_size);
-  PutLE32(block->data, new_size);
-  PutLE32(block->data + 4 + new_size, kGuardWord);
+  FrameBlock(*block, new_size);
   return 0;
 }
 

@@ -117,7 +117,6 @@ class Handles {
   void SetMaxSlots(uint32_t slots) { max_slots_ = slots; }
 
  private:
-  static constexpr uint32_t kGuardWord = 0xFACEBEEF;  // after each payload; never read
   void InitTable();
   SystemBlock* Allocate(uint64_t size, uint32_t flags);  // null on failure, no message
   bool Resize(SystemBlock* block, uint64_t new_size);    // never moves a locked block

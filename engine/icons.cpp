@@ -2,20 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/bytes.h"
+
 namespace corvida {
 
 namespace {
-
-uint32_t Le32(std::span<const uint8_t> d, size_t at) {
-  return uint32_t{d[at]} | uint32_t{d[at + 1]} << 8 | uint32_t{d[at + 2]} << 16 |
-         uint32_t{d[at + 3]} << 24;
-}
-uint16_t Le16(std::span<const uint8_t> d, size_t at) {
-  return static_cast<uint16_t>(d[at] | d[at + 1] << 8);
-}
-bool Inside(std::span<const uint8_t> d, uint64_t at, uint64_t length) {
-  return at <= d.size() && length <= d.size() - at;
-}
 
 constexpr size_t kDirectorySize = 6;
 constexpr size_t kEntrySize = 16;
@@ -24,17 +15,17 @@ constexpr size_t kBitmapHeaderSize = 40;
 }  // namespace
 
 std::shared_ptr<const Icon> ParseIcon(std::span<const uint8_t> data) {
-  if (!Inside(data, 0, kDirectorySize + kEntrySize)) return nullptr;
-  if (Le16(data, 2) != 1 || Le16(data, 4) == 0) return nullptr;
+  if (!InBounds(data, 0, kDirectorySize + kEntrySize)) return nullptr;
+  if (ReadLE16(data, 2) != 1 || ReadLE16(data, 4) == 0) return nullptr;
   int entry_height = data[kDirectorySize + 1] ? data[kDirectorySize + 1] : 256;
-  uint64_t at = Le32(data, kDirectorySize + 12);
-  if (!Inside(data, at, kBitmapHeaderSize)) return nullptr;
-  uint32_t header_size = Le32(data, at);
-  int32_t width = static_cast<int32_t>(Le32(data, at + 4));
-  int32_t stored_height = static_cast<int32_t>(Le32(data, at + 8));
-  int bits = Le16(data, at + 14);
-  uint32_t compression = Le32(data, at + 16);
-  uint32_t colours_used = Le32(data, at + 32);
+  uint64_t at = ReadLE32(data, kDirectorySize + 12);
+  if (!InBounds(data, at, kBitmapHeaderSize)) return nullptr;
+  uint32_t header_size = ReadLE32(data, at);
+  int32_t width = static_cast<int32_t>(ReadLE32(data, at + 4));
+  int32_t stored_height = static_cast<int32_t>(ReadLE32(data, at + 8));
+  int bits = ReadLE16(data, at + 14);
+  uint32_t compression = ReadLE32(data, at + 16);
+  uint32_t colours_used = ReadLE32(data, at + 32);
   if (header_size < kBitmapHeaderSize || compression != 0) return nullptr;
   if (bits != 1 && bits != 4 && bits != 8) return nullptr;
   if (width < 1 || width > kMaxIconSide || stored_height < 1) return nullptr;
@@ -42,7 +33,7 @@ std::shared_ptr<const Icon> ParseIcon(std::span<const uint8_t> data) {
   uint32_t colours = 1u << bits;
   if (colours_used != 0 && colours_used < colours) colours = colours_used;
   uint64_t palette_at = at + header_size;
-  if (!Inside(data, palette_at, uint64_t{colours} * 4)) return nullptr;
+  if (!InBounds(data, palette_at, uint64_t{colours} * 4)) return nullptr;
   uint64_t pixels_at = palette_at + uint64_t{colours} * 4;
   uint64_t pixel_row = gfx::RowBytes(uint64_t(width), uint64_t(bits));
   uint64_t mask_row = gfx::RowBytes(uint64_t(width), 1);
@@ -51,7 +42,7 @@ std::shared_ptr<const Icon> ParseIcon(std::span<const uint8_t> data) {
   // directory says so, or when only half fits.
   auto fits = [&](int64_t h) {
     return h >= 1 && h <= kMaxIconSide &&
-           Inside(data, pixels_at, uint64_t(h) * (pixel_row + mask_row));
+           InBounds(data, pixels_at, uint64_t(h) * (pixel_row + mask_row));
   };
   int64_t height = stored_height;
   if (stored_height % 2 == 0 && entry_height * 2 == stored_height) height = stored_height / 2;

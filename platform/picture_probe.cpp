@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/bytes.h"
 #include "platform/picture.h"
 #include "platform/picture/formats.h"
 
@@ -12,18 +13,6 @@ namespace {
 
 using Bytes = std::span<const uint8_t>;
 
-uint32_t Le16(Bytes b, size_t at) {
-  return b[at] | (b[at + 1] << 8);
-}
-uint32_t Be16(Bytes b, size_t at) {
-  return (b[at] << 8) | b[at + 1];
-}
-uint32_t Le32(Bytes b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-uint32_t Be32(Bytes b, size_t at) {
-  return (static_cast<uint32_t>(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
-}
 bool StartsWith(Bytes b, const char* magic, size_t n) {
   return b.size() >= n && std::memcmp(b.data(), magic, n) == 0;
 }
@@ -37,7 +26,7 @@ struct Dims {
 
 Dims Png(Bytes b) {
   if (b.size() < 24 || std::memcmp(b.data() + 12, "IHDR", 4) != 0) return {};
-  return {true, Be32(b, 16), Be32(b, 20)};
+  return {true, ReadBE32(b, 16), ReadBE32(b, 20)};
 }
 
 // Every image of a GIF, walked block by block. Frames lie on a canvas reaching to each
@@ -48,7 +37,7 @@ Dims Png(Bytes b) {
 // a few bytes could have the decoder fill a picture of hundreds of megabytes.
 Dims Gif(Bytes b) {
   if (b.size() < 13) return {};
-  Dims dims{false, Le16(b, 6), Le16(b, 8)};
+  Dims dims{false, ReadLE16(b, 6), ReadLE16(b, 8)};
   size_t at = 13;
   if (b[10] & 0x80) at += 3u << ((b[10] & 7) + 1);
   auto skip_sub_blocks = [&] {
@@ -67,8 +56,8 @@ Dims Gif(Bytes b) {
       continue;
     }
     if (b[at] != 0x2C || at + 10 > b.size()) break;  // garbage or a cut descriptor
-    int64_t left = Le16(b, at + 1), top = Le16(b, at + 3);
-    int64_t width = Le16(b, at + 5), height = Le16(b, at + 7);
+    int64_t left = ReadLE16(b, at + 1), top = ReadLE16(b, at + 3);
+    int64_t width = ReadLE16(b, at + 5), height = ReadLE16(b, at + 7);
     if (width == 0 || height == 0) return {};
     dims.width = std::max(dims.width, left + width);
     dims.height = std::max(dims.height, top + height);
@@ -87,11 +76,11 @@ Dims Gif(Bytes b) {
 
 Dims Bmp(Bytes b) {
   if (b.size() < 26) return {};
-  uint32_t header = Le32(b, 14);
-  if (header == 12) return {true, Le16(b, 18), Le16(b, 20)};
+  uint32_t header = ReadLE32(b, 14);
+  if (header == 12) return {true, ReadLE16(b, 18), ReadLE16(b, 20)};
   if (header < 40) return {};
-  int32_t w = static_cast<int32_t>(Le32(b, 18));
-  int32_t h = static_cast<int32_t>(Le32(b, 22));
+  int32_t w = static_cast<int32_t>(ReadLE32(b, 18));
+  int32_t h = static_cast<int32_t>(ReadLE32(b, 22));
   if (w <= 0 || h == 0 || h == INT32_MIN) return {};
   return {true, w, h < 0 ? -static_cast<int64_t>(h) : h};  // negative: rows top-down
 }
@@ -111,13 +100,13 @@ Dims Jpeg(Bytes b) {
       continue;
     }
     if (marker == 0xD9 || marker == 0xDA) return {};  // end or scan before any frame
-    uint32_t length = Be16(b, at + 2);
+    uint32_t length = ReadBE16(b, at + 2);
     if (length < 2) return {};
     bool frame =
         marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (at + 9 > b.size() || length < 7) return {};
-      return {true, Be16(b, at + 7), Be16(b, at + 5)};
+      return {true, ReadBE16(b, at + 7), ReadBE16(b, at + 5)};
     }
     at += 2 + length;
   }
@@ -128,8 +117,8 @@ Dims Jpeg(Bytes b) {
 Dims Tiff(Bytes b) {
   if (b.size() < 8) return {};
   bool little = b[0] == 'I';
-  auto u16 = [&](size_t at) { return little ? Le16(b, at) : Be16(b, at); };
-  auto u32 = [&](size_t at) { return little ? Le32(b, at) : Be32(b, at); };
+  auto u16 = [&](size_t at) { return little ? ReadLE16(b, at) : ReadBE16(b, at); };
+  auto u32 = [&](size_t at) { return little ? ReadLE32(b, at) : ReadBE32(b, at); };
   uint64_t ifd = u32(4);
   if (ifd + 2 > b.size()) return {};
   uint32_t count = u16(ifd);
@@ -160,8 +149,8 @@ Dims Tiff(Bytes b) {
 // must hold the row's pixels and stay below 32768 bytes.
 Dims Pcx(Bytes b) {
   if (b.size() < 128) return {};
-  uint32_t x0 = Le16(b, 4), y0 = Le16(b, 6), x1 = Le16(b, 8), y1 = Le16(b, 10);
-  uint32_t planes = b[65], line = Le16(b, 66);
+  uint32_t x0 = ReadLE16(b, 4), y0 = ReadLE16(b, 6), x1 = ReadLE16(b, 8), y1 = ReadLE16(b, 10);
+  uint32_t planes = b[65], line = ReadLE16(b, 66);
   if (x1 < x0 || y1 < y0 || x1 >= 0x8000 || y1 >= 0x8000) return {};
   uint64_t width = x1 - x0 + 1;
   if (planes < 1 || planes > 4 || line >= 0x8000 || line < (width * b[3] + 7) / 8) return {};
@@ -184,9 +173,9 @@ bool LooksLikeTga(Bytes b) {
 // would otherwise keep the decoder busy for seconds.
 Dims Tga(Bytes b) {
   if (b.size() < 18) return {};
-  uint64_t width = Le16(b, 12), height = Le16(b, 14);
+  uint64_t width = ReadLE16(b, 12), height = ReadLE16(b, 14);
   uint64_t pixel_bytes = (b[16] + 7u) / 8;
-  uint64_t colour_map = b[1] == 1 ? Le16(b, 5) * ((b[7] + 7u) / 8) : 0;
+  uint64_t colour_map = b[1] == 1 ? ReadLE16(b, 5) * ((b[7] + 7u) / 8) : 0;
   uint64_t data = 18 + b[0] + colour_map;
   uint64_t pixels = width * height;
   uint64_t least = b[2] >= 9 ? (pixels + 127) / 128 * (1 + pixel_bytes) : pixels * pixel_bytes;
@@ -196,7 +185,9 @@ Dims Tga(Bytes b) {
 
 // The picture frame of a PICT; the version opcode follows it.
 Dims Pict(Bytes b, size_t at) {
-  auto i16 = [&](size_t n) { return static_cast<int64_t>(static_cast<int16_t>(Be16(b, at + n))); };
+  auto i16 = [&](size_t n) {
+    return static_cast<int64_t>(static_cast<int16_t>(ReadBE16(b, at + n)));
+  };
   return {true, i16(8) - i16(4), i16(6) - i16(2)};
 }
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/bytes.h"
+
 namespace corvida {
 
 namespace {
@@ -20,16 +22,6 @@ constexpr const char* kMediaFolders[][2] = {{"2", "CVSounds"}, {"4", "CVArt"},  
 std::string CString(const uint8_t* p, size_t capacity) {
   const auto* c = reinterpret_cast<const char*>(p);
   return std::string(c, strnlen(c, capacity));
-}
-
-void PutLE(uint8_t* p, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t GetLE(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
 }
 
 }  // namespace
@@ -69,8 +61,8 @@ int ParseFileReference(std::span<const uint8_t> bytes, FileReference& out) {
   if (at + 6 >= bytes.size()) return -1;
   FileReference ref;
   ref.path.assign(text, path_length);
-  ref.value298 = static_cast<uint16_t>(GetLE(bytes.data() + at, 2));
-  ref.value300 = GetLE(bytes.data() + at + 2, 4);
+  ref.value298 = ReadLE16(bytes, at);
+  ref.value300 = ReadLE32(bytes, at + 2);
   at += 6;
   const size_t room = std::min<size_t>(bytes.size() - at, FileSlots::kNameSize);
   const size_t name_length = strnlen(text + at, room);
@@ -84,10 +76,10 @@ FileSlots::FileSlots(Handles& handles, const Folders& folders, PathMap map)
     : handles_(handles), map_(std::move(map)) {
   const std::string module = map_.ToWindows(folders.program + "/" + kModuleName);
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    uint8_t* p = SlotBytes(slot);
-    p[kFlagOffset] = 0;
-    PutLE(p + kValue298Offset, 0xFFFF, 2);
-    PutLE(p + kValue300Offset, 0, 4);
+    const std::span<uint8_t> bytes(SlotBytes(slot), kSlotSize);
+    bytes[kFlagOffset] = 0;
+    WriteLE16(bytes, kValue298Offset, 0xFFFF);
+    WriteLE32(bytes, kValue300Offset, 0);
     SetPath(slot, module);
   }
   const std::string data = folders.data.empty() ? "" : map_.ToWindows(folders.data);
@@ -139,11 +131,11 @@ std::span<const uint8_t> FileSlots::Raw(int slot) const {
 }
 
 uint16_t FileSlots::Value298(int slot) const {
-  return ValidSlot(slot) ? static_cast<uint16_t>(GetLE(SlotBytes(slot) + kValue298Offset, 2)) : 0;
+  return ReadLE16(Raw(slot), kValue298Offset);
 }
 
 uint32_t FileSlots::Value300(int slot) const {
-  return ValidSlot(slot) ? GetLE(SlotBytes(slot) + kValue300Offset, 4) : 0;
+  return ReadLE32(Raw(slot), kValue300Offset);
 }
 
 int FileSlots::Open(int slot, int mode, File& out) const {
@@ -270,20 +262,20 @@ Handle FileSlots::Serialize(int slot) const {
   Handle h = handles_.New(static_cast<uint32_t>(size));
   if (h == 0) return 0;
   LockedHandle locked(handles_, h);
-  uint8_t* p = locked.data();
-  std::memcpy(p, path.data(), path.size());
-  p += path.size() + 1 + pad;
-  PutLE(p, Value298(slot), 2);
-  PutLE(p + 2, Value300(slot), 4);
-  std::memcpy(p + 6, name.data(), name.size());
+  const std::span<uint8_t> bytes(locked.data(), size);
+  std::memcpy(bytes.data(), path.data(), path.size());
+  const size_t at = path.size() + 1 + pad;
+  WriteLE16(bytes, at, Value298(slot));
+  WriteLE32(bytes, at + 2, Value300(slot));
+  std::memcpy(bytes.data() + at + 6, name.data(), name.size());
   return h;
 }
 
 int FileSlots::EnsureFilePresent(const FileReference& reference, int slot) {
   if (SetPath(slot, reference.path) != 0) return 0;
-  uint8_t* p = SlotBytes(slot);
-  PutLE(p + kValue298Offset, reference.value298, 2);
-  PutLE(p + kValue300Offset, reference.value300, 4);
+  const std::span<uint8_t> bytes(SlotBytes(slot), kSlotSize);
+  WriteLE16(bytes, kValue298Offset, reference.value298);
+  WriteLE32(bytes, kValue300Offset, reference.value300);
   if (Exists(reference.path)) return 1;
   if (request_hook_) request_hook_(reference);
   return 0;

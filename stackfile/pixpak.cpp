@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/bytes.h"
 #include "platform/gfx/png.h"
 #include "stackfile/cardpicture.h"
 #include "stackfile/lz.h"
@@ -10,19 +11,6 @@
 
 namespace corvida {
 namespace {
-
-uint16_t BE16(const uint8_t* p) {
-  return uint16_t(p[0] << 8 | p[1]);
-}
-uint32_t BE32(const uint8_t* p) {
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-void PutBE16(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v >> 8), p[1] = uint8_t(v);
-}
-void PutBE32(uint8_t* p, uint32_t v) {
-  PutBE16(p, v >> 16), PutBE16(p + 2, v & 0xFFFF);
-}
 
 // Stored 16-bit pixels are big-endian and 32-bit ones x, R, G, B; the bitmap holds
 // little-endian words and B, G, R, x. Both directions are the same byte reversal.
@@ -38,24 +26,22 @@ void SwapPixelBytes(uint8_t* row, int width, int depth) {
 
 bool ReadPixPakHeader(std::span<const uint8_t> block, PixPakHeader& h) {
   if (block.size() < pixpak::kHeaderSize) return false;
-  const uint8_t* p = block.data();
-  h.magic = BE32(p);
-  h.block_length = BE32(p + 4);
-  h.version = BE16(p + 8);
-  h.width = BE16(p + 10);
-  h.height = BE16(p + 12);
-  h.depth = BE16(p + 14);
-  h.packing = BE16(p + 24);
-  h.color_table_length = BE32(p + 26);
-  h.pixel_length = BE32(p + 30);
+  h.magic = ReadBE32(block, 0);
+  h.block_length = ReadBE32(block, 4);
+  h.version = ReadBE16(block, 8);
+  h.width = ReadBE16(block, 10);
+  h.height = ReadBE16(block, 12);
+  h.depth = ReadBE16(block, 14);
+  h.packing = ReadBE16(block, 24);
+  h.color_table_length = ReadBE32(block, 26);
+  h.pixel_length = ReadBE32(block, 30);
   return true;
 }
 
 gfx::Palette PaletteFromMacColorTable(std::span<const uint8_t> table) {
   gfx::Palette palette;
   if (table.size() < 8) return palette;
-  size_t entries =
-      std::min<size_t>({size_t(BE16(table.data() + 6)) + 1, (table.size() - 8) / 8, 256});
+  size_t entries = std::min<size_t>({size_t(ReadBE16(table, 6)) + 1, (table.size() - 8) / 8, 256});
   palette.count = int(entries);
   for (size_t i = 0; i < entries; ++i) {
     const uint8_t* e = table.data() + 8 + 8 * i;
@@ -67,14 +53,14 @@ gfx::Palette PaletteFromMacColorTable(std::span<const uint8_t> table) {
 std::vector<uint8_t> MacColorTableFromPalette(const gfx::Palette& palette) {
   const int n = std::max(palette.count, 1);
   std::vector<uint8_t> table(8 + 8 * size_t(n), 0);
-  PutBE16(table.data() + 6, uint32_t(n - 1));
+  WriteBE16(table, 6, uint16_t(n - 1));
   for (int i = 0; i < n; ++i) {
-    uint8_t* e = table.data() + 8 + 8 * size_t(i);
+    const size_t e = 8 + 8 * size_t(i);
     gfx::Rgb c = palette.At(i);
-    PutBE16(e, uint32_t(i));
-    PutBE16(e + 2, uint32_t(c.r) * 0x101);
-    PutBE16(e + 4, uint32_t(c.g) * 0x101);
-    PutBE16(e + 6, uint32_t(c.b) * 0x101);
+    WriteBE16(table, e, uint16_t(i));
+    WriteBE16(table, e + 2, uint16_t(c.r * 0x101));
+    WriteBE16(table, e + 4, uint16_t(c.g * 0x101));
+    WriteBE16(table, e + 6, uint16_t(c.b * 0x101));
   }
   return table;
 }
@@ -164,15 +150,15 @@ std::vector<uint8_t> EncodePixPak(const gfx::Bitmap& bitmap, const gfx::Palette&
     pixels.insert(pixels.end(), packed.begin(), packed.end());
   }
   std::vector<uint8_t> block(pixpak::kHeaderSize, 0);
-  PutBE32(block.data(), pixpak::kMagic);
-  PutBE32(block.data() + 4, uint32_t(pixpak::kHeaderSize + table.size() + pixels.size()));
-  PutBE16(block.data() + 8, pixpak::kVersion);
-  PutBE16(block.data() + 10, uint32_t(bitmap.width()));
-  PutBE16(block.data() + 12, uint32_t(bitmap.height()));
-  PutBE16(block.data() + 14, uint32_t(depth));
-  PutBE16(block.data() + 24, pixpak::kRowBlocks);
-  PutBE32(block.data() + 26, uint32_t(table.size()));
-  PutBE32(block.data() + 30, uint32_t(pixels.size()));
+  WriteBE32(block, 0, pixpak::kMagic);
+  WriteBE32(block, 4, uint32_t(pixpak::kHeaderSize + table.size() + pixels.size()));
+  WriteBE16(block, 8, pixpak::kVersion);
+  WriteBE16(block, 10, uint16_t(bitmap.width()));
+  WriteBE16(block, 12, uint16_t(bitmap.height()));
+  WriteBE16(block, 14, uint16_t(depth));
+  WriteBE16(block, 24, pixpak::kRowBlocks);
+  WriteBE32(block, 26, uint32_t(table.size()));
+  WriteBE32(block, 30, uint32_t(pixels.size()));
   block.insert(block.end(), table.begin(), table.end());
   block.insert(block.end(), pixels.begin(), pixels.end());
   return block;

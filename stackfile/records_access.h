@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 
+#include "platform/bytes.h"
+
 namespace corvida {
 
 static_assert(std::endian::native == std::endian::little,
@@ -55,20 +57,19 @@ inline int16_t GetI16(const uint8_t* p) {
   return static_cast<int16_t>(Get16(p));
 }
 
-// Big-endian reads and writes (the stored form).
+// Big-endian reads and writes (the stored form) of a field the caller has found inside
+// its record.
 inline uint16_t GetBE16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] << 8 | p[1]);
+  return ReadBE16({p, 2}, 0);
 }
 inline uint32_t GetBE32(const uint8_t* p) {
-  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+  return ReadBE32({p, 4}, 0);
 }
 inline void PutBE16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v >> 8);
-  p[1] = static_cast<uint8_t>(v);
+  WriteBE16({p, 2}, 0, v);
 }
 inline void PutBE32(uint8_t* p, uint32_t v) {
-  PutBE16(p, static_cast<uint16_t>(v >> 16));
-  PutBE16(p + 2, static_cast<uint16_t>(v));
+  WriteBE32({p, 4}, 0, v);
 }
 
 // Bounded native reads: 0 when the field does not lie inside the view.
