@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "stackfile/mactext.h"
 #include "stackfile/records_build.h"
 
@@ -236,7 +237,8 @@ ObjectRef FindObjectByName(const Stack& stack, Handles& handles, Handle card, ui
   if (trim) name = Trimmed(name);
   ObjectIterator walk(stack, handles, card, true);
   while (ObjectRef obj = walk.Next()) {
-    if (ObjectType(handles, obj) == type && NamesEqual(ObjectName(handles, obj), name)) return obj;
+    if (ObjectType(handles, obj) == type && EqualsIgnoringCase(ObjectName(handles, obj), name))
+      return obj;
   }
   return {};
 }

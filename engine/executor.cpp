@@ -2,6 +2,7 @@
 
 #include "base/strings.h"
 #include "engine/cards.h"
+#include "platform/text.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/records.h"
 #include "stackfile/resources.h"
@@ -15,10 +16,6 @@ constexpr int16_t kOtherStackFirstCard = -6;
 constexpr uint16_t kFirstCardOfStack = 65530;
 constexpr uint16_t kRightAnswer = 1;
 constexpr uint16_t kAskUserName = 3;
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
 
 struct DepthGuard {
   int& depth;

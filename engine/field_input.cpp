@@ -1,17 +1,10 @@
 #include "engine/field_input.h"
 
 #include "engine/hittest.h"
+#include "platform/text.h"
 #include "stackfile/records.h"
 
 namespace corvida {
-
-namespace {
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
-}  // namespace
 
 bool FieldInput::Press(DisplayItem& item, Point p, const Message& m) {
   press_point_ = p;

@@ -1,5 +1,6 @@
 #include "engine/media_hooks.h"
 
+#include "platform/text.h"
 #include "stackfile/fileslots.h"
 
 namespace corvida {
@@ -7,10 +8,6 @@ namespace corvida {
 namespace {
 
 constexpr size_t kSummaryLength = 40;
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
 
 // The file name of a stored reference ("Disk:Sounds:boing.wav" -> "boing.wav").
 std::string FileName(const std::string& stored) {

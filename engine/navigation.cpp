@@ -4,6 +4,7 @@
 #include "engine/cards.h"
 #include "engine/executor.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -14,25 +15,9 @@ constexpr int kAlertNoMarkedCard = 2242;
 constexpr uint16_t kCardHidden = 0x0020;
 constexpr size_t kJumpTextLimit = 15;
 
-bool IsBlank(char c) {
-  return c == ' ' || (c >= 9 && c <= 13);
-}
-
-char FoldAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
-// Card names compare letters A-Z without regard to case and need equal lengths.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
-}
-
 // Windows-form paths name the same file regardless of letter case.
 bool SameFilePath(const std::string& a, const std::string& b) {
-  return !a.empty() && SameName(a, b);
+  return !a.empty() && EqualsIgnoringCase(a, b);
 }
 
 }  // namespace
@@ -352,7 +337,7 @@ uint16_t Navigation::JumpTarget(std::string_view text) {
   } else if (!blanks) {
     for (int i = 1; i <= stack_.CardCount(); ++i) {
       Handle card = stack_.CardAt(i);
-      if (SameName(CardName(handles_, card), text)) return CardId(handles_, card);
+      if (EqualsIgnoringCase(CardName(handles_, card), text)) return CardId(handles_, card);
     }
   }
   if (!text.empty()) host_.Alert(strid::kCardNotFound);

@@ -3,8 +3,9 @@
 
 #include <array>
 
-#include "engine/transition_internal.h"
 #include "base/strings.h"
+#include "engine/transition_internal.h"
+#include "platform/text.h"
 
 namespace corvida {
 namespace {
@@ -15,17 +16,6 @@ using namespace transition_detail;
 // strid::kFirstTransitionName on); name lookups scan them in this order.
 constexpr std::array<int, 27> kNameOrder = {1,  2,  3,  4,  11, 5,  6,  7,  8,  9,  10, 12, 13, 14,
                                             15, 16, 20, 19, 18, 17, 26, 25, 24, 23, 22, 21, 27};
-
-char FoldAsciiCase(char c) {
-  return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) return false;
-  return true;
-}
 
 bool IsFade(int id) {
   return id == transition::kFadeToBlack || id == transition::kFadeToWhite ||
@@ -108,7 +98,7 @@ std::optional<std::string> TransitionName(int id) {
 int TransitionIdFromName(std::string_view name) {
   for (size_t i = 0; i < kNameOrder.size(); ++i) {
     std::optional<std::string_view> known = FindString(strid::kFirstTransitionName + int(i));
-    if (known && SameName(*known, name)) return kNameOrder[i];
+    if (known && EqualsIgnoringCase(*known, name)) return kNameOrder[i];
   }
   return -1;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "logo/nodes.h"
+#include "platform/text.h"
 
 namespace corvida::logo {
 
@@ -18,8 +19,9 @@ constexpr int kMaxReaderNesting = 1000;
 // constant for a blank or comment line; null only after an error.
 Node* Tokenize(Interpreter& in, std::string_view text);
 
+// Mac Roman's non-breaking space (202) separates words as the ASCII blanks do.
 inline bool IsBlank(unsigned char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 202;
+  return c == 202 || corvida::IsBlank(static_cast<char>(c));
 }
 
 }  // namespace corvida::logo

@@ -7,7 +7,9 @@
 #include "platform/charset.h"
 #include "platform/dirwalk.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "stackfile/mactext.h"
+#include "stackfile/media_folders.h"
 
 namespace corvida::logo {
 namespace {
@@ -16,19 +18,11 @@ namespace {
 constexpr size_t kMaxNameBytes = 1024;
 constexpr size_t kMaxComponents = 32;
 
-// The folders beside the program that scripts may read.
-constexpr const char* kMediaFolders[] = {"CVSounds", "CVArt", "Extras", "CVAnim", "Movies"};
-
 // A name with ASCII letters upper-cased: two names match loosely when these are equal.
 std::string LooseKey(std::string_view name) {
   std::string key(name);
-  for (char& c : key)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  for (char& c : key) c = AsciiUpper(c);
   return key;
-}
-
-bool SameLoose(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && LooseKey(a) == LooseKey(b);
 }
 
 // Splits a host path below the sandbox into its folder and its last component.
@@ -36,11 +30,6 @@ std::pair<std::string, std::string> SplitHost(const std::string& host) {
   size_t slash = host.rfind('/');
   if (slash == std::string::npos) return {"", host};
   return {host.substr(0, slash), host.substr(slash + 1)};
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
 }
 
 }  // namespace
@@ -74,11 +63,11 @@ bool Sandbox::Walk(const std::string& root, const std::vector<std::string>& part
   std::string path = root;
   bool present = true;  // every component so far exists
   for (const std::string& part : parts) {
-    std::string next = Join(path, part);
+    std::string next = JoinPath(path, part);
     if (present && !FileExists(next) && !IsSymlink(next)) {
       // Stacks were made where letter case does not matter: take the one loose match.
       std::string loose = LooseMatch(path, part);
-      if (!loose.empty()) next = Join(path, loose);
+      if (!loose.empty()) next = JoinPath(path, loose);
     }
     if (IsSymlink(next)) return false;
     present = present && FileExists(next);
@@ -107,7 +96,7 @@ std::string Sandbox::LooseMatch(const std::string& folder, const std::string& na
   auto match = loose.names.find(LooseKey(name));
   if (match == loose.names.end()) return "";
   // Another program may have removed it since.
-  std::string path = Join(folder, match->second);
+  std::string path = JoinPath(folder, match->second);
   if (!FileExists(path) && !IsSymlink(path)) {
     loose.names.erase(match);
     return "";
@@ -144,7 +133,7 @@ void Sandbox::Measure() {
     auto [folder, depth] = pending.back();
     pending.pop_back();
     for (const DirectoryEntry& e : ListDirectory(folder)) {
-      std::string path = Join(folder, e.name);
+      std::string path = JoinPath(folder, e.name);
       ++used_entries_;
       if (IsSymlink(path)) continue;
       FileInfo info = GetFileInfo(path);
@@ -189,7 +178,7 @@ bool Sandbox::Resolve(std::string_view name, Use use, Target& out) {
     std::vector<std::string> rest(parts.begin() + 1, parts.end());
     for (const NamedFolder& m : media_) {
       Target t;
-      if (!SameLoose(m.name, parts[0]) || !Walk(m.path, rest, t) || !t.exists) continue;
+      if (!EqualsIgnoringCase(m.name, parts[0]) || !Walk(m.path, rest, t) || !t.exists) continue;
       t.read_only = true;
       out = std::move(t);
       return true;
@@ -226,7 +215,7 @@ bool Sandbox::SetPrefix(std::string_view path) {
 std::string Sandbox::PrefixFolder() {
   if (!EnsureFolder()) return "";
   std::string path = folder_;
-  for (const std::string& p : prefix_parts_) path = Join(path, p);
+  for (const std::string& p : prefix_parts_) path = JoinPath(path, p);
   return path;
 }
 
@@ -248,14 +237,17 @@ std::string StackFilesFolder(const std::string& data_folder, std::string_view st
   for (char c : stack_key) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
   char hex[12];
   std::snprintf(hex, sizeof hex, "-%08x", h);
-  return Join(Join(data_folder, "script-files"), name + hex);
+  return JoinPath(JoinPath(data_folder, "script-files"), name + hex);
 }
 
 std::vector<NamedFolder> ScriptMediaFolders(const Folders& folders) {
   std::vector<NamedFolder> out;
   for (const std::string* base : {&folders.data, &folders.program}) {
     if (base->empty()) continue;
-    for (const char* name : kMediaFolders) out.push_back({name, Join(*base, name)});
+    for (const MediaFolder& folder : kMediaFolders) {
+      if (folder.holds_extensions) continue;  // scripts read media, not modules
+      out.push_back({std::string(folder.name), JoinPath(*base, std::string(folder.name))});
+    }
   }
   return out;
 }

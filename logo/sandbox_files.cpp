@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "stackfile/mactext.h"
 
 namespace corvida::logo {
@@ -90,7 +91,7 @@ void TextReader::Settle() {
 
 int FileState::Find(std::string_view name) const {
   for (int i = 0; i < kSlotCount; ++i) {
-    if (slots_[i].open() && NamesEqual(slots_[i].name, name)) return i;
+    if (slots_[i].open() && EqualsIgnoringCase(slots_[i].name, name)) return i;
   }
   return -1;
 }

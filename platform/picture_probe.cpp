@@ -1,12 +1,12 @@
 // Format recognition and header sizes of picture files, read with bounds checks before
 // any decoder sees the bytes, so a small hostile file cannot ask for a huge picture.
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 #include "platform/bytes.h"
 #include "platform/picture.h"
 #include "platform/picture/formats.h"
+#include "platform/text.h"
 
 namespace corvida {
 namespace {
@@ -191,16 +191,6 @@ Dims Pict(Bytes b, size_t at) {
   return {true, i16(8) - i16(4), i16(6) - i16(2)};
 }
 
-bool HasExtension(std::string_view name, std::string_view ext) {
-  if (name.size() <= ext.size() || name[name.size() - ext.size() - 1] != '.') return false;
-  for (size_t i = 0; i < ext.size(); ++i) {
-    char c = static_cast<char>(
-        std::tolower(static_cast<unsigned char>(name[name.size() - ext.size() + i])));
-    if (c != ext[i]) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 PictureStatus ProbePicture(std::span<const uint8_t> bytes, std::string_view name,
@@ -222,7 +212,7 @@ PictureStatus ProbePicture(std::span<const uint8_t> bytes, std::string_view name
     format = PictureFormat::kPcx, dims = Pcx(bytes);
   } else if (size_t start = picture::PictStart(bytes); start != picture::kNotPict) {
     format = PictureFormat::kPict, dims = Pict(bytes, start);
-  } else if (HasExtension(name, "tga") || LooksLikeTga(bytes)) {
+  } else if (HasExtensionIgnoringCase(name, "tga") || LooksLikeTga(bytes)) {
     format = PictureFormat::kTga, dims = Tga(bytes);
   } else {
     return PictureStatus::kUnknownFormat;

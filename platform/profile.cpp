@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace corvida {
 
@@ -14,17 +15,6 @@ std::string_view Trim(std::string_view s) {
   size_t first = s.find_first_not_of(blanks);
   if (first == std::string_view::npos) return {};
   return s.substr(first, s.find_last_not_of(blanks) - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // Reads up to the size limit; `complete` tells whether that was the whole file.
@@ -94,11 +84,12 @@ std::optional<std::string> ReadProfileString(const std::string& path, std::strin
   bool inside = false;
   for (std::string_view line : SplitLines(text)) {
     if (auto name = SectionOf(line)) {
-      inside = SameName(*name, Trim(section));
+      inside = EqualsIgnoringCase(*name, Trim(section));
       continue;
     }
     auto k = inside ? KeyOf(line) : std::nullopt;
-    if (k && SameName(*k, Trim(key))) return std::string(ValueOf(line).substr(0, max_chars));
+    if (k && EqualsIgnoringCase(*k, Trim(key)))
+      return std::string(ValueOf(line).substr(0, max_chars));
   }
   return std::nullopt;
 }
@@ -122,14 +113,14 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
   for (size_t i = 0; i < lines.size() && !done; ++i) {
     if (auto name = SectionOf(lines[i])) {
       if (inside) break;
-      inside = SameName(*name, Trim(section));
+      inside = EqualsIgnoringCase(*name, Trim(section));
       found_section = found_section || inside;
       if (inside) insert_after = i + 1;
       continue;
     }
     if (!inside) continue;
     if (!Trim(lines[i]).empty()) insert_after = i + 1;
-    if (auto k = KeyOf(lines[i]); k && SameName(*k, Trim(key))) {
+    if (auto k = KeyOf(lines[i]); k && EqualsIgnoringCase(*k, Trim(key))) {
       lines[i] = entry;  // replaced in place below
       done = true;
     }

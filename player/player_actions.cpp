@@ -5,16 +5,12 @@
 #include "base/strings.h"
 #include "platform/files.h"
 #include "platform/launch.h"
+#include "platform/text.h"
 #include "player/player_window.h"
+#include "stackfile/media_folders.h"
 #include "stackfile/paths.h"
 
 namespace corvida {
-
-namespace {
-
-constexpr const char* kMediaFolders[] = {"CVSounds", "CVArt", "Movies", "Extras", "CVAnim"};
-
-}  // namespace
 
 void PlayerWindow::SetUpActions() {
   media_ = std::make_unique<RecordingMediaHooks>([this](const std::string& line) { Log(line); });
@@ -90,7 +86,10 @@ std::string PlayerActionHost::ResolvePath(const std::string& stored) {
   for (const std::string& base :
        {player.platform.folders().data, player.platform.folders().program}) {
     if (base.empty()) continue;
-    for (const char* name : kMediaFolders) roots.media_folders.push_back(base + "/" + name);
+    for (const MediaFolder& folder : kMediaFolders) {
+      if (!folder.holds_extensions)
+        roots.media_folders.push_back(JoinPath(base, std::string(folder.name)));
+    }
   }
   return ResolveStoredPath(stored, roots, player.stack.names_converted());
 }

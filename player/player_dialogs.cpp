@@ -4,6 +4,7 @@
 
 #include "base/strings.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "ui/dialog_ask.h"
 #include "ui/dialog_find.h"
 #include "ui/dialog_jump.h"
@@ -12,12 +13,8 @@
 namespace corvida {
 namespace {
 
-constexpr size_t kSaveAsNameLimit = 63;  // the file name part of a slot
 constexpr int kAlertBadName = 2686;      // "the name you gave is not allowed"
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
+constexpr size_t kSaveAsNameLimit = 63;  // the file name part of a slot
 
 bool HasExtension(std::string_view name) {
   const size_t dot = name.find_last_of('.');

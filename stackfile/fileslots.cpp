@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/bytes.h"
+#include "stackfile/media_folders.h"
 
 namespace corvida {
 
@@ -15,9 +16,6 @@ constexpr int kFlagOffset = 264;
 constexpr int kValue298Offset = 298;
 constexpr int kValue300Offset = 300;
 constexpr int kNameOffset = 304;
-
-constexpr const char* kMediaFolders[][2] = {{"2", "CVSounds"}, {"4", "CVArt"},   {"12", "NBAs"},
-                                            {"14", "Movies"},  {"17", "Extras"}, {"18", "CVAnim"}};
 
 std::string CString(const uint8_t* p, size_t capacity) {
   const auto* c = reinterpret_cast<const char*>(p);
@@ -83,11 +81,11 @@ FileSlots::FileSlots(Handles& handles, const Folders& folders, PathMap map)
     SetPath(slot, module);
   }
   const std::string data = folders.data.empty() ? "" : map_.ToWindows(folders.data);
-  for (const auto& [slot, name] : kMediaFolders) {
+  for (const MediaFolder& folder : kMediaFolders) {
+    const std::string name(folder.name);
     std::string path = data + "\\" + name + "\\";
-    if (data.empty() || !FileExists(map_.ToHost(path)))
-      path = SiblingPath(std::string(name) + "\\", module);
-    SetPath(std::atoi(slot), path);
+    if (data.empty() || !FileExists(map_.ToHost(path))) path = SiblingPath(name + "\\", module);
+    SetPath(folder.slot, path);
   }
 }
 

@@ -14,8 +14,7 @@
 //   304 64 bytes  file name part, NUL-terminated
 //
 // Slots with fixed roles: 0 scratch, 1 the current stack, 16 target of "save as"; the
-// media folders sit in 2 "CVSounds\", 4 "CVArt\", 12 "NBAs\", 14 "Movies\",
-// 17 "Extras\", 18 "CVAnim\".
+// media folders sit in the slots stackfile/media_folders.h names.
 #pragma once
 
 #include <array>

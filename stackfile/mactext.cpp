@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/charset.h"
+#include "platform/text.h"
 
 namespace corvida {
 
@@ -55,7 +56,7 @@ constexpr uint8_t kMacUpper[128] = {
 
 constexpr std::array<uint8_t, 256> MakeFullUpper() {
   std::array<uint8_t, 256> map{};
-  for (int c = 0; c < 128; ++c) map[c] = static_cast<uint8_t>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  for (int c = 0; c < 128; ++c) map[c] = static_cast<uint8_t>(AsciiUpper(static_cast<char>(c)));
   for (int c = 0; c < 128; ++c) map[128 + c] = kMacUpper[c];
   return map;
 }
@@ -69,11 +70,8 @@ struct InverseTable {
 };
 constexpr InverseTable kWindowsToMac;
 
-uint8_t AsciiUpper(uint8_t c) {
-  return c >= 'a' && c <= 'z' ? c - 32 : c;
-}
-uint8_t AsciiLower(uint8_t c) {
-  return c >= 'A' && c <= 'Z' ? c + 32 : c;
+uint8_t AsciiUpperByte(uint8_t c) {
+  return static_cast<uint8_t>(AsciiUpper(static_cast<char>(c)));
 }
 
 }  // namespace
@@ -109,15 +107,15 @@ std::string MacToUtf8(std::string_view mac) {
 }
 
 uint8_t MacUpperNoAccents(uint8_t c) {
-  return c < 0x80 ? AsciiUpper(c) : kMacUpperNoAccents[c - 0x80];
+  return c < 0x80 ? AsciiUpperByte(c) : kMacUpperNoAccents[c - 0x80];
 }
 
 uint8_t MacUpper(uint8_t c) {
-  return c < 0x80 ? AsciiUpper(c) : kMacUpper[c - 0x80];
+  return c < 0x80 ? AsciiUpperByte(c) : kMacUpper[c - 0x80];
 }
 
 uint8_t MacLower(uint8_t c) {
-  return c < 0x80 ? AsciiLower(c) : kMacLower[c - 0x80];
+  return c < 0x80 ? static_cast<uint8_t>(AsciiLower(static_cast<char>(c))) : kMacLower[c - 0x80];
 }
 
 void MacUpperString(char* text) {
@@ -143,16 +141,6 @@ bool AppendChar(char* text, char c, size_t buffer_size) {
   if (length + 1 >= buffer_size) return false;
   text[length] = c;
   text[length + 1] = '\0';
-  return true;
-}
-
-bool NamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(static_cast<uint8_t>(a[i])) != AsciiUpper(static_cast<uint8_t>(b[i]))) {
-      return false;
-    }
-  }
   return true;
 }
 

@@ -36,7 +36,4 @@ int HexDigitValue(char c);
 // string already fills it (length + 1 >= buffer_size). Returns whether it appended.
 bool AppendChar(char* text, char c, size_t buffer_size);
 
-// Names compare case-insensitively for A-Z only and need equal lengths.
-bool NamesEqual(std::string_view a, std::string_view b);
-
 }  // namespace corvida

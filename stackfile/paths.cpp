@@ -4,6 +4,7 @@
 
 #include "platform/charset.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "stackfile/mactext.h"
 
 namespace corvida {
@@ -18,23 +19,12 @@ bool IsLocal(std::string_view p) {
   return p.size() >= 3 && IsDriveLetter(p[0]) && p[1] == ':' && p[2] == '\\';
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The entry of `folder` named `name`, matched exactly first and then without regard to
 // case; "" when there is none.
 std::string FindEntry(const std::string& folder, const std::string& name) {
   if (FileExists(folder + "/" + name)) return name;
   for (const DirectoryEntry& entry : ListDirectory(folder)) {
-    if (EqualNoCase(entry.name, name)) return entry.name;
+    if (EqualsIgnoringCase(entry.name, name)) return entry.name;
   }
   return "";
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/text.h"
 #include "stackfile/actions.h"
 #include "stackfile/mactext.h"
 #include "stackfile/stack_io.h"
@@ -231,7 +232,7 @@ Handle Resources::Get(FourCC type, uint16_t id) {
 Handle Resources::GetByName(FourCC type, std::string_view name) {
   if (!current_) return 0;
   for (ResourceEntry& e : current_->entries) {
-    if (!e.deleted() && e.type == type && NamesEqual(e.Name(), name)) return DataOf(e);
+    if (!e.deleted() && e.type == type && EqualsIgnoringCase(e.Name(), name)) return DataOf(e);
   }
   return 0;
 }

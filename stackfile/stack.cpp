@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/text.h"
 #include "stackfile/mactext.h"
 #include "stackfile/records.h"
 #include "stackfile/stack_io.h"
@@ -352,8 +353,8 @@ Handle Stack::CardByName(std::string_view name) const {
   for (int n = 1, count = CardCount(); n <= count; ++n) {
     Handle card = CardAt(n);
     LockedHandle bytes(handles_, card);
-    if (NamesEqual(CountedText({bytes.data(), bytes.size()}, card::kName, card::kNameField),
-                   name)) {
+    if (EqualsIgnoringCase(CountedText({bytes.data(), bytes.size()}, card::kName, card::kNameField),
+                           name)) {
       return card;
     }
   }

@@ -3,6 +3,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/text.h"
 #include "stackfile/actions.h"
 #include "stackfile/mactext.h"
 #include "stackfile/stack.h"
@@ -35,13 +36,13 @@ bool ButtonRefers(Bytes button, FourCC type, uint16_t id) {
 
 // Case-insensitive for A-Z only, as names compare.
 bool StartsWithName(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && NamesEqual(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 // A resource is kept for an NBA whose name it bears, alone or followed by "@".
 bool NamedAfterNba(const std::string& name, const std::vector<std::string>& nba_names) {
   for (const std::string& nba : nba_names) {
-    if (NamesEqual(name, nba)) return true;
+    if (EqualsIgnoringCase(name, nba)) return true;
     if (name.size() > nba.size() && name[nba.size()] == '@' && StartsWithName(name, nba)) {
       return true;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace corvida {
 namespace {
@@ -21,10 +22,6 @@ std::string Parent(const std::string& folder) {
   const size_t slash = folder.find_last_of('/');
   if (slash == std::string::npos || slash == 0) return "/";
   return folder.substr(0, slash);
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 }  // namespace
@@ -78,13 +75,13 @@ std::optional<std::string> ChooseFile(DialogHost& host, const std::string& promp
     if (list->selected < 0 || size_t(list->selected) >= list->items.size()) return true;
     const std::string entry = list->items[size_t(list->selected)];
     if (!IsFolderEntry(entry)) {
-      chosen = Join(folder, entry);
+      chosen = JoinPath(folder, entry);
       dialog.End(kIdOk);
       return true;
     }
     // Into a folder (or up): the list is made again for it.
     const std::string name = entry.substr(1, entry.size() - 2);
-    folder = name == ".." ? Parent(folder) : Join(folder, name);
+    folder = name == ".." ? Parent(folder) : JoinPath(folder, name);
     list->items = ChooserEntries(folder, extension);
     list->selected = -1;
     list->top = 0;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/bytes.h"
+
 namespace corvida::picture {
 
 class ByteReader {
@@ -20,16 +22,10 @@ class ByteReader {
   size_t remaining() const { return bad_ ? 0 : bytes_.size() - at_; }
 
   uint8_t U8() { return Take(1) ? bytes_[at_ - 1] : 0; }
-  uint16_t Le16() { return Take(2) ? uint16_t(bytes_[at_ - 2] | bytes_[at_ - 1] << 8) : 0; }
-  uint16_t Be16() { return Take(2) ? uint16_t(bytes_[at_ - 2] << 8 | bytes_[at_ - 1]) : 0; }
-  uint32_t Le32() {
-    uint32_t low = Le16();
-    return low | uint32_t{Le16()} << 16;
-  }
-  uint32_t Be32() {
-    uint32_t high = Be16();
-    return high << 16 | Be16();
-  }
+  uint16_t Le16() { return Take(2) ? ReadLE16(bytes_, at_ - 2) : 0; }
+  uint16_t Be16() { return Take(2) ? ReadBE16(bytes_, at_ - 2) : 0; }
+  uint32_t Le32() { return Take(4) ? ReadLE32(bytes_, at_ - 4) : 0; }
+  uint32_t Be32() { return Take(4) ? ReadBE32(bytes_, at_ - 4) : 0; }
   void Skip(size_t n) { Take(n); }
   void Seek(size_t at) {
     if (at > bytes_.size()) bad_ = true;

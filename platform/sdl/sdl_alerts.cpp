@@ -1,10 +1,10 @@
 #include "platform/sdl/sdl_alerts.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "platform/charset.h"
 #include "platform/sdl/sdl_window_system.h"
+#include "platform/text.h"
 
 namespace corvida::sdl {
 namespace {
@@ -49,12 +49,6 @@ std::string Label(const std::string& label) {
   return Windows1252ToUtf8(out);
 }
 
-bool LabelIs(const std::string& label, const char* word) {
-  std::string lower;
-  for (char c : label) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower == word;
-}
-
 }  // namespace
 
 void BuildMessageBox(const AlertRequest& request, const std::string& title, MessageBox& box) {
@@ -72,7 +66,7 @@ void BuildMessageBox(const AlertRequest& request, const std::string& title, Mess
                                                                            : -1;
   for (const char* word : {"cancel", "no"}) {
     for (int i = 0; i < count && cancel < 0; ++i) {
-      if (LabelIs(Label(labels[i]), word)) cancel = i;
+      if (EqualsIgnoringCase(Label(labels[i]), word)) cancel = i;
     }
   }
   for (const std::string& label : labels) box.labels.push_back(Label(label));

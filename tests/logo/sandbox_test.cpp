@@ -139,6 +139,7 @@ TEST(LogoSandbox, StackFoldersAreSeparateAndNamedSafely) {
   EXPECT_EQ(media[1].name, "CVArt");
   EXPECT_EQ(media[1].path, "/d/CVArt");
   EXPECT_EQ(media[6].path, "/p/CVArt");
+  for (const NamedFolder& m : media) EXPECT_NE(m.name, "NBAs");  // modules are not media
 }
 
 }  // namespace

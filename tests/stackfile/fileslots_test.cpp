@@ -1,4 +1,5 @@
 #include "stackfile/fileslots.h"
+#include "stackfile/media_folders.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -67,6 +68,10 @@ TEST_F(FileSlotsTest, StartUpSlotsHoldTheProgramAndTheMediaFolders) {
   EXPECT_EQ(slots.Path(FileSlots::kArt), "D:\\data\\CVArt\\");
   EXPECT_EQ(slots.HostPath(FileSlots::kArt), tp.root.File("data/cvart/"));
   EXPECT_EQ(slots.Path(FileSlots::kNbas), "D:\\program\\NBAs\\");
+  for (const MediaFolder& folder : kMediaFolders) {
+    const std::string path = slots.Path(folder.slot);
+    EXPECT_EQ(path.substr(path.size() - folder.name.size() - 1, folder.name.size()), folder.name);
+  }
   EXPECT_EQ(slots.Value298(5), 0xFFFF);
   EXPECT_EQ(slots.Value300(5), 0u);
   EXPECT_EQ(slots.Path(20), "");

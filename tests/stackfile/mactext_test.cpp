@@ -52,9 +52,6 @@ TEST(MacText, SmallHelpers) {
   EXPECT_STREQ(room, "abc");
   char unterminated[3] = {'a', 'b', 'c'};  // never read past the buffer
   EXPECT_FALSE(AppendChar(unterminated, 'd', sizeof unterminated));
-  EXPECT_TRUE(NamesEqual("Card One", "CARD one"));
-  EXPECT_FALSE(NamesEqual("card", "cards"));
-  EXPECT_FALSE(NamesEqual("\x8A", "\x80"));  // A-Z only
 }
 
 TEST(MacText, FullUpperTableAgreesWithUpperCase) {
