@@ -104,9 +104,11 @@ SilenceRunResult ExpandSilenceRun(std::span<const uint8_t> packed) {
   uint64_t literal_total = 0;
   for (uint64_t i = 0; i < run_count; ++i) literal_total += GetBE32(p + kRuns + kRunSize * i + 4);
   if (literal_total > packed.size() - literals_at) return {sound::kAlertUnreadable, {}};
+  // The expanded sound must be one we can play: its rate as for any stored sound.
+  const uint32_t rate = GetBE32(p + kBuiltHeader + header::kRate);
+  if (!snd::PlayableRate(rate)) return {sound::kAlertUnreadable, {}};
   if (unpacked > sound::kMaxSoundBytes) return {sound::kAlertNoMemory, {}};
 
-  const uint32_t rate = GetBE32(p + kBuiltHeader + header::kRate);
   SilenceRunResult result;
   result.snd = snd::BuiltSoundHeader({1, 8, rate}, unpacked);
   const size_t data = result.snd.size();

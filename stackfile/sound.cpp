@@ -54,11 +54,6 @@ std::optional<uint64_t> HeaderStart(const SndView& snd) {
   return std::nullopt;
 }
 
-// 16.16 rates from 1 Hz up to what rounds to 65,535 Hz.
-bool RateReadable(uint32_t fixed) {
-  return fixed >= FixedRate(1) && WholeHertz(fixed) <= 65535;
-}
-
 // The 80-bit rate is not what we play, but when present it must be a rate too; sounds
 // whose writers left it zero stay readable.
 bool Rate80Readable(std::span<const uint8_t, 10> bytes) {
@@ -121,7 +116,7 @@ std::optional<SampleDescription> ReadHeader(const SndView& snd, uint64_t h) {
 
 bool Playable(const SndView& snd, const SampleDescription& d) {
   return (d.channels == 1 || d.channels == 2) && (d.sample_size == 8 || d.sample_size == 16) &&
-         RateReadable(d.rate) && snd.Holds(d.data_offset, d.byte_count);
+         PlayableRate(d.rate) && snd.Holds(d.data_offset, d.byte_count);
 }
 
 SoundDecodeResult DecodeMace(std::span<const uint8_t> packed, const SampleDescription& d) {

@@ -71,6 +71,10 @@ inline constexpr uint32_t FixedRate(uint32_t hertz) {
 inline constexpr uint32_t WholeHertz(uint32_t fixed) {
   return static_cast<uint32_t>((uint64_t{fixed} + 0x8000) >> 16);
 }
+// Rates we play: from 1 Hz up to what rounds to 65,535 Hz.
+inline constexpr bool PlayableRate(uint32_t fixed) {
+  return fixed >= FixedRate(1) && WholeHertz(fixed) <= 65535;
+}
 
 // 80-bit extended numbers: read as a double (infinity or NaN stay such), written from a
 // 16.16 rate.

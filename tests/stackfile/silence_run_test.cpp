@@ -157,6 +157,14 @@ TEST(SilenceRun, HostileRunTables) {
        2390,
        {}},
       {"cut before the run count", SoundBytes(97, 0), 2390, {}},
+      {"rate 0",
+       [] {
+         SoundBytes b = Packed(1, {{1, 0}}, {});
+         std::fill(b.begin() + 36, b.begin() + 40, 0);
+         return b;
+       }(),
+       2390,
+       {}},
       {"not SilenceRun",
        [] {
          SoundBytes b = Packed(1, {{1, 0}}, {});
