@@ -49,7 +49,7 @@ std::optional<uint64_t> HeaderStart(const SndView& snd) {
   }
   if (format == kFormat2) {
     if (!snd.Holds(kCommandCount2, 2)) return std::nullopt;
-    return 6 + kCommandSize * uint64_t{snd.U16(kCommandCount2)};
+    return kCommands2 + kCommandSize * uint64_t{snd.U16(kCommandCount2)};
   }
   return std::nullopt;
 }

@@ -16,6 +16,7 @@ inline constexpr size_t kDataTypes = 4;       // format 1: 6 bytes each
 inline constexpr size_t kDataTypeSize = 6;    // u16 type, u32 initialization options
 inline constexpr size_t kReferenceCount = 2;  // format 2
 inline constexpr size_t kCommandCount2 = 4;   // format 2
+inline constexpr size_t kCommands2 = 6;       // format 2
 inline constexpr size_t kCommandSize = 8;     // u16 command, u16 param1, u32 param2
 
 inline constexpr uint16_t kFormat1 = 1;
