@@ -11,7 +11,6 @@ namespace corvida {
 
 namespace {
 
-constexpr int kAlertCannotLaunch = 2344;
 constexpr int16_t kOtherStackFirstCard = -6;
 constexpr uint16_t kFirstCardOfStack = 65530;
 constexpr uint16_t kRightAnswer = 1;
@@ -201,7 +200,7 @@ void ActionExecutor::MarkAnswer(const Run& run) {
   Handle card = host_.CurrentCard();
   if (!card) return;
   if (!RecordAnswer(handles_, card, mark == kRightAnswer, run.name)) {
-    host_.Alert(stackalert::kNoMemory);
+    host_.Alert(strid::kNotEnoughMemory);
     return;
   }
   Score score = CountAnswers(stack_, handles_);
@@ -309,12 +308,12 @@ void ActionExecutor::Launch(const Run& run) {
   // The desktop opens the document with its own program; without a document, the program.
   std::string path = host_.ResolvePath(document_name.empty() ? program : document);
   if (path.empty()) {
-    host_.Alert(kAlertCannotLaunch);
+    host_.Alert(strid::kCannotLaunch);
     return;
   }
   host_.Log("launch " + Quoted(program_name) + " " + Quoted(document_name));
   if (!host_.Launch(path)) {
-    host_.Alert(kAlertCannotLaunch);
+    host_.Alert(strid::kCannotLaunch);
     return;
   }
   if (entry.launch_flags() & action::kCloseAfterLaunch) host_.ClosePlayer();

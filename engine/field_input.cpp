@@ -1,5 +1,6 @@
 #include "engine/field_input.h"
 
+#include "base/strings.h"
 #include "engine/hittest.h"
 #include "platform/text.h"
 #include "stackfile/records.h"
@@ -137,7 +138,7 @@ void FieldInput::Find(bool again) {
   };
   auto match = SearchStack(stack_, handles_, current, state, text_of);
   if (!match) {
-    host_.Alert(kNoMatchAlert);
+    host_.Alert(strid::kNoMatchFound);
     return;
   }
   if (match->card != current) {

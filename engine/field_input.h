@@ -36,7 +36,6 @@ class FieldInputHost {
 class FieldInput {
  public:
   static constexpr uint32_t kLinkFlashMs = 300;
-  static constexpr int kNoMatchAlert = 2201;
 
   FieldInput(Stack& stack, Handles& handles, WindowSystem& windows, Clock& clock, Navigation& nav,
              FieldInputHost& host)

@@ -12,8 +12,6 @@ namespace corvida {
 
 namespace {
 
-constexpr int kClickOnCardAction = 2032;
-constexpr int kClickOnStackAction = 2035;
 // Action flags that make a field's action block do something when clicked.
 constexpr uint16_t kFieldActionFlags = action::kMovie | action::kAnimation | action::kStackSound |
                                        action::kSoundFile | action::kVideodisc | action::kNba |
@@ -64,7 +62,7 @@ void MouseHandler::Press(Point p, const Message& m) {
   if (!hit) {
     Handle card = Card();
     uint16_t action = card ? CardField16(handles_, card, card::kClickAction) : 0;
-    if (executor_.RunEventAction(action, kClickOnCardAction, MediaWait::kNone)) {
+    if (executor_.RunEventAction(action, strid::kClickOnCardAction, MediaWait::kNone)) {
       card_click_taken_ = true;
       return;
     }
@@ -111,7 +109,7 @@ void MouseHandler::Press(Point p, const Message& m) {
   }
   if (!taken)
     executor_.RunEventAction(stack_.is_open() ? stack_.Header16(header::kClickAction) : 0,
-                             kClickOnStackAction, MediaWait::kNone);
+                             strid::kClickOnStackAction, MediaWait::kNone);
 }
 
 void MouseHandler::Release(Point p) {

@@ -11,7 +11,6 @@ namespace corvida {
 
 namespace {
 
-constexpr int kAlertNoMarkedCard = 2242;
 constexpr uint16_t kCardHidden = 0x0020;
 constexpr size_t kJumpTextLimit = 15;
 
@@ -148,7 +147,7 @@ void Navigation::Push() {
 void Navigation::Leave(bool push) {
   if (push) Push();
   if (current_)
-    RunAction(CardField16(handles_, current_, card::kLeaveAction), strid::kArriveAtCardAction + 1);
+    RunAction(CardField16(handles_, current_, card::kLeaveAction), strid::kLeaveCardAction);
   LeaveView();
 }
 
@@ -162,7 +161,7 @@ void Navigation::Arrive(int transition, int speed, bool new_stack) {
   host_.ShowCard(current_, transition, speed);
   host_.SetTitle(Title());
   host_.Arrived(current_, target_id_);
-  if (new_stack) RunAction(stack_.Header16(header::kArriveAction), strid::kArriveAtCardAction + 3);
+  if (new_stack) RunAction(stack_.Header16(header::kArriveAction), strid::kArriveAtStackAction);
   // The stack action may have closed the stack or moved on: look the card up again.
   current_ = stack_.CardById(target_id_);
   if (current_)
@@ -248,7 +247,7 @@ void Navigation::GoHome(int transition, int speed) {
 
 void Navigation::GoMarked(int transition, int speed) {
   if (marked_id_ == 0) {
-    host_.Alert(kAlertNoMarkedCard);
+    host_.Alert(strid::kNoMarkedCard);
     return;
   }
   if (InCurrentStack(kMarkedSlot, marked_has_file_)) {

@@ -12,10 +12,41 @@ namespace {
 
 using namespace transition_detail;
 
-// The named transitions in the order of their names in the string table (from
-// strid::kFirstTransitionName on); name lookups scan them in this order.
-constexpr std::array<int, 27> kNameOrder = {1,  2,  3,  4,  11, 5,  6,  7,  8,  9,  10, 12, 13, 14,
-                                            15, 16, 20, 19, 18, 17, 26, 25, 24, 23, 22, 21, 27};
+// The named transitions in the order of their names in the string table; name lookups
+// scan them in this order.
+struct NamedTransition {
+  int id;
+  strid::Id name;
+};
+constexpr std::array<NamedTransition, 27> kNamedTransitions = {{
+    {transition::kLeftToRight, strid::kTransitionLeftToRight},
+    {transition::kRightToLeft, strid::kTransitionRightToLeft},
+    {transition::kFastest, strid::kTransitionFastest},
+    {transition::kBottomToTop, strid::kTransitionBottomToTop},
+    {transition::kTopToBottom, strid::kTransitionTopToBottom},
+    {transition::kFadeToBlack, strid::kTransitionFadeToBlack},
+    {transition::kFadeToWhite, strid::kTransitionFadeToWhite},
+    {transition::kBlocks, strid::kTransitionBlocks},
+    {transition::kDiagonalRight, strid::kTransitionDiagonalRight},
+    {transition::kDiagonalLeft, strid::kTransitionDiagonalLeft},
+    {transition::kBlinds, strid::kTransitionBlinds},
+    {transition::kBars, strid::kTransitionBars},
+    {transition::kRain, strid::kTransitionRain},
+    {transition::kDissolve, strid::kTransitionDissolve},
+    {transition::kBarnOpen, strid::kTransitionBarnOpen},
+    {transition::kBarnClose, strid::kTransitionBarnClose},
+    {transition::kIrisClose, strid::kTransitionIrisClose},
+    {transition::kIrisOpen, strid::kTransitionIrisOpen},
+    {transition::kMouthClose, strid::kTransitionMouthClose},
+    {transition::kMouthOpen, strid::kTransitionMouthOpen},
+    {transition::kDiamondDissolve, strid::kTransitionDiamondDissolve},
+    {transition::kBowTies, strid::kTransitionBowTies},
+    {transition::kRazorRight, strid::kTransitionRazorRight},
+    {transition::kRazorLeft, strid::kTransitionRazorLeft},
+    {transition::kZoomOut, strid::kTransitionZoomOut},
+    {transition::kZoomIn, strid::kTransitionZoomIn},
+    {transition::kFadeToButtonColor, strid::kTransitionFadeToButtonColor},
+}};
 
 bool IsFade(int id) {
   return id == transition::kFadeToBlack || id == transition::kFadeToWhite ||
@@ -86,9 +117,9 @@ int NormaliseTransitionSpeed(int speed) {
 }
 
 std::optional<std::string> TransitionName(int id) {
-  for (size_t i = 0; i < kNameOrder.size(); ++i) {
-    if (kNameOrder[i] != id) continue;
-    std::optional<std::string_view> name = FindString(strid::kFirstTransitionName + int(i));
+  for (const NamedTransition& named : kNamedTransitions) {
+    if (named.id != id) continue;
+    std::optional<std::string_view> name = FindString(named.name);
     if (!name) return std::nullopt;
     return std::string(*name);
   }
@@ -96,9 +127,9 @@ std::optional<std::string> TransitionName(int id) {
 }
 
 int TransitionIdFromName(std::string_view name) {
-  for (size_t i = 0; i < kNameOrder.size(); ++i) {
-    std::optional<std::string_view> known = FindString(strid::kFirstTransitionName + int(i));
-    if (known && EqualsIgnoringCase(*known, name)) return kNameOrder[i];
+  for (const NamedTransition& named : kNamedTransitions) {
+    std::optional<std::string_view> known = FindString(named.name);
+    if (known && EqualsIgnoringCase(*known, name)) return named.id;
   }
   return -1;
 }

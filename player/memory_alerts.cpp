@@ -4,21 +4,13 @@
 
 namespace corvida {
 
-namespace {
-
-constexpr int kTableFullString = 4067;
-constexpr int kOutOfMemoryString = 4134;
-constexpr int kErrorTitleString = 4132;
-
-}  // namespace
-
 void MemoryAlerts::TableCannotGrow() {
-  presenter_.ShowMessageBox("", LoadLocalizedString(kTableFullString), AlertIcon::kNone);
+  presenter_.ShowMessageBox("", LoadLocalizedString(strid::kMemRefsFull), AlertIcon::kNone);
 }
 
 void MemoryAlerts::SystemMemoryExhausted() {
-  presenter_.ShowMessageBox(LoadLocalizedString(kErrorTitleString),
-                            LoadLocalizedString(kOutOfMemoryString), AlertIcon::kStop);
+  presenter_.ShowMessageBox(LoadLocalizedString(strid::kErrorTitle),
+                            LoadLocalizedString(strid::kOutOfRam), AlertIcon::kStop);
 }
 
 }  // namespace corvida

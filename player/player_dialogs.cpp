@@ -13,7 +13,6 @@
 namespace corvida {
 namespace {
 
-constexpr int kAlertBadName = 2686;      // "the name you gave is not allowed"
 constexpr size_t kSaveAsNameLimit = 63;  // the file name part of a slot
 
 bool HasExtension(std::string_view name) {
@@ -137,7 +136,7 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
       if (id != kIdOk) return false;
       const std::string name = SaveAsFileName(d.Text(kSaveAsField));
       if (name.empty()) {
-        player_.alerts.ReportFileError(kAlertBadName);
+        player_.alerts.ReportFileError(strid::kNameNotAllowed);
         return true;  // the dialog stays for another name
       }
       std::string target = JoinPath(StackFolder(), name);

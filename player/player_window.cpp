@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "engine/cards.h"
 #include "engine/transition_screen.h"
+#include "platform/text.h"
 #include "player/stack_open.h"
 #include "stackfile/records.h"
 
@@ -17,10 +18,6 @@ constexpr Size kDefaultCardSize{512, 342};
 bool IsInput(uint32_t message) {
   return (message >= msg::kKeyDown && message <= msg::kSysKeyUp) ||
          (message >= msg::kMouseMove && message <= msg::kMouseWheel) || message == msg::kCommand;
-}
-
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
 }
 
 }  // namespace
@@ -323,7 +320,7 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
       shift_ = ctrl_ = false;
       break;
     case msg::kCommand:
-      DoCommand(int(m.wParam & 0xFFFF));
+      DoCommand(static_cast<MenuCommand>(m.wParam & 0xFFFF));
       break;
     case msg::kClose:
     case msg::kDestroy:

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/strings.h"
 #include "engine/executor.h"
 #include "engine/field_input.h"
 #include "engine/fieldtext.h"
@@ -93,7 +94,7 @@ class PlayerWindow : public CardScreen,
   // The window procedure; returns the message's result.
   int64_t HandleMessage(const Message& m);
   // Runs one player command (the "CV" menu's ids).
-  void DoCommand(int id);
+  void DoCommand(MenuCommand command);
   // Takes messages until the window is closed.
   void RunUntilClosed();
   // Handles every queued message and those arriving within `ms` of the clock.

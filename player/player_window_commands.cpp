@@ -10,52 +10,72 @@ namespace corvida {
 
 namespace {
 
-// Commands that first return a zoomed view to factor 1.
-bool UnzoomsFirst(int id) {
-  return id == 100 || id == 101 || id == 104 || id == 106 || id == 155 ||
-         (id >= 157 && id <= 159) || (id >= 200 && id <= 207) || (id >= 306 && id <= 310) ||
-         (id >= 500 && id <= 502);
+// Commands that first return a zoomed view to factor 1: moves, dialogs and the file
+// commands, and the authoring commands the player does not offer (they do nothing else).
+bool UnzoomsFirst(MenuCommand command) {
+  using enum MenuCommand;
+  switch (command) {
+    case kNewStack:
+    case kOpenStack:
+    case kBack:
+    case kHome:
+    case kFirstCard:
+    case kPreviousCard:
+    case kNextCard:
+    case kLastCard:
+    case kJumpToCard:
+    case kFindText:
+      return true;
+    default:
+      break;
+  }
+  const int id = static_cast<int>(command);
+  return id == 104 || id == 106 || id == 155 || (id >= 157 && id <= 159) ||
+         (id >= 306 && id <= 310) || (id >= 500 && id <= 502);
 }
 
 // The menu's keyboard shortcuts: Ctrl and a key.
 struct Shortcut {
   uint32_t key;
-  int command;
+  MenuCommand command;
 };
-constexpr std::array<Shortcut, 12> kShortcuts{{{'O', 101},
-                                               {'S', 102},
-                                               {'E', 105},
-                                               {'P', 108},
-                                               {'H', 201},
-                                               {'1', 202},
-                                               {0xBC, 203},  // the comma key: Ctrl+<
-                                               {0xBE, 204},  // the full stop key: Ctrl+>
-                                               {'9', 205},
-                                               {'J', 206},
-                                               {'F', 207},
-                                               {0xC0, 200}}};  // the tilde key: Ctrl+~
+constexpr std::array<Shortcut, 12> kShortcuts{{
+    {'O', MenuCommand::kOpenStack},
+    {'S', MenuCommand::kSaveStack},
+    {'E', MenuCommand::kExportScreen},
+    {'P', MenuCommand::kPrint},
+    {'H', MenuCommand::kHome},
+    {'1', MenuCommand::kFirstCard},
+    {0xBC, MenuCommand::kPreviousCard},  // the comma key: Ctrl+<
+    {0xBE, MenuCommand::kNextCard},      // the full stop key: Ctrl+>
+    {'9', MenuCommand::kLastCard},
+    {'J', MenuCommand::kJumpToCard},
+    {'F', MenuCommand::kFindText},
+    {0xC0, MenuCommand::kBack},  // the tilde key: Ctrl+~
+}};
 
 }  // namespace
 
-void PlayerWindow::DoCommand(int id) {
-  if (UnzoomsFirst(id) && zoom_ > 1) SetZoom(1);
+void PlayerWindow::DoCommand(MenuCommand command) {
+  if (UnzoomsFirst(command) && zoom_ > 1) SetZoom(1);
   Navigation& nav = *nav_;
-  switch (id) {
-    case 101: {
+  using enum MenuCommand;
+  switch (command) {
+    case kOpenStack: {
       auto path = questions_->ChooseStack();
       if (!path) return nav.Redisplay();
       nav.GoToStackCard(*path, Navigation::kFirstCardOfStack, Navigation::kCommandTransition,
                         Navigation::kCommandSpeed, true);
       return;
     }
-    case 102:
+    case kSaveStack:
       // Saving is the desktop host's, for stacks on the local disk; errors are reported
       // by the stack.
       if (saving_allowed_ && player_.stack.is_open() && !player_.stack.path().empty() &&
           player_.stack.Save(player_.stack.path()) == 0)
         Log("saved");
       return;
-    case 103: {
+    case kSaveStackAs: {
       if (!saving_allowed_ || !player_.stack.is_open()) return;
       auto path = questions_->ChooseSavePath();
       if (!path) return;
@@ -67,39 +87,39 @@ void PlayerWindow::DoCommand(int id) {
       if (window_) player_.platform.windows().SetTitle(window_, nav.Title());
       return;
     }
-    case 110:
+    case kExit:
       player_.platform.windows().PostMessage({window_, msg::kClose, 0, 0, 0});
       return;
-    case 200:
+    case kBack:
       return nav.GoBack();
-    case 201:
+    case kHome:
       return nav.GoHome();
-    case 202:
+    case kFirstCard:
       return nav.GoFirst();
-    case 203:
+    case kPreviousCard:
       return nav.GoPrevious();
-    case 204:
+    case kNextCard:
       return nav.GoNext();
-    case 205:
+    case kLastCard:
       return nav.GoLast();
-    case 206: {
+    case kJumpToCard: {
       int count = player_.stack.CardCount();
       auto text = questions_->AskJumpText(count);
       Log(text ? "dialog JUMP_TO_CARD \"" + *text + "\"" : "dialog JUMP_TO_CARD cancelled");
       nav.JumpToCard(std::move(text));
       return;
     }
-    case 207:
+    case kFindText:
       return FindText(true);  // text fields
-    case 355:
+    case kZoom1:
       return SetZoom(1);
-    case 356:
+    case kZoom2:
       return SetZoom(2);
-    case 357:
+    case kZoom4:
       return SetZoom(4);
-    case 358:
+    case kZoom8:
       return SetZoom(8);
-    case 651:
+    case kPreferences:
       questions_->ShowPreferences();
       return;
     default:

@@ -5,12 +5,6 @@
 
 namespace corvida {
 
-namespace {
-
-constexpr int kFindCommand = 207;
-
-}  // namespace
-
 void PlayerWindow::RepaintField(const Rect& rect) {
   CardView& view = nav_->view();
   if (shown_.empty() || !view.current_card()) return;
@@ -39,7 +33,7 @@ void PlayerWindow::ResumeHeldInput() {
 
 bool PlayerWindow::OnFieldKey(uint32_t key) {
   if (ctrl_ && shift_ && key == 'F') {
-    DoCommand(kFindCommand);  // Shift: find again
+    DoCommand(MenuCommand::kFindText);  // Shift: find again
     return true;
   }
   if (ctrl_ || zoom_ > 1) return false;

@@ -5,8 +5,8 @@ namespace corvida {
 namespace {
 
 int AlertFor(StackQuestion question) {
-  return question == StackQuestion::kConvertSmallCard ? stackalert::kCardTooSmall
-                                                      : stackalert::kDamagedResources;
+  return question == StackQuestion::kConvertSmallCard ? strid::kStackCardTooSmall
+                                                      : strid::kDamagedResources;
 }
 
 void Answer(StackOpenAnswers& answers, StackQuestion question, bool yes) {

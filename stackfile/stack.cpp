@@ -107,9 +107,9 @@ StackOpenResult Stack::CheckHeader(const uint8_t* h, const StackOpenOptions& opt
   bool valid = ValidDepth(depth) && Field16(hb, header::kFormat) < 256 && version >= 1 &&
                version <= 255 && width > 0 && height > 0 && out.card_count != 0 &&
                Field32(hb, header::kResourceCount) <= 0x10000;
-  if (!valid) return Refusal(stackalert::kNotAStack, true);
-  if (depth == 1) return Refusal(stackalert::kBlackAndWhite, false);
-  if (int64_t{width} * height > kMaxCardPixels) return Refusal(stackalert::kCardTooLarge, false);
+  if (!valid) return Refusal(strid::kNotAStack, true);
+  if (depth == 1) return Refusal(strid::kBlackAndWhiteStack, false);
+  if (int64_t{width} * height > kMaxCardPixels) return Refusal(strid::kCardTooLarge, false);
 
   // The size question comes before the version checks: a user who says No to it is not
   // told about the version as well.
@@ -125,8 +125,8 @@ StackOpenResult Stack::CheckHeader(const uint8_t* h, const StackOpenOptions& opt
     out.raise_card_size = true;
     out.raised = {std::max<int>(width, minimum.width), std::max<int>(height, minimum.height)};
   }
-  if (version > 5) return Refusal(stackalert::kTooNew, false);
-  if (version < 4) return Refusal(stackalert::kTooOld, false);
+  if (version > 5) return Refusal(strid::kStackTooNew, false);
+  if (version < 4) return Refusal(strid::kStackTooOld, false);
   return {};
 }
 
@@ -138,7 +138,7 @@ StackOpenResult Stack::Open(const std::string& path, const StackOpenOptions& opt
 
   uint8_t h[header::kSize];
   // A file too short for a header is not a stack either.
-  if (!in.ReadAt(0, h, sizeof h)) return Fail(Refusal(stackalert::kNotAStack, true));
+  if (!in.ReadAt(0, h, sizeof h)) return Fail(Refusal(strid::kNotAStack, true));
   header::Convert(h, Direction::kLoad);
   HeaderCheck check;
   StackOpenResult checked = CheckHeader(h, options, check);
@@ -198,7 +198,7 @@ int Stack::ReadCardRecords(stackio::InFile& in, unsigned count,
   uint32_t size = static_cast<uint32_t>(records.size() * kCardEntrySize);
   if (handles_.SetSize(card_table_, size) != 0) {
     for (Handle r : records) handles_.Dispose(r);
-    messages.push_back({StackMessage::Kind::kAlert, stackalert::kNoMemory});
+    messages.push_back({StackMessage::Kind::kAlert, strid::kNotEnoughMemory});
     return -1;
   }
   LockedHandle table(handles_, card_table_);
@@ -239,7 +239,7 @@ StackOpenResult Stack::OpenResourceArea(const std::string& path, const StackOpen
   result.code = card_error ? card_error : -1;
   result.discard_cached_copy = true;
   result.messages.push_back({StackMessage::Kind::kFileError, result.code});
-  result.messages.push_back({StackMessage::Kind::kAlert, stackalert::kNoCards});
+  result.messages.push_back({StackMessage::Kind::kAlert, strid::kNoCardsRead});
   return result;
 }
 
@@ -377,7 +377,7 @@ int Stack::AddCard(Handle card, int position) {
   if (!card_table_ ||
       handles_.InsertBytes(card_table_, entry, static_cast<uint32_t>(position * kCardEntrySize),
                            kCardEntrySize) != 0) {
-    Alert(stackalert::kNoMemory);
+    Alert(strid::kNotEnoughMemory);
     return 1;
   }
   return 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "base/strings.h"
 #include "platform/types.h"
 #include "stackfile/resources.h"
 
@@ -53,20 +54,6 @@ inline constexpr uint16_t kFlagMacNames = 0x0010;
 void Convert(uint8_t* bytes, Direction dir);
 }  // namespace header
 
-// Alert ids the stack code raises.
-namespace stackalert {
-inline constexpr int kNoMemory = 2224;
-inline constexpr int kTooNew = 2221;
-inline constexpr int kTooOld = 2222;
-inline constexpr int kBlackAndWhite = 2256;
-inline constexpr int kDiskFull = 2264;
-inline constexpr int kNotAStack = 2268;
-inline constexpr int kNoCards = 2305;
-inline constexpr int kCardTooSmall = 2334;
-inline constexpr int kCardTooLarge = 2321;  // "I can't find enough memory to load your stack"
-inline constexpr int kDamagedResources = 2396;
-}  // namespace stackalert
-
 inline constexpr int kRefused = -12;  // a file refused after an alert
 
 // The most pixels a card may have. Every card is composed in several pictures of its
@@ -104,7 +91,7 @@ struct StackOpenOptions {
 struct StackMessage {
   enum class Kind { kAlert, kFileError };
   Kind kind = Kind::kAlert;
-  int id = 0;  // a stackalert id, or a file error code
+  int id = 0;  // a string id (strid) of an alert, or a file error code
   bool operator==(const StackMessage&) const = default;
 };
 

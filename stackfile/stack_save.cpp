@@ -61,14 +61,14 @@ int Stack::Save(const std::string& path, bool purge_unused) {
   if (workspace_changed_) {
     Handle text = handles_.New(static_cast<uint32_t>(workspace_.size()));
     if (!text) {
-      ReportFileError(2683);
+      ReportFileError(strid::kNoRamForOperation);
       return -1;
     }
     std::memcpy(handles_.Lock(text), workspace_.data(), workspace_.size());
     handles_.Unlock(text);
     if (resources_.Store(restype::kWKSp, kWorkspaceId, text, "", Resources::kStoreReplace) != 0) {
       handles_.Dispose(text);
-      ReportFileError(2682);
+      ReportFileError(strid::kCannotAddResource);
       return -1;
     }
     workspace_changed_ = false;
@@ -86,7 +86,7 @@ int Stack::Save(const std::string& path, bool purge_unused) {
   if (ResourceFile* area = resources_.current()) area->convert_names = names_converted_;
   std::vector<uint8_t> bytes;
   if (!BuildFile(bytes)) {
-    ReportFileError(2683);
+    ReportFileError(strid::kNoRamForOperation);
     return -1;
   }
 
@@ -97,20 +97,20 @@ int Stack::Save(const std::string& path, bool purge_unused) {
   std::string folder = stackio::FolderOf(path);
   // The temporary file holds the whole new stack while the old one still exists.
   if (stackio::FreeSpace(folder) < bytes.size() + kSpareBytes) {
-    Alert(stackalert::kDiskFull);
+    Alert(strid::kDiskFull);
     return kRefused;
   }
   File file;
   std::string temp = stackio::CreateTempSaveFile(folder, file);
   if (temp.empty()) {
-    ReportFileError(2684);
+    ReportFileError(strid::kDirectoryFull);
     return -1;
   }
   // Written through the file just made, synced, then renamed over the target.
   if (file.Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
     file.Close();
     stackio::Remove(temp);
-    ReportFileError(2680);
+    ReportFileError(strid::kIoError);
     return -1;
   }
   if (!ReplaceFileWith(file, temp, path)) {

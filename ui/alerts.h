@@ -100,7 +100,6 @@ class Alerts {
   void set_metrics(const AlertMetrics& metrics) { metrics_ = metrics; }
   // The smallest window the system allows, for the size messages (each raised to 40).
   void set_minimum_window(Size size) { minimum_window_ = size; }
-  Size minimum_window() const { return minimum_window_; }
   bool ShownOnce(int id) const;
 
  private:

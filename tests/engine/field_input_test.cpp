@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/strings.h"
 #include "engine/fieldtext_store.h"
 #include "stackfile/fileslots.h"
 #include "support/test_support.h"
@@ -123,7 +124,7 @@ TEST_F(FieldInputTest, NoMatchAlertsAndACancelledQuestionSearchesNothing) {
   EXPECT_EQ(asked, 2);
   find_answer = "absent";
   input.Find(false);
-  EXPECT_EQ(alerts_shown, std::vector<int>{FieldInput::kNoMatchAlert});
+  EXPECT_EQ(alerts_shown, std::vector<int>{strid::kNoMatchFound});
   EXPECT_EQ(nav.target_id(), 10);
 }
 

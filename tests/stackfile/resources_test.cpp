@@ -49,7 +49,7 @@ TEST_F(ResourceArea, UnknownTypesNeedTheMarker) {
       EXPECT_EQ(Data(res().Get(restype::kPPak, 3)), std::string("\x09\x09"));
     } else {
       // The damaged block and the one read before it are dropped.
-      EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kDamagedResources});
+      EXPECT_EQ(log.alerts, std::vector<int>{strid::kDamagedResources});
       EXPECT_EQ(res().Count(restype::kSnd), 1);
       EXPECT_EQ(res().Get(restype::kSnd, 2), 0);
       EXPECT_EQ(res().Get(restype::kPPak, 3), 0);
@@ -65,7 +65,7 @@ TEST_F(ResourceArea, DamagedBlocksAskWhetherToKeepWhatWasRead) {
   s.resources.push_back(bad);
   log.answer = 2;  // Cancel: the stack has no resource area, hence no cards
   EXPECT_EQ(Open(s), -1);
-  EXPECT_EQ(log.alerts, (std::vector<int>{stackalert::kDamagedResources, stackalert::kNoCards}));
+  EXPECT_EQ(log.alerts, (std::vector<int>{strid::kDamagedResources, strid::kNoCardsRead}));
   EXPECT_FALSE(stack.is_open());
 
   StoredStack first = base;
@@ -84,7 +84,7 @@ TEST_F(ResourceArea, DamagedBlocksAskWhetherToKeepWhatWasRead) {
   counted.resource_count = 65536;  // more than the file holds
   log = {};
   ASSERT_EQ(Open(counted), 0);
-  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kDamagedResources});
+  EXPECT_EQ(log.alerts, std::vector<int>{strid::kDamagedResources});
   EXPECT_EQ(res().Count(restype::kIcon), 2);
 }
 

@@ -72,10 +72,10 @@ int HookLog::Open(Stack& stack, const std::string& path, StackOpenOptions option
   StackOpenResult result = stack.Open(path, options);
   while (result.question != StackQuestion::kNone) {
     if (result.question == StackQuestion::kConvertSmallCard) {
-      alerts.push_back(stackalert::kCardTooSmall);
+      alerts.push_back(strid::kStackCardTooSmall);
       options.answers.convert_small_card = answer == 1;
     } else {
-      alerts.push_back(stackalert::kDamagedResources);
+      alerts.push_back(strid::kDamagedResources);
       options.answers.keep_damaged_resources = answer == 1;
     }
     result = stack.Open(path, options);

@@ -75,7 +75,7 @@ TEST_F(StackOpen, HeadersThatAreNotStacksAreRefused) {
     c.change(s);
     log = {};
     EXPECT_EQ(Open(s), kRefused) << c.what;
-    EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNotAStack}) << c.what;
+    EXPECT_EQ(log.alerts, std::vector<int>{strid::kNotAStack}) << c.what;
     EXPECT_EQ(log.forgotten.size(), 1u) << c.what;
     EXPECT_FALSE(stack.is_open()) << c.what;
     EXPECT_EQ(stack.CardCount(), 0);
@@ -83,7 +83,7 @@ TEST_F(StackOpen, HeadersThatAreNotStacksAreRefused) {
   dir.Write("short.stk", "tiny");
   log = {};
   EXPECT_EQ(log.Open(stack, dir.File("short.stk")), kRefused);
-  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNotAStack});
+  EXPECT_EQ(log.alerts, std::vector<int>{strid::kNotAStack});
 }
 
 TEST_F(StackOpen, VersionsAndDepthOneHaveTheirOwnAlerts) {
@@ -91,7 +91,7 @@ TEST_F(StackOpen, VersionsAndDepthOneHaveTheirOwnAlerts) {
     uint16_t version, depth;
     int alert;
   } cases[] = {
-      {3, 8, stackalert::kTooOld}, {6, 8, stackalert::kTooNew}, {5, 1, stackalert::kBlackAndWhite}};
+      {3, 8, strid::kStackTooOld}, {6, 8, strid::kStackTooNew}, {5, 1, strid::kBlackAndWhiteStack}};
   for (auto c : cases) {
     StoredStack s = OneCard();
     s.version = c.version;
@@ -115,7 +115,7 @@ TEST_F(StackOpen, SmallCardsAreRaisedOnlyWhenTheUserAgrees) {
   s.height = 200;
   log.answer = 2;  // No
   EXPECT_EQ(Open(s), kRefused);
-  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kCardTooSmall});
+  EXPECT_EQ(log.alerts, std::vector<int>{strid::kStackCardTooSmall});
   EXPECT_FALSE(stack.is_open());
 
   log = {};
@@ -180,7 +180,7 @@ TEST_F(StackOpen, RecordsShorterThanAHeaderEndTheCardLoop) {
   PutBE32(none.cards[0].data() + card::kLength, 0);
   log = {};
   EXPECT_EQ(Open(none), -1);
-  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNoCards});
+  EXPECT_EQ(log.alerts, std::vector<int>{strid::kNoCardsRead});
   EXPECT_EQ(log.file_errors, std::vector<int>{-1});
   EXPECT_EQ(log.forgotten.size(), 1u);
   EXPECT_FALSE(stack.is_open());
@@ -251,7 +251,7 @@ TEST_F(StackOpen, AddCardInsertsAtAPosition) {
   handles.SetBudget(handles.bytes_allocated());
   Handle d = 4;  // any handle: the table cannot grow
   EXPECT_EQ(stack.AddCard(d, 0), 1);
-  EXPECT_EQ(log.alerts, std::vector<int>{stackalert::kNoMemory});
+  EXPECT_EQ(log.alerts, std::vector<int>{strid::kNotEnoughMemory});
   EXPECT_EQ(stack.CardCount(), 3);
 }
 

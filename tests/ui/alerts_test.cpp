@@ -199,7 +199,7 @@ TEST(StringTable, EveryAlertStringParsesAndLabelsLoad) {
     EXPECT_TRUE(ParseAlertString(*text, spec)) << id;
     EXPECT_GE((*text)[0], '0') << id;
   }
-  EXPECT_EQ(LoadLocalizedString(strid::kFirstTransitionName + 4), "Top to bottom");
+  EXPECT_EQ(LoadLocalizedString(strid::kTransitionTopToBottom), "Top to bottom");
   EXPECT_EQ(LoadLocalizedString(2776), "Fade to button color");
   EXPECT_EQ(LoadLocalizedString(2035), "Click on stack action");
   char small[6];
@@ -207,7 +207,7 @@ TEST(StringTable, EveryAlertStringParsesAndLabelsLoad) {
   EXPECT_STREQ(small, "Untit");
   EXPECT_EQ(LoadLocalizedString(1038, small, sizeof small), 0u);
   EXPECT_STREQ(small, "");
-  EXPECT_EQ(PlayerMenuItems().front().command, 100);
+  EXPECT_EQ(PlayerMenuItems().front().command, MenuCommand::kNewStack);
 }
 
 }  // namespace
