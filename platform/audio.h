@@ -1,6 +1,7 @@
 // The audio output service: streams of PCM samples at the rate, channel count and sample
 // format they were stored in. Sounds play asynchronously; the player polls Playing() from
-// its timer and its media waits. The backend converts to whatever the device wants.
+// its timer and its media waits. Both backends mix through AudioMixer, which converts each
+// stream to the device's rate and format when its samples are queued.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +21,12 @@ struct AudioFormat {
   SampleFormat format = SampleFormat::kU8;
 
   int BytesPerFrame() const { return (format == SampleFormat::kU8 ? 1 : 2) * channels; }
-  // Rates and channel counts a stream accepts; anything else is refused at open.
+  // Rates and channel counts a stream accepts; anything else is refused at open. Stored
+  // sounds may hold any rate from 1 Hz up; movie sound tracks reach 192 kHz.
+  static constexpr int kMinRate = 1;
+  static constexpr int kMaxRate = 192000;
   bool Valid() const {
-    return rate >= 1000 && rate <= 192000 && (channels == 1 || channels == 2) &&
+    return rate >= kMinRate && rate <= kMaxRate && (channels == 1 || channels == 2) &&
            (format == SampleFormat::kU8 || format == SampleFormat::kS16LE ||
             format == SampleFormat::kS16BE);
   }
@@ -44,8 +48,10 @@ class AudioOutput {
   // A new, empty stream; 0 when the format is invalid or no device can be had.
   virtual AudioStreamId OpenStream(const AudioFormat& format) = 0;
   // Appends samples; playing starts (or goes on) at once unless the stream is paused.
-  // Only whole frames are taken: a trailing partial frame is dropped. False for an
-  // unknown stream or when the backend cannot take the data.
+  // Only whole frames are taken: a trailing partial frame is dropped. Everything queued is
+  // meant to be heard: each call is converted to its end, so a stream fed piece by piece
+  // joins its pieces seamlessly only at the device's rate (44,100 Hz as a rule). False
+  // for an unknown stream or when the backend cannot take the data (what fits is kept).
   virtual bool Queue(AudioStreamId stream, const uint8_t* data, size_t bytes) = 0;
   // True while queued samples remain and the stream is not paused.
   virtual bool Playing(AudioStreamId stream) = 0;

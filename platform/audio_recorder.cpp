@@ -3,83 +3,105 @@
 #include <algorithm>
 
 namespace corvida {
+namespace {
+
+constexpr size_t kBlockFrames = 4096;
+
+}  // namespace
+
+bool MemoryCapture::Write(const int16_t* samples, size_t frames) {
+  const uint64_t room = limit_ - std::min(limit_, this->frames());
+  const size_t take = static_cast<size_t>(std::min<uint64_t>(room, frames));
+  samples_.insert(samples_.end(), samples, samples + take * 2);
+  return take == frames;
+}
+
+RecordingAudioOutput::RecordingAudioOutput(Clock& clock)
+    : clock_(clock), last_ms_(clock.Milliseconds()), block_(kBlockFrames * AudioMixer::kChannels) {}
+
+void RecordingAudioOutput::SetCapture(AudioCaptureSink* sink) {
+  CatchUp();
+  capture_ = sink;
+}
+
+// The virtual device has played every frame due by the clock's present.
+void RecordingAudioOutput::CatchUp() {
+  const uint32_t now = clock_.Milliseconds();
+  elapsed_ms_ += now - last_ms_;
+  last_ms_ = now;
+  const uint64_t due = elapsed_ms_ * kRate / 1000;
+  while (mixed_ < due) {
+    if (capture_ == nullptr && !mixer_.Active()) {
+      mixed_ = due;  // nothing to hear and nobody listening
+      break;
+    }
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(due - mixed_, kBlockFrames));
+    mixer_.Mix(block_.data(), n);
+    if (capture_ != nullptr && !capture_->Write(block_.data(), n)) capture_ = nullptr;
+    mixed_ += n;
+  }
+}
 
 AudioStreamId RecordingAudioOutput::OpenStream(const AudioFormat& format) {
-  if (!format.Valid()) return 0;
-  AudioStreamId id = next_id_++;
+  CatchUp();
+  const AudioStreamId id = mixer_.Open(format);
+  if (id == 0) return 0;
   Played entry;
   entry.stream = id;
   entry.format = format;
   entry.opened_ms = clock_.Milliseconds();
   played_.push_back(entry);
-  streams_[id] = Stream{played_.size() - 1, 0, entry.opened_ms, false};
+  streams_[id] = played_.size() - 1;
   return id;
 }
 
-RecordingAudioOutput::Stream* RecordingAudioOutput::Find(AudioStreamId stream) {
-  auto it = streams_.find(stream);
-  return it == streams_.end() ? nullptr : &it->second;
-}
-
-uint64_t RecordingAudioOutput::FramesLeft(const Stream& s) {
-  if (s.paused) return s.frames_left;
-  uint32_t elapsed = clock_.Milliseconds() - s.since_ms;
-  uint64_t heard = static_cast<uint64_t>(elapsed) * played_[s.index].format.rate / 1000;
-  return heard >= s.frames_left ? 0 : s.frames_left - heard;
-}
-
-void RecordingAudioOutput::Settle(Stream& s) {
-  s.frames_left = FramesLeft(s);
-  s.since_ms = clock_.Milliseconds();
-}
-
 bool RecordingAudioOutput::Queue(AudioStreamId stream, const uint8_t* data, size_t bytes) {
-  Stream* s = Find(stream);
-  if (s == nullptr || (data == nullptr && bytes > 0)) return false;
-  Played& entry = played_[s->index];
-  size_t frame = entry.format.BytesPerFrame();
-  size_t whole = bytes - bytes % frame;
+  CatchUp();
+  auto it = streams_.find(stream);
+  if (it == streams_.end() || (data == nullptr && bytes > 0)) return false;
+  Played& entry = played_[it->second];
+  const size_t frame = static_cast<size_t>(entry.format.BytesPerFrame());
+  const size_t whole = bytes - bytes % frame;
   for (size_t i = 0; i < whole; ++i) entry.checksum = (entry.checksum ^ data[i]) * 16777619u;
   entry.bytes += whole;
-  Settle(*s);
-  s->frames_left += whole / frame;
-  return true;
+  return mixer_.Queue(stream, data, whole);
 }
 
 bool RecordingAudioOutput::Playing(AudioStreamId stream) {
-  Stream* s = Find(stream);
-  return s != nullptr && !s->paused && FramesLeft(*s) > 0;
+  CatchUp();
+  return mixer_.Playing(stream);
 }
 
 size_t RecordingAudioOutput::QueuedBytes(AudioStreamId stream) {
-  Stream* s = Find(stream);
-  if (s == nullptr) return 0;
-  return FramesLeft(*s) * played_[s->index].format.BytesPerFrame();
+  CatchUp();
+  return mixer_.QueuedBytes(stream);
 }
 
 void RecordingAudioOutput::Pause(AudioStreamId stream, bool paused) {
-  Stream* s = Find(stream);
-  if (s == nullptr || s->paused == paused) return;
-  Settle(*s);
-  s->paused = paused;
+  CatchUp();
+  mixer_.Pause(stream, paused);
 }
 
 void RecordingAudioOutput::Stop(AudioStreamId stream) {
-  Stream* s = Find(stream);
-  if (s == nullptr) return;
-  if (FramesLeft(*s) > 0) played_[s->index].stopped_early = true;
-  s->frames_left = 0;
-  s->since_ms = clock_.Milliseconds();
+  CatchUp();
+  auto it = streams_.find(stream);
+  if (it == streams_.end()) return;
+  if (mixer_.FramesLeft(stream) > 0) played_[it->second].stopped_early = true;
+  mixer_.Stop(stream);
 }
 
 void RecordingAudioOutput::SetVolume(AudioStreamId stream, int volume) {
-  Stream* s = Find(stream);
-  if (s != nullptr) played_[s->index].volume = std::clamp(volume, 0, kFullVolume);
+  CatchUp();
+  auto it = streams_.find(stream);
+  if (it == streams_.end()) return;
+  played_[it->second].volume = std::clamp(volume, 0, kFullVolume);
+  mixer_.SetVolume(stream, volume);
 }
 
 void RecordingAudioOutput::CloseStream(AudioStreamId stream) {
   Stop(stream);
   streams_.erase(stream);
+  mixer_.Close(stream);
 }
 
 }  // namespace corvida

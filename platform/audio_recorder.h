@@ -1,7 +1,8 @@
-// An audio output without a device: it records every sound it is given and keeps a
-// stream "playing" for exactly as long as its samples last on the given clock. The
-// headless backend uses it, so tests and replays see which sounds played and for how
-// long, and media waits end at the right virtual time.
+// The headless audio output: the same mixer as the desktop's, pulled as the virtual clock
+// advances instead of by a device. A stream therefore plays for exactly as long as its
+// samples last on that clock, so media waits end at the right virtual time. Every stream
+// is recorded (format, bytes, checksum, how it ended), and everything mixed can be
+// captured as 16-bit stereo frames at 44,100 Hz: silence where nothing played.
 #pragma once
 
 #include <cstdint>
@@ -9,13 +10,37 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio_mixer.h"
 #include "platform/clock.h"
 
 namespace corvida {
 
+// Where a capture goes, a block of frames at a time.
+class AudioCaptureSink {
+ public:
+  virtual ~AudioCaptureSink() = default;
+  // Takes `frames` interleaved stereo frames; false when it takes no more (it is full).
+  virtual bool Write(const int16_t* samples, size_t frames) = 0;
+};
+
+// A capture kept in memory, up to a number of frames (tests).
+class MemoryCapture : public AudioCaptureSink {
+ public:
+  explicit MemoryCapture(uint64_t limit_frames = uint64_t{44100} * 600) : limit_(limit_frames) {}
+  bool Write(const int16_t* samples, size_t frames) override;
+  const std::vector<int16_t>& samples() const { return samples_; }
+  uint64_t frames() const { return samples_.size() / 2; }
+
+ private:
+  uint64_t limit_;
+  std::vector<int16_t> samples_;
+};
+
 class RecordingAudioOutput : public AudioOutput {
  public:
-  explicit RecordingAudioOutput(Clock& clock) : clock_(clock) {}
+  static constexpr int kRate = 44100;  // the virtual device's rate
+
+  explicit RecordingAudioOutput(Clock& clock);
 
   AudioStreamId OpenStream(const AudioFormat& format) override;
   bool Queue(AudioStreamId stream, const uint8_t* data, size_t bytes) override;
@@ -25,6 +50,14 @@ class RecordingAudioOutput : public AudioOutput {
   void Stop(AudioStreamId stream) override;
   void SetVolume(AudioStreamId stream, int volume) override;
   void CloseStream(AudioStreamId stream) override;
+
+  // Everything mixed from now on goes to `sink` (null: nowhere); from the output's start
+  // when set before the clock moves. The sink must outlive the capture.
+  void SetCapture(AudioCaptureSink* sink);
+  // Mixes up to the clock's present (the end of a capture).
+  void CatchUp();
+  // Device frames mixed since the output started.
+  uint64_t MixedFrames() const { return mixed_; }
 
   // One entry per stream opened, in order.
   struct Played {
@@ -40,22 +73,15 @@ class RecordingAudioOutput : public AudioOutput {
   size_t OpenStreams() const { return streams_.size(); }
 
  private:
-  // Frames still to be heard are counted from a reference time: `frames_left` at
-  // `since_ms`, draining at the stream's rate unless paused.
-  struct Stream {
-    size_t index;  // into played_
-    uint64_t frames_left = 0;
-    uint32_t since_ms = 0;
-    bool paused = false;
-  };
-  Stream* Find(AudioStreamId stream);
-  uint64_t FramesLeft(const Stream& s);
-  void Settle(Stream& s);  // moves the reference time to now
-
   Clock& clock_;
-  std::map<AudioStreamId, Stream> streams_;
+  AudioMixer mixer_{kRate};
+  uint32_t last_ms_;
+  uint64_t elapsed_ms_ = 0;
+  uint64_t mixed_ = 0;
+  AudioCaptureSink* capture_ = nullptr;
+  std::vector<int16_t> block_;
+  std::map<AudioStreamId, size_t> streams_;  // open streams: index into played_
   std::vector<Played> played_;
-  AudioStreamId next_id_ = 1;
 };
 
 }  // namespace corvida

@@ -1,15 +1,15 @@
-// Audio output on the desktop: one SDL device opened on first use, mixing every open
-// stream in its callback. Each stream converts its own rate, channels and sample format
-// to the device's through an SDL audio stream, and has its own volume and pause state.
+// Audio output on the desktop: one SDL device opened on first use, 16-bit stereo at the
+// rate the machine offers (44,100 Hz asked for). Streams are voices of an AudioMixer: their
+// samples are converted when queued, on the player's thread, and SDL's audio thread only
+// sums what is ready in the device callback.
 #pragma once
 
 #include <SDL.h>
 
-#include <map>
 #include <memory>
-#include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio_mixer.h"
 
 namespace corvida::sdl {
 
@@ -30,24 +30,13 @@ class SdlAudioOutput : public AudioOutput {
   void CloseStream(AudioStreamId stream) override;
 
  private:
-  struct Stream {
-    AudioFormat format;
-    SDL_AudioStream* converter = nullptr;
-    int volume = kFullVolume;
-    bool paused = false;
-  };
   bool OpenDevice();
   static void Callback(void* self, Uint8* out, int bytes);
-  void Mix(Uint8* out, int bytes);
 
   bool tried_ = false;  // the device is opened once; a failure is not retried
   bool subsystem_started_ = false;
   SDL_AudioDeviceID device_ = 0;
-  SDL_AudioSpec spec_{};
-  // Touched by the device's thread in Mix: changed only while the device is locked.
-  std::map<AudioStreamId, std::unique_ptr<Stream>> streams_;
-  std::vector<uint8_t> scratch_;
-  AudioStreamId next_id_ = 1;
+  std::unique_ptr<AudioMixer> mixer_;  // made with the device, at its rate
 };
 
 }  // namespace corvida::sdl

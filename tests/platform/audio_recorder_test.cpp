@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/audio_recorder.h"
+#include "support/audio_analysis.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -81,6 +82,64 @@ TEST(RecordingAudio, RecordsStopsVolumeAndRefusesBadInput) {
   audio->Queue(c, pcm.data(), pcm.size());
   EXPECT_EQ(played[2].checksum, played[0].checksum);
   EXPECT_EQ(tp.platform->recorded_audio().OpenStreams(), 2u);
+}
+
+// A constant level, so that what the capture holds tells which sound was heard.
+std::vector<uint8_t> Level(int16_t value, size_t frames) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < frames; ++i)
+    out.push_back(uint8_t(value & 0xFF)), out.push_back(uint8_t(value >> 8));
+  return out;
+}
+
+TEST(RecordingAudio, TheCaptureHoldsWhatWasHeardWhenItWasHeard) {
+  testing::TestPlatform tp;
+  RecordingAudioOutput& audio = tp.platform->recorded_audio();
+  VirtualClock& clock = tp.platform->virtual_clock();
+  MemoryCapture capture;
+  audio.SetCapture(&capture);
+  const AudioFormat format{44100, 1, SampleFormat::kS16LE};
+  clock.Advance(100);
+  const AudioStreamId first = audio.OpenStream(format);
+  const std::vector<uint8_t> long_level = Level(1000, 44100);  // a second
+  audio.Queue(first, long_level.data(), long_level.size());
+  clock.Advance(200);
+  // A second sound cuts the first off and plays its own tenth of a second.
+  audio.Stop(first);
+  const AudioStreamId second = audio.OpenStream(format);
+  const std::vector<uint8_t> short_level = Level(-2000, 4410);
+  audio.Queue(second, short_level.data(), short_level.size());
+  clock.Advance(1000);
+  audio.CatchUp();
+
+  ASSERT_EQ(capture.frames(), 1300u * 44100 / 1000);
+  // Frame ranges (in milliseconds) and the level heard on both sides.
+  const struct {
+    size_t from_ms, to_ms;
+    int16_t level;
+  } heard[] = {{0, 100, 0}, {100, 300, 1000}, {300, 400, -2000}, {400, 1300, 0}};
+  for (const auto& h : heard) {
+    for (int channel : {0, 1}) {
+      testing::StereoSpan span{capture.samples(), h.from_ms * 441 / 10,
+                               (h.to_ms - h.from_ms) * 441 / 10, channel};
+      EXPECT_NEAR(testing::Rms(span), std::abs(h.level), 1) << h.from_ms << " ms";
+    }
+  }
+  EXPECT_TRUE(audio.played()[0].stopped_early);
+  EXPECT_FALSE(audio.Playing(second));
+}
+
+TEST(RecordingAudio, LongSilencesCostNothingWithoutACaptureAndAreKeptWithOne) {
+  testing::TestPlatform tp;
+  RecordingAudioOutput& audio = tp.platform->recorded_audio();
+  tp.platform->virtual_clock().Advance(24u * 3600 * 1000);  // a day
+  audio.CatchUp();
+  EXPECT_EQ(audio.MixedFrames(), uint64_t{24} * 3600 * 44100);
+  MemoryCapture capture(44100);  // room for a second
+  audio.SetCapture(&capture);
+  tp.platform->virtual_clock().Advance(5000);
+  audio.CatchUp();
+  EXPECT_EQ(capture.frames(), 44100u);  // full: the rest is not kept
 }
 
 }  // namespace
