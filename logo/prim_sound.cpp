@@ -11,10 +11,11 @@
 namespace corvida::logo {
 namespace {
 
-constexpr int kToneRate = 22050;
-constexpr int kChunkFrames = kToneRate / 4;  // queued a quarter second at a time
-constexpr double kAmplitude = 8000.0;        // about a quarter of full scale
-constexpr int kFadeFrames = 110;             // 5 ms in and out, so the note does not click
+// The mixer's usual device rate: pieces queued at it join without a seam.
+constexpr int kToneRate = 44100;
+constexpr int kChunkFrames = kToneRate / 4;   // queued a quarter second at a time
+constexpr double kAmplitude = 8000.0;         // about a quarter of full scale
+constexpr int kFadeFrames = kToneRate / 200;  // 5 ms in and out, so the note does not click
 
 // Fills a stream with a sine tone, a chunk at a time, keeping the phase continuous.
 class ToneWriter {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "files_harness.h"
+#include "support/audio_analysis.h"
 
 namespace corvida::logo {
 namespace {
@@ -54,14 +55,28 @@ TEST(LogoInput, TootPlaysAToneForItsDurationAndWaits) {
   EXPECT_GE(h.platform().clock().Milliseconds() - start, 1000u);
   const auto& played = h.platform().recorded_audio().played();
   ASSERT_EQ(played.size(), 1u);
-  EXPECT_EQ(played[0].format, (AudioFormat{22050, 1, SampleFormat::kS16LE}));
-  EXPECT_EQ(played[0].bytes, 22050u * 2);
+  EXPECT_EQ(played[0].format, (AudioFormat{44100, 1, SampleFormat::kS16LE}));
+  EXPECT_EQ(played[0].bytes, 44100u * 2);
   EXPECT_FALSE(played[0].stopped_early);
   EXPECT_EQ(h.platform().recorded_audio().OpenStreams(), 0u);
   EXPECT_EQ(h.Lines("toot 0 10\ntoot 128 10\ntoot 60 0\n"),
             "Logo Error: TOOT doesn't like [0 10] as input\n\nAt: TOOT 0 10\n"
             "Logo Error: TOOT doesn't like [128 10] as input\n\nAt: TOOT 128 10\n");
   EXPECT_EQ(played.size(), 1u);
+}
+
+TEST(LogoInput, TootIsHeardAtItsPitchForItsDuration) {
+  FileHarness h;
+  MemoryCapture capture;
+  h.platform().recorded_audio().SetCapture(&capture);
+  h.Lines("toot 69 30\ntoot 81 30\n");  // A4 then A5, half a second each
+  h.platform().recorded_audio().CatchUp();
+  const auto& heard = capture.samples();
+  ASSERT_GE(capture.frames(), 44100u);
+  const int rate = RecordingAudioOutput::kRate;
+  EXPECT_NEAR(corvida::testing::ToneHertz({heard, 1000, 20000, 0}, rate), 440, 5);
+  EXPECT_NEAR(corvida::testing::ToneHertz({heard, 23000, 20000, 1}, rate), 880, 5);
+  EXPECT_GT(corvida::testing::Rms({heard, 1000, 20000, 0}), 5000);
 }
 
 TEST(LogoInput, TootWithoutAudioOnlyWaitsAndEscapeStopsIt) {
