@@ -207,7 +207,7 @@ void ActionExecutor::MarkAnswer(const Run& run) {
   host_.Log("score " + std::to_string(score.right) + " of " + std::to_string(score.answered));
 }
 
-void ActionExecutor::PlayStackSound(const Run& run) {
+void ActionExecutor::PlayStackSound(Run& run) {
   std::vector<uint8_t> bytes = EntryBytes(run, action::kEntryStackSound);
   ActionEntryReader entry(bytes);
   media_.StopSound();
@@ -215,16 +215,16 @@ void ActionExecutor::PlayStackSound(const Run& run) {
   StackSoundRequest request{entry.resource_id(), {}, entry.play_param(), entry.play_flags()};
   if (const ResourceEntry* sound = stack_.resources().Find(restype::kSnd, request.sound_id))
     request.name = sound->Name();
-  media_.PlayStackSound(request);
+  run.started.sound = media_.PlayStackSound(request);
 }
 
-void ActionExecutor::PlaySoundFile(const Run& run) {
+void ActionExecutor::PlaySoundFile(Run& run) {
   std::vector<uint8_t> bytes = EntryBytes(run, action::kEntrySoundFile);
   ActionEntryReader entry(bytes);
   FileRequest request = FileEntryRequest(entry);
   request.param = entry.play_param();
   request.flags = entry.play_flags();
-  media_.PlaySoundFile(request);
+  run.started.sound = media_.PlaySoundFile(request);
 }
 
 void ActionExecutor::StartMovie(Run& run) {

@@ -95,8 +95,8 @@ class ActionExecutor : public HyperlinkActions {
   // The steps, in the order they run.
   void NoteOrigin(const ActionRecordReader& record);
   void MarkAnswer(const Run& run);
-  void PlayStackSound(const Run& run);
-  void PlaySoundFile(const Run& run);
+  void PlayStackSound(Run& run);
+  void PlaySoundFile(Run& run);
   void StartMovie(Run& run);
   void StartAnimation(Run& run);
   void PlayVideodisc(const Run& run);

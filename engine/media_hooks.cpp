@@ -28,12 +28,14 @@ std::string ScriptSummary(const std::string& text) {
   return more ? line + "..." : line;
 }
 
-void RecordingMediaHooks::PlayStackSound(const StackSoundRequest& request) {
+bool RecordingMediaHooks::PlayStackSound(const StackSoundRequest& request) {
   Log("sound " + Quoted(request.name.empty() ? std::to_string(request.sound_id) : request.name));
+  return false;
 }
 
-void RecordingMediaHooks::PlaySoundFile(const FileRequest& request) {
+bool RecordingMediaHooks::PlaySoundFile(const FileRequest& request) {
   Log("sound " + Quoted(FileName(request.stored)));
+  return false;
 }
 
 bool RecordingMediaHooks::StartMovie(uint16_t, const FileRequest& request) {

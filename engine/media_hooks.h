@@ -17,7 +17,7 @@ namespace corvida {
 // A stack sound step: the 'Snd ' block, its name, and the entry's play values.
 struct StackSoundRequest {
   uint16_t sound_id = 0;
-  std::string name;  // the block's name, Windows characters
+  std::string name;  // the block's name, as stored
   uint16_t param = 0;
   uint16_t flags = 0;
 };
@@ -52,19 +52,27 @@ struct AnimationRequest {
 
 // What a run has started so far; the media wait waits only for these.
 struct StartedMedia {
+  bool sound = false;
   bool movie = false;
   bool animation = false;
   bool nba = false;  // an NBA module was called
-  bool any() const { return movie || animation || nba; }
+  bool any() const { return sound || movie || animation || nba; }
 };
 
 class MediaHooks {
  public:
   virtual ~MediaHooks() = default;
+  // Stops every sound that plays.
   virtual void StopSound() {}
-  virtual void PlayStackSound(const StackSoundRequest& request) { (void)request; }
-  virtual void PlaySoundFile(const FileRequest& request) { (void)request; }
   // Starting returns whether something now plays (the media wait then waits for it).
+  virtual bool PlayStackSound(const StackSoundRequest& request) {
+    (void)request;
+    return false;
+  }
+  virtual bool PlaySoundFile(const FileRequest& request) {
+    (void)request;
+    return false;
+  }
   virtual bool StartMovie(uint16_t record_id, const FileRequest& request) {
     (void)record_id, (void)request;
     return false;
@@ -86,8 +94,8 @@ class MediaHooks {
   // One pass of the media wait's idle work (animation steps, movie idle time, the NBAs'
   // timer event).
   virtual void Step(uint32_t tick) { (void)tick; }
-  // Whether the media of `record_id` still play: its movie, its animations, or (when an
-  // NBA was called) a busy NBA.
+  // Whether the media of `record_id` still play: the sounds it started, its movie, its
+  // animations, or (when an NBA was called) a busy NBA.
   virtual bool Busy(uint16_t record_id, const StartedMedia& started) {
     (void)record_id, (void)started;
     return false;
@@ -101,18 +109,20 @@ class RecordingMediaHooks : public MediaHooks {
  public:
   explicit RecordingMediaHooks(std::function<void(const std::string&)> log)
       : log_(std::move(log)) {}
-  void PlayStackSound(const StackSoundRequest& request) override;
-  void PlaySoundFile(const FileRequest& request) override;
+  bool PlayStackSound(const StackSoundRequest& request) override;
+  bool PlaySoundFile(const FileRequest& request) override;
   bool StartMovie(uint16_t record_id, const FileRequest& request) override;
   bool StartAnimation(const AnimationRequest& request) override;
   void PlayVideodisc(uint16_t record_id, std::span<const uint8_t> entry) override;
   bool CallNba(const NbaRequest& request) override;
   void RunScript(const ScriptRequest& request) override;
 
- private:
+ protected:
   void Log(const std::string& line) {
     if (log_) log_(line);
   }
+
+ private:
   std::function<void(const std::string&)> log_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,7 +24,7 @@ using Events = std::vector<std::string>;
 struct FakeMedia : MediaHooks {
   Events& events;
   int busy_passes = 0;  // passes the media wait sees as busy
-  bool starts = false;  // movies and animations report they play
+  bool starts = false;  // sounds, movies and animations report they play
   std::function<void()> on_nba, on_script, on_step;
   // The last request of each kind, field by field.
   StackSoundRequest stack_sound;
@@ -33,13 +34,15 @@ struct FakeMedia : MediaHooks {
   explicit FakeMedia(Events& e) : events(e) {}
 
   void StopSound() override { events.push_back("stop sound"); }
-  void PlayStackSound(const StackSoundRequest& r) override {
+  bool PlayStackSound(const StackSoundRequest& r) override {
     events.push_back("stack sound " + std::to_string(r.sound_id));
     stack_sound = r;
+    return starts;
   }
-  void PlaySoundFile(const FileRequest& r) override {
+  bool PlaySoundFile(const FileRequest& r) override {
     events.push_back("sound " + r.stored);
     sound_file = r;
+    return starts;
   }
   bool StartMovie(uint16_t, const FileRequest& r) override {
     events.push_back("movie " + r.stored);
@@ -67,7 +70,11 @@ struct FakeMedia : MediaHooks {
     events.push_back("step");
     if (on_step) on_step();
   }
-  bool Busy(uint16_t, const StartedMedia&) override { return busy_passes-- > 0; }
+  bool Busy(uint16_t, const StartedMedia& started) override {
+    waited_for = started;
+    return busy_passes-- > 0;
+  }
+  StartedMedia waited_for;  // what the last media wait pass was asked about
   void StopAnimationsAndMovies() override { events.push_back("stop media"); }
 };
 
@@ -394,6 +401,31 @@ TEST_F(Executor, TheMediaWaitEndsWhenMediaFinishOrOnAClickAndDropsInput) {
   };
   ex.RunButton(5);
   EXPECT_EQ(Steps(), (Events{"movie m.mov", "step", "step", "stop media"}));
+}
+
+TEST_F(Executor, ASoundThatPlaysHoldsTheMoveUntilItEnds) {
+  RecordBytes sound = Entry(action::kEntryStackSound);
+  Put16(&sound[action::kEntryResourceId], 7);
+  card = AddCard(
+      1, card::kKindCard, 0,
+      {Record(5, action::kStackSound | action::kGo, {sound}, 1),
+       Record(6, action::kSoundFile | action::kGo, {Entry(action::kEntrySoundFile, "a.wav")}, 1)});
+  ActionExecutor& ex = Make();
+  media.starts = true;
+  for (uint16_t button : {5, 6}) {
+    events.clear();
+    media.busy_passes = 2;
+    ex.RunButton(button);
+    EXPECT_EQ(Steps().back(), "go 1 7 16");
+    EXPECT_EQ(std::count(events.begin(), events.end(), "step"), 3) << button;
+    EXPECT_TRUE(media.waited_for.sound);
+    EXPECT_FALSE(media.waited_for.movie || media.waited_for.animation || media.waited_for.nba);
+  }
+  // A sound that could not be played holds nothing.
+  events.clear();
+  media.starts = false;
+  ex.RunButton(5);
+  EXPECT_EQ(Steps(), (Events{"stop sound", "stack sound 7", "stop media", "go 1 7 16"}));
 }
 
 TEST_F(Executor, TheDiscardClicksOptionEmptiesPendingMouseButtons) {
