@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/launch.h"
 #include "platform/text.h"
+#include "player/player_media.h"
 #include "player/player_window.h"
 #include "stackfile/media_folders.h"
 #include "stackfile/paths.h"
@@ -13,7 +14,7 @@
 namespace corvida {
 
 void PlayerWindow::SetUpActions() {
-  media_ = std::make_unique<RecordingMediaHooks>([this](const std::string& line) { Log(line); });
+  media_ = std::make_unique<PlayerMedia>(player_, [this](const std::string& line) { Log(line); });
   action_host_ = std::make_unique<PlayerActionHost>(*this);
   Platform& platform = player_.platform;
   executor_ = std::make_unique<ActionExecutor>(player_.stack, player_.handles, platform.windows(),

@@ -71,6 +71,7 @@ void PlayerWindow::Shutdown() {
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
   if (window_) player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
   mouse_->Forget();
+  media_->StopSound();
   nav_->CloseStack();
   window_ = 0;
 }
@@ -341,6 +342,7 @@ void PlayerWindow::OnTimer() {
   // Held arrows and drags in fields go on, the insertion point blinks.
   field_input_->Tick(ToCard(player_.platform.windows().CursorPosition(window_)));
   // Animations and the idle call of extension modules hook in here.
+  media_->Idle();
   executor_->TimerTick();
 }
 

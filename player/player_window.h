@@ -23,6 +23,7 @@
 #include "engine/transition.h"
 #include "player/player.h"
 #include "player/player_action_host.h"
+#include "player/player_media.h"
 
 namespace corvida {
 
@@ -104,6 +105,7 @@ class PlayerWindow : public CardScreen,
 
   Navigation& navigation() { return *nav_; }
   ActionExecutor& executor() { return *executor_; }
+  PlayerMedia& media() { return *media_; }
   MouseHandler& mouse() { return *mouse_; }
   CardView& view() { return nav_->view(); }
   // Where events are written and questions asked; null: nowhere, and all are cancelled.
@@ -212,7 +214,7 @@ class PlayerWindow : public CardScreen,
   bool panning_ = false;
   Point pan_start_;
   bool shift_ = false, ctrl_ = false;
-  std::unique_ptr<MediaHooks> media_;
+  std::unique_ptr<PlayerMedia> media_;
   std::unique_ptr<PlayerActionHost> action_host_;
   std::unique_ptr<ActionExecutor> executor_;
   std::unique_ptr<MouseHandler> mouse_;
