@@ -1,5 +1,6 @@
 // corvida replay: plays a stack on the headless backend from a script of events, printing
-// what happens (card changes, alerts, dialogs, actions started) and writing screenshots.
+// what happens (card changes, alerts, dialogs, actions started), writing screenshots and,
+// when asked, everything it played as a WAV file.
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -14,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/gfx/png.h"
 #include "platform/headless/headless.h"
+#include "platform/wav_writer.h"
 #include "player/player_dialogs.h"
 #include "player/player_window.h"
 #include "ui/dialog_find.h"
@@ -200,6 +202,28 @@ class Replay : public PlayerLog {
 
   bool closed() const { return window_->closed(); }
 
+  // Everything played from now (the replay's start) goes to a WAV file at `path`.
+  bool CaptureAudio(const std::string& path) {
+    if (!wav_.Open(path)) {
+      std::fprintf(stderr, "corvida replay: cannot write %s\n", EscapeControls(path).c_str());
+      return false;
+    }
+    platform_->recorded_audio().SetCapture(&wav_);
+    return true;
+  }
+  // The capture up to the replay's last moment, with the sizes filled in.
+  bool FinishAudio(const std::string& path) {
+    platform_->recorded_audio().CatchUp();
+    platform_->recorded_audio().SetCapture(nullptr);
+    if (wav_.full())
+      std::fprintf(stderr, "corvida replay: %s holds only the first %llu seconds\n",
+                   EscapeControls(path).c_str(),
+                   static_cast<unsigned long long>(wav_.frames() / WavFileWriter::kRate));
+    if (wav_.Finish()) return true;
+    std::fprintf(stderr, "corvida replay: cannot write %s\n", EscapeControls(path).c_str());
+    return false;
+  }
+
   // Lets the clock run until no card change waits (arrive actions that move on), for at
   // most `limit_ms`: a stack whose cards send each other on for ever still ends.
   void Settle(uint32_t limit_ms) {
@@ -329,6 +353,7 @@ class Replay : public PlayerLog {
   std::deque<int> answers_;
   std::deque<std::string> texts_;
   bool shift_ = false, ctrl_ = false;
+  WavFileWriter wav_;
   struct TimedShot {
     std::string name;
     uint32_t due = 0;
@@ -343,6 +368,10 @@ class ReplayCommand : public Command {
     app.add_option("STACK", stack_, "the stack to play")->required();
     app.add_option("EVENTS", events_, "the script of events")->required();
     app.add_option("-o", out_dir_, "the folder for screenshots")->required()->type_name("DIR");
+    app.add_option("--audio", audio_,
+                   "write everything played, from the start, as a WAV file (16-bit stereo, "
+                   "44,100 Hz)")
+        ->type_name("OUT.wav");
     app.add_option("--settle", settle_ms_,
                    "after the last event, wait at most MS of virtual time for card changes")
         ->check(CLI::Range(0, 86400000))
@@ -366,6 +395,7 @@ class ReplayCommand : public Command {
     std::error_code ec;
     std::filesystem::create_directories(out_dir_, ec);
     Replay replay(out_dir_);
+    if (!audio_.empty() && !replay.CaptureAudio(audio_)) return kExitFailure;
     if (!replay.Start(stack_)) return kExitFailure;
     for (const ReplayEvent& e : script) {
       if (replay.closed()) break;
@@ -373,12 +403,13 @@ class ReplayCommand : public Command {
     }
     replay.Settle(settle_ms_);
     if (!replay.FinishTimedShot(true)) return kExitFailure;
+    if (!audio_.empty() && !replay.FinishAudio(audio_)) return kExitFailure;
     std::fflush(stdout);
     return kExitOk;
   }
 
  private:
-  std::string stack_, events_, out_dir_;
+  std::string stack_, events_, out_dir_, audio_;
   uint32_t settle_ms_ = 10000;
 };
 
