@@ -1,6 +1,7 @@
 #include "player/player_media.h"
 
 #include "base/handles.h"
+#include "platform/text.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/resources.h"
 
@@ -9,12 +10,6 @@ namespace {
 
 // Stack sound flag: the resource holds a whole movie (played by the movie player).
 constexpr uint16_t kSoundIsMovie = 0x0004;
-
-bool SameLetters(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 }  // namespace
 
@@ -41,9 +36,9 @@ bool PlayerMedia::PlaySoundFile(const FileRequest& request) {
   RecordingMediaHooks::PlaySoundFile(request);
   sounds_.StopAll();  // a new sound ends every other
   const std::string_view name = NamePart(request.stored);
-  if (SameLetters(name, kStopSoundsFile)) return false;
+  if (EqualsIgnoringCase(name, kStopSoundsFile)) return false;
   if (request.host_path.empty()) {
-    Log("missing \"" + std::string(name) + "\"");
+    Log("missing " + Quoted(name));
     return false;
   }
   const std::optional<SoundFileKind> kind = SoundFileKindOf(name);

@@ -7,13 +7,6 @@
 namespace corvida {
 namespace {
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 // The whole file, when it is a plain file of at most `limit` bytes.
 enum class ReadOutcome { kRead, kUnreadable, kTooLarge };
 ReadOutcome ReadWholeFile(const std::string& path, int64_t limit, std::vector<uint8_t>& out) {
@@ -27,16 +20,6 @@ ReadOutcome ReadWholeFile(const std::string& path, int64_t limit, std::vector<ui
 }
 
 }  // namespace
-
-std::optional<SoundFileKind> SoundFileKindOf(std::string_view name) {
-  const size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return std::nullopt;
-  const std::string extension = LowerAscii(name.substr(dot + 1));
-  if (extension == "wav") return SoundFileKind::kWav;
-  if (extension == "aif" || extension == "aiff" || extension == "aifc") return SoundFileKind::kAiff;
-  if (extension == "au") return SoundFileKind::kAu;
-  return std::nullopt;
-}
 
 int SoundPlayer::PlayStored(std::span<const uint8_t> snd) {
   StopAll();

@@ -5,10 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/audio.h"
@@ -32,10 +30,6 @@ class StoredSoundReader : public SoundReader {
     return ImportSoundFile(file, kind);
   }
 };
-
-// The reader a sound file's name asks for: "wav"; "aif", "aiff" or "aifc"; "au". None for
-// any other name: such files are for the movie player.
-std::optional<SoundFileKind> SoundFileKindOf(std::string_view name);
 
 class SoundPlayer {
  public:
