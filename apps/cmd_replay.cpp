@@ -15,7 +15,7 @@
 #include "platform/files.h"
 #include "platform/gfx/png.h"
 #include "platform/headless/headless.h"
-#include "platform/wav_writer.h"
+#include "platform/wav_capture.h"
 #include "player/player_dialogs.h"
 #include "player/player_window.h"
 #include "ui/dialog_find.h"
@@ -218,7 +218,7 @@ class Replay : public PlayerLog {
     if (wav_.full())
       std::fprintf(stderr, "corvida replay: %s holds only the first %llu seconds\n",
                    EscapeControls(path).c_str(),
-                   static_cast<unsigned long long>(wav_.frames() / WavFileWriter::kRate));
+                   static_cast<unsigned long long>(wav_.frames() / WavCaptureFile::kRate));
     if (wav_.Finish()) return true;
     std::fprintf(stderr, "corvida replay: cannot write %s\n", EscapeControls(path).c_str());
     return false;
@@ -353,7 +353,7 @@ class Replay : public PlayerLog {
   std::deque<int> answers_;
   std::deque<std::string> texts_;
   bool shift_ = false, ctrl_ = false;
-  WavFileWriter wav_;
+  WavCaptureFile wav_;
   struct TimedShot {
     std::string name;
     uint32_t due = 0;

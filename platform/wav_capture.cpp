@@ -1,4 +1,4 @@
-#include "platform/wav_writer.h"
+#include "platform/wav_capture.h"
 
 #include <algorithm>
 #include <array>
@@ -15,14 +15,14 @@ constexpr uint64_t kMaxDataBytes = (0xFFFFFFFFull - 36) / 4 * 4;
 
 }  // namespace
 
-bool WavFileWriter::Open(const std::string& path) {
+bool WavCaptureFile::Open(const std::string& path) {
   file_ = File::Open(path, File::Mode::kCreate);
   bytes_ = 0;
   failed_ = full_ = false;
   return file_.is_open() && WriteHeader();
 }
 
-bool WavFileWriter::WriteHeader() {
+bool WavCaptureFile::WriteHeader() {
   std::array<uint8_t, kHeaderBytes> h{};
   std::memcpy(h.data(), "RIFF", 4);
   WriteLE32(h, 4, static_cast<uint32_t>(36 + bytes_));
@@ -40,7 +40,7 @@ bool WavFileWriter::WriteHeader() {
          file_.Write(h.data(), h.size()) == static_cast<int64_t>(h.size());
 }
 
-bool WavFileWriter::Write(const int16_t* samples, size_t frames) {
+bool WavCaptureFile::Write(const int16_t* samples, size_t frames) {
   if (!file_.is_open() || failed_ || full_) return false;
   const uint64_t take = std::min<uint64_t>(frames, (kMaxDataBytes - bytes_) / kFrameBytes);
   std::vector<uint8_t> le(static_cast<size_t>(take * kFrameBytes));
@@ -54,7 +54,7 @@ bool WavFileWriter::Write(const int16_t* samples, size_t frames) {
   return !full_;
 }
 
-bool WavFileWriter::Finish() {
+bool WavCaptureFile::Finish() {
   if (!file_.is_open()) return false;
   const bool ok = !failed_ && WriteHeader() && file_.Sync();
   file_.Close();

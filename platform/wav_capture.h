@@ -11,7 +11,7 @@
 
 namespace corvida {
 
-class WavFileWriter : public AudioCaptureSink {
+class WavCaptureFile : public AudioCaptureSink {
  public:
   static constexpr int kRate = RecordingAudioOutput::kRate;
 
