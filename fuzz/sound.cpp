@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/audio_recorder.h"
 #include "stackfile/records_access.h"
 #include "stackfile/silence_run.h"
 #include "stackfile/sound.h"
@@ -20,9 +21,30 @@ using namespace corvida;
 
 // Expanding may rightly fill up to 256 MiB of silence; the fuzzer looks at small sounds.
 constexpr uint32_t kLargestExpansion = 1 << 20;
+// Sounds are played when they last at most this long (a 1 Hz sound of a few hundred bytes
+// would take minutes of resampling).
+constexpr uint64_t kLongestPlayedSeconds = 5;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
+}
+
+// What was read plays on the headless output for exactly its length.
+void Play(const SoundPcm& pcm) {
+  const AudioFormat& f = pcm.format;
+  Check(f.Valid());
+  const uint64_t frames = pcm.samples.size() / size_t(f.BytesPerFrame());
+  if (frames > kLongestPlayedSeconds * uint64_t(f.rate)) return;
+  VirtualClock clock;
+  RecordingAudioOutput audio(clock);
+  const AudioStreamId stream = audio.OpenStream(f);
+  Check(stream != 0 && audio.Queue(stream, pcm.samples.data(), pcm.samples.size()));
+  const auto ms = uint32_t(frames * 1000 / uint64_t(f.rate));
+  clock.Advance(ms > 2 ? ms - 2 : 0);
+  Check(frames * 1000 < uint64_t(f.rate) * 3 || audio.Playing(stream));
+  clock.Advance(4);
+  Check(!audio.Playing(stream));
+  audio.CloseStream(stream);
 }
 
 void ReadStored(std::span<const uint8_t> snd) {
@@ -30,6 +52,7 @@ void ReadStored(std::span<const uint8_t> snd) {
   SoundDecodeResult decoded = DecodeSnd(snd);
   Check(parsed.alert == 0 || decoded.alert == parsed.alert);
   if (parsed.alert) return;
+  if (decoded.alert == 0) Play(decoded.pcm);
   const SampleDescription& d = parsed.description;
   Check(d.data_offset <= snd.size() && d.byte_count <= snd.size() - d.data_offset);
   if (decoded.alert || d.data_format != sound::kRaw) return;
