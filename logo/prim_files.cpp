@@ -78,7 +78,7 @@ Node* Open(Interpreter& in, PrimCall& c) {
       in.ErrorRow(kErrDiskIo, c.row);
       return nullptr;
     }
-    file = File::OpenNoFollow(t.host, t.exists ? File::Mode::kReadWrite : File::Mode::kCreateNew);
+    file = t.Open(t.exists ? File::Mode::kReadWrite : File::Mode::kCreateNew);
     if (!t.exists) {
       if (file.is_open()) {
         f.sandbox().Added(t.host);
@@ -87,12 +87,12 @@ Node* Open(Interpreter& in, PrimCall& c) {
       }
     }
     if (!file.is_open() && t.exists) {
-      file = File::OpenNoFollow(t.host, File::Mode::kRead);
+      file = t.Open(File::Mode::kRead);
       read_only = true;
     }
   }
   if (!file.is_open() && f.sandbox().Resolve(name, Sandbox::Use::kRead, t) && t.read_only) {
-    file = File::OpenNoFollow(t.host, File::Mode::kRead);
+    file = t.Open(File::Mode::kRead);
     read_only = true;
   }
   if (!file.is_open()) {
@@ -225,61 +225,59 @@ Node* FileP(Interpreter& in, PrimCall& c) {
   if (f.Find(name) >= 0) return in.true_node();
   Sandbox::Target t;
   if (!f.sandbox().Resolve(name, Sandbox::Use::kRead, t) || !t.exists) return in.false_node();
-  return in.Truth(File::OpenNoFollow(t.host, File::Mode::kRead).is_open());
+  return in.Truth(t.Open(File::Mode::kRead).is_open());
 }
 
 // Resolves a name for a change in the sandbox; error 63 when it is refused, or names an
 // open file. `want` is whether something must (true) or must not (false) be there.
-bool ChangeTarget(Interpreter& in, PrimCall& c, int input, bool want, std::string& host) {
+bool ChangeTarget(Interpreter& in, PrimCall& c, int input, bool want, Sandbox::Target& t) {
   std::string name;
-  Sandbox::Target t;
   if (!FileNameOf(c.in[input], name) ||
       !in.files().sandbox().Resolve(name, Sandbox::Use::kWrite, t) || t.exists != want ||
       HostPathOpen(in.files(), t.host)) {
     in.ErrorRow(kErrDiskIo, c.row);
     return false;
   }
-  host = t.host;
   return true;
 }
 
 Node* EraseFile(Interpreter& in, PrimCall& c) {
-  std::string host;
-  if (!ChangeTarget(in, c, 0, true, host)) return nullptr;
-  int64_t size = GetFileInfo(host).size;
-  if (!DeleteFile(host)) {
+  Sandbox::Target t;
+  if (!ChangeTarget(in, c, 0, true, t)) return nullptr;
+  int64_t size = GetFileInfo(t.host).size;
+  if (!DeleteFileBeneath(t.root, t.relative)) {
     in.ErrorRow(kErrDiskIo, c.row);
     return nullptr;
   }
   in.files().sandbox().Released(size, 1);
-  in.files().sandbox().Removed(host);
+  in.files().sandbox().Removed(t.host);
   return nullptr;
 }
 
 Node* Rename(Interpreter& in, PrimCall& c) {
-  std::string from, to;
+  Sandbox::Target from, to;
   // The new name must be free: renaming never replaces a file.
   if (!ChangeTarget(in, c, 0, true, from) || !ChangeTarget(in, c, 1, false, to)) return nullptr;
-  if (!RenameFile(from, to)) {
+  if (from.root != to.root || !RenameBeneath(from.root, from.relative, to.relative)) {
     in.ErrorRow(kErrDiskIo, c.row);
     return nullptr;
   }
-  in.files().sandbox().Removed(from);
-  in.files().sandbox().Added(to);
+  in.files().sandbox().Removed(from.host);
+  in.files().sandbox().Added(to.host);
   return nullptr;
 }
 
 Node* CreateDir(Interpreter& in, PrimCall& c) {
-  std::string host;
+  Sandbox::Target t;
   Sandbox& sandbox = in.files().sandbox();
-  if (!ChangeTarget(in, c, 0, false, host)) return nullptr;
+  if (!ChangeTarget(in, c, 0, false, t)) return nullptr;
   if (!sandbox.Reserve(0, 1)) {
     in.ErrorRow(kErrDiskIo, c.row);
-  } else if (!CreateDirectory(host)) {
+  } else if (!CreateDirectoryBeneath(t.root, t.relative)) {
     sandbox.Released(0, 1);
     in.ErrorRow(kErrDiskIo, c.row);
   } else {
-    sandbox.Added(host);
+    sandbox.Added(t.host);
   }
   return nullptr;
 }

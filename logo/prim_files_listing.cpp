@@ -109,7 +109,7 @@ bool OpenForReading(Interpreter& in, PrimCall& c, TextReader& out) {
   if (!FileNameInput(in, c, name)) return false;
   Sandbox::Target t;
   if (in.files().sandbox().Resolve(name, Sandbox::Use::kRead, t) && t.exists)
-    out = TextReader(File::OpenNoFollow(t.host, File::Mode::kRead));
+    out = TextReader(t.Open(File::Mode::kRead));
   if (!out.is_open()) {
     in.ErrorRow(kErrCantRead, c.row, FilePos(in, 0));
     return false;
@@ -171,13 +171,13 @@ Node* Save(Interpreter& in, PrimCall& c) {
       return nullptr;
     }
     // Written beside the file and put in its place, so a failed save keeps the old one.
-    std::string temp = t.host + ".saving";
-    File file = File::OpenNoFollow(temp, File::Mode::kCreate);
+    const std::string temp = t.relative + ".saving";
+    File file = File::OpenBeneath(t.root, temp, File::Mode::kCreate);
     ok = file.is_open() && static_cast<int64_t>(bytes.size()) <= kMaxWrittenFileBytes &&
          file.Write(bytes.data(), bytes.size()) == static_cast<int64_t>(bytes.size());
     file.Close();
-    ok = ok && RenameFile(temp, t.host);
-    if (!ok) DeleteFile(temp);
+    ok = ok && ReplaceBeneath(t.root, temp, t.relative);
+    if (!ok) DeleteFileBeneath(t.root, temp);
     if (!ok) {
       sandbox.Released(std::max<int64_t>(0, growth), t.exists ? 0 : 1);
     } else {

@@ -61,19 +61,24 @@ bool Sandbox::SplitName(std::string_view mac_name, std::vector<std::string>& par
 
 bool Sandbox::Walk(const std::string& root, const std::vector<std::string>& parts, Target& out) {
   std::string path = root;
+  std::string relative;
   bool present = true;  // every component so far exists
   for (const std::string& part : parts) {
-    std::string next = JoinPath(path, part);
-    if (present && !FileExists(next) && !IsSymlink(next)) {
+    std::string name = part;
+    if (present && !FileExists(JoinPath(path, name)) && !IsSymlink(JoinPath(path, name))) {
       // Stacks were made where letter case does not matter: take the one loose match.
       std::string loose = LooseMatch(path, part);
-      if (!loose.empty()) next = JoinPath(path, loose);
+      if (!loose.empty()) name = std::move(loose);
     }
+    std::string next = JoinPath(path, name);
     if (IsSymlink(next)) return false;
     present = present && FileExists(next);
     path = std::move(next);
+    relative = relative.empty() ? name : relative + "/" + name;
   }
   out.host = std::move(path);
+  out.root = root;
+  out.relative = std::move(relative);
   out.exists = present;
   return true;
 }

@@ -2,7 +2,9 @@
 // file name a script gives is checked here before the disk is touched: it is taken
 // relative to the prefix inside one folder per stack, it may not start with a separator,
 // hold a drive or volume colon, or have a ".." component, and no component on the way may
-// be a symbolic link. The media folders beside the program can be read (never written)
+// be a symbolic link; files are then opened and changed by walking down from the folder
+// without following links (platform's *Beneath calls), so a link swapped in after the
+// check is refused too. The media folders beside the program can be read (never written)
 // by naming them first ("CVArt\\notes.txt"). Anything else is refused.
 #pragma once
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "logo/interp.h"
+#include "platform/files.h"
 #include "platform/platform.h"
 
 namespace corvida::logo {
@@ -22,9 +25,13 @@ class Sandbox {
 
   enum class Use { kRead, kWrite };
   struct Target {
-    std::string host;        // the host path to use
+    std::string host;        // the host path, for names and logs
+    std::string root;        // the folder the walk starts from
+    std::string relative;    // the path below it, '/'-separated ("" for the root)
     bool exists = false;     // a file or folder is there
     bool read_only = false;  // found in a media folder
+
+    File Open(File::Mode mode) const { return File::OpenBeneath(root, relative, mode); }
   };
   // Resolves a script's file name (Mac Roman) against the prefix. False when the name is
   // refused or the folder cannot be had. Reads fall back to the media folders when the

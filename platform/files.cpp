@@ -32,22 +32,22 @@ File File::OpenNoFollow(const std::string& path, Mode mode) {
   return OpenWithFlags(path, mode, O_NOFOLLOW);
 }
 
-File File::OpenWithFlags(const std::string& path, Mode mode, int extra_flags) {
-  int flags = O_CLOEXEC | extra_flags;
+int File::FlagsFor(Mode mode) {
   switch (mode) {
     case Mode::kRead:
-      flags |= O_RDONLY;
-      break;
+      return O_CLOEXEC | O_RDONLY;
     case Mode::kReadWrite:
-      flags |= O_RDWR;
-      break;
+      return O_CLOEXEC | O_RDWR;
     case Mode::kCreate:
-      flags |= O_RDWR | O_CREAT | O_TRUNC;
-      break;
+      return O_CLOEXEC | O_RDWR | O_CREAT | O_TRUNC;
     case Mode::kCreateNew:
-      flags |= O_RDWR | O_CREAT | O_EXCL;
-      break;
+      return O_CLOEXEC | O_RDWR | O_CREAT | O_EXCL;
   }
+  return O_CLOEXEC | O_RDONLY;
+}
+
+File File::OpenWithFlags(const std::string& path, Mode mode, int extra_flags) {
+  const int flags = FlagsFor(mode) | extra_flags;
   File file;
   do {
     file.fd_ = ::open(path.c_str(), flags, 0644);

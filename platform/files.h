@@ -34,6 +34,11 @@ class File {
   static File Open(const std::string& path, Mode mode);
   // As Open, but fails when the path's last component is a symbolic link.
   static File OpenNoFollow(const std::string& path, Mode mode);
+  // Opens `relative` ('/'-separated) below the folder `root`, walking down from it one
+  // component at a time (openat) without following a link at any step: a link planted
+  // anywhere along the way, or swapped in after the caller checked the path, makes the
+  // open fail instead of leading out. Empty, "." and ".." components are refused.
+  static File OpenBeneath(const std::string& root, const std::string& relative, Mode mode);
   bool is_open() const { return fd_ >= 0; }
 
   // Bytes transferred (fewer only at the end of the file for reads), or -1 on error.
@@ -54,6 +59,7 @@ class File {
   friend bool ReplaceFileWith(File& temp, const std::string& temp_path, const std::string& path);
   friend bool WriteFileAtomically(const std::string& path, std::string_view bytes);
   static File OpenWithFlags(const std::string& path, Mode mode, int extra_flags);
+  static int FlagsFor(Mode mode);
   int fd_ = -1;
 };
 
@@ -81,6 +87,14 @@ bool RenameFile(const std::string& from, const std::string& to);  // replaces `t
 int64_t FreeSpace(const std::string& path);                       // -1 when unknown
 bool CreateDirectory(const std::string& path);                    // true when it exists afterwards
 bool CreateDirectories(const std::string& path);                  // with missing parents
+// Changes below a folder, reached as File::OpenBeneath reaches files: no link is followed
+// on the way to the last component, nor at it. False when a step fails.
+bool DeleteFileBeneath(const std::string& root, const std::string& relative);
+bool CreateDirectoryBeneath(const std::string& root, const std::string& relative);
+// Renames within the tree below `root`: Rename never replaces what is at `to`, Replace
+// puts `from` in its place.
+bool RenameBeneath(const std::string& root, const std::string& from, const std::string& to);
+bool ReplaceBeneath(const std::string& root, const std::string& from, const std::string& to);
 // Entries other than "." and "..", in no particular order; empty when unreadable.
 std::vector<DirectoryEntry> ListDirectory(const std::string& path);
 // Absolute path with links and "." / ".." resolved; "" when the path does not exist.

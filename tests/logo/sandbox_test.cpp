@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "files_harness.h"
 #include "logo/sandbox.h"
 #include "platform/files.h"
@@ -82,6 +84,31 @@ TEST(LogoSandbox, SymbolicLinksAreNeverFollowed) {
   std::string dir = h.Lines("show dir\n");
   EXPECT_EQ(dir.find("link"), std::string::npos) << dir;
   EXPECT_EQ(dir.find("alias"), std::string::npos) << dir;
+}
+
+// A folder checked by Resolve and then swapped for a link (as another program racing the
+// script could) is refused by the open, the change calls and SAVE's replacement alike.
+TEST(LogoSandbox, AFolderSwappedForALinkAfterTheCheckIsRefused) {
+  corvida::testing::TempDir dir;
+  dir.Write("outside/notes.txt", "secret");
+  dir.Write("box/sub/notes.txt", "mine");
+  Sandbox box(dir.File("box"), {});
+  Sandbox::Target read, erase, made;
+  ASSERT_TRUE(box.Resolve("sub\\notes.txt", Sandbox::Use::kRead, read));
+  ASSERT_TRUE(box.Resolve("sub\\notes.txt", Sandbox::Use::kWrite, erase));
+  ASSERT_TRUE(box.Resolve("sub\\new", Sandbox::Use::kWrite, made));
+  ASSERT_TRUE(read.Open(File::Mode::kRead).is_open());  // before the swap
+
+  ASSERT_EQ(rename(dir.File("box/sub").c_str(), dir.File("box/kept").c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("outside").c_str(), dir.File("box/sub").c_str()), 0);
+  EXPECT_FALSE(read.Open(File::Mode::kRead).is_open());
+  EXPECT_FALSE(erase.Open(File::Mode::kReadWrite).is_open());
+  EXPECT_FALSE(made.Open(File::Mode::kCreateNew).is_open());
+  EXPECT_FALSE(DeleteFileBeneath(erase.root, erase.relative));
+  EXPECT_FALSE(CreateDirectoryBeneath(made.root, made.relative));
+  EXPECT_FALSE(ReplaceBeneath(made.root, "kept/notes.txt", erase.relative));
+  EXPECT_EQ(dir.Read("outside/notes.txt"), "secret");
+  EXPECT_FALSE(FileExists(dir.File("outside/new")));
 }
 
 TEST(LogoSandbox, LetterCaseIsMatchedLooselyWhenTheExactNameIsMissing) {

@@ -118,6 +118,52 @@ TEST(Files, AbsolutePathsAndTheSameFile) {
 
 using testing::ScopedEnv;
 
+// Files below a folder are reached one component at a time: a link anywhere on the way,
+// a climb out or an absolute part is refused by the walk itself.
+TEST(Files, WalksBelowAFolderNeverFollowLinks) {
+  testing::TempDir dir;
+  dir.Write("root/a/b/file.txt", "inside");
+  dir.Write("outside/b/file.txt", "outside");
+  ASSERT_EQ(symlink(dir.File("outside").c_str(), dir.File("root/link").c_str()), 0);
+  ASSERT_EQ(symlink(dir.File("root/a/b/file.txt").c_str(), dir.File("root/a/alias").c_str()), 0);
+  const std::string root = dir.File("root");
+  struct Case {
+    const char* relative;
+    bool opens;
+  } cases[] = {
+      {"a/b/file.txt", true},
+      {"link/b/file.txt", false},
+      {"a/alias", false},
+      {"a/../a/b/file.txt", false},
+      {"../outside/b/file.txt", false},
+      {"/etc/passwd", false},
+      {"a//b/file.txt", false},
+      {"./a/b/file.txt", false},
+      {"", false},
+      {"a/b", false},  // a folder is not a file
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(File::OpenBeneath(root, c.relative, File::Mode::kRead).is_open(), c.opens)
+        << c.relative;
+  }
+  EXPECT_FALSE(File::OpenBeneath(root, "link/b/new.txt", File::Mode::kCreate).is_open());
+  EXPECT_FALSE(DeleteFileBeneath(root, "link/b/file.txt"));
+  EXPECT_FALSE(CreateDirectoryBeneath(root, "link/c"));
+  EXPECT_FALSE(RenameBeneath(root, "a/b/file.txt", "link/b/moved.txt"));
+  EXPECT_EQ(dir.Read("outside/b/file.txt"), "outside");
+  EXPECT_FALSE(FileExists(dir.File("outside/c")));
+
+  ASSERT_TRUE(CreateDirectoryBeneath(root, "a/c"));
+  File made = File::OpenBeneath(root, "a/c/new.txt", File::Mode::kCreateNew);
+  ASSERT_TRUE(made.is_open());
+  made.Close();
+  EXPECT_FALSE(RenameBeneath(root, "a/c/new.txt", "a/b/file.txt"));  // never replaces
+  EXPECT_TRUE(ReplaceBeneath(root, "a/c/new.txt", "a/b/file.txt"));
+  EXPECT_EQ(dir.Read("root/a/b/file.txt"), "");
+  EXPECT_TRUE(DeleteFileBeneath(root, "a/b/file.txt"));
+  EXPECT_FALSE(FileExists(dir.File("root/a/b/file.txt")));
+}
+
 TEST(Files, UserFoldersFollowTheEnvironment) {
   ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
   ScopedEnv data("XDG_DATA_HOME", "relative/ignored");
