@@ -91,6 +91,11 @@ class Sandbox {
 // The folder of one stack's script files under the user's data folder; `stack_key`
 // names the stack (its URL or path) and picks a folder of its own.
 std::string StackFilesFolder(const std::string& data_folder, std::string_view stack_key);
+// The folder of the stack whose identity (StackIdentity) is given: the one named after its
+// key when that is unclaimed or already this stack's, else one named after both. "" when
+// neither can be had, and the stack's scripts then reach no files.
+std::string OwnedStackFilesFolder(const std::string& data_folder, std::string_view stack_key,
+                                  const std::string& identity);
 // The media folders scripts may read: copies in the data folder first, then those
 // beside the program.
 std::vector<NamedFolder> ScriptMediaFolders(const Folders& folders);

@@ -11,7 +11,9 @@ Player::Player(Platform& platform_in, PathMap paths)
       alerts(platform_in.alerts()) {
   alerts.set_advanced_user(prefs.AdvancedUser());
   stack.SetWorkspaceHooks(
-      [this] { workspace.StackOpened(stack, PlayerInterpreter(*this), platform.folders()); },
+      [this] {
+        workspace.StackOpened(stack, handles, PlayerInterpreter(*this), platform.folders());
+      },
       [this] { workspace.StackSaving(stack, logo.get()); });
 }
 

@@ -4,6 +4,7 @@
 #include "logo/sandbox.h"
 #include "logo/workspace.h"
 #include "player/player.h"
+#include "stackfile/stack_identity.h"
 
 namespace corvida {
 namespace {
@@ -29,11 +30,13 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
   return *player.logo;
 }
 
-int WorkspaceStore::StackOpened(const Stack& stack, logo::Interpreter& in, const Folders& folders) {
+int WorkspaceStore::StackOpened(const Stack& stack, Handles& handles, logo::Interpreter& in,
+                                const Folders& folders) {
   // Scripts of this stack keep their files in its own folder under the data folder.
-  std::string own_folder = folders.data.empty() || stack.path().empty()
-                               ? std::string()
-                               : logo::StackFilesFolder(folders.data, stack.path());
+  std::string own_folder =
+      folders.data.empty() || stack.path().empty()
+          ? std::string()
+          : logo::OwnedStackFilesFolder(folders.data, stack.path(), StackIdentity(stack, handles));
   in.SetFilesFolder(own_folder, logo::ScriptMediaFolders(folders));
   logo::StackWorkspaceLoad load;
   if (!stack.workspace().empty()) load = logo::LoadStackWorkspace(in, stack.workspace());

@@ -24,8 +24,10 @@ class WorkspaceStore {
  public:
   // The open stack's workspace text runs; instructions a workspace may not hold are
   // skipped and reported. A text too large to run is not run at all, an alert says so,
-  // and the stack keeps it. Returns how many were skipped or failed.
-  int StackOpened(const Stack& stack, logo::Interpreter& in, const Folders& folders);
+  // and the stack keeps it. Returns how many were skipped or failed. The stack's scripts
+  // get the files folder this stack owns (see OwnedStackFilesFolder).
+  int StackOpened(const Stack& stack, Handles& handles, logo::Interpreter& in,
+                  const Folders& folders);
   // Before a save: when the workspace differs from what the stack opened with, its text
   // becomes the stack's workspace, to be stored as 'WKSp' 128. `closing`: the stack is
   // being closed, and the workspace is erased afterwards. Without an interpreter (none

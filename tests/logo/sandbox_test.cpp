@@ -169,5 +169,34 @@ TEST(LogoSandbox, StackFoldersAreSeparateAndNamedSafely) {
   for (const NamedFolder& m : media) EXPECT_NE(m.name, "NBAs");  // modules are not media
 }
 
+// A script folder belongs to the first stack that uses it; a different stack saved later at
+// the same path gets a folder of its own, and the first finds its files again.
+TEST(LogoSandbox, AStackFolderBelongsToTheStackThatClaimedIt) {
+  corvida::testing::TempDir dir;
+  const std::string data = dir.File("data");
+  const std::string first = OwnedStackFilesFolder(data, "/s/game.stk", "1111");
+  EXPECT_EQ(first, StackFilesFolder(data, "/s/game.stk"));
+  dir.Write("data/script-files/" + PathFileName(first) + "/scores.txt", "ann 12");
+
+  const std::string other = OwnedStackFilesFolder(data, "/s/game.stk", "2222");
+  EXPECT_NE(other, first);
+  EXPECT_FALSE(other.empty());
+  EXPECT_FALSE(FileExists(JoinPath(other, "scores.txt")));
+  EXPECT_EQ(OwnedStackFilesFolder(data, "/s/game.stk", "2222"), other);
+  EXPECT_EQ(OwnedStackFilesFolder(data, "/s/game.stk", "1111"), first);
+  EXPECT_EQ(dir.Read("data/script-files/" + PathFileName(first) + "/scores.txt"), "ann 12");
+
+  // A folder from before owners were kept goes to the first stack that comes.
+  dir.Write("data/script-files/" + PathFileName(StackFilesFolder(data, "/s/old.stk")) + "/x", "");
+  EXPECT_EQ(OwnedStackFilesFolder(data, "/s/old.stk", "3333"),
+            StackFilesFolder(data, "/s/old.stk"));
+  EXPECT_NE(OwnedStackFilesFolder(data, "/s/old.stk", "4444"),
+            StackFilesFolder(data, "/s/old.stk"));
+  // A marker that is a link is nobody's to claim.
+  const std::string linked = StackFilesFolder(data, "/s/linked.stk");
+  ASSERT_EQ(symlink(dir.File("data/script-files").c_str(), (linked + ".owner").c_str()), 0);
+  EXPECT_NE(OwnedStackFilesFolder(data, "/s/linked.stk", "5555"), linked);
+}
+
 }  // namespace
 }  // namespace corvida::logo
