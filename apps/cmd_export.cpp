@@ -45,7 +45,7 @@ class ExportCommand : public Command {
                    EscapeControls(sounds).c_str());
       return kExitFailure;
     }
-    const std::string json = DescribeStack(session.stack(), session.handles()).dump(2) + "\n";
+    const std::string json = JsonText(DescribeStack(session.stack(), session.handles())) + "\n";
     if (!WriteOut(JoinPath(out_folder_, "stack.json"), {json.begin(), json.end()}))
       return kExitFailure;
     return ExportSounds(session, sounds) ? kExitOk : kExitFailure;

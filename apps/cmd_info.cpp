@@ -65,7 +65,7 @@ class InfoCommand : public Command {
     if (!session.stack().is_open()) return kExitFailure;
     json d = DescribeStack(session.stack(), session.handles());
     if (as_json_) {
-      std::printf("%s\n", d.dump(2).c_str());
+      std::printf("%s\n", JsonText(d).c_str());
     } else {
       PrintSummary(d, path_);
     }

@@ -78,6 +78,29 @@ std::string EscapeControls(std::string_view utf8) {
   return out;
 }
 
+std::string JsonText(const nlohmann::json& value) {
+  // Invalid UTF-8 cannot come from our own conversions; were it there, it is replaced
+  // rather than thrown on.
+  const std::string text = value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  std::string out;
+  out.reserve(text.size());
+  // The dump escapes C0 already; DEL and C1 (U+0080..U+009F, C2 80..C2 9F in UTF-8) can
+  // only stand inside strings and become \u escapes too.
+  for (size_t at = 0; at < text.size(); ++at) {
+    const uint8_t c = static_cast<uint8_t>(text[at]);
+    const uint8_t next = at + 1 < text.size() ? static_cast<uint8_t>(text[at + 1]) : 0;
+    if (c == 0x7F) {
+      AppendHex(out, "\\u00", c, "");
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      AppendHex(out, "\\u00", next, "");
+      ++at;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 bool CheckReadable(std::string_view command, const std::string& path) {
   const std::string reason = WhyUnreadable(path);
   if (reason.empty()) return true;

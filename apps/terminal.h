@@ -1,9 +1,12 @@
 // What the commands print for a person at a terminal: text from stacks with its control
-// characters made visible, and why a file named on the command line cannot be read.
+// characters made visible, JSON with them escaped, and why a file named on the command
+// line cannot be read.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include <nlohmann/json.hpp>
 
 namespace corvida::app {
 
@@ -12,6 +15,10 @@ namespace corvida::app {
 // a name taken from a stack can neither move the cursor, recolour the terminal nor
 // start a new output line that looks like one of ours.
 std::string EscapeControls(std::string_view utf8);
+
+// The value as indented JSON text in which every control character (C0, DEL, C1) inside
+// a string is a \u escape, so the text is as safe on a terminal as EscapeControls' output.
+std::string JsonText(const nlohmann::json& value);
 
 // True when the file can be opened for reading; otherwise prints
 // "corvida COMMAND: cannot open PATH: REASON" on standard error and returns false.

@@ -2,6 +2,8 @@
 // exit with status 1.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "support/test_support.h"
 
 namespace corvida {
@@ -35,6 +37,23 @@ TEST(Info, SummaryListsCardsObjectsAndResources) {
   EXPECT_NE(r.out.find("button"), std::string::npos);
   EXPECT_NE(r.out.find("\"Go\""), std::string::npos);
   EXPECT_NE(r.out.find("'Snd '"), std::string::npos);
+}
+
+// DEL in a name reaches neither the summary nor the JSON raw.
+TEST(Info, DeleteCharactersInNamesAreEscapedInEveryOutput) {
+  TempDir dir;
+  dir.Write("d.json", R"({"cards": [{"name": "A\u007fB"}]})");
+  ASSERT_EQ(RunCorvida({"build", dir.File("d.json"), "-o", dir.File("s.stk")}).status, 0);
+  auto summary = RunCorvida({"info", dir.File("s.stk")});
+  auto json = RunCorvida({"info", dir.File("s.stk"), "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(summary.out.find('\x7f'), std::string::npos);
+  EXPECT_NE(summary.out.find("\"A\\x7fB\""), std::string::npos) << summary.out;
+  EXPECT_EQ(json.out.find('\x7f'), std::string::npos);
+  EXPECT_NE(json.out.find("\"A\\u007fB\""), std::string::npos) << json.out;
+  EXPECT_EQ(nlohmann::json::parse(json.out)["cards"][0]["name"],
+            "A\x7f"
+            "B");
 }
 
 }  // namespace

@@ -28,5 +28,24 @@ TEST(EscapeControls, ControlsAndBrokenBytesBecomeVisibleTheRestStays) {
   for (const auto& [text, shown] : table) EXPECT_EQ(EscapeControls(text), shown) << shown;
 }
 
+TEST(JsonText, ControlsInStringsBecomeUnicodeEscapesTheRestStays) {
+  const std::pair<std::string, std::string> table[] = {
+      {"Card 1", "\"Card 1\""},
+      {"Nächste €", "\"Nächste €\""},
+      {"\x1b[2J", "\"\\u001b[2J\""},
+      {"a\nb", "\"a\\nb\""},
+      {"del\x7f", "\"del\\u007f\""},
+      {"\xc2\x9b"
+       "2J",
+       "\"\\u009b2J\""},
+      {"\xc2\x85\xc2\x80", "\"\\u0085\\u0080\""},
+      {"\xc2\xa0", "\"\xc2\xa0\""},  // no-break space is printable
+  };
+  for (const auto& [text, shown] : table) {
+    EXPECT_EQ(JsonText(text), shown) << shown;
+    EXPECT_EQ(nlohmann::json::parse(JsonText(text)), text) << shown;
+  }
+}
+
 }  // namespace
 }  // namespace corvida::app
