@@ -48,17 +48,6 @@ void WriteStack(const std::string& path) {
   ASSERT_EQ(stack.Save(path), 0);
 }
 
-DecodedPicture ReadPng(const std::string& path) {
-  testing::TempDir unused;
-  File file = File::Open(path, File::Mode::kRead);
-  std::vector<uint8_t> bytes(size_t(std::max<int64_t>(file.Size(), 0)));
-  file.Read(bytes.data(), bytes.size());
-  DecodedPicture picture;
-  ImagePictureDecoder decoder;
-  EXPECT_EQ(decoder.Decode(bytes, path, picture), PictureStatus::kOk);
-  return picture;
-}
-
 gfx::Rgb Pixel(const DecodedPicture& p, int x, int y) {
   if (p.indexed()) {
     const auto& e = p.palette.at(p.pixels[size_t(y) * p.stride() + size_t(x)]);
@@ -73,7 +62,7 @@ TEST(RenderCommand, DrawsTheCardWithItsObjects) {
   WriteStack(dir.File("s.stk"));
   auto result = RunCorvida({"render", dir.File("s.stk"), "--card", "3", "-o", dir.File("c.png")});
   ASSERT_EQ(result.status, 0) << result.err;
-  DecodedPicture image = ReadPng(dir.File("c.png"));
+  DecodedPicture image = testing::ReadPictureFile(dir.File("c.png"));
   ASSERT_EQ(image.width, kWidth);
   ASSERT_EQ(image.height, kHeight);
   EXPECT_EQ(Pixel(image, 10, 10), (gfx::Rgb{255, 0, 0}));
@@ -84,7 +73,7 @@ TEST(RenderCommand, DrawsTheCardWithItsObjects) {
   result = RunCorvida(
       {"render", dir.File("s.stk"), "--card", "3", "--no-objects", "-o", dir.File("p.png")});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(Pixel(ReadPng(dir.File("p.png")), 100, 60), (gfx::Rgb{255, 0, 0}));
+  EXPECT_EQ(Pixel(testing::ReadPictureFile(dir.File("p.png")), 100, 60), (gfx::Rgb{255, 0, 0}));
 }
 
 TEST(RenderCommand, RefusesWhatItCannotDraw) {
@@ -108,7 +97,7 @@ TEST(SheetCommand, DrawsEveryCardAsALabelledThumbnail) {
       RunCorvida({"sheet", dir.File("s.stk"), "--width", "100", "-o", dir.File("sheet.png")});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.out.find("3 cards"), std::string::npos);
-  DecodedPicture sheet = ReadPng(dir.File("sheet.png"));
+  DecodedPicture sheet = testing::ReadPictureFile(dir.File("sheet.png"));
   // Three thumbnails of 100 x 75 in a row, with gaps and label strips.
   EXPECT_EQ(sheet.width, 3 * (100 + 12) + 12);
   EXPECT_EQ(sheet.height, 75 + 20 + 2 * 12);
@@ -137,7 +126,7 @@ TEST(DemoStack, BuildsAndShowsItsPictures) {
   auto result =
       RunCorvida({"render", dir.File("demo.stk"), "--card", "3", "-o", dir.File("c.png")});
   ASSERT_EQ(result.status, 0) << result.err;
-  DecodedPicture card = ReadPng(dir.File("c.png"));
+  DecodedPicture card = testing::ReadPictureFile(dir.File("c.png"));
   ASSERT_EQ(card.width, 512);
   EXPECT_EQ(Pixel(card, 220, 204), (gfx::Rgb{220, 30, 30}));    // the masked ladybird
   EXPECT_NE(Pixel(card, 202, 152), (gfx::Rgb{255, 255, 255}));  // outside its mask: the sky

@@ -4,7 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/files.h"
 #include "platform/picture.h"
 #include "tests/support/test_support.h"
 
@@ -16,16 +15,6 @@ using testing::RunCorvida;
 constexpr char kQuestion[] =
     "The stack's card size must be at least 136 wide and 40 high. Do you want to convert it "
     "to the minimum size?";
-
-DecodedPicture ReadPng(const std::string& path) {
-  File file = File::Open(path, File::Mode::kRead);
-  std::vector<uint8_t> bytes(size_t(std::max<int64_t>(file.Size(), 0)));
-  file.Read(bytes.data(), bytes.size());
-  DecodedPicture picture;
-  ImagePictureDecoder decoder;
-  EXPECT_EQ(decoder.Decode(bytes, path, picture), PictureStatus::kOk);
-  return picture;
-}
 
 class SmallCard : public ::testing::Test {
  protected:
@@ -63,10 +52,10 @@ TEST_F(SmallCard, EveryHeadlessCommandConvertsItAlike) {
       EXPECT_EQ(header["cardHeight"], 40);
     }
   }
-  DecodedPicture card = ReadPng(dir.File("card.png"));
+  DecodedPicture card = testing::ReadPictureFile(dir.File("card.png"));
   EXPECT_EQ(card.width, 40);
   EXPECT_EQ(card.height, 40);
-  DecodedPicture shot = ReadPng(dir.File("out/first.png"));
+  DecodedPicture shot = testing::ReadPictureFile(dir.File("out/first.png"));
   EXPECT_EQ(shot.width, 40);
   EXPECT_EQ(shot.height, 40);
 }

@@ -3,12 +3,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
 
 namespace corvida::testing {
 
@@ -79,6 +84,16 @@ CommandResult RunProgram(const std::vector<std::string>& argv, const std::string
   r.out = Slurp(io.File("out"));
   r.err = Slurp(io.File("err"));
   return r;
+}
+
+DecodedPicture ReadPictureFile(const std::string& path) {
+  File file = File::Open(path, File::Mode::kRead);
+  std::vector<uint8_t> bytes(size_t(std::max<int64_t>(file.Size(), 0)));
+  EXPECT_EQ(file.Read(bytes.data(), bytes.size()), int64_t(bytes.size())) << path;
+  DecodedPicture picture;
+  ImagePictureDecoder decoder;
+  EXPECT_EQ(decoder.Decode(bytes, path, picture), PictureStatus::kOk) << path;
+  return picture;
 }
 
 std::string SourcePath(const std::string& relative) {

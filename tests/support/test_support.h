@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "platform/picture.h"
 
 namespace corvida::testing {
 
@@ -42,6 +43,10 @@ struct CommandResult {
 CommandResult RunCorvida(const std::vector<std::string>& args, const std::string& stdin_text = "");
 // Runs any program, argv[0] first; `status` is -1 when it did not exit normally.
 CommandResult RunProgram(const std::vector<std::string>& argv, const std::string& stdin_text = "");
+
+// The picture file at `path` decoded; the test fails (and the picture is empty) when it
+// cannot be.
+DecodedPicture ReadPictureFile(const std::string& path);
 
 // Path of a file in the source tree, e.g. SourcePath("examples/demo/demo.json").
 std::string SourcePath(const std::string& relative);
