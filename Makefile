@@ -6,7 +6,7 @@ FUZZ_DIR := build/fuzz
 SECONDS ?= 60
 CMAKE_GEN := -G Ninja
 
-.PHONY: deps play test build-asan build-release bench fuzz format format-check clean
+.PHONY: deps play test memory-test build-asan build-release bench fuzz format format-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -26,6 +26,11 @@ build-asan: deps
 test: build-asan
 	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Stacks that would take gigabytes, run with the release player under a 2 GiB limit
+# (skipped by `make test` when there is no release player).
+memory-test: build-asan
+	JOBS=$(JOBS) bash scripts/memory-tests.sh $(ASAN_DIR)
 
 bench: build-release
 	cmake -S . -B $(RELEASE_DIR) -DCORVIDA_BENCH=ON
