@@ -14,6 +14,7 @@
 #include "platform/font_names.h"
 #include "platform/fonts.h"
 #include "platform/message_queue.h"
+#include "platform/movie_ffmpeg.h"
 #include "platform/picture.h"
 #include "platform/platform.h"
 
@@ -122,6 +123,11 @@ class HeadlessPlatform : public Platform {
   AlertPresenter& alerts() override { return alerts_; }
   AudioOutput* audio() override { return &audio_; }
   PictureDecoder* pictures() override { return &pictures_; }
+  // Movies decode for real; they advance with the virtual clock like everything else.
+  MovieService* movies() override {
+    if (!movies_) movies_ = CreateFfmpegMovieService();
+    return movies_.get();
+  }
   FontService* fonts() override {
     if (!fonts_) fonts_ = CreateFontService(DefaultFontFolders(folders_.program, folders_.data));
     return fonts_.get();
@@ -144,7 +150,8 @@ class HeadlessPlatform : public Platform {
   RecordingAlertResponder alerts_;
   RecordingAudioOutput audio_{clock_};
   ImagePictureDecoder pictures_;
-  std::unique_ptr<FontService> fonts_;  // made on first use
+  std::unique_ptr<FontService> fonts_;    // made on first use
+  std::unique_ptr<MovieService> movies_;  // made on first use
 };
 
 }  // namespace corvida

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/fonts.h"
+#include "platform/movie_ffmpeg.h"
 #include "platform/picture.h"
 #include "platform/platform.h"
 #include "platform/sdl/sdl_alerts.h"
@@ -42,6 +43,10 @@ class SdlPlatform : public Platform {
   AudioOutput* audio() override { return &audio_; }
   PictureDecoder* pictures() override { return &pictures_; }
   FontService* fonts() override;
+  MovieService* movies() override {
+    if (!movies_) movies_ = CreateFfmpegMovieService();
+    return movies_.get();
+  }
   Launcher* launcher() override { return &launcher_; }
   const Folders& folders() const override { return folders_; }
   bool headless() const override { return false; }
@@ -57,7 +62,8 @@ class SdlPlatform : public Platform {
   SdlAudioOutput audio_;
   ImagePictureDecoder pictures_;
   DesktopLauncher launcher_;
-  std::unique_ptr<FontService> fonts_;  // made on first use
+  std::unique_ptr<FontService> fonts_;    // made on first use
+  std::unique_ptr<MovieService> movies_;  // made on first use
 };
 
 }  // namespace corvida::sdl
