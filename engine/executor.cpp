@@ -232,6 +232,9 @@ void ActionExecutor::StartMovie(Run& run) {
   ActionEntryReader entry(bytes);
   FileRequest request = FileEntryRequest(entry);
   request.rect = entry.rect();
+  request.movie_id = entry.movie_id();
+  request.options = entry.movie_options();
+  request.volume = entry.movie_volume();
   if (media_.StartMovie(run.source.id, request)) run.started.movie = true;
 }
 

@@ -29,6 +29,11 @@ struct FileRequest {
   uint16_t param = 0;     // sound entries: the play values
   uint16_t flags = 0;
   Rect rect;  // movies: where the movie plays
+  // Movies: the key it is held under, the play options (action::kMovie...) and the
+  // volume used with kMovieVolume.
+  uint16_t movie_id = 0;
+  uint32_t options = 0;
+  uint16_t volume = 0;
 };
 
 struct NbaRequest {

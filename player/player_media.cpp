@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "platform/text.h"
+#include "player/player_window.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/resources.h"
 
@@ -13,8 +14,13 @@ constexpr uint16_t kSoundIsMovie = 0x0004;
 
 }  // namespace
 
-PlayerMedia::PlayerMedia(Player& player, std::function<void(const std::string&)> log)
-    : RecordingMediaHooks(std::move(log)), player_(player), sounds_(player.platform.audio()) {}
+PlayerMedia::PlayerMedia(Player& player, PlayerWindow& window,
+                         std::function<void(const std::string&)> log)
+    : RecordingMediaHooks(std::move(log)),
+      player_(player),
+      window_(window),
+      sounds_(player.platform.audio()),
+      movies_(player.platform.movies(), player.platform.audio(), player.platform.clock(), *this) {}
 
 bool PlayerMedia::PlayStackSound(const StackSoundRequest& request) {
   RecordingMediaHooks::PlayStackSound(request);
@@ -49,15 +55,79 @@ bool PlayerMedia::PlaySoundFile(const FileRequest& request) {
 }
 
 bool PlayerMedia::PlayOtherFile(const FileRequest&) {
-  return false;  // recorded only, until movies play
+  return false;  // recorded only
+}
+
+bool PlayerMedia::StartMovie(uint16_t record_id, const FileRequest& request) {
+  RecordingMediaHooks::StartMovie(record_id, request);
+  if (request.host_path.empty()) return false;  // not found: nothing shows
+  MovieStart start;
+  start.id = request.movie_id;
+  start.rect = request.rect;
+  start.options = request.options;
+  start.volume = request.volume;
+  start.path = request.host_path;
+  start.name = std::string(NamePart(request.stored));
+  if (!movies_.StartMovie(start)) return false;
+  movie_of_record_[record_id] = request.movie_id;
+  return true;
+}
+
+void PlayerMedia::Idle() {
+  sounds_.ReleaseFinished();
+  movies_.IdleMovies();
+}
+
+void PlayerMedia::Step(uint32_t) {
+  movies_.IdleMovies();
 }
 
 bool PlayerMedia::Busy(uint16_t record_id, const StartedMedia& started) {
-  return (started.sound && sounds_.Playing()) || RecordingMediaHooks::Busy(record_id, started);
+  if (started.sound && sounds_.Playing()) return true;
+  if (started.movie) {
+    auto it = movie_of_record_.find(record_id);
+    if (it != movie_of_record_.end() && !movies_.IsMovieFinished(it->second)) return true;
+  }
+  return RecordingMediaHooks::Busy(record_id, started);
+}
+
+void PlayerMedia::StopAnimationsAndMovies() {
+  movies_.StopMovies(true, false);
+}
+
+void PlayerMedia::LeaveCard() {
+  movies_.StopMovies(true, false);
+  movie_of_record_.clear();
+}
+
+void PlayerMedia::Shutdown() {
+  sounds_.StopAll();
+  movies_.StopMovies(false, true);
+  movie_of_record_.clear();
 }
 
 void PlayerMedia::AlertOnce(const std::string& key, int alert) {
   if (alerted_.insert(key).second) player_.alerts.Alert(alert);
+}
+
+Size PlayerMedia::WindowSize() {
+  return window_.CardSize();
+}
+
+void PlayerMedia::ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top) {
+  window_.ShowMovieFrame(rect, frame, on_top);
+}
+
+void PlayerMedia::EraseMovie(const Rect& rect) {
+  window_.RepaintCard(rect);
+}
+
+int PlayerMedia::Alert(int id) {
+  return window_.Alert(id);
+}
+
+void PlayerMedia::Log(const std::string& line) {
+  window_.Log(line);
 }
 
 }  // namespace corvida

@@ -1,48 +1,72 @@
 // The player's media: what the action executor asks to be played. Sounds play through
-// SoundPlayer; the other media are still written as lines (RecordingMediaHooks), as is
-// every sound request. Movies join here; so do sound files that none of the sound readers
-// take, which open as movies (PlayOtherFile).
+// SoundPlayer; movies through the movie manager over the platform's movie service, shown
+// on the player window. The other media are still written as lines (RecordingMediaHooks),
+// as is every sound and movie request.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 
 #include "engine/media_hooks.h"
+#include "engine/movies.h"
 #include "player/player.h"
 #include "player/sound_player.h"
 
 namespace corvida {
 
-class PlayerMedia : public RecordingMediaHooks {
+class PlayerWindow;
+
+class PlayerMedia : public RecordingMediaHooks, public MovieHost {
  public:
   // A stored sound of this name, exactly as stored, and a sound file of this name (in any
   // case) silence every sound and play nothing.
   static constexpr std::string_view kStopAllSounds = "Stop All Sounds";
   static constexpr std::string_view kStopSoundsFile = "STOPSNDS.WAV";
 
-  PlayerMedia(Player& player, std::function<void(const std::string&)> log);
+  PlayerMedia(Player& player, PlayerWindow& window, std::function<void(const std::string&)> log);
 
   void StopSound() override { sounds_.StopAll(); }
   bool PlayStackSound(const StackSoundRequest& request) override;
   bool PlaySoundFile(const FileRequest& request) override;
+  bool StartMovie(uint16_t record_id, const FileRequest& request) override;
+  void Step(uint32_t tick) override;
   bool Busy(uint16_t record_id, const StartedMedia& started) override;
-  // The player's timer: finished sounds are let go (and their samples freed).
-  void Idle() { sounds_.ReleaseFinished(); }
+  void StopAnimationsAndMovies() override;
+  // The player's timer: finished sounds are let go (and their samples freed), movies
+  // move on.
+  void Idle();
+  // Leaving a card stops its movies; closing the player stops every sound and movie.
+  void LeaveCard();
+  void Shutdown();
 
   SoundPlayer& sounds() { return sounds_; }
+  MovieManager& movies() { return movies_; }
+
+  // MovieHost: the window shows the movies.
+  Size WindowSize() override;
+  void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top) override;
+  void EraseMovie(const Rect& rect) override;
+  int Alert(int id) override;
+  void Log(const std::string& line) override;
 
  private:
-  // A sound file no sound reader takes: the movie player's, once there is one.
+  // A sound file no sound reader takes: recorded only, until sound players of the movie
+  // engine join.
   bool PlayOtherFile(const FileRequest& request);
   // Shows the alert the first time a sound (by `key`) fails; a stack whose every button
   // plays a broken sound is still usable.
   void AlertOnce(const std::string& key, int alert);
 
   Player& player_;
+  PlayerWindow& window_;
   SoundPlayer sounds_;
   std::set<std::string> alerted_;
+  MovieManager movies_;
+  // The movie id each record started last: the media wait asks by record.
+  std::map<uint16_t, uint16_t> movie_of_record_;
 };
 
 }  // namespace corvida

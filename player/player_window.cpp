@@ -71,7 +71,7 @@ void PlayerWindow::Shutdown() {
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
   if (window_) player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
   mouse_->Forget();
-  media_->StopSound();
+  media_->Shutdown();
   nav_->CloseStack();
   window_ = 0;
 }
@@ -80,6 +80,7 @@ void PlayerWindow::Shutdown() {
 
 void PlayerWindow::LeaveCard() {
   mouse_->Forget();
+  media_->LeaveCard();
   executor_->EndSelection();
   field_input_->Leave();  // typed text goes back into the records
 }
@@ -234,6 +235,32 @@ void PlayerWindow::Refresh() {
   Present();
 }
 
+void PlayerWindow::ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top) {
+  if (shown_.empty() || frame.width <= 0 || frame.height <= 0) return;
+  gfx::Bitmap picture;
+  if (!picture.Create(frame.width, frame.height, 32)) return;
+  for (int y = 0; y < frame.height; ++y) {
+    const uint8_t* src = frame.rgba.data() + size_t(y) * size_t(frame.width) * 4;
+    uint8_t* dst = picture.Row(y);
+    for (int x = 0; x < frame.width; ++x, src += 4, dst += 4)
+      dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+  }
+  // Through the card's clip: the card area leaves out every object, which stays above.
+  gfx::DrawTarget target(shown_);
+  gfx::Region clip =
+      on_top || !view().current_card() ? gfx::Region(shown_.Bounds()) : view().card_area();
+  target.SetClip(clip.Intersect(gfx::Region(rect)));
+  target.BitBlt(rect, picture, {0, 0}, gfx::rop::kSrcCopy);
+  Present();
+}
+
+void PlayerWindow::RepaintCard(const Rect& rect) {
+  if (shown_.empty() || !view().current_card()) return;
+  gfx::DrawTarget target(shown_);
+  view().Repaint(target, rect);
+  Present();
+}
+
 void PlayerWindow::SetZoom(int factor) {
   zoom_ = factor;
   pan_ = {};
@@ -341,7 +368,8 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
 void PlayerWindow::OnTimer() {
   // Held arrows and drags in fields go on, the insertion point blinks.
   field_input_->Tick(ToCard(player_.platform.windows().CursorPosition(window_)));
-  // Animations and the idle call of extension modules hook in here.
+  // Sounds are let go, movies move on; animations and the idle call of extension
+  // modules hook in here.
   media_->Idle();
   executor_->TimerTick();
 }

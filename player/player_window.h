@@ -135,6 +135,11 @@ class PlayerWindow : public CardScreen,
   bool& close_requested() { return close_requested_; }
   bool saving_allowed() const { return saving_allowed_; }
 
+  // Movies: frames shown over the card (objects stay above unless `on_top`), and the
+  // card shown again where one was.
+  void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top);
+  void RepaintCard(const Rect& rect);
+
   // Text input on the shown card: fields, Find Text, hyperlinks.
   FieldInput& field_input() { return *field_input_; }
   // Find Text; from the menu, Shift (without Alt) finds the last text again.

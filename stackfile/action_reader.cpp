@@ -37,6 +37,10 @@ Rect ActionEntryReader::rect() const {
   return ReadRect(bytes_, action::kEntryRect);
 }
 
+uint32_t ActionEntryReader::movie_options() const {
+  return Read32(bytes_, action::kEntryMovieOptions);
+}
+
 std::span<const uint8_t> ActionEntryReader::data() const {
   if (bytes_.size() <= action::kEntryData) return {};
   size_t end = bytes_.size();

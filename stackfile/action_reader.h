@@ -27,6 +27,9 @@ class ActionEntryReader {
   uint16_t launch_flags() const { return U16(action::kEntryLaunchFlags); }
   // Movie, animation, script and videodisc entries: where they play.
   Rect rect() const;
+  uint16_t movie_id() const { return U16(action::kEntryMovieId); }
+  uint32_t movie_options() const;
+  uint16_t movie_volume() const { return U16(action::kEntryMovieVolume); }
   // From offset 32 to the entry's end, less the pad byte its flags announce.
   std::span<const uint8_t> data() const;
   // The first path of the file reference in the data (NUL-terminated, stored form).

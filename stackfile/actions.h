@@ -46,9 +46,21 @@ inline constexpr size_t kEntryResourceId = 16;  // NBA and stack-sound entries
 inline constexpr size_t kEntryLaunchFlags = 16;
 inline constexpr size_t kEntryFirstReferenceLength = 18;  // launch: the document's length
 inline constexpr size_t kEntrySoundFlags = 24;            // sound entries: play flags
+inline constexpr size_t kEntryMovieId = 2;                // movie: the key it is held under
+inline constexpr size_t kEntryMovieOptions = 16;          // movie: play options (u32)
+inline constexpr size_t kEntryMovieVolume = 20;           // movie: used with kMovieVolume
 inline constexpr uint16_t kSoundIsStrk = 0x8000;
 inline constexpr uint16_t kSoundStopOnly = 0x8000;  // stack sound: stop what plays, no more
 inline constexpr uint16_t kCloseAfterLaunch = 0x4000;
+// Movie play options.
+inline constexpr uint32_t kMovieController = 0x0001;
+inline constexpr uint32_t kMovieFirstFrame = 0x0004;  // drawn into the card picture
+inline constexpr uint32_t kMovieHideAtEnd = 0x0008;
+inline constexpr uint32_t kMovieOnTop = 0x0010;  // clear: the card's objects stay above
+inline constexpr uint32_t kMovieLoop = 0x0020;
+inline constexpr uint32_t kMovieVolume = 0x0080;
+inline constexpr uint32_t kMovieNoWait = 0x0100;
+inline constexpr uint32_t kMovieOwnController = 0x0200;
 }  // namespace action
 
 // Hyperlink resource ('Hlnk'), native layout.

@@ -1,0 +1,295 @@
+#include "engine/movies.h"
+
+#include <algorithm>
+
+#include "stackfile/actions.h"
+
+namespace corvida {
+
+namespace {
+
+// Sound is kept this far ahead of what is heard, read in pieces of at most this size.
+constexpr uint32_t kSoundAheadMs = 500;
+constexpr size_t kSoundPieceBytes = 16 * 1024;
+constexpr int kSoundPiecesPerIdle = 16;
+constexpr double kDefaultFrameRate = 15;
+
+bool AllZero(const Rect& r) {
+  return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
+}
+
+}  // namespace
+
+struct MovieManager::Player {
+  uint16_t id = 0;
+  std::string path, name;
+  Rect rect;
+  uint32_t options = 0;
+  uint16_t volume = 0;
+  std::unique_ptr<MovieFile> movie;
+  bool sound_only = false;
+  bool finished = false;
+  bool hidden = false;
+  bool playing = false;
+  uint32_t position_ms = 0;  // where the movie is, or was when `since_ms` came
+  uint32_t since_ms = 0;
+  int64_t shown_frame_ms = -1;
+  // Its sound: the stream, where the samples queued started, how many were queued.
+  AudioStreamId stream = 0;
+  uint32_t sound_from_ms = 0;
+  uint64_t sound_queued_bytes = 0;
+  bool sound_ended = true;
+
+  const MovieInfo& info() const { return movie->info(); }
+  bool Has(uint32_t option) const { return (options & option) != 0; }
+};
+
+MovieManager::MovieManager(MovieService* service, AudioOutput* audio, Clock& clock, MovieHost& host)
+    : service_(service), audio_(audio), clock_(clock), host_(host) {}
+
+MovieManager::~MovieManager() {
+  StopMovies(false, true);
+}
+
+MovieManager::Player* MovieManager::Find(uint16_t id, const std::string& path) {
+  for (auto& p : players_)
+    if (p->id == id && p->path == path) return p.get();
+  return nullptr;
+}
+
+std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start) {
+  if (!service_ || (start.path.empty() && !start.from_memory)) return nullptr;
+  MovieOpenResult opened =
+      start.from_memory ? service_->OpenMemory(start.memory) : service_->Open(start.path);
+  if (!opened.movie) return nullptr;
+  auto p = std::make_unique<Player>();
+  p->id = start.id;
+  p->path = start.path;
+  p->name = start.name;
+  p->rect = start.rect;
+  p->options = start.options;
+  p->volume = start.volume;
+  p->movie = std::move(opened.movie);
+  p->sound_only = p->info().has_audio && !p->info().has_video;
+  if (AllZero(p->rect)) {
+    Size size = p->info().natural;
+    if (size.width <= 0 || size.height <= 0) {
+      host_.Alert(kAlertNoPictures);
+      size = {kNoPicturesWidth, 0};
+    }
+    // The movie's own size, in the middle of the window.
+    Size window = host_.WindowSize();
+    int left = (window.width - size.width) / 2, top = (window.height - size.height) / 2;
+    p->rect = {left, top, left + size.width, top + size.height};
+  }
+  return p;
+}
+
+bool MovieManager::StartMovie(const MovieStart& start, bool play_now) {
+  Player* p = Find(start.id, start.path);
+  if (!p) {
+    std::unique_ptr<Player> opened = Open(start);
+    if (!opened) return false;
+    p = opened.get();
+    players_.insert(players_.begin(), std::move(opened));
+  }
+  if (play_now) {
+    host_.Log("movie " + std::to_string(p->id) + " \"" + p->name + "\" started");
+    Play(*p);
+  }
+  return true;
+}
+
+void MovieManager::RestartMovie(uint16_t id) {
+  for (auto& p : players_) {
+    if (p->id != id) continue;
+    Play(*p);
+    return;
+  }
+}
+
+// From the start: a finished movie plays again, one hidden at its end shows again.
+void MovieManager::Play(Player& p) {
+  p.finished = false;
+  p.hidden = false;
+  p.position_ms = 0;
+  p.shown_frame_ms = -1;
+  p.playing = true;
+  p.since_ms = clock_.Milliseconds();
+  SeekTo(p, 0);
+  ShowFrame(p, 0);
+}
+
+// Starts the clock and the sound at the movie's position.
+void MovieManager::SeekTo(Player& p, uint32_t ms) {
+  p.position_ms = std::min(ms, p.info().duration_ms);
+  p.since_ms = clock_.Milliseconds();
+  if (!audio_ || !p.info().has_audio) return;
+  if (!p.stream) {
+    p.stream = audio_->OpenStream(p.info().audio);
+    if (!p.stream) return;
+  }
+  audio_->Stop(p.stream);
+  audio_->SetVolume(
+      p.stream, p.Has(action::kMovieVolume) ? std::min<int>(p.volume, kFullVolume) : kFullVolume);
+  p.movie->SeekAudio(p.position_ms);
+  p.sound_from_ms = p.position_ms;
+  p.sound_queued_bytes = 0;
+  p.sound_ended = false;
+  if (p.playing) FeedSound(p);
+}
+
+void MovieManager::Pause(Player& p) {
+  if (!p.playing) return;
+  p.position_ms = std::min(Position(p), p.info().duration_ms);
+  p.playing = false;
+  if (p.stream) audio_->Stop(p.stream);
+}
+
+// While its sound is heard a movie's time is the sound's; otherwise the clock's.
+uint32_t MovieManager::Position(const Player& p) {
+  if (!p.playing) return p.position_ms;
+  if (p.stream) {
+    size_t waiting = audio_->QueuedBytes(p.stream);
+    if (waiting > 0) {
+      const AudioFormat& format = p.info().audio;
+      uint64_t heard = p.sound_queued_bytes - std::min<uint64_t>(waiting, p.sound_queued_bytes);
+      return p.sound_from_ms + uint32_t(format.DurationMs(heard));
+    }
+  }
+  return p.position_ms + (clock_.Milliseconds() - p.since_ms);
+}
+
+void MovieManager::FeedSound(Player& p) {
+  if (!p.stream || p.sound_ended) return;
+  const AudioFormat& format = p.info().audio;
+  const size_t ahead = size_t(format.rate) * format.BytesPerFrame() * kSoundAheadMs / 1000;
+  std::vector<uint8_t> piece;
+  for (int i = 0; i < kSoundPiecesPerIdle && audio_->QueuedBytes(p.stream) < ahead; ++i) {
+    piece.clear();
+    if (!p.movie->ReadAudio(piece, kSoundPieceBytes)) {
+      p.sound_ended = true;
+      return;
+    }
+    if (!audio_->Queue(p.stream, piece.data(), piece.size())) return;
+    p.sound_queued_bytes += piece.size();
+  }
+}
+
+void MovieManager::ShowFrame(Player& p, uint32_t ms) {
+  if (!p.info().has_video || p.hidden || p.rect.Empty()) return;
+  MovieFrame frame;
+  if (!p.movie->DecodeFrame(ms, {p.rect.Width(), p.rect.Height()}, frame)) return;
+  if (int64_t(frame.time_ms) == p.shown_frame_ms) return;
+  p.shown_frame_ms = frame.time_ms;
+  host_.ShowMovieFrame(p.rect, frame, p.Has(action::kMovieOnTop));
+}
+
+void MovieManager::Finish(Player& p) {
+  p.position_ms = p.info().duration_ms;
+  p.playing = false;
+  p.finished = true;
+  if (p.Has(action::kMovieHideAtEnd)) {
+    p.hidden = true;
+    if (p.info().has_video) host_.EraseMovie(p.rect);
+  }
+  host_.Log("movie " + std::to_string(p.id) + " \"" + p.name + "\" finished");
+}
+
+void MovieManager::IdleMovies() {
+  for (auto& owned : players_) {
+    Player& p = *owned;
+    if (!p.playing) continue;
+    uint32_t at = Position(p);
+    bool sound_done = !p.stream || (p.sound_ended && audio_->QueuedBytes(p.stream) == 0);
+    bool at_end = p.info().duration_ms > 0 ? at >= p.info().duration_ms : sound_done;
+    if (at_end && sound_done) {
+      if (p.Has(action::kMovieLoop) && p.info().duration_ms > 0) {
+        p.shown_frame_ms = -1;
+        SeekTo(p, 0);
+        ShowFrame(p, 0);
+      } else {
+        ShowFrame(p, p.info().duration_ms);
+        Finish(p);
+      }
+      continue;
+    }
+    FeedSound(p);
+    ShowFrame(p, at);
+  }
+}
+
+bool MovieManager::IsMovieFinished(uint16_t id) const {
+  for (const auto& p : players_) {
+    if (p->id != id) continue;
+    return p->Has(action::kMovieNoWait) || p->finished;
+  }
+  return true;
+}
+
+bool MovieManager::AreAllMoviesFinished() const {
+  return std::all_of(players_.begin(), players_.end(), [](const auto& p) { return p->finished; });
+}
+
+bool MovieManager::IsMediaPlaying() const {
+  return std::any_of(players_.begin(), players_.end(),
+                     [](const auto& p) { return p->sound_only && !p->finished; });
+}
+
+void MovieManager::Dispose(Player& p, bool invalidate) {
+  if (p.playing) host_.Log("movie " + std::to_string(p.id) + " \"" + p.name + "\" stopped");
+  if (p.stream) audio_->CloseStream(p.stream);
+  p.stream = 0;
+  if (invalidate && p.info().has_video && !p.hidden) host_.EraseMovie(p.rect);
+}
+
+void MovieManager::StopMovies(bool invalidate, bool force) {
+  std::vector<std::unique_ptr<Player>> kept;
+  for (auto& p : players_) {
+    // Sound that does not hold up the media wait goes on across card changes.
+    if (!force && p->sound_only && p->Has(action::kMovieNoWait) && !p->finished) {
+      kept.push_back(std::move(p));
+      continue;
+    }
+    Dispose(*p, invalidate);
+  }
+  players_ = std::move(kept);
+}
+
+void MovieManager::MovieControl(int code) {
+  if (players_.empty()) return;
+  Player& p = *players_.front();
+  const double rate = p.info().frame_rate > 0 ? p.info().frame_rate : kDefaultFrameRate;
+  const auto frame_ms = uint32_t(1000 / rate);
+  switch (MovieControlCode(code)) {
+    case MovieControlCode::kPlay:
+      if (p.playing) return;
+      p.playing = true;
+      p.finished = false;
+      SeekTo(p, p.position_ms >= p.info().duration_ms ? 0 : p.position_ms);
+      ShowFrame(p, p.position_ms);
+      break;
+    case MovieControlCode::kStop:
+      Pause(p);
+      break;
+    case MovieControlCode::kStepForward:
+    case MovieControlCode::kStepBack: {
+      Pause(p);
+      uint32_t at = p.position_ms;
+      if (MovieControlCode(code) == MovieControlCode::kStepForward) {
+        p.position_ms = std::min(at + frame_ms, p.info().duration_ms);
+      } else {
+        p.position_ms = at > frame_ms ? at - frame_ms : 0;
+      }
+      ShowFrame(p, p.position_ms);
+      break;
+    }
+    case MovieControlCode::kRewind:
+      Pause(p);
+      p.position_ms = 0;
+      ShowFrame(p, 0);
+      break;
+  }
+}
+
+}  // namespace corvida

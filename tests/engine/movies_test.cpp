@@ -1,0 +1,264 @@
+// The movie manager over a scripted movie service and the recording audio output, on a
+// virtual clock: which frames show when, ends, loops, hiding, the media wait's questions,
+// stopping, replays and the control codes.
+#include "engine/movies.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/audio_recorder.h"
+#include "stackfile/actions.h"
+
+namespace corvida {
+namespace {
+
+// A movie whose frame n starts at n × frame_ms; its sound is silence at 8,000 Hz mono.
+struct FakeSpec {
+  Size natural{40, 30};
+  uint32_t duration_ms = 1000;
+  uint32_t frame_ms = 100;
+  bool audio = false;
+};
+
+class FakeMovie : public MovieFile {
+ public:
+  explicit FakeMovie(const FakeSpec& spec) : spec_(spec) {
+    info_.natural = spec.natural;
+    info_.duration_ms = spec.duration_ms;
+    info_.frame_rate = 1000.0 / spec.frame_ms;
+    info_.has_video = spec.natural.width > 0;
+    info_.has_audio = spec.audio;
+    info_.audio = {8000, 1, SampleFormat::kS16LE};
+  }
+  const MovieInfo& info() const override { return info_; }
+  bool DecodeFrame(uint32_t time_ms, Size size, MovieFrame& out) override {
+    if (!info_.has_video) return false;
+    time_ms = std::min(time_ms, spec_.duration_ms - 1);
+    out.width = size.width;
+    out.height = size.height;
+    out.time_ms = time_ms / spec_.frame_ms * spec_.frame_ms;
+    return true;
+  }
+  void SeekAudio(uint32_t time_ms) override { sound_at_ = uint64_t(time_ms) * 16; }
+  bool ReadAudio(std::vector<uint8_t>& out, size_t max_bytes) override {
+    uint64_t total = uint64_t(spec_.duration_ms) * 16;  // 8,000 frames of 2 bytes a second
+    if (!spec_.audio || sound_at_ >= total) return false;
+    size_t n = size_t(std::min<uint64_t>(max_bytes & ~size_t(1), total - sound_at_));
+    out.resize(out.size() + n);
+    sound_at_ += n;
+    return true;
+  }
+
+ private:
+  FakeSpec spec_;
+  MovieInfo info_;
+  uint64_t sound_at_ = 0;
+};
+
+class FakeService : public MovieService {
+ public:
+  std::map<std::string, FakeSpec> movies;
+  int opened = 0;
+  MovieOpenResult Open(const std::string& path) override {
+    auto it = movies.find(path);
+    if (it == movies.end()) return {nullptr, MovieError::kMissing};
+    ++opened;
+    return {std::make_unique<FakeMovie>(it->second), MovieError::kNone};
+  }
+  MovieOpenResult OpenMemory(std::vector<uint8_t>) override {
+    return {nullptr, MovieError::kNotAMovie};
+  }
+};
+
+struct Shown {
+  Rect rect;
+  uint32_t time_ms;
+  bool on_top;
+};
+
+class RecordingMovieHost : public MovieHost {
+ public:
+  Size WindowSize() override { return {640, 480}; }
+  void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top) override {
+    shown.push_back({rect, frame.time_ms, on_top});
+  }
+  void EraseMovie(const Rect& rect) override { erased.push_back(rect); }
+  int Alert(int id) override {
+    alerts.push_back(id);
+    return 1;
+  }
+  void Log(const std::string& line) override { log.push_back(line); }
+
+  std::vector<Shown> shown;
+  std::vector<Rect> erased;
+  std::vector<int> alerts;
+  std::vector<std::string> log;
+};
+
+class Movies : public ::testing::Test {
+ protected:
+  Movies() {
+    service.movies["clip.mov"] = FakeSpec{};
+    service.movies["song.aif"] = FakeSpec{.natural = {0, 0}, .duration_ms = 500, .audio = true};
+    service.movies["talk.mov"] = FakeSpec{.duration_ms = 400, .audio = true};
+  }
+  MovieStart Start(const std::string& path, uint16_t id, uint32_t options = 0,
+                   Rect rect = {10, 20, 50, 50}) {
+    MovieStart s;
+    s.id = id;
+    s.path = path;
+    s.name = path;
+    s.rect = rect;
+    s.options = options;
+    return s;
+  }
+  // Runs the manager's idle time every 55 ms (timer 1) up to `ms` from now.
+  void RunFor(uint32_t ms) {
+    for (uint32_t t = 0; t < ms; t += 55) {
+      clock.Advance(std::min<uint32_t>(55, ms - t));
+      manager.IdleMovies();
+    }
+  }
+  uint32_t LastShownTime() const { return host.shown.empty() ? 9999 : host.shown.back().time_ms; }
+
+  VirtualClock clock;
+  FakeService service;
+  RecordingAudioOutput audio{clock};
+  RecordingMovieHost host;
+  MovieManager manager{&service, &audio, clock, host};
+};
+
+TEST_F(Movies, FramesFollowTheClockUntilTheEnd) {
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 7)));
+  EXPECT_EQ(LastShownTime(), 0u);
+  const std::pair<uint32_t, uint32_t> due[] = {{60, 0}, {250, 200}, {510, 500}, {900, 900}};
+  uint32_t now = 0;
+  for (auto [at, frame] : due) {
+    RunFor(at - now);
+    now = at;
+    EXPECT_EQ(LastShownTime(), frame) << at;
+    EXPECT_FALSE(manager.IsMovieFinished(7));
+  }
+  RunFor(200);
+  EXPECT_TRUE(manager.IsMovieFinished(7));
+  EXPECT_TRUE(manager.AreAllMoviesFinished());
+  EXPECT_EQ(host.shown.back().rect, (Rect{10, 20, 50, 50}));
+  EXPECT_FALSE(host.shown.back().on_top);
+  EXPECT_TRUE(host.erased.empty());  // not hidden at its end
+  EXPECT_EQ(host.log, (std::vector<std::string>{"movie 7 \"clip.mov\" started",
+                                                "movie 7 \"clip.mov\" finished"}));
+}
+
+TEST_F(Movies, PlayOptionsLoopHideAndOnTop) {
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 1, action::kMovieLoop | action::kMovieOnTop)));
+  RunFor(1100);
+  EXPECT_FALSE(manager.IsMovieFinished(1));  // looping never finishes
+  EXPECT_LT(LastShownTime(), 200u);
+  EXPECT_TRUE(host.shown.back().on_top);
+  manager.StopMovies(true, false);
+
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 2, action::kMovieHideAtEnd)));
+  RunFor(1100);
+  EXPECT_TRUE(manager.IsMovieFinished(2));
+  ASSERT_EQ(host.erased.size(), 2u);  // stopped with invalidation, then hidden at its end
+  EXPECT_EQ(host.erased.back(), (Rect{10, 20, 50, 50}));
+  size_t shown = host.shown.size();
+  RunFor(200);
+  EXPECT_EQ(host.shown.size(), shown);  // hidden: no more frames
+  // Starting it again shows it again, from its first frame, without opening it again.
+  int opened = service.opened;
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 2, action::kMovieHideAtEnd)));
+  EXPECT_EQ(service.opened, opened);
+  EXPECT_EQ(manager.count(), 1u);
+  EXPECT_EQ(LastShownTime(), 0u);
+  EXPECT_FALSE(manager.IsMovieFinished(2));
+}
+
+TEST_F(Movies, WhereMoviesShowAndWhatCannotStart) {
+  // All zero: the natural size in the middle of the window.
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 1, 0, {})));
+  EXPECT_EQ(host.shown.back().rect, (Rect{300, 225, 340, 255}));
+  // Without pictures: the alert, 200 wide and 0 high, nothing drawn.
+  size_t shown = host.shown.size();
+  ASSERT_TRUE(manager.StartMovie(Start("song.aif", 2, 0, {})));
+  EXPECT_EQ(host.alerts, std::vector<int>{MovieManager::kAlertNoPictures});
+  EXPECT_EQ(host.shown.size(), shown);
+  // Missing files start nothing and leave the list as it was.
+  EXPECT_FALSE(manager.StartMovie(Start("absent.mov", 3)));
+  EXPECT_FALSE(manager.StartMovie(Start("", 3)));
+  EXPECT_EQ(manager.count(), 2u);
+  EXPECT_TRUE(manager.IsMovieFinished(3));  // no such movie
+  MovieManager without_service(nullptr, nullptr, clock, host);
+  EXPECT_FALSE(without_service.StartMovie(Start("clip.mov", 1)));
+}
+
+TEST_F(Movies, SoundOnlyMoviesAndTheMediaWait) {
+  ASSERT_TRUE(manager.StartMovie(Start("song.aif", 4, action::kMovieNoWait)));
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 5, action::kMovieNoWait)));
+  EXPECT_TRUE(manager.IsMovieFinished(4));  // the wait does not wait for either
+  EXPECT_TRUE(manager.IsMovieFinished(5));
+  EXPECT_TRUE(manager.IsMediaPlaying());
+  ASSERT_EQ(audio.played().size(), 1u);
+  EXPECT_EQ(audio.played()[0].format, (AudioFormat{8000, 1, SampleFormat::kS16LE}));
+  // Stopping without force keeps the sound that does not hold up the wait.
+  manager.StopMovies(true, false);
+  EXPECT_EQ(manager.count(), 1u);
+  EXPECT_EQ(host.erased.size(), 1u);
+  RunFor(600);
+  EXPECT_FALSE(manager.IsMediaPlaying());
+  EXPECT_EQ(audio.played()[0].bytes, 8000u);  // all half second of it
+  manager.StopMovies(false, true);
+  EXPECT_EQ(manager.count(), 0u);
+  EXPECT_EQ(audio.OpenStreams(), 0u);
+}
+
+TEST_F(Movies, SoundCarriesTheVolumeAndTheClock) {
+  MovieStart start = Start("talk.mov", 6, action::kMovieVolume);
+  start.volume = 128;
+  ASSERT_TRUE(manager.StartMovie(start));
+  ASSERT_EQ(audio.played().size(), 1u);
+  EXPECT_EQ(audio.played()[0].volume, 128);
+  RunFor(330);
+  EXPECT_EQ(LastShownTime(), 300u);
+  RunFor(200);
+  EXPECT_TRUE(manager.IsMovieFinished(6));
+  EXPECT_FALSE(audio.played()[0].stopped_early);
+}
+
+TEST_F(Movies, ControlCodesActOnTheNewestMovie) {
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 1)));
+  ASSERT_TRUE(manager.StartMovie(Start("clip.mov", 2, 0, {100, 100, 140, 130})));
+  RunFor(330);
+  struct Step {
+    int code;
+    uint32_t advance_ms;
+    uint32_t frame;  // the newest movie's frame afterwards
+  } steps[] = {
+      {2, 400, 300},  // stop: it stays where it was
+      {3, 0, 400},    // one frame forward
+      {3, 0, 500},    //
+      {4, 0, 400},    // one back
+      {1, 220, 600},  // play on from there
+      {5, 300, 0},    // to the start, stopped
+      {9, 300, 0},    // unknown codes do nothing
+      {0, 0, 0},
+  };
+  for (const Step& s : steps) {
+    manager.MovieControl(s.code);
+    RunFor(s.advance_ms);
+    Shown newest{};
+    for (const Shown& f : host.shown)
+      if (f.rect.left == 100) newest = f;
+    EXPECT_EQ(newest.time_ms, s.frame) << "code " << s.code;
+  }
+  // The older movie played on meanwhile and finished.
+  EXPECT_TRUE(manager.IsMovieFinished(1));
+  EXPECT_FALSE(manager.IsMovieFinished(2));
+  manager.RestartMovie(2);
+  RunFor(120);
+  EXPECT_EQ(LastShownTime(), 100u);
+}
+
+}  // namespace
+}  // namespace corvida
