@@ -1,6 +1,7 @@
 #include "engine/movies.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "stackfile/actions.h"
 
@@ -13,6 +14,13 @@ constexpr uint32_t kSoundAheadMs = 500;
 constexpr size_t kSoundPieceBytes = 16 * 1024;
 constexpr int kSoundPiecesPerIdle = 16;
 constexpr double kDefaultFrameRate = 15;
+constexpr size_t kFirstFramesKept = 8;
+constexpr size_t kFirstFrameKeptBytes = 4u << 20;
+
+constexpr uint32_t MovieTag(const char (&code)[5]) {
+  return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
+         uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
+}
 
 bool AllZero(const Rect& r) {
   return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
@@ -77,12 +85,50 @@ std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start
       host_.Alert(kAlertNoPictures);
       size = {kNoPicturesWidth, 0};
     }
-    // The movie's own size, in the middle of the window.
-    Size window = host_.WindowSize();
-    int left = (window.width - size.width) / 2, top = (window.height - size.height) / 2;
-    p->rect = {left, top, left + size.width, top + size.height};
+    p->rect = CentredIn(size);
   }
   return p;
+}
+
+// A movie at its own size, in the middle of the window.
+Rect MovieManager::CentredIn(Size size) {
+  Size window = host_.WindowSize();
+  int left = (window.width - size.width) / 2, top = (window.height - size.height) / 2;
+  return {left, top, left + size.width, top + size.height};
+}
+
+bool PlaysInVideoWindow(const std::string& path, const MovieInfo& info) {
+  std::string extension = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+  for (char& c : extension) c = char(std::tolower(uint8_t(c)));
+  // Codes are compared in lower case, as the old player did.
+  uint32_t tag = info.video_codec_tag | 0x20202020u;
+  return extension == ".avi" && info.has_video && tag == MovieTag("iv32");
+}
+
+bool MovieManager::FirstFrameOf(const MovieStart& start, FirstFrame& out) {
+  const std::string key = std::to_string(start.id) + "|" + start.path + "|" +
+                          std::to_string(start.rect.left) + "," + std::to_string(start.rect.top) +
+                          "," + std::to_string(start.rect.right) + "," +
+                          std::to_string(start.rect.bottom);
+  for (const auto& [k, kept] : first_frames_) {
+    if (k != key) continue;
+    out = kept;
+    return true;
+  }
+  if (!service_ || (start.path.empty() && !start.from_memory)) return false;
+  MovieOpenResult opened =
+      start.from_memory ? service_->OpenMemory(start.memory) : service_->Open(start.path);
+  if (!opened.movie || !opened.movie->info().has_video) return false;
+  const MovieInfo& info = opened.movie->info();
+  out.rect = AllZero(start.rect) ? CentredIn(info.natural) : start.rect;
+  Size size{out.rect.Width(), out.rect.Height()};
+  if (PlaysInVideoWindow(start.path, info)) size.height -= kVideoWindowToolbar;
+  if (size.width <= 0 || size.height <= 0) return false;
+  if (!opened.movie->DecodeFrame(0, size, out.frame)) return false;
+  if (out.frame.rgba.size() > kFirstFrameKeptBytes) return true;
+  if (first_frames_.size() >= kFirstFramesKept) first_frames_.erase(first_frames_.begin());
+  first_frames_.emplace_back(key, out);
+  return true;
 }
 
 bool MovieManager::StartMovie(const MovieStart& start, bool play_now) {

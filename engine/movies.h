@@ -52,10 +52,22 @@ enum class MovieControlCode {
   kRewind = 5,
 };
 
+// Whether the player of old would have shown this movie in a Video for Windows window:
+// an AVI file with pictures in Indeo 3.2, which the QuickTime it required could not play.
+// Such movies keep that window's ways (the first frame leaves room for its toolbar).
+bool PlaysInVideoWindow(const std::string& path, const MovieInfo& info);
+
+// The first frame of a movie as the card picture shows it, and where.
+struct FirstFrame {
+  Rect rect;
+  MovieFrame frame;
+};
+
 class MovieManager {
  public:
   static constexpr int kAlertNoPictures = 2275;
   static constexpr int kNoPicturesWidth = 200;
+  static constexpr int kVideoWindowToolbar = 26;
 
   MovieManager(MovieService* service, AudioOutput* audio, Clock& clock, MovieHost& host);
   ~MovieManager();
@@ -78,6 +90,9 @@ class MovieManager {
   void MovieControl(int code);
   void RestartMovie(uint16_t id);
   size_t count() const { return players_.size(); }
+  // The frame at time 0 for the card picture; false for a movie that cannot be opened or
+  // has no pictures. Kept for the last few movies asked, as cards are drawn often.
+  bool FirstFrameOf(const MovieStart& start, FirstFrame& out);
 
  private:
   struct Player;
@@ -91,12 +106,14 @@ class MovieManager {
   void ShowFrame(Player& p, uint32_t ms);
   void Finish(Player& p);
   void Dispose(Player& p, bool invalidate);
+  Rect CentredIn(Size size);
 
   MovieService* service_;
   AudioOutput* audio_;
   Clock& clock_;
   MovieHost& host_;
-  std::vector<std::unique_ptr<Player>> players_;  // newest first
+  std::vector<std::unique_ptr<Player>> players_;                  // newest first
+  std::vector<std::pair<std::string, FirstFrame>> first_frames_;  // newest last
 };
 
 }  // namespace corvida

@@ -45,6 +45,7 @@ int Navigation::OpenStack(const std::string& path) {
   RenderServices services;
   services.fonts = setup_.fonts;
   services.pictures = setup_.pictures;
+  services.first_frames = setup_.first_frames;
   const std::string folder = PathFolder(path);
   services.roots.stack_folder = folder.empty() ? "." : folder;
   services.alert = [this](int id) { host_.Alert(id); };

@@ -51,7 +51,8 @@ class NavigationHost {
 // What the card view of each opened stack is made with.
 struct CardViewSetup {
   FontService* fonts = nullptr;
-  PictureCache* pictures = nullptr;  // the player's, shared by every stack it opens
+  PictureCache* pictures = nullptr;           // the player's, shared by every stack it opens
+  FirstFramePainter* first_frames = nullptr;  // movies' first frames in the card picture
   // The stack is a local file, not a download: field texts may be written back.
   bool local_stack = false;
 };

@@ -3,6 +3,7 @@
 #include "base/handles.h"
 #include "platform/text.h"
 #include "player/player_window.h"
+#include "stackfile/action_reader.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/resources.h"
 
@@ -71,6 +72,42 @@ bool PlayerMedia::StartMovie(uint16_t record_id, const FileRequest& request) {
   if (!movies_.StartMovie(start)) return false;
   movie_of_record_[record_id] = request.movie_id;
   return true;
+}
+
+void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame& frame,
+                    const gfx::Region& clip) {
+  if (frame.width <= 0 || frame.height <= 0) return;
+  gfx::Bitmap picture;
+  if (!picture.Create(frame.width, frame.height, 32)) return;
+  for (int y = 0; y < frame.height; ++y) {
+    const uint8_t* src = frame.rgba.data() + size_t(y) * size_t(frame.width) * 4;
+    uint8_t* dst = picture.Row(y);
+    for (int x = 0; x < frame.width; ++x, src += 4, dst += 4)
+      dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+  }
+  // Indexed cards take the nearest colours of the card palette.
+  target.SetClip(clip.Intersect(rect));
+  target.BitBlt({rect.left, rect.top, rect.left + frame.width, rect.top + frame.height}, picture,
+                {0, 0}, gfx::rop::kSrcCopy);
+  target.ClearClip();
+}
+
+void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
+                                  const gfx::Region& card_area) {
+  ActionRecordReader record(action_record);
+  if (!(record.action_flags() & action::kMovie)) return;
+  ActionEntryReader entry = record.Entry(action::kEntryMovie);
+  if (entry.empty() || !(entry.movie_options() & action::kMovieFirstFrame)) return;
+  MovieStart start;
+  start.id = entry.movie_id();
+  start.rect = entry.rect();
+  start.path = window_.ResolveMediaPath(entry.ReferencePath());
+  FirstFrame first;
+  if (!movies_.FirstFrameOf(start, first)) return;
+  // Objects stay above the frame unless the movie plays on top of them.
+  const bool on_top = entry.movie_options() & action::kMovieOnTop;
+  DrawMovieFrame(target, first.rect, first.frame,
+                 on_top ? gfx::Region(target.bitmap().Bounds()) : card_area);
 }
 
 void PlayerMedia::Idle() {

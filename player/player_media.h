@@ -12,6 +12,7 @@
 
 #include "engine/media_hooks.h"
 #include "engine/movies.h"
+#include "engine/render.h"
 #include "player/player.h"
 #include "player/sound_player.h"
 
@@ -19,7 +20,11 @@ namespace corvida {
 
 class PlayerWindow;
 
-class PlayerMedia : public RecordingMediaHooks, public MovieHost {
+// Draws a movie frame over `rect` of the target, only inside `clip`.
+void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame& frame,
+                    const gfx::Region& clip);
+
+class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFramePainter {
  public:
   // A stored sound of this name, exactly as stored, and a sound file of this name (in any
   // case) silence every sound and play nothing.
@@ -44,6 +49,10 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost {
 
   SoundPlayer& sounds() { return sounds_; }
   MovieManager& movies() { return movies_; }
+
+  // FirstFramePainter: movies with option 0x0004 show their first frame in the card.
+  void DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
+                       const gfx::Region& card_area) override;
 
   // MovieHost: the window shows the movies.
   Size WindowSize() override;

@@ -236,22 +236,17 @@ void PlayerWindow::Refresh() {
 }
 
 void PlayerWindow::ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top) {
-  if (shown_.empty() || frame.width <= 0 || frame.height <= 0) return;
-  gfx::Bitmap picture;
-  if (!picture.Create(frame.width, frame.height, 32)) return;
-  for (int y = 0; y < frame.height; ++y) {
-    const uint8_t* src = frame.rgba.data() + size_t(y) * size_t(frame.width) * 4;
-    uint8_t* dst = picture.Row(y);
-    for (int x = 0; x < frame.width; ++x, src += 4, dst += 4)
-      dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
-  }
+  if (shown_.empty()) return;
   // Through the card's clip: the card area leaves out every object, which stays above.
   gfx::DrawTarget target(shown_);
-  gfx::Region clip =
-      on_top || !view().current_card() ? gfx::Region(shown_.Bounds()) : view().card_area();
-  target.SetClip(clip.Intersect(gfx::Region(rect)));
-  target.BitBlt(rect, picture, {0, 0}, gfx::rop::kSrcCopy);
+  DrawMovieFrame(
+      target, rect, frame,
+      on_top || !view().current_card() ? gfx::Region(shown_.Bounds()) : view().card_area());
   Present();
+}
+
+std::string PlayerWindow::ResolveMediaPath(const std::string& stored) {
+  return action_host_->ResolvePath(stored);
 }
 
 void PlayerWindow::RepaintCard(const Rect& rect) {

@@ -139,6 +139,8 @@ class PlayerWindow : public CardScreen,
   // card shown again where one was.
   void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top);
   void RepaintCard(const Rect& rect);
+  // Where a stored media path is on this machine; "" when it is not found.
+  std::string ResolveMediaPath(const std::string& stored);
 
   // Text input on the shown card: fields, Find Text, hyperlinks.
   FieldInput& field_input() { return *field_input_; }

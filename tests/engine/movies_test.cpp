@@ -19,6 +19,7 @@ struct FakeSpec {
   uint32_t duration_ms = 1000;
   uint32_t frame_ms = 100;
   bool audio = false;
+  uint32_t tag = 0;
 };
 
 class FakeMovie : public MovieFile {
@@ -30,6 +31,7 @@ class FakeMovie : public MovieFile {
     info_.has_video = spec.natural.width > 0;
     info_.has_audio = spec.audio;
     info_.audio = {8000, 1, SampleFormat::kS16LE};
+    info_.video_codec_tag = spec.tag;
   }
   const MovieInfo& info() const override { return info_; }
   bool DecodeFrame(uint32_t time_ms, Size size, MovieFrame& out) override {
@@ -258,6 +260,67 @@ TEST_F(Movies, ControlCodesActOnTheNewestMovie) {
   manager.RestartMovie(2);
   RunFor(120);
   EXPECT_EQ(LastShownTime(), 100u);
+}
+
+constexpr uint32_t Tag(const char (&code)[5]) {
+  return uint32_t(uint8_t(code[0])) | uint32_t(uint8_t(code[1])) << 8 |
+         uint32_t(uint8_t(code[2])) << 16 | uint32_t(uint8_t(code[3])) << 24;
+}
+
+// Only AVI files with Indeo 3.2 pictures would have needed the video window.
+TEST(MovieEngine, WhichMoviesKeepTheVideoWindowsWays) {
+  struct Case {
+    const char* path;
+    uint32_t tag;
+    bool video;
+    bool window;
+  } cases[] = {
+      {"a.avi", Tag("IV32"), true, true},   {"A.AVI", Tag("iv32"), true, true},
+      {"a.avi", Tag("iv31"), true, false},  {"a.avi", Tag("cvid"), true, false},
+      {"a.avi", Tag("MSVC"), true, false},  {"a.mov", Tag("IV32"), true, false},
+      {"a.avi", Tag("IV32"), false, false}, {"avi", Tag("IV32"), true, false},
+  };
+  for (const Case& c : cases) {
+    MovieInfo info;
+    info.has_video = c.video;
+    info.video_codec_tag = c.tag;
+    EXPECT_EQ(PlaysInVideoWindow(c.path, info), c.window) << c.path << " " << c.tag;
+  }
+}
+
+TEST_F(Movies, FirstFramesForTheCardPicture) {
+  service.movies["old.avi"] = FakeSpec{.tag = Tag("IV32")};
+  service.movies["new.avi"] = FakeSpec{.tag = Tag("cvid")};
+  struct Case {
+    const char* path;
+    Rect rect;
+    bool drawn;
+    Rect where;
+    Size size;
+  } cases[] = {
+      {"clip.mov", {10, 20, 110, 100}, true, {10, 20, 110, 100}, {100, 80}},
+      {"clip.mov", {}, true, {300, 225, 340, 255}, {40, 30}},                // natural, centred
+      {"old.avi", {10, 20, 110, 100}, true, {10, 20, 110, 100}, {100, 54}},  // less the toolbar
+      {"new.avi", {10, 20, 110, 100}, true, {10, 20, 110, 100}, {100, 80}},
+      {"old.avi", {10, 20, 110, 40}, false, {}, {}},    // no room below the toolbar
+      {"song.aif", {10, 20, 110, 100}, false, {}, {}},  // no pictures
+      {"absent.mov", {10, 20, 110, 100}, false, {}, {}},
+  };
+  for (const Case& c : cases) {
+    FirstFrame first;
+    ASSERT_EQ(manager.FirstFrameOf(Start(c.path, 1, 0, c.rect), first), c.drawn) << c.path;
+    if (!c.drawn) continue;
+    EXPECT_EQ(first.rect, c.where) << c.path;
+    EXPECT_EQ(Size(first.frame.width, first.frame.height), c.size) << c.path;
+    EXPECT_EQ(first.frame.time_ms, 0u);
+  }
+  // Cards are drawn often: the same movie is not opened again.
+  int opened = service.opened;
+  FirstFrame again;
+  EXPECT_TRUE(manager.FirstFrameOf(Start("clip.mov", 1, 0, {10, 20, 110, 100}), again));
+  EXPECT_EQ(service.opened, opened);
+  EXPECT_TRUE(host.alerts.empty());
+  EXPECT_EQ(manager.count(), 0u);
 }
 
 }  // namespace
