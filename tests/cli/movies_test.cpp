@@ -59,11 +59,7 @@ class MoviesOnCards : public ::testing::Test {
     auto r = RunCorvida({"build", dir.File("s.json"), "-o", dir.File("s.stk")});
     ASSERT_EQ(r.status, 0) << r.err;
     // Three frames at 10 a second: red from 0, green from 100, blue from 200 ms.
-    testing::TestMovieSpec spec{.container = "mov",
-                                .video_codec = "qtrle",
-                                .width = 32,
-                                .height = 24,
-                                .colours = {kRed, kGreen, kBlue}};
+    testing::TestMovieSpec spec = testing::VideoSpec("mov", "qtrle", 32, 24, {kRed, kGreen, kBlue});
     ASSERT_EQ(testing::WriteTestMovie(dir.File("clip.mov"), spec), "");
     spec.container = "avi";
     spec.video_codec = "msvideo1";

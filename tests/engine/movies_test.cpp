@@ -22,6 +22,15 @@ struct FakeSpec {
   uint32_t tag = 0;
 };
 
+FakeSpec Spec(Size natural, uint32_t duration_ms, bool audio, uint32_t tag = 0) {
+  FakeSpec spec;
+  spec.natural = natural;
+  spec.duration_ms = duration_ms;
+  spec.audio = audio;
+  spec.tag = tag;
+  return spec;
+}
+
 class FakeMovie : public MovieFile {
  public:
   explicit FakeMovie(const FakeSpec& spec) : spec_(spec) {
@@ -102,8 +111,8 @@ class Movies : public ::testing::Test {
  protected:
   Movies() {
     service.movies["clip.mov"] = FakeSpec{};
-    service.movies["song.aif"] = FakeSpec{.natural = {0, 0}, .duration_ms = 500, .audio = true};
-    service.movies["talk.mov"] = FakeSpec{.duration_ms = 400, .audio = true};
+    service.movies["song.aif"] = Spec({0, 0}, 500, true);
+    service.movies["talk.mov"] = Spec({40, 30}, 400, true);
   }
   MovieStart Start(const std::string& path, uint16_t id, uint32_t options = 0,
                    Rect rect = {10, 20, 50, 50}) {
@@ -289,8 +298,8 @@ TEST(MovieEngine, WhichMoviesKeepTheVideoWindowsWays) {
 }
 
 TEST_F(Movies, FirstFramesForTheCardPicture) {
-  service.movies["old.avi"] = FakeSpec{.tag = Tag("IV32")};
-  service.movies["new.avi"] = FakeSpec{.tag = Tag("cvid")};
+  service.movies["old.avi"] = Spec({40, 30}, 1000, false, Tag("IV32"));
+  service.movies["new.avi"] = Spec({40, 30}, 1000, false, Tag("cvid"));
   struct Case {
     const char* path;
     Rect rect;

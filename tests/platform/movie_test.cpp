@@ -26,7 +26,7 @@ class MovieCodecs : public ::testing::TestWithParam<CodecCase> {};
 // Three frames at 10 frames a second: red from 0, green from 100, blue from 200 ms.
 TEST_P(MovieCodecs, ShowsTheFrameDueAtEachTime) {
   const CodecCase& c = GetParam();
-  TestMovieSpec spec{.container = c.container, .video_codec = c.codec, .width = 32, .height = 24};
+  TestMovieSpec spec = testing::VideoSpec(c.container, c.codec, 32, 24);
   spec.colours = {kRed, kGreen, kBlue};
   std::vector<uint8_t> bytes = TestMovieBytes(spec);
   ASSERT_FALSE(bytes.empty());
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Codecs, MovieCodecs,
 
 TEST(Movie, FramesScaleToTheSizeAskedAndFilesOpenLikeMemory) {
   testing::TempDir dir;
-  TestMovieSpec spec{.container = "mov", .video_codec = "qtrle", .width = 20, .height = 10};
+  TestMovieSpec spec = testing::VideoSpec("mov", "qtrle", 20, 10);
   spec.colours = {kGreen, kBlue};
   ASSERT_EQ(testing::WriteTestMovie(dir.File("m.mov"), spec), "");
   auto service = CreateFfmpegMovieService();
@@ -92,12 +92,13 @@ class MovieSound : public ::testing::TestWithParam<SoundCase> {};
 // One second of tone, read in pieces no larger than asked, comes out whole and not silent.
 TEST_P(MovieSound, DecodesTheWholeTrackInPieces) {
   const SoundCase& c = GetParam();
-  TestMovieSpec spec{.container = c.container,
-                     .video_codec = c.video,
-                     .audio_codec = c.audio,
-                     .audio_rate = c.rate,
-                     .audio_channels = c.channels,
-                     .audio_ms = 1000};
+  TestMovieSpec spec;
+  spec.container = c.container;
+  spec.video_codec = c.video;
+  spec.audio_codec = c.audio;
+  spec.audio_rate = c.rate;
+  spec.audio_channels = c.channels;
+  spec.audio_ms = 1000;
   if (*c.video) spec.colours = {kRed, kRed, kRed, kRed, kRed, kRed, kRed, kRed, kRed, kRed};
   auto service = CreateFfmpegMovieService();
   MovieOpenResult opened = service->OpenMemory(TestMovieBytes(spec));
@@ -105,7 +106,9 @@ TEST_P(MovieSound, DecodesTheWholeTrackInPieces) {
   const MovieInfo& info = opened.movie->info();
   EXPECT_TRUE(info.has_audio);
   EXPECT_EQ(info.has_video, *c.video != 0);
-  if (!*c.video) EXPECT_EQ(info.natural, (Size{0, 0}));
+  if (!*c.video) {
+    EXPECT_EQ(info.natural, (Size{0, 0}));
+  }
   EXPECT_EQ(info.audio, (AudioFormat{c.rate, c.channels, SampleFormat::kS16LE}));
 
   std::vector<uint8_t> all, piece;
@@ -154,13 +157,10 @@ TEST(Movie, RefusesWhatItCannotOrMustNotOpen) {
     MovieError error;
   } refused[] = {
       // A side past 4,096 pixels.
-      {{.container = "mov", .video_codec = "qtrle", .width = kMaxMovieSide + 4, .height = 2},
-       MovieError::kTooLarge},
+      {testing::VideoSpec("mov", "qtrle", kMaxMovieSide + 4, 2), MovieError::kTooLarge},
       // A codec that is not on the list, and a container that is not.
-      {{.container = "mov", .video_codec = "png", .width = 16, .height = 16},
-       MovieError::kNotAMovie},
-      {{.container = "matroska", .video_codec = "msvideo1", .width = 16, .height = 16},
-       MovieError::kNotAMovie},
+      {testing::VideoSpec("mov", "png", 16, 16), MovieError::kNotAMovie},
+      {testing::VideoSpec("matroska", "msvideo1", 16, 16), MovieError::kNotAMovie},
   };
   for (Refused& r : refused) {
     r.spec.colours = {kRed};
@@ -173,7 +173,7 @@ TEST(Movie, RefusesWhatItCannotOrMustNotOpen) {
 // A movie whose frame size was patched past the limit after writing is refused too: the
 // limit holds against what the file claims, not only what our writer makes.
 TEST(Movie, RefusesAPatchedOversizedSampleDescription) {
-  TestMovieSpec spec{.container = "mov", .video_codec = "qtrle", .width = 0x123, .height = 0x45};
+  TestMovieSpec spec = testing::VideoSpec("mov", "qtrle", 0x123, 0x45);
   spec.colours = {kRed};
   std::vector<uint8_t> bytes = TestMovieBytes(spec);
   // The sample description holds width and height as 16-bit big-endian values in a row.

@@ -154,6 +154,17 @@ std::string WriteAudio(Output& out, const TestMovieSpec& spec) {
 
 }  // namespace
 
+TestMovieSpec VideoSpec(std::string container, std::string codec, int width, int height,
+                        std::vector<uint32_t> colours) {
+  TestMovieSpec spec;
+  spec.container = std::move(container);
+  spec.video_codec = std::move(codec);
+  spec.width = width;
+  spec.height = height;
+  spec.colours = std::move(colours);
+  return spec;
+}
+
 std::string WriteTestMovie(const std::string& path, const TestMovieSpec& spec) {
   av_log_set_level(AV_LOG_QUIET);  // the scaler's notes about 5-5-5 pixels are no failure
   Output out;

@@ -21,6 +21,10 @@ struct TestMovieSpec {
   uint32_t audio_ms = 0;  // a 440 Hz tone this long
 };
 
+// A silent movie of solid-colour frames.
+TestMovieSpec VideoSpec(std::string container, std::string codec, int width, int height,
+                        std::vector<uint32_t> colours = {});
+
 // Writes the movie to `path`; "" on success, else what failed.
 std::string WriteTestMovie(const std::string& path, const TestMovieSpec& spec);
 // The movie's bytes (written through a scratch file); empty when it could not be made.
