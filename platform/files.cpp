@@ -317,6 +317,10 @@ Folders UserFolders(const std::string& program_folder) {
   return folders;
 }
 
+std::string UserCacheFolder() {
+  return UserFolder("XDG_CACHE_HOME", ".cache");
+}
+
 std::string ProgramFolder() {
   char buffer[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);

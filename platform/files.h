@@ -126,6 +126,16 @@ std::string SystemTempFolder();
 // The folder of the running program's file (not the current folder); "" when unknown.
 std::string ProgramFolder();
 Folders UserFolders(const std::string& program_folder = ProgramFolder());
+// The per-user cache folder: $XDG_CACHE_HOME/corvida, else ~/.cache/corvida; "" without
+// either. Nothing is created.
+std::string UserCacheFolder();
+// A new file directly inside `folder`, named `prefix`, eight unpredictable letters or
+// digits and `suffix`, created exclusively (an existing file or link of the name is never
+// opened) with retries; its name (without the folder) in `name`. Closed on failure.
+File CreateFreshFile(const std::string& folder, std::string_view prefix, std::string_view suffix,
+                     std::string& name);
+// The whole file at `path` when it is a readable plain file of at most `limit` bytes.
+bool ReadFileUpTo(const std::string& path, size_t limit, std::vector<uint8_t>& out);
 // Makes `path` a folder only the current user can enter (mode 0700) when it is missing. An
 // existing one must be a real folder, not a link, owned by the user; its mode is narrowed
 // to 0700. False when the path cannot be made or is not such a folder (it is left alone).

@@ -1,0 +1,268 @@
+#include "plugin/download_cache.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/bytes.h"
+#include "plugin/urls.h"
+
+namespace corvida::plugin {
+
+namespace {
+
+using namespace cache_entry;
+
+// A NUL-terminated text field; "" when the field holds no NUL.
+std::string FieldText(std::span<const uint8_t> entry, size_t offset, size_t size) {
+  const auto field = entry.subspan(offset, size);
+  const auto nul = std::find(field.begin(), field.end(), uint8_t(0));
+  if (nul == field.end()) return "";
+  return std::string(field.begin(), nul);
+}
+
+bool HasNul(std::span<const uint8_t> entry, size_t offset, size_t size) {
+  const auto field = entry.subspan(offset, size);
+  return std::find(field.begin(), field.end(), uint8_t(0)) != field.end();
+}
+
+bool PutFieldText(std::span<uint8_t> entry, size_t offset, size_t size, std::string_view text) {
+  if (text.size() >= size || text.find('\0') != std::string_view::npos) return false;
+  std::memset(entry.data() + offset, 0, size);
+  std::memcpy(entry.data() + offset, text.data(), text.size());
+  return true;
+}
+
+}  // namespace
+
+DownloadCache::DownloadCache(std::string folder) : folder_(std::move(folder)) {}
+
+std::span<uint8_t> DownloadCache::Entry(int entry) {
+  return std::span<uint8_t>(entries_).subspan(size_t(entry) * kSize, kSize);
+}
+
+std::span<const uint8_t> DownloadCache::Entry(int entry) const {
+  return std::span<const uint8_t>(entries_).subspan(size_t(entry) * kSize, kSize);
+}
+
+std::string DownloadCache::Url(int entry) const {
+  return FieldText(Entry(entry), kUrl, kUrlSize);
+}
+std::string DownloadCache::Path(int entry) const {
+  return FieldText(Entry(entry), kPath, kPathSize);
+}
+uint32_t DownloadCache::LastModified(int entry) const {
+  return ReadLE32(Entry(entry), kLastModified);
+}
+int16_t DownloadCache::UseStamp(int entry) const {
+  return int16_t(ReadLE16(Entry(entry), kUseStamp));
+}
+uint32_t DownloadCache::Expected(int entry) const {
+  return ReadLE32(Entry(entry), kExpected);
+}
+uint32_t DownloadCache::Received(int entry) const {
+  return ReadLE32(Entry(entry), kReceived);
+}
+bool DownloadCache::Complete(int entry) const {
+  return ReadLE32(Entry(entry), kComplete) != 0;
+}
+bool DownloadCache::Ready(int entry) const {
+  return ReadLE32(Entry(entry), kReady) != 0;
+}
+
+int DownloadCache::Find(std::string_view url) const {
+  for (int i = 0; i < count_; ++i) {
+    if (SameUrl(Url(i), url)) return i;
+  }
+  return -1;
+}
+
+bool DownloadCache::InsideFolder(std::string_view path) const {
+  if (folder_.empty() || path.size() <= folder_.size() + 1) return false;
+  if (path.substr(0, folder_.size()) != folder_ || path[folder_.size()] != '/') return false;
+  const std::string_view name = path.substr(folder_.size() + 1);
+  return name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+// ---- the index file ----
+
+void DownloadCache::ReadIndex(std::span<const uint8_t> bytes) {
+  entries_.fill(0);
+  count_ = 0;
+  const int16_t stored = int16_t(ReadLE16(bytes, 0));
+  if (!InBounds(bytes, 0, 2) || stored < 0 || stored > kCacheEntryLimit) return;
+  for (int i = 0; i < stored; ++i) {
+    const size_t at = 2 + size_t(i) * kSize;
+    if (!InBounds(bytes, at, kSize)) break;
+    const auto stored_entry = bytes.subspan(at, kSize);
+    if (!HasNul(stored_entry, kUrl, kUrlSize) || !HasNul(stored_entry, kPath, kPathSize)) continue;
+    if (FieldText(stored_entry, kUrl, kUrlSize).empty()) continue;
+    if (!InsideFolder(FieldText(stored_entry, kPath, kPathSize))) continue;
+    const std::span<uint8_t> entry = Entry(count_++);
+    std::memcpy(entry.data(), stored_entry.data(), kSize);
+    // A use stamp and readiness only hold for the run that set them.
+    WriteLE16(entry, kUseStamp, 0);
+    WriteLE32(entry, kReady, 0);
+    WriteLE32(entry, kReceived, std::min(Received(count_ - 1), Expected(count_ - 1)));
+  }
+}
+
+std::vector<uint8_t> DownloadCache::IndexBytes() const {
+  std::vector<uint8_t> bytes(2 + size_t(count_) * kSize);
+  WriteLE16(bytes, 0, uint16_t(count_));
+  std::memcpy(bytes.data() + 2, entries_.data(), size_t(count_) * kSize);
+  return bytes;
+}
+
+void DownloadCache::LoadIndex() {
+  std::vector<uint8_t> bytes;
+  if (usable() && ReadFileUpTo(JoinPath(folder_, kCacheIndexName), kCacheIndexSize, bytes)) {
+    ReadIndex(bytes);
+  } else {
+    ReadIndex({});
+  }
+}
+
+bool DownloadCache::SaveIndex() const {
+  if (!usable()) return false;
+  const std::vector<uint8_t> bytes = IndexBytes();
+  return WriteFileAtomically(
+      JoinPath(folder_, kCacheIndexName),
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// ---- entries ----
+
+void DownloadCache::DeleteOwnFile(const std::string& path) const {
+  if (InsideFolder(path)) DeleteFileBeneath(folder_, PathFileName(path));
+}
+
+void DownloadCache::Remove(int entry) {
+  const size_t at = size_t(entry) * kSize;
+  const size_t end = size_t(count_) * kSize;
+  std::memmove(entries_.data() + at, entries_.data() + at + kSize, end - at - kSize);
+  std::memset(entries_.data() + end - kSize, 0, kSize);
+  --count_;
+}
+
+bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified) {
+  const int entry = Find(url);
+  if (entry < 0) return false;
+  const std::string path = Path(entry);
+  if (LastModified(entry) == last_modified && Complete(entry) && IsRegularFile(path) &&
+      File::OpenNoFollow(path, File::Mode::kRead).is_open())
+    return true;
+  DeleteOwnFile(path);
+  Remove(entry);
+  return false;
+}
+
+uint64_t DownloadCache::ExpectedTotal() const {
+  uint64_t total = 0;
+  for (int i = 0; i < count_; ++i) total += Expected(i);
+  return total;
+}
+
+bool DownloadCache::EvictOne(const PinnedFiles& pins) {
+  // Incomplete entries go first, then the one handed over longest ago.
+  int candidate = -1;
+  for (int i = 0; i < count_; ++i) {
+    if (pins.IsPinned(Path(i))) continue;
+    if (candidate < 0 || UseStamp(i) < UseStamp(candidate) || !Complete(i)) candidate = i;
+  }
+  if (candidate < 0) return false;
+  DeleteOwnFile(Path(candidate));
+  Remove(candidate);
+  return true;
+}
+
+bool DownloadCache::Add(std::string_view url, const std::string& path, uint32_t last_modified,
+                        uint32_t expected, const PinnedFiles& pins) {
+  if (!usable() || url.empty() || url.size() >= kUrlSize || path.size() >= kPathSize ||
+      !InsideFolder(path))
+    return false;
+  if (count_ >= kCacheEntryLimit && !EvictOne(pins)) return false;
+  while (count_ > 0 && uint64_t(kCacheByteLimit) < ExpectedTotal() + expected) {
+    if (!EvictOne(pins)) return false;
+  }
+  const std::span<uint8_t> entry = Entry(count_);
+  std::memset(entry.data(), 0, kSize);
+  PutFieldText(entry, kUrl, kUrlSize, url);
+  PutFieldText(entry, kPath, kPathSize, path);
+  WriteLE32(entry, kLastModified, last_modified);
+  WriteLE32(entry, kExpected, expected);
+  ++count_;
+  return true;
+}
+
+void DownloadCache::AddWritten(std::string_view url, uint32_t count) {
+  for (int i = 0; i < count_; ++i) {
+    if (!SameUrl(Url(i), url)) continue;
+    const uint64_t written = uint64_t(Received(i)) + count;
+    const uint32_t expected = Expected(i);
+    // An unknown length grows with what was written.
+    const uint64_t capped = expected == 0 ? std::min<uint64_t>(written, kCacheByteLimit)
+                                          : std::min<uint64_t>(written, expected);
+    WriteLE32(Entry(i), kReceived, uint32_t(capped));
+  }
+}
+
+void DownloadCache::MarkComplete(std::string_view url) {
+  for (int i = 0; i < count_; ++i) {
+    if (!SameUrl(Url(i), url) || Received(i) < Expected(i)) continue;
+    if (Expected(i) == 0) WriteLE32(Entry(i), kExpected, Received(i));
+    WriteLE32(Entry(i), kComplete, 1);
+    WriteLE32(Entry(i), kReady, 1);
+  }
+}
+
+std::string DownloadCache::HandOver(std::string_view url) {
+  for (int i = 0; i < count_; ++i) {
+    if (!SameUrl(Url(i), url) || !Complete(i) || !Ready(i)) continue;
+    if (use_counter_ >= INT16_MAX) Restamp();
+    ++use_counter_;
+    WriteLE16(Entry(i), kUseStamp, use_counter_);
+    return Path(i);
+  }
+  return "";
+}
+
+void DownloadCache::Restamp() {
+  // The stamps are signed 16-bit: before the counter would turn negative (and the entry
+  // used last would look oldest), the used entries are numbered afresh in their order.
+  std::vector<int> used;
+  for (int i = 0; i < count_; ++i) {
+    if (UseStamp(i) > 0) used.push_back(i);
+  }
+  std::sort(used.begin(), used.end(), [this](int a, int b) { return UseStamp(a) < UseStamp(b); });
+  use_counter_ = 0;
+  for (int entry : used) WriteLE16(Entry(entry), kUseStamp, ++use_counter_);
+}
+
+void DownloadCache::Forget(const std::string& path) {
+  for (int i = 0; i < count_; ++i) {
+    if (Path(i) != path) continue;
+    Remove(i);
+    break;
+  }
+  DeleteOwnFile(path);
+}
+
+void DownloadCache::Drop(std::string_view url) {
+  for (int i = count_ - 1; i >= 0; --i) {
+    if (!SameUrl(Url(i), url)) continue;
+    DeleteOwnFile(Path(i));
+    Remove(i);
+  }
+}
+
+File DownloadCache::CreateFile(std::string_view url, std::string& path) const {
+  path.clear();
+  if (!usable()) return {};
+  const std::string extension = UrlExtension(url);
+  std::string name;
+  File file = CreateFreshFile(folder_, "stk", "." + (extension.empty() ? "tmp" : extension), name);
+  if (file.is_open()) path = JoinPath(folder_, name);
+  return file;
+}
+
+}  // namespace corvida::plugin

@@ -1,0 +1,237 @@
+// The download cache: its index file with the checks on what it reads back, eviction by
+// count and by bytes, pinned files, hits by URL and last-modified, and forgetting files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "platform/bytes.h"
+#include "platform/files.h"
+#include "plugin/download_cache.h"
+#include "support/test_support.h"
+
+namespace corvida::plugin {
+namespace {
+
+using testing::TempDir;
+
+class PinnedSet : public PinnedFiles {
+ public:
+  bool IsPinned(const std::string& path) const override { return paths.count(path) > 0; }
+  std::set<std::string> paths;
+};
+
+class DownloadCacheTest : public ::testing::Test {
+ protected:
+  // A complete entry with its file, as a finished stream leaves it.
+  std::string AddComplete(const std::string& url, uint32_t size, uint32_t modified = 7) {
+    std::string path;
+    File file = cache.CreateFile(url, path);
+    EXPECT_TRUE(file.is_open());
+    const std::string bytes(size, 'x');
+    file.Write(bytes.data(), bytes.size());
+    EXPECT_TRUE(cache.Add(url, path, modified, size, pins));
+    cache.AddWritten(url, size);
+    cache.MarkComplete(url);
+    return path;
+  }
+  std::vector<std::string> Urls() const {
+    std::vector<std::string> urls;
+    for (int i = 0; i < cache.count(); ++i) urls.push_back(cache.Url(i));
+    return urls;
+  }
+
+  TempDir dir;
+  DownloadCache cache{dir.path()};
+  PinnedSet pins;
+};
+
+TEST_F(DownloadCacheTest, NewFilesAreInsideTheFolderWithTheUrlsExtensionWhenItIsPlain) {
+  const struct {
+    const char* url;
+    const char* suffix;
+  } cases[] = {
+      {"http://a/b/Game.STK", ".STK"}, {"http://a/b/pic.bmp?x=1", ".bmp"},
+      {"http://a/b/readme", ".tmp"},   {"http://a/b/x.jpeg", ".tmp"},
+      {"http://a/b/x.b$d", ".tmp"},    {"http://a/b.d/x", ".tmp"},
+  };
+  for (const auto& c : cases) {
+    std::string path;
+    File file = cache.CreateFile(c.url, path);
+    ASSERT_TRUE(file.is_open()) << c.url;
+    EXPECT_TRUE(cache.InsideFolder(path)) << path;
+    EXPECT_EQ(PathFileName(path).substr(0, 3), "stk");
+    EXPECT_EQ(path.substr(path.size() - 4), c.suffix) << c.url;
+  }
+}
+
+TEST_F(DownloadCacheTest, HitNeedsTheSameLastModifiedACompleteEntryAndItsFile) {
+  const std::string path = AddComplete("http://Host/a.stk", 10, 7);
+  EXPECT_TRUE(cache.Lookup("HTTP://host/a.stk", 7));
+  EXPECT_FALSE(cache.Lookup("http://host/A.stk", 7)) << "the path keeps its case";
+  EXPECT_EQ(cache.count(), 1);
+  EXPECT_FALSE(cache.Lookup("http://host/a.stk", 8)) << "a newer file";
+  EXPECT_EQ(cache.count(), 0);
+  EXPECT_FALSE(FileExists(path));
+
+  const std::string gone = AddComplete("http://host/b.stk", 10);
+  DeleteFile(gone);
+  EXPECT_FALSE(cache.Lookup("http://host/b.stk", 7));
+  EXPECT_EQ(cache.count(), 0);
+}
+
+TEST_F(DownloadCacheTest, OnlyAStreamWhoseBytesAllArrivedIsComplete) {
+  std::string path;
+  File file = cache.CreateFile("http://h/a.stk", path);
+  ASSERT_TRUE(cache.Add("http://h/a.stk", path, 1, 100, pins));
+  cache.AddWritten("http://h/a.stk", 60);
+  cache.MarkComplete("http://h/a.stk");
+  EXPECT_FALSE(cache.Complete(0));
+  EXPECT_EQ(cache.HandOver("http://h/a.stk"), "");
+  cache.AddWritten("http://h/a.stk", 60);
+  EXPECT_EQ(cache.Received(0), 100u) << "capped at the expected size";
+  cache.MarkComplete("http://h/a.stk");
+  EXPECT_EQ(cache.HandOver("http://h/a.stk"), path);
+  EXPECT_EQ(cache.UseStamp(0), 1);
+
+  // An unknown length is complete with what was written.
+  std::string other;
+  File second = cache.CreateFile("http://h/b.txt", other);
+  ASSERT_TRUE(cache.Add("http://h/b.txt", other, 1, 0, pins));
+  cache.AddWritten("http://h/b.txt", 42);
+  cache.MarkComplete("http://h/b.txt");
+  EXPECT_TRUE(cache.Complete(1));
+  EXPECT_EQ(cache.Expected(1), 42u);
+}
+
+TEST_F(DownloadCacheTest, TheFiftyFirstEntryEvictsTheOneUsedLongestAgo) {
+  for (int i = 0; i < kCacheEntryLimit; ++i) AddComplete("http://h/" + std::to_string(i), 1);
+  for (int i = 0; i < kCacheEntryLimit; ++i) cache.HandOver("http://h/" + std::to_string(i));
+  cache.HandOver("http://h/0");  // 1 is now the oldest
+  const std::string oldest = cache.Path(1);
+  AddComplete("http://h/new", 1);
+  EXPECT_EQ(cache.count(), kCacheEntryLimit);
+  EXPECT_EQ(cache.Find("http://h/1"), -1);
+  EXPECT_FALSE(FileExists(oldest));
+  EXPECT_NE(cache.Find("http://h/0"), -1);
+}
+
+TEST_F(DownloadCacheTest, EvictionTakesTheLastIncompleteEntryFirstAndNeverAPinnedOne) {
+  const std::string first = AddComplete("http://h/first", 10);
+  std::string path;
+  File file = cache.CreateFile("http://h/broken", path);
+  ASSERT_TRUE(cache.Add("http://h/broken", path, 1, 10, pins));
+  AddComplete("http://h/third", 10);
+  // All stamps are 0: the incomplete entry goes before the complete ones.
+  ASSERT_TRUE(cache.Add("http://h/big", dir.File("big"), 1, kCacheByteLimit - 20, pins));
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/first", "http://h/third", "http://h/big"}));
+
+  // With "first" pinned, the next eviction takes "big" (incomplete) and "third", never
+  // "first".
+  pins.paths.insert(first);
+  ASSERT_TRUE(cache.Add("http://h/huge", dir.File("huge"), 1, kCacheByteLimit - 10, pins));
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/first", "http://h/huge"}));
+  EXPECT_TRUE(FileExists(first));
+}
+
+TEST_F(DownloadCacheTest, WhenEverythingIsPinnedTheNewFileStaysUncached) {
+  for (int i = 0; i < kCacheEntryLimit; ++i)
+    pins.paths.insert(AddComplete("http://h/" + std::to_string(i), 1));
+  EXPECT_FALSE(cache.Add("http://h/more", dir.File("more"), 1, 1, pins));
+  EXPECT_EQ(cache.count(), kCacheEntryLimit);
+  for (const std::string& path : pins.paths) EXPECT_TRUE(FileExists(path));
+}
+
+TEST_F(DownloadCacheTest, ADownloadLargerThanTheLimitEmptiesTheCacheAndIsAdded) {
+  AddComplete("http://h/a", 10);
+  AddComplete("http://h/b", 10);
+  ASSERT_TRUE(cache.Add("http://h/huge", dir.File("huge"), 1, kCacheByteLimit + 5, pins));
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/huge"}));
+}
+
+TEST_F(DownloadCacheTest, UseStampsAreRenumberedBeforeTheyWouldTurnNegative) {
+  AddComplete("http://h/a", 1);
+  AddComplete("http://h/b", 1);
+  cache.HandOver("http://h/a");
+  cache.set_use_counter(INT16_MAX);
+  cache.HandOver("http://h/b");
+  EXPECT_EQ(cache.UseStamp(0), 1);
+  EXPECT_EQ(cache.UseStamp(1), 2);
+  AddComplete("http://h/c", kCacheByteLimit - 1);  // evicts the older: a
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/b", "http://h/c"}));
+}
+
+TEST_F(DownloadCacheTest, TheIndexComesBackWithoutStampsOrReadiness) {
+  const std::string path = AddComplete("http://h/a.stk", 3, 99);
+  cache.HandOver("http://h/a.stk");
+  ASSERT_TRUE(cache.SaveIndex());
+  DownloadCache again(dir.path());
+  again.LoadIndex();
+  ASSERT_EQ(again.count(), 1);
+  EXPECT_EQ(again.Url(0), "http://h/a.stk");
+  EXPECT_EQ(again.Path(0), path);
+  EXPECT_EQ(again.LastModified(0), 99u);
+  EXPECT_EQ(again.UseStamp(0), 0);
+  EXPECT_TRUE(again.Complete(0));
+  EXPECT_FALSE(again.Ready(0));
+  EXPECT_EQ(again.HandOver("http://h/a.stk"), "") << "not ready until a stream asks again";
+}
+
+// A planted index: each fault drops the entry or the whole index, and nothing it names
+// outside the folder is touched.
+TEST_F(DownloadCacheTest, APlantedIndexIsReadWithChecks) {
+  auto index = [&](int16_t count, std::vector<std::pair<std::string, std::string>> entries) {
+    std::vector<uint8_t> bytes(2 + entries.size() * cache_entry::kSize, 0);
+    WriteLE16(bytes, 0, uint16_t(count));
+    for (size_t i = 0; i < entries.size(); ++i) {
+      uint8_t* e = bytes.data() + 2 + i * cache_entry::kSize;
+      std::memcpy(e, entries[i].first.data(), std::min<size_t>(entries[i].first.size(), 260));
+      std::memcpy(e + 260, entries[i].second.data(),
+                  std::min<size_t>(entries[i].second.size(), 260));
+    }
+    return bytes;
+  };
+  const std::string good = dir.path() + "/stkgood.stk";
+  const std::string no_nul(260, 'u');
+  const struct {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int expected;
+  } cases[] = {
+      {"fine", index(1, {{"http://h/a", good}}), 1},
+      {"count 500", index(500, {{"http://h/a", good}}), 0},
+      {"count -1", index(-1, {{"http://h/a", good}}), 0},
+      {"count beyond the file", index(3, {{"http://h/a", good}}), 1},
+      {"URL without its NUL", index(2, {{no_nul, good}, {"http://h/b", good}}), 1},
+      {"path without its NUL", index(1, {{"http://h/a", dir.path() + "/" + no_nul}}), 0},
+      {"path outside", index(1, {{"http://h/a", "/etc/passwd"}}), 0},
+      {"path climbing out", index(1, {{"http://h/a", dir.path() + "/../x"}}), 0},
+      {"path in a subfolder", index(1, {{"http://h/a", dir.path() + "/sub/x"}}), 0},
+      {"the folder itself", index(1, {{"http://h/a", dir.path() + "/"}}), 0},
+      {"empty URL", index(1, {{"", good}}), 0},
+      {"one byte", {1}, 0},
+  };
+  for (const auto& c : cases) {
+    cache.ReadIndex(c.bytes);
+    EXPECT_EQ(cache.count(), c.expected) << c.what;
+  }
+  // Forgetting a path outside the folder deletes nothing.
+  TempDir outside;
+  outside.Write("keep", "k");
+  cache.Forget(outside.File("keep"));
+  EXPECT_TRUE(FileExists(outside.File("keep")));
+}
+
+TEST_F(DownloadCacheTest, ForgetRemovesTheEntryAndItsOwnFile) {
+  const std::string a = AddComplete("http://h/a", 1);
+  const std::string b = AddComplete("http://h/b", 1);
+  cache.Forget(a);
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/b"}));
+  EXPECT_FALSE(FileExists(a));
+  cache.Drop("http://h/b");
+  EXPECT_EQ(cache.count(), 0);
+  EXPECT_FALSE(FileExists(b));
+}
+
+}  // namespace
+}  // namespace corvida::plugin

@@ -1,0 +1,76 @@
+// URLs: which name stacks, when two are the same, and the URL of a file beside a stack.
+#include <gtest/gtest.h>
+
+#include "plugin/urls.h"
+
+namespace corvida::plugin {
+namespace {
+
+TEST(UrlsTest, StacksAreToldByThePathOrTheType) {
+  const struct {
+    const char* url;
+    bool stack;
+  } cases[] = {
+      {"http://h/a.stk", true},          {"http://h/A.STK", true},
+      {"http://h/a.stk?v=2", true},      {"http://h/a.stk#card", true},
+      {"http://h/a.php?f=b.stk", false}, {"http://h/a.stk/more", false},
+      {"http://h/astk", false},          {"http://h/a.stkx", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsStackUrl(c.url), c.stack) << c.url;
+  EXPECT_TRUE(IsStackType("application/cvtu"));
+  EXPECT_TRUE(IsStackType("Application/Corvida; charset=x"));
+  EXPECT_FALSE(IsStackType("application/octet-stream"));
+}
+
+TEST(UrlsTest, OnlySchemeAndHostIgnoreCase) {
+  EXPECT_TRUE(SameUrl("HTTP://Example.COM/a/B.stk", "http://example.com/a/B.stk"));
+  EXPECT_TRUE(SameUrl("http://User@Host/x", "http://User@host/x"));
+  EXPECT_FALSE(SameUrl("http://user@h/x", "http://USER@h/x"));
+  EXPECT_FALSE(SameUrl("http://h/a/B.stk", "http://h/a/b.stk"));
+  EXPECT_FALSE(SameUrl("http://h/a?x=A", "http://h/a?x=a"));
+  EXPECT_FALSE(SameUrl("http://h/a", "http://h/a/"));
+}
+
+TEST(UrlsTest, ExtensionsAreThreePlainCharacters) {
+  EXPECT_EQ(UrlExtension("http://h/a.STK?x"), "STK");
+  EXPECT_EQ(UrlExtension("http://h/a.b1z"), "b1z");
+  EXPECT_EQ(UrlExtension("http://h/a.jpeg"), "");
+  EXPECT_EQ(UrlExtension("http://h/a.b/"), "");
+  EXPECT_EQ(UrlExtension("http://h/a.%2f"), "");
+}
+
+TEST(UrlsTest, NamesBesideTheBaseAreEncodedOrRefused) {
+  const std::string base = "http://h/stacks/main.stk?x=1";
+  const struct {
+    std::string name;
+    std::string url;
+  } cases[] = {
+      {"next.stk", "http://h/stacks/next.stk"},
+      {"My Pic#1.bmp", "http://h/stacks/My%20Pic%231.bmp"},
+      {"caf\xe9.txt", "http://h/stacks/caf%E9.txt"},
+      {"a?b", "http://h/stacks/a%3Fb"},
+      {"", ""},
+      {"a/b", ""},
+      {"..", ""},
+      {"x..y", ""},
+      {"tab\there", ""},
+      {"del\x7f", ""},
+      {std::string(243, 'n'), "http://h/stacks/" + std::string(243, 'n')},  // 259 characters
+      {std::string(244, 'n'), ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UrlBeside(base, c.name), c.url) << c.name;
+  EXPECT_EQ(UrlBeside("http://h", "a.stk"), "");
+  EXPECT_EQ(UrlBeside("http://h/", "a.stk"), "http://h/a.stk");
+  EXPECT_EQ(UrlBeside("file:///srv/s/a.stk", "b.bmp"), "file:///srv/s/b.bmp");
+}
+
+TEST(UrlsTest, OnlyWebAndFileUrlsAreFetched) {
+  EXPECT_TRUE(IsFetchableUrl("HTTPS://h/a"));
+  EXPECT_TRUE(IsFetchableUrl("http://h/a"));
+  EXPECT_TRUE(IsFetchableUrl("file:///a"));
+  EXPECT_FALSE(IsFetchableUrl("ftp://h/a"));
+  EXPECT_FALSE(IsFetchableUrl("javascript:x"));
+}
+
+}  // namespace
+}  // namespace corvida::plugin
