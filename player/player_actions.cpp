@@ -13,6 +13,11 @@
 
 namespace corvida {
 
+namespace {
+// The file slot a requested file is handed to.
+constexpr int kRequestedFileSlot = 8;
+}  // namespace
+
 void PlayerWindow::SetUpActions() {
   media_ =
       std::make_unique<PlayerMedia>(player_, *this, [this](const std::string& line) { Log(line); });
@@ -94,7 +99,10 @@ std::string PlayerActionHost::ResolvePath(const std::string& stored) {
         roots.media_folders.push_back(JoinPath(base, std::string(folder.name)));
     }
   }
-  return ResolveStoredPath(stored, roots, player.stack.names_converted());
+  const std::string found = ResolveStoredPath(stored, roots, player.stack.names_converted());
+  if (!found.empty() || !window_.file_requests_) return found;
+  // A downloaded stack's files come from where it came from, when they are asked for.
+  return window_.file_requests_->RequestFile(stored, kRequestedFileSlot);
 }
 
 bool PlayerActionHost::Launch(const std::string& path) {

@@ -101,7 +101,9 @@ int PlayerWindow::OpenStackFile(const std::string& path) {
   // A headless player has no one to ask: it answers as every headless command does.
   const StackAsking asking =
       player_.platform.headless() ? StackAsking::kHeadless : StackAsking::kUser;
-  return OpenStackWithAlerts(player_.stack, player_.alerts, path, {}, asking).code;
+  StackOpenOptions options;
+  options.from_download = stacks_downloaded_;
+  return OpenStackWithAlerts(player_.stack, player_.alerts, path, options, asking).code;
 }
 
 void PlayerWindow::Arrived(Handle card, uint16_t id) {

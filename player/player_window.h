@@ -66,6 +66,16 @@ class UnansweredQuestions : public PlayerQuestions {
   void ShowClosing() override {}
 };
 
+// Files a downloaded stack names that are not here yet, asked for from where the stack
+// came.
+class FileRequests {
+ public:
+  virtual ~FileRequests() = default;
+  // The host path of the file a stored reference names when it is here already (put into
+  // `slot`); "" when it was asked for (it arrives later) or cannot be.
+  virtual std::string RequestFile(const std::string& stored, int slot) = 0;
+};
+
 class PlayerWindow : public CardScreen,
                      public NavigationHost,
                      public MouseHost,
@@ -134,6 +144,10 @@ class PlayerWindow : public CardScreen,
   // (dialogs too) ends when it is set, and the teardown waits for the outermost handler.
   bool& close_requested() { return close_requested_; }
   bool saving_allowed() const { return saving_allowed_; }
+  // Stacks opened from now on are downloaded copies: nothing is written back into them.
+  void set_stacks_downloaded(bool on) { stacks_downloaded_ = on; }
+  // Where files a stack names but that are missing are asked for; null: nowhere.
+  void set_file_requests(FileRequests* requests) { file_requests_ = requests; }
 
   // Movies: frames shown over the card (objects stay above unless `on_top`), and the
   // card shown again where one was.
@@ -231,6 +245,8 @@ class PlayerWindow : public CardScreen,
   bool close_requested_ = false;
   bool closed_ = false;
   bool saving_allowed_ = false;
+  bool stacks_downloaded_ = false;
+  FileRequests* file_requests_ = nullptr;
   std::unique_ptr<FieldInput> field_input_;
 };
 
