@@ -1,0 +1,101 @@
+#include "plugin/instance.h"
+
+#include "engine/navigation.h"
+#include "platform/text.h"
+
+namespace corvida::plugin {
+
+InstancePlayer::InstancePlayer(NPP instance, const NPNetscapeFuncs* browser, DownloadCache& cache,
+                               Platform* platform, PlayerLog* log)
+    : instance_(instance),
+      browser_(browser),
+      platform_(platform),
+      log_(log),
+      intake_(cache, *this, *this, *this) {}
+
+InstancePlayer::~InstancePlayer() {
+  Stop();
+}
+
+bool InstancePlayer::Start(WindowId window) {
+  if (!platform_ || window == 0) return false;
+  player_ = std::make_unique<Player>(*platform_);
+  window_ = std::make_unique<PlayerWindow>(*player_);
+  window_->set_log(log_);
+  window_->set_stacks_downloaded(true);
+  window_->set_file_requests(this);
+  return window_->Attach(window);
+}
+
+void InstancePlayer::Stop() {
+  if (window_) window_->Shutdown();
+  window_.reset();
+  player_.reset();
+}
+
+bool InstancePlayer::PutInSlot(int slot, const std::string& path) {
+  return player_ && player_->files.SetHostPath(slot, path) == 0;
+}
+
+bool InstancePlayer::OpenDownloadedStack(const std::string& path, const std::string& url) {
+  if (!window_) return false;
+  window_->Log("stack " + Quoted(url));
+  if (!player_->stack.is_open()) {
+    if (window_->OpenStack(path) != 0 || player_->stack.CardCount() == 0) return false;
+    window_->ShowFirstCard();
+    return true;
+  }
+  window_->navigation().GoToStackCard(path, Navigation::kFirstCardOfStack,
+                                      Navigation::kCommandTransition, Navigation::kCommandSpeed,
+                                      true);
+  return player_->stack.path() == path;
+}
+
+void InstancePlayer::RerunButton(uint16_t button_id, uint32_t) {
+  if (window_) window_->executor().RunButton(button_id);
+}
+
+void InstancePlayer::RunActionBlock(uint16_t block, const std::string& name) {
+  if (window_) window_->executor().RunActionRecord(block, name, MediaWait::kNone);
+}
+
+void InstancePlayer::LoadIntoObject(uint32_t object, const std::string& path) {
+  if (!window_) return;
+  // The object's picture or text is read from the file in the slot when the card is
+  // drawn again.
+  window_->Log("loaded " + Quoted(PathFileName(path)) + " for object " + std::to_string(object));
+  window_->RecomposeCard();
+}
+
+void InstancePlayer::Repaint() {
+  if (window_ && player_->stack.is_open()) window_->RecomposeCard();
+}
+
+void InstancePlayer::GetUrl(const std::string& url) {
+  if (browser_ && browser_->geturl) browser_->geturl(instance_, url.c_str(), nullptr);
+}
+
+std::string InstancePlayer::RequestFile(const std::string& stored, int slot) {
+  if (!window_) return "";
+  const std::string name = Quoted(std::string(NamePart(stored)));
+  switch (intake_.RequestFile(stored, slot)) {
+    case 1:
+      return player_->files.HostPath(slot);
+    case 0:
+      window_->Log("asked for " + name);
+      return "";
+    default:
+      window_->Log("cannot ask for " + name);
+      return "";
+  }
+}
+
+bool InstancePlayer::IsPinned(const std::string& host_path) const {
+  if (!player_) return false;
+  for (int slot = 0; slot < FileSlots::kSlotCount; ++slot) {
+    if (player_->files.HostPath(slot) == host_path) return true;
+  }
+  return player_->stack.path() == host_path;
+}
+
+}  // namespace corvida::plugin

@@ -1,0 +1,57 @@
+// One plug-in instance: its own player (started when the instance gets its window), its
+// streams and requests, and the browser it asks for files.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "player/player.h"
+#include "player/player_window.h"
+#include "plugin/npapi.h"
+#include "plugin/streams.h"
+
+namespace corvida::plugin {
+
+class InstancePlayer : public DownloadTarget,
+                       public UrlRequester,
+                       public PinnedFiles,
+                       public FileRequests {
+ public:
+  InstancePlayer(NPP instance, const NPNetscapeFuncs* browser, DownloadCache& cache,
+                 Platform* platform, PlayerLog* log);
+  ~InstancePlayer() override;
+
+  StreamIntake& streams() { return intake_; }
+  // Starts this instance's player in the window; false without a platform.
+  bool Start(WindowId window);
+  // Stops the player: media, the stack, the window's timers.
+  void Stop();
+  Player* player() { return player_.get(); }
+  PlayerWindow* window() { return window_.get(); }
+
+  // DownloadTarget
+  bool HasWindow() const override { return window_ && window_->window() != 0; }
+  bool PutInSlot(int slot, const std::string& path) override;
+  bool OpenDownloadedStack(const std::string& path, const std::string& url) override;
+  void RerunButton(uint16_t button_id, uint32_t action) override;
+  void RunActionBlock(uint16_t block, const std::string& name) override;
+  void LoadIntoObject(uint32_t object, const std::string& path) override;
+  void Repaint() override;
+  // UrlRequester: NPN_GetURL for this instance, into no target window.
+  void GetUrl(const std::string& url) override;
+  // PinnedFiles: a file slot of the player names the file.
+  bool IsPinned(const std::string& host_path) const override;
+  // FileRequests: a file the stack names, asked for beside the stack's URL.
+  std::string RequestFile(const std::string& stored, int slot) override;
+
+ private:
+  NPP instance_;
+  const NPNetscapeFuncs* browser_;
+  Platform* platform_;
+  PlayerLog* log_;
+  StreamIntake intake_;
+  std::unique_ptr<Player> player_;
+  std::unique_ptr<PlayerWindow> window_;
+};
+
+}  // namespace corvida::plugin
