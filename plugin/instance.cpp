@@ -91,9 +91,13 @@ std::string InstancePlayer::RequestFile(const std::string& stored, int slot) {
 }
 
 bool InstancePlayer::IsPinned(const std::string& host_path) const {
-  if (!player_) return false;
+  if (!player_ || !window_) return false;
   for (int slot = 0; slot < FileSlots::kSlotCount; ++slot) {
     if (player_->files.HostPath(slot) == host_path) return true;
+  }
+  // The stacks Back returns to stay too.
+  for (const HistoryEntry& entry : window_->navigation().history()) {
+    if (entry.has_file && player_->files.paths().ToHost(entry.stack_ref) == host_path) return true;
   }
   return player_->stack.path() == host_path;
 }

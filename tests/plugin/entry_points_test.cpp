@@ -218,6 +218,14 @@ TEST_F(EntryPointsTest, AButtonsOtherStackIsFetchedAndOpened) {
   window.Pump(10);
   EXPECT_TRUE(Shows("card 1 id 20 \"Far\"")) << ::testing::PrintToString(host.lines);
   EXPECT_EQ(PlayerOf(instance)->streams().base_url(), "http://h/s/second.stk");
+  // Eviction leaves both the open stack and the one Back returns to.
+  int stacks = 0;
+  for (const DirectoryEntry& entry : ListDirectory(host.CacheFolder())) {
+    if (!entry.name.ends_with(".stk")) continue;
+    ++stacks;
+    EXPECT_TRUE(PlayerOf(instance)->IsPinned(JoinPath(host.CacheFolder(), entry.name)));
+  }
+  EXPECT_EQ(stacks, 2);
 }
 
 TEST_F(EntryPointsTest, PrintingAFullPageIsLeftToTheBrowser) {
