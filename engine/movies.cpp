@@ -42,6 +42,8 @@ struct MovieManager::Player {
   uint32_t position_ms = 0;  // where the movie is, or was when `since_ms` came
   uint32_t since_ms = 0;
   int64_t shown_frame_ms = -1;
+  bool controller = false;  // option 0x0001: our controller bar along its bottom
+  ControllerView bar;       // the bar as last shown
   // Its sound: the stream, where the samples queued started, how many were queued.
   AudioStreamId stream = 0;
   uint32_t sound_from_ms = 0;
@@ -79,6 +81,7 @@ std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start
   p->volume = start.volume;
   p->movie = std::move(opened.movie);
   p->sound_only = p->info().has_audio && !p->info().has_video;
+  p->controller = p->Has(action::kMovieController);
   if (AllZero(p->rect)) {
     Size size = p->info().natural;
     if (size.width <= 0 || size.height <= 0) {
@@ -185,6 +188,91 @@ void MovieManager::SeekTo(Player& p, uint32_t ms) {
   if (p.playing) FeedSound(p);
 }
 
+void MovieManager::Resume(Player& p) {
+  if (p.playing) return;
+  p.playing = true;
+  p.finished = false;
+  p.hidden = false;
+  SeekTo(p, p.position_ms >= p.info().duration_ms ? 0 : p.position_ms);
+  ShowFrame(p, p.position_ms);
+}
+
+void MovieManager::Toggle(Player& p) {
+  if (p.playing) {
+    Pause(p);
+  } else {
+    Resume(p);
+  }
+  ShowBar(p, true);
+}
+
+Rect MovieManager::PictureRect(const Player& p) const {
+  return p.controller ? PictureArea(p.rect) : p.rect;
+}
+
+void MovieManager::ShowBar(Player& p, bool always) {
+  if (!p.controller || p.hidden || p.rect.Empty()) return;
+  const uint32_t at = std::min(Position(p), p.info().duration_ms);
+  ControllerView view{LayoutController(p.rect, at, p.info().duration_ms), p.playing,
+                      ControllerTime(at)};
+  const bool same = view.layout.thumb == p.bar.layout.thumb && view.time == p.bar.time &&
+                    view.playing == p.bar.playing && view.layout.bar == p.bar.layout.bar;
+  if (same && !always) return;
+  p.bar = view;
+  host_.ShowController(view);
+}
+
+bool MovieManager::PressController(Point point) {
+  for (auto& owned : players_) {
+    Player& p = *owned;
+    if (!p.controller || p.hidden) continue;
+    const ControllerLayout layout =
+        LayoutController(p.rect, std::min(Position(p), p.info().duration_ms), p.info().duration_ms);
+    switch (HitController(layout, point)) {
+      case ControllerPart::kNone:
+        if (!layout.bar.Contains(point)) continue;
+        return true;  // the bar's own background
+      case ControllerPart::kButton:
+        Toggle(p);
+        return true;
+      case ControllerPart::kTrack:
+        resume_after_drag_ = p.playing;
+        Pause(p);
+        dragging_ = &p;
+        DragController(point);
+        return true;
+    }
+  }
+  return false;
+}
+
+void MovieManager::DragController(Point point) {
+  if (!dragging_) return;
+  Player& p = *dragging_;
+  const ControllerLayout layout = LayoutController(p.rect, p.position_ms, p.info().duration_ms);
+  p.position_ms = TrackTime(layout, point.x, p.info().duration_ms);
+  p.finished = false;
+  ShowFrame(p, p.position_ms);
+  ShowBar(p, false);
+}
+
+void MovieManager::ReleaseController() {
+  if (!dragging_) return;
+  Player& p = *dragging_;
+  dragging_ = nullptr;
+  if (resume_after_drag_) Resume(p);
+  ShowBar(p, true);
+}
+
+bool MovieManager::TogglePlay() {
+  for (auto& owned : players_) {
+    if (!owned->controller || owned->hidden) continue;
+    Toggle(*owned);
+    return true;
+  }
+  return false;
+}
+
 void MovieManager::Pause(Player& p) {
   if (!p.playing) return;
   p.position_ms = std::min(Position(p), p.info().duration_ms);
@@ -223,18 +311,21 @@ void MovieManager::FeedSound(Player& p) {
 }
 
 void MovieManager::ShowFrame(Player& p, uint32_t ms) {
-  if (!p.info().has_video || p.hidden || p.rect.Empty()) return;
+  ShowBar(p, p.shown_frame_ms < 0);
+  const Rect picture = PictureRect(p);
+  if (!p.info().has_video || p.hidden || picture.Empty()) return;
   MovieFrame frame;
-  if (!p.movie->DecodeFrame(ms, {p.rect.Width(), p.rect.Height()}, frame)) return;
+  if (!p.movie->DecodeFrame(ms, {picture.Width(), picture.Height()}, frame)) return;
   if (int64_t(frame.time_ms) == p.shown_frame_ms) return;
   p.shown_frame_ms = frame.time_ms;
-  host_.ShowMovieFrame(p.rect, frame, p.Has(action::kMovieOnTop));
+  host_.ShowMovieFrame(picture, frame, p.Has(action::kMovieOnTop));
 }
 
 void MovieManager::Finish(Player& p) {
   p.position_ms = p.info().duration_ms;
   p.playing = false;
   p.finished = true;
+  ShowBar(p, true);  // it shows the play button again
   if (p.Has(action::kMovieHideAtEnd)) {
     p.hidden = true;
     if (p.info().has_video) host_.EraseMovie(p.rect);
@@ -290,6 +381,7 @@ void MovieManager::Dispose(Player& p, bool invalidate) {
 }
 
 void MovieManager::StopMovies(bool invalidate, bool force) {
+  dragging_ = nullptr;
   std::vector<std::unique_ptr<Player>> kept;
   for (auto& p : players_) {
     // Sound that does not hold up the media wait goes on across card changes.
@@ -309,11 +401,7 @@ void MovieManager::MovieControl(int code) {
   const auto frame_ms = uint32_t(1000 / rate);
   switch (MovieControlCode(code)) {
     case MovieControlCode::kPlay:
-      if (p.playing) return;
-      p.playing = true;
-      p.finished = false;
-      SeekTo(p, p.position_ms >= p.info().duration_ms ? 0 : p.position_ms);
-      ShowFrame(p, p.position_ms);
+      Resume(p);
       break;
     case MovieControlCode::kStop:
       Pause(p);

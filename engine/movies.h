@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/movie_controller.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/movie.h"
@@ -29,6 +30,8 @@ class MovieHost {
   virtual void EraseMovie(const Rect& rect) = 0;
   virtual int Alert(int id) = 0;
   virtual void Log(const std::string& line) = 0;
+  // Shows the controller bar of a movie (over its objects: it is there to be used).
+  virtual void ShowController(const ControllerView& view) { (void)view; }
 };
 
 // One movie to start: what the movie entry holds, and where its bytes are.
@@ -90,6 +93,14 @@ class MovieManager {
   void MovieControl(int code);
   void RestartMovie(uint16_t id);
   size_t count() const { return players_.size(); }
+
+  // The controller bars: a press on one is taken (play/pause, or the position bar, whose
+  // drag goes on until the release); Space plays or pauses the newest movie with a bar.
+  bool PressController(Point p);
+  void DragController(Point p);
+  void ReleaseController();
+  bool dragging_controller() const { return dragging_ != nullptr; }
+  bool TogglePlay();
   // The frame at time 0 for the card picture; false for a movie that cannot be opened or
   // has no pictures. Kept for the last few movies asked, as cards are drawn often.
   bool FirstFrameOf(const MovieStart& start, FirstFrame& out);
@@ -100,6 +111,10 @@ class MovieManager {
   std::unique_ptr<Player> Open(const MovieStart& start);
   void Play(Player& p);
   void Pause(Player& p);
+  void Resume(Player& p);
+  void Toggle(Player& p);
+  Rect PictureRect(const Player& p) const;
+  void ShowBar(Player& p, bool always);
   void SeekTo(Player& p, uint32_t ms);
   uint32_t Position(const Player& p);
   void FeedSound(Player& p);
@@ -114,6 +129,8 @@ class MovieManager {
   MovieHost& host_;
   std::vector<std::unique_ptr<Player>> players_;                  // newest first
   std::vector<std::pair<std::string, FirstFrame>> first_frames_;  // newest last
+  Player* dragging_ = nullptr;  // whose position bar is being dragged
+  bool resume_after_drag_ = false;
 };
 
 }  // namespace corvida

@@ -155,6 +155,10 @@ void PlayerMedia::ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool
   window_.ShowMovieFrame(rect, frame, on_top);
 }
 
+void PlayerMedia::ShowController(const ControllerView& view) {
+  window_.ShowController(view);
+}
+
 void PlayerMedia::EraseMovie(const Rect& rect) {
   window_.RepaintCard(rect);
 }

@@ -60,6 +60,7 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   void EraseMovie(const Rect& rect) override;
   int Alert(int id) override;
   void Log(const std::string& line) override;
+  void ShowController(const ControllerView& view) override;
 
  private:
   // A sound file no sound reader takes: recorded only, until sound players of the movie

@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "engine/cards.h"
 #include "engine/transition_screen.h"
+#include "platform/gfx/text.h"
 #include "platform/text.h"
 #include "player/stack_open.h"
 #include "stackfile/records.h"
@@ -247,6 +248,35 @@ void PlayerWindow::ShowMovieFrame(const Rect& rect, const MovieFrame& frame, boo
   Present();
 }
 
+// Our controller bar: grey, a play triangle or pause bars, the position bar with its
+// thumb, and the time.
+void PlayerWindow::ShowController(const ControllerView& bar) {
+  if (shown_.empty()) return;
+  const ControllerLayout& l = bar.layout;
+  const gfx::Color black = gfx::Color::FromRgb(gfx::kBlack);
+  const gfx::Color white = gfx::Color::FromRgb(gfx::kWhite);
+  gfx::DrawTarget target(shown_);
+  target.FillRect(l.bar, gfx::Color::FromRgb({0xD0, 0xD0, 0xD0}));
+  target.FillRect({l.bar.left, l.bar.top, l.bar.right, l.bar.top + 1}, black);
+  const int mid = (l.button.top + l.button.bottom) / 2;
+  if (bar.playing) {
+    target.FillRect({l.button.left + 5, mid - 4, l.button.left + 7, mid + 4}, black);
+    target.FillRect({l.button.left + 9, mid - 4, l.button.left + 11, mid + 4}, black);
+  } else {
+    for (int i = 0; i < 5; ++i)
+      target.FillRect({l.button.left + 5 + i, mid - 4 + i, l.button.left + 6 + i, mid + 5 - i},
+                      black);
+  }
+  target.FillRect(l.track, gfx::Color::FromRgb({0x80, 0x80, 0x80}));
+  target.FillRect(l.thumb, black);
+  target.FillRect(l.thumb.Inset(1, 1), white);
+  if (FontService* fonts = player_.platform.fonts(); fonts && !l.time.Empty()) {
+    std::shared_ptr<Font> font = fonts->GetFont(view().options().button_font, 9, 0);
+    gfx::DrawText(target, *font, l.time.left + 2, l.time.bottom - 4, bar.time, black);
+  }
+  Present();
+}
+
 std::string PlayerWindow::ResolveMediaPath(const std::string& stored) {
   return action_host_->ResolvePath(stored);
 }
@@ -333,6 +363,8 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
     case msg::kKeyDown:
       // Tab and Return first go to keyboard button selection when a stack started it.
       if (executor_->SelectionKey(uint32_t(m.wParam))) break;
+      // Space plays or pauses the newest movie that shows a controller.
+      if (m.wParam == vk::kSpace && media_->movies().TogglePlay()) break;
       OnKeyDown(uint32_t(m.wParam));
       break;
     case msg::kKeyUp:

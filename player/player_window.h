@@ -153,6 +153,7 @@ class PlayerWindow : public CardScreen,
   // card shown again where one was.
   void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top);
   void RepaintCard(const Rect& rect);
+  void ShowController(const ControllerView& view);
   // Where a stored media path is on this machine; "" when it is not found.
   std::string ResolveMediaPath(const std::string& stored);
 

@@ -13,7 +13,10 @@ void PlayerWindow::OnButtonDown(const Message& m) {
     windows.SetCursor(CursorShape::kGrabHand);
     return;
   }
-  mouse_->Press(ToCard({ParamX(m.lParam), ParamY(m.lParam)}), m);
+  const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
+  // Movie controller bars lie over the card: they take their clicks first.
+  if (media_->movies().PressController(p)) return;
+  mouse_->Press(p, m);
 }
 
 void PlayerWindow::OnButtonUp(const Message& m) {
@@ -24,6 +27,7 @@ void PlayerWindow::OnButtonUp(const Message& m) {
     return;
   }
   const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
+  if (media_->movies().dragging_controller()) return media_->movies().ReleaseController();
   if (field_input_->Release(p, m.wParam & mk::kControl)) return;
   mouse_->Release(p);
 }
@@ -37,6 +41,7 @@ void PlayerWindow::OnMouseMove(const Message& m) {
   }
   if (hand_mode_) return;
   Point p = ToCard(window_point);
+  if (media_->movies().dragging_controller()) return media_->movies().DragController(p);
   if (field_input_->Move(p)) return;
   if (mouse_->Move(p)) return;
   CursorShape shape = mouse_->CursorFor(p);

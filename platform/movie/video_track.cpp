@@ -13,8 +13,10 @@ namespace corvida::movie {
 
 namespace {
 
-// Packets one request may read: a hostile movie cannot hold the player in one frame.
+// Packets one request may read and pixels it may decode: a hostile movie cannot hold the
+// player in one frame (a few seconds of large frames at most).
 constexpr int kPacketBudget = 4096;
+constexpr int64_t kPixelBudget = 256ll << 20;
 // Further ahead than this, seeking to the nearest key frame beats decoding every frame.
 constexpr uint32_t kSeekAheadMs = 2000;
 constexpr uint32_t kLatestMs = 0x7FFFFFFF;
@@ -110,11 +112,12 @@ bool VideoTrack::Seek(uint32_t time_ms) {
   return true;
 }
 
-bool VideoTrack::DecodeNext(int& budget) {
+bool VideoTrack::DecodeNext(Budget& budget) {
   AVFormatContext* format = demuxer_->context();
-  while (!ended_ && budget > 0) {
+  while (!ended_ && budget.packets > 0 && budget.pixels > 0) {
     int received = avcodec_receive_frame(decoder_, ahead_);
     if (received == 0) {
+      budget.pixels -= int64_t(ahead_->width) * ahead_->height;
       if (!FrameFits(ahead_->width, ahead_->height)) {
         av_frame_unref(ahead_);
         continue;
@@ -127,7 +130,7 @@ bool VideoTrack::DecodeNext(int& budget) {
       ended_ = true;
       break;
     }
-    --budget;
+    --budget.packets;
     if (av_read_frame(format, packet_) < 0) {
       draining_ = true;
       avcodec_send_packet(decoder_, nullptr);
@@ -143,7 +146,7 @@ bool VideoTrack::DecodeNext(int& budget) {
 bool VideoTrack::FrameAt(uint32_t time_ms, Size size, MovieFrame& out) {
   if (size.width <= 0 || size.height <= 0) size = natural_;
   if (!FrameFits(size.width, size.height)) return false;
-  int budget = kPacketBudget;
+  Budget budget{kPacketBudget, kPixelBudget};
   bool behind = shown_valid_ && time_ms < shown_from_ms_;
   bool far_ahead = ahead_valid_ && time_ms > ahead_ms_ + kSeekAheadMs;
   if (!shown_valid_ || behind || far_ahead) {

@@ -36,8 +36,13 @@ class VideoTrack {
  private:
   VideoTrack() = default;
   bool Seek(uint32_t time_ms);
+  // What one request may still read and decode.
+  struct Budget {
+    int packets;
+    int64_t pixels;
+  };
   // Decodes the next frame into ahead_; false at the end or when the budget is spent.
-  bool DecodeNext(int& budget);
+  bool DecodeNext(Budget& budget);
   uint32_t FrameTime(const AVFrame* frame);
   bool Scale(const AVFrame* frame, Size size, MovieFrame& out);
 

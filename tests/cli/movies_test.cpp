@@ -16,8 +16,8 @@ using testing::TempDir;
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 
 // Buttons: "Play" plays over [20,20]-[120,100] with a button "Over" lying on its corner;
-// "Hide" hides the movie at its end; "Wait" plays then goes to the next card (the media
-// wait waits for the movie); "NoWait" the same with option 0x0100.
+// "Bar" shows the controller bar; "Hide" hides the movie at its end; "Wait" plays then goes to the
+// next card (the media wait waits for the movie); "NoWait" the same with option 0x0100.
 const char* kStack = R"({
   "stack": {"width": 200, "height": 150, "depth": 8},
   "cards": [
@@ -40,7 +40,10 @@ const char* kStack = R"({
                      "options": 256, "movieId": 5}]},
        {"type": "button", "id": 6, "rect": [10, 120, 50, 140], "name": "Gone",
         "actions": [{"kind": "movie", "path": "Disk:none.mov", "rect": [20, 20, 120, 100],
-                     "movieId": 6}]}
+                     "movieId": 6}]},
+       {"type": "button", "id": 9, "rect": [60, 115, 95, 135], "name": "Bar",
+        "actions": [{"kind": "movie", "path": "Disk:clip.mov", "rect": [20, 20, 120, 100],
+                     "options": 1, "movieId": 9}]}
      ]},
     {"id": 11, "name": "Two",
      "objects": [
@@ -118,6 +121,23 @@ TEST_F(MoviesOnCards, TheMediaWaitWaitsForTheMovieUnlessToldNotTo) {
             "movie 5 \"clip.mov\" stopped\ncard 2 id 11 \"Two\"\n");
   // A movie that is not there starts nothing.
   EXPECT_EQ(Play("click 20 130\nwait 300\n"), "button 6 \"Gone\"\nmovie \"none.mov\"\n");
+}
+
+// The controller bar takes the bottom 16 rows over the objects; its button pauses the
+// movie, which Space plays on to its end.
+TEST_F(MoviesOnCards, TheControllerBarPausesAndSpacePlaysOn) {
+  std::string out = Play(
+      "shot before.png\nclick 70 125\nwait 150\nclick 25 92\nwait 400\nshot paused.png\n"
+      "key space\nwait 300\n");
+  EXPECT_EQ(out,
+            "shot before.png\nbutton 9 \"Bar\"\nmovie \"clip.mov\"\n"
+            "movie 9 \"clip.mov\" started\nshot paused.png\nmovie 9 \"clip.mov\" finished\n");
+  EXPECT_EQ(Packed(Pixel("paused.png", 60, 50)), kGreen);        // the frame it was paused on
+  EXPECT_EQ(Packed(Pixel("paused.png", 60, 82)), kGreen);        // pictures end above the bar
+  for (auto [x, y] : {std::pair{50, 86}, std::pair{110, 86}}) {  // the bar, also over "Over"
+    EXPECT_NE(Packed(Pixel("paused.png", x, y)), Packed(Pixel("before.png", x, y))) << x;
+    EXPECT_NE(Packed(Pixel("paused.png", x, y)), kGreen) << x;
+  }
 }
 
 // A movie with option 0x0004 shows its first frame in the card before it plays, under

@@ -332,5 +332,87 @@ TEST_F(Movies, FirstFramesForTheCardPicture) {
   EXPECT_EQ(manager.count(), 0u);
 }
 
+// The bar of a 200 x 100 movie: its parts, what points on it mean, and its time.
+TEST(MovieController, LayoutHitsAndTimes) {
+  const Rect movie{0, 0, 200, 100};
+  ControllerLayout l = LayoutController(movie, 500, 1000);
+  EXPECT_EQ(l.bar, (Rect{0, 84, 200, 100}));
+  EXPECT_EQ(l.button, (Rect{0, 84, 16, 100}));
+  EXPECT_EQ(l.time, (Rect{164, 84, 200, 100}));
+  EXPECT_EQ(l.track, (Rect{20, 89, 160, 95}));
+  EXPECT_EQ(l.thumb.left, 20 + 67);  // half of the 134 pixels the thumb travels
+  EXPECT_EQ(PictureArea(movie), (Rect{0, 0, 200, 84}));
+  const std::pair<Point, ControllerPart> hits[] = {{{5, 90}, ControllerPart::kButton},
+                                                   {{100, 85}, ControllerPart::kTrack},
+                                                   {{100, 50}, ControllerPart::kNone},
+                                                   {{180, 90}, ControllerPart::kNone},
+                                                   {{100, 100}, ControllerPart::kNone}};
+  for (auto [p, part] : hits) EXPECT_EQ(HitController(l, p), part) << p.x << "," << p.y;
+  const std::pair<int, uint32_t> times[] = {{0, 0}, {23, 0}, {90, 500}, {157, 1000}, {400, 1000}};
+  for (auto [x, ms] : times) EXPECT_EQ(TrackTime(l, x, 1000), ms) << x;
+  EXPECT_EQ(ControllerTime(0), "0:00");
+  EXPECT_EQ(ControllerTime(65'999), "1:05");
+  EXPECT_EQ(ControllerTime(3'600'000), "60:00");
+  // A bar too narrow for the time keeps the button and the track.
+  l = LayoutController({0, 0, 60, 40}, 0, 1000);
+  EXPECT_TRUE(l.time.Empty());
+  EXPECT_GT(l.track.Width(), 0);
+}
+
+class RecordingControllerHost : public RecordingMovieHost {
+ public:
+  void ShowController(const ControllerView& view) override { bars.push_back(view); }
+  std::vector<ControllerView> bars;
+};
+
+TEST(MovieController, ThePlayerUsesTheBar) {
+  VirtualClock clock;
+  FakeService service;
+  service.movies["clip.mov"] = FakeSpec{};
+  RecordingControllerHost host;
+  MovieManager manager(&service, nullptr, clock, host);
+  MovieStart start;
+  start.id = 1;
+  start.path = "clip.mov";
+  start.rect = {0, 0, 200, 100};
+  start.options = action::kMovieController;
+  ASSERT_TRUE(manager.StartMovie(start));
+  ASSERT_FALSE(host.bars.empty());
+  EXPECT_TRUE(host.bars.back().playing);
+  EXPECT_EQ(host.shown.back().rect, (Rect{0, 0, 200, 84}));  // the picture above the bar
+  auto run = [&](uint32_t ms) {
+    for (uint32_t t = 0; t < ms; t += 50) clock.Advance(50), manager.IdleMovies();
+  };
+  run(250);
+  EXPECT_EQ(host.shown.back().time_ms, 200u);
+  // The button pauses; the picture stays; Space plays on from there.
+  EXPECT_TRUE(manager.PressController({5, 90}));
+  EXPECT_FALSE(host.bars.back().playing);
+  run(300);
+  EXPECT_EQ(host.shown.back().time_ms, 200u);
+  EXPECT_TRUE(manager.TogglePlay());
+  EXPECT_TRUE(host.bars.back().playing);
+  run(100);
+  EXPECT_EQ(host.shown.back().time_ms, 300u);
+  // Dragging the thumb shows the frames it passes; the release plays on.
+  EXPECT_TRUE(manager.PressController({157, 90}));
+  EXPECT_TRUE(manager.dragging_controller());
+  EXPECT_EQ(host.shown.back().time_ms, 900u);
+  manager.DragController({90, 150});  // off the bar, still dragging
+  EXPECT_EQ(host.shown.back().time_ms, 500u);
+  EXPECT_EQ(host.bars.back().time, "0:00");
+  manager.ReleaseController();
+  EXPECT_FALSE(manager.dragging_controller());
+  run(150);
+  EXPECT_EQ(host.shown.back().time_ms, 600u);
+  // Elsewhere, and movies without a bar, take nothing.
+  EXPECT_FALSE(manager.PressController({100, 50}));
+  manager.StopMovies(false, true);
+  start.options = 0;
+  ASSERT_TRUE(manager.StartMovie(start));
+  EXPECT_FALSE(manager.PressController({5, 90}));
+  EXPECT_FALSE(manager.TogglePlay());
+}
+
 }  // namespace
 }  // namespace corvida

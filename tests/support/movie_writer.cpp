@@ -86,7 +86,7 @@ bool Encode(Output& out, Encoder& enc, AVFrame* frame) {
   return true;
 }
 
-void FillSolid(AVFrame* frame, uint32_t rgb) {
+void Fill(AVFrame* frame, uint32_t rgb, bool textured, int index) {
   const uint8_t r = uint8_t(rgb >> 16), g = uint8_t(rgb >> 8), b = uint8_t(rgb);
   if (frame->format == AV_PIX_FMT_PAL8) {
     for (int y = 0; y < frame->height; ++y)
@@ -98,6 +98,13 @@ void FillSolid(AVFrame* frame, uint32_t rgb) {
   // Other formats: one RGB24 row scaled into the encoder's format.
   std::vector<uint8_t> rgb24(size_t(frame->width) * size_t(frame->height) * 3);
   for (size_t i = 0; i < rgb24.size(); i += 3) rgb24[i] = r, rgb24[i + 1] = g, rgb24[i + 2] = b;
+  for (int y = 0; textured && y < frame->height; ++y) {
+    for (int x = 0; x < frame->width; ++x) {
+      uint8_t* p = &rgb24[(size_t(y) * size_t(frame->width) + size_t(x)) * 3];
+      const int wave = ((x + 6 * index) ^ (y - 3 * index)) & 0x7F;
+      p[0] = uint8_t(p[0] ^ wave), p[1] = uint8_t(p[1] + wave), p[2] = uint8_t(p[2] ^ (x * y >> 4));
+    }
+  }
   SwsContext* sws =
       sws_getContext(frame->width, frame->height, AV_PIX_FMT_RGB24, frame->width, frame->height,
                      AVPixelFormat(frame->format), SWS_POINT, nullptr, nullptr, nullptr);
@@ -115,7 +122,7 @@ std::string WriteVideo(Output& out, const TestMovieSpec& spec) {
     out.frame->width = c->width;
     out.frame->height = c->height;
     if (av_frame_get_buffer(out.frame, 0) < 0) return "no frame buffer";
-    FillSolid(out.frame, spec.colours[i]);
+    Fill(out.frame, spec.colours[i], spec.textured, int(i));
     out.frame->pts = int64_t(i);
     if (!Encode(out, out.video, out.frame)) return "video encoding failed";
   }

@@ -15,6 +15,7 @@ struct TestMovieSpec {
   int width = 32, height = 24;
   int fps = 10;
   std::vector<uint32_t> colours;  // one 0xRRGGBB per frame
+  bool textured = false;          // a pattern that moves from frame to frame over the colour
   std::string audio_codec;        // "pcm_s16be", "pcm_s16le", "adpcm_ima_qt", "adpcm_ima_wav"
   int audio_rate = 22050;
   int audio_channels = 1;
