@@ -36,6 +36,7 @@ struct MovieManager::Player {
   uint16_t volume = 0;
   std::unique_ptr<MovieFile> movie;
   bool sound_only = false;
+  bool sound = false;  // a sound player: heard, never shown, and not logged as a movie
   bool finished = false;
   bool hidden = false;
   bool playing = false;
@@ -59,6 +60,7 @@ MovieManager::MovieManager(MovieService* service, AudioOutput* audio, Clock& clo
 
 MovieManager::~MovieManager() {
   StopMovies(false, true);
+  StopSounds();
 }
 
 MovieManager::Player* MovieManager::Find(uint16_t id, const std::string& path) {
@@ -67,7 +69,7 @@ MovieManager::Player* MovieManager::Find(uint16_t id, const std::string& path) {
   return nullptr;
 }
 
-std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start) {
+std::unique_ptr<MovieManager::Player> MovieManager::OpenPlayer(const MovieStart& start) {
   if (!service_ || (start.path.empty() && !start.from_memory)) return nullptr;
   MovieOpenResult opened =
       start.from_memory ? service_->OpenMemory(start.memory) : service_->Open(start.path);
@@ -82,7 +84,12 @@ std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start
   p->movie = std::move(opened.movie);
   p->sound_only = p->info().has_audio && !p->info().has_video;
   p->controller = p->Has(action::kMovieController);
-  if (AllZero(p->rect)) {
+  return p;
+}
+
+std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start) {
+  std::unique_ptr<Player> p = OpenPlayer(start);
+  if (p && AllZero(p->rect)) {
     Size size = p->info().natural;
     if (size.width <= 0 || size.height <= 0) {
       host_.Alert(kAlertNoPictures);
@@ -91,6 +98,33 @@ std::unique_ptr<MovieManager::Player> MovieManager::Open(const MovieStart& start
     p->rect = CentredIn(size);
   }
   return p;
+}
+
+bool MovieManager::StartSound(MovieStart start) {
+  // Only its sound is played: no rectangle, no controller, full volume.
+  start.rect = {};
+  start.options = 0;
+  std::unique_ptr<Player> p = OpenPlayer(start);
+  if (!p || !p->info().has_audio) return false;
+  p->sound = true;
+  sounds_.insert(sounds_.begin(), std::move(p));
+  Play(*sounds_.front());
+  return true;
+}
+
+void MovieManager::StopSounds() {
+  for (auto& p : sounds_) Dispose(*p, false);
+  sounds_.clear();
+  std::erase_if(players_, [this](const std::unique_ptr<Player>& p) {
+    if (!p->sound_only) return false;
+    if (dragging_ == p.get()) dragging_ = nullptr;
+    Dispose(*p, false);
+    return true;
+  });
+}
+
+bool MovieManager::SoundsPlaying() const {
+  return std::any_of(sounds_.begin(), sounds_.end(), [](const auto& p) { return !p->finished; });
 }
 
 // A movie at its own size, in the middle of the window.
@@ -330,29 +364,36 @@ void MovieManager::Finish(Player& p) {
     p.hidden = true;
     if (p.info().has_video) host_.EraseMovie(p.rect);
   }
-  host_.Log("movie " + std::to_string(p.id) + " \"" + p.name + "\" finished");
+  if (!p.sound) host_.Log("movie " + std::to_string(p.id) + " \"" + p.name + "\" finished");
 }
 
 void MovieManager::IdleMovies() {
-  for (auto& owned : players_) {
-    Player& p = *owned;
-    if (!p.playing) continue;
-    uint32_t at = Position(p);
-    bool sound_done = !p.stream || (p.sound_ended && audio_->QueuedBytes(p.stream) == 0);
-    bool at_end = p.info().duration_ms > 0 ? at >= p.info().duration_ms : sound_done;
-    if (at_end && sound_done) {
-      if (p.Has(action::kMovieLoop) && p.info().duration_ms > 0) {
-        p.shown_frame_ms = -1;
-        SeekTo(p, 0);
-        ShowFrame(p, 0);
-      } else {
-        ShowFrame(p, p.info().duration_ms);
-        Finish(p);
-      }
-      continue;
-    }
+  for (auto& p : players_)
+    if (p->playing) IdleOne(*p);
+  for (auto& p : sounds_)
+    if (p->playing) IdleOne(*p);
+  // Finished sound players are let go, and their sound with them.
+  std::erase_if(sounds_, [this](const std::unique_ptr<Player>& p) {
+    if (!p->finished) return false;
+    Dispose(*p, false);
+    return true;
+  });
+}
+
+void MovieManager::IdleOne(Player& p) {
+  uint32_t at = Position(p);
+  bool sound_done = !p.stream || (p.sound_ended && audio_->QueuedBytes(p.stream) == 0);
+  bool at_end = p.info().duration_ms > 0 ? at >= p.info().duration_ms : sound_done;
+  if (!at_end || !sound_done) {
     FeedSound(p);
     ShowFrame(p, at);
+  } else if (p.Has(action::kMovieLoop) && p.info().duration_ms > 0) {
+    p.shown_frame_ms = -1;
+    SeekTo(p, 0);
+    ShowFrame(p, 0);
+  } else {
+    ShowFrame(p, p.info().duration_ms);
+    Finish(p);
   }
 }
 
@@ -369,12 +410,14 @@ bool MovieManager::AreAllMoviesFinished() const {
 }
 
 bool MovieManager::IsMediaPlaying() const {
-  return std::any_of(players_.begin(), players_.end(),
-                     [](const auto& p) { return p->sound_only && !p->finished; });
+  return SoundsPlaying() || std::any_of(players_.begin(), players_.end(), [](const auto& p) {
+           return p->sound_only && !p->finished;
+         });
 }
 
 void MovieManager::Dispose(Player& p, bool invalidate) {
-  if (p.playing) host_.Log("movie " + std::to_string(p.id) + " \"" + p.name + "\" stopped");
+  if (p.playing && !p.sound)
+    host_.Log("movie " + std::to_string(p.id) + " \"" + p.name + "\" stopped");
   if (p.stream) audio_->CloseStream(p.stream);
   p.stream = 0;
   if (invalidate && p.info().has_video && !p.hidden) host_.EraseMovie(p.rect);

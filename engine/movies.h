@@ -85,7 +85,7 @@ class MovieManager {
   // finished.
   bool IsMovieFinished(uint16_t id) const;
   bool AreAllMoviesFinished() const;
-  // Whether a sound-only movie still plays.
+  // Whether a sound player or a sound-only movie still plays.
   bool IsMediaPlaying() const;
   // Stops and forgets movies; a sound-only movie that does not hold up the media wait
   // plays on unless `force`.
@@ -93,6 +93,16 @@ class MovieManager {
   void MovieControl(int code);
   void RestartMovie(uint16_t id);
   size_t count() const { return players_.size(); }
+
+  // Sound players of movie data: a stored sound that holds a whole movie, or a sound file
+  // only the movie engine reads. They show nothing and are not the card's movies: leaving
+  // a card goes on with them, stopping sounds ends them. False when nothing plays.
+  bool StartSound(MovieStart start);
+  // Ends the sound players and the sound-only movies (those may outlive their card).
+  void StopSounds();
+  // Whether a sound player still plays.
+  bool SoundsPlaying() const;
+  size_t sound_count() const { return sounds_.size(); }
 
   // The controller bars: a press on one is taken (play/pause, or the position bar, whose
   // drag goes on until the release); Space plays or pauses the newest movie with a bar.
@@ -108,7 +118,9 @@ class MovieManager {
  private:
   struct Player;
   Player* Find(uint16_t id, const std::string& path);
+  std::unique_ptr<Player> OpenPlayer(const MovieStart& start);
   std::unique_ptr<Player> Open(const MovieStart& start);
+  void IdleOne(Player& p);
   void Play(Player& p);
   void Pause(Player& p);
   void Resume(Player& p);
@@ -128,6 +140,7 @@ class MovieManager {
   Clock& clock_;
   MovieHost& host_;
   std::vector<std::unique_ptr<Player>> players_;                  // newest first
+  std::vector<std::unique_ptr<Player>> sounds_;                   // sound players
   std::vector<std::pair<std::string, FirstFrame>> first_frames_;  // newest last
   Player* dragging_ = nullptr;  // whose position bar is being dragged
   bool resume_after_drag_ = false;

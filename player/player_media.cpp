@@ -25,10 +25,10 @@ PlayerMedia::PlayerMedia(Player& player, PlayerWindow& window,
 
 bool PlayerMedia::PlayStackSound(const StackSoundRequest& request) {
   RecordingMediaHooks::PlayStackSound(request);
-  sounds_.StopAll();  // a new sound ends every other
+  StopSound();  // a new sound ends every other
   Handle snd = player_.stack.resources().Get(restype::kSnd, request.sound_id);
   if (!snd || request.name == kStopAllSounds) return false;
-  if (request.flags & kSoundIsMovie) return false;  // for the movie player, once there is one
+  if (request.flags & kSoundIsMovie) return PlayStoredMovie(snd, request.name);
   int alert = 0;
   {
     LockedHandle bytes(player_.handles, snd);
@@ -41,7 +41,7 @@ bool PlayerMedia::PlayStackSound(const StackSoundRequest& request) {
 
 bool PlayerMedia::PlaySoundFile(const FileRequest& request) {
   RecordingMediaHooks::PlaySoundFile(request);
-  sounds_.StopAll();  // a new sound ends every other
+  StopSound();  // a new sound ends every other
   const std::string_view name = NamePart(request.stored);
   if (EqualsIgnoringCase(name, kStopSoundsFile)) return false;
   if (request.host_path.empty()) {
@@ -49,14 +49,32 @@ bool PlayerMedia::PlaySoundFile(const FileRequest& request) {
     return false;
   }
   const std::optional<SoundFileKind> kind = SoundFileKindOf(name);
-  if (!kind) return PlayOtherFile(request);
+  if (!kind) return PlayFileAsMovie(request);
   const int alert = sounds_.PlayFile(request.host_path, *kind);
-  if (alert != 0) AlertOnce(request.host_path, alert);
-  return sounds_.Playing();
+  if (alert == 0) return sounds_.Playing();
+  // What our sound readers refuse the movie engine may still hear (other compressions).
+  if (PlayFileAsMovie(request)) return true;
+  AlertOnce(request.host_path, alert);
+  return false;
 }
 
-bool PlayerMedia::PlayOtherFile(const FileRequest&) {
-  return false;  // recorded only
+bool PlayerMedia::PlayFileAsMovie(const FileRequest& request) {
+  MovieStart start;
+  start.path = request.host_path;
+  start.name = std::string(NamePart(request.stored));
+  return movies_.StartSound(std::move(start));
+}
+
+bool PlayerMedia::PlayStoredMovie(Handle snd, const std::string& name) {
+  MovieStart start;
+  start.name = name;
+  start.from_memory = true;
+  {
+    LockedHandle bytes(player_.handles, snd);
+    if (!bytes) return false;
+    start.memory.assign(bytes.data(), bytes.data() + bytes.size());
+  }
+  return movies_.StartSound(std::move(start));
 }
 
 bool PlayerMedia::StartMovie(uint16_t record_id, const FileRequest& request) {
@@ -120,7 +138,7 @@ void PlayerMedia::Step(uint32_t) {
 }
 
 bool PlayerMedia::Busy(uint16_t record_id, const StartedMedia& started) {
-  if (started.sound && sounds_.Playing()) return true;
+  if (started.sound && (sounds_.Playing() || movies_.SoundsPlaying())) return true;
   if (started.movie) {
     auto it = movie_of_record_.find(record_id);
     if (it != movie_of_record_.end() && !movies_.IsMovieFinished(it->second)) return true;
@@ -137,8 +155,13 @@ void PlayerMedia::LeaveCard() {
   movie_of_record_.clear();
 }
 
-void PlayerMedia::Shutdown() {
+void PlayerMedia::StopSound() {
   sounds_.StopAll();
+  movies_.StopSounds();
+}
+
+void PlayerMedia::Shutdown() {
+  StopSound();
   movies_.StopMovies(false, true);
   movie_of_record_.clear();
 }

@@ -33,7 +33,9 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
 
   PlayerMedia(Player& player, PlayerWindow& window, std::function<void(const std::string&)> log);
 
-  void StopSound() override { sounds_.StopAll(); }
+  // Every sound stops: stored sounds, sound files, and the movie engine's sound players
+  // and sound-only movies.
+  void StopSound() override;
   bool PlayStackSound(const StackSoundRequest& request) override;
   bool PlaySoundFile(const FileRequest& request) override;
   bool StartMovie(uint16_t record_id, const FileRequest& request) override;
@@ -63,9 +65,10 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   void ShowController(const ControllerView& view) override;
 
  private:
-  // A sound file no sound reader takes: recorded only, until sound players of the movie
-  // engine join.
-  bool PlayOtherFile(const FileRequest& request);
+  // Sounds the movie engine plays: a sound file no sound reader takes, and a stored
+  // sound whose data is a whole movie. Only their sound is heard.
+  bool PlayFileAsMovie(const FileRequest& request);
+  bool PlayStoredMovie(Handle snd, const std::string& name);
   // Shows the alert the first time a sound (by `key`) fails; a stack whose every button
   // plays a broken sound is still usable.
   void AlertOnce(const std::string& key, int alert);

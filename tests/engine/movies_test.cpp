@@ -77,8 +77,9 @@ class FakeService : public MovieService {
     ++opened;
     return {std::make_unique<FakeMovie>(it->second), MovieError::kNone};
   }
-  MovieOpenResult OpenMemory(std::vector<uint8_t>) override {
-    return {nullptr, MovieError::kNotAMovie};
+  // A movie held in memory is found by its bytes, read as a name.
+  MovieOpenResult OpenMemory(std::vector<uint8_t> bytes) override {
+    return Open(std::string(bytes.begin(), bytes.end()));
   }
 };
 
@@ -222,6 +223,42 @@ TEST_F(Movies, SoundOnlyMoviesAndTheMediaWait) {
   manager.StopMovies(false, true);
   EXPECT_EQ(manager.count(), 0u);
   EXPECT_EQ(audio.OpenStreams(), 0u);
+}
+
+// Sound players (movie data played as a sound) are heard and never shown, go on across
+// card changes, and end with the sounds, as do sound-only movies.
+TEST_F(Movies, SoundPlayersAndStoppingTheSounds) {
+  MovieStart tune = Start("", 0, action::kMovieController | action::kMovieVolume);
+  tune.from_memory = true;
+  tune.memory = {'t', 'a', 'l', 'k', '.', 'm', 'o', 'v'};
+  tune.volume = 10;
+  ASSERT_TRUE(manager.StartSound(tune));
+  EXPECT_FALSE(manager.StartSound(Start("clip.mov", 0)));  // nothing to hear
+  EXPECT_FALSE(manager.StartSound(Start("none.mov", 0)));
+  EXPECT_TRUE(manager.SoundsPlaying());
+  EXPECT_TRUE(manager.IsMediaPlaying());
+  EXPECT_TRUE(manager.AreAllMoviesFinished());  // not one of the card's movies
+  ASSERT_EQ(audio.played().size(), 1u);
+  EXPECT_EQ(audio.played()[0].volume, kFullVolume);
+  manager.StopMovies(true, true);
+  RunFor(450);
+  EXPECT_TRUE(host.shown.empty());
+  EXPECT_TRUE(host.alerts.empty());
+  EXPECT_TRUE(host.log.empty());
+  EXPECT_EQ(audio.played()[0].bytes, 6400u);  // all 400 ms of it
+  EXPECT_FALSE(manager.SoundsPlaying());
+  EXPECT_EQ(manager.sound_count(), 0u);  // let go once finished
+  EXPECT_EQ(audio.OpenStreams(), 0u);
+
+  // Stopping the sounds ends sound players and sound-only movies, not other movies.
+  ASSERT_TRUE(manager.StartSound(tune));
+  ASSERT_TRUE(manager.StartMovie(Start("song.aif", 4, action::kMovieNoWait)));
+  ASSERT_TRUE(manager.StartMovie(Start("talk.mov", 5)));
+  manager.StopSounds();
+  EXPECT_FALSE(manager.IsMediaPlaying());
+  EXPECT_EQ(manager.sound_count(), 0u);
+  EXPECT_EQ(manager.count(), 1u);
+  EXPECT_FALSE(manager.IsMovieFinished(5));
 }
 
 TEST_F(Movies, SoundCarriesTheVolumeAndTheClock) {

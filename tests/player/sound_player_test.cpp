@@ -148,7 +148,7 @@ TEST_F(Sounds, SoundFilesPlayThroughTheImportAndOthersAreOnlyRecorded) {
   const uint32_t start = Now();
   Click(8, 300);  // high.wav
   EXPECT_NEAR(Level(start, 300), 2000, 2);
-  Click(10, 100);  // clip.mov: for the movie player
+  Click(10, 100);  // clip.mov: the movie engine cannot read it either, and says nothing
   Click(8, 100);
   Click(11, 100);  // gone.wav
   EXPECT_NEAR(Level(start + 300, 100), 0, 1);
