@@ -62,6 +62,10 @@ class ActionExecutor : public HyperlinkActions {
   bool selection_active() const { return !selection_.empty(); }
   const std::string& selected_name() const { return selected_name_; }
 
+  // How deep records and callback commands are nested: they share one limit, so a
+  // script pressing a button whose script presses it again ends at kDepthLimit.
+  int& nesting() { return depth_; }
+
   bool button_running() const { return button_running_; }
   const std::string& last_button_name() const { return last_button_name_; }
   uint16_t last_button_id() const { return last_button_id_; }
