@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "logo/card_bridge.h"
 #include "logo/reader.h"
 #include "logo/sandbox_files.h"
 #include "logo/stack_guard.h"
@@ -36,7 +37,8 @@ Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
       hooks_(std::move(hooks)),
       pool_(config.max_blocks),
       files_(std::make_unique<FileState>(config.files_folder, config.media_folders,
-                                         config.file_quota)) {
+                                         config.file_quota)),
+      bridge_(std::make_unique<CardBridge>()) {
   empty_list_.flags = NF_LIST;
   empty_list_.link = nullptr;
   empty_list_.elem = nullptr;
@@ -339,6 +341,8 @@ void Interpreter::RunScript(std::string_view text, bool own_scope) {
   if (scoped) BeginProcScope();
   RunLines(source, false);
   if (scoped) EndProcScope();
+  // A script cannot leave the card frozen or drawing offscreen.
+  if (!nested) bridge_->EndScreenStates();
 }
 
 void Interpreter::RunConsole(LineSource& source) {

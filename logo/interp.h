@@ -95,7 +95,8 @@ struct FileQuota {
   int64_t entries = 1000;
 };
 
-class FileState;  // logo/sandbox_files.h
+class FileState;   // logo/sandbox_files.h
+class CardBridge;  // logo/card_bridge.h
 
 // What the interpreter needs from the player around it. Every member may be left empty.
 struct InterpreterHooks {
@@ -240,6 +241,8 @@ class Interpreter {
   // Gives scripts another folder (a new stack opened): open files are closed, the prefix
   // starts again at the folder.
   void SetFilesFolder(std::string folder, std::vector<NamedFolder> media);
+  // The card bridge primitives' state and the player they reach (logo/card_bridge.h).
+  CardBridge& bridge() { return *bridge_; }
 
   // --- Output -------------------------------------------------------------------------
   void Output(std::string_view mac_text);
@@ -330,6 +333,7 @@ class Interpreter {
   LineSource* source_ = nullptr;
   std::vector<Node*> proc_scopes_;  // head cells: elem is the chain of records defined
   std::unique_ptr<FileState> files_;
+  std::unique_ptr<CardBridge> bridge_;
   uintptr_t stack_floor_ = 0;
   unsigned interrupt_countdown_ = 15;  // the first check looks at once
 };

@@ -6,25 +6,11 @@
 
 #include "logo/interp.h"
 #include "logo/reader.h"
+#include "logo/value_text.h"
 #include "stackfile/mactext.h"
 
 namespace corvida::logo {
 
-namespace {
-
-constexpr int kErrIndexTooBig = 77;
-
-bool IsEmptyWord(const Node* v) {
-  return v && v->IsWord() && v->text[0] == '\0';
-}
-
-// The source tokens of input i, for reports that show where an input came from.
-Node* Pos(Interpreter& in, int i) {
-  return in.input_pos[i] ? in.input_pos[i] : in.empty_list();
-}
-
-// Text of a value: a word's characters, a number's text, a list's elements' texts joined
-// by single spaces with nested lists flattened. Walks without native recursion.
 std::string ValueText(Node* v) {
   std::string out;
   bool first = true;
@@ -55,6 +41,19 @@ std::string ValueText(Node* v) {
     }
   }
   return out;
+}
+
+namespace {
+
+constexpr int kErrIndexTooBig = 77;
+
+bool IsEmptyWord(const Node* v) {
+  return v && v->IsWord() && v->text[0] == '\0';
+}
+
+// The source tokens of input i, for reports that show where an input came from.
+Node* Pos(Interpreter& in, int i) {
+  return in.input_pos[i] ? in.input_pos[i] : in.empty_list();
 }
 
 // Characters of a word or number.

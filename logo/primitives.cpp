@@ -431,6 +431,7 @@ bool PrimitiveTable::Start(Interpreter& in) {
   RegisterFilePrimitives(*this);
   RegisterInputPrimitives(*this);
   RegisterSoundPrimitives(*this);
+  RegisterCardPrimitives(*this);
   for (int i = 0; i < kNamedRows; ++i)
     if (!rows_[i].handler) rows_[i].handler = &NotYetAvailable;
   return true;

@@ -76,6 +76,9 @@ void RegisterInputPrimitives(PrimitiveTable& table);
 void RegisterSoundPrimitives(PrimitiveTable& table);
 void RegisterProcPrimitives(PrimitiveTable& table);
 void RegisterListingPrimitives(PrimitiveTable& table);
+void RegisterCardPrimitives(PrimitiveTable& table);
+void RegisterItemPrimitives(PrimitiveTable& table);      // called by RegisterCardPrimitives
+void RegisterCallbackPrimitives(PrimitiveTable& table);  // called by RegisterCardPrimitives
 
 // Handlers shared by groups.
 Node* EqualP(Interpreter& in, Node* a, Node* b);

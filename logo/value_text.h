@@ -9,6 +9,10 @@
 
 namespace corvida::logo {
 
+// Text of a value: a word's characters, a number's text, a list's elements' texts joined
+// by single spaces with nested lists flattened. Walks without native recursion.
+std::string ValueText(Node* v);
+
 // Walks a value without native recursion, writing its elements; lists in brackets except
 // the outer one when `outer_brackets` is false. Stops once `limit` characters are out.
 template <class AtomFn>

@@ -1,0 +1,111 @@
+#include "logo/card_bridge.h"
+
+#include <algorithm>
+
+#include "stackfile/mactext.h"
+
+namespace corvida::logo {
+namespace {
+
+constexpr int16_t kCardSizeCommand = 75;
+constexpr int16_t kUnlockScreen = 171;
+constexpr int16_t kEndOffscreen = 85;
+
+std::vector<uint8_t> CountedBytes(std::string_view text) {
+  text = text.substr(0, CardBridge::kStringLimit);
+  std::vector<uint8_t> bytes{static_cast<uint8_t>(text.size())};
+  bytes.insert(bytes.end(), text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+}  // namespace
+
+void CardBridge::Issue(int16_t command) {
+  if (!port) return;
+  port->block().set_command(command);
+  port->Dispatch();
+}
+
+uint32_t CardBridge::Replace(uint32_t& entry, std::string_view mac_text) {
+  if (!port) return 0;
+  if (entry) port->DisposeBlock(entry);
+  entry = port->NewBlock(CountedBytes(MacToWindows(mac_text)));
+  return entry;
+}
+
+uint32_t CardBridge::ParamString(int slot, std::string_view mac_text) {
+  const uint32_t token = Replace(strings_[size_t(std::clamp(slot, 0, kStringSlots - 1))], mac_text);
+  SetParam(slot, token);
+  return token;
+}
+
+uint32_t CardBridge::CardNameString(std::string_view mac_text) {
+  return Replace(card_name_, mac_text);
+}
+
+std::optional<std::string> CardBridge::ReadString(uint32_t token) {
+  if (!port || !token) return std::nullopt;
+  std::vector<uint8_t> bytes = port->ReadBlock(token, kStringLimit + 1);
+  if (bytes.empty()) return std::nullopt;
+  std::string text;
+  if (bytes[0] < 32) {
+    const size_t length = std::min<size_t>(bytes[0], bytes.size() - 1);
+    text.assign(bytes.begin() + 1, bytes.begin() + 1 + long(length));
+  } else {
+    auto end = std::find(bytes.begin(), bytes.end(), 0);
+    text.assign(bytes.begin(), std::min(end, bytes.begin() + long(kStringLimit)));
+  }
+  return WindowsToMac(text);
+}
+
+std::string CardBridge::ReadText(uint32_t token) {
+  if (!port || !token) return {};
+  // As much as a field may hold.
+  std::vector<uint8_t> bytes = port->ReadBlock(token, size_t{1} << 20);
+  return WindowsToMac(std::string(bytes.begin(), bytes.end()));
+}
+
+uint32_t CardBridge::StaticBlock(Static which, std::span<const uint8_t> bytes) {
+  if (!port) return 0;
+  uint32_t& token = static_blocks_[which == Static::kPoint ? 0 : 1];
+  if (!token || !port->WriteBlock(token, 0, bytes)) {
+    if (token) port->DisposeBlock(token);
+    token = port->NewBlock(bytes);
+  }
+  return token;
+}
+
+void CardBridge::EndScreenStates() {
+  if (offscreen_drawing) {
+    offscreen_drawing = false;
+    Issue(kEndOffscreen);
+  }
+  if (screen_locked) {
+    screen_locked = false;
+    Issue(kUnlockScreen);
+  }
+}
+
+void CardBridge::Forget() {
+  if (port) {
+    for (uint32_t& s : strings_) port->DisposeBlock(s);
+    port->DisposeBlock(card_name_);
+    for (uint32_t& s : static_blocks_) port->DisposeBlock(s);
+  }
+  strings_.fill(0);
+  static_blocks_.fill(0);
+  card_name_ = 0;
+}
+
+TurtleFrame FrameOf(CardBridge& bridge) {
+  if (!bridge.port) return {};
+  // The card's size, asked without disturbing the slots the caller filled.
+  CallbackBlock saved = bridge.port->block();
+  bridge.Issue(kCardSizeCommand);
+  TurtleFrame frame{static_cast<int>(bridge.Param(1) / 2), static_cast<int>(bridge.Param(2) / 2)};
+  bridge.port->block() = saved;
+  return frame;
+}
+
+}  // namespace corvida::logo
