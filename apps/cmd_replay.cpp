@@ -201,6 +201,8 @@ class Replay : public PlayerLog {
   }
 
   bool closed() const { return window_->closed(); }
+  // Every callback command a script or extension issues is printed as "callback N".
+  void TraceCallbacks() { window_->callbacks().set_trace(true); }
 
   // Everything played from now (the replay's start) goes to a WAV file at `path`.
   bool CaptureAudio(const std::string& path) {
@@ -377,6 +379,9 @@ class ReplayCommand : public Command {
         ->check(CLI::Range(0, 86400000))
         ->type_name("MS")
         ->capture_default_str();
+    app.add_flag("--trace-callbacks", trace_callbacks_,
+                 "print each callback command scripts issue: callback N and its non-zero "
+                 "parameters");
     app.footer(kFooter);
   }
 
@@ -396,6 +401,7 @@ class ReplayCommand : public Command {
     std::filesystem::create_directories(out_dir_, ec);
     Replay replay(out_dir_);
     if (!audio_.empty() && !replay.CaptureAudio(audio_)) return kExitFailure;
+    if (trace_callbacks_) replay.TraceCallbacks();
     if (!replay.Start(stack_)) return kExitFailure;
     for (const ReplayEvent& e : script) {
       if (replay.closed()) break;
@@ -411,6 +417,7 @@ class ReplayCommand : public Command {
  private:
   std::string stack_, events_, out_dir_, audio_;
   uint32_t settle_ms_ = 10000;
+  bool trace_callbacks_ = false;
 };
 
 CommandRegistration reg(

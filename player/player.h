@@ -13,6 +13,7 @@
 #include "base/handles.h"
 #include "base/prefs.h"
 #include "engine/picture_cache.h"
+#include "logo/card_port.h"
 #include "logo/interp.h"
 #include "platform/platform.h"
 #include "player/memory_alerts.h"
@@ -40,6 +41,8 @@ struct Player {
   // The Tarrow interpreter, made on first use (PlayerInterpreter), and what the open
   // stack's saved workspace was, to tell whether a save must store it again.
   std::unique_ptr<logo::Interpreter> logo;
+  // Where its card primitives reach the player (the window's callbacks; null without one).
+  logo::CardPort* card_port = nullptr;
   WorkspaceStore workspace;
   // The open stack (no stack until one opens). OpenStackWithAlerts opens it and asks its
   // questions; the errors of saving go through the alert layer. Downloaded copies are

@@ -31,6 +31,7 @@ void PlayerWindow::SetUpActions() {
 
   mouse_ = std::make_unique<MouseHandler>(player_.stack, player_.handles, platform.windows(),
                                           platform.fonts(), shown_, *executor_, *this);
+  callbacks_ = std::make_unique<PlayerCallbacks>(*this, player_);
 }
 
 // ---- PlayerActionHost ----

@@ -23,6 +23,7 @@
 #include "engine/transition.h"
 #include "player/player.h"
 #include "player/player_action_host.h"
+#include "player/player_callbacks.h"
 #include "player/player_media.h"
 
 namespace corvida {
@@ -115,6 +116,7 @@ class PlayerWindow : public CardScreen,
 
   Navigation& navigation() { return *nav_; }
   ActionExecutor& executor() { return *executor_; }
+  PlayerCallbacks& callbacks() { return *callbacks_; }
   PlayerMedia& media() { return *media_; }
   MouseHandler& mouse() { return *mouse_; }
   CardView& view() { return nav_->view(); }
@@ -211,6 +213,7 @@ class PlayerWindow : public CardScreen,
   Point ToCard(Point window_point) const;
   // Actions: the executor and the mouse handler wired to the rest of the player.
   friend class PlayerActionHost;
+  friend class PlayerCallbacks;
   void SetUpActions();
   void NestedMessage(const Message& m);
   bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
@@ -240,6 +243,7 @@ class PlayerWindow : public CardScreen,
   std::unique_ptr<PlayerActionHost> action_host_;
   std::unique_ptr<ActionExecutor> executor_;
   std::unique_ptr<MouseHandler> mouse_;
+  std::unique_ptr<PlayerCallbacks> callbacks_;
   CursorShape cursor_ = CursorShape::kArrow;
   int depth_ = 0;  // nesting of message handling
   bool running_queued_move_ = false;

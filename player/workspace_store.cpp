@@ -1,5 +1,6 @@
 #include "player/workspace_store.h"
 
+#include "logo/card_bridge.h"
 #include "logo/interp.h"
 #include "logo/sandbox.h"
 #include "logo/workspace.h"
@@ -26,6 +27,7 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
     config.max_steps = kPlayerScriptSteps;
     config.file_quota = {player.prefs.ScriptFileBytes(), player.prefs.ScriptFileCount()};
     player.logo = std::make_unique<logo::Interpreter>(config);
+    player.logo->bridge().port = player.card_port;
   }
   return *player.logo;
 }
