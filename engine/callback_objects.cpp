@@ -136,7 +136,8 @@ void CallbackDispatch::SetIcon() {
     Bytes view{bytes.data(), bytes.size()};
     const size_t flags = r.obj.offset + button::kDisplayFlags;
     const size_t icon = r.obj.offset + button::kIconId;
-    if (!view.Holds(icon, 2)) return ClearObjectAnswer();
+    // A short record's next object is not its own to write.
+    if (ObjectLengthAt(view, r.obj.offset) < button::kIconId + 2) return ClearObjectAnswer();
     uint16_t display = Get16(view.data + flags) | button::kShowsIcon;
     if (options & kShowsIconAndName) display |= kShowsIconAndName;
     Put16(view.data + flags, display);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/find.h"
+#include "logo/interp.h"
+#include "player/workspace_store.h"
 #include "player_fixture.h"
 #include "stackfile/stack.h"
 
@@ -332,6 +334,29 @@ TEST_F(Callbacks, TraceLinesNameTheNonZeroParameters) {
   B().set_param(2, 2);
   B().set_param(5, uint32_t(-1));
   EXPECT_EQ(CallbackTraceLine(B()), "callback 26 p2=2 p5=-1");
+}
+
+}  // namespace
+}  // namespace corvida::testing
+
+namespace corvida::testing {
+namespace {
+
+TEST_F(Callbacks, ScriptsReachTheCardThroughTheBridge) {
+  logo::Interpreter& in = PlayerInterpreter(player);
+  in.RunScript("hideitem [] \"Cat \"graphic\nsetfieldtext [] \"Notes [from a script]");
+  EXPECT_TRUE(FlagsOf(object::kGraphic, 4) & object::kFlagHidden);
+  std::string said;
+  in.hooks().write = [&](std::string_view s) { said += s; };
+  in.RunScript("print getfieldtext [] \"Notes\nprint visiblep [] \"Cat 2");
+  EXPECT_EQ(said, "from a script\nFALSE\n");
+  // ME is the button whose script runs: the last one pressed.
+  window->executor().RunButton(1);
+  in.RunScript("hideitem \" \"me \"button");
+  EXPECT_TRUE(FlagsOf(object::kButton, 1) & object::kFlagHidden);
+  in.RunScript("dobutton [] \"Other\nmovetocard \"Three");
+  Settle(2000);
+  EXPECT_EQ(CardId(), 12);
 }
 
 }  // namespace
