@@ -40,7 +40,9 @@ void PlayerCallbacks::HandlePendingMessages() {
 
 PlayingMedia PlayerCallbacks::Playing() {
   PlayingMedia playing;
-  playing.sound = window_.media().sounds().Playing();
+  const MovieManager& movies = window_.media().movies();
+  playing.movie = !movies.AreAllMoviesFinished();
+  playing.sound = window_.media().sounds().Playing() || movies.IsMediaPlaying();
   return playing;
 }
 
