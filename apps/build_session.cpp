@@ -8,18 +8,7 @@
 
 namespace corvida::app {
 
-namespace {
-
-StackHooks CommandLineHooks(Alerts& alerts) {
-  StackHooks hooks;
-  hooks.alert = [&alerts](int id) { return alerts.Alert(id); };
-  hooks.report_file_error = [&alerts](int code) { alerts.ReportFileError(code); };
-  return hooks;
-}
-
-}  // namespace
-
-StackSession::StackSession() : alerts_(presenter_), stack_(handles_, CommandLineHooks(alerts_)) {
+StackSession::StackSession() : alerts_(presenter_), stack_(handles_) {
   presenter_.SetObserver([](const AlertRequest& request) {
     std::fprintf(stderr, "corvida: %s\n", EscapeControls(Windows1252ToUtf8(request.text)).c_str());
   });
@@ -28,6 +17,10 @@ StackSession::StackSession() : alerts_(presenter_), stack_(handles_, CommandLine
 int StackSession::Open(const std::string& path) {
   // A local stack that cannot be opened is reported, never deleted.
   return OpenStackWithAlerts(stack_, alerts_, path, {}, StackAsking::kHeadless).code;
+}
+
+bool StackSession::Save(const std::string& path, bool purge_unused) {
+  return SaveStackWithAlerts(stack_, alerts_, path, purge_unused).saved();
 }
 
 std::string ShownText(const std::string& windows_text) {

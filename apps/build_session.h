@@ -18,6 +18,8 @@ class StackSession {
   // Opens a stack: 0, or the open result (the alert texts are already on stderr).
   int Open(const std::string& path);
   Stack& stack() { return stack_; }
+  // Saves the stack, telling the user on stderr why a save failed.
+  bool Save(const std::string& path, bool purge_unused);
   Handles& handles() { return handles_; }
 
  private:

@@ -299,7 +299,7 @@ std::string BuildStack(const json& d, const std::string& base, Stack& stack, Han
       RecordBytes record = BuildCard(c, id);
       AddPictures(record, c, base, {width, height}, depth);
       Handle h = HandleFromBytes(handles, record);
-      if (!h || stack.AddCard(h, stack.CardCount()) != 0) return "out of memory";
+      if (!h || !stack.AddCard(h, stack.CardCount())) return "out of memory";
     }
     stack.SetHeader16(header::kNextCardId, U16(s, "nextCardId", next_id));
     uint16_t last_id = 1;

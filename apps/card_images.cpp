@@ -26,8 +26,7 @@ StackImages::StackImages()
       memory_alerts_(platform_->responder()),
       handles_(&memory_alerts_),
       alerts_(platform_->responder()),
-      stack_(handles_, StackHooks{[this](int id) { return alerts_.Alert(id); },
-                                  [this](int code) { alerts_.ReportFileError(code); }}) {
+      stack_(handles_) {
   platform_->responder().SetObserver([](const AlertRequest& request) {
     std::fprintf(stderr, "corvida: %s\n", EscapeControls(Windows1252ToUtf8(request.text)).c_str());
   });

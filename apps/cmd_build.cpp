@@ -41,7 +41,7 @@ class BuildCommand : public Command {
       std::fprintf(stderr, "corvida build: %s\n", error.c_str());
       return kExitFailure;
     }
-    if (session.stack().Save(output_, /*purge_unused=*/false) != 0) return kExitFailure;
+    if (!session.Save(output_, /*purge_unused=*/false)) return kExitFailure;
     return kExitOk;
   }
 

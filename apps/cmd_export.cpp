@@ -78,7 +78,7 @@ class ExportCommand : public Command {
 
   static SoundDecodeResult Decode(Handles& handles, Handle data) {
     LockedHandle bytes(handles, data);
-    if (!bytes) return {sound::kAlertUnreadable, {}};
+    if (!bytes) return {strid::kSoundUnreadable, {}};
     return DecodeSnd({bytes.data(), bytes.size()});
   }
 

@@ -32,6 +32,7 @@ enum Id : int {
   kNotEnoughMemory = 2224,
   kGenericError = 2235,
   kNoMarkedCard = 2242,
+  kSoundFormatNotSupported = 2255,  // a sound file in an encoding we do not take
   kBlackAndWhiteStack = 2256,
   kDiskFull = 2264,
   kNotAStack = 2268,
@@ -40,6 +41,9 @@ enum Id : int {
   kStackCardTooSmall = 2334,
   kCardTooLarge = 2321,  // "I can't find enough memory to load your stack"
   kCannotLaunch = 2344,
+  kSoundUnreadable = 2390,
+  kSoundTooLarge = 2391,
+  kSoundKindNotHandled = 2392,  // compressed in a way we do not take
   kDamagedResources = 2396,
   // Labels.
   kUntitled = 2502,

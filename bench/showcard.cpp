@@ -3,6 +3,7 @@
 // composed offscreen image; and the repaint of one button's rectangle.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -113,9 +114,8 @@ struct Scene {
       Put32(g.data() + object::kLength, uint32_t(g.size()));
       AppendObject(c, g);
     }
-    stack->AddCard(HandleFromBytes(*handles, bg), 0);
     card = HandleFromBytes(*handles, c);
-    stack->AddCard(card, 1);
+    if (!stack->AddCard(HandleFromBytes(*handles, bg), 0) || !stack->AddCard(card, 1)) std::abort();
     stack->resources().Add(HandleFromBytes(*handles, IconData()), restype::kIcon, 128, "");
 
     RenderServices services;

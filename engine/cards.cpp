@@ -82,10 +82,6 @@ uint32_t FirstObject(Handles& handles, Handle card) {
   return static_cast<uint32_t>(ObjectListStart(View(bytes)));
 }
 
-int InsertCard(Stack& stack, Handle card, int index) {
-  return stack.AddCard(card, index);
-}
-
 bool SwapCards(Stack& stack, Handles& handles, int first, int second) {
   int count = stack.CardCount();
   if (first < 1 || second < 1 || first > count || second > count) return false;
@@ -111,7 +107,7 @@ Handle NewCard(Stack& stack, Handles& handles, Handle current, bool same_backgro
   if (!card) return 0;
   // Right after the current card: its 1-based position is the new card's 0-based index.
   int index = current ? stack.CardNumber(current) : 0;
-  if (InsertCard(stack, card, index) != 0) {
+  if (!stack.AddCard(card, index)) {
     handles.Dispose(card);
     return 0;
   }

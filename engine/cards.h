@@ -44,14 +44,11 @@ Handle PictureCardOf(const Stack& stack, Handles& handles, Handle card);
 // Offset of the first object of a card (the list end for an empty card).
 uint32_t FirstObject(Handles& handles, Handle card);
 
-// Inserts a card record at 0-based index `index` (clamped); 0, or 1 after the
-// out-of-memory alert with the table unchanged.
-int InsertCard(Stack& stack, Handle card, int index);
 // Exchanges the table entries of two 1-based positions; false when one is out of range.
 bool SwapCards(Stack& stack, Handles& handles, int first, int second);
 // Makes a new empty card after `current` (first when 0), with the stack's next id,
 // the current card's background id and, for the same-background option, kind 3.
-// Returns the new card's handle, or 0 when memory ran out.
+// Returns the new card's handle, or 0 when memory ran out (the caller shows alert 2224).
 Handle NewCard(Stack& stack, Handles& handles, Handle current, bool same_background,
                uint16_t screen_depth);
 

@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Stack stack(handles);
   if (stack.CreateNew(64, 48, 8) != 0) return 0;
   Handle card = HandleFromBytes(handles, record);
-  if (!card || stack.AddCard(card, 0) != 0) return 0;
+  if (!card || !stack.AddCard(card, 0)) return 0;
   stack.resources().Add(HandleFromBytes(handles, std::vector<uint8_t>(data, data + size)),
                         restype::kActn, 1, "");
   stack.SetHeader16(header::kAutoTimers, 1);

@@ -5,6 +5,7 @@
 // Nothing may crash, hang, or write outside a block.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,7 +34,7 @@ std::string StackPath() {
     RecordBytes background = NewCardRecord(1, card::kKindBackground, 0);
     AppendObject(background,
                  NewObject(object::kButton, 9, {60, 50, 100, 70}, object::kFlagShared, 160));
-    stack.AddCard(HandleFromBytes(handles, background), 0);
+    bool built = stack.AddCard(HandleFromBytes(handles, background), 0);
     for (uint16_t id : {2, 3}) {
       RecordBytes card = NewCardRecord(id, card::kKindShared, 1);
       PutCountedName(card.data() + card::kName, card::kNameField, id == 2 ? "One" : "Two");
@@ -44,10 +45,10 @@ std::string StackPath() {
       PutCountedName(field.data() + field::kName, field::kNameField, "Notes");
       AppendObject(card, field);
       AppendObject(card, NewObject(object::kGraphic, 3, {70, 4, 100, 30}, 0, 64));
-      stack.AddCard(HandleFromBytes(handles, card), id - 1);
+      built = stack.AddCard(HandleFromBytes(handles, card), id - 1) && built;
     }
     const std::string file = folder + "/callbacks.stk";
-    stack.Save(file);
+    if (!built || !stack.Save(file).saved()) std::abort();
     return file;
   }();
   return path;

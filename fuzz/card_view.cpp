@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (stack.CreateNew(64, 48, 8) != 0) return 0;
   Put16(record.data() + card::kId, 1);
   Handle card = HandleFromBytes(handles, record);
-  if (!card || stack.AddCard(card, 0) != 0) return 0;
+  if (!card || !stack.AddCard(card, 0)) return 0;
   stack.resources().Add(HandleFromBytes(handles, icon), restype::kIcon, 128, "");
 
   CardView view(handles, stack);

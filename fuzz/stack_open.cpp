@@ -68,9 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Handles handles;
   // Answer the questions both ways, chosen by the input, to reach both branches.
   bool yes = size % 2 != 0;
-  StackHooks hooks;
-  hooks.alert = [yes](int) { return yes ? 1 : 2; };
-  Stack stack(handles, hooks);
+  Stack stack(handles);
   StackOpenOptions options;
   options.from_download = true;  // leave the input file as it is
   options.answers = {yes, yes};
@@ -79,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)sink;
   if (result == 0) {
     std::string copy = Folder() + "/copy.stk";
-    if (stack.Save(copy) == 0) {
-      Stack again(handles, hooks);
+    if (stack.Save(copy).saved()) {
+      Stack again(handles);
       again.Open(copy, options);
       sink = Walk(again, handles);
     }

@@ -6,10 +6,10 @@
 #include <span>
 #include <string>
 
-#include "ui/alerts.h"
 #include "platform/charset.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/mactext.h"
+#include "ui/alerts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace corvida;

@@ -10,11 +10,16 @@ Player::Player(Platform& platform_in, PathMap paths)
       prefs(platform_in.folders().config),
       alerts(platform_in.alerts()) {
   alerts.set_advanced_user(prefs.AdvancedUser());
-  stack.SetWorkspaceHooks(
-      [this] {
-        workspace.StackOpened(stack, handles, PlayerInterpreter(*this), platform.folders());
-      },
-      [this] { workspace.StackSaving(stack, logo.get()); });
+  stack.SetWorkspaceListener(&workspace_sync_);
+}
+
+void Player::WorkspaceSync::StackOpened() {
+  Player& p = player_;
+  p.workspace.StackOpened(p.stack, p.handles, PlayerInterpreter(p), p.platform.folders());
+}
+
+void Player::WorkspaceSync::StackSaving() {
+  player_.workspace.StackSaving(player_.stack, player_.logo.get());
 }
 
 }  // namespace corvida

@@ -45,11 +45,23 @@ struct Player {
   logo::CardPort* card_port = nullptr;
   WorkspaceStore workspace;
   // The open stack (no stack until one opens). OpenStackWithAlerts opens it and asks its
-  // questions; the errors of saving go through the alert layer. Downloaded copies are
-  // forgotten once the download cache exists. Its saved workspace runs when it opens and
-  // is stored again when a save finds it changed.
-  Stack stack{handles, StackHooks{[this](int id) { return alerts.Alert(id); },
-                                  [this](int code) { alerts.ReportFileError(code); }}};
+  // questions, SaveStackWithAlerts saves it and reports what failed. Downloaded copies
+  // are forgotten once the download cache exists. Its saved workspace runs when it opens
+  // and is stored again when a save finds it changed.
+  Stack stack{handles};
+
+ private:
+  // Hands the open stack's workspace between the stack and the interpreter.
+  class WorkspaceSync : public StackWorkspaceListener {
+   public:
+    explicit WorkspaceSync(Player& player) : player_(player) {}
+    void StackOpened() override;
+    void StackSaving() override;
+
+   private:
+    Player& player_;
+  };
+  WorkspaceSync workspace_sync_{*this};
 };
 
 }  // namespace corvida

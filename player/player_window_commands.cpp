@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "platform/files.h"
 #include "player/player_window.h"
+#include "player/stack_open.h"
 
 namespace corvida {
 
@@ -69,10 +70,9 @@ void PlayerWindow::DoCommand(MenuCommand command) {
       return;
     }
     case kSaveStack:
-      // Saving is the desktop host's, for stacks on the local disk; errors are reported
-      // by the stack.
+      // Saving is the desktop host's, for stacks on the local disk.
       if (saving_allowed_ && player_.stack.is_open() && !player_.stack.path().empty() &&
-          player_.stack.Save(player_.stack.path()) == 0)
+          SaveStackWithAlerts(player_.stack, player_.alerts, player_.stack.path()).saved())
         Log("saved");
       return;
     case kSaveStackAs: {
@@ -80,7 +80,7 @@ void PlayerWindow::DoCommand(MenuCommand command) {
       auto path = questions_->ChooseSavePath();
       if (!path) return;
       player_.files.SetHostPath(FileSlots::kSaveAs, *path);
-      if (player_.stack.Save(*path) != 0) return;
+      if (!SaveStackWithAlerts(player_.stack, player_.alerts, *path).saved()) return;
       Log("saved as \"" + PathFileName(*path) + "\"");
       // The stack now lives in its new file: the title and the stack slot follow it.
       player_.files.SetHostPath(FileSlots::kStack, *path);

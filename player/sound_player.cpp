@@ -32,9 +32,9 @@ int SoundPlayer::PlayFile(const std::string& host_path, SoundFileKind kind) {
   std::vector<uint8_t> file;
   switch (ReadWholeFile(host_path, kFileLimit, file)) {
     case ReadOutcome::kUnreadable:
-      return sound::kAlertUnreadable;
+      return strid::kSoundUnreadable;
     case ReadOutcome::kTooLarge:
-      return sound::kAlertNoMemory;
+      return strid::kSoundTooLarge;
     case ReadOutcome::kRead:
       break;
   }
@@ -46,7 +46,7 @@ int SoundPlayer::PlayFile(const std::string& host_path, SoundFileKind kind) {
 
 int SoundPlayer::Play(const SoundPcm& pcm) {
   StopAll();
-  if (!pcm.format.Valid()) return sound::kAlertUnreadable;
+  if (!pcm.format.Valid()) return strid::kSoundUnreadable;
   if (audio_ == nullptr || pcm.samples.empty()) return 0;
   const AudioStreamId stream = audio_->OpenStream(pcm.format);
   if (stream == 0) return 0;  // no device: the player goes on silently

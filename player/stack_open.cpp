@@ -51,4 +51,11 @@ StackOpenResult OpenStackWithAlerts(Stack& stack, Alerts& alerts, const std::str
   return result;
 }
 
+StackSaveResult SaveStackWithAlerts(Stack& stack, Alerts& alerts, const std::string& path,
+                                    bool purge_unused) {
+  StackSaveResult result = stack.Save(path, purge_unused);
+  ShowMessages(alerts, result.messages);
+  return result;
+}
+
 }  // namespace corvida

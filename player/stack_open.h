@@ -1,6 +1,6 @@
-// Opening a stack for the user. The stack code answers with its questions and messages
-// as data; here the questions become alerts whose answers reopen the stack, and the
-// messages are shown in the order the stack code gave them.
+// Opening and saving a stack for the user. The stack code answers with its questions
+// and messages as data; here the questions become alerts whose answers reopen the stack,
+// and the messages are shown in the order the stack code gave them.
 #pragma once
 
 #include <string>
@@ -23,5 +23,9 @@ bool HeadlessAnswer(StackQuestion question);
 // Opens `path` into `stack`, asking through `alerts`.
 StackOpenResult OpenStackWithAlerts(Stack& stack, Alerts& alerts, const std::string& path,
                                     StackOpenOptions options, StackAsking asking);
+
+// Saves `stack` to `path`, telling the user through `alerts` why a save failed.
+StackSaveResult SaveStackWithAlerts(Stack& stack, Alerts& alerts, const std::string& path,
+                                    bool purge_unused = true);
 
 }  // namespace corvida

@@ -96,18 +96,18 @@ SilenceRunResult ExpandSilenceRun(std::span<const uint8_t> packed) {
   const uint8_t* p = packed.data();
   if (packed.size() < kRuns || p[kBuiltHeader + header::kEncode] != header::kEncodeCompressed ||
       GetBE32(p + kBuiltHeader + header::kCompressionFormat) != sound::kSilenceRun)
-    return {sound::kAlertUnreadable, {}};
+    return {strid::kSoundUnreadable, {}};
   const uint64_t unpacked = GetBE32(p + kUnpackedLength);
   const uint64_t run_count = GetBE16(p + kRunCount);
   const uint64_t literals_at = kRuns + kRunSize * run_count;
-  if (literals_at > packed.size()) return {sound::kAlertUnreadable, {}};
+  if (literals_at > packed.size()) return {strid::kSoundUnreadable, {}};
   uint64_t literal_total = 0;
   for (uint64_t i = 0; i < run_count; ++i) literal_total += GetBE32(p + kRuns + kRunSize * i + 4);
-  if (literal_total > packed.size() - literals_at) return {sound::kAlertUnreadable, {}};
+  if (literal_total > packed.size() - literals_at) return {strid::kSoundUnreadable, {}};
   // The expanded sound must be one we can play: its rate as for any stored sound.
   const uint32_t rate = GetBE32(p + kBuiltHeader + header::kRate);
-  if (!snd::PlayableRate(rate)) return {sound::kAlertUnreadable, {}};
-  if (unpacked > sound::kMaxSoundBytes) return {sound::kAlertNoMemory, {}};
+  if (!snd::PlayableRate(rate)) return {strid::kSoundUnreadable, {}};
+  if (unpacked > sound::kMaxSoundBytes) return {strid::kSoundTooLarge, {}};
 
   SilenceRunResult result;
   result.snd = snd::BuiltSoundHeader({1, 8, rate}, unpacked);

@@ -121,10 +121,10 @@ bool Playable(const SndView& snd, const SampleDescription& d) {
 
 SoundDecodeResult DecodeMace(std::span<const uint8_t> packed, const SampleDescription& d) {
   const uint64_t decoded_bytes = d.sample_count * d.channels * 2;
-  if (decoded_bytes > sound::kMaxSoundBytes) return {sound::kAlertNoMemory, {}};
+  if (decoded_bytes > sound::kMaxSoundBytes) return {strid::kSoundTooLarge, {}};
   const AudioCodec codec = d.data_format == sound::kMace3 ? AudioCodec::kMace3 : AudioCodec::kMace6;
   std::optional<std::vector<int16_t>> samples = DecodeAudio(packed, d.channels, codec);
-  if (!samples) return {sound::kAlertUnreadable, {}};
+  if (!samples) return {strid::kSoundUnreadable, {}};
   SoundDecodeResult result;
   result.pcm.format = {static_cast<int>(WholeHertz(d.rate)), d.channels, SampleFormat::kS16LE};
   result.pcm.samples.resize(samples->size() * 2);
@@ -139,7 +139,7 @@ SndParseResult ParseSnd(std::span<const uint8_t> resource) {
   const SndView snd(resource);
   std::optional<uint64_t> start = HeaderStart(snd);
   std::optional<SampleDescription> d = start ? ReadHeader(snd, *start) : std::nullopt;
-  if (!d || !Playable(snd, *d)) return {sound::kAlertUnreadable, {}};
+  if (!d || !Playable(snd, *d)) return {strid::kSoundUnreadable, {}};
   d->header_offset = *start;
   d->encode = snd.U8(*start + header::kEncode);
   return {0, *d};

@@ -11,16 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/strings.h"
 #include "platform/audio.h"
 #include "stackfile/resources.h"
 
 namespace corvida {
 
 namespace sound {
-inline constexpr int kAlertUnsupportedFormat = 2255;  // a WAV file that is not PCM
-inline constexpr int kAlertUnreadable = 2390;         // anything we cannot read
-inline constexpr int kAlertNoMemory = 2391;           // the converted sound is too large
-inline constexpr int kAlertUnhandledKind = 2392;      // AIFC compressed other than 'NONE'
 
 inline constexpr FourCC kRaw = MakeFourCC("raw ");
 inline constexpr FourCC kMace3 = MakeFourCC("MAC3");

@@ -76,14 +76,14 @@ bool HasForm(std::span<const uint8_t> file, FourCC container, FourCC form) {
 
 FoundSamples FindWav(std::span<const uint8_t> file) {
   if (!HasForm(file, MakeFourCC("RIFF"), MakeFourCC("WAVE")))
-    return Refused(sound::kAlertUnreadable);
+    return Refused(strid::kSoundUnreadable);
   const std::vector<Chunk> chunks = ReadChunks(file, 12, false);
   const Chunk* format = FindChunk(chunks, MakeFourCC("fmt "));
-  if (!format || format->body.size() < 16) return Refused(sound::kAlertUnreadable);
+  if (!format || format->body.size() < 16) return Refused(strid::kSoundUnreadable);
   const uint8_t* f = format->body.data();
-  if (GetLE16(f) != 1) return Refused(sound::kAlertUnsupportedFormat);  // PCM only
+  if (GetLE16(f) != 1) return Refused(strid::kSoundFormatNotSupported);  // PCM only
   const Chunk* data = FindChunk(chunks, MakeFourCC("data"));
-  if (!data) return Refused(sound::kAlertUnreadable);
+  if (!data) return Refused(strid::kSoundUnreadable);
   FoundSamples found;
   found.channels = GetLE16(f + 2);
   found.hertz = GetLE32(f + 4);
@@ -96,16 +96,16 @@ FoundSamples FindWav(std::span<const uint8_t> file) {
 FoundSamples FindAiff(std::span<const uint8_t> file) {
   const bool aifc = HasForm(file, MakeFourCC("FORM"), MakeFourCC("AIFC"));
   if (!aifc && !HasForm(file, MakeFourCC("FORM"), MakeFourCC("AIFF")))
-    return Refused(sound::kAlertUnreadable);
+    return Refused(strid::kSoundUnreadable);
   const std::vector<Chunk> chunks = ReadChunks(file, 12, true);
   const Chunk* common = FindChunk(chunks, MakeFourCC("COMM"));
-  if (!common || common->body.size() < (aifc ? 22u : 18u)) return Refused(sound::kAlertUnreadable);
+  if (!common || common->body.size() < (aifc ? 22u : 18u)) return Refused(strid::kSoundUnreadable);
   const uint8_t* c = common->body.data();
-  if (aifc && GetBE32(c + 18) != MakeFourCC("NONE")) return Refused(sound::kAlertUnhandledKind);
+  if (aifc && GetBE32(c + 18) != MakeFourCC("NONE")) return Refused(strid::kSoundKindNotHandled);
   const Chunk* sound_data = FindChunk(chunks, MakeFourCC("SSND"));
-  if (!sound_data || sound_data->body.size() < 8) return Refused(sound::kAlertUnreadable);
+  if (!sound_data || sound_data->body.size() < 8) return Refused(strid::kSoundUnreadable);
   const uint64_t skip = 8 + uint64_t{GetBE32(sound_data->body.data())};
-  if (skip > sound_data->body.size()) return Refused(sound::kAlertUnreadable);
+  if (skip > sound_data->body.size()) return Refused(strid::kSoundUnreadable);
   FoundSamples found;
   found.channels = GetBE16(c);
   found.sample_size = GetBE16(c + 6);
@@ -119,11 +119,11 @@ FoundSamples FindAiff(std::span<const uint8_t> file) {
 FoundSamples FindAu(std::span<const uint8_t> file) {
   constexpr size_t kAuHeader = 24;
   if (file.size() < kAuHeader || GetBE32(file.data()) != MakeFourCC(".snd"))
-    return Refused(sound::kAlertUnreadable);
+    return Refused(strid::kSoundUnreadable);
   const uint8_t* h = file.data();
   const uint64_t offset = GetBE32(h + 4);
   const uint64_t size = GetBE32(h + 8);
-  if (offset < kAuHeader || offset > file.size()) return Refused(sound::kAlertUnreadable);
+  if (offset < kAuHeader || offset > file.size()) return Refused(strid::kSoundUnreadable);
   FoundSamples found;
   switch (GetBE32(h + 12)) {
     case 1:
@@ -136,7 +136,7 @@ FoundSamples FindAu(std::span<const uint8_t> file) {
       found.encoding = Encoding::kBig16, found.sample_size = 16;
       break;
     default:
-      return Refused(sound::kAlertUnsupportedFormat);
+      return Refused(strid::kSoundFormatNotSupported);
   }
   found.hertz = GetBE32(h + 16);
   found.channels = GetBE32(h + 20);
@@ -179,11 +179,11 @@ SoundImportResult BuildStored(const FoundSamples& found) {
                               (found.sample_size == 8 || found.sample_size == 16) &&
                               std::isfinite(found.hertz) && found.hertz >= 0.5 &&
                               found.hertz < 65535.5;
-  if (!shape_readable) return {sound::kAlertUnreadable, {}};
+  if (!shape_readable) return {strid::kSoundUnreadable, {}};
   const int stored_size = found.encoding == Encoding::kMuLaw ? 16 : int(found.sample_size);
   const uint64_t frames = found.data.size() / (found.sample_size / 8 * found.channels);
   const uint64_t sample_bytes = frames * found.channels * (stored_size / 8);
-  if (sample_bytes > sound::kMaxSoundBytes) return {sound::kAlertNoMemory, {}};
+  if (sample_bytes > sound::kMaxSoundBytes) return {strid::kSoundTooLarge, {}};
   const uint32_t hertz = static_cast<uint32_t>(std::lround(found.hertz));
   SoundImportResult result;
   result.snd = snd::BuiltSoundHeader(
@@ -191,7 +191,7 @@ SoundImportResult BuildStored(const FoundSamples& found) {
   const size_t header = result.snd.size();
   result.snd.resize(header + sample_bytes);
   if (!ConvertSamples(found, frames, result.snd.data() + header))
-    return {sound::kAlertUnreadable, {}};
+    return {strid::kSoundUnreadable, {}};
   return result;
 }
 
@@ -206,7 +206,7 @@ SoundImportResult ImportSoundFile(std::span<const uint8_t> file, SoundFileKind k
     case SoundFileKind::kAu:
       return BuildStored(FindAu(file));
   }
-  return {sound::kAlertUnreadable, {}};
+  return {strid::kSoundUnreadable, {}};
 }
 
 }  // namespace corvida

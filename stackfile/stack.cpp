@@ -32,19 +32,10 @@ void header::Convert(uint8_t* bytes, Direction dir) {
   Convert32s(b, {60, 64}, dir);
 }
 
-Stack::Stack(Handles& handles, StackHooks hooks)
-    : handles_(handles), hooks_(std::move(hooks)), resources_(handles) {}
+Stack::Stack(Handles& handles) : handles_(handles), resources_(handles) {}
 
 Stack::~Stack() {
   Close();
-}
-
-int Stack::Alert(int id) {
-  return hooks_.alert ? hooks_.alert(id) : 1;
-}
-
-void Stack::ReportFileError(int code) {
-  if (hooks_.report_file_error) hooks_.report_file_error(code);
 }
 
 void Stack::Close() {
@@ -167,7 +158,7 @@ StackOpenResult Stack::Open(const std::string& path, const StackOpenOptions& opt
     card_size_raised_ = true;
   }
   DetachFontsAndWorkspace();
-  if (workspace_opened_) workspace_opened_();
+  if (workspace_listener_) workspace_listener_->StackOpened();
   return result;
 }
 
@@ -369,7 +360,7 @@ int Stack::CardNumber(Handle card) const {
   return count + 1;
 }
 
-int Stack::AddCard(Handle card, int position) {
+bool Stack::AddCard(Handle card, int position) {
   int count = CardCount();
   position = std::clamp(position, 0, count);
   uint8_t entry[kCardEntrySize] = {};
@@ -377,10 +368,9 @@ int Stack::AddCard(Handle card, int position) {
   if (!card_table_ ||
       handles_.InsertBytes(card_table_, entry, static_cast<uint32_t>(position * kCardEntrySize),
                            kCardEntrySize) != 0) {
-    Alert(strid::kNotEnoughMemory);
-    return 1;
+    return false;
   }
-  return 0;
+  return true;
 }
 
 Handle Stack::BackgroundOf(Handle card) const {

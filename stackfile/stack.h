@@ -61,11 +61,13 @@ inline constexpr int kRefused = -12;  // a file refused after an alert
 // picture at 32 bits.
 inline constexpr int64_t kMaxCardPixels = 4096 * 4096;
 
-// How saving and adding cards report to the rest of the player. Unset members do nothing
-// (alerts then answer with the first button).
-struct StackHooks {
-  std::function<int(int id)> alert;  // shows alert `id`, returns the button 1..3
-  std::function<void(int code)> report_file_error;
+// Told when a stack has opened (its saved workspace can be run) and when a save begins
+// (a changed workspace can be handed over with SetWorkspace).
+class StackWorkspaceListener {
+ public:
+  virtual ~StackWorkspaceListener() = default;
+  virtual void StackOpened() = 0;
+  virtual void StackSaving() = 0;
 };
 
 // The questions opening a stack may raise. The stack code never asks: it stops before
@@ -108,9 +110,17 @@ struct StackOpenResult {
   bool opened() const { return code == 0 && question == StackQuestion::kNone; }
 };
 
+struct StackSaveResult {
+  // 0; kRefused (not enough disk space, with its alert); another negative file error.
+  int code = 0;
+  std::vector<StackMessage> messages;  // what the user is to be told, in order
+
+  bool saved() const { return code == 0; }
+};
+
 class Stack {
  public:
-  explicit Stack(Handles& handles, StackHooks hooks = {});
+  explicit Stack(Handles& handles);
   ~Stack();
   Stack(const Stack&) = delete;
   Stack& operator=(const Stack&) = delete;
@@ -122,10 +132,11 @@ class Stack {
   void Close();
   // A new stack in memory with no cards and an empty resource area (for authoring).
   int CreateNew(int16_t width, int16_t height, uint16_t depth);
-  // Writes the stack to `path` through a temporary file in its folder: 0, -12 after an
-  // alert, or a file error (already reported). Unused resources are purged first unless
-  // the stack keeps them or `purge_unused` is false (an authoring tool keeps all it made).
-  int Save(const std::string& path, bool purge_unused = true);
+  // Writes the stack to `path` through a temporary file in its folder; on failure the
+  // file at `path` is untouched and the result says what to tell the user. Unused
+  // resources are purged first unless the stack keeps them or `purge_unused` is false (an
+  // authoring tool keeps all it made).
+  StackSaveResult Save(const std::string& path, bool purge_unused = true);
 
   bool is_open() const { return header_ != 0; }
   Handle header() const { return header_; }
@@ -141,8 +152,9 @@ class Stack {
   Handle CardById(uint16_t id) const;
   Handle CardByName(std::string_view name) const;  // name as shown (Windows characters)
   int CardNumber(Handle card) const;               // CardCount() + 1 when absent
-  // Inserts a record handle at a 0-based position; 0, or 1 after alert 2224.
-  int AddCard(Handle card, int position);
+  // Inserts a record handle at a 0-based position; false when the card table cannot grow
+  // (the caller tells the user: alert 2224).
+  [[nodiscard]] bool AddCard(Handle card, int position);
   // The background a card's picture and shared objects come from, following offset-8
   // links to a kind-1 card; stops on a repeated card, a missing ID or after as many hops
   // as there are cards (then 0).
@@ -157,12 +169,7 @@ class Stack {
   Handle font_list() const { return font_list_; }
   const std::string& workspace() const { return workspace_; }  // Mac Roman
   void SetWorkspace(std::string text);
-  // Called when a stack has opened (its saved workspace can be run) and when a save
-  // begins (a changed workspace can be handed over with SetWorkspace).
-  void SetWorkspaceHooks(std::function<void()> opened, std::function<void()> saving) {
-    workspace_opened_ = std::move(opened);
-    workspace_saving_ = std::move(saving);
-  }
+  void SetWorkspaceListener(StackWorkspaceListener* listener) { workspace_listener_ = listener; }
 
   bool names_converted() const { return names_converted_; }
   bool white_first_color() const { return white_first_color_; }
@@ -177,8 +184,6 @@ class Stack {
   StackOpenResult OpenResourceArea(const std::string& path, const StackOpenOptions& options,
                                    int card_error);
   StackOpenResult Fail(StackOpenResult result);
-  int Alert(int id);
-  void ReportFileError(int code);
   void ConvertCards();
   void DetachFontsAndWorkspace();
   bool BuildFile(std::vector<uint8_t>& out);
@@ -190,15 +195,13 @@ class Stack {
   std::set<uint16_t> UsedActionIds();
 
   Handles& handles_;
-  StackHooks hooks_;
   Resources resources_;
   Handle header_ = 0;
   Handle card_table_ = 0;
   Handle font_list_ = 0;
   std::string workspace_;
   bool workspace_changed_ = false;
-  std::function<void()> workspace_opened_;
-  std::function<void()> workspace_saving_;
+  StackWorkspaceListener* workspace_listener_ = nullptr;
   std::string path_;
   bool names_converted_ = false;
   bool white_first_color_ = false;

@@ -15,6 +15,11 @@ namespace {
 constexpr uint64_t kSpareBytes = 2048;
 constexpr int kLockedFile = -2688;
 constexpr uint16_t kWorkspaceId = 128;
+
+// A failed save whose file error the user is shown.
+StackSaveResult FileError(int reported) {
+  return {-1, {{StackMessage::Kind::kFileError, reported}}};
+}
 }  // namespace
 
 bool Stack::BuildFile(std::vector<uint8_t>& out) {
@@ -53,31 +58,28 @@ bool Stack::BuildFile(std::vector<uint8_t>& out) {
   return resources_.WriteArea(out);
 }
 
-int Stack::Save(const std::string& path, bool purge_unused) {
-  if (!is_open()) return -1;
-  if (workspace_saving_) workspace_saving_();
+StackSaveResult Stack::Save(const std::string& path, bool purge_unused) {
+  if (!is_open()) return {-1, {}};
+  if (workspace_listener_) workspace_listener_->StackSaving();
   bool keep = Header16(header::kFlags) & header::kFlagKeepUnusedResources;
   if (purge_unused && !keep) PurgeUnusedResources();
   if (workspace_changed_) {
     Handle text = handles_.New(static_cast<uint32_t>(workspace_.size()));
     if (!text) {
-      ReportFileError(strid::kNoRamForOperation);
-      return -1;
+      return FileError(strid::kNoRamForOperation);
     }
     std::memcpy(handles_.Lock(text), workspace_.data(), workspace_.size());
     handles_.Unlock(text);
     if (resources_.Store(restype::kWKSp, kWorkspaceId, text, "", Resources::kStoreReplace) != 0) {
       handles_.Dispose(text);
-      ReportFileError(strid::kCannotAddResource);
-      return -1;
+      return FileError(strid::kCannotAddResource);
     }
     workspace_changed_ = false;
   }
   // All data in memory first: the temporary file may be about to replace the file that
   // unloaded resources would be read from.
   if (!resources_.LoadAll()) {
-    ReportFileError(-1);
-    return -1;
+    return FileError(-1);
   }
   // The file says its names are Mac Roman when flag bit 4 is set or its first colour is
   // white; names in memory are in the Windows set, so they are converted back then.
@@ -86,40 +88,34 @@ int Stack::Save(const std::string& path, bool purge_unused) {
   if (ResourceFile* area = resources_.current()) area->convert_names = names_converted_;
   std::vector<uint8_t> bytes;
   if (!BuildFile(bytes)) {
-    ReportFileError(strid::kNoRamForOperation);
-    return -1;
+    return FileError(strid::kNoRamForOperation);
   }
 
   if (stackio::Exists(path) && !stackio::IsWritable(path)) {
-    ReportFileError(kLockedFile);
-    return kLockedFile;
+    return {kLockedFile, {{StackMessage::Kind::kFileError, kLockedFile}}};
   }
   std::string folder = stackio::FolderOf(path);
   // The temporary file holds the whole new stack while the old one still exists.
   if (stackio::FreeSpace(folder) < bytes.size() + kSpareBytes) {
-    Alert(strid::kDiskFull);
-    return kRefused;
+    return {kRefused, {{StackMessage::Kind::kAlert, strid::kDiskFull}}};
   }
   File file;
   std::string temp = stackio::CreateTempSaveFile(folder, file);
   if (temp.empty()) {
-    ReportFileError(strid::kDirectoryFull);
-    return -1;
+    return FileError(strid::kDirectoryFull);
   }
   // Written through the file just made, synced, then renamed over the target.
   if (file.Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
     file.Close();
     stackio::Remove(temp);
-    ReportFileError(strid::kIoError);
-    return -1;
+    return FileError(strid::kIoError);
   }
   if (!ReplaceFileWith(file, temp, path)) {
-    ReportFileError(2680);
-    return -1;
+    return FileError(2680);
   }
   path_ = path;
   resources_.Relocate(path, GetBE32(bytes.data() + header::kResourceOffset));
-  return 0;
+  return {};
 }
 
 }  // namespace corvida

@@ -128,7 +128,7 @@ TEST_F(Build, LoadAndSaveGiveTheSameBytes) {
   EXPECT_EQ(TerminatedText(n, nba::kDisplayName, nba::kDisplayNameField), "Tool");
   EXPECT_EQ(TerminatedText(n, nba::kModuleName, nba::kModuleNameField), "TOOL.DLL");
 
-  ASSERT_EQ(stack.Save(dir.File("again.stk")), 0);
+  ASSERT_TRUE(stack.Save(dir.File("again.stk")).saved());
   EXPECT_EQ(dir.Read("again.stk"), dir.Read("out.stk"));
 }
 

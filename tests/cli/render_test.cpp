@@ -44,8 +44,8 @@ void WriteStack(const std::string& path) {
   Put16(button.data() + button::kStyle, 2);
   Put16(button.data() + button::kButtonColor, 4);
   AppendObject(cards.back(), button);
-  for (auto& c : cards) ASSERT_EQ(stack.AddCard(HandleFromBytes(handles, c), stack.CardCount()), 0);
-  ASSERT_EQ(stack.Save(path), 0);
+  for (auto& c : cards) ASSERT_TRUE(stack.AddCard(HandleFromBytes(handles, c), stack.CardCount()));
+  ASSERT_TRUE(stack.Save(path).saved());
 }
 
 gfx::Rgb Pixel(const DecodedPicture& p, int x, int y) {

@@ -66,7 +66,7 @@ Handle CardFixture::AddCard(uint16_t id, uint16_t kind, uint16_t background,
   PutCountedName(record.data() + card::kName, card::kNameField, name);
   for (const auto& obj : objects) AppendObject(record, obj);
   Handle h = HandleFromBytes(handles, record);
-  EXPECT_EQ(stack.AddCard(h, stack.CardCount()), 0);
+  EXPECT_TRUE(stack.AddCard(h, stack.CardCount()));
   return h;
 }
 

@@ -30,7 +30,7 @@ class FieldInputTest : public testing::CardFixture, public NavigationHost, publi
     AddCard(11, card::kKindCard, 0, {TextField(2, "nothing here")});
     AddCard(12, card::kKindCard, 0, {TextField(3, "the needle")});
     const std::string path = tp.root.File("fields.stk");
-    ASSERT_EQ(stack.Save(path), 0);
+    ASSERT_TRUE(stack.Save(path).saved());
     ASSERT_EQ(nav.OpenStack(path), 0);
     nav.ArriveInNewStack(false, false);
   }

@@ -268,7 +268,7 @@ TEST_F(Callbacks, FieldTextIsStoredAndSurvivesASave) {
   Run(59, {0xFFFE0000, m, Str("Memo"), Str("Three")});
 
   const std::string copy = tp.root.File("copy.stk");
-  ASSERT_EQ(player.stack.Save(copy), 0);
+  ASSERT_TRUE(player.stack.Save(copy).saved());
   Handles handles;
   Stack reopened(handles);
   ASSERT_TRUE(reopened.Open(copy).opened());

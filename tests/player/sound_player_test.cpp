@@ -17,7 +17,7 @@ constexpr int kRate = RecordingAudioOutput::kRate;
 class FakeReader : public SoundReader {
  public:
   SoundDecodeResult Decode(std::span<const uint8_t> snd) override {
-    if (snd.empty() || snd[0] == 0xFF) return {sound::kAlertUnreadable, {}};
+    if (snd.empty() || snd[0] == 0xFF) return {strid::kSoundUnreadable, {}};
     SoundDecodeResult r;
     r.pcm.format = {kRate, 1, SampleFormat::kS16LE};
     const auto level = static_cast<int16_t>(snd[0] * 1000);
@@ -28,7 +28,7 @@ class FakeReader : public SoundReader {
     return r;
   }
   SoundImportResult Import(std::span<const uint8_t> file, SoundFileKind) override {
-    if (file.empty()) return {sound::kAlertUnsupportedFormat, {}};
+    if (file.empty()) return {strid::kSoundFormatNotSupported, {}};
     return {0, std::vector<uint8_t>(file.begin(), file.end())};
   }
 };
@@ -139,7 +139,7 @@ TEST_F(Sounds, UnreadableSoundsAreReportedOnceAndPlayNothing) {
   Click(5, 100);
   Click(5, 100);
   Click(12, 100);  // a sound file the reader refuses
-  EXPECT_EQ(Alerts(), (std::vector<int>{sound::kAlertUnreadable, sound::kAlertUnsupportedFormat}));
+  EXPECT_EQ(Alerts(), (std::vector<int>{strid::kSoundUnreadable, strid::kSoundFormatNotSupported}));
   EXPECT_NEAR(Level(start + 100, 300), 0, 1);  // the broken sound still stopped the other
   EXPECT_EQ(window->media().sounds().count(), 0u);
 }

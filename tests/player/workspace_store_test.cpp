@@ -59,7 +59,7 @@ TEST(PlayerWorkspace, RoundTripThroughASavedStack) {
 
     RunLogo(player, "make \"count 3 pprop \"cat \"legs 4 make \"secret 1 buryname \"secret");
     EXPECT_TRUE(player.workspace.Changed(player.logo.get()));
-    ASSERT_EQ(player.stack.Save(path), 0);
+    ASSERT_TRUE(player.stack.Save(path).saved());
     EXPECT_EQ(StoredWorkspace(player, restype::kWKSp),
               "MAKE \"greeting \"hello\r\nMAKE \"count 3\r\nMAKE \"secret 1\r\n"
               "BURYNAME \"secret\r\n\r\nSETPLIST \"cat [legs 4]\r\n\r\n"
@@ -85,10 +85,10 @@ TEST(PlayerWorkspace, TheSecondSpellingIsReadAndAChangeIsStoredUnderTheFirst) {
   ASSERT_EQ(player.stack.Open(path).code, 0);
   EXPECT_EQ(RunLogo(player, "print :x"), "1\n");
   // Unchanged: the save leaves the stored text as it was.
-  ASSERT_EQ(player.stack.Save(path), 0);
+  ASSERT_TRUE(player.stack.Save(path).saved());
   EXPECT_EQ(StoredWorkspace(player, restype::kWKSp), "(none)");
   RunLogo(player, "make \"x 2");
-  ASSERT_EQ(player.stack.Save(path), 0);
+  ASSERT_TRUE(player.stack.Save(path).saved());
   EXPECT_EQ(StoredWorkspace(player, restype::kWKSp), "MAKE \"x 2\r\n\r\n\r\n");
 
   Player reopened{*tp.platform};
@@ -142,7 +142,7 @@ TEST(PlayerWorkspace, AWorkspaceTooLargeToRunIsReportedAndKept) {
   std::string before = StoredWorkspace(player, restype::kWKSp);
   EXPECT_EQ(before.size(), 200'001u * 10);
   RunLogo(player, "make \"b 2");
-  ASSERT_EQ(player.stack.Save(path), 0);
+  ASSERT_TRUE(player.stack.Save(path).saved());
   EXPECT_EQ(StoredWorkspace(player, restype::kWKSp), before);
 }
 

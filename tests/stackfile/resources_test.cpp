@@ -11,9 +11,7 @@ namespace {
 
 class ResourceArea : public ::testing::Test {
  protected:
-  ResourceArea() : stack(handles, log.Hooks()) {
-    base.AddCard(NewCardRecord(1, card::kKindCard, 0));
-  }
+  ResourceArea() : stack(handles) { base.AddCard(NewCardRecord(1, card::kKindCard, 0)); }
   int Open(const StoredStack& s, const StackOpenOptions& options = {}) {
     dir.Write("s.stk", ToString(s.Bytes()));
     return log.Open(stack, dir.File("s.stk"), options);

@@ -66,7 +66,7 @@ TEST(SilenceRun, PackedLayout) {
   EXPECT_EQ(SoundBytes(packed.begin() + 98, packed.end()),
             (SoundBytes{0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 12, 0, 0, 0, 1, 1, 2, 0x90}));
   // Playback refuses packed sounds.
-  EXPECT_EQ(ParseSnd(packed).alert, sound::kAlertUnreadable);
+  EXPECT_EQ(ParseSnd(packed).alert, strid::kSoundUnreadable);
 }
 
 TEST(SilenceRun, RoundTrips) {

@@ -151,8 +151,8 @@ TEST(SndParse, UnreadableSounds) {
            15)},
   };
   for (const auto& [what, resource] : cases) {
-    EXPECT_EQ(ParseSnd(resource).alert, sound::kAlertUnreadable) << what;
-    EXPECT_EQ(DecodeSnd(resource).alert, sound::kAlertUnreadable) << what;
+    EXPECT_EQ(ParseSnd(resource).alert, strid::kSoundUnreadable) << what;
+    EXPECT_EQ(DecodeSnd(resource).alert, strid::kSoundUnreadable) << what;
   }
 }
 

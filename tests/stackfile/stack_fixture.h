@@ -52,7 +52,9 @@ struct HookLog {
   std::vector<int> file_errors;
   std::vector<std::string> forgotten;
   int answer = 1;
-  StackHooks Hooks();
+  // Saves as the player does, logging the messages. The save's code.
+  int Save(Stack& stack, const std::string& path, bool purge_unused = true);
+  void Log(const std::vector<StackMessage>& messages);
   // Opens as the player does: each question is logged as its alert and answered, then the
   // stack is opened again; the messages of the last open are logged. The open's code.
   int Open(Stack& stack, const std::string& path, StackOpenOptions options = {});

@@ -58,14 +58,17 @@ RecordBytes Button(uint16_t id, const std::string& name, uint16_t action_flags) 
   return b;
 }
 
-StackHooks HookLog::Hooks() {
-  StackHooks hooks;
-  hooks.alert = [this](int id) {
-    alerts.push_back(id);
-    return answer;
-  };
-  hooks.report_file_error = [this](int code) { file_errors.push_back(code); };
-  return hooks;
+void HookLog::Log(const std::vector<StackMessage>& messages) {
+  for (const StackMessage& m : messages) {
+    auto& log = m.kind == StackMessage::Kind::kAlert ? alerts : file_errors;
+    log.push_back(m.id);
+  }
+}
+
+int HookLog::Save(Stack& stack, const std::string& path, bool purge_unused) {
+  StackSaveResult result = stack.Save(path, purge_unused);
+  Log(result.messages);
+  return result.code;
 }
 
 int HookLog::Open(Stack& stack, const std::string& path, StackOpenOptions options) {
@@ -80,10 +83,7 @@ int HookLog::Open(Stack& stack, const std::string& path, StackOpenOptions option
     }
     result = stack.Open(path, options);
   }
-  for (const StackMessage& m : result.messages) {
-    auto& log = m.kind == StackMessage::Kind::kAlert ? alerts : file_errors;
-    log.push_back(m.id);
-  }
+  Log(result.messages);
   if (result.discard_cached_copy) forgotten.push_back(path);
   return result.code;
 }

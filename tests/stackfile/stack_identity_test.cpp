@@ -43,7 +43,7 @@ TEST_F(Identity, SurvivesSavingAndTellsOtherStacksApart) {
     Stack stack(handles);
     ASSERT_EQ(stack.Open(dir.File("s.stk")).code, 0);
     stack.SetHeader16(header::kAutoSave, 1);  // a preference the player changes
-    ASSERT_EQ(stack.Save(dir.File("saved.stk")), 0);
+    ASSERT_TRUE(stack.Save(dir.File("saved.stk")).saved());
   }
   EXPECT_EQ(OfFile(dir.File("saved.stk")), first);
 
