@@ -1,12 +1,13 @@
 // Arbitrary text run as a stack's saved workspace and as a script, then listed back as a
 // workspace and run again on a fresh interpreter: the reader, the evaluator (with a
 // bounded number of evaluations and a small node pool), the workspace filter and the
-// listing form all see hostile input.
+// listing form all see hostile input; the turtle draws on a small picture meanwhile.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "logo/interp.h"
+#include "logo/turtle.h"
 #include "logo/workspace.h"
 #include "platform/clock.h"
 
@@ -41,6 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     Sandbox s;
     Interpreter in(s.config, s.hooks);
+    PictureSurface picture;
+    picture.Create(64, 48);
+    in.SetTurtleSurface(&picture);
     LoadWorkspaceText(in, text, how == 1 ? LoadMode::kAnyInstruction : LoadMode::kWorkspaceOnly);
     if (how == 2) in.RunScript(text);
     listed = WorkspaceText(in, WorkspaceScope::kWithBuried);

@@ -11,6 +11,7 @@
 #include "logo/reader.h"
 #include "logo/sandbox_files.h"
 #include "logo/stack_guard.h"
+#include "logo/turtle.h"
 
 namespace corvida::logo {
 
@@ -38,7 +39,8 @@ Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
       pool_(config.max_blocks),
       files_(std::make_unique<FileState>(config.files_folder, config.media_folders,
                                          config.file_quota)),
-      bridge_(std::make_unique<CardBridge>()) {
+      bridge_(std::make_unique<CardBridge>()),
+      turtle_(std::make_unique<Turtle>()) {
   empty_list_.flags = NF_LIST;
   empty_list_.link = nullptr;
   empty_list_.elem = nullptr;
@@ -54,6 +56,15 @@ Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
 }
 
 Interpreter::~Interpreter() = default;
+
+void Interpreter::SetTurtleSurface(TurtleSurface* surface) {
+  turtle_->Attach(surface);
+}
+
+void Interpreter::SpendStep() {
+  if (config_.max_steps && ++steps > config_.max_steps && !workspace_loading)
+    LimitError(kErrTooMuchWork);
+}
 
 bool Interpreter::Start() {
   if (started_) return true;

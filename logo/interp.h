@@ -34,6 +34,7 @@ enum ErrorCode : int {
   kErrNotEnoughInputs = 29,
   kErrTooManyInputs = 30,
   kErrOnlyInProcedure = 33,
+  kErrTurtleOutOfBounds = 34,
   kErrDontKnowHow = 35,
   kErrNothingToDo = 38,
   kErrDoesntLike = 41,
@@ -95,8 +96,10 @@ struct FileQuota {
   int64_t entries = 1000;
 };
 
-class FileState;   // logo/sandbox_files.h
-class CardBridge;  // logo/card_bridge.h
+class FileState;      // logo/sandbox_files.h
+class CardBridge;     // logo/card_bridge.h
+class Turtle;         // logo/turtle.h
+class TurtleSurface;  // logo/turtle.h
 
 // What the interpreter needs from the player around it. Every member may be left empty.
 struct InterpreterHooks {
@@ -243,6 +246,12 @@ class Interpreter {
   void SetFilesFolder(std::string folder, std::vector<NamedFolder> media);
   // The card bridge primitives' state and the player they reach (logo/card_bridge.h).
   CardBridge& bridge() { return *bridge_; }
+  // The turtle and where it draws: the surface of the script about to run (null: the
+  // turtle moves but draws nothing). The turtle's state persists between scripts.
+  Turtle& turtle() { return *turtle_; }
+  void SetTurtleSurface(TurtleSurface* surface);
+  // Counts one unit of work against the script's budget (long drawing loops).
+  void SpendStep();
 
   // --- Output -------------------------------------------------------------------------
   void Output(std::string_view mac_text);
@@ -334,6 +343,7 @@ class Interpreter {
   std::vector<Node*> proc_scopes_;  // head cells: elem is the chain of records defined
   std::unique_ptr<FileState> files_;
   std::unique_ptr<CardBridge> bridge_;
+  std::unique_ptr<Turtle> turtle_;
   uintptr_t stack_floor_ = 0;
   unsigned interrupt_countdown_ = 15;  // the first check looks at once
 };

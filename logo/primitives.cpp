@@ -432,6 +432,7 @@ bool PrimitiveTable::Start(Interpreter& in) {
   RegisterInputPrimitives(*this);
   RegisterSoundPrimitives(*this);
   RegisterCardPrimitives(*this);
+  RegisterTurtlePrimitives(*this);
   for (int i = 0; i < kNamedRows; ++i)
     if (!rows_[i].handler) rows_[i].handler = &NotYetAvailable;
   return true;

@@ -79,6 +79,8 @@ void RegisterListingPrimitives(PrimitiveTable& table);
 void RegisterCardPrimitives(PrimitiveTable& table);
 void RegisterItemPrimitives(PrimitiveTable& table);      // called by RegisterCardPrimitives
 void RegisterCallbackPrimitives(PrimitiveTable& table);  // called by RegisterCardPrimitives
+void RegisterTurtlePrimitives(PrimitiveTable& table);
+void RegisterPenPrimitives(PrimitiveTable& table);  // called by RegisterTurtlePrimitives
 
 // Handlers shared by groups.
 Node* EqualP(Interpreter& in, Node* a, Node* b);

@@ -239,7 +239,8 @@ TEST(LogoScripts, WordsAndLists) {
 }
 
 TEST(LogoScripts, UnfinishedGroupsSayTheyAreNotAvailable) {
-  EXPECT_EQ(testing::RunLogo("fd 10"), "Logo Error: FD is not available yet\n\nAt: FD 10\n");
+  EXPECT_EQ(testing::RunLogo("framerect [0 0 10 10]"),
+            "Logo Error: FRAMERECT is not available yet\n\nAt: FRAMERECT [0 0 10 10]\n");
 }
 
 TEST(LogoScripts, ScriptStopsAtItsFirstError) {

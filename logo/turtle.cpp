@@ -1,0 +1,373 @@
+#include "logo/turtle.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "platform/gfx/region.h"
+
+namespace corvida::logo {
+namespace {
+
+constexpr gfx::Rgb kColors[8] = {{0, 0, 0},   {255, 255, 255}, {255, 0, 0},   {0, 255, 0},
+                                 {0, 0, 255}, {0, 255, 255},   {255, 0, 255}, {255, 255, 0}};
+constexpr int kMaxPenSide = 1000;  // a pen's side is walked per pixel of a line
+constexpr int kFigureTip = 12;
+constexpr int kFigureHalfBase = 6;
+
+// Sines of whole degrees, exact at the quarter turns so right angles stay right angles.
+const std::array<double, 360>& SineTable() {
+  static const std::array<double, 360> table = [] {
+    std::array<double, 360> t{};
+    for (int a = 0; a < 360; ++a) {
+      int r = a % 90;
+      double s = r == 0 ? 0.0 : std::sin(r * std::numbers::pi / 180.0);
+      double c = r == 0 ? 1.0 : std::cos(r * std::numbers::pi / 180.0);
+      const double by_quadrant[4] = {s, c, -s, -c};
+      t[size_t(a)] = by_quadrant[a / 90];
+    }
+    return t;
+  }();
+  return table;
+}
+
+void SinCos(double degrees, double& sine, double& cosine) {
+  if (degrees == std::trunc(degrees) && std::fabs(degrees) < 1e15) {
+    auto a = static_cast<int>(std::fmod(degrees, 360.0));
+    if (a < 0) a += 360;
+    sine = SineTable()[size_t(a)];
+    cosine = SineTable()[size_t((a + 90) % 360)];
+    return;
+  }
+  double r = degrees * std::numbers::pi / 180.0;
+  sine = std::sin(r);
+  cosine = std::cos(r);
+}
+
+int NormalDegrees(double degrees) {
+  auto d = static_cast<int64_t>(std::llround(degrees)) % 360;
+  return static_cast<int>(d < 0 ? d + 360 : d);
+}
+
+int32_t Saturate(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// Cuts a segment to a box (Liang-Barsky); false when none of it lies in the box.
+bool ClipSegment(const Rect& box, double& x0, double& y0, double& x1, double& y1) {
+  double t0 = 0, t1 = 1, dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - box.left, box.right - 1 - x0, y0 - box.top, box.bottom - 1 - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    double t = q[i] / p[i];
+    if (p[i] < 0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+  }
+  double sx = x0, sy = y0;
+  x0 = sx + t0 * dx, y0 = sy + t0 * dy;
+  x1 = sx + t1 * dx, y1 = sy + t1 * dy;
+  return true;
+}
+
+}  // namespace
+
+gfx::Rgb ColorOfNumber(int32_t n) {
+  return kColors[((n % 8) + 8) % 8];
+}
+
+int NumberOfColor(gfx::Rgb c) {
+  int best = 0;
+  int64_t best_distance = INT64_MAX;
+  for (int i = 0; i < 8; ++i) {
+    auto d = [](int a, int b) { return int64_t(a - b) * (a - b); };
+    int64_t distance = d(c.r, kColors[i].r) + d(c.g, kColors[i].g) + d(c.b, kColors[i].b);
+    if (distance < best_distance) best = i, best_distance = distance;
+  }
+  return best;
+}
+
+bool PictureSurface::Create(int width, int height) {
+  target_.reset();
+  if (!bitmap_.Create(width, height, 32)) return false;
+  target_.emplace(bitmap_);
+  target_->FillRect(bitmap_.Bounds(), gfx::Color::FromRgb(gfx::kWhite));
+  return true;
+}
+
+void Turtle::Attach(TurtleSurface* surface) {
+  surface_ = surface;
+  area_ = surface_ && surface_->Target() ? surface_->ClientArea() : Rect{};
+  cx_ = area_.left + area_.Width() / 2;
+  cy_ = area_.top + area_.Height() / 2;
+  if (!placed_ && surface_) {
+    x_ = cx_, y_ = cy_;
+    placed_ = true;
+  }
+  figure_drawn_ = false;  // a new surface has no figure on it
+}
+
+int Turtle::HeadingDegrees() const {
+  return NormalDegrees(90.0 - std::atan2(h_.y, h_.x) * 180.0 / std::numbers::pi);
+}
+
+int Turtle::HeadingTowards(int64_t tx, int64_t ty) const {
+  double dx = double(tx - TurtleX()), dy = double(ty - TurtleY());
+  if (dx == 0 && dy == 0) return HeadingDegrees();
+  return NormalDegrees(std::atan2(dx, dy) * 180.0 / std::numbers::pi);
+}
+
+// --- Movement --------------------------------------------------------------------------
+
+Turtle::Moved Turtle::MoveTo(int64_t tx, int64_t ty, WorkCheck& work) {
+  if (surface_ && edge != EdgeMode::kWindow) {
+    if (area_.Empty()) return Moved::kStopped;
+    bool inside = tx >= area_.left && tx < area_.right && ty >= area_.top && ty < area_.bottom;
+    if (edge == EdgeMode::kFence && !inside) return Moved::kOutOfBounds;
+    if (edge == EdgeMode::kWrap && !inside) return Wrap(tx, ty, work);
+  }
+  Line(x_, y_, tx, ty);
+  x_ = Saturate(tx), y_ = Saturate(ty);
+  return Moved::kDone;
+}
+
+Turtle::Moved Turtle::Forward(int32_t distance, WorkCheck& work) {
+  auto step_x = static_cast<int64_t>(std::trunc(distance * h_.x));
+  auto step_y = static_cast<int64_t>(std::trunc(distance * h_.y));
+  return MoveTo(int64_t{x_} + step_x, int64_t{y_} - step_y, work);
+}
+
+// Crosses the edge the segment meets first, comes back in at the opposite edge, and
+// goes on with the rest; each pass brings the target a whole width or height closer.
+Turtle::Moved Turtle::Wrap(int64_t tx, int64_t ty, WorkCheck& work) {
+  const Rect& a = area_;
+  if (!a.Contains({x_, y_})) x_ = cx_, y_ = cy_;
+  int64_t x = x_, y = y_;
+  auto outside_x = [&] { return tx >= a.right || tx < a.left; };
+  auto outside_y = [&] { return ty >= a.bottom || ty < a.top; };
+  while (outside_x() || outside_y()) {
+    if (!work.KeepGoing()) {
+      x_ = Saturate(x), y_ = Saturate(y);
+      return Moved::kStopped;
+    }
+    int64_t dx = tx - x, dy = ty - y;
+    int64_t edge_x = tx >= a.right ? a.right : a.left - 1;
+    int64_t edge_y = ty >= a.bottom ? a.bottom : a.top - 1;
+    double fx = outside_x() ? double(edge_x - x) / double(dx) : 2.0;
+    double fy = outside_y() ? double(edge_y - y) / double(dy) : 2.0;
+    int64_t px, py, shift_x = 0, shift_y = 0;
+    if (fx <= fy) {
+      px = edge_x;
+      py = std::clamp<int64_t>(y + (edge_x - x) * dy / dx, a.top, a.bottom - 1);
+      shift_x = edge_x == a.right ? -a.Width() : a.Width();
+    } else {
+      py = edge_y;
+      px = std::clamp<int64_t>(x + (edge_y - y) * dx / dy, a.left, a.right - 1);
+      shift_y = edge_y == a.bottom ? -a.Height() : a.Height();
+    }
+    Line(x, y, px, py);
+    x = px + shift_x, y = py + shift_y;
+    tx += shift_x, ty += shift_y;
+  }
+  Line(x, y, tx, ty);
+  x_ = Saturate(tx), y_ = Saturate(ty);
+  return Moved::kDone;
+}
+
+void Turtle::Turn(double degrees) {
+  double s, c;
+  SinCos(degrees, s, c);
+  Vec3 h = h_, side = s_;
+  h_ = {h.x * c - side.x * s, h.y * c - side.y * s, h.z * c - side.z * s};
+  s_ = {side.x * c + h.x * s, side.y * c + h.y * s, side.z * c + h.z * s};
+}
+
+void Turtle::SetHeading(double degrees) {
+  double s, c;
+  SinCos(degrees, s, c);
+  h_ = {s, c, 0};
+  s_ = {-c, s, 0};
+  u_ = {0, 0, 1};
+}
+
+void Turtle::SetEdgeMode(EdgeMode mode) {
+  edge = mode;
+  if (mode != EdgeMode::kWindow && surface_ && !area_.Contains({x_, y_})) x_ = cx_, y_ = cy_;
+}
+
+void Turtle::Home(WorkCheck& work) {
+  MoveTo(cx_, cy_, work);
+  SetHeading(0);
+}
+
+void Turtle::SetPenSize(int32_t width, int32_t height) {
+  pen_width = std::clamp(width, 1, kMaxPenSide);
+  pen_height = std::clamp(height, 1, kMaxPenSide);
+}
+
+bool Turtle::SetScrunch(double ratio) {
+  if (!(ratio > 0) || ratio > 100) return false;
+  if (ratio == 1 || ratio == 2) {
+    scrunch_num = static_cast<int32_t>(ratio), scrunch_den = 1;
+    return true;
+  }
+  auto num = static_cast<int32_t>(std::lround(ratio * 100));
+  if (num < 1) return false;
+  scrunch_num = num, scrunch_den = 100;
+  return true;
+}
+
+// --- Drawing ---------------------------------------------------------------------------
+
+Point Turtle::Screen(int64_t x, int64_t y) const {
+  int64_t sx = cx_ + (x - cx_) * scrunch_num / scrunch_den;
+  return {Saturate(sx), Saturate(y)};
+}
+
+void Turtle::PrepareTarget(gfx::DrawTarget& t, bool clip) const {
+  if (clip) {
+    t.SetClip(t.ToDevice(gfx::Region(area_)));
+  } else {
+    t.ClearClip();
+  }
+  gfx::Pen& p = t.state().pen;
+  p = gfx::Pen{};
+  p.width = pen_width, p.height = pen_height;
+  p.color = gfx::Color::FromRgb(pen == PenState::kErase ? background : pen_color);
+  t.state().brush = gfx::Brush::Solid(p.color);  // dots are painted with it
+  t.state().pen_mode = pen == PenState::kReverse ? gfx::PenMode::kNot : gfx::PenMode::kCopyPen;
+}
+
+// Draws with the pen; a segment reaching far outside is cut to the client area (plus
+// the pen's reach) first, so no script can make a line cost more than the area.
+void Turtle::Line(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+  gfx::DrawTarget* t = target();
+  if (pen == PenState::kUp || !t || area_.Empty()) return;
+  Point a = Screen(x0, y0), b = Screen(x1, y1);
+  Rect reach = area_.Inset(-(pen_width + 2), -(pen_height + 2));
+  if (!reach.Contains(a) || !reach.Contains(b)) {
+    double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+    if (!ClipSegment(reach, ax, ay, bx, by)) return;
+    a = {int(std::lround(ax)), int(std::lround(ay))};
+    b = {int(std::lround(bx)), int(std::lround(by))};
+  }
+  for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
+    if (!each) continue;
+    gfx::DrawState saved = each->state();
+    PrepareTarget(*each, each == t);
+    each->Line(a, b);
+    each->state() = saved;
+  }
+  Changed(
+      Rect{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1}
+          .Inset(-pen_width, -pen_height));
+}
+
+void Turtle::Dot(int64_t x, int64_t y) {
+  gfx::DrawTarget* t = target();
+  if (!t || area_.Empty()) return;
+  Point p = Screen(x, y);
+  Rect dot{p.x - pen_width / 2, p.y - pen_height / 2, 0, 0};
+  dot.right = dot.left + pen_width, dot.bottom = dot.top + pen_height;
+  for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
+    if (!each) continue;
+    gfx::DrawState saved = each->state();
+    PrepareTarget(*each, each == t);
+    each->PaintRegion(gfx::Region(dot));
+    each->state() = saved;
+  }
+  Changed(dot);
+}
+
+bool Turtle::DotP(int64_t x, int64_t y) {
+  gfx::DrawTarget* t = target();
+  Point p = Screen(x, y);
+  if (!t || !area_.Contains(p) || !t->GetPixel(p)) return false;
+  return t->PixelRgb(p) != t->RgbOf(gfx::Color::FromRgb(background));
+}
+
+void Turtle::Fill() {
+  gfx::DrawTarget* t = target();
+  Point seed = Screen(x_, y_);
+  if (!t || !area_.Contains(seed)) return;
+  for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
+    if (!each) continue;
+    gfx::DrawState saved = each->state();
+    PrepareTarget(*each, each == t);
+    each->FloodFill(seed, gfx::Color::FromRgb(pen_color));
+    each->state() = saved;
+  }
+  Changed(area_);
+}
+
+void Turtle::Clean() {
+  gfx::DrawTarget* t = target();
+  if (!t || area_.Empty()) return;
+  for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
+    if (!each) continue;
+    gfx::DrawState saved = each->state();
+    PrepareTarget(*each, each == t);
+    each->FillRect(area_, gfx::Color::FromRgb(background));
+    each->state() = saved;
+  }
+  figure_drawn_ = false;
+  Changed(area_);
+}
+
+void Turtle::ClearScreen() {
+  Clean();
+  x_ = cx_, y_ = cy_;
+  SetHeading(0);
+}
+
+// --- The figure ------------------------------------------------------------------------
+
+// A triangle drawn inverted, so drawing it again at the same place takes it away.
+void Turtle::DrawFigure() {
+  gfx::DrawTarget* t = target();
+  if (!t || area_.Empty()) return;
+  gfx::DrawState saved = t->state();
+  t->SetClip(t->ToDevice(gfx::Region(area_)));
+  t->state().pen = gfx::Pen{};
+  t->state().pen_mode = gfx::PenMode::kNot;
+  for (int i = 0; i < 3; ++i) t->Line(figure_[i], figure_[(i + 1) % 3]);
+  t->state() = saved;
+  Changed(Rect{x_ - kFigureTip, y_ - kFigureTip, x_ + kFigureTip + 1, y_ + kFigureTip + 1});
+}
+
+void Turtle::HideFigure() {
+  if (!figure_drawn_) return;
+  DrawFigure();
+  figure_drawn_ = false;
+}
+
+void Turtle::ShowFigure() {
+  if (!shown_ || figure_drawn_ || !target()) return;
+  // Far outside the window there is nothing to see.
+  if (!area_.Inset(-kFigureTip, -kFigureTip).Contains({x_, y_})) return;
+  auto at = [&](double along_h, double along_s) {
+    return Screen(x_ + std::lround(along_h * h_.x + along_s * s_.x),
+                  y_ - std::lround(along_h * h_.y + along_s * s_.y));
+  };
+  figure_[0] = at(kFigureTip, 0);
+  figure_[1] = at(0, kFigureHalfBase);
+  figure_[2] = at(0, -kFigureHalfBase);
+  DrawFigure();
+  figure_drawn_ = true;
+}
+
+void Turtle::SetShown(bool shown) {
+  HideFigure();
+  shown_ = shown;
+  ShowFigure();
+}
+
+}  // namespace corvida::logo

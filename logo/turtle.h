@@ -1,0 +1,142 @@
+// The turtle: where it stands and faces, its pen and colours, its edge mode, and how it
+// draws on the surface a script is given. Positions are window pixels (y downward);
+// scripts see turtle coordinates, centred in the client area with y upward.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/draw.h"
+#include "platform/types.h"
+
+namespace corvida::logo {
+
+// Where turtle drawing goes: the player hands one over for each script (the card
+// window); the command line and tests hand over a blank picture.
+class TurtleSurface {
+ public:
+  virtual ~TurtleSurface() = default;
+  // The drawing target; null while there is nothing to draw on.
+  virtual gfx::DrawTarget* Target() = 0;
+  // A second target that receives every drawing operation too, unclipped; null: none.
+  virtual gfx::DrawTarget* Backing() { return nullptr; }
+  // The client area, in the target's logical coordinates.
+  virtual Rect ClientArea() = 0;
+  // Pixels inside `area` changed (a window repaints them).
+  virtual void Changed(const Rect& /*area*/) {}
+};
+
+// A white 32-bit picture of a given size.
+class PictureSurface : public TurtleSurface {
+ public:
+  // False when the picture cannot be made (a side below 1 or too large).
+  bool Create(int width, int height);
+  gfx::DrawTarget* Target() override { return target_ ? &*target_ : nullptr; }
+  Rect ClientArea() override { return bitmap_.Bounds(); }
+  const gfx::Bitmap& bitmap() const { return bitmap_; }
+
+ private:
+  gfx::Bitmap bitmap_;
+  std::optional<gfx::DrawTarget> target_;
+};
+
+// Asked by long drawing loops whether to go on (Escape, the work budget).
+class WorkCheck {
+ public:
+  virtual ~WorkCheck() = default;
+  virtual bool KeepGoing() = 0;
+};
+
+enum class PenState : uint8_t { kUp, kDown, kErase, kReverse };
+enum class EdgeMode : uint8_t { kWindow, kFence, kWrap };
+
+struct Vec3 {
+  double x = 0, y = 0, z = 0;
+};
+
+// The eight colours scripts name by number.
+gfx::Rgb ColorOfNumber(int32_t n);  // n modulo 8
+int NumberOfColor(gfx::Rgb c);      // the nearest, ties to the lower number
+
+class Turtle {
+ public:
+  // Takes the surface for the script about to run (null: none); the centre follows its
+  // client area. The first attachment puts the turtle in the middle.
+  void Attach(TurtleSurface* surface);
+  gfx::DrawTarget* target() { return surface_ ? surface_->Target() : nullptr; }
+  bool AreaEmpty() const { return area_.Empty(); }
+
+  // --- Where the turtle is, in turtle coordinates ------------------------------------
+  int32_t TurtleX() const { return x_ - cx_; }
+  int32_t TurtleY() const { return cy_ - y_; }
+  int32_t TurtleZ() const { return z_; }
+  // Window coordinates of a turtle point (64-bit: scripts may name any number).
+  int64_t WindowX(int64_t tx) const { return cx_ + tx; }
+  int64_t WindowY(int64_t ty) const { return cy_ - ty; }
+  int32_t x() const { return x_; }
+  int32_t y() const { return y_; }
+  int HeadingDegrees() const;
+  // The heading from the turtle to a turtle point, in whole degrees 0..359.
+  int HeadingTowards(int64_t tx, int64_t ty) const;
+
+  // --- Movement ------------------------------------------------------------------------
+  enum class Moved { kDone, kOutOfBounds, kStopped };
+  // Moves to a window point, drawing with the pen as the edge mode says.
+  Moved MoveTo(int64_t x, int64_t y, WorkCheck& work);
+  Moved Forward(int32_t distance, WorkCheck& work);
+  void Turn(double degrees);  // clockwise; whole degrees use exact tables
+  void SetHeading(double degrees);
+  void SetEdgeMode(EdgeMode mode);  // FENCE and WRAP bring an outside turtle home
+  void Home(WorkCheck& work);
+
+  // --- Drawing ---------------------------------------------------------------------------
+  void ClearScreen();  // fill with the background, turtle home facing north
+  void Clean();
+  void Dot(int64_t x, int64_t y);  // window point, with the pen
+  bool DotP(int64_t x, int64_t y);
+  void Fill();
+
+  // The figure is taken off before drawing and put back afterwards.
+  void HideFigure();
+  void ShowFigure();
+  void SetShown(bool shown);
+  bool shown() const { return shown_; }
+
+  // --- Pen and colours -----------------------------------------------------------------
+  PenState pen = PenState::kDown;
+  gfx::Rgb pen_color = gfx::kBlack;
+  gfx::Rgb background = gfx::kWhite;
+  gfx::Rgb fore_color = gfx::kBlack;  // of the shape primitives
+  gfx::Rgb back_color = gfx::kWhite;
+  int stereo_grey = 0;
+  int pen_width = 1, pen_height = 1;
+  EdgeMode edge = EdgeMode::kWindow;
+  void SetPenSize(int32_t width, int32_t height);
+
+  // Horizontal scrunch: drawn x = centre + (x - centre) * num / den.
+  bool SetScrunch(double ratio);
+  int32_t scrunch_num = 1, scrunch_den = 1;
+
+ private:
+  Moved Wrap(int64_t tx, int64_t ty, WorkCheck& work);
+  void Line(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+  Point Screen(int64_t x, int64_t y) const;
+  void PrepareTarget(gfx::DrawTarget& t, bool clip) const;
+  void DrawFigure();
+  void Changed(const Rect& r) {
+    if (surface_) surface_->Changed(r);
+  }
+
+  TurtleSurface* surface_ = nullptr;
+  Rect area_;
+  int32_t cx_ = 0, cy_ = 0;
+  int32_t x_ = 0, y_ = 0, z_ = 0;
+  bool placed_ = false;
+  Vec3 h_{0, 1, 0}, s_{-1, 0, 0}, u_{0, 0, 1};
+  bool shown_ = true;
+  bool figure_drawn_ = false;
+  Point figure_[3];
+};
+
+}  // namespace corvida::logo
