@@ -2,6 +2,7 @@
 // as if typed at the top level. Output is UTF-8 on standard output; error messages are
 // printed there too, in place of the error box. READLIST, READWORD, READCHAR and KEYP
 // read standard input; files are reached only inside the folder given with --files.
+// With --turtle the turtle draws on a blank white picture written out as a PNG at the end.
 #include <poll.h>
 #include <unistd.h>
 
@@ -13,9 +14,11 @@
 #include <optional>
 #include <sstream>
 
+#include "apps/card_images.h"
 #include "apps/command.h"
 #include "apps/terminal.h"
 #include "logo/interp.h"
+#include "logo/turtle.h"
 #include "platform/charset.h"
 #include "platform/headless/headless.h"
 #include "stackfile/mactext.h"
@@ -40,7 +43,23 @@ constexpr const char* kFooter =
     "holds a drive or volume colon, has a .. part or passes through a symbolic link is\n"
     "refused with the primitive's file error. Without --files every file name is refused.\n"
     "Files are written with CR LF line ends; CR LF, CR and LF each end a line when read.\n"
-    "Eight files may be open at once; a written file may grow to 64 MB.";
+    "Eight files may be open at once; a written file may grow to 64 MB.\n\n"
+    "Turtle: with --turtle OUT.png the turtle draws on a blank white picture (--size,\n"
+    "default 640x480, turtle home in its middle); when the lines have run, the picture is\n"
+    "written to OUT.png without the turtle figure.";
+
+// Largest side of a turtle picture.
+constexpr int kMaxTurtleSide = 4096;
+
+// "WxH" with both sides 1..kMaxTurtleSide; empty when it is not.
+std::string CheckPictureSize(const std::string& text) {
+  int w = 0, h = 0;
+  char x = 0, extra = 0;
+  if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X') ||
+      w < 1 || h < 1 || w > kMaxTurtleSide || h > kMaxTurtleSide)
+    return "--size wants WxH, each side 1 to 4096";
+  return "";
+}
 
 // Lines of UTF-8 text, handed on in the interpreter's character set.
 class Utf8Lines : public logo::LineSource {
@@ -158,13 +177,18 @@ class LogoCommand : public Command {
                    "stop a line after N evaluations (\"The script ran too long and was "
                    "stopped\"); 0: no limit; default 100000000")
         ->type_name("N");
+    app.add_option("--turtle", turtle_png_, "draw with the turtle and write the picture there")
+        ->type_name("OUT.png");
+    app.add_option("--size", size_, "the turtle picture's size (default 640x480)")
+        ->type_name("WxH")
+        ->check(CheckPictureSize);
     app.footer(kFooter);
   }
 
   int Run() override;
 
  private:
-  std::string file_, text_, files_;
+  std::string file_, text_, files_, turtle_png_, size_ = "640x480";
   std::optional<uint32_t> seed_;
   uint64_t steps_ = kDefaultSteps;
   CLI::Option* text_option_ = nullptr;
@@ -205,6 +229,17 @@ int LogoCommand::Run() {
   };
   logo::Interpreter interp(config, hooks);
   if (!interp.Start()) return kExitFailure;
+  logo::PictureSurface picture;
+  if (!turtle_png_.empty()) {
+    int w = 0, h = 0;
+    std::sscanf(size_.c_str(), "%d%*c%d", &w, &h);
+    if (!picture.Create(w, h)) {
+      std::fprintf(stderr, "corvida logo: not enough memory for a %s picture\n", size_.c_str());
+      return kExitFailure;
+    }
+    interp.SetTurtleSurface(&picture);
+    interp.turtle().ShowFigure();
+  }
 
   if (text_option_->count() > 0) {
     std::istringstream in(text_);
@@ -218,7 +253,9 @@ int LogoCommand::Run() {
     interp.RunConsole(console);
   }
   std::fflush(stdout);
-  return kExitOk;
+  if (turtle_png_.empty()) return kExitOk;
+  interp.turtle().HideFigure();
+  return WritePng(turtle_png_, picture.bitmap()) ? kExitOk : kExitFailure;
 }
 
 CommandRegistration reg(

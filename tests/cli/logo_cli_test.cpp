@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/gfx/png.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -32,6 +33,45 @@ TEST(LogoCommand, TextOptionSeedStandardInputAndHelp) {
   EXPECT_NE(help.out.find("--files DIR"), std::string::npos);
   EXPECT_NE(help.out.find("symbolic link"), std::string::npos);
   EXPECT_EQ(testing::RunCorvida({"logo", "--bogus"}).status, 2);
+}
+
+// The turtle draws on a white picture written at the end, without its figure.
+TEST(LogoCommand, TurtleWritesThePicture) {
+  testing::TempDir dir;
+  auto r = testing::RunCorvida({"logo", "--turtle", dir.File("t.png"), "--size", "40x30", "-e",
+                                "fd 5 rt 90 setpc 2 fd 3\nprint pos"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "3 5\n");
+  gfx::Bitmap b;
+  ASSERT_TRUE(gfx::ReadPngFile(dir.File("t.png"), b));
+  ASSERT_EQ(b.width(), 40);
+  ASSERT_EQ(b.height(), 30);
+  int black = 0, red = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      gfx::Rgb c = b.ColorAt(x, y);
+      bool on_column = x == 20 && y >= 11 && y <= 15;
+      bool on_row = y == 10 && x >= 20 && x <= 22;
+      constexpr gfx::Rgb kRed{255, 0, 0};
+      gfx::Rgb expected = on_column ? gfx::kBlack : on_row ? kRed : gfx::kWhite;
+      EXPECT_EQ(c, expected) << x << "," << y;
+      black += c == gfx::kBlack, red += c == kRed;
+    }
+  }
+  EXPECT_EQ(black, 5);
+  EXPECT_EQ(red, 3);
+
+  auto sized = testing::RunCorvida({"logo", "--turtle", dir.File("d.png"), "-e", "ht"});
+  EXPECT_EQ(sized.status, 0);
+  ASSERT_TRUE(gfx::ReadPngFile(dir.File("d.png"), b));
+  EXPECT_EQ(b.width(), 640);
+  EXPECT_EQ(b.height(), 480);
+  for (const char* bad : {"0x10", "10", "10x", "5000x5", "axb", "10x10x"})
+    EXPECT_EQ(
+        testing::RunCorvida({"logo", "--turtle", dir.File("x.png"), "--size", bad, "-e", "ht"})
+            .status,
+        2)
+        << bad;
 }
 
 }  // namespace
