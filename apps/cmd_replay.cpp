@@ -30,6 +30,9 @@ constexpr const char* kFooter =
     "waiting (arrive actions that move on), for at most --settle milliseconds. Events:\n"
     "  click X Y | down X Y | up X Y | move X Y   the mouse, in window coordinates\n"
     "  key NAME       a key pressed and released (Shift+, Ctrl+ before the name)\n"
+    "  key NAME after MS\n"
+    "                 pressed MS into the events that follow (Escape for a running\n"
+    "                 script)\n"
     "  hold NAME | release NAME                   a key held down, let go\n"
     "  char C         a typed character\n"
     "  wait MS        lets the clock run\n"
@@ -147,6 +150,8 @@ class Replay : public PlayerLog {
         post(msg::kMouseMove, keys | (w.MouseButtonDown() ? mk::kLButton : 0), at);
         break;
       case ReplayKind::kKey:
+        if (e.after_ms >= 0) return PressLater(e);
+        [[fallthrough]];
       case ReplayKind::kHold:
       case ReplayKind::kRelease: {
         bool down = e.kind != ReplayKind::kRelease, up = e.kind != ReplayKind::kHold;
@@ -197,6 +202,15 @@ class Replay : public PlayerLog {
       }
     }
     window_->Pump(0);
+    return true;
+  }
+
+  // A key pressed and released later, while what the next events start may still run.
+  bool PressLater(const ReplayEvent& e) {
+    HeadlessWindowSystem& w = platform_->headless_windows();
+    const uint32_t due = platform_->clock().Milliseconds() + uint32_t(e.after_ms);
+    for (uint32_t message : {msg::kKeyDown, msg::kKeyUp})
+      w.PostMessageAt({id_, message, e.key, 0, 0}, due);
     return true;
   }
 

@@ -112,6 +112,13 @@ bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, s
                : verb == "hold" ? ReplayKind::kHold
                                 : ReplayKind::kRelease;
       ok = bool(args >> a) && ParseKey(a, e);
+      // "key NAME after MS": pressed MS into the events that follow (a running script's
+      // Escape).
+      std::string word;
+      if (ok && e.kind == ReplayKind::kKey && args >> word) {
+        ok = Lower(word) == "after" && args >> b && ParseInt(b, e.after_ms) && e.after_ms >= 0 &&
+             e.after_ms <= 3600000 && !(args >> word);
+      }
     } else if (verb == "char") {
       e.kind = ReplayKind::kChar;
       ok = rest.size() == 1;

@@ -31,9 +31,11 @@ struct ReplayEvent {
   int x = 0, y = 0;  // click, down, up, move
   uint32_t key = 0;  // key, hold, release: a virtual key code
   bool shift = false, ctrl = false;
-  int number = 0;     // wait (ms), answer (button 1..3), command (id), char (code)
-  std::string text;   // type, shot
-  int after_ms = -1;  // shot: taken this long into what the following events start
+  int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)
+  std::string text;  // type, shot
+  // shot: taken this long into what the following events start; key: pressed this
+  // long into them
+  int after_ms = -1;
   int line = 0;
 };
 

@@ -77,27 +77,59 @@ void HeadlessWindowSystem::PaintTaken(const Message& m) {
   if (it != windows_.end()) it->second.paint_pending = false;
 }
 
+void HeadlessWindowSystem::PostMessageAt(const Message& message, uint32_t due_ms) {
+  Message m = message;
+  m.time = due_ms;
+  auto later = std::upper_bound(
+      scheduled_.begin(), scheduled_.end(), m,
+      [&](const Message& a, const Message& b) { return int32_t(a.time - b.time) < 0; });
+  scheduled_.insert(later, m);
+  ReleaseDueInput();
+}
+
+void HeadlessWindowSystem::ReleaseDueInput() {
+  const uint32_t now = clock_.Milliseconds();
+  size_t due = 0;
+  while (due < scheduled_.size() && int32_t(scheduled_[due].time - now) <= 0)
+    messages_.Post(scheduled_[due++]);
+  scheduled_.erase(scheduled_.begin(), scheduled_.begin() + long(due));
+}
+
+uint32_t HeadlessWindowSystem::UntilNextInput() const {
+  if (scheduled_.empty()) return MessageQueue::kForever;
+  return uint32_t(std::max<int32_t>(0, int32_t(scheduled_.front().time - clock_.Milliseconds())));
+}
+
 bool HeadlessWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
+  ReleaseDueInput();
   if (messages_.TakeQueued(out)) {
     PaintTaken(out);
     return true;
   }
   if (messages_.TakeDueTimer(out)) return true;
-  // Nothing queued: jump the virtual clock to the next timer or to the end of the wait.
-  uint32_t wait = std::min(timeout_ms, messages_.UntilNextTimer());
+  // Nothing queued: jump the virtual clock to the next timer, the next scheduled input
+  // or the end of the wait.
+  uint32_t wait = std::min({timeout_ms, messages_.UntilNextTimer(), UntilNextInput()});
   if (wait == MessageQueue::kForever) return false;  // nothing will ever arrive: do not hang
   clock_.Advance(wait);
+  ReleaseDueInput();
+  if (messages_.TakeQueued(out)) {
+    PaintTaken(out);
+    return true;
+  }
   return messages_.TakeDueTimer(out);
 }
 
 bool HeadlessWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,
                                        bool remove) {
+  ReleaseDueInput();
   if (!messages_.Peek(out, window, first, last, remove)) return false;
   if (remove) PaintTaken(out);
   return true;
 }
 
 bool HeadlessWindowSystem::TakeThroughKey(uint32_t virtual_key) {
+  ReleaseDueInput();
   return messages_.TakeThroughKey(virtual_key);
 }
 

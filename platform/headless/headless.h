@@ -52,6 +52,10 @@ class HeadlessWindowSystem : public WindowSystem {
   void SetPointer(Point p) { pointer_ = p; }
   void SetMouseButton(bool down) { button_down_ = down; }
   void SetKey(uint32_t virtual_key, bool down);
+  // Input that arrives later: the message joins the queue when the virtual clock reaches
+  // `due_ms`, so a driver can press a key while the player is busy inside a nested loop
+  // (a running script, a media wait). Waits jump the clock to it as to a timer.
+  void PostMessageAt(const Message& message, uint32_t due_ms);
 
   // What the player showed: the last presented frame of a window, RGBA, top row first.
   struct Frame {
@@ -77,10 +81,14 @@ class HeadlessWindowSystem : public WindowSystem {
     bool paint_pending = false;
   };
   void PaintTaken(const Message& m);
+  // Moves the scheduled input whose moment has come into the queue.
+  void ReleaseDueInput();
+  uint32_t UntilNextInput() const;
 
   VirtualClock& clock_;
   std::map<WindowId, WindowState> windows_;
   MessageQueue messages_{clock_, MessageQueue::Rhythm::kFromNow};
+  std::vector<Message> scheduled_;  // in order of their moments (Message::time)
   WindowId next_window_ = 1;
   WindowId capture_ = 0;
   WindowId focus_ = 0;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "support/test_support.h"
 
 namespace corvida {
@@ -43,6 +46,30 @@ TEST(HeadlessWindows, QueuedInputComesBeforeTimersAndPaintsCoalesce) {
   EXPECT_EQ(m.message, msg::kPaint);
   ASSERT_TRUE(windows.WaitMessage(m, 0));
   EXPECT_EQ(m.message, msg::kTimer);
+}
+
+TEST(HeadlessWindows, ScheduledInputArrivesWhenTheClockReachesIt) {
+  testing::TestPlatform tp;
+  auto& windows = tp.platform->headless_windows();
+  auto& clock = tp.platform->virtual_clock();
+  WindowId w = windows.CreateWindow("player", {100, 100});
+  windows.SetTimer(w, 1, 55);
+  windows.PostMessageAt({w, msg::kKeyUp, vk::kEscape, 0, 0}, 130);
+  windows.PostMessageAt({w, msg::kKeyDown, vk::kEscape, 0, 0}, 120);
+  EXPECT_FALSE(windows.TakeThroughKey(vk::kEscape));  // not yet pressed
+  Message m;
+  // The waits jump to the timers and then to the key, in the order of their moments.
+  std::vector<std::pair<uint32_t, uint32_t>> seen;
+  while (seen.size() < 4 && windows.WaitMessage(m, 1000))
+    seen.push_back({m.message, clock.Milliseconds()});
+  EXPECT_EQ(seen,
+            (std::vector<std::pair<uint32_t, uint32_t>>{
+                {msg::kTimer, 55}, {msg::kTimer, 110}, {msg::kKeyDown, 120}, {msg::kKeyUp, 130}}));
+  // A key due by now is seen by the interrupt check without a wait.
+  windows.PostMessageAt({w, msg::kKeyDown, vk::kEscape, 0, 0}, 140);
+  EXPECT_FALSE(windows.TakeThroughKey(vk::kEscape));
+  clock.Advance(10);
+  EXPECT_TRUE(windows.TakeThroughKey(vk::kEscape));
 }
 
 TEST(HeadlessAlerts, RecordsAndAnswersWithTheDefaultUnlessTold) {
