@@ -215,6 +215,7 @@ int LogoCommand::Run() {
   config.clock = &platform.clock();
   config.windows = &platform.windows();
   config.audio = platform.audio();
+  config.fonts = platform.fonts();  // TURTLEIO text on the turtle picture
   StdinConsole console(isatty(STDIN_FILENO) != 0);
   logo::InterpreterHooks hooks;
   hooks.console = &console;

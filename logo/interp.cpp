@@ -12,6 +12,7 @@
 #include "logo/sandbox_files.h"
 #include "logo/stack_guard.h"
 #include "logo/turtle.h"
+#include "stackfile/mactext.h"
 
 namespace corvida::logo {
 
@@ -58,6 +59,7 @@ Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
 Interpreter::~Interpreter() = default;
 
 void Interpreter::SetTurtleSurface(TurtleSurface* surface) {
+  turtle_->HideFigure();  // the figure leaves with the script it was drawn for
   turtle_->Attach(surface);
 }
 
@@ -256,8 +258,20 @@ DepthScope::DepthScope(Interpreter& in) : in_(in) {
   }
 }
 
+bool Interpreter::TurtleText(std::string_view mac_text) {
+  if (!config_.fonts || !turtle_->target()) return false;
+  std::shared_ptr<Font> font =
+      config_.fonts->GetFont(turtle_->font_family, turtle_->font_size, turtle_->font_style);
+  std::string text = MacToWindows(mac_text);
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  turtle_->Text(text, *font);
+  return true;
+}
+
 void Interpreter::Output(std::string_view text) {
-  if (!output_enabled || !hooks_.write) return;
+  if (!output_enabled) return;
+  if (turtle_io && TurtleText(text)) return;
+  if (!hooks_.write) return;
   if (text.find('\r') == std::string_view::npos) {
     hooks_.write(text);
     return;

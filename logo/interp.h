@@ -17,6 +17,7 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 #include "platform/window.h"
 
 namespace corvida::logo {
@@ -134,6 +135,7 @@ struct InterpreterConfig {
   std::vector<NamedFolder> media_folders;
   FileQuota file_quota;
   AudioOutput* audio = nullptr;  // TOOT plays through it; null: TOOT only waits
+  FontService* fonts = nullptr;  // turtle text; null: TURTLEIO text goes to the console
 };
 
 // A running user procedure.
@@ -254,6 +256,8 @@ class Interpreter {
   void SpendStep();
 
   // --- Output -------------------------------------------------------------------------
+  // Text (Mac Roman) to the window as turtle text while TURTLEIO is in force and the
+  // turtle has a surface, else to the console writer; nowhere while output is off.
   void Output(std::string_view mac_text);
 
   // --- Names and procedures (names.cpp) -----------------------------------------------
@@ -330,6 +334,7 @@ class Interpreter {
   void RunLine(const std::string& line);
   bool EnterDepth();
   void ShowErrorBox(const std::string& mac_text);
+  bool TurtleText(std::string_view mac_text);
   void Report(int code, Node* name, Node* value, bool catchable);
 
   InterpreterConfig config_;

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "platform/gfx/region.h"
+#include "platform/gfx/text.h"
 
 namespace corvida::logo {
 namespace {
@@ -15,6 +16,9 @@ constexpr gfx::Rgb kColors[8] = {{0, 0, 0},   {255, 255, 255}, {255, 0, 0},   {0
 constexpr int kMaxPenSide = 1000;  // a pen's side is walked per pixel of a line
 constexpr int kFigureTip = 12;
 constexpr int kFigureHalfBase = 6;
+// Characters of one line drawn at most: more never fit on a window.
+constexpr size_t kMaxTextLine = 4096;
+constexpr int kMaxTextReach = 1 << 20;
 
 // Sines of whole degrees, exact at the quarter turns so right angles stay right angles.
 const std::array<double, 360>& SineTable() {
@@ -105,14 +109,19 @@ bool PictureSurface::Create(int width, int height) {
 
 void Turtle::Attach(TurtleSurface* surface) {
   surface_ = surface;
-  area_ = surface_ && surface_->Target() ? surface_->ClientArea() : Rect{};
+  figure_drawn_ = false;  // a new surface has no figure on it
+  if (!surface_) {
+    // Between scripts: the centre stays, so positions keep their turtle coordinates.
+    area_ = {};
+    return;
+  }
+  area_ = surface_->Target() ? surface_->ClientArea() : Rect{};
   cx_ = area_.left + area_.Width() / 2;
   cy_ = area_.top + area_.Height() / 2;
   if (!placed_ && surface_) {
     x_ = cx_, y_ = cy_;
     placed_ = true;
   }
-  figure_drawn_ = false;  // a new surface has no figure on it
 }
 
 int Turtle::HeadingDegrees() const {
@@ -345,8 +354,9 @@ void Turtle::DrawFigure() {
 
 void Turtle::HideFigure() {
   if (!figure_drawn_) return;
-  DrawFigure();
   figure_drawn_ = false;
+  // A surface drawn anew took the figure with it.
+  if (surface_ && surface_->Generation() == figure_generation_) DrawFigure();
 }
 
 void Turtle::ShowFigure() {
@@ -362,12 +372,57 @@ void Turtle::ShowFigure() {
   figure_[2] = at(0, -kFigureHalfBase);
   DrawFigure();
   figure_drawn_ = true;
+  figure_generation_ = surface_->Generation();
 }
 
 void Turtle::SetShown(bool shown) {
   HideFigure();
   shown_ = shown;
   ShowFigure();
+}
+
+// --- Text ------------------------------------------------------------------------------
+
+void Turtle::Text(std::string_view text, Font& font) {
+  if (!target() || area_.Empty()) return;
+  const Point here{x_, y_};
+  if (text_anchor_ != here) {
+    text_anchor_ = here;
+    text_pos_ = Screen(x_, y_);
+    text_left_ = text_pos_.x;
+  }
+  const int line_height = std::max(1, font.metrics().line_height);
+  HideFigure();
+  for (size_t start = 0;;) {
+    size_t end = text.find('\n', start);
+    std::string_view piece = text.substr(start, end == std::string_view::npos ? end : end - start);
+    TextPiece(piece.substr(0, kMaxTextLine), font);
+    if (end == std::string_view::npos) break;
+    // Far below the window the position stops moving: nothing there is seen anyway.
+    text_pos_ = {text_left_, Saturate(std::min<int64_t>(int64_t(text_pos_.y) + line_height,
+                                                        area_.bottom + line_height))};
+    start = end + 1;
+  }
+  ShowFigure();
+}
+
+void Turtle::TextPiece(std::string_view piece, Font& font) {
+  // Text that starts far outside the window is not drawn: none of it could be seen.
+  const Rect reach = area_.Inset(-kMaxTextReach, -kMaxTextReach);
+  if (piece.empty() || !reach.Contains(text_pos_)) return;
+  const int baseline = text_pos_.y + font.metrics().ascent;
+  const gfx::Color colour = gfx::Color::FromRgb(pen == PenState::kErase ? background : pen_color);
+  int advance = 0;
+  for (gfx::DrawTarget* each : {target(), surface_->Backing()}) {
+    if (!each) continue;
+    gfx::DrawState saved = each->state();
+    PrepareTarget(*each, each == target());
+    each->state().bk_mode = gfx::BkMode::kTransparent;
+    advance = gfx::DrawText(*each, font, text_pos_.x, baseline, piece, colour);
+    each->state() = saved;
+  }
+  Changed(gfx::TextCells(font, text_pos_.x, baseline, piece));
+  text_pos_.x = std::min(text_pos_.x + advance, area_.right + 1);  // within reach: no overflow
 }
 
 }  // namespace corvida::logo

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
+#include "platform/fonts.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/draw.h"
 #include "platform/types.h"
@@ -25,6 +28,9 @@ class TurtleSurface {
   virtual Rect ClientArea() = 0;
   // Pixels inside `area` changed (a window repaints them).
   virtual void Changed(const Rect& /*area*/) {}
+  // Changes whenever the surface's pixels are replaced as a whole (a card drawn anew): a
+  // turtle figure drawn before is gone with them and must not be inverted away again.
+  virtual uint64_t Generation() { return 0; }
 };
 
 // A white 32-bit picture of a given size.
@@ -103,6 +109,16 @@ class Turtle {
   void SetShown(bool shown);
   bool shown() const { return shown_; }
 
+  // --- Text ----------------------------------------------------------------------------
+  // Draws text (Windows characters, '\n' ends a line) in the pen colour at the text
+  // position: where the turtle stands (the top of the first line), moving on as text is
+  // drawn; a line end goes down a line, back under where the text began. A turtle that
+  // moved since the last text starts again where it now stands.
+  void Text(std::string_view text, Font& font);
+  std::string font_family = "Geneva";
+  int font_size = 12;
+  uint8_t font_style = 0;
+
   // --- Pen and colours -----------------------------------------------------------------
   PenState pen = PenState::kDown;
   gfx::Rgb pen_color = gfx::kBlack;
@@ -124,6 +140,7 @@ class Turtle {
   Point Screen(int64_t x, int64_t y) const;
   void PrepareTarget(gfx::DrawTarget& t, bool clip) const;
   void DrawFigure();
+  void TextPiece(std::string_view piece, Font& font);
   void Changed(const Rect& r) {
     if (surface_) surface_->Changed(r);
   }
@@ -136,7 +153,11 @@ class Turtle {
   Vec3 h_{0, 1, 0}, s_{-1, 0, 0}, u_{0, 0, 1};
   bool shown_ = true;
   bool figure_drawn_ = false;
+  uint64_t figure_generation_ = 0;  // the surface's generation the figure was drawn in
   Point figure_[3];
+  std::optional<Point> text_anchor_;  // the turtle's position when its text began
+  Point text_pos_;                    // where the next text goes (top left)
+  int text_left_ = 0;                 // where lines start
 };
 
 }  // namespace corvida::logo
