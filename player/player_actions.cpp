@@ -22,6 +22,8 @@ void PlayerWindow::SetUpActions() {
   media_ =
       std::make_unique<PlayerMedia>(player_, *this, [this](const std::string& line) { Log(line); });
   nav_->setup().first_frames = media_.get();  // movies' first frames in the card picture
+  scripts_ = std::make_unique<PlayerScripts>(*this);
+  media_->set_scripts(scripts_.get());
   action_host_ = std::make_unique<PlayerActionHost>(*this);
   Platform& platform = player_.platform;
   executor_ = std::make_unique<ActionExecutor>(player_.stack, player_.handles, platform.windows(),

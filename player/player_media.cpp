@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "platform/text.h"
+#include "player/player_scripts.h"
 #include "player/player_window.h"
 #include "stackfile/action_reader.h"
 #include "stackfile/fileslots.h"
@@ -22,6 +23,11 @@ PlayerMedia::PlayerMedia(Player& player, PlayerWindow& window,
       window_(window),
       sounds_(player.platform.audio()),
       movies_(player.platform.movies(), player.platform.audio(), player.platform.clock(), *this) {}
+
+void PlayerMedia::RunScript(const ScriptRequest& request) {
+  RecordingMediaHooks::RunScript(request);
+  if (scripts_) scripts_->Run(request);
+}
 
 bool PlayerMedia::PlayStackSound(const StackSoundRequest& request) {
   RecordingMediaHooks::PlayStackSound(request);

@@ -1,7 +1,7 @@
 // The player's media: what the action executor asks to be played. Sounds play through
 // SoundPlayer; movies through the movie manager over the platform's movie service, shown
-// on the player window. The other media are still written as lines (RecordingMediaHooks),
-// as is every sound and movie request.
+// on the player window; scripts through PlayerScripts. The other media are still written
+// as lines (RecordingMediaHooks), as is every sound, movie and script request.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 
 namespace corvida {
 
+class PlayerScripts;
 class PlayerWindow;
 
 // Draws a movie frame over `rect` of the target, only inside `clip`.
@@ -48,6 +49,9 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   // Leaving a card stops its movies; closing the player stops every sound and movie.
   void LeaveCard();
   void Shutdown();
+  // Scripts run through `scripts` (the player window's); without it they are only logged.
+  void set_scripts(PlayerScripts* scripts) { scripts_ = scripts; }
+  void RunScript(const ScriptRequest& request) override;
 
   SoundPlayer& sounds() { return sounds_; }
   MovieManager& movies() { return movies_; }
@@ -76,6 +80,7 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   Player& player_;
   PlayerWindow& window_;
   SoundPlayer sounds_;
+  PlayerScripts* scripts_ = nullptr;
   std::set<std::string> alerted_;
   MovieManager movies_;
   // The movie id each record started last: the media wait asks by record.

@@ -155,6 +155,7 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
 
 bool PlayerWindow::ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette) {
   if (image.empty()) return false;
+  scripts_->CardRedrawn();
   // The new image carries its palette: transitions move the screen to it.
   incoming_ = image;
   incoming_.palette = palette;
@@ -233,6 +234,7 @@ void PlayerWindow::Present() {
 void PlayerWindow::Refresh() {
   CardView& view = nav_->view();
   if (!view.current_card()) return Present();
+  scripts_->CardRedrawn();
   view.Compose(shown_);
   shown_.palette = view.palette();
   Present();

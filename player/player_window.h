@@ -25,6 +25,7 @@
 #include "player/player_action_host.h"
 #include "player/player_callbacks.h"
 #include "player/player_media.h"
+#include "player/player_scripts.h"
 
 namespace corvida {
 
@@ -214,6 +215,7 @@ class PlayerWindow : public CardScreen,
   // Actions: the executor and the mouse handler wired to the rest of the player.
   friend class PlayerActionHost;
   friend class PlayerCallbacks;
+  friend class PlayerScripts;
   void SetUpActions();
   void NestedMessage(const Message& m);
   bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
@@ -242,6 +244,7 @@ class PlayerWindow : public CardScreen,
   std::unique_ptr<PlayerMedia> media_;
   std::unique_ptr<PlayerActionHost> action_host_;
   std::unique_ptr<ActionExecutor> executor_;
+  std::unique_ptr<PlayerScripts> scripts_;
   std::unique_ptr<MouseHandler> mouse_;
   std::unique_ptr<PlayerCallbacks> callbacks_;
   CursorShape cursor_ = CursorShape::kArrow;

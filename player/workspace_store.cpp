@@ -24,6 +24,7 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
     config.windows = &player.platform.windows();
     config.alerts = &player.platform.alerts();
     config.audio = player.platform.audio();
+    config.fonts = player.platform.fonts();
     config.max_steps = kPlayerScriptSteps;
     config.file_quota = {player.prefs.ScriptFileBytes(), player.prefs.ScriptFileCount()};
     player.logo = std::make_unique<logo::Interpreter>(config);
