@@ -443,6 +443,11 @@ void Interpreter::InterruptCheck() {
   // Escape anywhere among the queued keys stops the script; the keys typed before it go
   // with it. Setting the flag directly keeps it out of reach of CATCH "ERROR.
   if (config_.windows->TakeThroughKey(vk::kEscape)) error_flag = true;
+  // A window asked to close ends the script too; the request stays for the player. A
+  // stack's workspace still loads whole.
+  Message close;
+  if (!workspace_loading && config_.windows->PeekMessage(close, 0, msg::kClose, msg::kClose, false))
+    error_flag = true;
 }
 
 }  // namespace corvida::logo

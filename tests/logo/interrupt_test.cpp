@@ -67,6 +67,16 @@ TEST(LogoInterrupt, EscapeBehindOtherKeysStopsEveryKindOfRun) {
   }
 }
 
+TEST(LogoInterrupt, AWindowClosingStopsARunawayAndStaysQueued) {
+  testing::Harness h(Budget(5'000'000));
+  PostKey(h, msg::kClose, 0);
+  EXPECT_EQ(h.Script("repeat 1000000 [make \"x 1]\nprint \"after"), "");
+  EXPECT_LT(h.interp().steps, 2000u);
+  Message left;
+  ASSERT_TRUE(h.platform().windows().PeekMessage(left, 0, 0, 0, true));
+  EXPECT_EQ(left.message, msg::kClose);
+}
+
 TEST(LogoInterrupt, CatchErrorDoesNotCatchEscape) {
   testing::Harness h;
   PostTypedKey(h, vk::kEscape, 27);
