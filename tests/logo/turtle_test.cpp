@@ -254,7 +254,9 @@ TEST(LogoTurtle, DrawingStaysInsideTheClientArea) {
   for (int y = 0; y < 100; ++y) {
     for (int x = 0; x < 100; ++x) {
       bool inside = x >= 10 && x < 90 && y >= 10 && y < 90;
-      if (!inside) EXPECT_EQ(run.At(x, y), kWhite) << x << "," << y;
+      if (!inside) {
+        EXPECT_EQ(run.At(x, y), kWhite) << x << "," << y;
+      }
     }
   }
   EXPECT_EQ(run.At(30, 30), kBlue);
