@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gfx/png.h"
+#include "support/audio_analysis.h"
 #include "support/movie_writer.h"
 #include "support/test_support.h"
 
@@ -138,6 +139,30 @@ TEST_F(MoviesOnCards, TheControllerBarPausesAndSpacePlaysOn) {
     EXPECT_NE(Packed(Pixel("paused.png", x, y)), Packed(Pixel("before.png", x, y))) << x;
     EXPECT_NE(Packed(Pixel("paused.png", x, y)), kGreen) << x;
   }
+}
+
+// `replay --audio` hears a movie's sound from the moment its button is clicked, for as
+// long as the movie plays.
+TEST_F(MoviesOnCards, TheReplaysCaptureHearsTheMoviesSound) {
+  testing::TestMovieSpec spec = testing::VideoSpec("mov", "qtrle", 32, 24, {kRed, kGreen, kBlue});
+  spec.audio_codec = "pcm_s16be";
+  spec.audio_ms = 300;
+  ASSERT_EQ(testing::WriteTestMovie(dir.File("clip.mov"), spec), "");
+  dir.Write("events.txt", "wait 200\nclick 160 20\nwait 800\n");
+  auto r = RunCorvida({"replay", dir.File("s.stk"), dir.File("events.txt"), "-o", dir.File("out"),
+                       "--audio", dir.File("heard.wav")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("movie 1 \"clip.mov\" finished\n"), std::string::npos) << r.out;
+  constexpr int kRate = 44100;
+  const std::vector<int16_t> heard = testing::WavFrames(dir.Read("heard.wav"));
+  const auto span = [&](int from_ms, int ms) {
+    return testing::StereoSpan{heard, size_t(from_ms) * kRate / 1000, size_t(ms) * kRate / 1000};
+  };
+  ASSERT_GE(heard.size() / 2, size_t(1000) * kRate / 1000);
+  EXPECT_LT(testing::Rms(span(0, 190)), 10);  // nothing before the click
+  EXPECT_NEAR(testing::Rms(span(250, 200)), 8000 / 1.4142, 400);
+  EXPECT_NEAR(testing::ToneHertz(span(250, 200), kRate), 440, 15);
+  EXPECT_LT(testing::Rms(span(600, 350)), 10);  // and nothing after the movie
 }
 
 // A movie with option 0x0004 shows its first frame in the card before it plays, under
