@@ -437,6 +437,14 @@ void MovieManager::StopMovies(bool invalidate, bool force) {
   players_ = std::move(kept);
 }
 
+void MovieManager::Redraw(const Rect& area) {
+  for (auto& p : players_) {
+    if (!p || p->hidden || p->rect.Intersect(area).Empty()) continue;
+    p->shown_frame_ms = -1;  // the same frame again, and its bar
+    ShowFrame(*p, std::min(Position(*p), p->info().duration_ms));
+  }
+}
+
 void MovieManager::MovieControl(int code) {
   if (players_.empty()) return;
   Player& p = *players_.front();

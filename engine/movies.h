@@ -93,6 +93,9 @@ class MovieManager {
   void MovieControl(int code);
   void RestartMovie(uint16_t id);
   size_t count() const { return players_.size(); }
+  // Shows again the frame (and bar) of every movie over `area`, after the card was drawn
+  // anew there (a field changed, an object was shown or hidden).
+  void Redraw(const Rect& area);
 
   // Sound players of movie data: a stored sound that holds a whole movie, or a sound file
   // only the movie engine reads. They show nothing and are not the card's movies: leaving

@@ -197,6 +197,8 @@ void PlayerWindow::CopyToScreen(const Rect& rect, const gfx::Bitmap& image,
                                 const gfx::Palette& palette) {
   if (!ReadyScreen(image, palette)) return;
   CopyPixels(shown_, rect, incoming_, {rect.left, rect.top});
+  // The card drawn anew lies over the movies there: they show their frame again.
+  media_->movies().Redraw(rect);
   Present();
 }
 
@@ -237,6 +239,7 @@ void PlayerWindow::Refresh() {
   scripts_->CardRedrawn();
   view.Compose(shown_);
   shown_.palette = view.palette();
+  media_->movies().Redraw(shown_.Bounds());
   Present();
 }
 

@@ -141,6 +141,18 @@ TEST_F(MoviesOnCards, TheControllerBarPausesAndSpacePlaysOn) {
   }
 }
 
+// A card drawn anew (here with its objects' outlines, while Shift and Ctrl are held) does
+// not wipe out a paused movie: its frame and bar show again.
+TEST_F(MoviesOnCards, ARedrawnCardShowsThePausedFrameAgain) {
+  Play(
+      "click 70 125\nwait 150\nclick 25 92\nwait 100\nhold shift\nhold ctrl\nwait 100\n"
+      "shot outlines.png\nrelease ctrl\nrelease shift\nwait 100\nshot after.png\n");
+  for (const char* shot : {"outlines.png", "after.png"}) {
+    EXPECT_EQ(Packed(Pixel(shot, 60, 50)), kGreen) << shot;
+    EXPECT_NE(Packed(Pixel(shot, 50, 86)), 0xFFFFFFu) << shot;  // the bar
+  }
+}
+
 // `replay --audio` hears a movie's sound from the moment its button is clicked, for as
 // long as the movie plays.
 TEST_F(MoviesOnCards, TheReplaysCaptureHearsTheMoviesSound) {
