@@ -35,7 +35,8 @@ std::unique_ptr<AudioTrack> AudioTrack::Open(std::unique_ptr<Demuxer> demuxer) {
   for (unsigned i = 0; i < format->nb_streams; ++i) {
     const AVCodecParameters* par = format->streams[i]->codecpar;
     if (chosen < 0 && par->codec_type == AVMEDIA_TYPE_AUDIO && AcceptedDecoder(par->codec_id) &&
-        par->sample_rate > 0 && par->ch_layout.nb_channels > 0) {
+        par->sample_rate > 0 && par->sample_rate <= kHighestRate &&
+        par->ch_layout.nb_channels > 0) {
       chosen = int(i);
     } else {
       format->streams[i]->discard = AVDISCARD_ALL;
@@ -59,7 +60,8 @@ std::unique_ptr<AudioTrack> AudioTrack::Open(std::unique_ptr<Demuxer> demuxer) {
   int opened = avcodec_open2(track->decoder_, codec, &options);
   av_dict_free(&options);
   if (opened < 0) return nullptr;
-  track->format_.rate = std::clamp(par->sample_rate, kLowestRate, kHighestRate);
+  track->declared_rate_ = par->sample_rate;
+  track->format_.rate = std::max(par->sample_rate, kLowestRate);
   track->format_.channels = par->ch_layout.nb_channels >= 2 ? 2 : 1;
   track->format_.format = SampleFormat::kS16LE;
   return track;
@@ -116,7 +118,10 @@ bool AudioTrack::DecodeNext(int& budget) {
   while (!ended_ && budget > 0) {
     int received = avcodec_receive_frame(decoder_, frame_);
     if (received == 0) {
-      if (frame_->sample_rate <= 0 || frame_->nb_samples <= 0) continue;
+      // A frame at another rate than the track's is damaged: resampling from any rate
+      // (hundreds of megahertz in hostile files) can take the resampler seconds to set up.
+      // So sound is only ever converted from its own rate, or raised to the lowest.
+      if (frame_->sample_rate != declared_rate_ || frame_->nb_samples <= 0) continue;
       bool same = resampler_ && in_rate_ == frame_->sample_rate && in_format_ == frame_->format &&
                   in_channels_ == frame_->ch_layout.nb_channels;
       if (!same && !MakeResampler()) continue;

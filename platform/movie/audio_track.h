@@ -42,6 +42,7 @@ class AudioTrack {
 
   std::unique_ptr<Demuxer> demuxer_;
   int stream_ = -1;
+  int declared_rate_ = 0;  // the track's rate: decoded frames must keep to it
   AVCodecContext* decoder_ = nullptr;
   AVPacket* packet_ = nullptr;
   AVFrame* frame_ = nullptr;
