@@ -160,6 +160,11 @@ class CardView {
 // 6 x 6 x 6 colour cube, ramps of red, green, blue and grey, black last.
 gfx::Palette DefaultCardPalette();
 
+// A graphic record's picture: the stored path of its file ("" when the picture is its
+// own), or its own picture decoded (false when it has none that decodes).
+std::string GraphicStoredPath(Bytes record);
+bool DecodeGraphicPicture(Bytes record, gfx::Bitmap& out);
+
 // A one-bit mask (set = shown) from stored rows of ((width + 15) / 16) * 2 bytes, top row
 // first; false when `rows` does not hold them all or a side is out of range.
 bool MaskFromRows(std::span<const uint8_t> rows, int width, int height, gfx::Bitmap& out);

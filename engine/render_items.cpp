@@ -19,6 +19,19 @@ int ColourIndex(uint16_t stored) {
   return static_cast<int>(stored) - 1;
 }
 
+// The bytes of a graphic record after its fixed fields: its file reference or its own
+// picture, less the pad byte and the mask that follow.
+std::span<const uint8_t> GraphicTail(Bytes rec) {
+  uint16_t flags = Field16(rec, object::kFlags);
+  size_t pad = (flags & object::kFlagPadByte) ? 1 : 0;
+  uint32_t mask_length = Field32(rec, graphic::kMaskLength);
+  size_t end = rec.size >= pad ? rec.size - pad : 0;
+  if ((Field16(rec, graphic::kGraphicFlags) & graphic::kFlagMask) && mask_length <= end)
+    end -= mask_length;
+  if (end <= graphic::kPath) return {};
+  return {rec.data + graphic::kPath, end - graphic::kPath};
+}
+
 }  // namespace
 
 bool MaskFromRows(std::span<const uint8_t> rows, int width, int height, gfx::Bitmap& out) {
@@ -53,36 +66,37 @@ Font* CardView::ButtonFont() {
   return button_font_.get();
 }
 
-bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
-  (void)obj;
-  uint16_t flags = Field16(rec, object::kFlags);
-  size_t pad = (flags & object::kFlagPadByte) ? 1 : 0;
-  uint32_t mask_length = Field32(rec, graphic::kMaskLength);
-  size_t end = rec.size >= pad ? rec.size - pad : 0;
-  if ((Field16(rec, graphic::kGraphicFlags) & graphic::kFlagMask) && mask_length <= end)
-    end -= mask_length;
-  if (end <= graphic::kPath) return false;
+std::string GraphicStoredPath(Bytes rec) {
+  if (!(Field16(rec, object::kFlags) & object::kFlagExternalFile)) return "";
+  std::span<const uint8_t> tail = GraphicTail(rec);
+  return TerminatedText(rec, graphic::kPath, tail.size());
+}
 
-  if (flags & object::kFlagExternalFile) {
-    if (!services_.pictures) return false;
-    std::string stored = TerminatedText(rec, graphic::kPath, end - graphic::kPath);
-    std::string path = ResolveStoredPath(stored, services_.roots, stack_.names_converted());
-    if (path.empty()) return false;
-    item.graphic.picture = services_.pictures->Get(path);
-    return item.graphic.picture != nullptr;
-  }
+bool DecodeGraphicPicture(Bytes rec, gfx::Bitmap& out) {
+  if (Field16(rec, object::kFlags) & object::kFlagExternalFile) return false;
   // The picture stored in the record: a PixPak block after the fixed fields.
-  std::span<const uint8_t> rest(rec.data + graphic::kPath, end - graphic::kPath);
+  std::span<const uint8_t> rest = GraphicTail(rec);
   PixPakHeader head;
   if (!ReadPixPakHeader(rest, head) || head.magic != pixpak::kMagic ||
       head.block_length > rest.size()) {
     return false;
   }
   // An undecodable picture (an unknown packing type included) is drawn as missing.
-  auto picture = std::make_shared<gfx::Bitmap>();
-  if (DecodePixPak(rest.first(head.block_length), *picture) != PixPakResult::kDecoded) {
-    return false;
+  return DecodePixPak(rest.first(head.block_length), out) == PixPakResult::kDecoded;
+}
+
+bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
+  (void)obj;
+  if (Field16(rec, object::kFlags) & object::kFlagExternalFile) {
+    std::string stored = GraphicStoredPath(rec);
+    if (!services_.pictures || stored.empty()) return false;
+    std::string path = ResolveStoredPath(stored, services_.roots, stack_.names_converted());
+    if (path.empty()) return false;
+    item.graphic.picture = services_.pictures->Get(path);
+    return item.graphic.picture != nullptr;
   }
+  auto picture = std::make_shared<gfx::Bitmap>();
+  if (!DecodeGraphicPicture(rec, *picture)) return false;
   item.graphic.picture = std::move(picture);
   return true;
 }

@@ -242,6 +242,10 @@ bool IsRegularFile(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) != 0;
+}
+
 std::string SystemTempFolder() {
   const char* env = std::getenv("TMPDIR");
   return env && *env ? env : "/tmp";

@@ -116,6 +116,8 @@ std::string PathFolder(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 // A plain file (links followed): not a folder, device or pipe.
 bool IsRegularFile(const std::string& path);
+// Whether standard error is a terminal (a person watches it), not a file or a pipe.
+bool StandardErrorIsTerminal();
 // The machine's temporary folder ($TMPDIR, else /tmp).
 std::string SystemTempFolder();
 // The folders of a player run by the current user: configuration in

@@ -51,6 +51,7 @@ struct PngImage {
   uint32_t width = 0;
   uint32_t height = 0;
   bool indexed = false;
+  bool alpha = false;  // RGBA rows
   std::vector<uint8_t> pixels;
   std::vector<png_bytep> rows;
   png_color colors[256] = {};
@@ -61,11 +62,28 @@ bool RunWrite(png_structp png, png_infop info, PngImage* image, WriteState* stat
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, state, WriteToVector, nullptr);
   png_set_IHDR(png, info, image->width, image->height, 8,
-               image->indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               image->indexed ? PNG_COLOR_TYPE_PALETTE
+               : image->alpha ? PNG_COLOR_TYPE_RGB_ALPHA
+                              : PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (image->indexed) png_set_PLTE(png, info, image->colors, image->color_count);
   png_set_rows(png, info, image->rows.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  return true;
+}
+
+// Runs libpng over a prepared image into `out`.
+bool RunEncoder(PngImage& image, std::vector<uint8_t>& out, std::string* error) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
+  if (!png) return SetError(error, "out of memory"), false;
+  png_infop info = png_create_info_struct(png);
+  WriteState state{&out};
+  bool ok = info && RunWrite(png, info, &image, &state);
+  png_destroy_write_struct(&png, &info);
+  if (!ok) {
+    out.clear();
+    return SetError(error, "PNG encoding failed"), false;
+  }
   return true;
 }
 
@@ -101,17 +119,30 @@ bool EncodePng(const Bitmap& bitmap, const Palette* palette, std::vector<uint8_t
       image.colors[i] = {c.r, c.g, c.b};
     }
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
-  if (!png) return SetError(error, "out of memory"), false;
-  png_infop info = png_create_info_struct(png);
-  WriteState state{&out};
-  bool ok = info && RunWrite(png, info, &image, &state);
-  png_destroy_write_struct(&png, &info);
-  if (!ok) {
-    out.clear();
-    return SetError(error, "PNG encoding failed"), false;
+  return RunEncoder(image, out, error);
+}
+
+bool EncodePngWithMask(const Bitmap& bitmap, const Bitmap& opaque, std::vector<uint8_t>& out,
+                       std::string* error) {
+  out.clear();
+  if (bitmap.empty()) return SetError(error, "empty picture"), false;
+  if (opaque.size() != bitmap.size()) return SetError(error, "mask of another size"), false;
+  PngImage image;
+  image.alpha = true;
+  image.width = uint32_t(bitmap.width());
+  image.height = uint32_t(bitmap.height());
+  const size_t row_bytes = size_t(bitmap.width()) * 4;
+  image.pixels.resize(row_bytes * image.height);
+  for (int y = 0; y < bitmap.height(); ++y) {
+    uint8_t* row = image.pixels.data() + size_t(y) * row_bytes;
+    image.rows.push_back(row);
+    for (int x = 0; x < bitmap.width(); ++x) {
+      Rgb c = bitmap.ColorAt(x, y);
+      uint8_t* p = row + 4 * x;
+      p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = opaque.Get(x, y) ? 255 : 0;
+    }
   }
-  return true;
+  return RunEncoder(image, out, error);
 }
 
 bool WritePngFile(const std::string& path, const Bitmap& bitmap, const Palette* palette,

@@ -17,6 +17,10 @@ namespace corvida::gfx {
 // from the bitmap's own. False (with a message) when libpng fails.
 bool EncodePng(const Bitmap& bitmap, const Palette* palette, std::vector<uint8_t>& out,
                std::string* error = nullptr);
+// Encodes `bitmap` as RGBA, opaque where the one-bit `opaque` bitmap (same size) has a
+// set bit and transparent elsewhere.
+bool EncodePngWithMask(const Bitmap& bitmap, const Bitmap& opaque, std::vector<uint8_t>& out,
+                       std::string* error = nullptr);
 bool WritePngFile(const std::string& path, const Bitmap& bitmap, const Palette* palette,
                   std::string* error = nullptr);
 
