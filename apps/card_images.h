@@ -23,6 +23,8 @@ class StackImages {
   // The card (1-based) as the player shows it, objects included unless turned off.
   bool RenderCard(int number, bool objects, gfx::Bitmap& out);
   CardView& view() { return *view_; }
+  Stack& stack() { return stack_; }
+  Handles& handles() { return handles_; }
   FontService* fonts() { return platform_->fonts(); }
 
  private:

@@ -1,24 +1,74 @@
-// corvida export STACK -o DIR: what a stack holds, as files: DIR/stack.json (what `info
-// --json` prints) and DIR/sounds/ID.wav for every 'Snd ' resource that can be read.
+// corvida export STACK -o DIR: everything a stack holds, as files of today's formats:
+// stack.json (what `info --json` prints), sounds/ID.wav, cards/NNN.png and
+// NNN-picture.png, icons/, graphics/, text/, scripts/, media/, and index.json telling what
+// was written and what could not be, with why. `--only` picks parts. Nothing is written
+// outside DIR (ExportOutput).
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
 #include "apps/build_session.h"
 #include "apps/command.h"
+#include "apps/export_job.h"
 #include "apps/stack_json.h"
 #include "apps/terminal.h"
 #include "platform/files.h"
+#include "stackfile/media_folders.h"
 #include "stackfile/sound.h"
 #include "stackfile/wav_writer.h"
 
 namespace corvida::app {
 namespace {
 
-bool WriteOut(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (WriteFileAtomically(path, text)) return true;
-  std::fprintf(stderr, "corvida export: cannot write %s\n", EscapeControls(path).c_str());
-  return false;
+// The parts written unless --only says otherwise, in the order they are written.
+const std::vector<std::string> kParts = {"stack", "sounds",  "icons", "graphics",
+                                         "text",  "scripts", "media", "cards"};
+
+SoundDecodeResult DecodeSound(Handles& handles, Handle data) {
+  LockedHandle bytes(handles, data);
+  if (!bytes) return {strid::kSoundUnreadable, {}};
+  return DecodeSnd({bytes.data(), bytes.size()});
+}
+
+void ExportSounds(ExportJob& job) {
+  Resources& resources = job.stack().resources();
+  const ResourceFile* area = resources.current();
+  if (!area) return;
+  std::set<uint16_t> ids;
+  for (const ResourceEntry& e : area->entries) {
+    if (e.type == restype::kSnd && !e.deleted()) ids.insert(e.id);
+  }
+  for (uint16_t id : ids) {
+    const ResourceEntry* entry = resources.Find(restype::kSnd, id);
+    if (!entry) continue;
+    const std::string file = "sounds/" + std::to_string(id) + ".wav";
+    SoundDecodeResult sound = DecodeSound(job.handles(), entry->data);
+    if (sound.alert) {
+      job.out.Fail(
+          file, sound.alert,
+          "sound " + std::to_string(id) + " \"" + ShownText(entry->Name()) + "\" cannot be read");
+      continue;
+    }
+    const std::vector<uint8_t> wav = WavFileBytes(sound.pcm.format, sound.pcm.samples);
+    job.out.Write(file, {reinterpret_cast<const char*>(wav.data()), wav.size()});
+  }
+}
+
+// Where the files a stack names may be found: as the player looks for them.
+PathRoots MediaRoots(const std::string& stack_path) {
+  PathRoots roots;
+  const std::string folder = PathFolder(stack_path);
+  roots.stack_folder = folder.empty() ? "." : folder;
+  const Folders folders = UserFolders();
+  for (const std::string& base : {folders.data, folders.program}) {
+    if (base.empty()) continue;
+    for (const MediaFolder& media : kMediaFolders) {
+      if (!media.holds_extensions)
+        roots.media_folders.push_back(JoinPath(base, std::string(media.name)));
+    }
+  }
+  roots.download_folder = UserCacheFolder();
+  return roots;
 }
 
 class ExportCommand : public Command {
@@ -28,65 +78,72 @@ class ExportCommand : public Command {
     app.add_option("-o", out_folder_, "the folder to write into (made when missing)")
         ->required()
         ->type_name("DIR");
+    app.add_option("--only", only_, "the parts to write (default: all)")
+        ->delimiter(',')
+        ->check(CLI::IsMember(kParts))
+        ->type_name("PART,...");
     app.footer(
-        "Writes DIR/stack.json (what 'info --json' prints) and DIR/sounds/ID.wav for each of\n"
-        "the stack's sounds. Sounds that cannot be read are named on stderr with their alert\n"
-        "number.");
+        "Writes into DIR: stack.json (what 'info --json' prints), sounds/ID.wav,\n"
+        "cards/NNN.png and NNN-picture.png (each card as shown and its picture alone),\n"
+        "icons/ID.png, graphics/ID.png, text/NNN.json and .md (the fields' text and\n"
+        "styles), scripts/*.lg, media/ (copies of the files the stack names, with\n"
+        "media/index.json) and index.json (what was written, what could not be and why,\n"
+        "with alert numbers). Parts: stack, sounds, icons, graphics, text, scripts, media,\n"
+        "cards. A progress bar shows on stderr when it is a terminal.");
   }
 
   int Run() override {
     if (!CheckReadable("export", stack_path_)) return kExitFailure;
-    StackSession session;
-    session.Open(stack_path_);
-    if (!session.stack().is_open()) return kExitFailure;
-    const std::string sounds = JoinPath(out_folder_, "sounds");
-    if (!CreateDirectories(sounds)) {
-      std::fprintf(stderr, "corvida export: cannot make the folder %s\n",
-                   EscapeControls(sounds).c_str());
-      return kExitFailure;
-    }
-    const std::string json = JsonText(DescribeStack(session.stack(), session.handles())) + "\n";
-    if (!WriteOut(JoinPath(out_folder_, "stack.json"), {json.begin(), json.end()}))
-      return kExitFailure;
-    return ExportSounds(session, sounds) ? kExitOk : kExitFailure;
+    StackImages images;
+    if (!images.Open(stack_path_)) return kExitFailure;
+    ExportOutput out(out_folder_);
+    if (!out.Prepare()) return kExitFailure;
+    ExportProgress progress;
+    ExportJob job{images, stack_path_, MediaRoots(stack_path_),
+                  out,    progress,    ReadExportCards(images.stack(), images.handles())};
+    const std::vector<std::string> parts = only_.empty() ? kParts : Ordered(only_);
+    for (const std::string& part : parts) RunPart(job, part);
+    nlohmann::ordered_json index = {
+        {"stack", PathFileName(stack_path_)}, {"cards", job.cards.size()}, {"parts", parts}};
+    index.update(out.Report());
+    out.WriteJson("index.json", index);
+    return out.write_failed() ? kExitFailure : kExitOk;
   }
 
  private:
-  // False only when a file cannot be written; unreadable sounds are reported and skipped.
-  bool ExportSounds(StackSession& session, const std::string& folder) {
-    Resources& resources = session.stack().resources();
-    const ResourceFile* area = resources.current();
-    if (!area) return true;
-    std::set<uint16_t> ids;
-    for (const ResourceEntry& e : area->entries) {
-      if (e.type == restype::kSnd && !e.deleted()) ids.insert(e.id);
+  static std::vector<std::string> Ordered(const std::vector<std::string>& chosen) {
+    std::vector<std::string> parts;
+    for (const std::string& part : kParts) {
+      if (std::find(chosen.begin(), chosen.end(), part) != chosen.end()) parts.push_back(part);
     }
-    for (uint16_t id : ids) {
-      const ResourceEntry* entry = resources.Find(restype::kSnd, id);
-      if (!entry) continue;
-      SoundDecodeResult sound = Decode(session.handles(), entry->data);
-      if (sound.alert) {
-        std::fprintf(stderr, "corvida export: sound %u \"%s\" cannot be read (alert %d)\n", id,
-                     EscapeControls(ShownText(entry->Name())).c_str(), sound.alert);
-        continue;
-      }
-      const std::string path = JoinPath(folder, std::to_string(id) + ".wav");
-      if (!WriteOut(path, WavFileBytes(sound.pcm.format, sound.pcm.samples))) return false;
-    }
-    return true;
+    return parts;
   }
 
-  static SoundDecodeResult Decode(Handles& handles, Handle data) {
-    LockedHandle bytes(handles, data);
-    if (!bytes) return {strid::kSoundUnreadable, {}};
-    return DecodeSnd({bytes.data(), bytes.size()});
+  static void RunPart(ExportJob& job, const std::string& part) {
+    if (part == "stack") {
+      job.out.WriteJson("stack.json", DescribeStack(job.stack(), job.handles()));
+    } else if (part == "sounds") {
+      ExportSounds(job);
+    } else if (part == "icons") {
+      ExportIcons(job);
+    } else if (part == "graphics") {
+      ExportGraphics(job);
+    } else if (part == "text") {
+      ExportFieldTexts(job);
+    } else if (part == "scripts") {
+      ExportScripts(job);
+    } else if (part == "media") {
+      ExportMedia(job);
+    } else if (part == "cards") {
+      ExportCardImages(job);
+    }
   }
 
   std::string stack_path_, out_folder_;
+  std::vector<std::string> only_;
 };
 
-CommandRegistration reg(Entry<ExportCommand>("export",
-                                             "write a stack's description and sounds as files",
+CommandRegistration reg(Entry<ExportCommand>("export", "write everything a stack holds as files",
                                              205));
 
 }  // namespace
