@@ -14,8 +14,6 @@
 #include "apps/terminal.h"
 #include "platform/files.h"
 #include "stackfile/media_folders.h"
-#include "stackfile/sound.h"
-#include "stackfile/wav_writer.h"
 
 namespace corvida::app {
 namespace {
@@ -23,36 +21,6 @@ namespace {
 // The parts written unless --only says otherwise, in the order they are written.
 const std::vector<std::string> kParts = {"stack", "sounds",  "icons", "graphics",
                                          "text",  "scripts", "media", "cards"};
-
-SoundDecodeResult DecodeSound(Handles& handles, Handle data) {
-  LockedHandle bytes(handles, data);
-  if (!bytes) return {strid::kSoundUnreadable, {}};
-  return DecodeSnd({bytes.data(), bytes.size()});
-}
-
-void ExportSounds(ExportJob& job) {
-  Resources& resources = job.stack().resources();
-  const ResourceFile* area = resources.current();
-  if (!area) return;
-  std::set<uint16_t> ids;
-  for (const ResourceEntry& e : area->entries) {
-    if (e.type == restype::kSnd && !e.deleted()) ids.insert(e.id);
-  }
-  for (uint16_t id : ids) {
-    const ResourceEntry* entry = resources.Find(restype::kSnd, id);
-    if (!entry) continue;
-    const std::string file = "sounds/" + std::to_string(id) + ".wav";
-    SoundDecodeResult sound = DecodeSound(job.handles(), entry->data);
-    if (sound.alert) {
-      job.out.Fail(
-          file, sound.alert,
-          "sound " + std::to_string(id) + " \"" + ShownText(entry->Name()) + "\" cannot be read");
-      continue;
-    }
-    const std::vector<uint8_t> wav = WavFileBytes(sound.pcm.format, sound.pcm.samples);
-    job.out.Write(file, {reinterpret_cast<const char*>(wav.data()), wav.size()});
-  }
-}
 
 // Where the files a stack names may be found: as the player looks for them.
 PathRoots MediaRoots(const std::string& stack_path) {
@@ -82,6 +50,8 @@ class ExportCommand : public Command {
         ->delimiter(',')
         ->check(CLI::IsMember(kParts))
         ->type_name("PART,...");
+    app.add_flag("--site", site_,
+                 "also write site/: a static page per card to browse without the player");
     app.footer(
         "Writes into DIR: stack.json (what 'info --json' prints), sounds/ID.wav,\n"
         "cards/NNN.png and NNN-picture.png (each card as shown and its picture alone),\n"
@@ -89,7 +59,8 @@ class ExportCommand : public Command {
         "styles), scripts/*.lg, media/ (copies of the files the stack names, with\n"
         "media/index.json) and index.json (what was written, what could not be and why,\n"
         "with alert numbers). Parts: stack, sounds, icons, graphics, text, scripts, media,\n"
-        "cards. A progress bar shows on stderr when it is a terminal.");
+        "cards. --site adds site/index.html and site/card-NNN.html (with the cards, sounds\n"
+        "and media they show). A progress bar shows on stderr when it is a terminal.");
   }
 
   int Run() override {
@@ -101,7 +72,10 @@ class ExportCommand : public Command {
     ExportProgress progress;
     ExportJob job{images, stack_path_, MediaRoots(stack_path_),
                   out,    progress,    ReadExportCards(images.stack(), images.handles())};
-    const std::vector<std::string> parts = only_.empty() ? kParts : Ordered(only_);
+    std::vector<std::string> chosen = only_.empty() ? kParts : only_;
+    if (site_) chosen.insert(chosen.end(), {"sounds", "media", "cards"});
+    std::vector<std::string> parts = Ordered(chosen);
+    if (site_) parts.push_back("site");
     for (const std::string& part : parts) RunPart(job, part);
     nlohmann::ordered_json index = {
         {"stack", PathFileName(stack_path_)}, {"cards", job.cards.size()}, {"parts", parts}};
@@ -136,11 +110,14 @@ class ExportCommand : public Command {
       ExportMedia(job);
     } else if (part == "cards") {
       ExportCardImages(job);
+    } else if (part == "site") {
+      ExportSite(job);
     }
   }
 
   std::string stack_path_, out_folder_;
   std::vector<std::string> only_;
+  bool site_ = false;
 };
 
 CommandRegistration reg(Entry<ExportCommand>("export", "write everything a stack holds as files",

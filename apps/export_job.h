@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -57,6 +59,10 @@ struct ExportJob {
   ExportOutput& out;
   ExportProgress& progress;
   std::vector<ExportCard> cards;
+  // Filled as parts run, for the pages: sounds written (by 'Snd ' id) and media copied
+  // (stored path -> file below the output folder).
+  std::set<uint16_t> sound_files;
+  std::map<std::string, std::string> media_files;
   Stack& stack() { return images.stack(); }
   Handles& handles() { return images.handles(); }
 };
@@ -86,6 +92,7 @@ void ExportGraphics(ExportJob& job);
 void ExportFieldTexts(ExportJob& job);
 void ExportScripts(ExportJob& job);
 void ExportMedia(ExportJob& job);
+void ExportSounds(ExportJob& job);
 void ExportSite(ExportJob& job);
 
 }  // namespace corvida::app

@@ -1,8 +1,8 @@
-// corvida export: copies of the files the stack names (sound files and movies of action
-// entries, pictures of graphics) into media/, with media/index.json telling which stored
-// path became which file and which could not be found. A stored path is followed only
-// where the player follows it: inside the stack's folder, the media folders and the
-// download cache (ResolveStoredPath), so a stack cannot have other files copied.
+// corvida export: the stack's sounds as sounds/ID.wav, and copies of the files the stack names
+// (sound files and movies of action entries, pictures of graphics) into media/, with
+// media/index.json telling which stored path became which file and which could not be found. A
+// stored path is followed only where the player follows it: inside the stack's folder, the media
+// folders and the download cache (ResolveStoredPath), so a stack cannot have other files copied.
 #include <map>
 
 #include "apps/build_session.h"
@@ -11,6 +11,8 @@
 #include "platform/files.h"
 #include "stackfile/action_reader.h"
 #include "stackfile/mactext.h"
+#include "stackfile/sound.h"
+#include "stackfile/wav_writer.h"
 
 namespace corvida::app {
 namespace {
@@ -50,7 +52,38 @@ struct MediaEntry {
   json used_by = json::array();
 };
 
+SoundDecodeResult DecodeSound(Handles& handles, Handle data) {
+  LockedHandle bytes(handles, data);
+  if (!bytes) return {strid::kSoundUnreadable, {}};
+  return DecodeSnd({bytes.data(), bytes.size()});
+}
+
 }  // namespace
+
+void ExportSounds(ExportJob& job) {
+  Resources& resources = job.stack().resources();
+  const ResourceFile* area = resources.current();
+  if (!area) return;
+  std::set<uint16_t> ids;
+  for (const ResourceEntry& e : area->entries) {
+    if (e.type == restype::kSnd && !e.deleted()) ids.insert(e.id);
+  }
+  for (uint16_t id : ids) {
+    const ResourceEntry* entry = resources.Find(restype::kSnd, id);
+    if (!entry) continue;
+    const std::string file = "sounds/" + std::to_string(id) + ".wav";
+    SoundDecodeResult sound = DecodeSound(job.handles(), entry->data);
+    if (sound.alert) {
+      job.out.Fail(
+          file, sound.alert,
+          "sound " + std::to_string(id) + " \"" + ShownText(entry->Name()) + "\" cannot be read");
+      continue;
+    }
+    const std::vector<uint8_t> wav = WavFileBytes(sound.pcm.format, sound.pcm.samples);
+    if (job.out.Write(file, {reinterpret_cast<const char*>(wav.data()), wav.size()}))
+      job.sound_files.insert(id);
+  }
+}
 
 void ExportMedia(ExportJob& job) {
   const bool mac_text = job.stack().names_converted();
@@ -73,6 +106,7 @@ void ExportMedia(ExportJob& job) {
       done = copied.emplace(source, file).first;
     }
     it->second.file = done->second;
+    job.media_files[named.stored] = done->second;
   }
   json copies = json::array(), missing = json::array();
   for (const std::string& stored : order) {
