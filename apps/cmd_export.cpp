@@ -50,6 +50,9 @@ class ExportCommand : public Command {
         ->delimiter(',')
         ->check(CLI::IsMember(kParts))
         ->type_name("PART,...");
+    app.add_flag("--source", source_,
+                 "also write source/stack.json, a description 'corvida build' makes the stack "
+                 "from");
     app.add_flag("--site", site_,
                  "also write site/: a static page per card to browse without the player");
     app.footer(
@@ -60,7 +63,8 @@ class ExportCommand : public Command {
         "media/index.json) and index.json (what was written, what could not be and why,\n"
         "with alert numbers). Parts: stack, sounds, icons, graphics, text, scripts, media,\n"
         "cards. --site adds site/index.html and site/card-NNN.html (with the cards, sounds\n"
-        "and media they show). A progress bar shows on stderr when it is a terminal.");
+        "and media they show); --source adds source/stack.json for 'corvida build'\n"
+        "(docs/export.md). A progress bar shows on stderr when it is a terminal.");
   }
 
   int Run() override {
@@ -76,6 +80,7 @@ class ExportCommand : public Command {
     if (site_) chosen.insert(chosen.end(), {"sounds", "media", "cards"});
     std::vector<std::string> parts = Ordered(chosen);
     if (site_) parts.push_back("site");
+    if (source_) parts.push_back("source");
     for (const std::string& part : parts) RunPart(job, part);
     nlohmann::ordered_json index = {
         {"stack", PathFileName(stack_path_)}, {"cards", job.cards.size()}, {"parts", parts}};
@@ -112,12 +117,14 @@ class ExportCommand : public Command {
       ExportCardImages(job);
     } else if (part == "site") {
       ExportSite(job);
+    } else if (part == "source") {
+      ExportSource(job);
     }
   }
 
   std::string stack_path_, out_folder_;
   std::vector<std::string> only_;
-  bool site_ = false;
+  bool site_ = false, source_ = false;
 };
 
 CommandRegistration reg(Entry<ExportCommand>("export", "write everything a stack holds as files",

@@ -94,5 +94,6 @@ void ExportScripts(ExportJob& job);
 void ExportMedia(ExportJob& job);
 void ExportSounds(ExportJob& job);
 void ExportSite(ExportJob& job);
+void ExportSource(ExportJob& job);
 
 }  // namespace corvida::app
