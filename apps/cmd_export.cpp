@@ -74,8 +74,7 @@ class ExportCommand : public Command {
     ExportOutput out(out_folder_);
     if (!out.Prepare()) return kExitFailure;
     ExportProgress progress;
-    ExportJob job{images, stack_path_, MediaRoots(stack_path_),
-                  out,    progress,    ReadExportCards(images.stack(), images.handles())};
+    ExportJob job(images, stack_path_, MediaRoots(stack_path_), out, progress);
     std::vector<std::string> chosen = only_.empty() ? kParts : only_;
     if (site_) chosen.insert(chosen.end(), {"sounds", "media", "cards"});
     std::vector<std::string> parts = Ordered(chosen);

@@ -53,6 +53,15 @@ std::vector<ExportCard> ReadExportCards(Stack& stack, Handles& handles) {
   return cards;
 }
 
+ExportJob::ExportJob(StackImages& images, std::string stack_path, PathRoots roots,
+                     ExportOutput& out, ExportProgress& progress)
+    : images(images),
+      stack_path(std::move(stack_path)),
+      roots(std::move(roots)),
+      out(out),
+      progress(progress),
+      cards(ReadExportCards(images.stack(), images.handles())) {}
+
 std::string CardFileNumber(int number) {
   char text[16];
   std::snprintf(text, sizeof text, "%03d", number);

@@ -53,6 +53,9 @@ class ExportProgress {
 };
 
 struct ExportJob {
+  // Reads the cards of the opened stack.
+  ExportJob(StackImages& images, std::string stack_path, PathRoots roots, ExportOutput& out,
+            ExportProgress& progress);
   StackImages& images;
   std::string stack_path;
   PathRoots roots;  // where the files the stack names may resolve

@@ -13,6 +13,10 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
+// Link places listed for one field at most: a short link text in a long field could
+// otherwise match millions of times.
+constexpr size_t kMaxLinkPlaces = 10000;
+
 json StyleNames(uint8_t style) {
   static constexpr std::pair<uint8_t, const char*> kNames[] = {
       {font_style::kBold, "bold"},           {font_style::kItalic, "italic"},
@@ -75,7 +79,8 @@ json Links(ExportJob& job, uint16_t field_id, const std::string& text) {
       continue;
     const std::string link(reinterpret_cast<const char*>(h.data + hyperlink::kText), length);
     Bytes action = HyperlinkAction(h);
-    for (size_t at = text.find(link); at != std::string::npos; at = text.find(link, at + 1)) {
+    for (size_t at = text.find(link); at != std::string::npos && links.size() < kMaxLinkPlaces;
+         at = text.find(link, at + 1)) {
       json l = {{"id", e.id}, {"text", TextOf(link)}, {"start", at}, {"end", at + length}};
       ActionRecordReader reader({action.data, action.size});
       if (action.size && (reader.action_flags() & action::kGo))

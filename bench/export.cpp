@@ -65,8 +65,7 @@ double SecondsPerCard(const std::string& stack, const std::filesystem::path& out
   ExportOutput output(out.string());
   output.Prepare();
   ExportProgress progress;
-  ExportJob job{images, stack,    {},
-                output, progress, ReadExportCards(images.stack(), images.handles())};
+  ExportJob job(images, stack, {}, output, progress);
   for (void (*part)(ExportJob&) : {ExportSounds, ExportIcons, ExportGraphics, ExportFieldTexts,
                                    ExportScripts, ExportMedia, ExportCardImages, ExportSite})
     part(job);

@@ -84,7 +84,7 @@ std::vector<Element> Named(const std::vector<Element>& all, const std::string& n
   std::vector<Element> out;
   for (const Element& e : all) {
     if (e.name == name &&
-        (cls.empty() || e.attributes.count("class") && e.attributes.at("class") == cls))
+        (cls.empty() || (e.attributes.count("class") && e.attributes.at("class") == cls)))
       out.push_back(e);
   }
   return out;
