@@ -36,6 +36,7 @@ bench: build-release
 	cmake -S . -B $(RELEASE_DIR) -DCORVIDA_BENCH=ON
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
+	@echo "== Tarrow beside the classic C Logo"; python3 bench/logo/compare --corvida $(RELEASE_DIR)/apps/corvida
 
 # make fuzz SECONDS=600 runs each libFuzzer target for that many seconds and reports
 # each one's result; TARGETS="picture pixpak" runs only those.

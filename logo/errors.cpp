@@ -14,7 +14,7 @@ namespace {
 constexpr size_t kLineTextLimit = 255;
 
 bool IsOperatorWord(const Node* w) {
-  if (!w || !w->IsWord() || w->text[0] == '\0' || w->text[1] != '\0') return false;
+  if (!w || !w->IsWord() || w->text[0] == '\0' || w->text[1] != '\0' || w->link) return false;
   return std::strchr("+-*/<>=()", w->text[0]) != nullptr;
 }
 

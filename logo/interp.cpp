@@ -42,6 +42,8 @@ Interpreter::Interpreter(InterpreterConfig config, InterpreterHooks hooks)
                                          config.file_quota)),
       bridge_(std::make_unique<CardBridge>()),
       turtle_(std::make_unique<Turtle>()) {
+  for (NameIndex* index : {&name_index, &buried_name_index, &plist_index, &buried_plist_index})
+    index->RememberAnswers(&pool_);
   empty_list_.flags = NF_LIST;
   empty_list_.link = nullptr;
   empty_list_.elem = nullptr;
@@ -175,6 +177,16 @@ Node* Interpreter::MakeWord(std::string_view text) {
     last = n;
   } while (i < len);
   return first;
+}
+
+Node* Interpreter::NewChunk(const char* chars, int count, Node* rest) {
+  Node* n = NewNode();
+  if (!n) return nullptr;
+  n->flags |= NF_WORD;
+  n->elem = nullptr;
+  std::memcpy(n->text, chars, static_cast<size_t>(std::clamp(count, 0, 4)));
+  n->link = rest;
+  return n;
 }
 
 Node* Interpreter::WordTail(const Node* word, int skip) {

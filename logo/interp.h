@@ -181,6 +181,8 @@ class Interpreter {
   Node* MakeWord(std::string_view text);
   // A new word of a word's characters after the first `skip` ones.
   Node* WordTail(const Node* word, int skip);
+  // A new chunk holding `count` (1 to 4) characters, followed by the chunks of `rest`.
+  Node* NewChunk(const char* chars, int count, Node* rest);
   Node* WordOrNumberText(Node* v);  // a word of a value's characters (numbers as text)
   void Hold(Node* v) { pool_.Hold(v); }
   void Release(Node* v) { pool_.Release(v); }

@@ -12,22 +12,75 @@ std::string NameIndex::Key(const Node* name, int skip) {
   return key;
 }
 
+namespace {
+// FNV-1a over the upper-case characters, the same for a key and for a name in place.
+constexpr size_t kHashStart = 14695981039346656037ull;
+constexpr size_t kHashFactor = 1099511628211ull;
+
+size_t HashStep(size_t h, char upper) {
+  return (h ^ static_cast<uint8_t>(upper)) * kHashFactor;
+}
+
+CharCursor SkipChars(const Node* name, int skip) {
+  CharCursor c(name);
+  for (int i = 0; i < skip; ++i) c.Next();
+  return c;
+}
+}  // namespace
+
+size_t NameIndex::KeyHash::operator()(const std::string& key) const {
+  size_t h = kHashStart;
+  for (char ch : key) h = HashStep(h, ch);
+  return h;
+}
+
+size_t NameIndex::KeyHash::operator()(NameView view) const {
+  size_t h = kHashStart;
+  CharCursor c = SkipChars(view.name, view.skip);
+  for (char ch = c.Next(); ch != '\0'; ch = c.Next())
+    h = HashStep(h, static_cast<char>(UpperChar(ch)));
+  return h;
+}
+
+bool NameIndex::KeyEqual::operator()(NameView view, const std::string& key) const {
+  CharCursor c = SkipChars(view.name, view.skip);
+  for (char k : key) {
+    char ch = c.Next();
+    if (ch == '\0' || static_cast<char>(UpperChar(ch)) != k) return false;
+  }
+  return c.Peek() == '\0';
+}
+
 Node* NameIndex::Find(const Node* name, int skip) const {
-  auto it = entries_.find(Key(name, skip));
-  return it == entries_.end() ? nullptr : it->second;
+  Answer* answer = nullptr;
+  if (pool_) {
+    answer = &answers_[((reinterpret_cast<uintptr_t>(name) >> 3) ^ static_cast<uintptr_t>(skip)) %
+                       kAnswers];
+    if (answer->name == name && answer->skip == skip && answer->generation == generation_ &&
+        answer->collections == pool_->collections())
+      return answer->entry;
+  }
+  auto it = entries_.find(NameView{name, skip});
+  Node* entry = it == entries_.end() ? nullptr : it->second;
+  if (answer) *answer = {name, skip, generation_, pool_->collections(), entry};
+  return entry;
 }
 
 void NameIndex::Add(Node* entry) {
   entries_[Key(entry->elem, 0)] = entry;
+  ++generation_;
 }
 
 void NameIndex::Remove(const Node* name) {
   entries_.erase(Key(name, 0));
+  ++generation_;
 }
 
 void NameIndex::TakeAll(NameIndex& from) {
   for (auto& [key, entry] : from.entries_) entries_[key] = entry;
   from.entries_.clear();
+  ++generation_;
+  ++from.generation_;
 }
 
 }  // namespace corvida::logo

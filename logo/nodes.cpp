@@ -40,12 +40,15 @@ bool NodePool::AddBlock() {
 }
 
 Node* NodePool::AllocSlow() {
+  // A small pool grows without collecting: a collection walks every root and sweeps every
+  // block, worth it only once there is enough to win back.
+  if (blocks_.size() < kBlocksBeforeCollecting && AddBlock()) return Alloc();
   if (!blocks_.empty() && roots_) {
     Collect();
-    // When a collection wins back little, grow instead of collecting again soon: the
-    // cost of collecting stays proportional to what is allocated.
+    // When a collection wins back less than half, grow instead of collecting again soon:
+    // the cost of collecting stays proportional to what is allocated.
     size_t total = CountTotal();
-    if (free_count_ < total / 4) {
+    if (free_count_ < total / 2) {
       size_t grow = std::max<size_t>(1, blocks_.size() / 2);
       for (size_t i = 0; i < grow && AddBlock(); ++i) {
       }
@@ -124,12 +127,7 @@ void NodePool::Collect() {
 }
 
 void AppendWordChars(const Node* w, std::string& out) {
-  for (; w && w->IsWord(); w = w->link) {
-    for (int i = 0; i < 4; ++i) {
-      if (w->text[i] == '\0') return;
-      out.push_back(w->text[i]);
-    }
-  }
+  for (; w && w->IsWord(); w = w->link) out.append(w->text, static_cast<size_t>(ChunkLength(w)));
 }
 
 std::string WordChars(const Node* word) {
@@ -140,12 +138,7 @@ std::string WordChars(const Node* word) {
 
 size_t WordLength(const Node* w) {
   size_t n = 0;
-  for (; w && w->IsWord(); w = w->link) {
-    for (int i = 0; i < 4; ++i) {
-      if (w->text[i] == '\0') return n;
-      ++n;
-    }
-  }
+  for (; w && w->IsWord(); w = w->link) n += static_cast<size_t>(ChunkLength(w));
   return n;
 }
 

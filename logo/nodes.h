@@ -23,8 +23,10 @@ constexpr uint8_t NF_DOOMED = 0x80;
 constexpr uint8_t kTypeMask = 0x0F;
 
 // One value cell. A list cell links to the next cell and points at its element; a word
-// chunk links to the next chunk and holds up to four characters (NUL padded); a number
-// node holds its value in place of the link.
+// chunk links to the next chunk and holds one to four characters (NUL padded; only the
+// empty word's single chunk holds none); a number node holds its value in place of the
+// link. Words never change once made, so a word may end in another word's chunks: taking
+// a word's first character off or putting characters in front of a word shares the rest.
 struct Node {
   union {
     Node* link;
@@ -60,6 +62,8 @@ inline bool IsNumber(const Node* v) {
 }
 
 constexpr size_t kNodesPerBlock = 1000;
+// Blocks a pool takes before its first collection.
+constexpr size_t kBlocksBeforeCollecting = 8;
 
 // The pool: blocks of 1000 nodes, a free list threaded through the links, and the
 // collector. Roots come from a visitor the interpreter installs.
@@ -169,11 +173,15 @@ class CharCursor {
   char Next() {
     char c = Peek();
     if (c == '\0') return c;
-    if (++index_ == 4) {
-      chunk_ = chunk_->link;
+    if (++index_ == 4 || chunk_->text[index_] == '\0') {
+      chunk_ = NextChunk(chunk_);
       index_ = 0;
     }
     return c;
+  }
+  // The chunk after `w` in the same word, or null at its end.
+  static const Node* NextChunk(const Node* w) {
+    return w->link && w->link->IsWord() ? w->link : nullptr;
   }
 
  private:
@@ -190,7 +198,13 @@ size_t WordLength(const Node* word);
 bool WordIs(const Node* word, std::string_view text);
 // The one-character word `c` (operators and brackets as the reader makes them).
 inline bool IsCharWord(const Node* v, char c) {
-  return v && v->IsWord() && v->text[0] == c && v->text[1] == '\0';
+  return v && v->IsWord() && v->text[0] == c && v->text[1] == '\0' && !v->link;
+}
+// Characters held in one chunk (0 to 4).
+inline int ChunkLength(const Node* w) {
+  int n = 0;
+  while (n < 4 && w->text[n] != '\0') ++n;
+  return n;
 }
 
 // Mac Roman upper case (accents kept), as a table for the comparisons on every lookup.

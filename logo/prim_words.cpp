@@ -95,28 +95,106 @@ Node* EmptyP(Interpreter& in, PrimCall& c) {
   return in.Truth(Interpreter::IsEmptyList(v) || IsEmptyWord(v));
 }
 
-// Characters of a word or number, for the primitives that take words apart.
-std::string Chars(Node* v) {
-  return v->IsNumber() ? NumberText(v) : WordChars(v);
+// Builds a new word four characters to a chunk; it may end in an existing word's chunks,
+// which are shared rather than copied.
+class WordBuilder {
+ public:
+  explicit WordBuilder(Interpreter& in) : in_(in) {}
+
+  void Add(char c) {
+    if (failed_) return;
+    if (fill_ == 4) {
+      char four[4] = {c, 0, 0, 0};
+      AddChunk(four);
+      fill_ = 1;
+      return;
+    }
+    last_->text[fill_++] = c;
+  }
+  void AddChars(Node* v) {
+    if (v->IsNumber()) {
+      for (char c : NumberText(v)) Add(c);
+      return;
+    }
+    for (const Node* w = v; w && !failed_; w = CharCursor::NextChunk(w)) {
+      int count = ChunkLength(w);
+      if (fill_ == 4 && count == 4) {
+        AddChunk(w->text);  // whole chunks copy at once while the builder is aligned
+      } else {
+        for (int i = 0; i < count; ++i) Add(w->text[i]);
+      }
+    }
+  }
+  void AddChunk(const char* four) {
+    Node* chunk = in_.NewChunk(four, 4, nullptr);
+    if (!chunk) {
+      Abandon();
+      return;
+    }
+    (last_ ? last_->link : first_) = chunk;
+    last_ = chunk;
+  }
+  // The word built, followed by `rest` (a word with characters, or null); null when memory
+  // ran out.
+  Node* Finish(Node* rest) {
+    if (failed_) return nullptr;
+    if (!first_) return rest ? rest : in_.empty_word();
+    last_->link = rest;
+    return first_;
+  }
+
+ private:
+  // Chunks already built go back to the pool at the next collection.
+  void Abandon() {
+    for (Node* c = first_; c; c = c->link) c->flags = 0;
+    failed_ = true;
+  }
+
+  Interpreter& in_;
+  Node* first_ = nullptr;
+  Node* last_ = nullptr;
+  int fill_ = 4;
+  bool failed_ = false;
+};
+
+bool HasChars(Node* v) {
+  return v->IsNumber() || (v->IsWord() && v->text[0] != '\0');
 }
 
-bool EmptyInput(Interpreter& in, Node* v, int row) {
+// Reports an input with nothing to take apart; the error names `canonical` when given (so
+// BF reports as BUTFIRST), else the row called. The name is looked up only on error.
+bool EmptyInput(Interpreter& in, Node* v, int called_row, const char* canonical = nullptr) {
+  if (v && (v->IsList() ? !Interpreter::IsEmptyList(v) : HasChars(v))) return false;
+  int row = canonical ? in.prims.Find(canonical) : called_row;
   if (!v) {
     in.ErrorRow(kErrDoesntLike, row, in.input_pos[0] ? in.input_pos[0] : in.empty_list());
     return true;
   }
-  if (Interpreter::IsEmptyList(v) || IsEmptyWord(v) || (!v->IsList() && Chars(v).empty())) {
+  if (Interpreter::IsEmptyList(v) || (!v->IsList() && !HasChars(v))) {
     in.ErrorRow(kErrDoesntLike, row, v);
     return true;
   }
   return false;
 }
 
+// The one-character word of a word's character at `index` (0-based, within the word).
+Node* CharAt(Interpreter& in, Node* word, size_t index) {
+  if (word->IsNumber()) return in.MakeWord(NumberText(word).substr(index, 1));
+  CharCursor c(word);
+  for (size_t i = 0; i < index; ++i) c.Next();
+  char ch = c.Peek();
+  return in.NewChunk(&ch, 1, nullptr);
+}
+
+size_t CharCount(Node* v) {
+  return v->IsNumber() ? NumberText(v).size() : WordLength(v);
+}
+
 Node* First(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
-  if (EmptyInput(in, v, in.prims.Find("FIRST"))) return v && v->IsList() ? v->elem : v;
+  if (EmptyInput(in, v, c.row, "FIRST")) return v && v->IsList() ? v->elem : v;
   if (v->IsList()) return v->elem;
-  return in.MakeWord(Chars(v).substr(0, 1));
+  return CharAt(in, v, 0);
 }
 
 Node* Last(Interpreter& in, PrimCall& c) {
@@ -126,22 +204,28 @@ Node* Last(Interpreter& in, PrimCall& c) {
     while (v->link) v = v->link;
     return v->elem;
   }
-  std::string s = Chars(v);
-  return in.MakeWord(s.substr(s.size() - 1));
+  if (v->IsNumber()) return CharAt(in, v, CharCount(v) - 1);
+  const Node* w = v;
+  while (const Node* next = CharCursor::NextChunk(w)) w = next;
+  return in.NewChunk(&w->text[ChunkLength(w) - 1], 1, nullptr);
 }
 
+// A word's characters after its first: the head chunk's other characters in a new chunk,
+// the rest of the word shared.
 Node* ButFirst(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
-  int row = in.prims.Find("BUTFIRST");
-  if (EmptyInput(in, v, row)) return v && v->IsList() ? v->link : v;
+  if (EmptyInput(in, v, c.row, "BUTFIRST")) return v && v->IsList() ? v->link : v;
   if (v->IsList()) return v->link ? v->link : in.empty_list();
-  return in.MakeWord(Chars(v).substr(1));
+  if (v->IsNumber()) return in.MakeWord(NumberText(v).substr(1));
+  Node* rest = const_cast<Node*>(CharCursor::NextChunk(v));
+  int head = ChunkLength(v);
+  if (head > 1) return in.NewChunk(v->text + 1, head - 1, rest);
+  return rest ? rest : in.empty_word();
 }
 
 Node* ButLast(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
-  int row = in.prims.Find("BUTLAST");
-  if (EmptyInput(in, v, row)) return v && v->IsList() ? v->link : v;
+  if (EmptyInput(in, v, c.row, "BUTLAST")) return v && v->IsList() ? v->link : v;
   if (v->IsList()) {
     Node* head = nullptr;
     Node* tail = nullptr;
@@ -157,8 +241,12 @@ Node* ButLast(Interpreter& in, PrimCall& c) {
     }
     return head ? head : in.empty_list();
   }
-  std::string s = Chars(v);
-  return in.MakeWord(s.substr(0, s.size() - 1));
+  size_t keep = CharCount(v) - 1;
+  if (v->IsNumber()) return in.MakeWord(NumberText(v).substr(0, keep));
+  WordBuilder out(in);
+  CharCursor chars(v);
+  for (size_t i = 0; i < keep; ++i) out.Add(chars.Next());
+  return out.Finish(nullptr);
 }
 
 Node* Count(Interpreter& in, PrimCall& c) {
@@ -173,7 +261,7 @@ Node* Count(Interpreter& in, PrimCall& c) {
       for (Node* p = v; p; p = p->link) ++n;
     return in.NewInt(n);
   }
-  return in.NewInt(static_cast<int32_t>(v->IsNumber() ? NumberText(v).size() : WordLength(v)));
+  return in.NewInt(static_cast<int32_t>(CharCount(v)));
 }
 
 Node* Fput(Interpreter& in, PrimCall& c) {
@@ -252,18 +340,27 @@ Node* Sentence(Interpreter& in, PrimCall& c) {
   return BuildList(in, v, true);
 }
 
+// The inputs' characters joined; the last word's chunks are shared, not copied, so
+// putting characters in front of a long word costs only what is put in front.
 Node* Word(Interpreter& in, PrimCall& c) {
   std::vector<Node*> v;
   if (!in.GatherInputs(c, 2, v)) return nullptr;
-  std::string s;
-  for (Node* x : v) {
-    if (!x || x->IsList()) {
-      in.ErrorRow(kErrDoesntLike, c.row, x);
+  size_t joined = v.size();
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (!v[i] || v[i]->IsList()) {
+      in.ErrorRow(kErrDoesntLike, c.row, v[i]);
+      joined = i;
       break;
     }
-    s += Chars(x);
   }
-  return s.empty() ? in.empty_word() : in.MakeWord(s);
+  Node* shared = nullptr;
+  if (joined == v.size() && joined > 0 && v.back()->IsWord() && v.back()->text[0] != '\0') {
+    shared = v.back();
+    --joined;
+  }
+  WordBuilder out(in);
+  for (size_t i = 0; i < joined; ++i) out.AddChars(v[i]);
+  return out.Finish(shared);
 }
 
 Node* Item(Interpreter& in, PrimCall& c) {
@@ -287,12 +384,11 @@ Node* Item(Interpreter& in, PrimCall& c) {
     }
     return p->elem;
   }
-  std::string s = Chars(v);
-  if (static_cast<size_t>(n) > s.size()) {
+  if (static_cast<size_t>(n) > CharCount(v)) {
     in.ErrorRow(kErrDoesntLike, c.row, in.input_pos[1]);
     return nullptr;
   }
-  return in.MakeWord(s.substr(static_cast<size_t>(n) - 1, 1));
+  return CharAt(in, v, static_cast<size_t>(n) - 1);
 }
 
 }  // namespace

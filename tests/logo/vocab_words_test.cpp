@@ -105,4 +105,41 @@ TEST(LogoVocabWords, ComparingAndConverting) {
 }
 
 }  // namespace
+// Words taken apart and put together share characters with the words they came from;
+// every primitive reads them as the same characters, whatever the chunk boundaries.
+TEST(LogoVocabWords, WordsSharingCharactersReadAsTheirText) {
+  Check({
+      {"show butfirst \"abcdefghij", "bcdefghij\n"},
+      {"show bf bf bf bf \"abcdefghij", "efghij\n"},
+      {"show bf bf bf bf bf bf bf bf bf \"abcdefghij", "j\n"},
+      {"show emptyp bf bf \"ab", "TRUE\n"},
+      {"make \"w bf bf bf \"abcdefgh\nshow (list :w count :w last :w first :w item 3 :w)",
+       "[defgh 5 h d f]\n"},
+      {"make \"w word \"xy bf \"abcdefgh\nshow (list :w count :w butlast :w item 4 :w)",
+       "[xybcdefgh 9 xybcdefg c]\n"},
+      {"show equalp word \"ab \"cdefg \"abcdefg", "TRUE\n"},
+      {"show equalp word \"abc \"defg word \"abcd \"efg", "TRUE\n"},
+      {"show member \"fg word \"a bf \"xbcdefgh", "fgh\n"},
+      {"show (word \"a \"bcdef \"g)", "abcdefg\n"},
+      {"show (word \"ab 12 \"cd)", "ab12cd\n"},
+      {"make \"e bf \"a show (word \"abc :e)", "abc\n"},
+      {"make \"e bf \"a show word :e bf \"xyz", "yz\n"},
+      {"show lowercase word \"A bf \"xBCDEFG", "abcdefg\n"},
+      {"show uppercase bl word \"a bf \"xbcdefg", "ABCDEF\n"},
+      {"make word \"na bf \"xme 5 show :name", "5\n"},
+      {"make \"name 7 show thing word \"na bf \"xme", "7\n"},
+  });
+}
+
+// Errors of taking apart name the primitive by its full name, whichever name was called.
+TEST(LogoVocabWords, TakingApartNothingNamesThePrimitive) {
+  Check({
+      {"show bf \"", "Logo Error: BUTFIRST doesn't like \" as input\n\nAt: SHOW BF \" \n"},
+      {"show bl []", "Logo Error: BUTLAST doesn't like [] as input\n\nAt: SHOW BL []\n"},
+      {"show first bf \"a",
+       "Logo Error: FIRST doesn't like \" as input\n\nAt: SHOW FIRST BF \"a\n"},
+      {"show last \"", "Logo Error: LAST doesn't like \" as input\n\nAt: SHOW LAST \" \n"},
+  });
+}
+
 }  // namespace corvida::logo
