@@ -24,6 +24,7 @@ enum class TokenKind : uint8_t {
   kPalette,
   kEntry,  // the dispatcher's entry point
   kTextObject,
+  kModule,  // an extension module, by its NBA id
 };
 
 class CallbackTokens {

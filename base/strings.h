@@ -31,6 +31,7 @@ enum Id : int {
   kCardNotFound = 2223,
   kNotEnoughMemory = 2224,
   kGenericError = 2235,
+  kNoNbasInFile = 2241,
   kNoMarkedCard = 2242,
   kSoundFormatNotSupported = 2255,  // a sound file in an encoding we do not take
   kBlackAndWhiteStack = 2256,
@@ -97,6 +98,8 @@ enum Id : int {
   kLaunchDesktopProgram = 5102,
   // The question before Save As replaces a file ("%1" its name).
   kConfirmReplace = 5103,
+  // The question before an Extra is taken off the list.
+  kConfirmDeleteExtra = 5104,
 };
 }  // namespace strid
 

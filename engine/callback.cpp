@@ -65,6 +65,7 @@ CallbackDispatch::Table() {
         {59, &D::SetFieldText},
         {62, &D::SwapTwoCards},
         {64, &D::MarkCardChanged},
+        {67, &D::CallExtension},
         {68, &D::Alert},
         {70, &D::MarkBothChanged},
         {71, &D::LastNames},

@@ -57,6 +57,9 @@ class CallbackHost {
   virtual CardScreen* Screen() = 0;
   // Every command, before it runs (the replay's trace).
   virtual void Dispatching(const CallbackBlock& block) = 0;
+  // Command 67: calls an extension module with the block's parameters and leaves its
+  // answer in the block. Without modules nothing runs.
+  virtual void CallExtension(CallbackBlock& block) { (void)block; }
 };
 
 // Where a resolved object reference points.
@@ -227,6 +230,7 @@ class CallbackDispatch {
   void Palette();
   void MadeOnMac();
   void RunTarrow();
+  void CallExtension();
   void PointerVisibility();
   void ReleaseContext();
 

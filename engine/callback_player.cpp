@@ -194,6 +194,10 @@ void CallbackDispatch::MadeOnMac() {
   Answer(1, stack_.is_open() && (stack_.Header16(header::kFlags) & header::kFlagMacNames) ? 1 : 0);
 }
 
+void CallbackDispatch::CallExtension() {
+  host_.CallExtension(block_);
+}
+
 void CallbackDispatch::RunTarrow() {
   if (P(3) || P(4) || P(5)) return;
   const std::vector<uint8_t> text = ReadBlock(P(1), std::min(P(2), kScriptTextLimit));

@@ -12,6 +12,7 @@ namespace {
 
 enum Command : int16_t {
   kPendingMessages = 42,
+  kCallNba = 67,
   kAlert = 68,
   kMediaState = 89,
   kDisposeHandle = 107,
@@ -103,11 +104,29 @@ Node* DoneP(Interpreter& in, PrimCall& c) {
 }
 
 Node* CallNba(Interpreter& in, PrimCall& c) {
-  // Extension modules are not loaded by this player yet: the message is checked and the
-  // call answers nothing.
-  KeywordValue(in, c.in[2], c.row, {{"ABOUT", 1}, {"CLOSE", 2}, {"PARAM", 3}, {"RUN", 4}}, 1);
+  const int32_t message =
+      KeywordValue(in, c.in[2], c.row, {{"ABOUT", 1}, {"CLOSE", 2}, {"PARAM", 3}, {"RUN", 4}}, 1);
   if (in.Unwinding()) return nullptr;
-  return in.empty_word();
+  CardBridge& b = in.bridge();
+  if (!b.port) return in.empty_word();
+  const std::string input = MacToWindows(ValueText(c.in[1]));
+  const uint32_t data =
+      b.port->NewBlock({reinterpret_cast<const uint8_t*>(input.data()), input.size()});
+  if (!data) {
+    in.ErrorRow(kErrOutOfSpace, c.row);
+    return nullptr;
+  }
+  b.SetParam(1, 0);
+  b.SetParam(2, data);
+  b.ParamString(3, ValueText(c.in[0]));
+  b.SetParam(4, static_cast<uint32_t>(message));
+  b.Issue(kCallNba);
+  // The module's answer (or the data, emptied) comes back in p2; it is ours to free.
+  const uint32_t answer = b.Param(2);
+  const std::string text = b.ReadText(answer);
+  b.port->DisposeBlock(answer);
+  if (answer != data) b.port->DisposeBlock(data);
+  return text.empty() ? in.empty_word() : in.MakeWord(text);
 }
 
 // A slot input: 1 to 5, else error 41 and `fallback`.

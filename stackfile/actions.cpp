@@ -147,7 +147,7 @@ Bytes HyperlinkAction(Bytes data) {
 }
 
 void ConvertNbaDescriptor(Bytes data, Direction) {
-  if (data.Holds(nba::kPersistent, 4)) Put32(data.data + nba::kPersistent, 0);
+  if (data.Holds(nba::kRuntimeSlot, 4)) Put32(data.data + nba::kRuntimeSlot, 0);
 }
 
 }  // namespace corvida

@@ -79,7 +79,12 @@ inline size_t ActionOffset(Bytes h) {
 
 // NBA reference ('NBAs'), native layout where it is converted.
 namespace nba {
-inline constexpr size_t kPersistent = 4;    // run-time value: 0 on load and when written
+inline constexpr size_t kAboutFlags = 0;
+inline constexpr size_t kNbaId = 2;
+inline constexpr size_t kRuntimeSlot = 4;  // run-time value: 0 on load and when written
+// The module's persistent value, kept with the stack: the run-time slot is cleared on
+// every load, so the value lives in the spare word after it (0 in older stacks).
+inline constexpr size_t kKeptValue = 8;
 inline constexpr size_t kDisplayName = 16;  // zero-terminated, in a field of 32 bytes
 inline constexpr size_t kDisplayNameField = 32;
 inline constexpr size_t kModuleName = 48;  // zero-terminated, in a field of 256 bytes
