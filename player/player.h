@@ -17,6 +17,7 @@
 #include "logo/interp.h"
 #include "platform/platform.h"
 #include "player/memory_alerts.h"
+#include "player/nba_state.h"
 #include "player/workspace_store.h"
 #include "stackfile/fileslots.h"
 #include "stackfile/stack.h"
@@ -49,6 +50,8 @@ struct Player {
   // are forgotten once the download cache exists. Its saved workspace runs when it opens
   // and is stored again when a save finds it changed.
   Stack stack{handles};
+  // Extension modules: those loaded, the calls running, the Extras (NbaHost calls them).
+  NbaState nbas;
 
  private:
   // Hands the open stack's workspace between the stack and the interpreter.

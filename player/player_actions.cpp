@@ -34,6 +34,9 @@ void PlayerWindow::SetUpActions() {
   mouse_ = std::make_unique<MouseHandler>(player_.stack, player_.handles, platform.windows(),
                                           platform.fonts(), shown_, *executor_, *this);
   callbacks_ = std::make_unique<PlayerCallbacks>(*this, player_);
+  nbas_ = std::make_unique<NbaHost>(player_, *this);
+  media_->set_nbas(nbas_.get());
+  extras_ = std::make_unique<NbaExtras>(player_, *nbas_);
 }
 
 // ---- PlayerActionHost ----

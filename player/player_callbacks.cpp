@@ -58,6 +58,10 @@ void PlayerCallbacks::Dispatching(const CallbackBlock& block) {
   if (trace_) window_.Log(CallbackTraceLine(block));
 }
 
+void PlayerCallbacks::CallExtension(CallbackBlock& block) {
+  window_.nbas().RunFromCallback(block);
+}
+
 std::string CallbackTraceLine(const CallbackBlock& block) {
   std::string line = "callback " + std::to_string(block.command());
   for (int slot = 1; slot <= cbblock::kParamCount; ++slot) {

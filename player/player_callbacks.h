@@ -38,6 +38,7 @@ class PlayerCallbacks : public CallbackHost, public logo::CardPort {
   void RunScript(const std::string& text) override;
   CardScreen* Screen() override;
   void Dispatching(const CallbackBlock& block) override;
+  void CallExtension(CallbackBlock& block) override;
 
   // logo::CardPort
   CallbackBlock& block() override { return dispatch_->block(); }

@@ -2,6 +2,7 @@
 
 #include "base/handles.h"
 #include "platform/text.h"
+#include "player/nba_host.h"
 #include "player/player_scripts.h"
 #include "player/player_window.h"
 #include "stackfile/action_reader.h"
@@ -139,8 +140,15 @@ void PlayerMedia::Idle() {
   movies_.IdleMovies();
 }
 
-void PlayerMedia::Step(uint32_t) {
+void PlayerMedia::Step(uint32_t tick) {
   movies_.IdleMovies();
+  // The modules' timer message, as the player window's timer would send it.
+  if (nbas_ && window_.window()) nbas_->WindowMessage({window_.window(), msg::kTimer, tick, 0, 0});
+}
+
+bool PlayerMedia::CallNba(const NbaRequest& request) {
+  RecordingMediaHooks::CallNba(request);
+  return nbas_ && nbas_->RunFromAction(request);
 }
 
 bool PlayerMedia::Busy(uint16_t record_id, const StartedMedia& started) {
@@ -149,6 +157,7 @@ bool PlayerMedia::Busy(uint16_t record_id, const StartedMedia& started) {
     auto it = movie_of_record_.find(record_id);
     if (it != movie_of_record_.end() && !movies_.IsMovieFinished(it->second)) return true;
   }
+  if (started.nba && nbas_ && nbas_->Busy()) return true;
   return RecordingMediaHooks::Busy(record_id, started);
 }
 

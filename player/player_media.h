@@ -1,7 +1,8 @@
 // The player's media: what the action executor asks to be played. Sounds play through
 // SoundPlayer; movies through the movie manager over the platform's movie service, shown
-// on the player window; scripts through PlayerScripts. The other media are still written
-// as lines (RecordingMediaHooks), as is every sound, movie and script request.
+// on the player window; scripts through PlayerScripts; extension modules through NbaHost. The other
+// media are still written as lines (RecordingMediaHooks), as is every sound, movie and script
+// request.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@
 
 namespace corvida {
 
+class NbaHost;
 class PlayerScripts;
 class PlayerWindow;
 
@@ -52,6 +54,10 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   // Scripts run through `scripts` (the player window's); without it they are only logged.
   void set_scripts(PlayerScripts* scripts) { scripts_ = scripts; }
   void RunScript(const ScriptRequest& request) override;
+  // Extension modules run through `nbas` (the player window's); without it they are only
+  // logged.
+  void set_nbas(NbaHost* nbas) { nbas_ = nbas; }
+  bool CallNba(const NbaRequest& request) override;
 
   SoundPlayer& sounds() { return sounds_; }
   MovieManager& movies() { return movies_; }
@@ -81,6 +87,7 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   PlayerWindow& window_;
   SoundPlayer sounds_;
   PlayerScripts* scripts_ = nullptr;
+  NbaHost* nbas_ = nullptr;
   std::set<std::string> alerted_;
   MovieManager movies_;
   // The movie id each record started last: the media wait asks by record.

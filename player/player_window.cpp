@@ -60,6 +60,7 @@ bool PlayerWindow::Attach(WindowId window) {
   player_.alerts.set_player_window(window);
   player_.platform.windows().SetTimer(window_, kTimerId, kTimerMs);
   closed_ = close_requested_ = false;
+  extras_->Load();
   return true;
 }
 
@@ -69,6 +70,7 @@ void PlayerWindow::ShowFirstCard() {
 }
 
 void PlayerWindow::Shutdown() {
+  if (nbas_) nbas_->StackClosing(true);
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
   if (window_) player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
   mouse_->Forget();
@@ -83,6 +85,7 @@ void PlayerWindow::LeaveCard() {
   mouse_->Forget();
   media_->LeaveCard();
   executor_->EndSelection();
+  nbas_->Broadcast(nbamsg::kLeaveCard);
   field_input_->Leave();  // typed text goes back into the records
 }
 
@@ -104,11 +107,13 @@ int PlayerWindow::OpenStackFile(const std::string& path) {
       player_.platform.headless() ? StackAsking::kHeadless : StackAsking::kUser;
   StackOpenOptions options;
   options.from_download = stacks_downloaded_;
+  if (player_.stack.is_open()) nbas_->StackClosing(false);
   return OpenStackWithAlerts(player_.stack, player_.alerts, path, options, asking).code;
 }
 
 void PlayerWindow::Arrived(Handle card, uint16_t id) {
   if (!card) return;
+  nbas_->Broadcast(nbamsg::kArriveCard);
   Log("card " + std::to_string(player_.stack.CardNumber(card)) + " id " + std::to_string(id) + " " +
       Quoted(CardName(player_.handles, card)));
 }
@@ -341,62 +346,69 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
   if (!window_ || (m.window != window_ && m.window != 0)) return 0;
   ++depth_;
   int64_t result = 0;
-  switch (m.message) {
-    case msg::kTimer:
-      if (m.wParam == kTimerId) OnTimer();
-      if (m.wParam == kChainedMoveTimerId) {
-        player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
+  if (!OfferedAway(m)) switch (m.message) {
+      case msg::kTimer:
+        if (m.wParam == kTimerId) OnTimer();
+        if (m.wParam == kChainedMoveTimerId) {
+          player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
+          RunQueuedMove();
+        }
+        break;
+      case msg::kPaint:
+        Present();
+        break;
+      case msg::kEraseBackground:
+        result = 1;
+        break;
+      case msg::kLButtonDown:
+      case msg::kLButtonDblClk:
+        OnButtonDown(m);
+        break;
+      case msg::kLButtonUp:
+        OnButtonUp(m);
+        break;
+      case msg::kMouseMove:
+        OnMouseMove(m);
+        break;
+      case msg::kKeyDown:
+        // Space plays or pauses the newest movie that shows a controller.
+        if (m.wParam == vk::kSpace && media_->movies().TogglePlay()) break;
+        OnKeyDown(uint32_t(m.wParam));
+        break;
+      case msg::kKeyUp:
+        OnKeyUp(uint32_t(m.wParam));
+        break;
+      case msg::kChar:
+        field_input_->Char(uint8_t(m.wParam));
+        break;
+      case msg::kKillFocus:
+        shift_ = ctrl_ = false;
+        break;
+      case msg::kCommand:
+        DoCommand(static_cast<MenuCommand>(m.wParam & 0xFFFF));
+        break;
+      case msg::kClose:
+      case msg::kDestroy:
+        close_requested_ = true;
+        break;
+      case kRunPendingMove:
         RunQueuedMove();
-      }
-      break;
-    case msg::kPaint:
-      Present();
-      break;
-    case msg::kEraseBackground:
-      result = 1;
-      break;
-    case msg::kLButtonDown:
-    case msg::kLButtonDblClk:
-      OnButtonDown(m);
-      break;
-    case msg::kLButtonUp:
-      OnButtonUp(m);
-      break;
-    case msg::kMouseMove:
-      OnMouseMove(m);
-      break;
-    case msg::kKeyDown:
-      // Tab and Return first go to keyboard button selection when a stack started it.
-      if (executor_->SelectionKey(uint32_t(m.wParam))) break;
-      // Space plays or pauses the newest movie that shows a controller.
-      if (m.wParam == vk::kSpace && media_->movies().TogglePlay()) break;
-      OnKeyDown(uint32_t(m.wParam));
-      break;
-    case msg::kKeyUp:
-      OnKeyUp(uint32_t(m.wParam));
-      break;
-    case msg::kChar:
-      field_input_->Char(uint8_t(m.wParam));
-      break;
-    case msg::kKillFocus:
-      shift_ = ctrl_ = false;
-      break;
-    case msg::kCommand:
-      DoCommand(static_cast<MenuCommand>(m.wParam & 0xFFFF));
-      break;
-    case msg::kClose:
-    case msg::kDestroy:
-      close_requested_ = true;
-      break;
-    case kRunPendingMove:
-      RunQueuedMove();
-      break;
-    default:
-      break;
-  }
+        break;
+      default:
+        break;
+    }
   --depth_;
   if (depth_ == 0 && close_requested_ && !closed_) OnClose();
   return result;
+}
+
+// Tab and Return go first to keyboard button selection when a stack started it, then
+// input goes to the stack's modules, which may take it from the window. The timer stays
+// the player's: a module may watch it, but the player's own idle work goes on.
+bool PlayerWindow::OfferedAway(const Message& m) {
+  if (m.message == msg::kKeyDown && executor_->SelectionKey(uint32_t(m.wParam))) return true;
+  const bool consumed = nbas_->WindowMessage(m);
+  return consumed && m.message != msg::kTimer;
 }
 
 void PlayerWindow::OnTimer() {
@@ -406,6 +418,7 @@ void PlayerWindow::OnTimer() {
   // modules hook in here.
   media_->Idle();
   executor_->TimerTick();
+  nbas_->Broadcast(nbamsg::kIdle);
 }
 
 void PlayerWindow::OnClose() {

@@ -21,6 +21,8 @@
 #include "engine/navigation.h"
 #include "engine/render.h"
 #include "engine/transition.h"
+#include "player/nba_extras.h"
+#include "player/nba_host.h"
 #include "player/player.h"
 #include "player/player_action_host.h"
 #include "player/player_callbacks.h"
@@ -119,6 +121,8 @@ class PlayerWindow : public CardScreen,
   ActionExecutor& executor() { return *executor_; }
   PlayerCallbacks& callbacks() { return *callbacks_; }
   PlayerMedia& media() { return *media_; }
+  NbaHost& nbas() { return *nbas_; }
+  NbaExtras& extras() { return *extras_; }
   MouseHandler& mouse() { return *mouse_; }
   CardView& view() { return nav_->view(); }
   // Where events are written and questions asked; null: nowhere, and all are cancelled.
@@ -202,6 +206,7 @@ class PlayerWindow : public CardScreen,
   void RunQueuedMove();
   void Present();
   void Refresh();  // recomposes the card with its objects and presents it
+  bool OfferedAway(const Message& m);
   void OnTimer();
   void OnKeyDown(uint32_t key);
   void OnKeyUp(uint32_t key);
@@ -256,6 +261,8 @@ class PlayerWindow : public CardScreen,
   bool stacks_downloaded_ = false;
   FileRequests* file_requests_ = nullptr;
   std::unique_ptr<FieldInput> field_input_;
+  std::unique_ptr<NbaHost> nbas_;
+  std::unique_ptr<NbaExtras> extras_;
 };
 
 }  // namespace corvida

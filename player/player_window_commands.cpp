@@ -123,7 +123,9 @@ void PlayerWindow::DoCommand(MenuCommand command) {
       questions_->ShowPreferences();
       return;
     default:
-      return;  // authoring and device commands are not part of the player
+      // The Extras' commands; authoring and device commands are not part of the player.
+      extras_->Run(static_cast<int>(command));
+      return;
   }
 }
 
@@ -149,6 +151,9 @@ void PlayerWindow::OnKeyDown(uint32_t key) {
   }
   if (OnFieldKey(key)) return;  // text fields: arrows, Ctrl+Shift+F
   if (ctrl_ && !shift_) {
+    // Ctrl+F1 to Ctrl+F9: the first nine Extras.
+    if (key >= vk::kF1 && key < vk::kF1 + 9)
+      return DoCommand(MenuCommand(NbaExtras::kFirstCommand + (key - vk::kF1)));
     for (const Shortcut& s : kShortcuts)
       if (s.key == key) return DoCommand(s.command);
   }

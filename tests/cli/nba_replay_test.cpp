@@ -1,0 +1,42 @@
+// `corvida replay` with extension modules installed in the user's data folder: their calls
+// are printed as "nba ID message M" lines.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/scoped_env.h"
+#include "support/test_support.h"
+
+namespace corvida {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RunCorvida;
+
+TEST(NbaReplay, ModuleCallsArePrinted) {
+  testing::TempDir dir;
+  testing::ScopedEnv data("XDG_DATA_HOME", dir.File("data").c_str());
+  testing::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config").c_str());
+  const std::string nbas = dir.File("data/corvida/NBAs");
+  fs::create_directories(nbas);
+  fs::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/COUNTER.NBA", nbas + "/COUNTER.NBA");
+  dir.Write("s.json", R"({
+    "stack": {"width": 64, "height": 48},
+    "cards": [
+      {"id": 10, "name": "One", "objects": [
+        {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Count",
+         "actions": [{"kind": "nba", "id": 7}]},
+        {"type": "button", "id": 2, "rect": [34, 4, 60, 20], "name": "Next", "destination": -1}]},
+      {"id": 11, "name": "Two"}],
+    "resources": [{"type": "NBAs", "id": 7, "module": "COUNTER.NBA"}]})");
+  ASSERT_EQ(RunCorvida({"build", dir.File("s.json"), "-o", dir.File("s.stk")}).status, 0);
+  dir.Write("events.txt", "click 10 10\nclick 40 10\n");
+  auto r = RunCorvida({"replay", dir.File("s.stk"), dir.File("events.txt"), "-o", dir.File("out")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* line : {"button 1 \"Count\"\nnba \"7\" 0 bytes\nnba 7 message 4\n",
+                           "nba 7 message 9\nnba 7 message 10\ncard 2 id 11 \"Two\"\n"})
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin\n" << r.out;
+}
+
+}  // namespace
+}  // namespace corvida

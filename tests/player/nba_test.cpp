@@ -1,0 +1,293 @@
+// Extension modules in a player: the example modules installed in the player's "NBAs"
+// and "Extras" folders, called from buttons, callback command 67 and the player's own
+// events; where modules may come from; the module cache; the persistent value.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "player/nba_modules.h"
+#include "player/stack_open.h"
+#include "player_fixture.h"
+#include "stackfile/actions.h"
+#include "stackfile/records_access.h"
+#include "stackfile/resources.h"
+#include "stackfile/stack.h"
+#include "support/test_support.h"
+
+namespace corvida::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Card "One" (10) has a button per module; the stack names modules 7 (counter), 8 (click
+// stop, only when asked for) and 9 (busy) by its own 'NBAs' blocks.
+std::string Stack(bool with_click_stop, std::string counter_file = "COUNTER.NBA") {
+  for (size_t at = 0; (at = counter_file.find('\\', at)) != std::string::npos; at += 2)
+    counter_file.insert(at, 1, '\\');  // as JSON writes it
+  std::string nbas =
+      R"({"type": "NBAs", "id": 7, "name": "Counter", "nbaId": 7, "displayName": "Counter",
+          "module": ")" +
+      counter_file + R"("},
+         {"type": "NBAs", "id": 9, "nbaId": 9, "module": "BUSY.NBA"},
+         {"type": "NBAs", "id": 10, "nbaId": 10, "module": "CARDHAND.NBA"})";
+  if (with_click_stop)
+    nbas += R"(, {"type": "NBAs", "id": 8, "nbaId": 8, "module": "CLICKSTOP.NBA"})";
+  return R"({
+  "stack": {"width": 160, "height": 100, "depth": 8},
+  "cards": [
+    {"id": 10, "name": "One", "objects": [
+      {"type": "button", "id": 1, "rect": [4, 4, 40, 20], "name": "Count",
+       "actions": [{"kind": "nba", "id": 7}]},
+      {"type": "button", "id": 2, "rect": [50, 4, 90, 20], "name": "Wait",
+       "destination": -1, "actions": [{"kind": "nba", "id": 9, "text": "12"}]},
+      {"type": "button", "id": 3, "rect": [100, 4, 140, 20], "name": "Go",
+       "actions": [{"kind": "nba", "id": 10}]},
+      {"type": "button", "id": 4, "rect": [4, 40, 40, 60], "name": "Next", "destination": -1}]},
+    {"id": 11, "name": "Two"},
+    {"id": 12, "name": "Three"}
+  ],
+  "resources": [)" +
+         nbas + "]}";
+}
+
+// Installs an example module under `name` in a folder of the player.
+void Install(const std::string& folder, const std::string& example, const std::string& name) {
+  fs::create_directories(folder);
+  fs::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/" + example, folder + "/" + name,
+                fs::copy_options::overwrite_existing);
+}
+
+class Nbas : public PlayerFixture {
+ protected:
+  std::string NbaFolder() { return tp.root.File("data/NBAs"); }
+  std::string ExtrasFolder() { return tp.root.File("data/Extras"); }
+  void SetUp() override {
+    for (const char* m : {"COUNTER.NBA", "CLICKSTOP.NBA", "BUSY.NBA", "CARDHAND.NBA"})
+      Install(NbaFolder(), m, m);
+  }
+  // The stack closing is logged: the window goes while the log is still there.
+  void TearDown() override { window.reset(); }
+  void Click(int x, int y) {
+    Post(msg::kLButtonDown, mk::kLButton, MakePointParam(x, y));
+    Post(msg::kLButtonUp, 0, MakePointParam(x, y));
+    Settle(100);
+  }
+  CallbackDispatch& D() { return window->callbacks().dispatch(); }
+  // Callback command 67 as a script issues it: the module's answer as text.
+  std::string Call67(uint32_t id, int message, const std::string& data = "",
+                     const std::string& name = "") {
+    CallbackBlock& b = D().block();
+    b.Clear();
+    b.set_param(1, id);
+    b.set_param(2, D().NewBlock({reinterpret_cast<const uint8_t*>(data.data()), data.size()}));
+    if (!name.empty()) b.set_param(3, D().NewString(name));
+    b.set_param(4, uint32_t(message));
+    D().Issue(67);
+    const uint32_t answer = b.param(2);
+    std::vector<uint8_t> bytes = D().ReadBlock(answer, 64);
+    D().DisposeBlock(answer);
+    return std::string(bytes.begin(), bytes.end());
+  }
+  uint32_t KeptValue(uint16_t id) {
+    Handle h = player.stack.resources().Get(restype::kNBAs, id);
+    LockedHandle locked(player.handles, h);
+    return locked.size() >= 12 ? GetBE32(locked.data() + nba::kKeptValue) : 0;
+  }
+  int Count(const std::string& line) { return int(std::count(log.begin(), log.end(), line)); }
+};
+
+TEST_F(Nbas, TheStacksOwnDescriptorWinsOverTheModuleThePreferencesName) {
+  // The preferences name another module for id 7: the stack's block is used.
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "7", "BUSY.NBA"));
+  Start(Stack(false));
+  EXPECT_EQ(Call67(7, 4), "1");
+  EXPECT_EQ(Call67(0, 4, "", "counter"), "2");  // by the block's name, any case
+  EXPECT_EQ(Count("nba 7 message 4"), 2);
+}
+
+TEST_F(Nbas, APersistentValueSurvivesCallsAndASaveButNotTheRunTimeSlot) {
+  Start(Stack(false));
+  for (int i = 0; i < 3; ++i) Click(20, 12);
+  EXPECT_EQ(Count("nba 7 message 4"), 3);
+  EXPECT_EQ(KeptValue(7), 3u);
+  const std::string saved = tp.root.File("saved.stk");
+  ASSERT_TRUE(SaveStackWithAlerts(player.stack, player.alerts, saved).saved());
+  ASSERT_EQ(window->OpenStack(saved), 0);
+  EXPECT_EQ(KeptValue(7), 3u);
+  {
+    LockedHandle locked(player.handles, player.stack.resources().Get(restype::kNBAs, 7));
+    EXPECT_EQ(GetBE32(locked.data() + nba::kRuntimeSlot), 0u);
+  }
+  EXPECT_EQ(Call67(7, 4), "4");
+}
+
+TEST_F(Nbas, AStackThatMayNotBeSavedKeepsTheValueForTheSessionOnly) {
+  window = std::make_unique<PlayerWindow>(player);
+  window->set_stacks_downloaded(true);
+  path = BuildStack(tp.root, Stack(false));
+  ASSERT_EQ(window->OpenStack(path), 0);
+  id = tp.platform->windows().CreateWindow("test", window->CardSize());
+  ASSERT_TRUE(window->Attach(id));
+  window->ShowFirstCard();
+  EXPECT_EQ(Call67(7, 4), "1");
+  EXPECT_EQ(Call67(7, 4), "2");
+  EXPECT_EQ(KeptValue(7), 0u);  // the stack's block is left as it came
+}
+
+TEST_F(Nbas, TwentyModulesAreCachedAndATwentyFirstStillRuns) {
+  std::string blocks;
+  for (int n = 1; n <= 21; ++n) {
+    const std::string file = "C" + std::to_string(n) + ".NBA";
+    Install(NbaFolder(), "COUNTER.NBA", file);
+    blocks += std::string(n > 1 ? "," : "") + R"({"type": "NBAs", "id": )" + std::to_string(n) +
+              R"(, "module": ")" + file + R"("})";
+  }
+  Start(R"({"stack": {"width": 64, "height": 48}, "cards": [{"id": 10, "name": "One"}],
+            "resources": [)" +
+        blocks + "]}");
+  for (int n = 1; n <= 21; ++n) EXPECT_EQ(Call67(uint32_t(n), 4), "1") << n;
+  int cached = 0;
+  for (const NbaCacheSlot& slot : player.nbas.cache) cached += slot.module != nullptr;
+  EXPECT_EQ(cached, 20);
+  EXPECT_EQ(player.nbas.cache.back().nba_id, 20);
+  EXPECT_EQ(Call67(21, 4), "2");  // uncached, its value still kept
+  // The stack closing lets every module go.
+  window->Shutdown();
+  for (const NbaCacheSlot& slot : player.nbas.cache) EXPECT_EQ(slot.module, nullptr);
+  EXPECT_EQ(Count("nba 1 message 2"), 1);
+}
+
+TEST_F(Nbas, AModuleThatConsumesLeftPressesStopsClicksOnTheCard) {
+  Start(Stack(true));
+  Settle();
+  Click(20, 50);  // "Next"
+  EXPECT_EQ(CardId(), 10);
+  EXPECT_GE(Count("nba 8 message 11 consumed"), 1);
+  EXPECT_EQ(Count("nba 7 message 4"), 0);
+}
+
+TEST_F(Nbas, CardChangesAreToldToTheStacksModules) {
+  Start(Stack(false));
+  Settle();
+  Call67(7, 4);  // loaded
+  log.clear();
+  Click(20, 50);
+  EXPECT_EQ(CardId(), 11);
+  for (const char* line : {"nba 7 message 9", "nba 7 message 10"})
+    EXPECT_EQ(Count(line), 1) << line;
+}
+
+TEST_F(Nbas, ABusyModuleKeepsTheMediaWaitGoing) {
+  Start(Stack(false));
+  Settle();
+  Clock& clock = tp.platform->clock();
+  const uint32_t before = clock.Milliseconds();
+  // Module 9 runs with "12", then the button goes to the next card once the wait ends.
+  Post(msg::kLButtonDown, mk::kLButton, MakePointParam(70, 12));
+  Post(msg::kLButtonUp, 0, MakePointParam(70, 12));
+  Settle(1);
+  EXPECT_EQ(CardId(), 11);
+  // It answered "busy" twelve times, counting down: the wait went on for as many passes
+  // (17 ms each, a few cut short by the player's timer).
+  EXPECT_EQ(KeptValue(9), 0u);
+  EXPECT_GE(clock.Milliseconds() - before, 100u);
+}
+
+TEST_F(Nbas, AModuleActsOnTheCardThroughCallbackCommands) {
+  Start(Stack(false));
+  Settle();
+  Click(120, 12);  // module 10 hides "Go" and moves on
+  EXPECT_EQ(CardId(), 11);
+  window->navigation().GoToCard(10, 0, 0, false);
+  Settle();
+  ASSERT_EQ(CardId(), 10);
+  Click(120, 12);  // hidden: nothing there to click
+  EXPECT_EQ(CardId(), 10);
+  EXPECT_EQ(Count("nba 10 message 4"), 1);
+}
+
+TEST_F(Nbas, ModulesNamedWithPathsOrLinksOutsideAreNeverLoaded) {
+  const std::string outside = tp.root.File("outside");
+  Install(outside, "COUNTER.NBA", "EVIL.NBA");
+  fs::create_symlink(outside + "/EVIL.NBA", NbaFolder() + "/LINKED.NBA");
+  fs::create_symlink(NbaFolder() + "/COUNTER.NBA", NbaFolder() + "/INSIDE.NBA");
+  for (const std::string& name :
+       {std::string("../outside/EVIL.NBA"), outside + "/EVIL.NBA", std::string("LINKED.NBA"),
+        std::string("..\\outside\\EVIL.NBA"), std::string("C:EVIL.NBA")}) {
+    Start(Stack(false, name));
+    EXPECT_EQ(Call67(7, 4), "") << name;
+    EXPECT_EQ(Count("nba 7 message 4"), 0) << name;
+  }
+  Start(Stack(false, "INSIDE.NBA"));  // a link that stays inside is fine
+  EXPECT_EQ(Call67(7, 4), "1");
+}
+
+TEST_F(Nbas, AFileThatIsNoModuleIsAlertedOnce) {
+  tp.root.Write("data/NBAs/JUNK.NBA", "not a library");
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "30", "JUNK.NBA"));
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "31", "COUNTER.NBA"));
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "32", "NOTHERE.NBA"));
+  Start(Stack(false));
+  EXPECT_EQ(Call67(30, 4), "");
+  EXPECT_EQ(Call67(30, 4), "");
+  EXPECT_EQ(Call67(32, 4), "");
+  EXPECT_EQ(Alerts(), std::vector<int>{2241});
+  // A module the preferences name for an id the stack has no block for.
+  EXPECT_EQ(Call67(31, 4), "1");
+  EXPECT_EQ(Call67(31, 4), "2");
+}
+
+TEST_F(Nbas, ExtrasAreOfferedByNameRunAndRemovedAfterTheQuestion) {
+  Install(ExtrasFolder(), "CARDHAND.NBA", "HAND.XTR");
+  Install(ExtrasFolder(), "COUNTER.NBA", "NONAME.XTR");  // answers no name: not offered
+  ASSERT_TRUE(player.prefs.WritePref("ExtraIDs", "1", "NONAME.XTR"));
+  ASSERT_TRUE(player.prefs.WritePref("ExtraIDs", "2", "HAND.XTR"));
+  ASSERT_TRUE(player.prefs.WritePref("ExtraIDs", "4", "AFTERGAP.XTR"));
+  Start(Stack(false));
+  Settle();
+  const auto items = window->extras().Items();
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].name, "Next Card");
+  Command(items[0].command);
+  Settle(100);
+  EXPECT_EQ(CardId(), 11);
+  // Ctrl+F1 runs the first Extra as well.
+  Post(msg::kKeyDown, vk::kControl);
+  Post(msg::kKeyDown, vk::kF1);
+  Post(msg::kKeyUp, vk::kControl);
+  Settle(100);
+  EXPECT_EQ(CardId(), 12);
+
+  EXPECT_FALSE(window->extras().Remove(items[0].command));  // nobody answered: kept
+  tp.platform->responder().SetResponder([](const AlertRequest&) { return 0; });  // Delete
+  EXPECT_TRUE(window->extras().Remove(items[0].command));
+  EXPECT_TRUE(window->extras().Items().empty());
+  EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "1"), "NONAME.XTR");
+  EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "2"), "");
+}
+
+TEST_F(Nbas, ScriptsCallModulesByNameAndGetTheirAnswer) {
+  Start(R"({"stack": {"width": 120, "height": 80},
+    "cards": [{"id": 10, "name": "One", "objects": [
+      {"type": "button", "id": 1, "rect": [4, 4, 40, 20], "name": "Run", "actions": [
+        {"kind": "script", "text": "textio print callnba \"counter [] \"run print callnba \"counter [] \"run print callnba \"nosuch [] \"run"}]}]}],
+    "resources": [{"type": "NBAs", "id": 7, "name": "Counter", "module": "COUNTER.NBA"}]})");
+  Settle();
+  Click(20, 12);
+  std::vector<std::string> prints;
+  for (const std::string& line : log)
+    if (line.rfind("print ", 0) == 0) prints.push_back(line);
+  EXPECT_EQ(prints, (std::vector<std::string>{"print \"1\"", "print \"2\"", "print \"\""}));
+}
+
+TEST(NbaModuleNames, OnlyBareNamesAreTaken) {
+  for (const char* good : {"COUNTER.NBA", "a.b.c", "tool-2.so", "x"})
+    EXPECT_TRUE(IsBareModuleName(good)) << good;
+  for (const char* bad : {"", ".", "..", "a/b", "a\\b", "C:x", "..x", "x..", "a\x01"})
+    EXPECT_FALSE(IsBareModuleName(bad)) << bad;
+  EXPECT_FALSE(IsBareModuleName(std::string("a\0b", 3)));
+  EXPECT_FALSE(IsBareModuleName(std::string(256, 'a')));
+}
+
+}  // namespace
+}  // namespace corvida::testing
