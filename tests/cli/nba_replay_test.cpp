@@ -1,10 +1,9 @@
-// `corvida replay` with extension modules installed in the user's data folder: their calls
-// are printed as "nba ID message M" lines.
+// `corvida replay` with extension modules installed in the data folder of its output
+// folder: their calls are printed as "nba ID message M" lines.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "support/scoped_env.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -15,9 +14,7 @@ using testing::RunCorvida;
 
 TEST(NbaReplay, ModuleCallsArePrinted) {
   testing::TempDir dir;
-  testing::ScopedEnv data("XDG_DATA_HOME", dir.File("data").c_str());
-  testing::ScopedEnv config("XDG_CONFIG_HOME", dir.File("config").c_str());
-  const std::string nbas = dir.File("data/corvida/NBAs");
+  const std::string nbas = dir.File("out/.data/NBAs");
   fs::create_directories(nbas);
   fs::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/COUNTER.NBA", nbas + "/COUNTER.NBA");
   dir.Write("s.json", R"({
@@ -33,7 +30,7 @@ TEST(NbaReplay, ModuleCallsArePrinted) {
   dir.Write("events.txt", "click 10 10\nclick 40 10\n");
   auto r = RunCorvida({"replay", dir.File("s.stk"), dir.File("events.txt"), "-o", dir.File("out")});
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* line : {"button 1 \"Count\"\nnba \"7\" 0 bytes\nnba 7 message 4\n",
+  for (const char* line : {"button 1 \"Count\"\nnba \"COUNTER.NBA\" 0 bytes\nnba 7 message 4\n",
                            "nba 7 message 9\nnba 7 message 10\ncard 2 id 11 \"Two\"\n"})
     EXPECT_NE(r.out.find(line), std::string::npos) << line << "\nin\n" << r.out;
 }
