@@ -65,6 +65,7 @@ NbaHost::NbaHost(Player& player, PlayerWindow& window)
                FoldersNamed(player.platform.folders(), "Extras")),
       entry_(NextEntry()) {
   Hosts()[entry_] = this;
+  player_.nbas.closed = false;
 }
 
 NbaHost::~NbaHost() {
@@ -145,7 +146,10 @@ NbaModule* NbaHost::ModuleFor(uint16_t nba_id, const std::string& file, int16_t 
       if (slot.nba_id == nba_id && slot.module) return slot.module.get();
     }
   }
+  std::set<std::string>& unloadable = player_.nbas.unloadable;
+  if (unloadable.count(file)) return nullptr;
   own = modules_.Load(file, NbaFolder::kNbas).module;
+  if (!own) unloadable.insert(file);
   if (!own || once) return own.get();
   for (NbaCacheSlot& slot : cache) {
     if (slot.nba_id == 0) {
@@ -258,7 +262,7 @@ void NbaHost::RunFromCallback(CallbackBlock& block) {
 }
 
 void NbaHost::Broadcast(int16_t message) {
-  if (in_call()) return;
+  if (in_call() || player_.nbas.closed) return;
   const uint32_t epoch = player_.nbas.stack_epoch;
   for (uint16_t nba_id : StackIds()) {
     if (epoch != player_.nbas.stack_epoch) return;  // a module closed the stack
@@ -267,6 +271,7 @@ void NbaHost::Broadcast(int16_t message) {
 }
 
 bool NbaHost::WindowMessage(const Message& m) {
+  if (player_.nbas.closed) return false;
   switch (m.message) {
     case msg::kKeyDown:
     case msg::kChar:
@@ -306,7 +311,7 @@ bool NbaHost::WindowMessage(const Message& m) {
 }
 
 bool NbaHost::Busy() {
-  if (in_call()) return false;
+  if (in_call() || player_.nbas.closed) return false;
   return AskEach(nbamsg::kBusy, {},
                  [](uint16_t, const Result& r) { return r.block.param(1) == kBusyAnswer; });
 }
@@ -352,7 +357,9 @@ void NbaHost::StackClosing(bool all) {
     slot = {};
   }
   if (all) s.registry.clear();
+  s.closed = all;
   s.session_values.clear();
+  s.unloadable.clear();
   ++s.stack_epoch;
 }
 

@@ -41,6 +41,11 @@ struct NbaState {
   std::map<uint16_t, uint32_t> session_values;
   // Ids whose module file could not be described: alerted once, then left alone.
   std::set<uint16_t> undescribable;
+  // Module files not found or not loadable while this stack is open: not looked for on
+  // every timer tick and pointer move.
+  std::set<std::string> unloadable;
+  // The player is closing: its modules have been told and no event reaches them.
+  bool closed = false;
   // When the last timer message was passed on (milliseconds of the player's clock).
   std::optional<uint32_t> last_timer_ms;
   // Counts stack closings: a descriptor of a closed stack is not written after its call.
