@@ -38,23 +38,7 @@ uint16_t KindOf(const json& card) {
 }
 
 void ApplySettings(const json& s, Stack& stack, Handles& handles) {
-  struct Field {
-    const char* key;
-    size_t offset;
-  } fields[] = {{"autoSave", header::kAutoSave},
-                {"advancedUser", header::kAdvancedUser},
-                {"version", header::kVersion},
-                {"flags", header::kFlags},
-                {"automaticTimers", header::kAutoTimers},
-                {"locked", header::kLocked},
-                {"cardNumberInTitle", header::kCardNumberInTitle},
-                {"presentationMode", header::kPresentationMode},
-                {"presentationWindow", header::kPresentationWindow},
-                {"arriveAction", header::kArriveAction},
-                {"leaveAction", header::kLeaveAction},
-                {"clickAction", header::kClickAction},
-                {"cursorId", header::kCursorId}};
-  for (const Field& f : fields) {
+  for (const HeaderSettingKey& f : kHeaderSettingKeys) {
     if (s.contains(f.key)) stack.SetHeader16(f.offset, U16(s, f.key));
   }
   if (s.contains("password")) {

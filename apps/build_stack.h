@@ -21,6 +21,27 @@ std::string BuildStack(const nlohmann::json& description, const std::string& bas
 // Throws std::runtime_error on a bad description.
 RecordBytes BuildButton(const nlohmann::json& button);
 
+// The stack header's 16-bit settings as the description names them, for building and
+// for exporting a description again.
+struct HeaderSettingKey {
+  const char* key;
+  size_t offset;
+};
+inline constexpr HeaderSettingKey kHeaderSettingKeys[] = {
+    {"version", header::kVersion},
+    {"flags", header::kFlags},
+    {"autoSave", header::kAutoSave},
+    {"advancedUser", header::kAdvancedUser},
+    {"automaticTimers", header::kAutoTimers},
+    {"locked", header::kLocked},
+    {"cardNumberInTitle", header::kCardNumberInTitle},
+    {"presentationMode", header::kPresentationMode},
+    {"presentationWindow", header::kPresentationWindow},
+    {"arriveAction", header::kArriveAction},
+    {"leaveAction", header::kLeaveAction},
+    {"clickAction", header::kClickAction},
+    {"cursorId", header::kCursorId}};
+
 // Helpers shared by the builders.
 std::string WindowsText(const nlohmann::json& value);  // UTF-8 text in the Windows set
 Rect RectOf(const nlohmann::json& value);              // [left, top, right, bottom]

@@ -4,6 +4,7 @@
 // Cards and objects are described key by key (to be edited as text); resources are kept
 // byte for byte. docs/export.md lists what a rebuilt stack does not keep.
 #include "apps/build_session.h"
+#include "apps/build_stack.h"
 #include "apps/export_job.h"
 #include "engine/fieldtext.h"
 #include "engine/render.h"
@@ -301,23 +302,9 @@ class SourceWriter {
     json out = {{"width", int16_t(s.Header16(header::kCardWidth))},
                 {"height", int16_t(s.Header16(header::kCardHeight))},
                 {"depth", s.Header16(header::kColorDepth)}};
-    static constexpr std::pair<const char*, size_t> kFields[] = {
-        {"version", header::kVersion},
-        {"flags", header::kFlags},
-        {"autoSave", header::kAutoSave},
-        {"advancedUser", header::kAdvancedUser},
-        {"automaticTimers", header::kAutoTimers},
-        {"locked", header::kLocked},
-        {"cardNumberInTitle", header::kCardNumberInTitle},
-        {"presentationMode", header::kPresentationMode},
-        {"presentationWindow", header::kPresentationWindow},
-        {"arriveAction", header::kArriveAction},
-        {"leaveAction", header::kLeaveAction},
-        {"clickAction", header::kClickAction},
-        {"cursorId", header::kCursorId},
-        {"nextCardId", header::kNextCardId},
-        {"lastResourceId", header::kLastResourceId}};
-    for (auto [key, offset] : kFields) out[key] = s.Header16(offset);
+    for (const HeaderSettingKey& f : kHeaderSettingKeys) out[f.key] = s.Header16(f.offset);
+    out["nextCardId"] = s.Header16(header::kNextCardId);
+    out["lastResourceId"] = s.Header16(header::kLastResourceId);
     LockedHandle header(job_.handles(), s.header());
     out["password"] =
         ShownText(TerminatedText({header.data(), header.size()}, header::kPassword, 16));
