@@ -182,6 +182,7 @@ class CallbackDispatch {
   void Show();
   void SetMarker();
   void ClearMarker();
+  void ChangeMarker(bool marked);
   void Delete();
   void GetRect();
   void SetRect();

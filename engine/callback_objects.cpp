@@ -75,25 +75,27 @@ void CallbackDispatch::Delete() {
   ChangeFlags(object::kFlagDeleted, 0);
 }
 
-void CallbackDispatch::SetMarker() {
+// Markers change no picture, so unlike the other flags they are set without a redraw and
+// with the resolver's answers left in the block.
+void CallbackDispatch::ChangeMarker(bool marked) {
   const ResolvedObject r = Resolve();
   AnswerResolved(r);
   if (!r.obj) return;
   LockedHandle bytes(handles_, r.obj.card);
   Bytes view{bytes.data(), bytes.size()};
   const size_t at = r.obj.offset + object::kFlags;
-  if (view.Holds(at, 2)) Put16(view.data + at, Get16(view.data + at) | object::kFlagMarker);
+  if (!view.Holds(at, 2)) return;
+  const uint16_t flags = Get16(view.data + at);
+  Put16(view.data + at,
+        static_cast<uint16_t>(marked ? flags | object::kFlagMarker : flags & ~object::kFlagMarker));
+}
+
+void CallbackDispatch::SetMarker() {
+  ChangeMarker(true);
 }
 
 void CallbackDispatch::ClearMarker() {
-  const ResolvedObject r = Resolve();
-  AnswerResolved(r);
-  if (!r.obj) return;
-  LockedHandle bytes(handles_, r.obj.card);
-  Bytes view{bytes.data(), bytes.size()};
-  const size_t at = r.obj.offset + object::kFlags;
-  if (view.Holds(at, 2))
-    Put16(view.data + at, static_cast<uint16_t>(Get16(view.data + at) & ~object::kFlagMarker));
+  ChangeMarker(false);
 }
 
 void CallbackDispatch::GetRect() {

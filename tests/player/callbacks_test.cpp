@@ -152,6 +152,17 @@ TEST_F(Callbacks, HideAndShowRepaintTheObjectAndKeepTheCallersParameters) {
   EXPECT_EQ(P(1) | P(2) | P(3), 0u);
 }
 
+TEST_F(Callbacks, MarkersAreSetAndClearedWithoutTouchingOtherFlags) {
+  const uint32_t name = Str("Other");
+  Run(26, {0, 0, name});  // hidden first, so clearing the marker must keep it hidden
+  Run(28, {0, 0, name});
+  EXPECT_TRUE(FlagsOf(object::kButton, 2) & object::kFlagMarker);
+  EXPECT_TRUE(FlagsOf(object::kButton, 2) & object::kFlagHidden);
+  Run(29, {0, 0, name});
+  EXPECT_FALSE(FlagsOf(object::kButton, 2) & object::kFlagMarker);
+  EXPECT_TRUE(FlagsOf(object::kButton, 2) & object::kFlagHidden);
+}
+
 TEST_F(Callbacks, LockedScreenHoldsRedrawsUntilUnlocked) {
   Run(170);
   EXPECT_TRUE(D().screen_locked());
