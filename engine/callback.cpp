@@ -34,6 +34,7 @@ CallbackDispatch::Table() {
         {10, &D::ChooseMenuItem},
         {11, &D::PlayerVersion},
         {12, &D::VersionPair},
+        {13, &D::StackFileInfo},
         {14, &D::CardCountOf},
         {15, &D::NewHandle},
         {16, &D::LockHandle},
@@ -45,6 +46,7 @@ CallbackDispatch::Table() {
         {22, &D::FirstObjectOf},
         {23, &D::ObjectAfter},
         {24, &D::Locate},
+        {25, &D::InsertText},
         {26, &D::Hide},
         {27, &D::Show},
         {28, &D::SetMarker},
@@ -55,14 +57,19 @@ CallbackDispatch::Table() {
         {33, &D::IconId},
         {34, &D::SetIcon},
         {35, &D::ObjectInfo},
+        {36, &D::RedisplayText},
         {37, &D::Centre},
         {38, &D::RedrawAt},
         {42, &D::PendingMessages},
         {43, &D::PressButton},
+        {44, &D::ScrollField},
         {48, &D::OffscreenBitmap},
         {49, &D::Score},
+        {54, &D::PlaySoundFile},
+        {55, &D::PlayStackSound},
         {58, &D::GetFieldText},
         {59, &D::SetFieldText},
+        {61, &D::FileSlotTable},
         {62, &D::SwapTwoCards},
         {64, &D::MarkCardChanged},
         {67, &D::CallExtension},
@@ -70,20 +77,30 @@ CallbackDispatch::Table() {
         {70, &D::MarkBothChanged},
         {71, &D::LastNames},
         {72, &D::UserLevel},
+        {73, &D::NewTextObject},
         {75, &D::CardSize},
+        {81, &D::SlotRecordToReference},
+        {82, &D::ReferenceToSlotRecord},
         {85, &D::EndOffscreen},
         {86, &D::BeginOffscreen},
         {89, &D::MediaState},
+        {91, &D::RememberMarkedCard},
         {93, &D::LocateOnCurrent},
+        {100, &D::ReadTextFile},
+        {101, &D::WriteTextFile},
         {103, &D::StoreBrowseTool},
+        {106, &D::DisposeTextObject},
         {107, &D::DisposeHandle},
         {108, &D::SystemBlockOf},
+        {109, &D::ApplyFieldStyle},
         {110, &D::ResizeHandle},
         {111, &D::HandleSize},
         {112, &D::HandleFlags},
         {114, &D::HandleDiscarded},
+        {115, &D::CardPicture},
         {117, &D::CardWithId},
         {118, &D::CardAtPosition},
+        {122, &D::ObjectShape},
         {124, &D::ReadPreference},
         {125, &D::WritePreference},
         {131, &D::SetReturnPoint},
@@ -92,12 +109,16 @@ CallbackDispatch::Table() {
         {149, &D::Zero},
         {150, &D::Palette},
         {152, &D::SetRedrawMode},
+        {159, &D::UpdateCardPicture},
+        {160, &D::MovieControl},
         {161, &D::ReleaseContext},
+        {162, &D::LoadPicture},
         {163, &D::MadeOnMac},
         {170, &D::LockScreen},
         {171, &D::UnlockScreen},
         {172, &D::RunTarrow},
         {173, &D::CardInfo},
+        {174, &D::OpenRunBox},
         {175, &D::PointerVisibility},
         {180, &D::RunObjectAction},
     };
@@ -259,6 +280,12 @@ bool CallbackDispatch::IsObjectStart(Handle card, uint32_t offset) {
     at += length;
   }
   return false;
+}
+
+bool CallbackDispatch::StoreToken(uint32_t where, uint32_t token) {
+  std::array<uint8_t, 4> bytes{};
+  WriteLE32(bytes, 0, token);
+  return WriteBlock(where, 0, bytes);
 }
 
 void CallbackDispatch::Zero() {

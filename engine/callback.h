@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,6 +31,7 @@
 #include "engine/cards.h"
 #include "engine/executor.h"
 #include "engine/navigation.h"
+#include "engine/text.h"
 
 namespace corvida {
 
@@ -60,6 +62,35 @@ class CallbackHost {
   // Command 67: calls an extension module with the block's parameters and leaves its
   // answer in the block. Without modules nothing runs.
   virtual void CallExtension(CallbackBlock& block) { (void)block; }
+  // Shows the card again over `rect` as it is composed now (a field's text changed).
+  virtual void RepaintArea(const Rect& rect) { (void)rect; }
+  // Inverts `rect` of the window; inverting it again restores it.
+  virtual void InvertArea(const Rect& rect) { (void)rect; }
+  // Commands 54 and 55: a sound file by its stored path, a 'Snd ' block by id.
+  virtual void PlaySoundFile(const std::string& stored_path, uint16_t param) {
+    (void)stored_path, (void)param;
+  }
+  virtual void PlayStackSound(uint16_t id, uint16_t param) { (void)id, (void)param; }
+  // Command 160: a control code for the current movie.
+  virtual void MovieControl(int code) { (void)code; }
+  // Where a stored path is found on this machine; "" when it is not.
+  virtual std::string ResolvePath(const std::string& stored) {
+    (void)stored;
+    return {};
+  }
+  // Commands 100 and 101: the user picks a text file to read (its bytes, at most
+  // `limit`), or names one to write `bytes` to; nothing when cancelled or failed.
+  virtual std::optional<std::vector<uint8_t>> ReadChosenTextFile(const std::string& prompt,
+                                                                 size_t limit) {
+    (void)prompt, (void)limit;
+    return std::nullopt;
+  }
+  virtual bool WriteChosenTextFile(std::span<const uint8_t> bytes) {
+    (void)bytes;
+    return false;
+  }
+  // Command 174: the run box.
+  virtual void OpenRunBox() {}
 };
 
 // Where a resolved object reference points.
@@ -80,6 +111,10 @@ class CallbackDispatch {
   static constexpr size_t kCallerBlocksLimit = 4096;
   // The text a field may be given (as external text files are read).
   static constexpr uint32_t kFieldTextLimit = 1u << 20;
+  // Text objects callers may make with command 73 and hold at once.
+  static constexpr size_t kOwnTextLimit = 64;
+  // Pictures loaded by command 162 the player keeps names for.
+  static constexpr size_t kPictureLimit = 16;
   // Selectors of an object reference.
   enum Selector : uint32_t {
     kButton = 0,
@@ -147,6 +182,22 @@ class CallbackDispatch {
   void ClearObjectAnswer();
   // Whether `offset` is where an object of the card starts.
   bool IsObjectStart(Handle card, uint32_t offset);
+  // Writes a token into the first four bytes of the caller's block `where`.
+  bool StoreToken(uint32_t where, uint32_t token);
+
+  // Text objects callers name: a text field of the shown card, or one of their own
+  // (command 73). A field's token answers only while its card is shown.
+  struct CallerText {
+    Handle card = 0;
+    uint16_t field_id = 0;
+    std::unique_ptr<TextObject> own;
+  };
+  TextObject* TextOf(uint32_t token);
+  uint32_t FieldTextToken(Handle card, uint16_t field_id);
+  // Shows a field's text object again where it is drawn (not while the screen is locked).
+  void RepaintText(uint32_t token);
+  // The text field command 44 scrolls: an object reference on the current card.
+  uint32_t FieldToScroll();
 
   // Resolver parts.
   Handle CardOfPart(uint32_t part);
@@ -199,6 +250,25 @@ class CallbackDispatch {
   // Text fields.
   void GetFieldText();
   void SetFieldText();
+  void InsertText();
+  void RedisplayText();
+  void ScrollField();
+  void NewTextObject();
+  void DisposeTextObject();
+  void ApplyFieldStyle();
+  // Files and pictures.
+  void StackFileInfo();
+  void FileSlotTable();
+  void SlotRecordToReference();
+  void ReferenceToSlotRecord();
+  void PlaySoundFile();
+  void PlayStackSound();
+  void ReadTextFile();
+  void WriteTextFile();
+  void CardPicture();
+  void LoadPicture();
+  void ObjectShape();
+  void UpdateCardPicture();
   // Memory blocks.
   void NewHandle();
   void LockHandle();
@@ -234,6 +304,9 @@ class CallbackDispatch {
   void CallExtension();
   void PointerVisibility();
   void ReleaseContext();
+  void RememberMarkedCard();
+  void MovieControl();
+  void OpenRunBox();
 
   // Marks an object and redraws it; the caller's parameters survive.
   void ChangeFlags(uint16_t set, uint16_t clear);
@@ -251,6 +324,9 @@ class CallbackDispatch {
   CallbackTokens tokens_;
   std::map<int, Handle> answer_blocks_;
   std::map<Handle, uint32_t> caller_sizes_;  // blocks callers hold, with their sizes
+  std::map<uint32_t, CallerText> texts_;     // by token
+  uint32_t next_text_ = 0;
+  std::vector<std::string> pictures_;  // host paths of loaded pictures
   uint64_t caller_bytes_ = 0;
   uint32_t offscreen_context_ = 0;
   int redraw_mode_ = 1;

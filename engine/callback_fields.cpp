@@ -42,7 +42,7 @@ void CallbackDispatch::GetFieldText() {
   const ResolvedObject r = Resolve();
   if (!r.obj || ObjectType(handles_, r.obj) != object::kTextField) return ClearObjectAnswer();
   std::string text = StoredFieldText(handles_, r.obj);
-  uint32_t start = 0, end = 0;
+  uint32_t start = 0, end = 0, text_object = 0;
   if (r.asked == nav_.current_card() && nav_.view().current_card() == r.asked) {
     // The shown card's fields answer with what was typed into them.
     for (auto& [ref, item] :
@@ -52,6 +52,7 @@ void CallbackDispatch::GetFieldText() {
       text = live.text();
       start = static_cast<uint32_t>(live.selection_start());
       end = static_cast<uint32_t>(live.selection_end());
+      text_object = FieldTextToken(r.asked, ObjectId(handles_, r.obj));
     }
   }
   const uint32_t token = NewBlock({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
@@ -59,7 +60,7 @@ void CallbackDispatch::GetFieldText() {
   Answer(2, 0);
   Answer(3, start);
   Answer(4, end);
-  Answer(5, 0);
+  Answer(5, text_object);
 }
 
 void CallbackDispatch::SetFieldText() {

@@ -204,6 +204,20 @@ void CallbackDispatch::RunTarrow() {
   if (!text.empty()) host_.RunScript(std::string(text.begin(), text.end()));
 }
 
+void CallbackDispatch::RememberMarkedCard() {
+  const ResolvedObject r = Resolve();
+  AnswerResolved(r);
+  if (r.card_itself) nav_.RememberMarked(r.asked);
+}
+
+void CallbackDispatch::MovieControl() {
+  host_.MovieControl(block_.signed_param(1));
+}
+
+void CallbackDispatch::OpenRunBox() {
+  host_.OpenRunBox();
+}
+
 void CallbackDispatch::PointerVisibility() {
   Answer(1, 1);
 }

@@ -126,6 +126,13 @@ void Navigation::SetHome(const std::string& path, uint16_t id) {
   home_known_ = true;
 }
 
+void Navigation::RememberMarked(Handle card) {
+  if (!card || !(CardField16(handles_, card, card::kFlags) & card::kFlagMarked)) return;
+  marked_id_ = CardId(handles_, card);
+  marked_has_file_ =
+      has_file() && stack_slot_ok_ && files_.Copy(FileSlots::kStack, kMarkedSlot) == 0;
+}
+
 void Navigation::Push() {
   uint16_t id = target_id_;
   bool file = has_file();

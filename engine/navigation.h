@@ -127,6 +127,9 @@ class Navigation {
   bool move_waiting() const { return pending_.has_value(); }
   const std::deque<HistoryEntry>& history() const { return history_; }
   uint16_t marked_id() const { return marked_id_; }
+  // A card of the open stack whose marked flag is set becomes the last marked card.
+  void RememberMarked(Handle card);
+  FileSlots& files() { return files_; }
   // The home card: a card of the stack at a host path ("" for a stack without a file).
   void SetHome(const std::string& path, uint16_t id);
   // Window title for the current card.

@@ -1,8 +1,8 @@
 // Callback commands from hostile bytes against a loaded stack: each 80-byte piece of the
 // input fills the whole callback block, picks a command number (negatives and numbers
 // above 180 included) and may put live tokens (the current card, blocks holding the
-// input's own bytes) into its slots, then the player runs the command and its messages.
-// Nothing may crash, hang, or write outside a block.
+// input's own bytes, what earlier commands answered) into its slots, then the player runs the
+// command and its messages. Nothing may crash, hang, or write outside a block.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   dispatch.Issue(20);
   std::vector<uint32_t> live{block.param(1)};
   for (size_t at = 0; at + 16 <= size && live.size() < 6; at += 97)
-    live.push_back(dispatch.NewBlock({data + at, std::min<size_t>(size - at, 300)}));
+    live.push_back(dispatch.NewBlock({data + at, std::min<size_t>(size - at, 400)}));
 
   for (size_t at = 0; at + kPiece <= size; at += kPiece) {
     const uint8_t* piece = data + at;
@@ -92,6 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (pick >= 0xF0) block.set_param(slot, live[pick % live.size()]);
     }
     dispatch.Dispatch();
+    // What a command answers (a text object, a new block) may be named by the next.
+    for (int slot : {1, 5})
+      if (block.param(slot) && live.size() < 16) live.push_back(block.param(slot));
     window.Pump(20);
     if (window.closed()) break;
   }

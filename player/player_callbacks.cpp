@@ -1,8 +1,11 @@
 #include "player/player_callbacks.h"
 
 #include "logo/card_bridge.h"
+#include "platform/files.h"
 #include "player/player_window.h"
 #include "player/workspace_store.h"
+#include "stackfile/resources.h"
+#include "stackfile/stack.h"
 
 namespace corvida {
 
@@ -61,6 +64,53 @@ void PlayerCallbacks::Dispatching(const CallbackBlock& block) {
 void PlayerCallbacks::CallExtension(CallbackBlock& block) {
   window_.nbas().RunFromCallback(block);
 }
+
+void PlayerCallbacks::RepaintArea(const Rect& rect) {
+  window_.RepaintCard(rect);
+}
+
+void PlayerCallbacks::InvertArea(const Rect& rect) {
+  window_.InvertShown(rect);
+}
+
+void PlayerCallbacks::PlaySoundFile(const std::string& stored_path, uint16_t param) {
+  FileRequest request;
+  request.stored = stored_path;
+  request.host_path = window_.ResolveMediaPath(stored_path);
+  request.param = param;
+  window_.media().PlaySoundFile(request);
+}
+
+void PlayerCallbacks::PlayStackSound(uint16_t id, uint16_t param) {
+  StackSoundRequest request{id, {}, param, 0};
+  if (const ResourceEntry* sound = player_.stack.resources().Find(restype::kSnd, id))
+    request.name = sound->Name();
+  window_.media().PlayStackSound(request);
+}
+
+void PlayerCallbacks::MovieControl(int code) {
+  window_.media().movies().MovieControl(code);
+}
+
+std::string PlayerCallbacks::ResolvePath(const std::string& stored) {
+  return window_.ResolveMediaPath(stored);
+}
+
+std::optional<std::vector<uint8_t>> PlayerCallbacks::ReadChosenTextFile(const std::string& prompt,
+                                                                        size_t limit) {
+  auto path = window_.questions().ChooseTextFile(prompt);
+  std::vector<uint8_t> bytes;
+  if (!path || !ReadFileUpTo(*path, limit, bytes)) return std::nullopt;
+  return bytes;
+}
+
+bool PlayerCallbacks::WriteChosenTextFile(std::span<const uint8_t> bytes) {
+  auto path = window_.questions().ChooseTextSavePath();
+  return path &&
+         WriteFileAtomically(*path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
+void PlayerCallbacks::OpenRunBox() {}
 
 std::string CallbackTraceLine(const CallbackBlock& block) {
   std::string line = "callback " + std::to_string(block.command());

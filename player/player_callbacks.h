@@ -39,6 +39,16 @@ class PlayerCallbacks : public CallbackHost, public logo::CardPort {
   CardScreen* Screen() override;
   void Dispatching(const CallbackBlock& block) override;
   void CallExtension(CallbackBlock& block) override;
+  void RepaintArea(const Rect& rect) override;
+  void InvertArea(const Rect& rect) override;
+  void PlaySoundFile(const std::string& stored_path, uint16_t param) override;
+  void PlayStackSound(uint16_t id, uint16_t param) override;
+  void MovieControl(int code) override;
+  std::string ResolvePath(const std::string& stored) override;
+  std::optional<std::vector<uint8_t>> ReadChosenTextFile(const std::string& prompt,
+                                                         size_t limit) override;
+  bool WriteChosenTextFile(std::span<const uint8_t> bytes) override;
+  void OpenRunBox() override;
 
   // logo::CardPort
   CallbackBlock& block() override { return dispatch_->block(); }

@@ -22,7 +22,7 @@ bool HasExtension(std::string_view name) {
 
 }  // namespace
 
-std::string SaveAsFileName(std::string_view typed) {
+std::string SaveAsFileName(std::string_view typed, std::string_view extension) {
   std::string name(typed);
   while (!name.empty() && name.back() == ' ') name.pop_back();
   if (name.empty() || name == "." || name == ".." ||
@@ -30,7 +30,7 @@ std::string SaveAsFileName(std::string_view typed) {
     return {};
   for (char c : name)
     if (uint8_t(c) < 32) return {};
-  if (!HasExtension(name)) name += ".stk";
+  if (!HasExtension(name)) name += extension;
   return name;
 }
 
@@ -158,6 +158,45 @@ std::optional<std::string> PlayerDialogs::ChooseSavePath() {
     return chosen;
   });
   Log("dialog " + std::string(kSaveAsDialogName) + " " +
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
+  return path;
+}
+
+std::optional<std::string> PlayerDialogs::ChooseTextFile(const std::string& prompt) {
+  auto path =
+      Run(kOpenTextDialogName, [&] { return ChooseFile(host_, prompt, StackFolder(), ".txt"); });
+  Log("dialog " + std::string(kOpenTextDialogName) + " " +
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
+  return path;
+}
+
+// A script's text goes into the stack's folder under a name the user types; a file of
+// that name is never replaced.
+std::optional<std::string> PlayerDialogs::ChooseTextSavePath() {
+  auto path = Run(kSaveTextDialogName, [this]() -> std::optional<std::string> {
+    Dialog dialog("Save Text As", {260, 70});
+    dialog.Add(StaticText(-1, {8, 12, 90, 28}, "Save &as:"));
+    dialog.Add(EditField(kSaveAsField, {92, 8, 252, 30}, kSaveAsNameLimit, ""));
+    dialog.Add(Button(kIdOk, {92, 40, 167, 63}, "OK"));
+    dialog.Add(Button(kIdCancel, {177, 40, 252, 63}, "Cancel"));
+    dialog.SetFocus(kSaveAsField);
+    std::optional<std::string> chosen;
+    dialog.OnCommand([&](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      const std::string name = SaveAsFileName(d.Text(kSaveAsField), ".txt");
+      const std::string target = name.empty() ? "" : JoinPath(StackFolder(), name);
+      if (target.empty() || FileExists(target)) {
+        player_.alerts.ReportFileError(strid::kNameNotAllowed);
+        return true;  // the dialog stays for another name
+      }
+      chosen = target;
+      d.End(kIdOk);
+      return true;
+    });
+    if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
+    return chosen;
+  });
+  Log("dialog " + std::string(kSaveTextDialogName) + " " +
       (path ? Quoted(PathFileName(*path)) : "cancelled"));
   return path;
 }

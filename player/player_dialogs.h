@@ -27,6 +27,8 @@ inline constexpr std::string_view kSaveAsDialogName = "SAVE_STACK_AS";
 inline constexpr std::string_view kPreferencesDialogName = "PREFERENCES";
 inline constexpr std::string_view kUserNameDialogName = "ASKUSERNAME";
 inline constexpr std::string_view kFindDialogName = "FIND_TEXT";
+inline constexpr std::string_view kOpenTextDialogName = "OPEN_TEXT";
+inline constexpr std::string_view kSaveTextDialogName = "SAVE_TEXT";
 
 inline constexpr int kSaveAsField = 120;
 inline constexpr uint32_t kClosingPictureMs = 3000;
@@ -55,6 +57,8 @@ class PlayerDialogs : public PlayerQuestions {
   std::optional<std::string> AskUserName(const std::string& current) override;
   bool AskFind(FindState& state) override;
   void ShowClosing() override { ShowClosingPicture(); }
+  std::optional<std::string> ChooseTextFile(const std::string& prompt) override;
+  std::optional<std::string> ChooseTextSavePath() override;
   // The closing picture: shown until its time is up or a click or key ends it.
   void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
 
@@ -89,6 +93,6 @@ class PlayerDialogs : public PlayerQuestions {
 
 // A file name typed for Save Stack As: ".stk" added when it has no extension; empty when
 // the name is not allowed (empty, a folder part, or "." / "..").
-std::string SaveAsFileName(std::string_view typed);
+std::string SaveAsFileName(std::string_view typed, std::string_view extension = ".stk");
 
 }  // namespace corvida

@@ -298,6 +298,13 @@ void PlayerWindow::RepaintCard(const Rect& rect) {
   Present();
 }
 
+void PlayerWindow::InvertShown(const Rect& rect) {
+  if (shown_.empty() || !view().current_card()) return;
+  gfx::DrawTarget target(shown_);
+  target.InvertRect(rect);
+  Present();
+}
+
 void PlayerWindow::SetZoom(int factor) {
   zoom_ = factor;
   pan_ = {};

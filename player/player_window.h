@@ -56,6 +56,13 @@ class PlayerQuestions {
   virtual std::optional<std::string> AskUserName(const std::string& current) = 0;
   // Runs while the window closes, before the teardown (the closing picture).
   virtual void ShowClosing() = 0;
+  // A text file a script reads (host path); nothing when cancelled.
+  virtual std::optional<std::string> ChooseTextFile(const std::string& prompt) {
+    (void)prompt;
+    return std::nullopt;
+  }
+  // Where a script's text is written (host path, a new file); nothing when cancelled.
+  virtual std::optional<std::string> ChooseTextSavePath() { return std::nullopt; }
 };
 
 // Nobody to ask: every question is cancelled. Fakes override what they answer.
@@ -160,6 +167,8 @@ class PlayerWindow : public CardScreen,
   // card shown again where one was.
   void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top);
   void RepaintCard(const Rect& rect);
+  // Inverts a rectangle of the card as shown; inverting it again restores it.
+  void InvertShown(const Rect& rect);
   void ShowController(const ControllerView& view);
   // Where a stored media path is on this machine; "" when it is not found.
   std::string ResolveMediaPath(const std::string& stored);

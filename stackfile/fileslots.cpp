@@ -123,6 +123,15 @@ int FileSlots::Copy(int from, int to) {
   return 0;
 }
 
+int FileSlots::SetRecord(int slot, std::span<const uint8_t> record) {
+  if (!ValidSlot(slot) || record.size() != kSlotSize) return -1;
+  uint8_t* bytes = SlotBytes(slot);
+  std::memcpy(bytes, record.data(), kSlotSize);
+  bytes[kPathOffset + kPathSize - 1] = 0;
+  bytes[kNameOffset + kNameSize - 1] = 0;
+  return 0;
+}
+
 std::span<const uint8_t> FileSlots::Raw(int slot) const {
   return ValidSlot(slot) ? std::span<const uint8_t>(SlotBytes(slot), kSlotSize)
                          : std::span<const uint8_t>();

@@ -109,6 +109,10 @@ class FileSlots {
   int SetPath(int slot, std::string_view windows_path);
   int SetHostPath(int slot, std::string_view host_path);
   int Copy(int from, int to);  // all 368 bytes
+  // Takes a whole slot record from a caller: its path and name are cut at their fields'
+  // ends, so a record without terminators cannot run into the next field; -1 (slot
+  // unchanged) unless the record is 368 bytes.
+  int SetRecord(int slot, std::span<const uint8_t> record);
   std::span<const uint8_t> Raw(int slot) const;
   uint16_t Value298(int slot) const;
   uint32_t Value300(int slot) const;
