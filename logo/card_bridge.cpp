@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "logo/turtle.h"
 #include "stackfile/mactext.h"
 
 namespace corvida::logo {
@@ -76,9 +77,10 @@ uint32_t CardBridge::StaticBlock(Static which, std::span<const uint8_t> bytes) {
   return token;
 }
 
-void CardBridge::EndScreenStates() {
+void CardBridge::EndScreenStates(Turtle& turtle) {
   if (offscreen_drawing) {
     offscreen_drawing = false;
+    turtle.DrawOffscreen(false);
     Issue(kEndOffscreen);
   }
   if (screen_locked) {

@@ -47,8 +47,9 @@ class CardBridge {
   // rewritten: their tokens.
   enum class Static { kPoint, kRect };
   uint32_t StaticBlock(Static which, std::span<const uint8_t> bytes);
-  // Screen lock and offscreen drawing end (an error, the end of a script).
-  void EndScreenStates();
+  // Screen lock and offscreen drawing end (an error, the end of a script); the turtle
+  // draws on screen again.
+  void EndScreenStates(Turtle& turtle);
   // Frees every block the bridge made (the player is going away).
   void Forget();
 

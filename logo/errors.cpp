@@ -5,6 +5,7 @@
 
 #include "logo/card_bridge.h"
 #include "logo/interp.h"
+#include "logo/turtle.h"
 #include "logo/value_text.h"
 #include "stackfile/mactext.h"
 
@@ -209,7 +210,7 @@ void Interpreter::Report(int code, Node* name, Node* value, bool catchable) {
   std::string line = LineText(at_line);
   if (!line.empty()) text += "\n\nAt: " + line;
   error_flag = true;
-  bridge().EndScreenStates();  // the error box must be seen on a live screen
+  bridge().EndScreenStates(turtle());  // the error box must be seen on a live screen
   ShowErrorBox(text);
 }
 

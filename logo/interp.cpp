@@ -379,7 +379,7 @@ void Interpreter::RunScript(std::string_view text, bool own_scope) {
   RunLines(source, false);
   if (scoped) EndProcScope();
   // A script cannot leave the card frozen or drawing offscreen.
-  if (!nested) bridge_->EndScreenStates();
+  if (!nested) bridge_->EndScreenStates(*turtle_);
 }
 
 void Interpreter::RunConsole(LineSource& source) {

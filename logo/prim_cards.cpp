@@ -1,6 +1,7 @@
 // Card bridge primitives that move between cards and govern the screen: MOVENEXT and its
 // kin with the pending transition, SETTRANSITION, LOCKSCREEN, DRAWTOOFFSCREEN and the rest.
 #include "logo/card_bridge.h"
+#include "logo/turtle.h"
 #include "logo/value_text.h"
 
 namespace corvida::logo {
@@ -110,13 +111,17 @@ Node* DrawToOffscreen(Interpreter& in, PrimCall& c) {
   CardBridge& b = in.bridge();
   b.SetParam(1, 0);
   b.Issue(kBeginOffscreen);
-  if (!b.offscreen_drawing && b.Param(1) != 0) b.offscreen_drawing = true;
+  if (!b.offscreen_drawing && b.Param(1) != 0) {
+    b.offscreen_drawing = true;
+    in.turtle().DrawOffscreen(true);
+  }
   return nullptr;
 }
 
 Node* DrawToScreen(Interpreter& in, PrimCall&) {
   CardBridge& b = in.bridge();
   b.Issue(kEndOffscreen);
+  if (b.offscreen_drawing) in.turtle().DrawOffscreen(false);
   b.offscreen_drawing = false;
   return nullptr;
 }

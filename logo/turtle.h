@@ -31,6 +31,10 @@ class TurtleSurface {
   // Changes whenever the surface's pixels are replaced as a whole (a card drawn anew): a
   // turtle figure drawn before is gone with them and must not be inverted away again.
   virtual uint64_t Generation() { return 0; }
+  // Offscreen drawing: while on, drawing goes to a copy kept out of sight, and what it
+  // changed there is shown when drawing comes back on screen. Without one, drawing stays
+  // on the surface.
+  virtual void SetOffscreen(bool on) { (void)on; }
 };
 
 // A white 32-bit picture of a given size.
@@ -71,6 +75,10 @@ class Turtle {
   // client area. The first attachment puts the turtle in the middle.
   void Attach(TurtleSurface* surface);
   gfx::DrawTarget* target() { return surface_ ? surface_->Target() : nullptr; }
+  // DRAWTOOFFSCREEN and DRAWTOSCREEN: where the surface's drawing goes.
+  void DrawOffscreen(bool on) {
+    if (surface_) surface_->SetOffscreen(on);
+  }
   bool AreaEmpty() const { return area_.Empty(); }
 
   // --- Where the turtle is, in turtle coordinates ------------------------------------

@@ -1,5 +1,6 @@
 #include "player/player_scripts.h"
 
+#include "platform/gfx/rop.h"
 #include "platform/text.h"
 #include "player/player_window.h"
 #include "player/workspace_store.h"
@@ -36,6 +37,7 @@ void PlayerScripts::Begin(logo::Interpreter& in) {
 
 void PlayerScripts::End(logo::Interpreter& in) {
   if (!line_.empty()) WriteLine();
+  surface_.SetOffscreen(false);
   in.SetTurtleSurface(nullptr);
   in.hooks() = saved_hooks_;
   ShowDrawing(true);
@@ -80,6 +82,11 @@ gfx::Bitmap& PlayerScripts::Screen() {
 }
 
 gfx::DrawTarget* PlayerScripts::CardSurface::Target() {
+  if (offscreen_on_) {
+    if (offscreen_.empty()) return nullptr;
+    if (!offscreen_target_) offscreen_target_.emplace(offscreen_);
+    return &*offscreen_target_;
+  }
   gfx::Bitmap& screen = scripts_.Screen();
   if (screen.empty()) return nullptr;
   if (!target_) target_.emplace(screen);
@@ -90,7 +97,33 @@ Rect PlayerScripts::CardSurface::ClientArea() {
   return scripts_.Screen().Bounds();
 }
 
-void PlayerScripts::CardSurface::Changed(const Rect&) {
+void PlayerScripts::CardSurface::SetOffscreen(bool on) {
+  if (on == offscreen_on_) return;
+  gfx::Bitmap& screen = scripts_.Screen();
+  offscreen_target_.reset();
+  offscreen_on_ = on;
+  if (on) {
+    offscreen_ = screen;
+    offscreen_changed_.reset();
+    return;
+  }
+  // What the turtle drew out of sight is shown at once; the rest of the screen, which
+  // the card may have changed meanwhile, is left as it is.
+  if (offscreen_changed_ && !screen.empty() && screen.Bounds() == offscreen_.Bounds()) {
+    const Rect area = offscreen_changed_->Intersect(screen.Bounds());
+    gfx::DrawTarget(screen).BitBlt(area, offscreen_, {area.left, area.top}, gfx::rop::kSrcCopy);
+    scripts_.drawn_ = true;
+    scripts_.ShowDrawing(true);
+  }
+  offscreen_ = gfx::Bitmap();
+  offscreen_changed_.reset();
+}
+
+void PlayerScripts::CardSurface::Changed(const Rect& area) {
+  if (offscreen_on_) {
+    offscreen_changed_ = offscreen_changed_ ? offscreen_changed_->Union(area) : area;
+    return;
+  }
   scripts_.drawn_ = true;
   scripts_.ShowDrawing(false);
 }

@@ -1,7 +1,9 @@
 // The script step of actions: a stack's script text runs in the player's interpreter with
 // TURTLEIO in force and the card window as the turtle's surface, so what it draws and
 // prints appears on the card. What it prints after TEXTIO goes to the player's log as
-// `print "TEXT"` lines. Escape stops a running script (the interpreter's interrupt
+// `print "TEXT"` lines. Offscreen drawing (DRAWTOOFFSCREEN) draws on a copy of the card
+// window that reaches the screen, where it changed, when drawing returns to the screen.
+// Escape stops a running script (the interpreter's interrupt
 // check), and so does the window closing; the executor then checks whether the running
 // record still exists before it goes on.
 #pragma once
@@ -48,10 +50,17 @@ class PlayerScripts {
     Rect ClientArea() override;
     void Changed(const Rect& area) override;
     uint64_t Generation() override { return scripts_.generation_; }
+    void SetOffscreen(bool on) override;
 
    private:
     PlayerScripts& scripts_;
     std::optional<gfx::DrawTarget> target_;
+    // Offscreen drawing: a copy of the screen taken when it began, and the part of it
+    // the turtle changed since.
+    gfx::Bitmap offscreen_;
+    std::optional<gfx::DrawTarget> offscreen_target_;
+    std::optional<Rect> offscreen_changed_;
+    bool offscreen_on_ = false;
   };
 
   void Begin(logo::Interpreter& in);

@@ -84,6 +84,46 @@ TEST_F(PlayerScriptsTest, TheFigureLeavesWithTheScriptAndTheTurtleStaysWhereItWa
   EXPECT_EQ(Turtle().TurtleY(), 40);  // the turtle's state lasts from script to script
 }
 
+TEST_F(PlayerScriptsTest, OffscreenDrawingReachesTheScreenWhenDrawingComesBack) {
+  // A line at x = 40 drawn offscreen, then shown; one at x = 80 drawn offscreen and shown
+  // when the script ends. The prints mark the phases in the log.
+  Start(
+      ScriptCard("textio ht pu setpos [-20 0] pd setpc 2 drawtooffscreen fd 30 wait 6 "
+                 "print 1 drawtoscreen wait 6 pu setpos [20 0] pd drawtooffscreen fd 30 "
+                 "wait 6 print 2"));
+  Settle();
+  const gfx::Rgb white = At(40, 20);
+  struct Seen {
+    size_t prints;
+    bool first, second;
+  };
+  std::vector<Seen> frames;
+  auto red_at = [](const HeadlessWindowSystem::Frame& f, int x, int y) {
+    const uint8_t* p = f.rgba.data() + (size_t(y) * size_t(f.width) + size_t(x)) * 4;
+    return p[0] > 200 && p[1] < 50 && p[2] < 50;
+  };
+  tp.platform->headless_windows().SetPresentObserver(
+      [&](WindowId, const HeadlessWindowSystem::Frame& f) {
+        frames.push_back({Prints().size(), red_at(f, 40, 20), red_at(f, 80, 20)});
+      });
+  Click();
+  tp.platform->headless_windows().SetPresentObserver(nullptr);
+  ASSERT_EQ(Prints().size(), 2u);
+  bool first_shown_alone = false;
+  for (const Seen& seen : frames) {
+    if (seen.prints == 0) {
+      EXPECT_FALSE(seen.first || seen.second) << "drawn offscreen, not shown yet";
+    }
+    if (seen.prints == 1) {
+      EXPECT_FALSE(seen.second);
+      first_shown_alone = first_shown_alone || seen.first;
+    }
+  }
+  EXPECT_TRUE(first_shown_alone);
+  EXPECT_NE(At(40, 20), white);
+  EXPECT_NE(At(80, 20), white) << "the end of the script shows what was drawn offscreen";
+}
+
 TEST_F(PlayerScriptsTest, PrintsAfterTextioAreLoggedLineByLine) {
   Start(ScriptCard("textio print [hello world] type \\\"a print \\\"b\\rtype \\\"tail"));
   Settle();
