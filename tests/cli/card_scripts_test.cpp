@@ -3,13 +3,13 @@
 // Escape; and the demo stack's Draw button.
 #include <gtest/gtest.h>
 
-#include "support/test_support.h"
+#include "replay_stack.h"
 
 namespace corvida {
 namespace {
 
+using testing::ReplayedStack;
 using testing::RunCorvida;
-using testing::TempDir;
 
 // A white 160 x 120 card: "Draw" (at 0..30, 0..20) draws a red square of side 20 from
 // the turtle's home (80, 60) up and to the right; "Say" prints; "Spin" would walk for
@@ -40,31 +40,13 @@ gfx::Rgb Pixel(const DecodedPicture& p, int x, int y) {
   return {px[0], px[1], px[2]};
 }
 
-struct Replayed {
-  int status = -1;
-  std::string out, err;
-};
-
-Replayed Replay(const TempDir& dir, const std::string& stack, const std::string& events) {
-  dir.Write("events.txt", events);
-  auto r = RunCorvida({"replay", stack, dir.File("events.txt"), "-o", dir.File("out")});
-  return {r.status, r.out, r.err};
-}
-
-std::string BuildStack(const TempDir& dir) {
-  dir.Write("s.json", kStack);
-  auto r = RunCorvida({"build", dir.File("s.json"), "-o", dir.File("s.stk")});
-  EXPECT_EQ(r.status, 0) << r.err;
-  return dir.File("s.stk");
-}
-
 TEST(CardScripts, ATurtleDrawingIsSeenInTheShot) {
-  TempDir dir;
-  Replayed r = Replay(dir, BuildStack(dir), "click 10 10\nshot drawn.png\n");
+  ReplayedStack stack(kStack);
+  auto r = stack.Play("click 10 10\nshot drawn.png\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("button 1 \"Draw\"\nscript \"ht setpc 2...\"\n"), std::string::npos)
       << r.out;
-  DecodedPicture shot = testing::ReadPictureFile(dir.File("out/drawn.png"));
+  DecodedPicture shot = stack.Shot("drawn.png");
   ASSERT_EQ(shot.width, 160);
   const gfx::Rgb red{255, 0, 0}, white{255, 255, 255};
   // The square's corners are (80, 60), (80, 40), (100, 40) and (100, 60).
@@ -75,8 +57,8 @@ TEST(CardScripts, ATurtleDrawingIsSeenInTheShot) {
 }
 
 TEST(CardScripts, TextioPrintsBecomePrintLines) {
-  TempDir dir;
-  Replayed r = Replay(dir, BuildStack(dir), "click 50 10\n");
+  ReplayedStack stack(kStack);
+  auto r = stack.Play("click 50 10\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("script \"textio print [hello card]...\"\n"
                        "print \"hello card\"\n"
@@ -86,9 +68,9 @@ TEST(CardScripts, TextioPrintsBecomePrintLines) {
 }
 
 TEST(CardScripts, EscapeStopsARunningScriptAndThePlayerGoesOn) {
-  TempDir dir;
+  ReplayedStack stack(kStack);
   // Escape comes a second into the next click's script; Say then runs as usual.
-  Replayed r = Replay(dir, BuildStack(dir), "key Escape after 1000\nclick 90 10\nclick 50 10\n");
+  auto r = stack.Play("key Escape after 1000\nclick 90 10\nclick 50 10\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.find("unreached"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("button 3 \"Spin\"\nscript \"ht repeat 1000 [fd 1 rt 1 wait 6]...\"\n"
@@ -99,18 +81,17 @@ TEST(CardScripts, EscapeStopsARunningScriptAndThePlayerGoesOn) {
 }
 
 TEST(CardScripts, TheDemosDrawButtonDrawsAStar) {
-  TempDir dir;
-  auto r = RunCorvida(
-      {"build", testing::SourcePath("examples/demo/demo.json"), "-o", dir.File("demo.stk")});
+  ReplayedStack stack(kStack);
+  const std::string demo = stack.dir.File("demo.stk");
+  auto r = RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", demo});
   ASSERT_EQ(r.status, 0) << r.err;
-  Replayed before = Replay(dir, dir.File("demo.stk"), "command 204\nshot before.png\n");
+  auto before = stack.Play("command 204\nshot before.png\n", {}, demo);
   ASSERT_EQ(before.status, 0) << before.err;
-  Replayed after =
-      Replay(dir, dir.File("demo.stk"), "command 204\nclick 215 300\nshot after.png\n");
+  auto after = stack.Play("command 204\nclick 215 300\nshot after.png\n", {}, demo);
   ASSERT_EQ(after.status, 0) << after.err;
   EXPECT_NE(after.out.find("button 13 \"Draw\"\n"), std::string::npos) << after.out;
-  DecodedPicture a = testing::ReadPictureFile(dir.File("out/before.png"));
-  DecodedPicture b = testing::ReadPictureFile(dir.File("out/after.png"));
+  DecodedPicture a = stack.Shot("before.png");
+  DecodedPicture b = stack.Shot("after.png");
   ASSERT_EQ(a.width, b.width);
   // The star's five points lie right of the greeting, and only there did pixels change.
   int changed = 0;

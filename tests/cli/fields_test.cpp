@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gfx/png.h"
-#include "support/test_support.h"
+#include "replay_stack.h"
 
 namespace corvida {
 namespace {
@@ -39,15 +39,7 @@ const std::string kStack = R"({
 
 class Fields : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir.Write("s.json", kStack);
-    auto r = RunCorvida({"build", dir.File("s.json"), "-o", dir.File("s.stk")});
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-  testing::CommandResult Play(const std::string& events) {
-    dir.Write("events.txt", events);
-    return RunCorvida({"replay", dir.File("s.stk"), dir.File("events.txt"), "-o", dir.File("out")});
-  }
+  testing::CommandResult Play(const std::string& events) { return stack.Play(events); }
   bool Contains(const std::string& out, const std::string& part) {
     return out.find(part) != std::string::npos;
   }
@@ -62,7 +54,8 @@ class Fields : public ::testing::Test {
         if (!(a.ColorAt(x, y) == b.ColorAt(x, y))) return false;
     return true;
   }
-  TempDir dir;
+  testing::ReplayedStack stack{kStack};
+  const TempDir& dir = stack.dir;
 };
 
 TEST_F(Fields, TypedTextIsKeptWhenTheCardIsLeftAndFoundThere) {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/gfx/png.h"
-#include "support/test_support.h"
+#include "replay_stack.h"
 
 namespace corvida {
 namespace {
@@ -25,16 +25,9 @@ const char* kStack = R"({
 
 class Replay : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir.Write("s.json", kStack);
-    auto r = RunCorvida({"build", dir.File("s.json"), "-o", dir.File("s.stk")});
-    ASSERT_EQ(r.status, 0) << r.err;
-  }
-  testing::CommandResult Play(const std::string& events) {
-    dir.Write("events.txt", events);
-    return RunCorvida({"replay", dir.File("s.stk"), dir.File("events.txt"), "-o", dir.File("out")});
-  }
-  TempDir dir;
+  testing::CommandResult Play(const std::string& events) { return stack.Play(events); }
+  testing::ReplayedStack stack{kStack};
+  const TempDir& dir = stack.dir;
 };
 
 TEST_F(Replay, CardChangesWrapAndGoBack) {
