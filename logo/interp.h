@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -292,6 +293,10 @@ class Interpreter {
   bool paren_flag = false;
   bool output_enabled = true;
   bool turtle_io = false;
+  // The read dialog's prompt (Mac Roman; forgotten once a line is read) and rectangle
+  // (window pixels; none: the dialog's own size).
+  std::string read_prompt;
+  std::optional<Rect> read_rect;
   bool workspace_loading = false;
   Node* output_slot = nullptr;
   Node* next_line = nullptr;

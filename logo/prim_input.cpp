@@ -1,9 +1,14 @@
 // Input primitives: READWORD, READLIST, READCHAR, READCHARS and KEYP read the reader file
 // when one is selected, else the file being loaded (lines only), else the console the
-// player provides (standard input at the command line, later the run box). Without a
-// console for characters, keys come from the window's messages.
+// player provides (standard input at the command line, the read dialog on the card).
+// Without a console for characters, keys come from the window's messages. MOUSE and
+// BUTTONP read the pointer; SETRWPROMPT and SETRWRECT set up the read dialog.
+#include <algorithm>
+
+#include "logo/prim_turtle.h"
 #include "logo/reader.h"
 #include "logo/sandbox_files.h"
+#include "logo/value_text.h"
 #include "stackfile/mactext.h"
 
 namespace corvida::logo {
@@ -102,9 +107,46 @@ Node* KeyP(Interpreter& in, PrimCall&) {
                          ws->PeekMessage(m, 0, msg::kChar, msg::kChar, false)));
 }
 
+Node* Mouse(Interpreter& in, PrimCall&) {
+  const std::optional<Point> p = in.turtle().Pointer();
+  return IntList(in, {p ? p->x : 0, p ? p->y : 0});
+}
+
+Node* ButtonP(Interpreter& in, PrimCall&) {
+  WindowSystem* ws = in.windows();
+  return in.Truth(ws && ws->MouseButtonDown());
+}
+
+Node* SetReadPrompt(Interpreter& in, PrimCall& c) {
+  in.read_prompt = ValueText(c.in[0]).substr(0, kMaxLineBytes);
+  return nullptr;
+}
+
+// A rectangle list in turtle coordinates, kept in window pixels.
+Node* SetReadRect(Interpreter& in, PrimCall& c) {
+  std::vector<double> v;
+  if (!ListNumbers(in, c.row, c.in[0], 4, v)) return nullptr;
+  if (v.size() != 4) {
+    in.ErrorRow(kErrDoesntLike, c.row, c.in[0]);
+    return nullptr;
+  }
+  const Turtle& t = in.turtle();
+  auto side = [](int64_t n) { return static_cast<int>(std::clamp<int64_t>(n, -32768, 32767)); };
+  const int x1 = side(t.WindowX(WholeCoordinate(v[0]))),
+            y1 = side(t.WindowY(WholeCoordinate(v[1])));
+  const int x2 = side(t.WindowX(WholeCoordinate(v[2]))),
+            y2 = side(t.WindowY(WholeCoordinate(v[3])));
+  in.read_rect = Rect{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+  return nullptr;
+}
+
 }  // namespace
 
 void RegisterInputPrimitives(PrimitiveTable& t) {
+  t.Set("MOUSE", &Mouse);
+  t.Set("BUTTONP", &ButtonP);
+  t.Set("SETRWPROMPT", &SetReadPrompt);
+  t.Set("SETRWRECT", &SetReadRect);
   t.Set("READWORD", &ReadWord);
   t.Set("READLIST", &ReadList);
   t.Set("READCHAR", &ReadChar);

@@ -35,6 +35,8 @@ class TurtleSurface {
   // changed there is shown when drawing comes back on screen. Without one, drawing stays
   // on the surface.
   virtual void SetOffscreen(bool on) { (void)on; }
+  // Where the pointer is, in the target's logical coordinates; nothing when unknown.
+  virtual std::optional<Point> Pointer() { return std::nullopt; }
 };
 
 // A white 32-bit picture of a given size.
@@ -80,6 +82,13 @@ class Turtle {
     if (surface_) surface_->SetOffscreen(on);
   }
   bool AreaEmpty() const { return area_.Empty(); }
+  // The pointer in turtle coordinates; nothing without a surface that knows where it is.
+  std::optional<Point> Pointer() const {
+    if (!surface_) return std::nullopt;
+    auto p = surface_->Pointer();
+    if (!p) return std::nullopt;
+    return Point{p->x - cx_, cy_ - p->y};
+  }
 
   // --- Where the turtle is, in turtle coordinates ------------------------------------
   int32_t TurtleX() const { return x_ - cx_; }

@@ -201,6 +201,31 @@ std::optional<std::string> PlayerDialogs::ChooseTextSavePath() {
   return path;
 }
 
+// The read dialog: the script's prompt over one line of text.
+std::optional<std::string> PlayerDialogs::AskLine(const std::string& prompt, int width) {
+  constexpr int kField = 130;
+  width = width > 0 ? std::clamp(width, 160, 480) : 260;
+  auto line = Run(kReadLineDialogName, [&]() -> std::optional<std::string> {
+    Dialog dialog("Tarrow", {width, 90});
+    dialog.Add(StaticText(-1, {8, 8, width - 8, 24}, prompt));
+    dialog.Add(EditField(kField, {8, 28, width - 8, 50}, kReadLineLimit, ""));
+    dialog.Add(Button(kIdOk, {width - 160, 60, width - 85, 83}, "OK"));
+    dialog.Add(Button(kIdCancel, {width - 80, 60, width - 8, 83}, "Cancel"));
+    dialog.SetFocus(kField);
+    std::optional<std::string> typed;
+    dialog.OnCommand([&](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      typed = d.Text(kField);
+      d.End(kIdOk);
+      return true;
+    });
+    if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
+    return typed;
+  });
+  Log("dialog " + std::string(kReadLineDialogName) + " " + (line ? Quoted(*line) : "cancelled"));
+  return line;
+}
+
 void PlayerDialogs::ShowPreferences() {
   if (!player_.stack.is_open()) return;
   StackSettings copy = ReadStackSettings(player_.handles, player_.stack);

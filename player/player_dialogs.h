@@ -29,8 +29,10 @@ inline constexpr std::string_view kUserNameDialogName = "ASKUSERNAME";
 inline constexpr std::string_view kFindDialogName = "FIND_TEXT";
 inline constexpr std::string_view kOpenTextDialogName = "OPEN_TEXT";
 inline constexpr std::string_view kSaveTextDialogName = "SAVE_TEXT";
+inline constexpr std::string_view kReadLineDialogName = "READ_LINE";
 
 inline constexpr int kSaveAsField = 120;
+inline constexpr size_t kReadLineLimit = 255;
 inline constexpr uint32_t kClosingPictureMs = 3000;
 
 // Answers a dialog instead of the user: may type into its fields or select in its list,
@@ -59,6 +61,7 @@ class PlayerDialogs : public PlayerQuestions {
   void ShowClosing() override { ShowClosingPicture(); }
   std::optional<std::string> ChooseTextFile(const std::string& prompt) override;
   std::optional<std::string> ChooseTextSavePath() override;
+  std::optional<std::string> AskLine(const std::string& prompt, int width) override;
   // The closing picture: shown until its time is up or a click or key ends it.
   void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
 

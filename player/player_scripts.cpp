@@ -29,6 +29,7 @@ void PlayerScripts::Begin(logo::Interpreter& in) {
   saved_hooks_ = in.hooks();
   in.hooks().write = [this](std::string_view text) { Write(text); };
   in.hooks().dispatch = [this, &in](const Message& m) { Dispatch(in, m); };
+  in.hooks().console = &read_dialog_;
   in.output_enabled = true;
   in.turtle_io = true;
   in.SetTurtleSurface(&surface_);
@@ -75,6 +76,20 @@ void PlayerScripts::ShowDrawing(bool now) {
   drawn_ = false;
   shown_at_ = time;
   window_.Present();
+}
+
+std::optional<Point> PlayerScripts::PointerOnCard() {
+  if (!window_.window()) return std::nullopt;
+  return window_.ToCard(window_.player_.platform.windows().CursorPosition(window_.window()));
+}
+
+bool PlayerScripts::ReadDialog::ReadLine(std::string& line, char) {
+  logo::Interpreter& in = PlayerInterpreter(scripts_.window_.player_);
+  const int width = in.read_rect ? in.read_rect->Width() : 0;
+  auto typed = scripts_.window_.questions().AskLine(MacToWindows(in.read_prompt), width);
+  in.read_prompt.clear();  // a prompt serves one line
+  line = typed ? WindowsToMac(*typed) : std::string();
+  return typed.has_value();
 }
 
 gfx::Bitmap& PlayerScripts::Screen() {

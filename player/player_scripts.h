@@ -51,6 +51,7 @@ class PlayerScripts {
     void Changed(const Rect& area) override;
     uint64_t Generation() override { return scripts_.generation_; }
     void SetOffscreen(bool on) override;
+    std::optional<Point> Pointer() override { return scripts_.PointerOnCard(); }
 
    private:
     PlayerScripts& scripts_;
@@ -63,6 +64,17 @@ class PlayerScripts {
     bool offscreen_on_ = false;
   };
 
+  // Lines a script reads from the user: the read dialog, with the script's prompt.
+  class ReadDialog : public logo::LineSource {
+   public:
+    explicit ReadDialog(PlayerScripts& scripts) : scripts_(scripts) {}
+    bool ReadLine(std::string& line, char prompt) override;
+
+   private:
+    PlayerScripts& scripts_;
+  };
+
+  std::optional<Point> PointerOnCard();
   void Begin(logo::Interpreter& in);
   void End(logo::Interpreter& in);
   // The console writer: complete lines go to the log.
@@ -75,6 +87,7 @@ class PlayerScripts {
   gfx::Bitmap& Screen();
   PlayerWindow& window_;
   CardSurface surface_{*this};
+  ReadDialog read_dialog_{*this};
   int depth_ = 0;
   uint64_t generation_ = 0;
   logo::InterpreterHooks saved_hooks_;

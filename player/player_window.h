@@ -63,6 +63,12 @@ class PlayerQuestions {
   }
   // Where a script's text is written (host path, a new file); nothing when cancelled.
   virtual std::optional<std::string> ChooseTextSavePath() { return std::nullopt; }
+  // A line a script reads (READWORD, READLIST), typed under `prompt` in a dialog
+  // `width` pixels wide (0: its own width); nothing when cancelled.
+  virtual std::optional<std::string> AskLine(const std::string& prompt, int width) {
+    (void)prompt, (void)width;
+    return std::nullopt;
+  }
 };
 
 // Nobody to ask: every question is cancelled. Fakes override what they answer.

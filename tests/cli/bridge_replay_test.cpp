@@ -43,6 +43,9 @@ const char* kStack = R"({
                      "text": "lockscreen hideitem [] \"Cat \"graphic unlockscreen"}]},
        {"type": "button", "id": 13, "rect": [160, 0, 190, 20], "name": "Move",
         "actions": [{"kind": "script", "text": "setitempos [] \"Cat \"graphic [-80 -40]"}]},
+       {"type": "button", "id": 14, "rect": [150, 52, 190, 68], "name": "Read",
+        "actions": [{"kind": "script",
+                     "text": "setrwprompt [Your name?] make \"n readlist\rtextio show :n show mouse"}]},
        {"type": "graphic", "id": 11, "rect": [150, 70, 190, 110], "name": "Cat",
         "frameWidth": 3, "frameColor": 256},
        {"type": "field", "id": 12, "rect": [40, 60, 140, 110], "name": "Notes", "text": "old"}
@@ -114,6 +117,16 @@ TEST_F(BridgeReplay, AMovedItemIsDrawnWhereItWasPut) {
   const DecodedPicture moved = stack.Shot("moved.png");
   EXPECT_EQ(Ink(moved, kCat), 0);
   EXPECT_GT(Ink(moved, {0, 80, 40, 120}), 0);
+}
+
+TEST_F(BridgeReplay, ALineIsReadFromTheReadDialogAndTheMouseIsInTurtleCoordinates) {
+  auto r = stack.Play("type Ann Lee\nclick 170 60\nclick 170 60\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  // (170, 60) is 70 right of the card's centre (100, 60).
+  EXPECT_TRUE(Has(r.out, "dialog READ_LINE \"Ann Lee\"\nprint \"[Ann Lee]\"\nprint \"[70 0]\""))
+      << r.out;
+  // Nothing typed the second time: the dialog is cancelled and the line is empty.
+  EXPECT_TRUE(Has(r.out, "dialog READ_LINE cancelled\nprint \"[]\"")) << r.out;
 }
 
 TEST_F(BridgeReplay, FieldTextIsWrittenAndReadBack) {
