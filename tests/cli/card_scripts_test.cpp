@@ -105,5 +105,20 @@ TEST(CardScripts, TheDemosDrawButtonDrawsAStar) {
   EXPECT_GT(changed, 200);
 }
 
+TEST(CardScripts, TheDemosFlyAwayButtonHidesAndShowsTheLadybird) {
+  ReplayedStack stack(kStack);
+  const std::string demo = stack.dir.File("demo.stk");
+  auto r = RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", demo});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto played = stack.Play(
+      "command 204\ncommand 204\nclick 400 190\nshot gone.png\nclick 400 190\nshot back.png\n", {},
+      demo);
+  ASSERT_EQ(played.status, 0) << played.err;
+  EXPECT_NE(played.out.find("button 26 \"Fly away\""), std::string::npos) << played.out;
+  const gfx::Rgb ladybird{220, 30, 30};
+  EXPECT_NE(Pixel(stack.Shot("gone.png"), 220, 204), ladybird);
+  EXPECT_EQ(Pixel(stack.Shot("back.png"), 220, 204), ladybird);
+}
+
 }  // namespace
 }  // namespace corvida
