@@ -13,9 +13,11 @@ std::string NameIndex::Key(const Node* name, int skip) {
 }
 
 namespace {
-// FNV-1a over the upper-case characters, the same for a key and for a name in place.
-constexpr size_t kHashStart = 14695981039346656037ull;
-constexpr size_t kHashFactor = 1099511628211ull;
+// FNV-1a over the upper-case characters, the same for a key and for a name in place,
+// with the constants of the machine's word size (the browser build's is 32 bits).
+constexpr bool kWide = sizeof(size_t) == 8;
+constexpr size_t kHashStart = kWide ? size_t(14695981039346656037ull) : size_t(2166136261u);
+constexpr size_t kHashFactor = kWide ? size_t(1099511628211ull) : size_t(16777619u);
 
 size_t HashStep(size_t h, char upper) {
   return (h ^ static_cast<uint8_t>(upper)) * kHashFactor;

@@ -80,13 +80,29 @@ Place Locate(const std::string& root, const std::string& relative) {
   return {std::move(folder), parts.back()};
 }
 
+#if defined(__EMSCRIPTEN__)
+// The browser build's file system has no renameat2; it is in memory and has one thread,
+// so nothing can come between the look and the move.
+constexpr unsigned RENAME_NOREPLACE = 1;
+int renameat2(int from_folder, const char* from, int to_folder, const char* to, unsigned flags) {
+  struct stat st;
+  if ((flags & RENAME_NOREPLACE) && ::fstatat(to_folder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return ::renameat(from_folder, from, to_folder, to);
+}
+#else
+using ::renameat2;
+#endif
+
 bool MoveBeneath(const std::string& root, const std::string& from, const std::string& to,
                  unsigned flags) {
   Place source = Locate(root, from);
   Place target = Locate(root, to);
   return source.ok() && target.ok() &&
-         ::renameat2(source.folder.get(), source.name.c_str(), target.folder.get(),
-                     target.name.c_str(), flags) == 0;
+         renameat2(source.folder.get(), source.name.c_str(), target.folder.get(),
+                   target.name.c_str(), flags) == 0;
 }
 
 }  // namespace

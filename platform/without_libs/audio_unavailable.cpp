@@ -1,0 +1,36 @@
+// Builds without FFmpeg (the browser build): packed sound data cannot be decoded and no
+// stream can be converted to the device's format, so sounds are silent and every
+// caller's "cannot play" path is taken.
+#include "platform/audio_convert.h"
+#include "platform/audio_decode.h"
+
+namespace corvida {
+
+int CodecPacketBytes(AudioCodec codec, int channels) {
+  return (codec == AudioCodec::kMace3 ? 2 : 1) * channels;
+}
+
+int CodecPacketSamples(AudioCodec codec) {
+  return codec == AudioCodec::kMuLaw ? 1 : 6;
+}
+
+std::optional<std::vector<int16_t>> DecodeAudio(std::span<const uint8_t>, int, AudioCodec) {
+  return std::nullopt;
+}
+
+AudioConverter::AudioConverter(const AudioFormat& from, int device_rate)
+    : from_(from), device_rate_(device_rate) {}
+
+AudioConverter::~AudioConverter() = default;
+
+uint64_t AudioConverter::DeviceFrames(uint64_t frames) const {
+  if (from_.rate <= 0) return 0;
+  const auto rate = static_cast<uint64_t>(from_.rate);
+  return (frames * static_cast<uint64_t>(device_rate_) + rate / 2) / rate;
+}
+
+bool AudioConverter::Convert(const uint8_t*, uint64_t, uint64_t, std::vector<int16_t>&) {
+  return false;
+}
+
+}  // namespace corvida
