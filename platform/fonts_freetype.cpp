@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "platform/charset.h"
+#include "platform/face_files.h"
 #include "platform/font_names.h"
 #include "platform/fonts.h"
 #include "platform/fonts_freetype.h"
@@ -208,12 +209,13 @@ class FreeTypeFont : public Font {
 
 class FreeTypeFontService : public FontService {
  public:
-  explicit FreeTypeFontService(std::vector<std::string> folders) : folders_(std::move(folders)) {
+  FreeTypeFontService(std::vector<std::string> folders, FaceFileSource* source)
+      : folders_(std::move(folders)), source_(source) {
     auto library = std::make_shared<FtLibrary>();
     if (FT_Init_FreeType(&library->library) == 0) library_ = std::move(library);
     if (library_) {
       for (const FaceFileSet* set : FaceSetsFor(FaceFamily::kSans)) {
-        if (FindFile(set->regular).empty()) continue;
+        if (FindFile(set->regular).empty() && !(source_ && source_->Has(set->regular))) continue;
         has_faces_ = true;
         found_ += (found_.empty() ? "" : ", ") + std::string(set->design);
       }
@@ -310,7 +312,8 @@ class FreeTypeFontService : public FontService {
   std::shared_ptr<FtFace> OpenFace(const char* file, const FaceFileSet& set) {
     if (auto it = faces_.find(file); it != faces_.end()) return it->second;
     std::shared_ptr<FtFace> face;
-    const std::string path = FindFile(file);
+    std::string path = FindFile(file);
+    if (path.empty() && source_ && source_->Has(file)) path = source_->Fetch(file);
     if (!path.empty()) {
       auto opened = std::make_shared<FtFace>();
       opened->library = library_;
@@ -338,6 +341,7 @@ class FreeTypeFontService : public FontService {
   }
 
   std::vector<std::string> folders_;
+  FaceFileSource* source_;
   std::shared_ptr<FtLibrary> library_;
   bool has_faces_ = false;
   std::string found_;  // designs whose regular face was found
@@ -348,8 +352,13 @@ class FreeTypeFontService : public FontService {
 
 }  // namespace
 
+std::unique_ptr<FontService> CreateFontService(std::vector<std::string> folders,
+                                               FaceFileSource* source) {
+  return std::make_unique<FreeTypeFontService>(std::move(folders), source);
+}
+
 std::unique_ptr<FontService> CreateFontService(std::vector<std::string> folders) {
-  return std::make_unique<FreeTypeFontService>(std::move(folders));
+  return CreateFontService(std::move(folders), nullptr);
 }
 
 }  // namespace corvida

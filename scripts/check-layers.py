@@ -27,11 +27,13 @@ ALLOWED["apps"] = ALLOWED["player"] | {"apps"}
 # The public header for extension modules stands alone.
 ALLOWED["include"] = set()
 ALLOWED["plugin"] = ALLOWED["player"] | {"plugin"}
+# The browser build's program talks to the plug-in as a browser does.
+ALLOWED["web"] = ALLOWED["plugin"]
 # Tests, fuzz targets and benchmarks may reach anything.
 UNCHECKED = {"tests", "fuzz", "bench"}
 # The window-system backends are chosen by the programs, never by the portable core.
-BACKENDS = ("platform/sdl/", "platform/headless/")
-MAY_PICK_BACKEND = {"platform", "apps", "plugin"}
+BACKENDS = ("platform/sdl/", "platform/headless/", "platform/web/")
+MAY_PICK_BACKEND = {"platform", "apps", "plugin", "web"}
 
 SOURCE = re.compile(r"\.(h|hpp|cpp|cc)$")
 QUOTED_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
