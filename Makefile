@@ -6,7 +6,9 @@ FUZZ_DIR := build/fuzz
 SECONDS ?= 60
 CMAKE_GEN := -G Ninja
 
-.PHONY: deps play test memory-test build-asan build-release bench fuzz format format-check clean
+WEB_DIR := build/web
+
+.PHONY: web web-serve test-web deps play test memory-test build-asan build-release bench fuzz format format-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -45,6 +47,18 @@ fuzz: deps
 	  -DCORVIDA_FUZZ=ON -DCORVIDA_WERROR=ON -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF -DCORVIDA_SDL=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	bash scripts/fuzz.sh $(FUZZ_DIR) $(SECONDS) $(TARGETS)
+
+# The browser build: the player as WebAssembly, the page script and the demo page in
+# build/web (see docs/web.md). The demo stack is built with the native release player.
+web:
+	@bash scripts/install-web-deps.sh
+	@[ -x $(RELEASE_DIR)/apps/corvida ] || { cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) \
+	  -DCMAKE_BUILD_TYPE=Release -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF && \
+	  cmake --build $(RELEASE_DIR) -j $(JOBS) --target corvida; }
+	JOBS=$(JOBS) bash scripts/build-web.sh $(WEB_DIR) $(RELEASE_DIR)/apps/corvida
+
+web-serve: web
+	python3 scripts/web-serve.py $(WEB_DIR)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -57,6 +57,11 @@ void SetPluginHost(PluginHost* host) {
   Library().host = host;
 }
 
+InstancePlayer* InstanceOf(NPP instance) {
+  if (!instance || !RecordOf(instance)) return nullptr;
+  return RecordOf(instance)->player;
+}
+
 std::string DesktopCacheFolder() {
   const std::string folder = UserCacheFolder();
   if (folder.empty() || !CreateDirectories(PathFolder(folder)) || !EnsurePrivateFolder(folder))

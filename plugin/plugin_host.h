@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "plugin/npapi.h"
 
 namespace corvida {
 class PlayerLog;
@@ -25,6 +26,12 @@ class PluginHost {
 // Set before NP_Initialize; the host outlives the plug-in's use. Without a host no player
 // starts (streams are still written to the cache).
 void SetPluginHost(PluginHost* host);
+
+class InstancePlayer;
+// The instance's player once NPP_New made it (null for an unknown instance). A host that
+// runs the window's message loop itself, as the browser build's page does, reaches the
+// player window through it.
+InstancePlayer* InstanceOf(NPP instance);
 
 // The per-user cache folder of a desktop host: $XDG_CACHE_HOME/corvida, else
 // ~/.cache/corvida, made private (mode 0700); "" when it cannot be.

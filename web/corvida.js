@@ -1,0 +1,497 @@
+// corvida.js: one script tag, and every stack on the page plays. Finds the <embed> and
+// <object> elements that name a stack, puts a player element of the same size in each
+// one's place, and runs one player per element in its own instance of the WebAssembly
+// module. This script is the browser for the player: it starts each instance through the
+// plug-in's entry points, streams the stack to it with fetch, answers its requests for
+// further files with fetch, and passes it the canvas's input.
+//
+// Page-wide options: window.CorvidaPlayer = {config: {autoplay, baseUrl, scaling,
+// letterbox}} before this script; per element through the attributes data-autoplay,
+// data-scaling ("whole" or "fit") and data-letterbox ("false" to fill the element).
+(function () {
+  'use strict';
+
+  const STACK_TYPES = ['application/cvtu', 'application/corvida'];
+  const script = document.currentScript;
+  const scriptBase = new URL('.', script && script.src ? script.src : location.href).href;
+  const pageConfig = Object.assign(
+    {autoplay: false, baseUrl: scriptBase, scaling: 'whole', letterbox: true},
+    (window.CorvidaPlayer && window.CorvidaPlayer.config) || {});
+  const assetBase = new URL(pageConfig.baseUrl, location.href).href;
+
+  // Attribute and parameter names are matched without regard to case.
+  function attr(el, name) {
+    for (const a of el.attributes) if (a.name.toLowerCase() === name) return a.value;
+    return null;
+  }
+  function param(obj, name) {
+    for (const p of obj.querySelectorAll('param')) {
+      if ((attr(p, 'name') || '').toLowerCase() === name) return attr(p, 'value');
+    }
+    return null;
+  }
+  // The path part of a URL ends in ".stk" (any case); query and fragment do not count.
+  function namesStack(url) {
+    const path = url.split('#')[0].split('?')[0];
+    return /\.stk$/i.test(path.trim());
+  }
+  // The stack URL an element names, or null when it is not a stack element.
+  function stackOf(el) {
+    const tag = el.tagName.toLowerCase();
+    const type = (attr(el, 'type') || '').toLowerCase().split(';')[0].trim();
+    const urls = tag === 'embed' ? [attr(el, 'src')]
+                                 : [attr(el, 'data'), param(el, 'src'), param(el, 'filename')];
+    for (const url of urls) {
+      if (url && (namesStack(url) || STACK_TYPES.includes(type))) return url.trim();
+    }
+    return null;
+  }
+
+  // Pixels from an attribute ("512", "512px"); null for percentages and the like.
+  function pixels(value) {
+    const m = /^\s*(\d+)(px)?\s*$/i.exec(value || '');
+    return m ? parseInt(m[1], 10) : null;
+  }
+  function sizeOf(el) {
+    const box = el.getBoundingClientRect();
+    const width = pixels(attr(el, 'width')) || Math.round(box.width) || 512;
+    const height = pixels(attr(el, 'height')) || Math.round(box.height) || 342;
+    return {width: Math.min(width, 4096), height: Math.min(height, 4096)};
+  }
+
+  // Where the card lies in the element: scaled by the largest whole factor that fits so
+  // the pixels stay sharp (shrunk to fit when the element is smaller), centred on black.
+  function layout(card, room, scaling) {
+    if (card.width <= 0 || card.height <= 0) return {width: 0, height: 0};
+    const fit = Math.min(room.width / card.width, room.height / card.height);
+    const factor = scaling === 'fit' || fit < 1 ? fit : Math.floor(fit);
+    return {width: Math.max(1, Math.floor(card.width * factor)),
+            height: Math.max(1, Math.floor(card.height * factor))};
+  }
+
+  // The module's script and compiled code are fetched once for the whole page.
+  let moduleReady = null;
+  function loadModule() {
+    if (moduleReady) return moduleReady;
+    moduleReady = new Promise((resolve, reject) => {
+      const tag = document.createElement('script');
+      tag.src = assetBase + 'corvida-player.js';
+      tag.onload = () => resolve();
+      tag.onerror = () => reject(new Error('cannot load ' + tag.src));
+      document.head.appendChild(tag);
+    }).then(() => Promise.all([
+      WebAssembly.compileStreaming(fetch(assetBase + 'corvida-player.wasm')),
+      fetch(assetBase + 'fonts/index.txt').then((r) => (r.ok ? r.text() : ''), () => ''),
+    ])).then(([compiled, fonts]) => ({compiled, fonts}));
+    return moduleReady;
+  }
+
+  const STYLE = `
+.corvida-player{position:relative;display:inline-flex;align-items:center;justify-content:center;
+  background:#000;overflow:hidden;outline:none;vertical-align:bottom;font:13px sans-serif}
+.corvida-player canvas{image-rendering:pixelated;image-rendering:crisp-edges;display:block}
+.corvida-player .cv-cover{position:absolute;inset:0;display:flex;align-items:center;
+  justify-content:center;flex-direction:column;gap:8px;color:#fff;background:rgba(0,0,0,.55);
+  cursor:pointer;text-align:center;padding:8px}
+.corvida-player .cv-play{width:0;height:0;border-style:solid;border-width:22px 0 22px 38px;
+  border-color:transparent transparent transparent #fff}
+.corvida-player .cv-bar{position:absolute;left:10%;right:10%;bottom:12px;height:6px;
+  background:#444;display:none}
+.corvida-player .cv-bar div{height:100%;width:0;background:#8cf}
+.corvida-player .cv-error{position:absolute;inset:0;background:#fee;color:#600;padding:12px;
+  display:none;overflow:auto;text-align:left;white-space:pre-wrap}
+.corvida-player .cv-menu-button{position:absolute;right:2px;top:2px;width:18px;height:18px;
+  border:none;border-radius:3px;background:rgba(0,0,0,.35);color:#fff;cursor:pointer;
+  padding:0;font:bold 12px sans-serif;opacity:.5}
+.corvida-player .cv-menu-button:hover{opacity:1}
+.corvida-player .cv-menu{position:absolute;right:2px;top:22px;background:#fff;color:#000;
+  border:1px solid #888;box-shadow:2px 2px 6px rgba(0,0,0,.4);display:none;min-width:140px}
+.corvida-player .cv-menu div{padding:4px 10px;cursor:pointer}
+.corvida-player .cv-menu div:hover{background:#36c;color:#fff}`;
+  function addStyle() {
+    if (document.getElementById('corvida-style')) return;
+    const style = document.createElement('style');
+    style.id = 'corvida-style';
+    style.textContent = STYLE;
+    document.head.appendChild(style);
+  }
+
+  function mods(e) {
+    return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0) | (e.metaKey ? 8 : 0);
+  }
+
+  class Player {
+    constructor(original, url) {
+      this.url = new URL(url, document.baseURI).href;
+      // The type the page declares is the stack stream's type, as a browser would send it.
+      const declared = (attr(original, 'type') || '').toLowerCase().split(';')[0].trim();
+      this.type = STACK_TYPES.includes(declared) ? declared : '';
+      this.size = sizeOf(original);
+      const own = (name, fallback) => {
+        const value = attr(original, 'data-' + name);
+        return value === null ? fallback : value;
+      };
+      this.autoplay = String(own('autoplay', pageConfig.autoplay)) === 'true';
+      this.scaling = own('scaling', pageConfig.scaling);
+      this.letterbox = String(own('letterbox', pageConfig.letterbox)) !== 'false';
+      this.lines = [];
+      this.state = 'waiting';
+      this.streams = Promise.resolve();
+      this.build(original);
+    }
+
+    build(original) {
+      const el = document.createElement('div');
+      el.className = 'corvida-player';
+      el.tabIndex = 0;
+      el.style.width = this.size.width + 'px';
+      el.style.height = this.size.height + 'px';
+      if (original.id) el.id = original.id;
+      el.dataset.stack = this.url;
+      el.corvida = this;
+      this.el = el;
+      this.canvas = document.createElement('canvas');
+      this.canvas.width = this.size.width;
+      this.canvas.height = this.size.height;
+      this.context = this.canvas.getContext('2d');
+      el.appendChild(this.canvas);
+      this.bar = this.part('cv-bar', '<div></div>');
+      this.error = this.part('cv-error', '');
+      this.menuButton = document.createElement('button');
+      this.menuButton.className = 'cv-menu-button';
+      this.menuButton.textContent = '\u2261';
+      this.menuButton.title = 'Menu';
+      el.appendChild(this.menuButton);
+      this.menu = this.part('cv-menu',
+        '<div data-do="jump">Jump To Card\u2026</div><div data-do="find">Find Text\u2026</div>' +
+        '<div data-do="fullscreen">Full Screen</div><div data-do="about">About</div>');
+      this.cover = this.part('cv-cover', '<div class="cv-play"></div><div>Click to play</div>');
+      this.cover.style.display = 'flex';
+      this.layOut(this.size);
+      original.replaceWith(el);
+      this.setState('waiting');
+      this.wire();
+      if (this.autoplay) this.start();
+    }
+
+    part(cls, html) {
+      const div = document.createElement('div');
+      div.className = cls;
+      div.innerHTML = html;
+      this.el.appendChild(div);
+      return div;
+    }
+
+    setState(state) {
+      this.state = state;
+      this.el.dataset.state = state;
+    }
+
+    log(line) {
+      this.lines.push(line);
+      this.el.dispatchEvent(new CustomEvent('corvida-log', {detail: line}));
+    }
+
+    layOut(card) {
+      const room = document.fullscreenElement === this.el
+        ? {width: screen.width, height: screen.height}
+        : {width: this.size.width, height: this.size.height};
+      const shown = this.letterbox ? layout(card, room, this.scaling) : room;
+      this.canvas.style.width = shown.width + 'px';
+      this.canvas.style.height = shown.height + 'px';
+    }
+
+    // The first click starts the player (and, being a gesture, lets it make sound); it is
+    // not passed to the stack.
+    wire() {
+      this.cover.addEventListener('click', (e) => {
+        e.stopPropagation();
+        this.start();
+      });
+      this.menuButton.addEventListener('click', (e) => {
+        e.stopPropagation();
+        this.toggleMenu();
+      });
+      this.menu.addEventListener('click', (e) => {
+        const what = e.target.dataset.do;
+        this.toggleMenu(false);
+        if (what) this.command(what);
+      });
+      this.el.addEventListener('contextmenu', (e) => {
+        e.preventDefault();
+        this.toggleMenu();
+      });
+      document.addEventListener('fullscreenchange', () => this.layOut(this.canvas));
+    }
+
+    toggleMenu(show) {
+      const open = show === undefined ? this.menu.style.display !== 'block' : show;
+      this.menu.style.display = open ? 'block' : 'none';
+    }
+
+    command(what) {
+      if (what === 'fullscreen') {
+        if (document.fullscreenElement) document.exitFullscreen();
+        else this.el.requestFullscreen().catch(() => {});
+      } else if (what === 'about') {
+        alert('Corvida Player\nPlays Corvida stacks in the page.\nStack: ' + this.url);
+      } else if (this.module) {
+        // The player's own shortcuts: Ctrl+J jumps, Ctrl+F finds.
+        const code = what === 'jump' ? 'KeyJ' : 'KeyF';
+        this.el.focus();
+        this.sendKey(true, false, 'ControlLeft', 'Control', 2);
+        this.sendKey(true, false, code, code.slice(3).toLowerCase(), 2);
+        this.sendKey(false, false, code, code.slice(3).toLowerCase(), 2);
+        this.sendKey(false, false, 'ControlLeft', 'Control', 0);
+      }
+    }
+
+    async start() {
+      if (this.state !== 'waiting') return;
+      this.setState('loading');
+      this.cover.style.display = 'none';
+      this.bar.style.display = 'block';
+      let loaded;
+      try {
+        loaded = await loadModule();
+        this.module = await CorvidaModule({
+          corvida: this.bridge(),
+          locateFile: (file) => assetBase + file,
+          instantiateWasm: (imports, done) => {
+            WebAssembly.instantiate(loaded.compiled, imports)
+              .then((instance) => done(instance, loaded.compiled));
+            return {};
+          },
+        });
+      } catch (e) {
+        this.fail(assetBase + 'corvida-player.wasm', String(e && e.message ? e.message : e));
+        return;
+      }
+      const m = this.module;
+      const fonts = this.withString(loaded.fonts, (p) => p);
+      if (!m._corvida_start(this.size.width, this.size.height, fonts)) {
+        this.fail(this.url, 'the player could not start');
+        return;
+      }
+      m._free(fonts);
+      this.listen();
+      m._corvida_run();
+      this.el.focus();
+      this.fetchStream(this.url, true);
+    }
+
+    // What the module calls back (Module.corvida).
+    bridge() {
+      return {
+        showFrame: (bytes, width, height) => this.showFrame(bytes, width, height),
+        setCursor: (name) => { this.canvas.style.cursor = name; },
+        copyText: (text) => {
+          if (navigator.clipboard) navigator.clipboard.writeText(text).catch(() => {});
+        },
+        getUrl: (url) => this.fetchStream(new URL(url, this.url).href, false),
+        log: (line) => this.log(line),
+        fontUrl: (file) => assetBase + 'fonts/' + encodeURIComponent(file),
+      };
+    }
+
+    showFrame(bytes, width, height) {
+      if (this.canvas.width !== width || this.canvas.height !== height) {
+        this.canvas.width = width;
+        this.canvas.height = height;
+        this.layOut({width, height});
+      }
+      const data = new Uint8ClampedArray(bytes.buffer, bytes.byteOffset, width * height * 4);
+      this.context.putImageData(new ImageData(data, width, height), 0, 0);
+      if (this.state === 'loading') {
+        this.setState('playing');
+        this.shownAt = performance.now();
+      }
+      this.frames = (this.frames || 0) + 1;
+    }
+
+    withString(text, use) {
+      const m = this.module;
+      const size = m.lengthBytesUTF8 ? m.lengthBytesUTF8(text) + 1 : text.length * 4 + 1;
+      const p = m._malloc(size);
+      m.stringToUTF8(text, p, size);
+      return use(p);
+    }
+
+    call(name, strings, ...numbers) {
+      const m = this.module;
+      const ptrs = strings.map((s) => this.withString(s, (p) => p));
+      try {
+        return m[name](...ptrs, ...numbers);
+      } finally {
+        ptrs.forEach((p) => m._free(p));
+      }
+    }
+
+    sendKey(down, repeat, code, key, modifiers) {
+      const m = this.module;
+      const c = this.withString(code, (p) => p);
+      const k = this.withString(key, (p) => p);
+      m._corvida_key(down ? 1 : 0, repeat ? 1 : 0, c, k, modifiers);
+      m._free(c);
+      m._free(k);
+    }
+
+    // Canvas input in card pixels; pointer events bring mouse, pen and touch alike.
+    listen() {
+      const m = this.module;
+      const canvas = this.canvas;
+      const point = (e) => {
+        const box = canvas.getBoundingClientRect();
+        const x = Math.floor((e.clientX - box.left) * canvas.width / box.width);
+        const y = Math.floor((e.clientY - box.top) * canvas.height / box.height);
+        const inside = x >= 0 && y >= 0 && x < canvas.width && y < canvas.height;
+        return {x, y, inside};
+      };
+      let clicks = 0;
+      let lastDown = 0;
+      const mouse = (kind, e, steps) => {
+        const p = point(e);
+        const button = e.button === 2 ? 2 : 0;
+        const buttons = (e.buttons & 1) | (e.buttons & 2);
+        m._corvida_mouse(kind, p.x, p.y, button, buttons, mods(e), clicks, steps || 0,
+                         p.inside ? 1 : 0);
+      };
+      canvas.addEventListener('pointerdown', (e) => {
+        this.toggleMenu(false);
+        this.el.focus();
+        const now = performance.now();
+        clicks = now - lastDown < 500 ? clicks + 1 : 1;
+        lastDown = now;
+        canvas.setPointerCapture(e.pointerId);
+        mouse(1, e);
+        e.preventDefault();
+      });
+      canvas.addEventListener('pointerup', (e) => mouse(2, e));
+      canvas.addEventListener('pointermove', (e) => mouse(0, e));
+      canvas.addEventListener('wheel', (e) => {
+        const steps = e.deltaY < 0 ? 1 : e.deltaY > 0 ? -1 : 0;
+        if (steps) mouse(3, e, steps);
+        e.preventDefault();
+      }, {passive: false});
+      const key = (down) => (e) => {
+        this.sendKey(down, e.repeat, e.code, e.key, mods(e));
+        // The player's shortcuts are its own, not the browser's.
+        if (e.key !== 'F5' && e.key !== 'F11' && e.key !== 'F12') e.preventDefault();
+      };
+      this.el.addEventListener('keydown', key(true));
+      this.el.addEventListener('keyup', key(false));
+      this.el.addEventListener('focus', () => m._corvida_focus(1));
+      this.el.addEventListener('blur', () => m._corvida_focus(0));
+    }
+
+    // Streams a URL to the player, one stream at a time as a browser does. The stack's
+    // own stream shows progress, and its failure the error panel.
+    fetchStream(url, isStack) {
+      this.streams = this.streams.then(() => this.stream(url, isStack)).catch(() => {});
+      return this.streams;
+    }
+
+    async stream(url, isStack) {
+      const m = this.module;
+      let response;
+      try {
+        response = await fetch(url);
+      } catch (e) {
+        const hint = location.protocol === 'file:'
+          ? '\n\nPages opened from a file cannot fetch stacks: serve the page over http ' +
+            '(for example with `make web-serve`).'
+          : '';
+        this.log('cannot fetch ' + url);
+        if (isStack) this.fail(url, 'the request failed (' + (e.message || e) + ')' + hint);
+        return;
+      }
+      if (!response.ok) {
+        this.log('cannot fetch ' + url + ': ' + response.status);
+        if (isStack) this.fail(url, 'the server answered ' + response.status + ' ' +
+                                      response.statusText);
+        return;
+      }
+      const length = parseInt(response.headers.get('Content-Length') || '0', 10) || 0;
+      const modified = Date.parse(response.headers.get('Last-Modified') || '');
+      const stamp = isNaN(modified) ? 0 : Math.floor(modified / 1000) >>> 0;
+      const served = (response.headers.get('Content-Type') || '').split(';')[0];
+      const type = isStack && this.type ? this.type : served;
+      this.call('_corvida_stream_begin', [url, type], length, stamp);
+      let received = 0;
+      let reason = 0;
+      try {
+        const reader = response.body.getReader();
+        for (;;) {
+          const {done, value} = await reader.read();
+          if (done) break;
+          const p = m._malloc(value.length);
+          m.HEAPU8.set(value, p);
+          this.withString(url, (u) => {
+            m._corvida_stream_data(u, p, value.length);
+            m._free(u);
+          });
+          m._free(p);
+          received += value.length;
+          if (isStack && length > 0) {
+            this.bar.firstChild.style.width = Math.min(100, 100 * received / length) + '%';
+          }
+        }
+      } catch (e) {
+        reason = 1;
+        if (isStack) this.fail(url, 'the download broke off (' + (e.message || e) + ')');
+      }
+      this.withString(url, (u) => {
+        m._corvida_stream_end(u, reason);
+        m._free(u);
+      });
+      if (isStack) this.bar.style.display = 'none';
+    }
+
+    fail(url, reason) {
+      this.setState('error');
+      this.cover.style.display = 'none';
+      this.bar.style.display = 'none';
+      this.error.style.display = 'block';
+      this.error.textContent = 'This stack cannot be played.\n\n' + url + '\n\n' + reason;
+      this.log('error: ' + url + ': ' + reason);
+    }
+  }
+
+  // Replaces every stack element under `root` not yet replaced. An <object> that names a
+  // stack is replaced with whatever it wraps, so an <embed> inside it counts once.
+  function scan(root) {
+    if (!root.querySelectorAll) return;
+    const found = [];
+    const elements = root.matches && root.matches('embed,object') ? [root] : [];
+    elements.push(...root.querySelectorAll('object,embed'));
+    for (const el of elements) {
+      if (!el.isConnected || el.closest('.corvida-player')) continue;
+      const url = stackOf(el);
+      if (!url) continue;
+      let outer = el.parentElement && el.parentElement.closest('object');
+      let inStackObject = false;
+      for (; outer; outer = outer.parentElement && outer.parentElement.closest('object')) {
+        if (stackOf(outer)) inStackObject = true;
+      }
+      if (!inStackObject) found.push([el, url]);
+    }
+    for (const [el, url] of found) if (el.isConnected) new Player(el, url);
+  }
+
+  function begin() {
+    addStyle();
+    scan(document);
+    new MutationObserver((records) => {
+      for (const r of records) for (const node of r.addedNodes) if (node.nodeType === 1) scan(node);
+    }).observe(document.documentElement, {childList: true, subtree: true});
+  }
+
+  window.CorvidaPlayer = Object.assign(window.CorvidaPlayer || {}, {
+    config: pageConfig,
+    players: () => Array.from(document.querySelectorAll('.corvida-player')).map((e) => e.corvida),
+    namesStack,
+    layout,
+  });
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', begin);
+  else begin();
+})();
