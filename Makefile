@@ -60,6 +60,11 @@ web:
 web-serve: web
 	python3 scripts/web-serve.py $(WEB_DIR)
 
+# The browser tests (tests/web): the browser build on fixture pages in Debian's chromium,
+# checked against the native player's renders.
+test-web: build-asan
+	JOBS=$(JOBS) bash scripts/test-web.sh $(ASAN_DIR)/apps/corvida $(WEB_DIR)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
