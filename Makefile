@@ -7,6 +7,8 @@ SECONDS ?= 60
 CMAKE_GEN := -G Ninja
 
 WEB_DIR := build/web
+# The native player that builds the demo stack for the browser build: any one built.
+NATIVE := $(firstword $(wildcard $(RELEASE_DIR)/apps/corvida $(ASAN_DIR)/apps/corvida))
 
 .PHONY: web web-serve test-web deps play test memory-test build-asan build-release bench fuzz format format-check clean
 
@@ -49,13 +51,13 @@ fuzz: deps
 	bash scripts/fuzz.sh $(FUZZ_DIR) $(SECONDS) $(TARGETS)
 
 # The browser build: the player as WebAssembly, the page script and the demo page in
-# build/web (see docs/web.md). The demo stack is built with the native release player.
+# build/web (see docs/web.md). The demo stack is built with a native player (the release
+# one is built when there is none).
 web:
 	@bash scripts/install-web-deps.sh
-	@[ -x $(RELEASE_DIR)/apps/corvida ] || { cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) \
-	  -DCMAKE_BUILD_TYPE=Release -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF && \
-	  cmake --build $(RELEASE_DIR) -j $(JOBS) --target corvida; }
-	JOBS=$(JOBS) bash scripts/build-web.sh $(WEB_DIR) $(RELEASE_DIR)/apps/corvida
+	@[ -n "$(NATIVE)" ] || { cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCORVIDA_TESTS=OFF -DCORVIDA_BENCH=OFF && cmake --build $(RELEASE_DIR) -j $(JOBS) --target corvida; }
+	JOBS=$(JOBS) bash scripts/build-web.sh $(WEB_DIR) $(or $(NATIVE),$(RELEASE_DIR)/apps/corvida)
 
 web-serve: web
 	python3 scripts/web-serve.py $(WEB_DIR)
