@@ -52,6 +52,7 @@ int TellPosition(File& file, int64_t& position) {
 }
 
 int ParseFileReference(std::span<const uint8_t> bytes, FileReference& out) {
+  if (bytes.empty()) return -1;  // an empty span may have no bytes to point at
   const auto* text = reinterpret_cast<const char*>(bytes.data());
   const size_t path_length = strnlen(text, std::min<size_t>(bytes.size(), FileSlots::kPathSize));
   if (path_length >= bytes.size() || path_length >= FileSlots::kPathSize) return -1;

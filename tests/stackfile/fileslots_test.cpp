@@ -195,6 +195,7 @@ TEST_F(FileSlotsTest, ReferencesSerializeParseAndRequestMissingFiles) {
   for (size_t cut = 0; cut < bytes.size(); ++cut) {
     EXPECT_EQ(ParseFileReference(span.first(cut), ref), -1) << cut;
   }
+  EXPECT_EQ(ParseFileReference({}, ref), -1);  // no bytes at all, not even a pointer
   const std::string long_path(300, 'p');
   EXPECT_EQ(
       ParseFileReference(
