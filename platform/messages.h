@@ -82,6 +82,8 @@ constexpr uint32_t kDown = 0x28;
 constexpr uint32_t kInsert = 0x2D;
 constexpr uint32_t kDelete = 0x2E;
 constexpr uint32_t kF1 = 0x70;
+constexpr uint32_t kF10 = 0x79;
+constexpr uint32_t kF11 = 0x7A;
 }  // namespace vk
 
 // lParam of mouse messages: x in the low 16 bits, y in the high 16 bits, both signed.

@@ -32,6 +32,12 @@ class WindowSystem {
   virtual void DestroyWindow(WindowId window) = 0;
   virtual void SetTitle(WindowId window, const std::string& title_utf8) = 0;
   virtual Size ClientSize(WindowId window) = 0;
+  // Gives the window a new client size (another card size, the menu bar shown or hidden);
+  // a kSize message follows.
+  virtual void ResizeClient(WindowId window, Size client) = 0;
+  // Full screen: the client scaled as large as the display allows, letterboxed.
+  virtual void SetFullScreen(WindowId window, bool on) = 0;
+  virtual bool FullScreen(WindowId window) = 0;
   // Marks a client rectangle (all of it when null) as needing paint; a paint message follows.
   virtual void Invalidate(WindowId window, const Rect* rect) = 0;
   // Shows finished pixels in the client area at the given offset, scaled by the backend

@@ -28,6 +28,25 @@ Size HeadlessWindowSystem::ClientSize(WindowId window) {
   return it == windows_.end() ? Size{} : it->second.client;
 }
 
+void HeadlessWindowSystem::ResizeClient(WindowId window, Size client) {
+  auto it = windows_.find(window);
+  if (it == windows_.end() || client.width <= 0 || client.height <= 0) return;
+  if (it->second.client == client) return;
+  it->second.client = client;
+  PostMessage({window, msg::kSize, 0, MakePointParam(client.width, client.height), 0});
+  Invalidate(window, nullptr);
+}
+
+void HeadlessWindowSystem::SetFullScreen(WindowId window, bool on) {
+  auto it = windows_.find(window);
+  if (it != windows_.end()) it->second.full_screen = on;
+}
+
+bool HeadlessWindowSystem::FullScreen(WindowId window) {
+  auto it = windows_.find(window);
+  return it != windows_.end() && it->second.full_screen;
+}
+
 void HeadlessWindowSystem::Invalidate(WindowId window, const Rect*) {
   auto it = windows_.find(window);
   if (it == windows_.end() || it->second.paint_pending) return;

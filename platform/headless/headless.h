@@ -28,6 +28,9 @@ class HeadlessWindowSystem : public WindowSystem {
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& title_utf8) override;
   Size ClientSize(WindowId window) override;
+  void ResizeClient(WindowId window, Size client) override;
+  void SetFullScreen(WindowId window, bool on) override;
+  bool FullScreen(WindowId window) override;
   void Invalidate(WindowId window, const Rect* rect) override;
   void Present(WindowId window, const RgbaView& frame, Point at) override;
   void SetTimer(WindowId window, uint32_t id, uint32_t ms) override;
@@ -79,6 +82,7 @@ class HeadlessWindowSystem : public WindowSystem {
     Size client;
     Frame frame;
     bool paint_pending = false;
+    bool full_screen = false;
   };
   void PaintTaken(const Message& m);
   // Moves the scheduled input whose moment has come into the queue.

@@ -137,10 +137,29 @@ void SdlWindowSystem::ResizeClient(WindowId window, Size client) {
   SDL_Rect usable{0, 0, client.width, client.height};
   SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(w->window), &usable);
   Size size = InitialWindowSize(client, {usable.w, usable.h});
-  SDL_SetWindowSize(w->window, size.width, size.height);
+  // The magnification the user chose stays while it fits (the menu bar coming and going).
+  const int factor = old.width > 0 ? w->layout.dest.Width() / old.width : 0;
+  if (factor >= 1 && client.width * factor <= usable.w && client.height * factor <= usable.h)
+    size = {client.width * factor, client.height * factor};
+  const uint32_t flags = SDL_GetWindowFlags(w->window);
+  if (!(flags & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)))
+    SDL_SetWindowSize(w->window, size.width, size.height);
   UpdateLayout(*w);
   PostMessage({window, msg::kSize, 0, MakePointParam(client.width, client.height)});
   Invalidate(window, nullptr);
+}
+
+void SdlWindowSystem::SetFullScreen(WindowId window, bool on) {
+  Window* w = Find(window);
+  if (w == nullptr) return;
+  SDL_SetWindowFullscreen(w->window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  UpdateLayout(*w);
+  Invalidate(window, nullptr);
+}
+
+bool SdlWindowSystem::FullScreen(WindowId window) {
+  Window* w = Find(window);
+  return w != nullptr && (SDL_GetWindowFlags(w->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
 }
 
 void SdlWindowSystem::Invalidate(WindowId window, const Rect*) {

@@ -53,7 +53,9 @@ class SdlWindowSystem : public WindowSystem {
   // The pointer shown for CursorShape::kCustom (a stack's own cursor), RGBA pixels.
   void SetCustomCursor(const RgbaView& image, Point hotspot);
   // Gives the window a new client size (another card size), keeping it scaled whole.
-  void ResizeClient(WindowId window, Size client);
+  void ResizeClient(WindowId window, Size client) override;
+  void SetFullScreen(WindowId window, bool on) override;
+  bool FullScreen(WindowId window) override;
   CursorShape cursor() const { return cursor_; }
   // Where the client area is shown in the window (for tests and screenshots).
   Layout LayoutOf(WindowId window) const;
