@@ -29,7 +29,8 @@ constexpr const char* kFooter =
     "action started. After the last event the clock runs on until no card change is\n"
     "waiting (arrive actions that move on), for at most --settle milliseconds. Events:\n"
     "  click X Y | down X Y | up X Y | move X Y   the mouse, in window coordinates\n"
-    "  key NAME       a key pressed and released (Shift+, Ctrl+ before the name)\n"
+    "  key NAME       a key pressed and released (Shift+, Ctrl+, Alt+ before the\n"
+    "                 name; Alt alone enters the menu bar)\n"
     "  key NAME after MS\n"
     "                 pressed MS into the events that follow (Escape for a running\n"
     "                 script)\n"
@@ -155,19 +156,25 @@ class Replay : public PlayerLog {
       case ReplayKind::kHold:
       case ReplayKind::kRelease: {
         bool down = e.kind != ReplayKind::kRelease, up = e.kind != ReplayKind::kHold;
+        // While Alt is held keys arrive as system keys, as on the desktop.
         auto press = [&](uint32_t key, bool on) {
           w.SetKey(key, on);
           if (key == vk::kShift) shift_ = on;
           if (key == vk::kControl) ctrl_ = on;
-          post(on ? msg::kKeyDown : msg::kKeyUp, key, 0);
+          const bool system = w.KeyDown(vk::kMenu) || key == vk::kMenu;
+          post(on ? (system ? msg::kSysKeyDown : msg::kKeyDown)
+                  : (system ? msg::kSysKeyUp : msg::kKeyUp),
+               key, 0);
         };
         if (down) {
           if (e.shift) press(vk::kShift, true);
           if (e.ctrl) press(vk::kControl, true);
+          if (e.alt) press(vk::kMenu, true);
           press(e.key, true);
         }
         if (up) {
           press(e.key, false);
+          if (e.alt) press(vk::kMenu, false);
           if (e.ctrl) press(vk::kControl, false);
           if (e.shift) press(vk::kShift, false);
         }

@@ -16,7 +16,7 @@ struct NamedKey {
   const char* name;
   uint32_t key;
 };
-constexpr std::array<NamedKey, 22> kKeys{{{"escape", vk::kEscape},
+constexpr std::array<NamedKey, 23> kKeys{{{"escape", vk::kEscape},
                                           {"esc", vk::kEscape},
                                           {"return", vk::kReturn},
                                           {"enter", vk::kReturn},
@@ -35,6 +35,7 @@ constexpr std::array<NamedKey, 22> kKeys{{{"escape", vk::kEscape},
                                           {"shift", vk::kShift},
                                           {"ctrl", vk::kControl},
                                           {"control", vk::kControl},
+                                          {"alt", vk::kMenu},
                                           {"<", 0xBC},
                                           {">", 0xBE},
                                           {"~", 0xC0}}};
@@ -60,6 +61,9 @@ bool ParseKey(std::string combo, ReplayEvent& e) {
     } else if (lower.rfind("ctrl+", 0) == 0) {
       e.ctrl = true;
       combo = combo.substr(5);
+    } else if (lower.rfind("alt+", 0) == 0) {
+      e.alt = true;
+      combo = combo.substr(4);
     } else {
       break;
     }

@@ -30,7 +30,7 @@ struct ReplayEvent {
   ReplayKind kind = ReplayKind::kWait;
   int x = 0, y = 0;  // click, down, up, move
   uint32_t key = 0;  // key, hold, release: a virtual key code
-  bool shift = false, ctrl = false;
+  bool shift = false, ctrl = false, alt = false;
   int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)
   std::string text;  // type, shot
   // shot: taken this long into what the following events start; key: pressed this

@@ -100,6 +100,8 @@ enum Id : int {
   kConfirmReplace = 5103,
   // The question before an Extra is taken off the list.
   kConfirmDeleteExtra = 5104,
+  // The question before the web page command opens the browser ("%1" the address).
+  kConfirmWebPage = 5105,
 };
 }  // namespace strid
 
@@ -141,8 +143,11 @@ enum class MenuCommand : int {
   kZoom2 = 356,
   kZoom4 = 357,
   kZoom8 = 358,
+  kFullScreen = 370,
   kAbout = 650,
   kPreferences = 651,
+  kHelp = 652,
+  kWebPage = 653,
 };
 
 struct MenuItem {

@@ -15,6 +15,15 @@ namespace {
 
 constexpr size_t kSaveAsNameLimit = 63;  // the file name part of a slot
 
+// What the player is built from, with the licences they come under.
+constexpr std::string_view kAboutCredits =
+    "Built with: SDL2 (zlib licence), FFmpeg (LGPL 2.1+), FreeType (FreeType "
+    "licence), libpng (libpng licence), giflib (MIT), libjpeg-turbo (IJG and "
+    "BSD), libtiff (libtiff licence), cairo (LGPL 2.1 or MPL 1.1), nlohmann-json "
+    "(MIT), CLI11 (BSD 3-clause).\nFonts: DejaVu (Bitstream Vera licence), "
+    "Liberation (SIL Open Font Licence 1.1), URW base35 (AGPL with font "
+    "exception).";
+
 bool HasExtension(std::string_view name) {
   const size_t dot = name.find_last_of('.');
   return dot != std::string_view::npos && dot > 0 && dot + 1 < name.size();
@@ -38,7 +47,7 @@ PlayerDialogs::PlayerDialogs(Player& player, PlayerWindow& window)
     : player_(player), window_(window) {
   host_.windows = &player_.platform.windows();
   host_.fonts = player_.platform.fonts();
-  host_.backdrop = [this]() -> const gfx::Bitmap* { return &window_.shown(); };
+  host_.backdrop = [this]() -> const gfx::Bitmap* { return &window_.screen(); };
   // The window shows its own image again (zoomed, panned) once a dialog has ended.
   host_.restore = [this] {
     if (window_.window()) window_.HandleMessage({window_.window(), msg::kPaint, 0, 0, 0});
@@ -123,39 +132,8 @@ std::optional<std::string> PlayerDialogs::ChooseStack() {
 }
 
 std::optional<std::string> PlayerDialogs::ChooseSavePath() {
-  auto path = Run(kSaveAsDialogName, [this]() -> std::optional<std::string> {
-    Dialog dialog("Save Stack As", {260, 70});
-    dialog.Add(StaticText(-1, {8, 12, 90, 28}, "Save &as:"));
-    const std::string current = PathFileName(player_.stack.path());
-    dialog.Add(EditField(kSaveAsField, {92, 8, 252, 30}, kSaveAsNameLimit, current));
-    dialog.Add(Button(kIdOk, {92, 40, 167, 63}, "OK"));
-    dialog.Add(Button(kIdCancel, {177, 40, 252, 63}, "Cancel"));
-    dialog.SetFocus(kSaveAsField);
-    std::optional<std::string> chosen;
-    dialog.OnCommand([&](Dialog& d, int id) {
-      if (id != kIdOk) return false;
-      const std::string name = SaveAsFileName(d.Text(kSaveAsField));
-      if (name.empty()) {
-        player_.alerts.ReportFileError(strid::kNameNotAllowed);
-        return true;  // the dialog stays for another name
-      }
-      std::string target = JoinPath(StackFolder(), name);
-      // A new name goes to the folder the preferences name for saved stacks, if any.
-      const std::string saved_stacks = player_.prefs.SaveStackPath();
-      if (!FileExists(target) && !saved_stacks.empty()) {
-        const std::string folder = player_.files.paths().ToHost(saved_stacks);
-        if (GetFileInfo(folder).is_directory) target = JoinPath(folder, name);
-      }
-      if (target != player_.stack.path() && FileExists(target)) {
-        // Another file of that name is only replaced when the user says so.
-        if (player_.alerts.AskWithNames(strid::kConfirmReplace, {name}, 0) != 2) return true;
-      }
-      chosen = target;
-      d.End(kIdOk);
-      return true;
-    });
-    if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
-    return chosen;
+  auto path = Run(kSaveAsDialogName, [this] {
+    return AskSaveName("Save Stack As", PathFileName(player_.stack.path()), ".stk", true);
   });
   Log("dialog " + std::string(kSaveAsDialogName) + " " +
       (path ? Quoted(PathFileName(*path)) : "cancelled"));
@@ -166,6 +144,14 @@ std::optional<std::string> PlayerDialogs::ChooseTextFile(const std::string& prom
   auto path =
       Run(kOpenTextDialogName, [&] { return ChooseFile(host_, prompt, StackFolder(), ".txt"); });
   Log("dialog " + std::string(kOpenTextDialogName) + " " +
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
+  return path;
+}
+
+std::optional<std::string> PlayerDialogs::ChooseExportPath(const std::string& suggested) {
+  auto path = Run(kExportDialogName,
+                  [&] { return AskSaveName("Export Screen", suggested, ".png", false); });
+  Log("dialog " + std::string(kExportDialogName) + " " +
       (path ? Quoted(PathFileName(*path)) : "cancelled"));
   return path;
 }
@@ -226,6 +212,47 @@ std::optional<std::string> PlayerDialogs::AskLine(const std::string& prompt, int
   return line;
 }
 
+// Our save dialog: a file name in the stack's folder (stacks may go to the folder the
+// preferences name); another file of that name is replaced only when the user says so.
+std::optional<std::string> PlayerDialogs::AskSaveName(const std::string& title,
+                                                      const std::string& current,
+                                                      std::string_view extension, bool stack_file) {
+  Dialog dialog(title, {260, 70});
+  dialog.Add(StaticText(-1, {8, 12, 90, 28}, "Save &as:"));
+  dialog.Add(EditField(kSaveAsField, {92, 8, 252, 30}, kSaveAsNameLimit, current));
+  dialog.Add(Button(kIdOk, {92, 40, 167, 63}, "OK"));
+  dialog.Add(Button(kIdCancel, {177, 40, 252, 63}, "Cancel"));
+  dialog.SetFocus(kSaveAsField);
+  std::optional<std::string> chosen;
+  dialog.OnCommand([&](Dialog& d, int id) {
+    if (id != kIdOk) return false;
+    const std::string name = SaveAsFileName(d.Text(kSaveAsField), extension);
+    if (name.empty()) {
+      player_.alerts.ReportFileError(strid::kNameNotAllowed);
+      return true;  // the dialog stays for another name
+    }
+    std::string target = JoinPath(StackFolder(), name);
+    // A new stack name goes to the folder the preferences name for saved stacks, if any.
+    const std::string saved_stacks = stack_file ? player_.prefs.SaveStackPath() : "";
+    if (!FileExists(target) && !saved_stacks.empty()) {
+      const std::string folder = player_.files.paths().ToHost(saved_stacks);
+      if (GetFileInfo(folder).is_directory) target = JoinPath(folder, name);
+    }
+    if (target != player_.stack.path() && FileExists(target)) {
+      if (player_.alerts.AskWithNames(strid::kConfirmReplace, {name}, 0) != 2) return true;
+    }
+    if (!stack_file && target == player_.stack.path()) {
+      player_.alerts.ReportFileError(strid::kNameNotAllowed);  // never over the stack
+      return true;
+    }
+    chosen = target;
+    d.End(kIdOk);
+    return true;
+  });
+  if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
+  return chosen;
+}
+
 void PlayerDialogs::ShowPreferences() {
   if (!player_.stack.is_open()) return;
   StackSettings copy = ReadStackSettings(player_.handles, player_.stack);
@@ -240,6 +267,58 @@ void PlayerDialogs::ShowPreferences() {
   player_.alerts.set_advanced_user(copy.advanced_user != 0);
   if (window_.window())
     player_.platform.windows().SetTitle(window_.window(), window_.navigation().Title());
+}
+
+void PlayerDialogs::ShowAbout() {
+  Run(kAboutDialogName, [this] {
+    Dialog about("About Corvida Player", {330, 232});
+    about.Add(IconArea(-1, {8, 8, 56, 56}, AlertIcon::kMascot));
+    about
+        .Add(StaticText(-1, {68, 8, 322, 40},
+                        "Corvida Player " + std::string(kPlayerVersion) +
+                            "\nPlays Corvida stacks on the desktop."))
+        .plain = true;
+    about.Add(StaticText(-1, {8, 62, 322, 196}, std::string(kAboutCredits))).plain = true;
+    about.Add(Button(kIdOk, {247, 202, 322, 225}, "OK"));
+    about.SetCancel(kIdOk);
+    return RunDialog(host_, about);
+  });
+  Log("dialog " + std::string(kAboutDialogName));
+}
+
+bool PlayerDialogs::AskSlideShow(SlideShowSettings& settings) {
+  const bool accepted = Run(kSlideShowDialogName, [&] {
+    Dialog dialog("Slide Show", {250, 100});
+    dialog.Add(StaticText(-1, {8, 12, 110, 28}, "&Each card for:"));
+    dialog.Add(
+        EditField(kSlideSecondsField, {112, 8, 160, 30}, 4, std::to_string(settings.seconds)));
+    dialog.Add(StaticText(-1, {166, 12, 242, 28}, "seconds"));
+    dialog.Add(CheckBox(kSlideLoopBox, {8, 38, 120, 54}, "&Loop", settings.loop));
+    dialog.Add(
+        CheckBox(kSlideFirstBox, {120, 38, 242, 54}, "From the &first card", settings.from_first));
+    dialog.Add(Button(kIdOk, {82, 70, 157, 93}, "OK"));
+    dialog.Add(Button(kIdCancel, {167, 70, 242, 93}, "Cancel"));
+    dialog.SetFocus(kSlideSecondsField);
+    dialog.OnCommand([&](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      // Whole seconds from 1 to an hour; anything else keeps the dialog open.
+      const std::string text = d.Text(kSlideSecondsField);
+      int seconds = 0;
+      for (char c : text) {
+        if (c < '0' || c > '9' || seconds > SlideShowSettings::kMaxSeconds) return true;
+        seconds = seconds * 10 + (c - '0');
+      }
+      if (seconds < 1 || seconds > SlideShowSettings::kMaxSeconds) return true;
+      settings.seconds = seconds;
+      settings.loop = d.Checked(kSlideLoopBox);
+      settings.from_first = d.Checked(kSlideFirstBox);
+      d.End(kIdOk);
+      return true;
+    });
+    return RunDialog(host_, dialog) == kIdOk;
+  });
+  Log("dialog " + std::string(kSlideShowDialogName) + (accepted ? " ok" : " cancelled"));
+  return accepted;
 }
 
 std::optional<std::string> PlayerDialogs::AskUserName(const std::string& current) {
@@ -264,7 +343,7 @@ void PlayerDialogs::ShowClosingPicture(uint32_t ms) {
   picture.Add(IconArea(-1, {8, 8, 56, 56}, AlertIcon::kMascot));
   picture.Add(StaticText(-1, {68, 24, 232, 40}, "Thank you for playing!")).plain = true;
   gfx::Bitmap canvas;
-  const gfx::Bitmap& shown = window_.shown();
+  const gfx::Bitmap& shown = window_.screen();
   Size size = shown.empty() ? windows.ClientSize(window) : shown.size();
   if (!canvas.Create(std::max(size.width, 1), std::max(size.height, 1), 32)) return;
   gfx::DrawTarget target(canvas);

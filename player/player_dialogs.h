@@ -33,6 +33,14 @@ inline constexpr std::string_view kReadLineDialogName = "READ_LINE";
 
 inline constexpr int kSaveAsField = 120;
 inline constexpr size_t kReadLineLimit = 255;
+inline constexpr std::string_view kExportDialogName = "EXPORT_SCREEN";
+inline constexpr std::string_view kAboutDialogName = "ABOUT";
+inline constexpr std::string_view kSlideShowDialogName = "SLIDE_SHOW";
+inline constexpr int kSlideSecondsField = 130;
+inline constexpr int kSlideLoopBox = 131;
+inline constexpr int kSlideFirstBox = 132;
+
+inline constexpr std::string_view kPlayerVersion = "0.1";
 inline constexpr uint32_t kClosingPictureMs = 3000;
 
 // Answers a dialog instead of the user: may type into its fields or select in its list,
@@ -55,6 +63,9 @@ class PlayerDialogs : public PlayerQuestions {
   std::optional<std::string> AskJumpText(int card_count) override;
   std::optional<std::string> ChooseStack() override;
   std::optional<std::string> ChooseSavePath() override;
+  std::optional<std::string> ChooseExportPath(const std::string& suggested) override;
+  void ShowAbout() override;
+  bool AskSlideShow(SlideShowSettings& settings) override;
   void ShowPreferences() override;
   std::optional<std::string> AskUserName(const std::string& current) override;
   bool AskFind(FindState& state) override;
@@ -72,6 +83,8 @@ class PlayerDialogs : public PlayerQuestions {
   auto Run(std::string_view name, Body body);
   void Log(const std::string& line);
   std::string StackFolder() const;
+  std::optional<std::string> AskSaveName(const std::string& title, const std::string& current,
+                                         std::string_view extension, bool stack_file);
 
   // Alerts in the window, over whatever the window shows at the time.
   class WindowAlerts : public AlertPresenter {
@@ -94,7 +107,7 @@ class PlayerDialogs : public PlayerQuestions {
   std::vector<Message> held_;  // posted while a dialog ran
 };
 
-// A file name typed for Save Stack As: ".stk" added when it has no extension; empty when
+// A file name typed into a save dialog: `extension` added when it has none; empty when
 // the name is not allowed (empty, a folder part, or "." / "..").
 std::string SaveAsFileName(std::string_view typed, std::string_view extension = ".stk");
 

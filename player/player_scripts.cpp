@@ -34,6 +34,11 @@ void PlayerScripts::Begin(logo::Interpreter& in) {
   in.turtle_io = true;
   in.SetTurtleSurface(&surface_);
   shown_at_ = window_.player_.platform.clock().Milliseconds();
+  // Alt held as a script starts shows a hidden menu bar while it runs, for beginners.
+  if (window_.player_.platform.windows().KeyDown(vk::kMenu) &&
+      !window_.player_.alerts.advanced_user() && !window_.menu_bar_shown()) {
+    window_.ShowMenuBarForScript(true);
+  }
 }
 
 void PlayerScripts::End(logo::Interpreter& in) {
@@ -42,6 +47,7 @@ void PlayerScripts::End(logo::Interpreter& in) {
   in.SetTurtleSurface(nullptr);
   in.hooks() = saved_hooks_;
   ShowDrawing(true);
+  window_.ShowMenuBarForScript(false);
   // Clicks and keys that came while the script waited are handled now, in their order.
   window_.ResumeHeldInput();
 }

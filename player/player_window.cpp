@@ -61,6 +61,7 @@ bool PlayerWindow::Attach(WindowId window) {
   player_.platform.windows().SetTimer(window_, kTimerId, kTimerMs);
   closed_ = close_requested_ = false;
   extras_->Load();
+  ReadMenuPreference();
   return true;
 }
 
@@ -150,6 +151,8 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
     Present();
     return;
   }
+  // The card says whether the menu bar is shown with it.
+  UpdateMenuBar(card);
   // The shown card's automatic timers start counting now.
   executor_->ArmTimers(card);
   CardView& view = nav_->view();
@@ -221,6 +224,7 @@ void PlayerWindow::NestedMessage(const Message& m) {
 void PlayerWindow::Present() {
   if (!window_ || shown_.empty()) return;
   RgbaView frame = gfx::ConvertToRgba(shown_, &shown_.palette, rgba_);
+  if (bar_top_ == 0 && !menu_bar_.active()) screen_ = gfx::Bitmap();
   if (zoom_ > 1) {
     // The part of the card in view, each pixel magnified zoom x zoom.
     int w = frame.width, h = frame.height;
@@ -234,6 +238,10 @@ void PlayerWindow::Present() {
       }
     }
     frame = RgbaView{zoomed_.data(), w, h, w * 4};
+  }
+  if (bar_top_ > 0 || menu_bar_.active()) {
+    ComposeScreen(frame);
+    frame = gfx::ConvertToRgba(screen_, nullptr, screen_rgba_);
   }
   player_.platform.windows().Present(window_, frame, {0, 0});
 }
@@ -322,7 +330,9 @@ void PlayerWindow::PanBy(int dx, int dy) {
 }
 
 Point PlayerWindow::ToCard(Point p) const {
-  return {pan_.x + p.x / zoom_, pan_.y + p.y / zoom_};
+  // Below the menu bar when it is shown; a captured drag above it gives negative points.
+  const int y = p.y - bar_top_;
+  return {pan_.x + p.x / zoom_, pan_.y + (y < 0 ? (y - zoom_ + 1) / zoom_ : y / zoom_)};
 }
 
 // ---- the message loop ----
@@ -409,10 +419,12 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
   return result;
 }
 
-// Tab and Return go first to keyboard button selection when a stack started it, then
-// input goes to the stack's modules, which may take it from the window. The timer stays
-// the player's: a module may watch it, but the player's own idle work goes on.
+// The menu bar takes input while it is open, and its own keys and clicks. Tab and Return
+// go next to keyboard button selection when a stack started it, then input goes to the
+// stack's modules, which may take it from the window. The timer stays the player's: a
+// module may watch it, but the player's own idle work goes on.
 bool PlayerWindow::OfferedAway(const Message& m) {
+  if (TakenByMenu(m)) return true;
   if (m.message == msg::kKeyDown && executor_->SelectionKey(uint32_t(m.wParam))) return true;
   const bool consumed = nbas_->WindowMessage(m);
   return consumed && m.message != msg::kTimer;

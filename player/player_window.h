@@ -27,7 +27,9 @@
 #include "player/player_action_host.h"
 #include "player/player_callbacks.h"
 #include "player/player_media.h"
+#include "player/player_menus.h"
 #include "player/player_scripts.h"
+#include "ui/menu_bar.h"
 
 namespace corvida {
 
@@ -37,6 +39,15 @@ class PlayerLog {
  public:
   virtual ~PlayerLog() = default;
   virtual void Write(const std::string& line) = 0;
+};
+
+// How a slide show runs: each card stays `seconds`, after the last one it starts again
+// when `loop`, from the first card or the one shown.
+struct SlideShowSettings {
+  static constexpr int kMaxSeconds = 3600;
+  int seconds = 5;
+  bool loop = false;
+  bool from_first = true;
 };
 
 // What the player asks the person in front of it, through its host's dialogs.
@@ -49,6 +60,12 @@ class PlayerQuestions {
   virtual std::optional<std::string> ChooseStack() = 0;
   // Where Save Stack As writes (host path); nothing when cancelled.
   virtual std::optional<std::string> ChooseSavePath() = 0;
+  // Where Export Screen writes the card's picture (host path); nothing when cancelled.
+  virtual std::optional<std::string> ChooseExportPath(const std::string& suggested) = 0;
+  // Our about box: the program, its version, the libraries and fonts with their licences.
+  virtual void ShowAbout() = 0;
+  // The slide show dialog over the settings; true when OK stored new ones.
+  virtual bool AskSlideShow(SlideShowSettings& settings) = 0;
   virtual void ShowPreferences() = 0;
   // The "FIND_TEXT" dialog over the state's settings; true when OK stored new ones.
   virtual bool AskFind(FindState& state) = 0;
@@ -77,6 +94,9 @@ class UnansweredQuestions : public PlayerQuestions {
   std::optional<std::string> AskJumpText(int) override { return std::nullopt; }
   std::optional<std::string> ChooseStack() override { return std::nullopt; }
   std::optional<std::string> ChooseSavePath() override { return std::nullopt; }
+  std::optional<std::string> ChooseExportPath(const std::string&) override { return std::nullopt; }
+  void ShowAbout() override {}
+  bool AskSlideShow(SlideShowSettings&) override { return false; }
   void ShowPreferences() override {}
   bool AskFind(FindState&) override { return false; }
   std::optional<std::string> AskUserName(const std::string&) override { return std::nullopt; }
@@ -155,6 +175,18 @@ class PlayerWindow : public CardScreen,
   bool hand_mode() const { return hand_mode_; }
   bool outlines_shown() const { return nav_->view().options().outlines_shown; }
   const gfx::Bitmap& shown() const { return shown_; }
+  // What the window shows: the card, under the menu bar while that is shown or used.
+  // Dialogs are drawn over it.
+  const gfx::Bitmap& screen() const { return screen_.empty() ? shown_ : screen_; }
+
+  // The menu bar: above the card while the card asks for it (or the preference says
+  // "always"), drawn over the card while it is used from the keyboard otherwise.
+  const MenuBar& menu_bar() const { return menu_bar_; }
+  bool menu_bar_shown() const { return bar_top_ > 0; }
+  // Where the Extras menu's items come from; null: no Extras menu.
+  void set_extras(ExtrasMenu* extras);
+  // A script started with Alt held shows a hidden menu bar while it runs.
+  void ShowMenuBarForScript(bool on);
   // Saving is offered only by the desktop host, for stacks on the local disk.
   void set_saving_allowed(bool on) {
     saving_allowed_ = on;
@@ -244,6 +276,22 @@ class PlayerWindow : public CardScreen,
   // Arrows and Ctrl+Shift+F for the text fields; true when taken.
   bool OnFieldKey(uint32_t key);
 
+  // Export Screen, the web page command and the slide show.
+  void ExportScreen();
+  void OpenWebPage();
+  void SlideShow();
+  bool NextSlide(bool loop);  // false at the end
+
+  // The menu bar (player_window_menu.cpp).
+  void ReadMenuPreference();
+  void UpdateMenuBar(Handle card);  // shown or hidden as the card asks
+  void SetBarShown(bool shown);
+  void UpdateMenus();  // which commands can be chosen now
+  void StartMenu(int menu, bool open, bool by_mouse);
+  bool TakenByMenu(const Message& m);  // Alt, F10, the bar's own input
+  void MenuInput(const Message& m);
+  void ComposeScreen(const RgbaView& card);
+
   Player& player_;
   PlayerLog* log_ = nullptr;
   UnansweredQuestions unanswered_;
@@ -253,7 +301,17 @@ class PlayerWindow : public CardScreen,
   WindowId window_ = 0;
   gfx::Bitmap shown_;     // what the window shows of the card, card-sized
   gfx::Bitmap incoming_;  // the new card image with its palette
-  std::vector<uint8_t> rgba_, zoomed_;
+  std::vector<uint8_t> rgba_, zoomed_, screen_rgba_;
+  gfx::Bitmap screen_;  // the card under the menu bar; empty while no bar is drawn
+  MenuBar menu_bar_;
+  ExtrasMenu* extras_ = nullptr;
+  enum class BarPreference { kCards, kAlways, kNever } bar_preference_ = BarPreference::kCards;
+  int bar_top_ = 0;  // the bar's height while it is shown above the card
+  int bar_layout_width_ = -1;
+  bool card_wants_bar_ = false;
+  bool script_bar_ = false;
+  SlideShowSettings slide_show_;
+  bool alt_alone_ = false;     // Alt pressed with no other key yet
   std::vector<Message> held_;  // input that arrived during a transition
   int zoom_ = 1;
   Point pan_;

@@ -4,6 +4,10 @@
 
 #include "base/strings.h"
 #include "platform/files.h"
+#include "platform/gfx/bmp.h"
+#include "platform/gfx/png.h"
+#include "platform/launch.h"
+#include "platform/text.h"
 #include "player/player_window.h"
 #include "player/stack_open.h"
 
@@ -35,6 +39,25 @@ bool UnzoomsFirst(MenuCommand command) {
          (id >= 306 && id <= 310) || (id >= 500 && id <= 502);
 }
 
+// Commands that leave typed text where it is: the rest first store it into the records
+// (so that a save, an export or a move keeps it).
+bool KeepsTextEntry(MenuCommand command) {
+  const int id = static_cast<int>(command);
+  return id == 104 || id == 105 || id == 108 || id == 109 || (id >= 150 && id <= 154) ||
+         id == 310 || id == 359 || id == 360 || id == 400 || id == 600;
+}
+
+// The address of the web page command when the strings name none.
+constexpr const char* kProjectPage = "https://corvida.example.org/";
+constexpr int kWebPageString = 1038;
+
+// A card's picture goes out as BMP when the name asks for it, else as PNG.
+bool WritesBmp(const std::string& path) {
+  const std::string name = PathFileName(path);
+  return name.size() > 4 &&
+         EqualsIgnoringCase(std::string_view(name).substr(name.size() - 4), ".bmp");
+}
+
 // The menu's keyboard shortcuts: Ctrl and a key.
 struct Shortcut {
   uint32_t key;
@@ -58,6 +81,7 @@ constexpr std::array<Shortcut, 12> kShortcuts{{
 }  // namespace
 
 void PlayerWindow::DoCommand(MenuCommand command) {
+  if (!KeepsTextEntry(command)) field_input_->Leave();
   if (UnzoomsFirst(command) && zoom_ > 1) SetZoom(1);
   Navigation& nav = *nav_;
   using enum MenuCommand;
@@ -122,11 +146,98 @@ void PlayerWindow::DoCommand(MenuCommand command) {
     case kPreferences:
       questions_->ShowPreferences();
       return;
+    case kExportScreen:
+      return ExportScreen();
+    case kAbout:
+      return questions_->ShowAbout();
+    case kSlideShow:
+      return SlideShow();
+    case kFullScreen: {
+      WindowSystem& windows = player_.platform.windows();
+      const bool on = !windows.FullScreen(window_);
+      windows.SetFullScreen(window_, on);
+      Log(on ? "full screen" : "full screen off");
+      return;
+    }
+    case kWebPage:
+      return OpenWebPage();
     default:
       // The Extras' commands; authoring and device commands are not part of the player.
       extras_->Run(static_cast<int>(command));
       return;
   }
+}
+
+void PlayerWindow::ExportScreen() {
+  if (shown_.empty() || !player_.stack.is_open()) return;
+  std::string base = PathFileName(player_.stack.path());
+  if (const size_t dot = base.find_last_of('.'); dot != std::string::npos && dot > 0)
+    base.resize(dot);
+  const int number = player_.stack.CardNumber(nav_->current_card());
+  auto path = questions_->ChooseExportPath(base + " card " + std::to_string(number) + ".png");
+  if (!path) return;
+  // The card as it is shown, at its own size, without the menu bar.
+  std::string error;
+  const bool written = WritesBmp(*path) ? gfx::WriteBmpFile(*path, shown_, &shown_.palette, &error)
+                                        : gfx::WritePngFile(*path, shown_, &shown_.palette, &error);
+  if (!written) {
+    player_.alerts.Alert(strid::kIoError);
+    return;
+  }
+  Log("exported " + Quoted(PathFileName(*path)));
+}
+
+void PlayerWindow::OpenWebPage() {
+  std::string address = LoadLocalizedString(kWebPageString);
+  const bool web = address.rfind("https://", 0) == 0 || address.rfind("http://", 0) == 0;
+  if (!web) address = kProjectPage;
+  // The address is shown first; only a yes opens the browser.
+  if (player_.alerts.AskWithNames(strid::kConfirmWebPage, {address}, 1) != 1) return;
+  Log("web page " + Quoted(address));
+  if (player_.platform.headless()) return;  // launches are only recorded there
+  Launcher* launcher = player_.platform.launcher();
+  if (!launcher || !launcher->Open(address)) player_.alerts.Alert(strid::kCannotLaunch);
+}
+
+// The cards one after the other on the clock; any key or click ends the show. Timers,
+// paints and queued moves go on meanwhile; other input is dropped.
+void PlayerWindow::SlideShow() {
+  if (!player_.stack.is_open() || player_.stack.CardCount() == 0 || !window_) return;
+  if (!questions_->AskSlideShow(slide_show_)) return;
+  Log("slide show " + std::to_string(slide_show_.seconds) + " s" +
+      (slide_show_.loop ? " looping" : ""));
+  if (slide_show_.from_first) nav_->GoFirst();
+  WindowSystem& windows = player_.platform.windows();
+  Clock& clock = player_.platform.clock();
+  const uint32_t interval = uint32_t(slide_show_.seconds) * 1000;
+  uint32_t next = clock.Milliseconds() + interval;
+  Message m;
+  while (!close_requested_) {
+    const uint32_t now = clock.Milliseconds();
+    if (int32_t(next - now) <= 0) {
+      if (!NextSlide(slide_show_.loop)) break;
+      next = clock.Milliseconds() + interval;
+      continue;
+    }
+    if (!windows.WaitMessage(m, next - now)) continue;
+    if (m.window != window_ && m.window != 0) continue;
+    if (m.message == msg::kKeyDown || m.message == msg::kSysKeyDown ||
+        m.message == msg::kLButtonDown || m.message == msg::kRButtonDown)
+      break;
+    if (m.message == msg::kClose || m.message == msg::kDestroy) close_requested_ = true;
+    if (m.message == msg::kTimer && m.wParam == kTimerId) OnTimer();
+    if (m.message == msg::kPaint) Present();
+    if (m.message == kRunPendingMove) RunQueuedMove();
+  }
+  Log("slide show ended");
+}
+
+bool PlayerWindow::NextSlide(bool loop) {
+  const int count = player_.stack.CardCount();
+  const int number = player_.stack.CardNumber(nav_->current_card());
+  if (number >= count && !loop) return false;
+  nav_->GoNext();  // after the last card comes the first
+  return true;
 }
 
 void PlayerWindow::OnKeyDown(uint32_t key) {
@@ -150,6 +261,7 @@ void PlayerWindow::OnKeyDown(uint32_t key) {
     return;
   }
   if (OnFieldKey(key)) return;  // text fields: arrows, Ctrl+Shift+F
+  if (key == vk::kF11) return DoCommand(MenuCommand::kFullScreen);
   if (ctrl_ && !shift_) {
     // Ctrl+F1 to Ctrl+F9: the first nine Extras.
     if (key >= vk::kF1 && key < vk::kF1 + 9)
