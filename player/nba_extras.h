@@ -1,7 +1,7 @@
 // The Extras: modules from the player's "Extras" folder that the user listed under
 // "ExtraIDs" in the preferences ("1", "2", ... up to the first missing or empty key).
 // Each is asked for its name (message 3) and, when it answers 0, offered as a command:
-// a menu shows `Items()` and sends their commands; until it does, Ctrl+F1 to Ctrl+F9 run
+// the Extras menu shows `Items()` and sends their commands, and Ctrl+F1 to Ctrl+F9 run
 // the first nine. Running an Extra sends it message 4.
 #pragma once
 

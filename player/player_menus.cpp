@@ -20,7 +20,7 @@ bool StartsGroup(MenuCommand c) {
 
 }  // namespace
 
-std::vector<Menu> PlayerMenus(const std::vector<std::string>& extras) {
+std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras) {
   Menu file{"&File", {}}, edit{"&Edit", {}}, go{"&Go", {}}, help{"&Help", {}};
   for (const MenuItem& item : PlayerMenuItems()) {
     const int id = Id(item.command);
@@ -44,9 +44,7 @@ std::vector<Menu> PlayerMenus(const std::vector<std::string>& extras) {
              {Id(MenuCommand::kZoom8), "Zoom &8x", false},
              kSeparator,
              {Id(MenuCommand::kFullScreen), "&Full Screen\tF11", false}}};
-  Menu extras_menu{"E&xtras", {}};
-  for (size_t i = 0; i < extras.size() && i < size_t(kMaxExtras); ++i)
-    extras_menu.entries.push_back({kFirstExtraCommand + int(i), extras[i], false});
+  Menu extras_menu{"E&xtras", extras};
   return {file, edit, go, view, extras_menu, help};
 }
 

@@ -11,19 +11,7 @@
 
 namespace corvida {
 
-// Extras are numbered from here in the order they are listed.
-inline constexpr int kFirstExtraCommand = 1000;
-inline constexpr int kMaxExtras = 64;
-
-std::vector<Menu> PlayerMenus(const std::vector<std::string>& extras);
-
-// Where the Extras menu's items come from (the extension modules); the menu lists their
-// names and choosing one runs it.
-class ExtrasMenu {
- public:
-  virtual ~ExtrasMenu() = default;
-  virtual std::vector<std::string> ExtraNames() = 0;
-  virtual void RunExtra(size_t index) = 0;
-};
+// `extras` are the Extras menu's entries, each with its Extra's command.
+std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras);
 
 }  // namespace corvida

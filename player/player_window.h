@@ -183,8 +183,6 @@ class PlayerWindow : public CardScreen,
   // "always"), drawn over the card while it is used from the keyboard otherwise.
   const MenuBar& menu_bar() const { return menu_bar_; }
   bool menu_bar_shown() const { return bar_top_ > 0; }
-  // Where the Extras menu's items come from; null: no Extras menu.
-  void set_extras(ExtrasMenu* extras);
   // A script started with Alt held shows a hidden menu bar while it runs.
   void ShowMenuBarForScript(bool on);
   // Saving is offered only by the desktop host, for stacks on the local disk.
@@ -304,7 +302,6 @@ class PlayerWindow : public CardScreen,
   std::vector<uint8_t> rgba_, zoomed_, screen_rgba_;
   gfx::Bitmap screen_;  // the card under the menu bar; empty while no bar is drawn
   MenuBar menu_bar_;
-  ExtrasMenu* extras_ = nullptr;
   enum class BarPreference { kCards, kAlways, kNever } bar_preference_ = BarPreference::kCards;
   int bar_top_ = 0;  // the bar's height while it is shown above the card
   int bar_layout_width_ = -1;

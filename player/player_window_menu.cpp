@@ -41,20 +41,15 @@ void PlayerWindow::ReadMenuPreference() {
   bar_preference_ = EqualsIgnoringCase(value, "Yes")  ? BarPreference::kAlways
                     : EqualsIgnoringCase(value, "No") ? BarPreference::kNever
                                                       : BarPreference::kCards;
-  std::vector<std::string> names = extras_ ? extras_->ExtraNames() : std::vector<std::string>{};
-  for (std::string& name : names) {
+  std::vector<MenuEntry> extras;
+  for (const NbaExtras::Item& item : extras_->Items()) {
     // A module's name is shown as it stands: an ampersand in it marks no access key.
-    std::string escaped;
-    for (char c : name) escaped += c == '&' ? std::string("&&") : std::string(1, c);
-    name = escaped;
+    std::string label;
+    for (char c : item.name) label += c == '&' ? std::string("&&") : std::string(1, c);
+    extras.push_back({item.command, label, false});
   }
-  menu_bar_.SetMenus(PlayerMenus(names));
+  menu_bar_.SetMenus(PlayerMenus(extras));
   bar_layout_width_ = -1;
-}
-
-void PlayerWindow::set_extras(ExtrasMenu* extras) {
-  extras_ = extras;
-  ReadMenuPreference();
 }
 
 void PlayerWindow::UpdateMenuBar(Handle card) {
@@ -178,10 +173,6 @@ void PlayerWindow::MenuInput(const Message& m) {
   const int command = menu_bar_.chosen();
   if (command == 0) return;
   Log("menu " + std::to_string(command) + " " + Quoted(ShownCommandLabel(menu_bar_, command)));
-  if (command >= kFirstExtraCommand && command < kFirstExtraCommand + kMaxExtras) {
-    if (extras_) extras_->RunExtra(size_t(command - kFirstExtraCommand));
-    return;
-  }
   DoCommand(static_cast<MenuCommand>(command));
 }
 
