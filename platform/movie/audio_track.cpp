@@ -48,18 +48,10 @@ std::unique_ptr<AudioTrack> AudioTrack::Open(std::unique_ptr<Demuxer> demuxer) {
   track->demuxer_ = std::move(demuxer);
   track->stream_ = chosen;
   const AVCodecParameters* par = format->streams[chosen]->codecpar;
-  const AVCodec* codec = AcceptedDecoder(par->codec_id);
-  track->decoder_ = avcodec_alloc_context3(codec);
+  track->decoder_ = OpenAcceptedDecoder(par, 0);
   track->packet_ = av_packet_alloc();
   track->frame_ = av_frame_alloc();
   if (!track->decoder_ || !track->packet_ || !track->frame_) return nullptr;
-  if (avcodec_parameters_to_context(track->decoder_, par) < 0) return nullptr;
-  track->decoder_->thread_count = 1;
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "codec_whitelist", AcceptedDecoderList().c_str(), 0);
-  int opened = avcodec_open2(track->decoder_, codec, &options);
-  av_dict_free(&options);
-  if (opened < 0) return nullptr;
   track->declared_rate_ = par->sample_rate;
   track->format_.rate = std::max(par->sample_rate, kLowestRate);
   track->format_.channels = par->ch_layout.nb_channels >= 2 ? 2 : 1;
@@ -145,13 +137,7 @@ bool AudioTrack::DecodeNext(int& budget) {
       break;
     }
     --budget;
-    if (av_read_frame(format, packet_) < 0) {
-      draining_ = true;
-      avcodec_send_packet(decoder_, nullptr);
-      continue;
-    }
-    if (packet_->stream_index == stream_) avcodec_send_packet(decoder_, packet_);
-    av_packet_unref(packet_);
+    FeedDecoder(format, decoder_, packet_, stream_, draining_);
   }
   return false;
 }

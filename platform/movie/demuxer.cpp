@@ -96,6 +96,35 @@ const std::string& AcceptedDecoderList() {
   return list;
 }
 
+AVCodecContext* OpenAcceptedDecoder(const AVCodecParameters* par, int64_t max_pixels) {
+  const AVCodec* codec = AcceptedDecoder(par->codec_id);
+  if (!codec) return nullptr;
+  AVCodecContext* decoder = avcodec_alloc_context3(codec);
+  if (!decoder) return nullptr;
+  AVDictionary* options = nullptr;
+  int opened = avcodec_parameters_to_context(decoder, par);
+  if (opened >= 0) {
+    if (max_pixels > 0) decoder->max_pixels = max_pixels;
+    decoder->thread_count = 1;
+    av_dict_set(&options, "codec_whitelist", AcceptedDecoderList().c_str(), 0);
+    opened = avcodec_open2(decoder, codec, &options);
+    av_dict_free(&options);
+  }
+  if (opened < 0) avcodec_free_context(&decoder);
+  return decoder;
+}
+
+void FeedDecoder(AVFormatContext* format, AVCodecContext* decoder, AVPacket* packet, int stream,
+                 bool& draining) {
+  if (av_read_frame(format, packet) < 0) {
+    draining = true;
+    avcodec_send_packet(decoder, nullptr);
+    return;
+  }
+  if (packet->stream_index == stream) avcodec_send_packet(decoder, packet);
+  av_packet_unref(packet);
+}
+
 int Demuxer::Read(void* opaque, uint8_t* buffer, int size) {
   auto* self = static_cast<Demuxer*>(opaque);
   int64_t n = self->source_->ReadAt(self->position_, buffer, size_t(std::max(size, 0)));

@@ -16,6 +16,9 @@ extern "C" {
 struct AVFormatContext;
 struct AVIOContext;
 struct AVCodec;
+struct AVCodecContext;
+struct AVCodecParameters;
+struct AVPacket;
 }
 
 namespace corvida::movie {
@@ -58,5 +61,15 @@ class Demuxer {
 const AVCodec* AcceptedDecoder(int codec_id);
 // The accepted decoders' names, comma-separated (the libraries' codec whitelist).
 const std::string& AcceptedDecoderList();
+
+// A decoder opened for a stream's parameters, on one thread and held to the accepted
+// codecs; `max_pixels` bounds a video frame (0: the library's default). Null on failure.
+AVCodecContext* OpenAcceptedDecoder(const AVCodecParameters* par, int64_t max_pixels);
+
+// Reads the container's next packet and hands it to the decoder when it is the stream's
+// (a packet the decoder refuses is skipped: the next key frame mends the picture). At the
+// end of the container the decoder is told to drain and `draining` is set.
+void FeedDecoder(AVFormatContext* format, AVCodecContext* decoder, AVPacket* packet, int stream,
+                 bool& draining);
 
 }  // namespace corvida::movie

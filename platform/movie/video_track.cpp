@@ -58,20 +58,11 @@ std::unique_ptr<VideoTrack> VideoTrack::Open(std::unique_ptr<Demuxer> demuxer, b
   track->demuxer_ = std::move(demuxer);
   track->stream_ = chosen;
   AVStream* st = format->streams[chosen];
-  const AVCodec* codec = AcceptedDecoder(st->codecpar->codec_id);
-  track->decoder_ = avcodec_alloc_context3(codec);
+  track->decoder_ = OpenAcceptedDecoder(st->codecpar, int64_t(kMaxMovieSide) * kMaxMovieSide);
   track->packet_ = av_packet_alloc();
   track->shown_ = av_frame_alloc();
   track->ahead_ = av_frame_alloc();
   if (!track->decoder_ || !track->packet_ || !track->shown_ || !track->ahead_) return nullptr;
-  if (avcodec_parameters_to_context(track->decoder_, st->codecpar) < 0) return nullptr;
-  track->decoder_->max_pixels = int64_t(kMaxMovieSide) * kMaxMovieSide;
-  track->decoder_->thread_count = 1;
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "codec_whitelist", AcceptedDecoderList().c_str(), 0);
-  int opened = avcodec_open2(track->decoder_, codec, &options);
-  av_dict_free(&options);
-  if (opened < 0) return nullptr;
 
   track->natural_ = {st->codecpar->width, st->codecpar->height};
   AVRational rate = av_guess_frame_rate(format, st, nullptr);
@@ -131,14 +122,7 @@ bool VideoTrack::DecodeNext(Budget& budget) {
       break;
     }
     --budget.packets;
-    if (av_read_frame(format, packet_) < 0) {
-      draining_ = true;
-      avcodec_send_packet(decoder_, nullptr);
-      continue;
-    }
-    // A packet the decoder refuses is skipped; the next key frame mends the picture.
-    if (packet_->stream_index == stream_) avcodec_send_packet(decoder_, packet_);
-    av_packet_unref(packet_);
+    FeedDecoder(format, decoder_, packet_, stream_, draining_);
   }
   return false;
 }
