@@ -51,6 +51,8 @@ constexpr uint32_t kRButtonUp = 0x0205;
 constexpr uint32_t kMouseWheel = 0x020A;
 constexpr uint32_t kUser = 0x0400;
 constexpr uint32_t kMciNotify = 0x03B9;
+// Another thread has work ready (WindowSystem::WakeFromThread); nothing to handle.
+constexpr uint32_t kWake = 0x8010;
 }  // namespace msg
 
 // Mouse-message wParam flags.

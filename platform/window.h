@@ -61,6 +61,9 @@ class WindowSystem {
   // messages stay. False, taking nothing, when the key is not queued. So keys typed
   // ahead cannot hide an interrupting key.
   virtual bool TakeThroughKey(uint32_t virtual_key) = 0;
+  // Callable from any thread: a WaitMessage under way (or the next one) returns a
+  // msg::kWake message for no window, so work another thread finished is looked at.
+  virtual void WakeFromThread() {}
 
   virtual void SetCapture(WindowId window) = 0;
   virtual void ReleaseCapture() = 0;

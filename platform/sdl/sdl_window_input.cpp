@@ -38,6 +38,10 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event) {
     for (const auto& [id, w] : windows_) PostMessage({id, msg::kClose, 0, 0});
     return;
   }
+  if (event.type != 0 && event.type == wake_event_) {
+    PostMessage({0, msg::kWake, 0, 0});
+    return;
+  }
   if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
     modifiers_ = event.key.keysym.mod;
   }

@@ -31,6 +31,8 @@ bool SdlWindowSystem::Start(std::string& error) {
     return false;
   }
   started_ = true;
+  const uint32_t wake = SDL_RegisterEvents(1);
+  if (wake != uint32_t(-1)) wake_event_ = wake;
   modifiers_ = static_cast<uint16_t>(SDL_GetModState());
   return true;
 }
@@ -242,6 +244,13 @@ bool SdlWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
     if (started_ && SDL_WaitEventTimeout(&event, sdl_wait)) Dispatch(event);
     if (!started_ && wait != kForever) SDL_Delay(wait);
   }
+}
+
+void SdlWindowSystem::WakeFromThread() {
+  // SDL_PushEvent may be called from any thread; the event becomes a kWake message.
+  SDL_Event event{};
+  event.type = wake_event_;
+  if (event.type != 0) SDL_PushEvent(&event);
 }
 
 bool SdlWindowSystem::PeekMessage(Message& out, WindowId window, uint32_t first, uint32_t last,

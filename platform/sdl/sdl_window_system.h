@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -49,6 +50,7 @@ class SdlWindowSystem : public WindowSystem {
   bool MouseButtonDown() override;
   void SetClipboardText(const std::string& text) override;
   std::string ClipboardText() override;
+  void WakeFromThread() override;
 
   // The pointer shown for CursorShape::kCustom (a stack's own cursor), RGBA pixels.
   void SetCustomCursor(const RgbaView& image, Point hotspot);
@@ -96,6 +98,8 @@ class SdlWindowSystem : public WindowSystem {
   WindowId focus_ = 0;
   uint32_t mouse_buttons_ = 0;  // as the events so far left them
   uint16_t modifiers_ = 0;
+  // The SDL event type another thread pushes to wake the wait (0 before Start).
+  std::atomic<uint32_t> wake_event_{0};
   CursorShape cursor_ = CursorShape::kArrow;
   std::map<CursorShape, SDL_Cursor*> cursors_;
   SDL_Cursor* custom_cursor_ = nullptr;
