@@ -102,6 +102,9 @@ void CreateTextObject(Bytes record, DisplayItem& item, const std::vector<FontEnt
     const size_t length = Field32(record, field::kPathLength);
     const std::string stored = TerminatedText(record, field::kPath, length);
     field->external_path = ResolveStoredPath(stored, services.roots, services.mac_paths);
+    if (field->external_path.empty() && services.missing)
+      field->external_path =
+          services.missing->AskFor(stored, object::kTextField, Field16(record, object::kId));
     std::string bytes;
     if (!field->external_path.empty() && ReadTextFile(field->external_path, bytes)) {
       field->text.SetText(FromFileText(bytes));

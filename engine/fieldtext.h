@@ -23,8 +23,10 @@ inline constexpr int64_t kMaxExternalText = 1 << 20;
 // What fields need of the player.
 struct FieldTextServices {
   FontService* fonts = nullptr;
-  // Where the external text files of fields are looked for.
+  // Where the external text files of fields are looked for, and who is asked for those
+  // that are not found (null: nobody).
   PathRoots roots;
+  MissingFiles* missing = nullptr;
   // The stack is a local file (not a download): external text files may be written back,
   // and then only below the stack's folder, never through a link.
   bool local_stack = false;

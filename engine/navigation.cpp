@@ -46,12 +46,14 @@ int Navigation::OpenStack(const std::string& path) {
   services.fonts = setup_.fonts;
   services.pictures = setup_.pictures;
   services.first_frames = setup_.first_frames;
+  services.missing = setup_.missing;
   const std::string folder = PathFolder(path);
   services.roots.stack_folder = folder.empty() ? "." : folder;
   services.alert = [this](int id) { host_.Alert(id); };
   FieldTextServices field_services;
   field_services.fonts = services.fonts;
   field_services.roots = services.roots;
+  field_services.missing = setup_.missing;
   field_services.local_stack = setup_.local_stack;
   field_services.mac_paths = stack_.names_converted();
   fields_ = std::make_unique<TextFieldPainter>(handles_, stack_, field_services);

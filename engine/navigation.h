@@ -55,6 +55,7 @@ struct CardViewSetup {
   FirstFramePainter* first_frames = nullptr;  // movies' first frames in the card picture
   // The stack is a local file, not a download: field texts may be written back.
   bool local_stack = false;
+  MissingFiles* missing = nullptr;  // asked for pictures and texts that are not here
 };
 
 struct HistoryEntry {

@@ -73,10 +73,23 @@ class FirstFramePainter {
                                const gfx::Region& card_area) = 0;
 };
 
+// Files a card's objects name that are not on this machine: a downloaded stack's come from
+// where the stack came from.
+class MissingFiles {
+ public:
+  virtual ~MissingFiles() = default;
+  // The host path of the file `stored` names when it is here; "" while it is on its way
+  // (the object, `object_type` and `object_id` of the shown card, is drawn again when it
+  // arrives) or when it cannot come.
+  virtual std::string AskFor(const std::string& stored, uint16_t object_type,
+                             uint16_t object_id) = 0;
+};
+
 struct RenderServices {
   FontService* fonts = nullptr;
   PictureCache* pictures = nullptr;  // pictures of graphics kept in files, the player's
   PathRoots roots;                   // where those files may be found
+  MissingFiles* missing = nullptr;   // asked for those that are not found; null: none
   FieldPainter* fields = nullptr;
   FirstFramePainter* first_frames = nullptr;
   std::function<void(int id)> alert;  // numbered alerts

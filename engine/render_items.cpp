@@ -91,6 +91,8 @@ bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
     std::string stored = GraphicStoredPath(rec);
     if (!services_.pictures || stored.empty()) return false;
     std::string path = ResolveStoredPath(stored, services_.roots, stack_.names_converted());
+    if (path.empty() && services_.missing)
+      path = services_.missing->AskFor(stored, object::kGraphic, Field16(rec, object::kId));
     if (path.empty()) return false;
     item.graphic.picture = services_.pictures->Get(path);
     return item.graphic.picture != nullptr;

@@ -222,7 +222,11 @@ void PlayerWindow::NestedMessage(const Message& m) {
 }
 
 void PlayerWindow::Present() {
-  if (!window_ || shown_.empty()) return;
+  if (!window_) return;
+  if (shown_.empty()) {
+    if (download_permille_ >= 0) PresentWithBar({});
+    return;
+  }
   RgbaView frame = gfx::ConvertToRgba(shown_, &shown_.palette, rgba_);
   if (bar_top_ == 0 && !menu_bar_.active()) screen_ = gfx::Bitmap();
   if (zoom_ > 1) {
@@ -243,6 +247,7 @@ void PlayerWindow::Present() {
     ComposeScreen(frame);
     frame = gfx::ConvertToRgba(screen_, nullptr, screen_rgba_);
   }
+  if (download_permille_ >= 0) return PresentWithBar(frame);
   player_.platform.windows().Present(window_, frame, {0, 0});
 }
 

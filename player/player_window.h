@@ -105,9 +105,9 @@ class UnansweredQuestions : public PlayerQuestions {
 
 // Files a downloaded stack names that are not here yet, asked for from where the stack
 // came.
-class FileRequests {
+class FileRequests : public MissingFiles {
  public:
-  virtual ~FileRequests() = default;
+  ~FileRequests() override = default;
   // The host path of the file a stored reference names when it is here already (put into
   // `slot`); "" when it was asked for (it arrives later) or cannot be.
   virtual std::string RequestFile(const std::string& stored, int slot) = 0;
@@ -197,7 +197,14 @@ class PlayerWindow : public CardScreen,
   // Stacks opened from now on are downloaded copies: nothing is written back into them.
   void set_stacks_downloaded(bool on) { stacks_downloaded_ = on; }
   // Where files a stack names but that are missing are asked for; null: nowhere.
-  void set_file_requests(FileRequests* requests) { file_requests_ = requests; }
+  void set_file_requests(FileRequests* requests) {
+    file_requests_ = requests;
+    nav_->setup().missing = requests;
+  }
+  // A bar along the bottom of the window while a stack downloads (over a blank window
+  // before the first card); `length` 0: not announced, the bar then only moves.
+  void ShowDownloadProgress(uint64_t received, uint64_t length);
+  void HideDownloadProgress();
 
   // Movies: frames shown over the card (objects stay above unless `on_top`), and the
   // card shown again where one was.
@@ -250,6 +257,8 @@ class PlayerWindow : public CardScreen,
  private:
   void RunQueuedMove();
   void Present();
+  // Presents `frame` (a blank window when it has no pixels) with the download bar over it.
+  void PresentWithBar(const RgbaView& frame);
   void Refresh();  // recomposes the card with its objects and presents it
   bool OfferedAway(const Message& m);
   void OnTimer();
@@ -309,7 +318,10 @@ class PlayerWindow : public CardScreen,
   bool script_bar_ = false;
   SlideShowSettings slide_show_;
   bool alt_alone_ = false;     // Alt pressed with no other key yet
-  std::vector<Message> held_;  // input that arrived during a transition
+  // The download bar's filled part in thousandths of its length; -1: no bar.
+  int download_permille_ = -1;
+  std::vector<uint8_t> barred_;  // the frame with the bar drawn over it
+  std::vector<Message> held_;    // input that arrived during a transition
   int zoom_ = 1;
   Point pan_;
   bool hand_mode_ = false;

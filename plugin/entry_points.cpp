@@ -53,6 +53,10 @@ StreamInfo InfoOf(const NPStream& stream, const char* type) {
 
 }  // namespace
 
+InstancePlayer* InstanceOf(NPP instance) {
+  return instance && RecordOf(instance) ? RecordOf(instance)->player : nullptr;
+}
+
 void SetPluginHost(PluginHost* host) {
   Library().host = host;
 }
@@ -173,10 +177,12 @@ int32_t NPP_Write(NPP instance, NPStream* stream, int32_t, int32_t len, void* bu
   return RecordOf(instance)->player->streams().Write(InfoOf(*stream, nullptr), bytes);
 }
 
-NPError NPP_DestroyStream(NPP instance, NPStream* stream, NPReason) {
+NPError NPP_DestroyStream(NPP instance, NPStream* stream, NPReason reason) {
   if (!instance || !RecordOf(instance)) return NPERR_INVALID_INSTANCE_ERROR;
   if (!stream || !stream->url) return NPERR_NO_ERROR;
-  return NPError(RecordOf(instance)->player->streams().DestroyStream(InfoOf(*stream, nullptr)));
+  // A stream broken off is never taken as complete, whatever was written of it.
+  return NPError(RecordOf(instance)->player->streams().DestroyStream(InfoOf(*stream, nullptr),
+                                                                     reason != NPRES_DONE));
 }
 
 void NPP_StreamAsFile(NPP, NPStream*, const char*) {}

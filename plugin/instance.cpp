@@ -4,6 +4,12 @@
 #include "platform/text.h"
 
 namespace corvida::plugin {
+namespace {
+
+// The file slot pictures and texts of objects are handed over in.
+constexpr int kObjectFileSlot = 9;
+
+}  // namespace
 
 InstancePlayer::InstancePlayer(NPP instance, const NPNetscapeFuncs* browser, DownloadCache& cache,
                                Platform* platform, PlayerLog* log)
@@ -61,10 +67,10 @@ void InstancePlayer::RunActionBlock(uint16_t block, const std::string& name) {
 
 void InstancePlayer::LoadIntoObject(uint32_t object, const std::string& path) {
   if (!window_) return;
-  // The object's picture or text is read from the file in the slot when the card is
-  // drawn again.
-  window_->Log("loaded " + Quoted(PathFileName(path)) + " for object " + std::to_string(object));
-  window_->RecomposeCard();
+  // The object is made again: its picture or text is read from the file now here.
+  const auto type = uint16_t(object >> 16), id = uint16_t(object & 0xFFFF);
+  window_->Log("loaded " + Quoted(PathFileName(path)) + " for object " + std::to_string(id));
+  if (!window_->view().RedrawObject(type, id, 0, 0, false, window_.get())) window_->RecomposeCard();
 }
 
 void InstancePlayer::Repaint() {
@@ -83,6 +89,25 @@ std::string InstancePlayer::RequestFile(const std::string& stored, int slot) {
       return player_->files.HostPath(slot);
     case 0:
       window_->Log("asked for " + name);
+      return "";
+    default:
+      window_->Log("cannot ask for " + name);
+      return "";
+  }
+}
+
+std::string InstancePlayer::AskFor(const std::string& stored, uint16_t object_type,
+                                   uint16_t object_id) {
+  if (!window_) return "";
+  std::string path = intake_.FileHere(stored, kObjectFileSlot);
+  if (!path.empty()) return path;
+  intake_.SetWaitingObject((uint32_t(object_type) << 16) | object_id);
+  const std::string name = Quoted(std::string(NamePart(stored)));
+  switch (intake_.RequestFile(stored, kObjectFileSlot)) {
+    case 1:
+      return player_->files.HostPath(kObjectFileSlot);
+    case 0:
+      window_->Log("asked for " + name + " for object " + std::to_string(object_id));
       return "";
     default:
       window_->Log("cannot ask for " + name);

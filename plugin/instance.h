@@ -43,6 +43,8 @@ class InstancePlayer : public DownloadTarget,
   bool IsPinned(const std::string& host_path) const override;
   // FileRequests: a file the stack names, asked for beside the stack's URL.
   std::string RequestFile(const std::string& stored, int slot) override;
+  // MissingFiles: a picture or text of the shown card, loaded into its object on arrival.
+  std::string AskFor(const std::string& stored, uint16_t object_type, uint16_t object_id) override;
 
  private:
   NPP instance_;
@@ -53,5 +55,8 @@ class InstancePlayer : public DownloadTarget,
   std::unique_ptr<Player> player_;
   std::unique_ptr<PlayerWindow> window_;
 };
+
+// The player of a plug-in instance; null before NPP_New and after NPP_Destroy.
+InstancePlayer* InstanceOf(NPP instance);
 
 }  // namespace corvida::plugin

@@ -28,6 +28,8 @@ enum : NPError {
 };
 
 enum : uint16_t { NP_EMBED = 1, NP_FULL = 2 };
+// Why a stream ended.
+enum : NPReason { NPRES_DONE = 0, NPRES_NETWORK_ERR = 1, NPRES_USER_BREAK = 2 };
 enum : uint16_t { NP_NORMAL = 1 };
 
 // The version the plug-in table reports, and the browser major version it accepts.

@@ -80,7 +80,7 @@ int32_t StreamIntake::Write(const StreamInfo& stream, std::span<const uint8_t> b
   return int32_t(bytes.size());
 }
 
-int StreamIntake::DestroyStream(const StreamInfo& stream) {
+int StreamIntake::DestroyStream(const StreamInfo& stream, bool broken) {
   if (!IsCurrent(stream.url)) return 0;
   if (served_from_cache_) {
     // Ended before its first block: the cached file serves all the same.
@@ -89,7 +89,7 @@ int StreamIntake::DestroyStream(const StreamInfo& stream) {
     return 0;
   }
   if (!file_.is_open()) return 0;
-  if (stream.length > 0 && written_ < stream.length) {
+  if (broken || (stream.length > 0 && written_ < stream.length)) {
     FailStream(stream.url);
     return 0;
   }
@@ -100,6 +100,7 @@ int StreamIntake::DestroyStream(const StreamInfo& stream) {
     // No room in the cache: the file still serves this once.
     if (!uncached_path_.empty() && !pins_.IsPinned(uncached_path_)) DeleteFile(uncached_path_);
     uncached_path_ = path;
+    uncached_url_ = stream.url;
   }
   Complete(stream.url);
   return 0;
@@ -115,6 +116,10 @@ void StreamIntake::FailStream(const std::string& url) {
     DeleteFile(path);
   }
   // The request that waited for this file gives way to the next one.
+  if (!queue_.empty() && SameUrl(queue_.Head().url, url)) PopQueue();
+}
+
+void StreamIntake::UrlFailed(const std::string& url) {
   if (!queue_.empty() && SameUrl(queue_.Head().url, url)) PopQueue();
 }
 
@@ -223,8 +228,30 @@ void StreamIntake::SetWaitingObject(uint32_t object) {
   pending_.object = object;
 }
 
+std::string StreamIntake::FileHere(std::string_view slot_path, int target_slot) {
+  const std::string url = UrlBeside(base_url_, NamePart(slot_path));
+  if (url.empty()) return "";
+  std::string path = cache_.HandOver(url);
+  // A file the cache had no room for still serves the objects that asked for it.
+  if (path.empty() && SameUrl(url, uncached_url_) && FileExists(uncached_path_))
+    path = uncached_path_;
+  if (path.empty() || !target_.PutInSlot(target_slot, path)) return "";
+  return path;
+}
+
+bool StreamIntake::AlreadyQueued(const UrlRequest& request) const {
+  for (int i = 0; i < queue_.count(); ++i) {
+    const UrlRequest queued = queue_.At(i);
+    const RequestParameters &a = queued.parameters, &b = request.parameters;
+    if (SameUrl(queued.url, request.url) && queued.slot == request.slot && a.kind == b.kind &&
+        a.object == b.object && a.button_id == b.button_id && a.block == b.block &&
+        a.name == b.name)
+      return true;
+  }
+  return false;
+}
+
 int StreamIntake::RequestFile(std::string_view slot_path, int target_slot) {
-  Abandon();
   const std::string url = UrlBeside(base_url_, NamePart(slot_path));
   if (url.empty() || !IsFetchableUrl(url)) return -1;
   // A stack from the web never reaches local files.
@@ -240,8 +267,15 @@ int StreamIntake::RequestFile(std::string_view slot_path, int target_slot) {
     request.parameters = pending_;
     if (waiting_object) request.parameters.kind = RequestKind::kLoadObject;
     request.slot = uint16_t(target_slot);
+    // A card drawn again while its picture is on the way asks only once.
+    if (AlreadyQueued(request)) {
+      pending_ = {};
+      return 0;
+    }
     if (!queue_.Append(request)) return -1;
   } else {
+    // A stack replaces everything asked for before it, the stream under way too.
+    Abandon();
     queue_.Clear();
   }
   pending_ = {};

@@ -67,8 +67,12 @@ class StreamIntake {
   // NPP_Write: the bytes taken, 0 for a stream that is not the current one, -1 to end
   // the stream (served from the cache, or failed).
   int32_t Write(const StreamInfo& stream, std::span<const uint8_t> bytes);
-  // NPP_DestroyStream.
-  int DestroyStream(const StreamInfo& stream);
+  // NPP_DestroyStream; a stream the browser broke off (`broken`: a network error, the user
+  // stopped it) is a failed one, whatever its length.
+  int DestroyStream(const StreamInfo& stream, bool broken = false);
+  // The browser could not fetch `url` at all (no stream will come): a request waiting
+  // for it gives way to the next one.
+  void UrlFailed(const std::string& url);
   // The window arrived: a stack found in the cache before it is delivered now.
   void WindowArrived();
   // Closes the file being written (a new instance, the end of the instance), dropping
@@ -76,9 +80,13 @@ class StreamIntake {
   void Abandon();
 
   // A file a stack needs (its Windows-form path; the name part is looked for beside the
-  // stack's URL): 1 when it is here and in the slot, 0 when it was asked for, -1 (a file
-  // error) when no URL can be made for it or the request queue is full.
+  // stack's URL): 1 when it is here and in the slot, 0 when it was asked for (or is asked
+  // for already), -1 (a file error) when no URL can be made for it or the request queue
+  // is full. The stream being received goes on unless a stack is asked for.
   int RequestFile(std::string_view slot_path, int target_slot);
+  // The file beside the stack's URL when it is here already (complete), put into the
+  // slot; "" otherwise. Asks for nothing.
+  std::string FileHere(std::string_view slot_path, int target_slot);
   // The request the next RequestFile makes.
   void SetButtonRequest(uint16_t button_id, uint32_t action);
   void SetActionRequest(uint16_t block, std::string name);
@@ -106,6 +114,7 @@ class StreamIntake {
   // The stream failed: its file and entry go, and a request waiting for it gives way.
   void FailStream(const std::string& url);
   void CloseFile();
+  bool AlreadyQueued(const UrlRequest& request) const;
   void Ask(const std::string& url, int slot);
 
   DownloadCache& cache_;
@@ -116,6 +125,7 @@ class StreamIntake {
   std::string file_path_;      // the file being written
   bool file_cached_ = false;   // it has an entry (else it is deleted when done with)
   std::string uncached_path_;  // a finished file the cache had no room for
+  std::string uncached_url_;   // and its URL
   uint64_t written_ = 0;
   bool served_from_cache_ = false;
   bool stack_waiting_ = false;

@@ -247,5 +247,65 @@ TEST_F(StreamsTest, AFileTheCacheHasNoRoomForStillServesOnce) {
   EXPECT_TRUE(FileExists(target.opened_path));
 }
 
+// Streams the browser breaks off, URLs it cannot fetch and requests made while a stream
+// is under way: none of them may stall the requests behind them or leave a file that
+// looks complete.
+TEST_F(StreamsTest, BrokenStreamsAndFailedUrlsGiveWayToTheNextRequest) {
+  Send("http://h/s/main.stk", "stack");
+  for (uint32_t object : {1u, 2u, 3u}) {
+    intake.SetWaitingObject(object);
+    intake.RequestFile("C:\\p" + std::to_string(object) + ".txt", 4);
+  }
+  TakeEvents();
+  // Of unknown length, broken off after some bytes: not complete, not cached.
+  StreamInfo one{"http://h/s/p1.txt", 0, 1, ""};
+  intake.NewStream(one);
+  const uint8_t bytes[] = {'a', 'b'};
+  EXPECT_EQ(intake.Write(one, bytes), 2);
+  intake.DestroyStream(one, true);
+  EXPECT_EQ(cache.Find("http://h/s/p1.txt"), -1);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"get http://h/s/p2.txt"}));
+  // Never sent at all.
+  intake.UrlFailed("http://h/s/other.txt");
+  EXPECT_TRUE(TakeEvents().empty()) << "only the head's URL moves the queue";
+  intake.UrlFailed("http://h/s/p2.txt");
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"get http://h/s/p3.txt"}));
+  Send("http://h/s/p3.txt", "three");
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"slot 4", "load 3 three"}));
+}
+
+TEST_F(StreamsTest, ARequestWhileAFileArrivesLetsItArriveAndWaitsItsTurn) {
+  Send("http://h/s/main.stk", "stack");
+  intake.SetWaitingObject(1);
+  intake.RequestFile("C:\\a.txt", 4);
+  TakeEvents();
+  StreamInfo a{"http://h/s/a.txt", 4, 1, ""};
+  intake.NewStream(a);
+  const uint8_t bytes[] = {'a', 'a'};
+  intake.Write(a, bytes);
+  // The card is drawn again meanwhile: the same object asks once, another one waits.
+  intake.SetWaitingObject(1);
+  EXPECT_EQ(intake.RequestFile("C:\\a.txt", 4), 0);
+  intake.SetWaitingObject(2);
+  EXPECT_EQ(intake.RequestFile("C:\\b.txt", 5), 0);
+  EXPECT_EQ(intake.queue().count(), 2);
+  EXPECT_TRUE(intake.file_open());
+  intake.Write(a, bytes);
+  intake.DestroyStream(a);
+  EXPECT_EQ(TakeEvents(),
+            (std::vector<std::string>{"slot 4", "load 1 aaaa", "get http://h/s/b.txt"}));
+}
+
+TEST_F(StreamsTest, AFileAlreadyHereIsHandedOverWithoutAsking) {
+  EXPECT_EQ(intake.FileHere("C:\\pic.png", 9), "") << "no stack yet";
+  Send("http://h/s/main.stk", "stack");
+  Send("http://h/s/pic.png", "png");
+  TakeEvents();
+  const std::string path = intake.FileHere("C:\\Art\\pic.png", 9);
+  EXPECT_EQ(RecordingTarget::ReadText(path), "png");
+  EXPECT_EQ(intake.FileHere("C:\\other.png", 9), "");
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"slot 9"}));
+}
+
 }  // namespace
 }  // namespace corvida::plugin
