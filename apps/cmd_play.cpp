@@ -4,9 +4,12 @@
 
 #include "apps/command.h"
 #include "apps/terminal.h"
+#include "apps/url_play.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
+#include "platform/message_queue.h"
+#include "platform/net/curl_fetcher.h"
 #include "player/player_dialogs.h"
 #include "player/player_window.h"
 #ifdef CORVIDA_HAVE_SDL
@@ -42,7 +45,8 @@ bool WriteScreenshot(sdl::SdlWindowSystem& windows, WindowId id, const std::stri
 class PlayCommand : public Command {
  public:
   void Declare(CLI::App& app) override {
-    app.add_option("STACK", stack_, "the stack to play")->required();
+    app.add_option("STACK", stack_, "the stack to play (a file, or an http, https or file URL)")
+        ->required();
     app.add_option("--seconds", seconds_, "close the window after N seconds (for demonstrations)")
         ->check(CLI::Range(1, 86400))
         ->type_name("N");
@@ -57,7 +61,9 @@ class PlayCommand : public Command {
         "Plays the stack in a window. Ctrl+> and Ctrl+< move to the next and previous card,\n"
         "Ctrl+1 and Ctrl+9 to the first and last, Ctrl+~ back, Ctrl+H home, Ctrl+J jumps to a\n"
         "card, Ctrl+O opens another stack, Ctrl+S saves; hold Shift and Ctrl to see the\n"
-        "buttons. Close the window to stop.");
+        "buttons. Close the window to stop. A stack from a URL is fetched, with every file it\n"
+        "asks for, as a browser would send them to the plug-in, and kept in the cache folder\n"
+        "($XDG_CACHE_HOME/corvida); it is never saved.");
   }
 
   int Run() override;
@@ -65,6 +71,10 @@ class PlayCommand : public Command {
  private:
 #ifdef CORVIDA_HAVE_SDL
   int PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id);
+  int PlayUrl(sdl::SdlPlatform& platform);
+  // Takes messages (and what the fetcher brought, between them) until the window closes
+  // or `ms` pass (0: until it closes).
+  void RunWithDownloads(sdl::SdlPlatform& platform, plugin::DesktopBrowser& browser, long ms);
 #endif
   std::string stack_, screenshot_;
   long seconds_ = 0, after_ = 1000;
@@ -72,7 +82,8 @@ class PlayCommand : public Command {
 
 int PlayCommand::Run() {
   // Asked before the window system starts, so that a mistyped name gets a plain answer.
-  if (!CheckReadable("play", stack_)) return kExitFailure;
+  const bool from_url = IsStackUrlArgument(stack_);
+  if (!from_url && !CheckReadable("play", stack_)) return kExitFailure;
 #ifdef CORVIDA_HAVE_SDL
   // Media folders beside the program are beside its file, wherever it is started from.
   sdl::SdlPlatform platform(UserFolders(ProgramFolder()));
@@ -81,6 +92,7 @@ int PlayCommand::Run() {
     std::fprintf(stderr, "corvida play: no display to play in (%s)\n", error.c_str());
     return kExitFailure;
   }
+  if (from_url) return PlayUrl(platform);
   Player player(platform);
   PlayerWindow window(player);
   window.set_saving_allowed(true);
@@ -127,6 +139,72 @@ int PlayCommand::PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, Windo
     window.Pump(uint32_t(left_ms));
   }
   return status;
+}
+#endif
+
+#ifdef CORVIDA_HAVE_SDL
+int PlayCommand::PlayUrl(sdl::SdlPlatform& platform) {
+  CurlFetcher fetcher(FetchLimits{}, &platform.windows());
+  TerminalProgress progress("play");
+  // The player's lines go nowhere: the window shows what happens.
+  plugin::DesktopBrowser browser(platform, fetcher, plugin::DesktopCacheFolder(), nullptr,
+                                 &progress);
+  const WindowId id = platform.windows().CreateWindow("Corvida", {512, 342});
+  std::string error;
+  if (id == 0 || !browser.Open(stack_, id, error)) {
+    std::fprintf(stderr, "corvida play: %s: %s\n", EscapeControls(stack_).c_str(),
+                 id == 0 ? "cannot open a window" : error.c_str());
+    return kExitFailure;
+  }
+  // The page's stack first: the window shows the bar until it is here.
+  while (fetcher.busy() && !browser.page_shown() && browser.page_error().empty() &&
+         !browser.window()->closed()) {
+    Message m;
+    if (platform.windows().WaitMessage(m, MessageQueue::kForever))
+      browser.window()->HandleMessage(m);
+    browser.Deliver();
+  }
+  if (!browser.page_shown()) {
+    const std::string why =
+        browser.page_error().empty() ? "it cannot be opened" : browser.page_error();
+    std::fprintf(stderr, "corvida play: cannot play %s: %s\n", EscapeControls(stack_).c_str(),
+                 why.c_str());
+    platform.windows().DestroyWindow(id);
+    return kExitFailure;
+  }
+  PlayerWindow& window = *browser.window();
+  platform.sdl_windows().ResizeClient(id, window.CardSize());
+  PlayerDialogs dialogs(*browser.player(), window);
+  platform.sdl_alerts().SetInWindow(&dialogs.alert_presenter());
+  int status = kExitOk;
+  if (!screenshot_.empty()) {
+    RunWithDownloads(platform, browser, seconds_ > 0 ? std::min(after_, seconds_ * 1000) : after_);
+    if (!window.closed() && !WriteScreenshot(platform.sdl_windows(), id, screenshot_))
+      status = kExitFailure;
+  }
+  const long left = seconds_ * 1000 - (screenshot_.empty() ? 0 : after_);
+  if (seconds_ == 0 || left > 0) RunWithDownloads(platform, browser, seconds_ == 0 ? 0 : left);
+  platform.sdl_alerts().SetInWindow(nullptr);
+  return status;
+}
+
+void PlayCommand::RunWithDownloads(sdl::SdlPlatform& platform, plugin::DesktopBrowser& browser,
+                                   long ms) {
+  PlayerWindow& window = *browser.window();
+  Clock& clock = platform.clock();
+  const uint32_t end = clock.Milliseconds() + uint32_t(ms);
+  while (!window.closed()) {
+    // What arrived is fed here, between messages, never inside a nested loop.
+    browser.Deliver();
+    uint32_t wait = MessageQueue::kForever;
+    if (ms > 0) {
+      const int32_t left = int32_t(end - clock.Milliseconds());
+      if (left <= 0) break;
+      wait = uint32_t(left);
+    }
+    Message m;
+    if (platform.windows().WaitMessage(m, wait)) window.HandleMessage(m);
+  }
 }
 #endif
 

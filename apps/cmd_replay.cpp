@@ -11,10 +11,12 @@
 #include "apps/command.h"
 #include "apps/replay_script.h"
 #include "apps/terminal.h"
+#include "apps/url_play.h"
 #include "platform/charset.h"
 #include "platform/files.h"
 #include "platform/gfx/png.h"
 #include "platform/headless/headless.h"
+#include "platform/net/curl_fetcher.h"
 #include "platform/wav_capture.h"
 #include "player/player_dialogs.h"
 #include "player/player_window.h"
@@ -48,7 +50,10 @@ constexpr const char* kFooter =
     "                 the window as shown MS into the events that follow (a frame in\n"
     "                 the middle of a transition)\n"
     "Names and texts from the stack are printed with control characters escaped (\\n,\n"
-    "\\e, \\xHH), so that every printed line is one of the player's.";
+    "\\e, \\xHH), so that every printed line is one of the player's.\n"
+    "STACK may be an http, https or file URL: the stack and every file it asks for are\n"
+    "fetched as a browser would send them to the plug-in (kept in DIR/.cache), and each\n"
+    "event waits until what it asked for has arrived.";
 
 // One line of the replay's record; nothing a stack names can break it into more.
 void PrintLine(const std::string& utf8) {
@@ -101,16 +106,14 @@ class Replay : public PlayerLog {
     platform_->responder().SetObserver([](const AlertRequest& r) {
       PrintLine("alert " + std::to_string(r.id) + " \"" + Windows1252ToUtf8(r.text) + "\"");
     });
-    player_ = std::make_unique<Player>(*platform_);
-    window_ = std::make_unique<PlayerWindow>(*player_);
-    window_->set_log(this);
-    dialogs_ = std::make_unique<ScriptedDialogs>(*this);
-    dialogs_->SetScript([this](Dialog& d, std::string_view) { return AnswerScripted(d); });
   }
 
   void Write(const std::string& line) override { PrintLine(Windows1252ToUtf8(line)); }
 
   bool Start(const std::string& stack) {
+    own_player_ = std::make_unique<Player>(*platform_);
+    own_window_ = std::make_unique<PlayerWindow>(*own_player_);
+    UsePlayer(*own_player_, *own_window_);
     if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
       std::fprintf(stderr, "corvida replay: cannot open the stack %s\n",
                    EscapeControls(stack).c_str());
@@ -121,6 +124,50 @@ class Replay : public PlayerLog {
     window_->ShowFirstCard();
     window_->Pump(0);
     return true;
+  }
+
+  // The stack at `url`, played by the plug-in as a browser page would show it.
+  bool StartUrl(const std::string& url) {
+    const std::string cache = out_dir_ + "/.cache";
+    if (!CreateDirectories(out_dir_) || !EnsurePrivateFolder(cache)) {
+      std::fprintf(stderr, "corvida replay: cannot make %s\n", EscapeControls(cache).c_str());
+      return false;
+    }
+    fetcher_ = std::make_unique<CurlFetcher>(FetchLimits{}, nullptr);
+    browser_ = std::make_unique<plugin::DesktopBrowser>(*platform_, *fetcher_, CanonicalPath(cache),
+                                                        this, &progress_);
+    id_ = platform_->windows().CreateWindow("Corvida", {512, 342});
+    std::string error;
+    if (!browser_->Open(url, id_, error)) {
+      std::fprintf(stderr, "corvida replay: %s: %s\n", EscapeControls(url).c_str(), error.c_str());
+      return false;
+    }
+    if (!browser_->Settle(kFetchPatienceMs) && browser_->page_error().empty()) {
+      std::fprintf(stderr, "corvida replay: %s: no answer\n", EscapeControls(url).c_str());
+      return false;
+    }
+    if (!browser_->page_error().empty()) {
+      std::fprintf(stderr, "corvida replay: cannot fetch %s: %s\n", EscapeControls(url).c_str(),
+                   browser_->page_error().c_str());
+      return false;
+    }
+    if (!browser_->page_shown()) {
+      std::fprintf(stderr, "corvida replay: cannot open the stack %s\n",
+                   EscapeControls(url).c_str());
+      return false;
+    }
+    UsePlayer(*browser_->player(), *browser_->window());
+    window_->Pump(0);
+    return true;
+  }
+
+  // Files the last event asked for arrive (and what they start runs) before the next.
+  void SettleDownloads() {
+    if (!browser_ || closed()) return;
+    if (!browser_->Settle(kFetchPatienceMs))
+      std::fprintf(stderr, "corvida replay: downloads still running after %u ms\n",
+                   kFetchPatienceMs);
+    window_->Pump(0);
   }
 
   bool Run(const ReplayEvent& e) {
@@ -367,10 +414,25 @@ class Replay : public PlayerLog {
     return t;
   }
 
+  void UsePlayer(Player& player, PlayerWindow& window) {
+    player_ = &player;
+    window_ = &window;
+    window_->set_log(this);
+    dialogs_ = std::make_unique<ScriptedDialogs>(*this);
+    dialogs_->SetScript([this](Dialog& d, std::string_view) { return AnswerScripted(d); });
+  }
+
   std::string out_dir_;
+  // Destroyed in reverse: the dialogs before the player they ask for, the plug-in's
+  // player before the fetcher that feeds it.
   std::unique_ptr<HeadlessPlatform> platform_;
-  std::unique_ptr<Player> player_;
-  std::unique_ptr<PlayerWindow> window_;
+  std::unique_ptr<CurlFetcher> fetcher_;
+  TerminalProgress progress_{"replay"};
+  std::unique_ptr<plugin::DesktopBrowser> browser_;
+  std::unique_ptr<Player> own_player_;
+  std::unique_ptr<PlayerWindow> own_window_;
+  Player* player_ = nullptr;
+  PlayerWindow* window_ = nullptr;
   std::unique_ptr<PlayerDialogs> dialogs_;
   WindowId id_ = 0;
   std::deque<int> answers_;
@@ -388,7 +450,8 @@ class Replay : public PlayerLog {
 class ReplayCommand : public Command {
  public:
   void Declare(CLI::App& app) override {
-    app.add_option("STACK", stack_, "the stack to play")->required();
+    app.add_option("STACK", stack_, "the stack to play (a file, or an http, https or file URL)")
+        ->required();
     app.add_option("EVENTS", events_, "the script of events")->required();
     app.add_option("-o", out_dir_, "the folder for screenshots")->required()->type_name("DIR");
     app.add_option("--audio", audio_,
@@ -407,7 +470,9 @@ class ReplayCommand : public Command {
   }
 
   int Run() override {
-    if (!CheckReadable("replay", stack_) || !CheckReadable("replay", events_)) return kExitFailure;
+    const bool from_url = IsStackUrlArgument(stack_);
+    if ((!from_url && !CheckReadable("replay", stack_)) || !CheckReadable("replay", events_))
+      return kExitFailure;
     std::string text, error;
     std::vector<ReplayEvent> script;
     if (!ReadFile(events_, text)) {
@@ -422,11 +487,12 @@ class ReplayCommand : public Command {
     std::filesystem::create_directories(out_dir_, ec);
     Replay replay(out_dir_);
     if (!audio_.empty() && !replay.CaptureAudio(audio_)) return kExitFailure;
+    if (!(from_url ? replay.StartUrl(stack_) : replay.Start(stack_))) return kExitFailure;
     if (trace_callbacks_) replay.TraceCallbacks();
-    if (!replay.Start(stack_)) return kExitFailure;
     for (const ReplayEvent& e : script) {
       if (replay.closed()) break;
       if (!replay.Run(e) || !replay.FinishTimedShot()) return kExitFailure;
+      replay.SettleDownloads();
     }
     replay.Settle(settle_ms_);
     if (!replay.FinishTimedShot(true)) return kExitFailure;

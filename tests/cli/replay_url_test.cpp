@@ -1,0 +1,119 @@
+// corvida replay of a stack served over HTTP: the stack, the stack its button goes to and
+// the files they ask for are fetched from a server on 127.0.0.1 as the plug-in asks.
+#include <gtest/gtest.h>
+
+#include "platform/gfx/png.h"
+#include "support/http_server.h"
+#include "support/test_support.h"
+
+namespace corvida {
+namespace {
+
+using testing::HttpServer;
+using testing::RunCorvida;
+using testing::TempDir;
+
+const char* kFirst = R"({
+  "stack": {"width": 64, "height": 48, "depth": 8},
+  "cards": [{"id": 10, "name": "One", "objects": [
+    {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Next", "destination": -6,
+     "actions": [{"kind": "stack", "path": "C:\\STACKS\\second.stk"}]}]}]
+})";
+const char* kSecond = R"({
+  "stack": {"width": 64, "height": 48, "depth": 8},
+  "cards": [
+    {"id": 20, "name": "Far", "objects": [
+      {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "On", "destination": -1}]},
+    {"id": 21, "name": "Farther", "objects": [
+      {"type": "graphic", "id": 2, "rect": [32, 24, 48, 40], "path": "C:\\STACKS\\red.png"}]}]
+})";
+
+class ReplayUrl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.listening());
+    Serve("/s/first.stk", Build("first", kFirst));
+    Serve("/s/second.stk", Build("second", kSecond));
+    gfx::Bitmap red;
+    ASSERT_TRUE(red.Create(16, 16, 32));
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) red.Set(x, y, 0x00FF0000);
+    ASSERT_TRUE(gfx::WritePngFile(dir.File("red.png"), red, nullptr, nullptr));
+    Serve("/s/red.png", dir.Read("red.png"));
+  }
+  std::string Build(const std::string& name, const char* json) {
+    dir.Write(name + ".json", json);
+    auto r = RunCorvida({"build", dir.File(name + ".json"), "-o", dir.File(name + ".stk")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return dir.Read(name + ".stk");
+  }
+  void Serve(const std::string& path, std::string body) {
+    HttpServer::Page page;
+    page.body = std::move(body);
+    page.last_modified = "Tue, 01 Dec 2026 10:00:00 GMT";
+    server.Serve(path, page);
+  }
+  testing::CommandResult Replay(const std::string& url, const std::string& events) {
+    dir.Write("events.txt", events);
+    return RunCorvida({"replay", url, dir.File("events.txt"), "-o", dir.File("out")});
+  }
+
+  TempDir dir;
+  HttpServer server;
+};
+
+TEST_F(ReplayUrl, AButtonGoesToAnotherStackAndItsPictureIsFetchedWhenDrawn) {
+  auto r = Replay(server.Url("/s/first.stk"), "click 10 10\nclick 10 10\nshot far.png\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("card 1 id 10 \"One\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("card 1 id 20 \"Far\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("card 2 id 21 \"Farther\""), std::string::npos) << r.out;
+  EXPECT_EQ(server.requests(),
+            (std::vector<std::string>{"/s/first.stk", "/s/second.stk", "/s/red.png"}));
+  gfx::Bitmap shot;
+  ASSERT_TRUE(gfx::ReadPngFile(dir.File("out/far.png"), shot));
+  EXPECT_EQ(shot.ColorAt(40, 32), (gfx::Rgb{255, 0, 0})) << "the fetched picture is drawn";
+}
+
+TEST_F(ReplayUrl, ASecondReplayTakesTheStacksFromTheCache) {
+  ASSERT_EQ(Replay(server.Url("/s/first.stk"), "click 10 10\n").status, 0);
+  auto r = Replay(server.Url("/s/first.stk"), "click 10 10\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("card 1 id 20 \"Far\""), std::string::npos) << r.out;
+}
+
+// What cannot be fetched ends the replay with a reason, never a hang.
+TEST_F(ReplayUrl, PagesThatCannotBeFetchedFailClearly) {
+  struct Case {
+    std::string url;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {server.Url("/s/missing.stk"), "HTTP 404"},
+      {"http://127.0.0.1:" + std::to_string(HttpServer::UnusedPort()) + "/a.stk", "cannot connect"},
+      {"ftp://127.0.0.1/a.stk", "only http, https and file URLs"},
+  };
+  for (const Case& c : cases) {
+    auto r = Replay(c.url, "wait 10\n");
+    EXPECT_EQ(r.status, 1) << c.url;
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.url << ": " << r.err;
+  }
+}
+
+TEST_F(ReplayUrl, AMissingFileOfTheStackIsReportedAndPlayGoesOn) {
+  Serve("/t/first.stk", dir.Read("first.stk"));
+  auto r = Replay(server.Url("/t/first.stk"), "click 10 10\nclick 10 10\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("cannot fetch \"" + server.Url("/t/second.stk") + "\": HTTP 404"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST_F(ReplayUrl, AStackFromAFileUrlPlays) {
+  auto r = Replay("file://" + dir.File("first.stk"), "wait 10\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("card 1 id 10 \"One\""), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace corvida
