@@ -65,9 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           intake.Write(s, {bytes, size_t(op / 8 % 9)});
           break;
         case 3:
-          intake.DestroyStream(s);
+          // Some ends are breaks (a network error): never complete.
+          intake.DestroyStream(s, op & 0x80);
+          if (op & 0x40) intake.UrlFailed(s.url);
           break;
         case 4:
+          if (op & 0x80) {
+            intake.FileHere(kSlotPaths[arg % 5], arg % 20);
+            break;
+          }
           intake.SetWaitingObject(arg);
           intake.RequestFile(kSlotPaths[arg % 5], arg % 20);
           break;

@@ -15,7 +15,8 @@ Player::Player(Platform& platform_in, PathMap paths)
 
 void Player::WorkspaceSync::StackOpened() {
   Player& p = player_;
-  p.workspace.StackOpened(p.stack, p.handles, PlayerInterpreter(p), p.platform.folders());
+  p.workspace.StackOpened(p.stack, p.handles, PlayerInterpreter(p), p.platform.folders(),
+                          p.stack_origin);
 }
 
 void Player::WorkspaceSync::StackSaving() {

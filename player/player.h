@@ -50,6 +50,9 @@ struct Player {
   // are forgotten once the download cache exists. Its saved workspace runs when it opens
   // and is stored again when a save finds it changed.
   Stack stack{handles};
+  // The site a downloaded stack came from (a folder name, see the plug-in's UrlOrigin);
+  // "" for a stack on this machine. Its scripts keep their files in the site's folder.
+  std::string stack_origin;
   // Extension modules: those loaded, the calls running, the Extras (NbaHost calls them).
   NbaState nbas;
 

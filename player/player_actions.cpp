@@ -84,6 +84,11 @@ std::optional<std::string> PlayerActionHost::AskUserName() {
 }
 
 bool PlayerActionHost::ConfirmLaunch(const std::string& program, const std::string& document) {
+  // A downloaded stack starts nothing on this machine: not even the question is asked.
+  if (window_.stacks_downloaded_) {
+    Log("launch refused for a downloaded stack");
+    return false;
+  }
   // The names come from the stack: they fill the question, never make it. Cancel (the
   // second button) answers whenever nobody chooses.
   const std::vector<std::string> names = {

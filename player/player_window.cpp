@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "engine/cards.h"
 #include "engine/transition_screen.h"
+#include "platform/files.h"
 #include "platform/gfx/text.h"
 #include "platform/text.h"
 #include "player/stack_open.h"
@@ -106,6 +107,10 @@ int PlayerWindow::OpenStackFile(const std::string& path) {
   // A headless player has no one to ask: it answers as every headless command does.
   const StackAsking asking =
       player_.platform.headless() ? StackAsking::kHeadless : StackAsking::kUser;
+  // A downloaded stack whose cache file went is fetched again; it opens when it arrives.
+  if (stacks_downloaded_ && file_requests_ && !FileExists(path) &&
+      file_requests_->AskForStackAgain(path))
+    return kStackAskedAgain;
   StackOpenOptions options;
   options.from_download = stacks_downloaded_;
   if (player_.stack.is_open()) nbas_->StackClosing(false);

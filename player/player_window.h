@@ -111,6 +111,9 @@ class FileRequests : public MissingFiles {
   // The host path of the file a stored reference names when it is here already (put into
   // `slot`); "" when it was asked for (it arrives later) or cannot be.
   virtual std::string RequestFile(const std::string& stored, int slot) = 0;
+  // A stack this player opened before (history, marked card, home) whose file is gone:
+  // asked for again from where it came. False when it did not come from anywhere.
+  virtual bool AskForStackAgain(const std::string& host_path) = 0;
 };
 
 class PlayerWindow : public CardScreen,
@@ -121,6 +124,8 @@ class PlayerWindow : public CardScreen,
   static constexpr uint32_t kTimerId = 1;
   static constexpr uint32_t kTimerMs = 55;
   static constexpr uint32_t kRunPendingMove = msg::kUser + 1;
+  // What opening a stack answers when its file is asked for again (no alert is shown).
+  static constexpr int kStackAskedAgain = -2;
   // A move asked for by a queued move runs from this timer, one tick later.
   static constexpr uint32_t kChainedMoveTimerId = 2;
   static constexpr uint32_t kChainedMoveMs = 17;

@@ -34,12 +34,15 @@ logo::Interpreter& PlayerInterpreter(Player& player) {
 }
 
 int WorkspaceStore::StackOpened(const Stack& stack, Handles& handles, logo::Interpreter& in,
-                                const Folders& folders) {
-  // Scripts of this stack keep their files in its own folder under the data folder.
-  std::string own_folder =
-      folders.data.empty() || stack.path().empty()
-          ? std::string()
-          : logo::OwnedStackFilesFolder(folders.data, stack.path(), StackIdentity(stack, handles));
+                                const Folders& folders, const std::string& origin) {
+  // Scripts of this stack keep their files in its own folder under the data folder; a
+  // downloaded copy's name says nothing, so its site's folder serves all its stacks.
+  std::string own_folder;
+  if (!folders.data.empty() && !origin.empty())
+    own_folder = JoinPath(JoinPath(folders.data, "site-files"), origin);
+  else if (!folders.data.empty() && !stack.path().empty())
+    own_folder =
+        logo::OwnedStackFilesFolder(folders.data, stack.path(), StackIdentity(stack, handles));
   in.SetFilesFolder(own_folder, logo::ScriptMediaFolders(folders));
   logo::StackWorkspaceLoad load;
   if (!stack.workspace().empty()) load = logo::LoadStackWorkspace(in, stack.workspace());

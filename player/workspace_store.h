@@ -25,9 +25,10 @@ class WorkspaceStore {
   // The open stack's workspace text runs; instructions a workspace may not hold are
   // skipped and reported. A text too large to run is not run at all, an alert says so,
   // and the stack keeps it. Returns how many were skipped or failed. The stack's scripts
-  // get the files folder this stack owns (see OwnedStackFilesFolder).
+  // get the files folder this stack owns (see OwnedStackFilesFolder); a downloaded
+  // stack's scripts (`origin` not empty) share the folder of the site it came from.
   int StackOpened(const Stack& stack, Handles& handles, logo::Interpreter& in,
-                  const Folders& folders);
+                  const Folders& folders, const std::string& origin = "");
   // Before a save: when the workspace differs from what the stack opened with, its text
   // becomes the stack's workspace, to be stored as 'WKSp' 128. `closing`: the stack is
   // being closed, and the workspace is erased afterwards. Without an interpreter (none

@@ -2,6 +2,7 @@
 
 #include "engine/navigation.h"
 #include "platform/text.h"
+#include "plugin/urls.h"
 
 namespace corvida::plugin {
 namespace {
@@ -46,6 +47,8 @@ bool InstancePlayer::PutInSlot(int slot, const std::string& path) {
 bool InstancePlayer::OpenDownloadedStack(const std::string& path, const std::string& url) {
   if (!window_) return false;
   window_->Log("stack " + Quoted(url));
+  player_->stack_origin = UrlOrigin(url);
+  stack_urls_[path] = url;
   if (!player_->stack.is_open()) {
     if (window_->OpenStack(path) != 0 || player_->stack.CardCount() == 0) return false;
     window_->ShowFirstCard();
@@ -94,6 +97,13 @@ std::string InstancePlayer::RequestFile(const std::string& stored, int slot) {
       window_->Log("cannot ask for " + name);
       return "";
   }
+}
+
+bool InstancePlayer::AskForStackAgain(const std::string& host_path) {
+  auto it = stack_urls_.find(host_path);
+  if (!window_ || it == stack_urls_.end() || !intake_.AskForStack(it->second)) return false;
+  window_->Log("asked again for " + Quoted(it->second));
+  return true;
 }
 
 std::string InstancePlayer::AskFor(const std::string& stored, uint16_t object_type,

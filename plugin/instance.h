@@ -2,6 +2,7 @@
 // streams and requests, and the browser it asks for files.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,7 @@ class InstancePlayer : public DownloadTarget,
   bool IsPinned(const std::string& host_path) const override;
   // FileRequests: a file the stack names, asked for beside the stack's URL.
   std::string RequestFile(const std::string& stored, int slot) override;
+  bool AskForStackAgain(const std::string& host_path) override;
   // MissingFiles: a picture or text of the shown card, loaded into its object on arrival.
   std::string AskFor(const std::string& stored, uint16_t object_type, uint16_t object_id) override;
 
@@ -54,6 +56,8 @@ class InstancePlayer : public DownloadTarget,
   StreamIntake intake_;
   std::unique_ptr<Player> player_;
   std::unique_ptr<PlayerWindow> window_;
+  // The URL each stack this instance opened came from, by its cache file.
+  std::map<std::string, std::string> stack_urls_;
 };
 
 // The player of a plug-in instance; null before NPP_New and after NPP_Destroy.

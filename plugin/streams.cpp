@@ -239,6 +239,15 @@ std::string StreamIntake::FileHere(std::string_view slot_path, int target_slot) 
   return path;
 }
 
+bool StreamIntake::AskForStack(const std::string& url) {
+  if (!IsFetchableUrl(url) || !IsStackUrl(url)) return false;
+  Abandon();
+  queue_.Clear();
+  pending_ = {};
+  Ask(url, kFirstSlot);
+  return true;
+}
+
 bool StreamIntake::AlreadyQueued(const UrlRequest& request) const {
   for (int i = 0; i < queue_.count(); ++i) {
     const UrlRequest queued = queue_.At(i);

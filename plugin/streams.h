@@ -87,6 +87,9 @@ class StreamIntake {
   // The file beside the stack's URL when it is here already (complete), put into the
   // slot; "" otherwise. Asks for nothing.
   std::string FileHere(std::string_view slot_path, int target_slot);
+  // Asks for a stack by its URL (one opened before whose file went): everything asked
+  // for before it is dropped, as for any stack. False for a URL that is never fetched.
+  bool AskForStack(const std::string& url);
   // The request the next RequestFile makes.
   void SetButtonRequest(uint16_t button_id, uint32_t action);
   void SetActionRequest(uint16_t block, std::string name);

@@ -111,4 +111,34 @@ std::string UrlBeside(std::string_view base, std::string_view name) {
   return url.size() < kUrlLimit ? url : "";
 }
 
+std::string UrlOrigin(std::string_view url) {
+  if (IsFileUrl(url)) return "file";
+  const size_t scheme_end = url.find(kSchemeEnd);
+  if (scheme_end == std::string_view::npos || scheme_end == 0) return "";
+  const std::string_view scheme = url.substr(0, scheme_end);
+  const size_t authority = scheme_end + kSchemeEnd.size();
+  std::string_view rest = url.substr(authority);
+  rest = rest.substr(0, rest.find_first_of("/?#"));
+  const size_t at = rest.rfind('@');
+  if (at != std::string_view::npos) rest = rest.substr(at + 1);
+  // A port after the host (not inside an IPv6 address's brackets).
+  const size_t colon = rest.rfind(':');
+  std::string_view host = rest, port;
+  if (colon != std::string_view::npos && rest.find(']', colon) == std::string_view::npos) {
+    host = rest.substr(0, colon);
+    port = rest.substr(colon + 1);
+  }
+  if (host.empty()) return "";
+  std::string default_port = EqualsIgnoringCase(scheme, "https") ? "443" : "80";
+  std::string name = std::string(scheme) + "-" + std::string(host) + "-" +
+                     (port.empty() ? default_port : std::string(port));
+  for (char& c : name) {
+    c = AsciiLower(c);
+    if (!IsAsciiAlnum(c) && c != '.' && c != '-') c = '_';
+  }
+  // ".." alone could climb; dots stay only between other characters.
+  if (name.find("..") != std::string::npos) std::replace(name.begin(), name.end(), '.', '_');
+  return name.substr(0, 100);
+}
+
 }  // namespace corvida::plugin

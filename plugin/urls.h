@@ -22,6 +22,11 @@ std::string UrlExtension(std::string_view url);
 // Only these are ever fetched: http, https and file URLs.
 bool IsFetchableUrl(std::string_view url);
 bool IsFileUrl(std::string_view url);
+// The folder name of the site a URL comes from: scheme, host and port (the scheme's own
+// when none is given) in lower case, joined by "-", every character other than a letter,
+// digit, "." or "-" made "_", at most 100 characters ("file" for every file URL); "" when
+// the URL has no scheme or host.
+std::string UrlOrigin(std::string_view url);
 // `name` percent-encoded and put after the last "/" of the base's path. "" (a file
 // error) for an empty name, one holding "/", "\", "..", or control characters, a base
 // without a path, or a result of kUrlLimit characters or more.

@@ -17,7 +17,9 @@ const char* kFirst = R"({
   "stack": {"width": 64, "height": 48, "depth": 8},
   "cards": [{"id": 10, "name": "One", "objects": [
     {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Next", "destination": -6,
-     "actions": [{"kind": "stack", "path": "C:\\STACKS\\second.stk"}]}]}]
+     "actions": [{"kind": "stack", "path": "C:\\STACKS\\second.stk"}]},
+    {"type": "button", "id": 2, "rect": [34, 4, 60, 20], "name": "Run",
+     "actions": [{"kind": "launch", "document": "C:\\x.txt", "program": "C:\\edit.exe"}]}]}]
 })";
 const char* kSecond = R"({
   "stack": {"width": 64, "height": 48, "depth": 8},
@@ -107,6 +109,14 @@ TEST_F(ReplayUrl, AMissingFileOfTheStackIsReportedAndPlayGoesOn) {
   EXPECT_NE(r.out.find("cannot fetch \"" + server.Url("/t/second.stk") + "\": HTTP 404"),
             std::string::npos)
       << r.out;
+}
+
+TEST_F(ReplayUrl, ADownloadedStackLaunchesNothingAndAsksNothing) {
+  auto r = Replay(server.Url("/s/first.stk"), "click 40 10\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("launch refused for a downloaded stack"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("alert"), std::string::npos) << r.out;
+  EXPECT_EQ(server.requests(), (std::vector<std::string>{"/s/first.stk"}));
 }
 
 TEST_F(ReplayUrl, AStackFromAFileUrlPlays) {

@@ -228,6 +228,47 @@ TEST_F(EntryPointsTest, AButtonsOtherStackIsFetchedAndOpened) {
   EXPECT_EQ(stacks, 2);
 }
 
+// The stack Back returns to lost its cache file: it is asked for again by its URL and
+// opens when it arrives; meanwhile the shown stack stays.
+TEST_F(EntryPointsTest, AStackWhoseFileWentIsAskedForAgainByItsUrl) {
+  const char* first = R"({
+    "stack": {"width": 64, "height": 48, "depth": 8},
+    "cards": [{"id": 10, "name": "One", "objects": [
+      {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Next", "destination": -6,
+       "actions": [{"kind": "stack", "path": "second.stk"}]}]}]
+  })";
+  const char* second = R"({"stack": {"width": 64, "height": 48, "depth": 8},
+                           "cards": [{"id": 20, "name": "Far"}]})";
+  host.pages["http://h/s/first.stk"] = {ReadBytes(BuildStack(host.tp.root, first, "first.stk")), 1,
+                                        ""};
+  host.pages["http://h/s/second.stk"] = {ReadBytes(BuildStack(host.tp.root, second, "second.stk")),
+                                         1, ""};
+  NPP instance = New();
+  const WindowId id = SetWindow(instance);
+  host.SendStream(instance, "http://h/s/first.stk");
+  const std::string first_file = PlayerOf(instance)->player()->stack.path();
+  PlayerWindow& window = *PlayerOf(instance)->window();
+  for (uint32_t message : {msg::kLButtonDown, msg::kLButtonUp}) {
+    host.tp.platform->windows().PostMessage(
+        {id, message, message == msg::kLButtonDown ? mk::kLButton : 0, MakePointParam(10, 10), 0});
+    window.Pump(10);
+  }
+  host.AnswerRequests();
+  window.Pump(10);
+  ASSERT_TRUE(Shows("card 1 id 20 \"Far\""));
+  ASSERT_TRUE(DeleteFile(first_file));
+  host.asked.clear();
+  host.lines.clear();
+  window.DoCommand(MenuCommand::kBack);
+  window.Pump(10);
+  EXPECT_EQ(host.asked, (std::vector<std::string>{"http://h/s/first.stk"}));
+  EXPECT_TRUE(Shows("asked again for \"http://h/s/first.stk\""));
+  EXPECT_EQ(host.tp.platform->responder().shown().size(), 0u) << "no alert while it is on its way";
+  host.AnswerRequests();
+  window.Pump(10);
+  EXPECT_TRUE(Shows("card 1 id 10 \"One\"")) << ::testing::PrintToString(host.lines);
+}
+
 TEST_F(EntryPointsTest, PrintingAFullPageIsLeftToTheBrowser) {
   NPP instance = New(NP_FULL);
   NPPrint print{};

@@ -72,5 +72,28 @@ TEST(UrlsTest, OnlyWebAndFileUrlsAreFetched) {
   EXPECT_FALSE(IsFetchableUrl("javascript:x"));
 }
 
+// Scripts of downloaded stacks keep their files in a folder named after the site: one
+// name per scheme, host and port, that never leaves the folder it is made in.
+TEST(UrlsTest, OriginsNameOneFolderPerSite) {
+  const struct {
+    const char* url;
+    const char* origin;
+  } cases[] = {
+      {"http://Example.COM/s/a.stk", "http-example.com-80"},
+      {"http://example.com:80/b.stk", "http-example.com-80"},
+      {"https://example.com/a.stk", "https-example.com-443"},
+      {"http://127.0.0.1:8000/a.stk", "http-127.0.0.1-8000"},
+      {"http://user:pw@h/a.stk", "http-h-80"},
+      {"http://[::1]:81/a.stk", "http-___1_-81"},
+      {"http://h?x/a", "http-h-80"},
+      {"file:///srv/a.stk", "file"},
+      {"http://../a.stk", "http-__-80"},
+      {"http:///a.stk", ""},
+      {"no-scheme", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UrlOrigin(c.url), c.origin) << c.url;
+  EXPECT_EQ(UrlOrigin("http://" + std::string(300, 'a') + "/x").size(), 100u);
+}
+
 }  // namespace
 }  // namespace corvida::plugin
