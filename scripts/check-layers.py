@@ -2,7 +2,7 @@
 """Keeps the layers: fails, naming file and line, when a source file includes a header
 from a layer above its own.
 
-    platform <- base <- stackfile <- engine, logo <- ui <- player <- apps
+    platform <- base <- stackfile <- engine, logo <- ui <- player <- plugin <- apps
 
 Usage: check-layers.py [ROOT]      checks the tree at ROOT (default: this repository)
        check-layers.py --self-test plants an upward include in a scratch tree
@@ -23,10 +23,11 @@ ALLOWED = {
     "ui": BELOW_ENGINE | {"engine", "logo", "ui"},
     "player": BELOW_ENGINE | {"engine", "logo", "ui", "player"},
 }
-ALLOWED["apps"] = ALLOWED["player"] | {"apps"}
+ALLOWED["plugin"] = ALLOWED["player"] | {"plugin"}
+# The command line plays stacks from URLs through the plug-in's desktop browser.
+ALLOWED["apps"] = ALLOWED["plugin"] | {"apps"}
 # The public header for extension modules stands alone.
 ALLOWED["include"] = set()
-ALLOWED["plugin"] = ALLOWED["player"] | {"plugin"}
 # The browser build's program talks to the plug-in as a browser does.
 ALLOWED["web"] = ALLOWED["plugin"]
 # Tests, fuzz targets and benchmarks may reach anything.
