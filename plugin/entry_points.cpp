@@ -53,10 +53,6 @@ StreamInfo InfoOf(const NPStream& stream, const char* type) {
 
 }  // namespace
 
-InstancePlayer* InstanceOf(NPP instance) {
-  return instance && RecordOf(instance) ? RecordOf(instance)->player : nullptr;
-}
-
 void SetPluginHost(PluginHost* host) {
   Library().host = host;
 }

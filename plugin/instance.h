@@ -60,7 +60,4 @@ class InstancePlayer : public DownloadTarget,
   std::map<std::string, std::string> stack_urls_;
 };
 
-// The player of a plug-in instance; null before NPP_New and after NPP_Destroy.
-InstancePlayer* InstanceOf(NPP instance);
-
 }  // namespace corvida::plugin
