@@ -30,6 +30,7 @@ build-asan: deps
 test: build-asan
 	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+	$(MAKE) test-web
 
 # Stacks that would take gigabytes, run with the release player under a 2 GiB limit
 # (skipped by `make test` when there is no release player).
