@@ -290,6 +290,10 @@
         },
         getUrl: (url) => this.fetchStream(new URL(url, this.url).href, false),
         log: (line) => this.log(line),
+        fullScreen: (on) => {
+          if (on && !document.fullscreenElement) this.el.requestFullscreen().catch(() => {});
+          if (!on && document.fullscreenElement === this.el) document.exitFullscreen();
+        },
         fontUrl: (file) => assetBase + 'fonts/' + encodeURIComponent(file),
       };
     }

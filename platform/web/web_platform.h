@@ -35,6 +35,9 @@ class WebWindowSystem : public WindowSystem {
   void DestroyWindow(WindowId window) override;
   void SetTitle(WindowId window, const std::string& title_utf8) override;
   Size ClientSize(WindowId window) override;
+  void ResizeClient(WindowId window, Size client) override;
+  void SetFullScreen(WindowId window, bool on) override;
+  bool FullScreen(WindowId window) override;
   void Invalidate(WindowId window, const Rect* rect) override;
   // Puts the frame on the canvas in one copy. The canvas takes the size of a whole frame
   // (the card's), so another card size re-lays the element out.
@@ -68,6 +71,7 @@ class WebWindowSystem : public WindowSystem {
   struct Window {
     Size client;
     bool paint_pending = false;
+    bool full_screen = false;
   };
   Window* Find(WindowId window);
   void PaintTaken(const Message& m);

@@ -17,6 +17,11 @@ EM_JS(void, web_show_frame, (const uint8_t* pixels, int width, int height), {
 
 EM_JS(void, web_set_cursor, (const char* name), { Module.corvida.setCursor(UTF8ToString(name)); });
 
+// The page may refuse full screen (no user gesture): the element then stays as it is.
+EM_JS(void, web_full_screen, (bool on), {
+  if (Module.corvida.fullScreen) Module.corvida.fullScreen(on);
+});
+
 EM_JS(void, web_copy_text, (const char* text), { Module.corvida.copyText(UTF8ToString(text)); });
 
 // Sleeps until the time passes or the page wakes the player (input, a download).
@@ -84,6 +89,28 @@ void WebWindowSystem::SetTitle(WindowId, const std::string&) {}
 Size WebWindowSystem::ClientSize(WindowId window) {
   Window* w = Find(window);
   return w == nullptr ? Size{} : w->client;
+}
+
+// The page scales whatever size the frames have into the element, so a new client size
+// only needs the player told and a new frame.
+void WebWindowSystem::ResizeClient(WindowId window, Size client) {
+  Window* w = Find(window);
+  if (w == nullptr || client.width <= 0 || client.height <= 0 || w->client == client) return;
+  w->client = client;
+  PostMessage({window, msg::kSize, 0, MakePointParam(client.width, client.height), 0});
+  Invalidate(window, nullptr);
+}
+
+void WebWindowSystem::SetFullScreen(WindowId window, bool on) {
+  Window* w = Find(window);
+  if (w == nullptr) return;
+  w->full_screen = on;
+  if (window == shown_) web_full_screen(on);
+}
+
+bool WebWindowSystem::FullScreen(WindowId window) {
+  Window* w = Find(window);
+  return w != nullptr && w->full_screen;
 }
 
 void WebWindowSystem::Invalidate(WindowId window, const Rect*) {
