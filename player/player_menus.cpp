@@ -5,7 +5,7 @@
 namespace corvida {
 namespace {
 
-constexpr MenuEntry kSeparator{};
+const MenuEntry kSeparator{};
 
 int Id(MenuCommand c) {
   return static_cast<int>(c);
