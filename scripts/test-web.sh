@@ -5,8 +5,9 @@
 #   test-web.sh CORVIDA [WEB_DIR]   CORVIDA: the native program (builds the demo and renders)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-corvida=$1
-web=${2:-$here/build/web}
+# Both paths are made absolute: the driver runs from tests/web.
+corvida=$(realpath "$1")
+web=$(realpath -m "${2:-$here/build/web}")
 bash "$here/scripts/install-web-deps.sh"
 bash "$here/scripts/build-web.sh" "$web" "$corvida"
 if [ ! -d "$here/tests/web/node_modules/playwright-core" ]; then
