@@ -156,6 +156,7 @@ constexpr MenuItem kPlayerMenu[] = {
     {MenuCommand::kCopy, "&Copy\tCtrl+C", false},
     {MenuCommand::kPaste, "&Paste\tCtrl+V", false},
     {MenuCommand::kClear, "C&lear", false},
+    {MenuCommand::kRunBox, "Tarrow &Run Box\tCtrl+R", false},
     {MenuCommand::kBack, "&Back\tCtrl+~", false},
     {MenuCommand::kHome, "&Home\tCtrl+H", false},
     {MenuCommand::kFirstCard, "&First Card\tCtrl+1", false},

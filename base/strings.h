@@ -131,6 +131,7 @@ enum class MenuCommand : int {
   kCopy = 152,
   kPaste = 153,
   kClear = 154,
+  kRunBox = 160,
   kBack = 200,
   kHome = 201,
   kFirstCard = 202,

@@ -110,7 +110,9 @@ bool PlayerCallbacks::WriteChosenTextFile(std::span<const uint8_t> bytes) {
          WriteFileAtomically(*path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
-void PlayerCallbacks::OpenRunBox() {}
+void PlayerCallbacks::OpenRunBox() {
+  window_.runbox().Open();
+}
 
 std::string CallbackTraceLine(const CallbackBlock& block) {
   std::string line = "callback " + std::to_string(block.command());

@@ -15,7 +15,7 @@ int Id(MenuCommand c) {
 bool StartsGroup(MenuCommand c) {
   using enum MenuCommand;
   return c == kExportScreen || c == kSlideShow || c == kExit || c == kCut || c == kFirstCard ||
-         c == kJumpToCard || c == kPreferences;
+         c == kJumpToCard || c == kPreferences || c == kRunBox;
 }
 
 }  // namespace

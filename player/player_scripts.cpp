@@ -89,7 +89,9 @@ std::optional<Point> PlayerScripts::PointerOnCard() {
   return window_.ToCard(window_.player_.platform.windows().CursorPosition(window_.window()));
 }
 
-bool PlayerScripts::ReadDialog::ReadLine(std::string& line, char) {
+bool PlayerScripts::ReadDialog::ReadLine(std::string& line, char prompt) {
+  // While the run box is open, lines are typed into it.
+  if (scripts_.window_.runbox().open()) return scripts_.window_.runbox().ReadLine(line, prompt);
   logo::Interpreter& in = PlayerInterpreter(scripts_.window_.player_);
   const int width = in.read_rect ? in.read_rect->Width() : 0;
   auto typed = scripts_.window_.questions().AskLine(MacToWindows(in.read_prompt), width);

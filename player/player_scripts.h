@@ -64,7 +64,8 @@ class PlayerScripts {
     bool offscreen_on_ = false;
   };
 
-  // Lines a script reads from the user: the read dialog, with the script's prompt.
+  // Lines a script reads from the user: typed into the run box while it is open, else
+  // into the read dialog under the script's prompt.
   class ReadDialog : public logo::LineSource {
    public:
     explicit ReadDialog(PlayerScripts& scripts) : scripts_(scripts) {}

@@ -33,6 +33,7 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
       std::make_unique<FieldInput>(player_.stack, player_.handles, player_.platform.windows(),
                                    player_.platform.clock(), *nav_, *this);
   SetUpActions();
+  runbox_ = std::make_unique<PlayerRunBox>(*this);
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -233,7 +234,8 @@ void PlayerWindow::Present() {
     return;
   }
   RgbaView frame = gfx::ConvertToRgba(shown_, &shown_.palette, rgba_);
-  if (bar_top_ == 0 && !menu_bar_.active()) screen_ = gfx::Bitmap();
+  const bool over_card = bar_top_ > 0 || menu_bar_.active() || runbox_->open();
+  if (!over_card) screen_ = gfx::Bitmap();
   if (zoom_ > 1) {
     // The part of the card in view, each pixel magnified zoom x zoom.
     int w = frame.width, h = frame.height;
@@ -248,7 +250,7 @@ void PlayerWindow::Present() {
     }
     frame = RgbaView{zoomed_.data(), w, h, w * 4};
   }
-  if (bar_top_ > 0 || menu_bar_.active()) {
+  if (over_card) {
     ComposeScreen(frame);
     frame = gfx::ConvertToRgba(screen_, nullptr, screen_rgba_);
   }
@@ -429,12 +431,14 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
   return result;
 }
 
-// The menu bar takes input while it is open, and its own keys and clicks. Tab and Return
-// go next to keyboard button selection when a stack started it, then input goes to the
-// stack's modules, which may take it from the window. The timer stays the player's: a
-// module may watch it, but the player's own idle work goes on.
+// The menu bar takes input while it is open, and its own keys and clicks; the run box
+// takes its own next. Tab and Return go next to keyboard button selection when a stack
+// started it, then input goes to the stack's modules, which may take it from the window.
+// The timer stays the player's: a module may watch it, but the player's own idle work
+// goes on.
 bool PlayerWindow::OfferedAway(const Message& m) {
   if (TakenByMenu(m)) return true;
+  if (runbox_->TakeMessage(m)) return true;
   if (m.message == msg::kKeyDown && executor_->SelectionKey(uint32_t(m.wParam))) return true;
   const bool consumed = nbas_->WindowMessage(m);
   return consumed && m.message != msg::kTimer;

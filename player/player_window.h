@@ -29,6 +29,7 @@
 #include "player/player_media.h"
 #include "player/player_menus.h"
 #include "player/player_scripts.h"
+#include "player/runbox.h"
 #include "ui/menu_bar.h"
 
 namespace corvida {
@@ -86,6 +87,9 @@ class PlayerQuestions {
     (void)prompt, (void)width;
     return std::nullopt;
   }
+  // A line typed for the person when a script waits for one in the run box and nobody
+  // is there to type (the headless player); nothing leaves the line empty.
+  virtual std::optional<std::string> TypedLine() { return std::nullopt; }
 };
 
 // Nobody to ask: every question is cancelled. Fakes override what they answer.
@@ -158,6 +162,7 @@ class PlayerWindow : public CardScreen,
   Navigation& navigation() { return *nav_; }
   ActionExecutor& executor() { return *executor_; }
   PlayerCallbacks& callbacks() { return *callbacks_; }
+  PlayerRunBox& runbox() { return *runbox_; }
   PlayerMedia& media() { return *media_; }
   NbaHost& nbas() { return *nbas_; }
   NbaExtras& extras() { return *extras_; }
@@ -280,6 +285,7 @@ class PlayerWindow : public CardScreen,
   friend class PlayerActionHost;
   friend class PlayerCallbacks;
   friend class PlayerScripts;
+  friend class PlayerRunBox;
   void SetUpActions();
   void NestedMessage(const Message& m);
   bool ReadyScreen(const gfx::Bitmap& image, const gfx::Palette& palette);
@@ -322,7 +328,7 @@ class PlayerWindow : public CardScreen,
   bool card_wants_bar_ = false;
   bool script_bar_ = false;
   SlideShowSettings slide_show_;
-  bool alt_alone_ = false;     // Alt pressed with no other key yet
+  bool alt_alone_ = false;  // Alt pressed with no other key yet
   // The download bar's filled part in thousandths of its length; -1: no bar.
   int download_permille_ = -1;
   std::vector<uint8_t> barred_;  // the frame with the bar drawn over it
@@ -339,6 +345,7 @@ class PlayerWindow : public CardScreen,
   std::unique_ptr<PlayerScripts> scripts_;
   std::unique_ptr<MouseHandler> mouse_;
   std::unique_ptr<PlayerCallbacks> callbacks_;
+  std::unique_ptr<PlayerRunBox> runbox_;
   CursorShape cursor_ = CursorShape::kArrow;
   int depth_ = 0;  // nesting of message handling
   bool running_queued_move_ = false;

@@ -161,6 +161,8 @@ void PlayerWindow::DoCommand(MenuCommand command) {
     }
     case kWebPage:
       return OpenWebPage();
+    case kRunBox:
+      return runbox_->Open();
     default:
       // The Extras' commands; authoring and device commands are not part of the player.
       extras_->Run(static_cast<int>(command));

@@ -65,6 +65,7 @@ void PlayerWindow::SetBarShown(bool shown) {
   bar_top_ = top;
   const Size card = shown_.empty() ? CardSize() : shown_.size();
   player_.platform.windows().ResizeClient(window_, {card.width, card.height + bar_top_});
+  runbox_->Fit();
   Log(shown ? "menu bar shown" : "menu bar hidden");
   Present();
 }
@@ -176,7 +177,8 @@ void PlayerWindow::MenuInput(const Message& m) {
   DoCommand(static_cast<MenuCommand>(command));
 }
 
-// The card (already converted, zoomed) under the bar, and the bar with its open list.
+// The card (already converted, zoomed) under the bar, the run box over the card, and the
+// bar with its open list.
 void PlayerWindow::ComposeScreen(const RgbaView& card) {
   const int width = card.width, height = card.height + bar_top_;
   if (screen_.width() != width || screen_.height() != height || screen_.depth() != 32)
@@ -196,7 +198,8 @@ void PlayerWindow::ComposeScreen(const RgbaView& card) {
     bar_layout_width_ = width;
   }
   gfx::DrawTarget target(screen_);
-  menu_bar_.Draw(target, player_.platform.fonts(), width);
+  runbox_->Draw(target);
+  if (bar_top_ > 0 || menu_bar_.active()) menu_bar_.Draw(target, player_.platform.fonts(), width);
 }
 
 }  // namespace corvida

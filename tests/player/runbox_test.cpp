@@ -1,0 +1,116 @@
+// The run box in a player: text on several lines runs as one script, a script waiting
+// for a line from the box ends its wait when the box closes or Escape is pressed, and
+// the remembered rectangle is read back only when it makes sense.
+#include "player/runbox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "player_fixture.h"
+
+namespace corvida {
+namespace {
+
+struct RectCase {
+  const char* text;
+  std::optional<Rect> want;
+};
+
+TEST(RunBoxRect, ThePreferenceIsReadOnlyWhenItIsFourSensibleNumbers) {
+  const std::vector<RectCase> cases = {
+      {"0 40 200 120", Rect{0, 40, 200, 120}},
+      {" -5 -6 100 90 ", Rect{-5, -6, 100, 90}},
+      {"Bad", std::nullopt},
+      {"", std::nullopt},
+      {"1 2 3", std::nullopt},
+      {"1 2 3 4 5", std::nullopt},
+      {"10 10 5 20", std::nullopt},  // empty
+      {"0 0 99999 80", std::nullopt},
+      {"0 0 2147483648 80", std::nullopt},
+      {"0 0 1e3 80", std::nullopt},
+      {"0,0,100,80", std::nullopt},
+  };
+  for (const RectCase& c : cases) EXPECT_EQ(ParseRunBoxRect(c.text), c.want) << c.text;
+  EXPECT_EQ(ParseRunBoxRect(RunBoxRectText({-1, 2, 300, 400})), (Rect{-1, 2, 300, 400}));
+}
+
+class RunBoxTest : public testing::PlayerFixture {
+ protected:
+  void Type(const std::string& text) {
+    for (char c : text) Post(msg::kChar, uint8_t(c));
+  }
+  void Enter(bool shift = false) {
+    tp.platform->headless_windows().SetKey(vk::kShift, shift);
+    Post(msg::kKeyDown, vk::kReturn);
+    Settle();
+    tp.platform->headless_windows().SetKey(vk::kShift, false);
+  }
+  void Open() {
+    Command(int(MenuCommand::kRunBox));
+    Settle();
+    ASSERT_TRUE(window->runbox().open());
+  }
+  bool Logged(const std::string& line) {
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+};
+
+TEST_F(RunBoxTest, LinesTypedWithShiftEnterRunAsOneScript) {
+  Start();
+  Open();
+  Type("to twice :n");
+  Settle();
+  Enter(true);
+  Type("textio print :n * 2");
+  Settle();
+  Enter(true);
+  Type("end");
+  Settle();
+  Enter(true);
+  Type("twice 21");
+  Enter();
+  EXPECT_TRUE(Logged("print \"42\"")) << ::testing::PrintToString(log);
+  // All of it is selected afterwards: the next typing replaces it.
+  const TextEntry& entry = window->runbox().panel().entry();
+  EXPECT_EQ(entry.SelectedText(), "to twice :n\ntextio print :n * 2\nend\ntwice 21");
+}
+
+TEST_F(RunBoxTest, ClosingTheBoxEndsAWaitForALineWithAnEmptyOne) {
+  Start();
+  Open();
+  const Rect close = window->runbox().panel().CloseBoxRect();
+  Type("textio print word \"x readword");
+  Post(msg::kKeyDown, vk::kReturn);
+  Post(msg::kLButtonDown, mk::kLButton, MakePointParam(close.left + 4, close.top + 4));
+  Settle();
+  EXPECT_FALSE(window->runbox().open());
+  EXPECT_TRUE(Logged("run box closed"));
+  EXPECT_TRUE(Logged("run box read \"\""));
+  EXPECT_TRUE(Logged("print \"x\"")) << ::testing::PrintToString(log);
+}
+
+TEST_F(RunBoxTest, KeysTypedDuringTheWaitMakeTheLineAndEscapeStopsTheScript) {
+  Start();
+  Open();
+  Type("textio print readword");
+  Post(msg::kKeyDown, vk::kReturn);
+  Type("good day");
+  Post(msg::kKeyDown, vk::kReturn);
+  Settle();
+  EXPECT_TRUE(Logged("print \"good day\"")) << ::testing::PrintToString(log);
+
+  Type("textio print \"y print readword print \"z");
+  Post(msg::kKeyDown, vk::kReturn);
+  Post(msg::kKeyDown, vk::kEscape);
+  Settle();
+  EXPECT_TRUE(Logged("print \"y\""));
+  EXPECT_FALSE(Logged("print \"z\"")) << ::testing::PrintToString(log);
+  EXPECT_TRUE(window->runbox().open()) << "Escape stops the script, not the box";
+}
+
+}  // namespace
+}  // namespace corvida
