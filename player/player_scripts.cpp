@@ -69,6 +69,9 @@ void PlayerScripts::WriteLine() {
 }
 
 void PlayerScripts::Dispatch(logo::Interpreter& in, const Message& m) {
+  if (m.message == msg::kTimer && m.wParam == PlayerWindow::kTimerId &&
+      (m.window == window_.window_ || m.window == 0))
+    window_.ScriptTick(m);
   window_.NestedMessage(m);
   ShowDrawing(false);
   // A window that closes ends the script that waits in it.

@@ -454,6 +454,15 @@ void PlayerWindow::OnTimer() {
   nbas_->Broadcast(nbamsg::kIdle);
 }
 
+// While a script waits, sounds are let go, movies move on and the modules get their
+// timer message and idle call, as from the loop. The button timers wait for the script's
+// end: an action they start could take the card from under it.
+void PlayerWindow::ScriptTick(const Message& timer) {
+  media_->Idle();
+  nbas_->WindowMessage(timer);
+  nbas_->Broadcast(nbamsg::kIdle);
+}
+
 void PlayerWindow::OnClose() {
   Log("closed");
   player_.platform.windows().KillTimer(window_, kTimerId);

@@ -272,6 +272,8 @@ class PlayerWindow : public CardScreen,
   void Refresh();  // recomposes the card with its objects and presents it
   bool OfferedAway(const Message& m);
   void OnTimer();
+  // Timer 1's work that goes on while a script waits (WAIT, TOOT, reading a line).
+  void ScriptTick(const Message& timer);
   void OnKeyDown(uint32_t key);
   void OnKeyUp(uint32_t key);
   void OnButtonDown(const Message& m);
