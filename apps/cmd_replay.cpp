@@ -44,6 +44,9 @@ constexpr const char* kFooter =
     "  type TEXT      the text of the next dialog, or the entry to choose in a file\n"
     "                 chooser (sub/name.stk walks into folders); a dialog without a\n"
     "                 typed text or an answer is cancelled\n"
+    "  runbox TEXT    TEXT typed into the run box (opened first when closed), then\n"
+    "                 Enter; a line a script then reads from the box is the next\n"
+    "                 \"type TEXT\"\n"
     "  command ID     a player command, e.g. 204 next card, 356 zoom 2\n"
     "  shot NAME.png  the window as shown, written into DIR\n"
     "  shot NAME.png after MS\n"
@@ -242,6 +245,13 @@ class Replay : public PlayerLog {
       case ReplayKind::kCommand:
         post(msg::kCommand, uint64_t(e.number), 0);
         break;
+      case ReplayKind::kRunBox:
+        // The command opens the box or gives it the keyboard; then the text is typed.
+        post(msg::kCommand, uint64_t(MenuCommand::kRunBox), 0);
+        for (char c : Utf8ToWindows1252(e.text)) post(msg::kChar, uint8_t(c), 0);
+        post(msg::kKeyDown, vk::kReturn, 0);
+        post(msg::kKeyUp, vk::kReturn, 0);
+        break;
       case ReplayKind::kShot: {
         if (e.after_ms >= 0) return ArmTimedShot(e);
         window_->Pump(0);
@@ -401,6 +411,11 @@ class Replay : public PlayerLog {
       DialogHost host;
       host.script = [&](Dialog& d) { return AnswerDialog(d, &*text, kIdOk); };
       return RunFindTextDialog(host, state);
+    }
+    std::optional<std::string> TypedLine() override {
+      auto text = replay_.TakeText();
+      if (text) *text = Utf8ToWindows1252(*text);
+      return text;
     }
 
    private:

@@ -138,6 +138,9 @@ bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, s
     } else if (verb == "type") {
       e.kind = ReplayKind::kType;
       e.text = rest;
+    } else if (verb == "runbox") {
+      e.kind = ReplayKind::kRunBox;
+      e.text = rest;
     } else if (verb == "shot") {
       e.kind = ReplayKind::kShot;
       e.text = rest;

@@ -1,5 +1,5 @@
 // The event scripts of `corvida replay`: one event a line, e.g. `click 10 20`,
-// `key Ctrl+J`, `type Four`, `wait 500`, `shot first.png`,
+// `key Ctrl+J`, `type Four`, `runbox print 1`, `wait 500`, `shot first.png`,
 // `shot middle.png after 100` (the frame shown 100 ms into the events that follow). Blank lines and
 // lines starting with '#' are skipped.
 #pragma once
@@ -22,6 +22,7 @@ enum class ReplayKind {
   kWait,
   kAnswer,
   kType,
+  kRunBox,
   kCommand,
   kShot
 };
@@ -32,7 +33,7 @@ struct ReplayEvent {
   uint32_t key = 0;  // key, hold, release: a virtual key code
   bool shift = false, ctrl = false, alt = false;
   int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)
-  std::string text;  // type, shot
+  std::string text;  // type, runbox, shot
   // shot: taken this long into what the following events start; key: pressed this
   // long into them
   int after_ms = -1;
