@@ -211,6 +211,7 @@ void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
   std::shared_ptr<Font> font = TextFont();
   const gfx::DrawState saved = t.state();
   t.SetClip(t.ToDevice(gfx::Region(rect_)));
+  t.state().bk_mode = gfx::BkMode::kTransparent;
   t.FillRect(rect_, kFace);
   t.FrameRect(rect_, gfx::Brush::Solid(kInk));
   // Caption: the title and the close box.
