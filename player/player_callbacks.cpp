@@ -46,6 +46,7 @@ PlayingMedia PlayerCallbacks::Playing() {
   const MovieManager& movies = window_.media().movies();
   playing.movie = !movies.AreAllMoviesFinished();
   playing.sound = window_.media().sounds().Playing() || movies.IsMediaPlaying();
+  playing.animation = window_.media().animations().AnyPathAnimationRunning();
   return playing;
 }
 

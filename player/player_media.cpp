@@ -23,7 +23,8 @@ PlayerMedia::PlayerMedia(Player& player, PlayerWindow& window,
       player_(player),
       window_(window),
       sounds_(player.platform.audio()),
-      movies_(player.platform.movies(), player.platform.audio(), player.platform.clock(), *this) {}
+      movies_(player.platform.movies(), player.platform.audio(), player.platform.clock(), *this),
+      animations_(player.platform.clock(), *this) {}
 
 void PlayerMedia::RunScript(const ScriptRequest& request) {
   RecordingMediaHooks::RunScript(request);
@@ -99,6 +100,11 @@ bool PlayerMedia::StartMovie(uint16_t record_id, const FileRequest& request) {
   return true;
 }
 
+bool PlayerMedia::StartAnimation(const AnimationRequest& request) {
+  RecordingMediaHooks::StartAnimation(request);
+  return animations_.Start(request.record_id, request.rect, request.data);
+}
+
 void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame& frame,
                     const gfx::Region& clip) {
   if (frame.width <= 0 || frame.height <= 0) return;
@@ -120,6 +126,11 @@ void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame&
 void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                                   const gfx::Region& card_area) {
   ActionRecordReader record(action_record);
+  if (record.action_flags() & action::kAnimation) {
+    ActionEntryReader entry = record.Entry(action::kEntryAnimation);
+    if (!entry.empty())
+      DrawAnimationFirstFrame(target, entry.rect(), entry.data(), card_area, CardPalette());
+  }
   if (!(record.action_flags() & action::kMovie)) return;
   ActionEntryReader entry = record.Entry(action::kEntryMovie);
   if (entry.empty() || !(entry.movie_options() & action::kMovieFirstFrame)) return;
@@ -138,9 +149,11 @@ void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
 void PlayerMedia::Idle() {
   sounds_.ReleaseFinished();
   movies_.IdleMovies();
+  animations_.Step();
 }
 
 void PlayerMedia::Step(uint32_t tick) {
+  animations_.Step();
   movies_.IdleMovies();
   // The modules' timer message, as the player window's timer would send it.
   if (nbas_ && window_.window()) nbas_->WindowMessage({window_.window(), msg::kTimer, tick, 0, 0});
@@ -157,15 +170,18 @@ bool PlayerMedia::Busy(uint16_t record_id, const StartedMedia& started) {
     auto it = movie_of_record_.find(record_id);
     if (it != movie_of_record_.end() && !movies_.IsMovieFinished(it->second)) return true;
   }
+  if (started.animation && animations_.Running(record_id)) return true;
   if (started.nba && nbas_ && nbas_->Busy()) return true;
   return RecordingMediaHooks::Busy(record_id, started);
 }
 
 void PlayerMedia::StopAnimationsAndMovies() {
+  animations_.StopAll();
   movies_.StopMovies(true, false);
 }
 
 void PlayerMedia::LeaveCard() {
+  animations_.StopAll();
   movies_.StopMovies(true, false);
   movie_of_record_.clear();
 }
@@ -177,6 +193,7 @@ void PlayerMedia::StopSound() {
 
 void PlayerMedia::Shutdown() {
   StopSound();
+  animations_.StopAll();
   movies_.StopMovies(false, true);
   movie_of_record_.clear();
 }
@@ -198,6 +215,19 @@ void PlayerMedia::ShowController(const ControllerView& view) {
 }
 
 void PlayerMedia::EraseMovie(const Rect& rect) {
+  window_.RepaintCard(rect);
+}
+
+gfx::Palette PlayerMedia::CardPalette() {
+  return window_.view().palette();
+}
+
+void PlayerMedia::ShowAnimationFrame(Point at, const gfx::Bitmap& frame, bool clipped,
+                                     const gfx::Bitmap* mask) {
+  window_.ShowAnimationFrame(at, frame, clipped, mask);
+}
+
+void PlayerMedia::EraseAnimation(const Rect& rect) {
   window_.RepaintCard(rect);
 }
 

@@ -1,8 +1,8 @@
 // The player's media: what the action executor asks to be played. Sounds play through
 // SoundPlayer; movies through the movie manager over the platform's movie service, shown
-// on the player window; scripts through PlayerScripts; extension modules through NbaHost. The other
-// media are still written as lines (RecordingMediaHooks), as is every sound, movie and script
-// request.
+// on the player window; animations through the animation manager, drawn on the window; scripts
+// through PlayerScripts; extension modules through NbaHost. The other media are still written as
+// lines (RecordingMediaHooks), as is every sound, movie and script request.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "engine/animations.h"
 #include "engine/media_hooks.h"
 #include "engine/movies.h"
 #include "engine/render.h"
@@ -27,7 +28,10 @@ class PlayerWindow;
 void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame& frame,
                     const gfx::Region& clip);
 
-class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFramePainter {
+class PlayerMedia : public RecordingMediaHooks,
+                    public MovieHost,
+                    public AnimationHost,
+                    public FirstFramePainter {
  public:
   // A stored sound of this name, exactly as stored, and a sound file of this name (in any
   // case) silence every sound and play nothing.
@@ -42,11 +46,12 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   bool PlayStackSound(const StackSoundRequest& request) override;
   bool PlaySoundFile(const FileRequest& request) override;
   bool StartMovie(uint16_t record_id, const FileRequest& request) override;
+  bool StartAnimation(const AnimationRequest& request) override;
   void Step(uint32_t tick) override;
   bool Busy(uint16_t record_id, const StartedMedia& started) override;
   void StopAnimationsAndMovies() override;
   // The player's timer: finished sounds are let go (and their samples freed), movies
-  // move on.
+  // and animations move on.
   void Idle();
   // Leaving a card stops its movies; closing the player stops every sound and movie.
   void LeaveCard();
@@ -61,8 +66,10 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
 
   SoundPlayer& sounds() { return sounds_; }
   MovieManager& movies() { return movies_; }
+  AnimationManager& animations() { return animations_; }
 
-  // FirstFramePainter: movies with option 0x0004 show their first frame in the card.
+  // FirstFramePainter: movies with option 0x0004, sprites and path animations that ask
+  // for it show their first frame in the card.
   void DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                        const gfx::Region& card_area) override;
 
@@ -73,6 +80,12 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   int Alert(int id) override;
   void Log(const std::string& line) override;
   void ShowController(const ControllerView& view) override;
+
+  // AnimationHost: the window shows the animations.
+  gfx::Palette CardPalette() override;
+  void ShowAnimationFrame(Point at, const gfx::Bitmap& frame, bool clipped,
+                          const gfx::Bitmap* mask) override;
+  void EraseAnimation(const Rect& rect) override;
 
  private:
   // Sounds the movie engine plays: a sound file no sound reader takes, and a stored
@@ -90,6 +103,7 @@ class PlayerMedia : public RecordingMediaHooks, public MovieHost, public FirstFr
   NbaHost* nbas_ = nullptr;
   std::set<std::string> alerted_;
   MovieManager movies_;
+  AnimationManager animations_;
   // The movie id each record started last: the media wait asks by record.
   std::map<uint16_t, uint16_t> movie_of_record_;
 };

@@ -213,6 +213,7 @@ void PlayerWindow::CopyToScreen(const Rect& rect, const gfx::Bitmap& image,
   CopyPixels(shown_, rect, incoming_, {rect.left, rect.top});
   // The card drawn anew lies over the movies there: they show their frame again.
   media_->movies().Redraw(rect);
+  media_->animations().Redraw();
   Present();
 }
 
@@ -265,6 +266,7 @@ void PlayerWindow::Refresh() {
   view.Compose(shown_);
   shown_.palette = view.palette();
   media_->movies().Redraw(shown_.Bounds());
+  media_->animations().Redraw();
   Present();
 }
 
@@ -275,6 +277,16 @@ void PlayerWindow::ShowMovieFrame(const Rect& rect, const MovieFrame& frame, boo
   DrawMovieFrame(
       target, rect, frame,
       on_top || !view().current_card() ? gfx::Region(shown_.Bounds()) : view().card_area());
+  Present();
+}
+
+void PlayerWindow::ShowAnimationFrame(Point at, const gfx::Bitmap& frame, bool clipped,
+                                      const gfx::Bitmap* mask) {
+  if (shown_.empty()) return;
+  gfx::DrawTarget target(shown_);
+  const bool card_clip = clipped && view().current_card();
+  DrawAnimationFrame(target, at, frame,
+                     card_clip ? view().card_area() : gfx::Region(shown_.Bounds()), mask);
   Present();
 }
 

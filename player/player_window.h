@@ -219,6 +219,8 @@ class PlayerWindow : public CardScreen,
   // Movies: frames shown over the card (objects stay above unless `on_top`), and the
   // card shown again where one was.
   void ShowMovieFrame(const Rect& rect, const MovieFrame& frame, bool on_top);
+  void ShowAnimationFrame(Point at, const gfx::Bitmap& frame, bool clipped,
+                          const gfx::Bitmap* mask);
   void RepaintCard(const Rect& rect);
   // Inverts a rectangle of the card as shown; inverting it again restores it.
   void InvertShown(const Rect& rect);
