@@ -459,15 +459,15 @@ bool PlayerWindow::OfferedAway(const Message& m) {
 void PlayerWindow::OnTimer() {
   // Held arrows and drags in fields go on, the insertion point blinks.
   field_input_->Tick(ToCard(player_.platform.windows().CursorPosition(window_)));
-  // Sounds are let go, movies move on; animations and the idle call of extension
-  // modules hook in here.
+  // Sounds are let go, movies and animations move on; then the button timers and the
+  // modules' idle call.
   media_->Idle();
   executor_->TimerTick();
   nbas_->Broadcast(nbamsg::kIdle);
 }
 
-// While a script waits, sounds are let go, movies move on and the modules get their
-// timer message and idle call, as from the loop. The button timers wait for the script's
+// While a script waits, sounds are let go, movies and animations move on and the modules
+// get their timer message and idle call, as from the loop. The button timers wait for the script's
 // end: an action they start could take the card from under it.
 void PlayerWindow::ScriptTick(const Message& timer) {
   media_->Idle();
