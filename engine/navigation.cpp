@@ -48,7 +48,7 @@ int Navigation::OpenStack(const std::string& path) {
   services.first_frames = setup_.first_frames;
   services.missing = setup_.missing;
   const std::string folder = PathFolder(path);
-  services.roots.stack_folder = folder.empty() ? "." : folder;
+  if (!setup_.downloaded) services.roots.stack_folder = folder.empty() ? "." : folder;
   services.alert = [this](int id) { host_.Alert(id); };
   FieldTextServices field_services;
   field_services.fonts = services.fonts;
@@ -291,7 +291,10 @@ void Navigation::GoToStackCard(const std::string& path, uint16_t id, int transit
     std::string old_path = stack_.path();
     uint16_t old_id = target_id_;
     current_ = 0;
-    if (OpenStack(path) != 0 || stack_.CardCount() == 0) {
+    opening_card_id_ = id;
+    const int opened = OpenStack(path);
+    opening_card_id_ = kFirstCardOfStack;
+    if (opened != 0 || stack_.CardCount() == 0) {
       // The stack that was showing comes back rather than leaving an empty window.
       if (!old_path.empty() && OpenStack(old_path) == 0 && stack_.CardCount() > 0) {
         SyncStackSlot();

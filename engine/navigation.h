@@ -55,6 +55,10 @@ struct CardViewSetup {
   FirstFramePainter* first_frames = nullptr;  // movies' first frames in the card picture
   // The stack is a local file, not a download: field texts may be written back.
   bool local_stack = false;
+  // The stack came from the web: it has no folder of its own on this machine (the folder
+  // its copy lives in holds other sites' files and the cache's index), so the files it
+  // names come only through `missing`.
+  bool downloaded = false;
   MissingFiles* missing = nullptr;  // asked for pictures and texts that are not here
 };
 
@@ -123,6 +127,9 @@ class Navigation {
 
   Handle current_card() const { return current_; }
   uint16_t target_id() const { return target_id_; }
+  // While a move opens another stack: the card it goes to there (kFirstCardOfStack when
+  // none is named), so a stack that opens later can still arrive at it.
+  uint16_t opening_card_id() const { return opening_card_id_; }
   bool changing() const { return changing_; }
   // A move waits to run from the message loop (see Request).
   bool move_waiting() const { return pending_.has_value(); }
@@ -166,6 +173,7 @@ class Navigation {
   bool stack_slot_ok_ = false;  // slot 1 names the current stack
   Handle current_ = 0;
   uint16_t target_id_ = 0;
+  uint16_t opening_card_id_ = kFirstCardOfStack;
   std::deque<HistoryEntry> history_;  // front is the top
   uint16_t marked_id_ = 0;
   bool marked_has_file_ = false;  // slot 10 holds the marked card's stack

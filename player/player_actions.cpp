@@ -100,8 +100,11 @@ bool PlayerActionHost::ConfirmLaunch(const std::string& program, const std::stri
 std::string PlayerActionHost::ResolvePath(const std::string& stored) {
   Player& player = window_.player_;
   PathRoots roots;
-  std::string folder = PathFolder(player.stack.path());
-  roots.stack_folder = folder.empty() ? "." : folder;
+  // A downloaded copy's folder is the download cache, never a place its names may reach.
+  if (!window_.stacks_downloaded_) {
+    const std::string folder = PathFolder(player.stack.path());
+    roots.stack_folder = folder.empty() ? "." : folder;
+  }
   for (const std::string& base :
        {player.platform.folders().data, player.platform.folders().program}) {
     if (base.empty()) continue;

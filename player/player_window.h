@@ -205,7 +205,10 @@ class PlayerWindow : public CardScreen,
   bool& close_requested() { return close_requested_; }
   bool saving_allowed() const { return saving_allowed_; }
   // Stacks opened from now on are downloaded copies: nothing is written back into them.
-  void set_stacks_downloaded(bool on) { stacks_downloaded_ = on; }
+  void set_stacks_downloaded(bool on) {
+    stacks_downloaded_ = on;
+    nav_->setup().downloaded = on;
+  }
   // Where files a stack names but that are missing are asked for; null: nowhere.
   void set_file_requests(FileRequests* requests) {
     file_requests_ = requests;

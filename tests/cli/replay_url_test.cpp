@@ -2,6 +2,9 @@
 // the files they ask for are fetched from a server on 127.0.0.1 as the plug-in asks.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "platform/files.h"
 #include "platform/gfx/png.h"
 #include "support/http_server.h"
 #include "support/test_support.h"
@@ -59,6 +62,8 @@ class ReplayUrl : public ::testing::Test {
     dir.Write("events.txt", events);
     return RunCorvida({"replay", url, dir.File("events.txt"), "-o", dir.File("out")});
   }
+  // Replay keeps its download cache in the output folder.
+  std::string CacheFolder() const { return dir.File("out/.cache"); }
 
   TempDir dir;
   HttpServer server;
@@ -123,6 +128,35 @@ TEST_F(ReplayUrl, AStackFromAFileUrlPlays) {
   auto r = Replay("file://" + dir.File("first.stk"), "wait 10\n");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("card 1 id 10 \"One\""), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace corvida
+
+namespace corvida {
+namespace {
+
+// The cache folder holds the index and other sites' files: a downloaded stack's names never
+// reach them; what it names is asked for from where the stack came from.
+TEST_F(ReplayUrl, ADownloadedStacksNamesNeverReachTheCacheFolder) {
+  Serve("/u/first.stk", dir.Read("first.stk"));
+  Serve("/u/second.stk", dir.Read("second.stk"));  // its picture is not served under /u/
+  auto first = Replay(server.Url("/u/first.stk"), "wait 1\n");
+  ASSERT_EQ(first.status, 0) << first.err;
+  ASSERT_TRUE(FileExists(CacheFolder() + "/CORVIA.LOG"));
+  // A picture of the same name lies in the cache folder, as another site's file might.
+  std::ofstream(CacheFolder() + "/red.png", std::ios::binary) << dir.Read("red.png");
+
+  auto r = Replay(server.Url("/u/first.stk"), "click 10 10\nclick 10 10\nshot far.png\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("card 2 id 21 \"Farther\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("cannot fetch \"" + server.Url("/u/red.png") + "\": HTTP 404"),
+            std::string::npos)
+      << r.out;
+  gfx::Bitmap shot;
+  ASSERT_TRUE(gfx::ReadPngFile(dir.File("out/far.png"), shot));
+  EXPECT_NE(shot.ColorAt(40, 32), (gfx::Rgb{255, 0, 0}))
+      << "the cache folder's picture is not used";
 }
 
 }  // namespace
