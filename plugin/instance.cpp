@@ -49,14 +49,19 @@ bool InstancePlayer::OpenDownloadedStack(const std::string& path, const std::str
   window_->Log("stack " + Quoted(url));
   player_->stack_origin = UrlOrigin(url);
   stack_urls_[path] = url;
+  // A stack asked for again (Back, Home, the marked card) arrives at the card wanted.
+  uint16_t card = Navigation::kFirstCardOfStack;
+  if (auto awaited = awaited_cards_.find(url); awaited != awaited_cards_.end()) {
+    card = awaited->second;
+    awaited_cards_.erase(awaited);
+  }
   if (!player_->stack.is_open()) {
     if (window_->OpenStack(path) != 0 || player_->stack.CardCount() == 0) return false;
     window_->ShowFirstCard();
     return true;
   }
-  window_->navigation().GoToStackCard(path, Navigation::kFirstCardOfStack,
-                                      Navigation::kCommandTransition, Navigation::kCommandSpeed,
-                                      true);
+  window_->navigation().GoToStackCard(path, card, Navigation::kCommandTransition,
+                                      Navigation::kCommandSpeed, true);
   return player_->stack.path() == path;
 }
 
@@ -102,6 +107,7 @@ std::string InstancePlayer::RequestFile(const std::string& stored, int slot) {
 bool InstancePlayer::AskForStackAgain(const std::string& host_path) {
   auto it = stack_urls_.find(host_path);
   if (!window_ || it == stack_urls_.end() || !intake_.AskForStack(it->second)) return false;
+  awaited_cards_[it->second] = window_->navigation().opening_card_id();
   window_->Log("asked again for " + Quoted(it->second));
   return true;
 }

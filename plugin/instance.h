@@ -58,6 +58,8 @@ class InstancePlayer : public DownloadTarget,
   std::unique_ptr<PlayerWindow> window_;
   // The URL each stack this instance opened came from, by its cache file.
   std::map<std::string, std::string> stack_urls_;
+  // Stacks asked for again by URL, and the card each was wanted at.
+  std::map<std::string, uint16_t> awaited_cards_;
 };
 
 }  // namespace corvida::plugin
