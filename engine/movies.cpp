@@ -83,7 +83,10 @@ std::unique_ptr<MovieManager::Player> MovieManager::OpenPlayer(const MovieStart&
   p->volume = start.volume;
   p->movie = std::move(opened.movie);
   p->sound_only = p->info().has_audio && !p->info().has_video;
-  p->controller = p->Has(action::kMovieController);
+  // A movie that names its own controller type shows a controller only when asked for
+  // that one.
+  p->controller = p->info().controller_type != 0 ? p->Has(action::kMovieOwnController)
+                                                 : p->Has(action::kMovieController);
   return p;
 }
 

@@ -37,6 +37,10 @@ struct MovieInfo {
   // The video track's stored four-character code ('cvid', 'IV32' ...), first character in
   // the low byte as stored; 0 without one.
   uint32_t video_codec_tag = 0;
+  // The controller type the movie names for itself ('ctyp' of its user data), first
+  // character in the high byte; 0 when it names none. Such movies show no controller
+  // unless the stack asks for theirs.
+  uint32_t controller_type = 0;
   // What ReadAudio gives: 16-bit little-endian samples, 1 or 2 channels.
   AudioFormat audio{22050, 1, SampleFormat::kS16LE};
 };

@@ -4,6 +4,7 @@
 
 #include "platform/movie/audio_track.h"
 #include "platform/movie/demuxer.h"
+#include "platform/movie/user_data.h"
 #include "platform/movie/video_track.h"
 
 extern "C" {
@@ -23,9 +24,10 @@ constexpr size_t kLargestAllocation = kMaxMovieFrameBytes + (1u << 20);
 class FfmpegMovie : public MovieFile {
  public:
   FfmpegMovie(std::unique_ptr<movie::VideoTrack> video, std::unique_ptr<movie::AudioTrack> audio,
-              uint32_t duration_ms)
+              uint32_t duration_ms, uint32_t controller_type)
       : video_(std::move(video)), audio_(std::move(audio)) {
     info_.duration_ms = duration_ms;
+    info_.controller_type = controller_type;
     if (video_) {
       info_.has_video = true;
       info_.natural = video_->natural();
@@ -107,7 +109,8 @@ class FfmpegMovieService : public MovieService {
         audio = movie::AudioTrack::Open(std::move(for_audio));
     }
     if (!video && !audio) return {nullptr, MovieError::kNotAMovie};
-    return {std::make_unique<FfmpegMovie>(std::move(video), std::move(audio), duration),
+    return {std::make_unique<FfmpegMovie>(std::move(video), std::move(audio), duration,
+                                          movie::ControllerType(*source)),
             MovieError::kNone};
   }
 };

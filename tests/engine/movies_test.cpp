@@ -20,6 +20,7 @@ struct FakeSpec {
   uint32_t frame_ms = 100;
   bool audio = false;
   uint32_t tag = 0;
+  uint32_t controller_type = 0;
 };
 
 FakeSpec Spec(Size natural, uint32_t duration_ms, bool audio, uint32_t tag = 0) {
@@ -41,6 +42,7 @@ class FakeMovie : public MovieFile {
     info_.has_audio = spec.audio;
     info_.audio = {8000, 1, SampleFormat::kS16LE};
     info_.video_codec_tag = spec.tag;
+    info_.controller_type = spec.controller_type;
   }
   const MovieInfo& info() const override { return info_; }
   bool DecodeFrame(uint32_t time_ms, Size size, MovieFrame& out) override {
@@ -449,6 +451,41 @@ TEST(MovieController, ThePlayerUsesTheBar) {
   ASSERT_TRUE(manager.StartMovie(start));
   EXPECT_FALSE(manager.PressController({5, 90}));
   EXPECT_FALSE(manager.TogglePlay());
+}
+
+// A movie that names its own controller type shows a bar only when the stack asks for
+// that controller; others show it for the ordinary controller option.
+TEST(MovieController, MoviesNamingTheirOwnControllerShowItOnlyWhenAskedForIt) {
+  struct Case {
+    uint32_t controller_type;
+    uint32_t options;
+    bool bar;
+  };
+  const Case cases[] = {
+      {0, 0, false},
+      {0, action::kMovieController, true},
+      {0, action::kMovieOwnController, false},
+      {0x73746472, 0, false},
+      {0x73746472, action::kMovieController, false},
+      {0x73746472, action::kMovieOwnController, true},
+      {0x73746472, action::kMovieController | action::kMovieOwnController, true},
+  };
+  for (const Case& c : cases) {
+    VirtualClock clock;
+    FakeService service;
+    FakeSpec spec;
+    spec.controller_type = c.controller_type;
+    service.movies["clip.mov"] = spec;
+    RecordingControllerHost host;
+    MovieManager manager(&service, nullptr, clock, host);
+    MovieStart start;
+    start.id = 1;
+    start.path = "clip.mov";
+    start.rect = {0, 0, 200, 100};
+    start.options = c.options;
+    ASSERT_TRUE(manager.StartMovie(start));
+    EXPECT_EQ(!host.bars.empty(), c.bar) << c.controller_type << " " << c.options;
+  }
 }
 
 }  // namespace
