@@ -47,6 +47,7 @@ void Stack::Close() {
   workspace_.clear();
   workspace_changed_ = false;
   path_.clear();
+  changed_ = false;
   names_converted_ = white_first_color_ = card_size_raised_ = false;
 }
 
@@ -159,6 +160,7 @@ StackOpenResult Stack::Open(const std::string& path, const StackOpenOptions& opt
   }
   DetachFontsAndWorkspace();
   if (workspace_listener_) workspace_listener_->StackOpened();
+  changed_ = false;  // a raised card size is not a change the user made
   return result;
 }
 
@@ -275,6 +277,7 @@ void Stack::DetachFontsAndWorkspace() {
 }
 
 void Stack::SetWorkspace(std::string text) {
+  if (text != workspace_) changed_ = true;
   workspace_ = std::move(text);
   workspace_changed_ = true;
 }
@@ -297,6 +300,7 @@ int Stack::CreateNew(int16_t width, int16_t height, uint16_t depth) {
   SetHeader16(header::kCardWidth, static_cast<uint16_t>(width));
   SetHeader16(header::kCardHeight, static_cast<uint16_t>(height));
   resources_.OpenScratchArea();
+  changed_ = false;
   return 0;
 }
 
@@ -316,7 +320,9 @@ uint32_t Stack::Header32(size_t offset) const {
 
 void Stack::SetHeader16(size_t offset, uint16_t value) {
   if (!header_ || offset + 2 > header::kSize) return;
-  Put16(handles_.Lock(header_) + offset, value);
+  uint8_t* at = handles_.Lock(header_) + offset;
+  if (Get16(at) != value) changed_ = true;
+  Put16(at, value);
   handles_.Unlock(header_);
 }
 
@@ -370,6 +376,7 @@ bool Stack::AddCard(Handle card, int position) {
                            kCardEntrySize) != 0) {
     return false;
   }
+  changed_ = true;
   return true;
 }
 

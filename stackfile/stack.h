@@ -142,8 +142,15 @@ class Stack {
   Handle header() const { return header_; }
   uint16_t Header16(size_t offset) const;
   uint32_t Header32(size_t offset) const;
+  // Changes the header; a new value marks the stack changed.
   void SetHeader16(size_t offset, uint16_t value);
   const std::string& path() const { return path_; }
+
+  // Whether the stack in memory differs from its file: set by the header and workspace
+  // setters and by whoever writes into its records (MarkChanged); cleared when the stack
+  // is opened, saved or closed.
+  bool changed() const { return changed_; }
+  void MarkChanged() { changed_ = true; }
 
   // Cards.
   Handle card_table() const { return card_table_; }
@@ -203,6 +210,7 @@ class Stack {
   bool workspace_changed_ = false;
   StackWorkspaceListener* workspace_listener_ = nullptr;
   std::string path_;
+  bool changed_ = false;
   bool names_converted_ = false;
   bool white_first_color_ = false;
   bool card_size_raised_ = false;

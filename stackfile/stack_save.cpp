@@ -114,6 +114,7 @@ StackSaveResult Stack::Save(const std::string& path, bool purge_unused) {
     return FileError(2680);
   }
   path_ = path;
+  changed_ = false;
   resources_.Relocate(path, GetBE32(bytes.data() + header::kResourceOffset));
   return {};
 }

@@ -218,6 +218,33 @@ TEST_F(Save, WorkspaceIsStoredWhenItChanged) {
   EXPECT_EQ(stack.resources().Count(restype::kWKSp), 1);
 }
 
+// What marks the stack changed, and what makes it match its file again.
+TEST_F(Save, TheChangedFlagFollowsChangesAndSaves) {
+  StoredStack s;
+  s.AddCard(NewCardRecord(1, 0, 0));
+  s.resources.push_back({"WkSp", 128, "", {'o', 'l', 'd'}});
+  ASSERT_EQ(Open(s), 0);
+  EXPECT_FALSE(stack.changed()) << "a stack just opened";
+  const uint16_t timers = stack.Header16(header::kAutoTimers);
+  stack.SetHeader16(header::kAutoTimers, timers);
+  stack.SetWorkspace("old");
+  EXPECT_FALSE(stack.changed()) << "the same values again";
+  stack.SetHeader16(header::kAutoTimers, timers ^ 1);
+  EXPECT_TRUE(stack.changed()) << "a header setting";
+  ASSERT_EQ(log.Save(stack, dir.File("s.stk")), 0);
+  EXPECT_FALSE(stack.changed()) << "saved";
+  stack.SetWorkspace("new");
+  EXPECT_TRUE(stack.changed()) << "the workspace";
+  ASSERT_EQ(log.Save(stack, dir.File("other.stk")), 0);
+  EXPECT_FALSE(stack.changed()) << "saved under another name";
+  stack.MarkChanged();
+  ASSERT_EQ(stack.Open(dir.File("s.stk")).code, 0);
+  EXPECT_FALSE(stack.changed()) << "opened again";
+  stack.MarkChanged();
+  stack.Close();
+  EXPECT_FALSE(stack.changed()) << "closed";
+}
+
 TEST_F(Save, ALockedTargetIsReportedAndKept) {
   ASSERT_EQ(Open(RichStack()), 0);
   dir.Write("locked.stk", "old");
