@@ -100,6 +100,7 @@ void CallbackDispatch::SetFieldText() {
   }
   if (!ReplaceRecord(handles_, r.obj, old_length, record)) return;
   card_changed_ = true;
+  stack_.MarkChanged();
   Redraw(r.obj, r.asked, Navigation::kCommandTransition, Navigation::kCommandSpeed);
 }
 

@@ -61,6 +61,7 @@ void CallbackDispatch::ChangeFlags(uint16_t set, uint16_t clear) {
     if (!view.Holds(at, 2)) return ClearObjectAnswer();
     Put16(view.data + at, static_cast<uint16_t>((Get16(view.data + at) | set) & ~clear));
   }
+  stack_.MarkChanged();
   block_ = saved;
   Redraw(r.obj, r.asked, Navigation::kCommandTransition, Navigation::kCommandSpeed);
 }
@@ -88,6 +89,7 @@ void CallbackDispatch::ChangeMarker(bool marked) {
   const uint16_t flags = Get16(view.data + at);
   Put16(view.data + at,
         static_cast<uint16_t>(marked ? flags | object::kFlagMarker : flags & ~object::kFlagMarker));
+  stack_.MarkChanged();
 }
 
 void CallbackDispatch::SetMarker() {
@@ -117,6 +119,7 @@ void CallbackDispatch::SetRect() {
     for (size_t i = 0; i < 4; ++i)
       Put16(view.data + at + 2 * i, static_cast<uint16_t>(Side(rect, i)));
   }
+  stack_.MarkChanged();
   block_ = saved;
   Redraw(r.obj, r.asked, Navigation::kCommandTransition, Navigation::kCommandSpeed);
 }
@@ -145,6 +148,7 @@ void CallbackDispatch::SetIcon() {
     Put16(view.data + flags, display);
     Put16(view.data + icon, static_cast<uint16_t>(saved.param(5)));
   }
+  stack_.MarkChanged();
   block_ = saved;
   Redraw(r.obj, r.asked, Navigation::kCommandTransition, Navigation::kCommandSpeed);
 }

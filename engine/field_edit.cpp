@@ -62,6 +62,8 @@ void FieldTracker::Activate(DisplayList& list, DisplayItem* item) {
 void FieldTracker::Forget() {
   active_ = nullptr;
   press_ = FieldPress::kNone;
+  undo_.reset();
+  typing_ = false;
 }
 
 ScrollBarGeometry FieldTracker::Geometry(DisplayItem& item) const {
@@ -75,6 +77,7 @@ bool FieldTracker::Press(DisplayList& list, DisplayItem& item, Point p, bool shi
   // Pressing another field first ends the text entry of the previous one.
   if (Active(list) != &item) Activate(list, &item);
   press_ = FieldPress::kNone;
+  typing_ = false;  // typing after a click is a change of its own
   if (field->has_scroll_bar() && p.x > item.rect.right - metrics_.width) {
     const ScrollBarGeometry g = Geometry(item);
     press_ = PressOf(BarPartAt(g, p));
@@ -183,7 +186,16 @@ bool FieldTracker::Key(DisplayList& list, uint8_t c) {
   // A locked field is read-only: keys neither move in it nor change it.
   if (field->locked()) return false;
   TextObject& text = field->text;
-  if (text.Key(c)) modified_ = true;
+  // The text before the first of a series of typed characters is what Undo goes back to.
+  std::optional<UndoState> before;
+  if (!typing_) before = Snapshot(*item);
+  if (text.Key(c)) {
+    modified_ = true;
+    if (before) undo_ = std::move(before);
+    typing_ = true;
+  } else {
+    typing_ = false;  // moving the insertion point ends the series
+  }
   if (text.active() && !text.HasSelection()) {
     text.ScrollToView(text.selection_start(), kTypingMargin);
   }

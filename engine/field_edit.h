@@ -8,6 +8,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/cards_display.h"
 #include "engine/fieldtext.h"
@@ -17,6 +20,9 @@ namespace corvida {
 
 // What a press in a field started.
 enum class FieldPress { kNone, kUpArrow, kDownArrow, kThumb, kSelection, kPageUp, kPageDown };
+
+// The Edit menu's commands on the active field's text.
+enum class EditCommand { kUndo, kCut, kCopy, kPaste, kClear };
 
 class FieldTracker {
  public:
@@ -44,6 +50,15 @@ class FieldTracker {
   // The insertion point's blinking, by the tick clock.
   bool Idle(DisplayList& list, uint32_t ticks);
 
+  // Whether an Edit command would do anything in the active field now: Copy needs a
+  // selection, Cut and Clear a selection in a field that is not locked, Paste an unlocked
+  // field and text on the clipboard, Undo a change of this field to take back.
+  bool CanEdit(DisplayList& list, EditCommand command, WindowSystem& clipboard) const;
+  // Runs it (when it can run); true when the field changed its look. Undo takes back the
+  // last typing (all characters typed one after the other count as one change), cut,
+  // paste or clear; a second Undo puts the change back.
+  bool Edit(DisplayList& list, EditCommand command, WindowSystem& clipboard);
+
   // Makes `item` the active field (the focus field after a card is shown); null ends
   // the text entry of the active one.
   void Activate(DisplayList& list, DisplayItem* item);
@@ -67,12 +82,26 @@ class FieldTracker {
   bool ScrollStep(DisplayItem& item, Point pointer);
   ScrollBarGeometry Geometry(DisplayItem& item) const;
 
+  // A field's text as it was before a change, to go back to.
+  struct UndoState {
+    DisplayItem* item = nullptr;
+    std::string text;
+    std::vector<StyleRun> runs;
+    size_t start = 0, end = 0;
+    int scroll = 0;
+  };
+  static UndoState Snapshot(DisplayItem& item);
+  // Puts the snapshot back and keeps the text it replaced as the next undo.
+  void SwapWithUndo(DisplayItem& item);
+
   ScrollBarMetrics metrics_;
   DisplayItem* active_ = nullptr;
   FieldPress press_ = FieldPress::kNone;
   int drag_start_y_ = 0;       // thumb drag: where the pointer started
   int drag_start_offset_ = 0;  // and where the thumb was then
   bool modified_ = false;
+  std::optional<UndoState> undo_;
+  bool typing_ = false;  // the last change was typing: more typing joins it
 };
 
 }  // namespace corvida

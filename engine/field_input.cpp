@@ -103,12 +103,26 @@ void FieldInput::ActivateAfterShow() {
   tracker_.Activate(list, index >= 0 ? &list[size_t(index)] : nullptr);
 }
 
-void FieldInput::Leave() {
-  // The typed text goes back into the records, so it is there when the card is shown again.
+void FieldInput::StoreTyped() {
   CardView& view = nav_.view();
   if (nav_.fields() && view.current_card())
     SaveFieldTexts(stack_, handles_, view.display_list(), view.current_card(),
                    nav_.fields()->services());
+}
+
+bool FieldInput::CanEdit(EditCommand command) {
+  return tracker_.CanEdit(List(), command, windows_);
+}
+
+void FieldInput::Edit(EditCommand command) {
+  DisplayList& list = List();
+  if (!tracker_.Edit(list, command, windows_)) return;
+  if (DisplayItem* item = tracker_.Active(list)) host_.RepaintField(item->rect);
+}
+
+void FieldInput::Leave() {
+  // The typed text goes back into the records, so it is there when the card is shown again.
+  StoreTyped();
   if (tracker_.tracking()) windows_.ReleaseCapture();
   tracker_.Forget();
 }

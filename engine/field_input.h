@@ -68,6 +68,11 @@ class FieldInput {
   void ActivateAfterShow();
   // Leaving the card: the typed text goes back into the records and entry ends.
   void Leave();
+  // The typed text goes back into the records; entry goes on (before a save).
+  void StoreTyped();
+  // The Edit menu on the active field, through the window system's clipboard.
+  bool CanEdit(EditCommand command);
+  void Edit(EditCommand command);
   // Find Text; `again` finds the last text again without asking.
   void Find(bool again);
 

@@ -239,7 +239,11 @@ int SaveFieldTexts(Stack& stack, Handles& handles, DisplayList& list, Handle car
                                         : a.first.offset > b.first.offset;
   });
   int stored = 0;
-  for (auto& [obj, field] : fields) stored += StoreField(handles, obj, *field, services) ? 1 : 0;
+  for (auto& [obj, field] : fields) {
+    if (!StoreField(handles, obj, *field, services)) continue;
+    ++stored;
+    if (!field->external) stack.MarkChanged();  // a text file of its own is written at once
+  }
   return stored;
 }
 

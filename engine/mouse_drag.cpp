@@ -140,6 +140,7 @@ void MouseHandler::DragDrop(Point p) {
       Put16(rect + 2, uint16_t(drag.rect.top));
       Put16(rect + 4, uint16_t(drag.rect.right));
       Put16(rect + 6, uint16_t(drag.rect.bottom));
+      stack_.MarkChanged();
     }
   }
   host_.RecomposeCard();
