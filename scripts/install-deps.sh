@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build python3 g++ clang clang-format libclang-rt-14-dev pkg-config ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libpng-dev libgif-dev libturbojpeg0-dev libtiff-dev nlohmann-json3-dev
-  libcli11-dev libcurl4-openssl-dev libavcodec-dev libavformat-dev libavutil-dev libswresample-dev libswscale-dev
+  libcli11-dev libcurl4-openssl-dev libcairo2-dev libavcodec-dev libavformat-dev libavutil-dev libswresample-dev libswscale-dev
   fonts-dejavu-core fonts-liberation2 fonts-urw-base35 xvfb xauth
 )
 missing=()
