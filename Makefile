@@ -10,7 +10,7 @@ WEB_DIR := build/web
 # The native player that builds the demo stack for the browser build: any one built.
 NATIVE := $(firstword $(wildcard $(RELEASE_DIR)/apps/corvida $(ASAN_DIR)/apps/corvida))
 
-.PHONY: web web-serve test-web deps play test memory-test build-asan build-release bench fuzz format format-check clean
+.PHONY: web web-serve test-web deps play install test memory-test build-asan build-release bench fuzz format format-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -21,6 +21,14 @@ build-release: deps
 
 play: build-release
 	bash scripts/play.sh $(RELEASE_DIR)/apps/corvida
+
+# make install PREFIX=~/.local: the player, its guide, menu entry, icon and the MIME type
+# of stacks (see desktop/); the desktop's databases are brought up to date when possible.
+PREFIX ?= /usr/local
+install: build-release
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+	-command -v update-mime-database >/dev/null && update-mime-database $(PREFIX)/share/mime
+	-command -v update-desktop-database >/dev/null && update-desktop-database $(PREFIX)/share/applications
 
 build-asan: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVIDA_SANITIZE=ON -DCORVIDA_BENCH=OFF \
