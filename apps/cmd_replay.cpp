@@ -117,6 +117,7 @@ class Replay : public PlayerLog {
     own_player_ = std::make_unique<Player>(*platform_);
     own_window_ = std::make_unique<PlayerWindow>(*own_player_);
     UsePlayer(*own_player_, *own_window_);
+    window_->set_saving_allowed(allow_save_);
     if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
       std::fprintf(stderr, "corvida replay: cannot open the stack %s\n",
                    EscapeControls(stack).c_str());
@@ -279,6 +280,8 @@ class Replay : public PlayerLog {
   }
 
   bool closed() const { return window_->closed(); }
+  // The stack may be saved, as the desktop player saves local stacks (before Start).
+  void AllowSaving() { allow_save_ = true; }
   // Every callback command a script or extension issues is printed as "callback N".
   void TraceCallbacks() { window_->callbacks().set_trace(true); }
 
@@ -453,6 +456,7 @@ class Replay : public PlayerLog {
   std::deque<int> answers_;
   std::deque<std::string> texts_;
   bool shift_ = false, ctrl_ = false;
+  bool allow_save_ = false;
   WavCaptureFile wav_;
   struct TimedShot {
     std::string name;
@@ -478,6 +482,9 @@ class ReplayCommand : public Command {
         ->check(CLI::Range(0, 86400000))
         ->type_name("MS")
         ->capture_default_str();
+    app.add_flag("--allow-save", allow_save_,
+                 "let the stack be saved as the desktop player does (Save Stack, and the "
+                 "question before a changed stack is closed)");
     app.add_flag("--trace-callbacks", trace_callbacks_,
                  "print each callback command scripts issue: callback N and its non-zero "
                  "parameters");
@@ -502,6 +509,7 @@ class ReplayCommand : public Command {
     std::filesystem::create_directories(out_dir_, ec);
     Replay replay(out_dir_);
     if (!audio_.empty() && !replay.CaptureAudio(audio_)) return kExitFailure;
+    if (allow_save_) replay.AllowSaving();
     if (!(from_url ? replay.StartUrl(stack_) : replay.Start(stack_))) return kExitFailure;
     if (trace_callbacks_) replay.TraceCallbacks();
     for (const ReplayEvent& e : script) {
@@ -520,6 +528,7 @@ class ReplayCommand : public Command {
   std::string stack_, events_, out_dir_, audio_;
   uint32_t settle_ms_ = 10000;
   bool trace_callbacks_ = false;
+  bool allow_save_ = false;
 };
 
 CommandRegistration reg(

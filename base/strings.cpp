@@ -131,6 +131,7 @@ constexpr Entry kStrings[] = {
     {5103, "54A file named \"%1\" already exists.\nDo you want to replace it?~^Cancel~Replace"},
     {5104, "24Are you sure you want to delete this Extra?~Delete~^Cancel"},
     {5105, "53Open the web page %1 in your browser?~Open~^Cancel"},
+    {5106, "53Do you want to save the changes you made to \"%1\"?~^Save~Don't Save~Cancel"},
 };
 
 constexpr bool SortedById() {

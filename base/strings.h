@@ -102,6 +102,8 @@ enum Id : int {
   kConfirmDeleteExtra = 5104,
   // The question before the web page command opens the browser ("%1" the address).
   kConfirmWebPage = 5105,
+  // Asked before a changed stack is closed or left for another ("%1" its file's name).
+  kSaveChanges = 5106,
 };
 }  // namespace strid
 

@@ -135,6 +135,8 @@ class CardView {
   const DisplayItem* focus_field() const { return focus_field_; }
   Size card_size() const;
   RenderOptions& options() { return options_; }
+  // What the view draws with: a second view over the same stack (printing) uses them too.
+  const RenderServices& services() const { return services_; }
   bool screen_locked = false;  // object redraws are suspended
 
   // Makes the display item of one object; null when it gets none.

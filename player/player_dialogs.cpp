@@ -156,6 +156,60 @@ std::optional<std::string> PlayerDialogs::ChooseExportPath(const std::string& su
   return path;
 }
 
+std::optional<std::string> PlayerDialogs::ChoosePrintPath(const std::string& suggested) {
+  auto path = Run(kPrintDialogName, [&] { return AskSaveName("Print", suggested, ".pdf", false); });
+  Log("dialog " + std::string(kPrintDialogName) + " " +
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
+  return path;
+}
+
+namespace {
+
+// The page setup's choices, in the order of its list.
+struct PaperChoice {
+  const char* name;
+  PageSetup setup;
+};
+constexpr PaperChoice kPaperChoices[] = {
+    {"A4, landscape", {PageSetup::Paper::kA4, true}},
+    {"A4, portrait", {PageSetup::Paper::kA4, false}},
+    {"Letter, landscape", {PageSetup::Paper::kLetter, true}},
+    {"Letter, portrait", {PageSetup::Paper::kLetter, false}},
+};
+
+}  // namespace
+
+bool PlayerDialogs::AskPageSetup(PageSetup& setup) {
+  std::string chosen;
+  const bool accepted = Run(kPageSetupDialogName, [&] {
+    Dialog dialog("Page Setup", {230, 124});
+    dialog.Add(StaticText(-1, {8, 8, 222, 24}, "&Paper and orientation:"));
+    std::vector<std::string> names;
+    for (const PaperChoice& c : kPaperChoices) names.push_back(c.name);
+    Control& list = dialog.Add(ListBox(kPageSetupList, {8, 26, 222, 88}, names));
+    for (size_t i = 0; i < std::size(kPaperChoices); ++i)
+      if (kPaperChoices[i].setup.paper == setup.paper &&
+          kPaperChoices[i].setup.landscape == setup.landscape)
+        list.selected = int(i);
+    dialog.Add(Button(kIdOk, {62, 94, 137, 117}, "OK"));
+    dialog.Add(Button(kIdCancel, {147, 94, 222, 117}, "Cancel"));
+    dialog.SetFocus(kPageSetupList);
+    dialog.OnCommand([&](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      const int row = d.Find(kPageSetupList)->selected;
+      if (row < 0 || row >= int(std::size(kPaperChoices))) return true;
+      setup = kPaperChoices[row].setup;
+      chosen = kPaperChoices[row].name;
+      d.End(kIdOk);
+      return true;
+    });
+    return RunDialog(host_, dialog) == kIdOk;
+  });
+  Log("dialog " + std::string(kPageSetupDialogName) + " " +
+      (accepted ? Quoted(chosen) : "cancelled"));
+  return accepted;
+}
+
 // A script's text goes into the stack's folder under a name the user types; a file of
 // that name is never replaced.
 std::optional<std::string> PlayerDialogs::ChooseTextSavePath() {

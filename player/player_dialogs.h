@@ -40,6 +40,10 @@ inline constexpr int kSlideSecondsField = 130;
 inline constexpr int kSlideLoopBox = 131;
 inline constexpr int kSlideFirstBox = 132;
 
+inline constexpr std::string_view kPageSetupDialogName = "PAGE_SETUP";
+inline constexpr std::string_view kPrintDialogName = "PRINT";
+inline constexpr int kPageSetupList = 140;
+
 inline constexpr std::string_view kPlayerVersion = "0.1";
 inline constexpr uint32_t kClosingPictureMs = 3000;
 
@@ -64,6 +68,8 @@ class PlayerDialogs : public PlayerQuestions {
   std::optional<std::string> ChooseStack() override;
   std::optional<std::string> ChooseSavePath() override;
   std::optional<std::string> ChooseExportPath(const std::string& suggested) override;
+  bool AskPageSetup(PageSetup& setup) override;
+  std::optional<std::string> ChoosePrintPath(const std::string& suggested) override;
   void ShowAbout() override;
   bool AskSlideShow(SlideShowSettings& settings) override;
   void ShowPreferences() override;

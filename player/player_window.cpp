@@ -439,7 +439,16 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
         break;
     }
   --depth_;
-  if (depth_ == 0 && close_requested_ && !closed_) OnClose();
+  if (depth_ == 0 && close_requested_ && !closed_) {
+    // The question runs its own loop, which must not end at once for the close.
+    close_requested_ = false;
+    if (ConfirmLeavingStack()) {
+      close_requested_ = true;
+      OnClose();
+    } else {
+      Log("close cancelled");
+    }
+  }
   return result;
 }
 

@@ -21,6 +21,7 @@
 #include "engine/navigation.h"
 #include "engine/render.h"
 #include "engine/transition.h"
+#include "platform/pdf_pages.h"
 #include "player/nba_extras.h"
 #include "player/nba_host.h"
 #include "player/player.h"
@@ -70,6 +71,16 @@ class PlayerQuestions {
   virtual void ShowPreferences() = 0;
   // The "FIND_TEXT" dialog over the state's settings; true when OK stored new ones.
   virtual bool AskFind(FindState& state) = 0;
+  // The page setup dialog over the settings; true when OK stored new ones.
+  virtual bool AskPageSetup(PageSetup& setup) {
+    (void)setup;
+    return false;
+  }
+  // Where Print writes the cards as a PDF file (host path); nothing when cancelled.
+  virtual std::optional<std::string> ChoosePrintPath(const std::string& suggested) {
+    (void)suggested;
+    return std::nullopt;
+  }
   // The user's name, asked for by a button that marks answers; nothing when cancelled.
   virtual std::optional<std::string> AskUserName(const std::string& current) = 0;
   // Runs while the window closes, before the teardown (the closing picture).
@@ -152,6 +163,9 @@ class PlayerWindow : public CardScreen,
   int64_t HandleMessage(const Message& m);
   // Runs one player command (the "CV" menu's ids).
   void DoCommand(MenuCommand command);
+  // Before the stack is closed or left for another: a changed local stack asks whether to
+  // save it (Save, Don't Save, Cancel). False when the user cancelled or saving failed.
+  bool ConfirmLeavingStack();
   // Takes messages until the window is closed.
   void RunUntilClosed();
   // Handles every queued message and those arriving within `ms` of the clock.
@@ -300,6 +314,14 @@ class PlayerWindow : public CardScreen,
 
   // Arrows and Ctrl+Shift+F for the text fields; true when taken.
   bool OnFieldKey(uint32_t key);
+
+  // Help: the user guide in the desktop's browser.
+  void OpenGuide();
+  // Page Setup and Print: the cards as the pages of a PDF file (player_window_print.cpp).
+  void AskPageSetup();
+  void Print();
+  // The open stack's file name without its extension ("Untitled" without one).
+  std::string StackBaseName() const;
 
   // Export Screen, the web page command and the slide show.
   void ExportScreen();

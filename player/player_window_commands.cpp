@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/gfx/bmp.h"
 #include "platform/gfx/png.h"
+#include "platform/guide.h"
 #include "platform/launch.h"
 #include "platform/text.h"
 #include "player/player_window.h"
@@ -63,7 +64,7 @@ struct Shortcut {
   uint32_t key;
   MenuCommand command;
 };
-constexpr std::array<Shortcut, 12> kShortcuts{{
+constexpr std::array<Shortcut, 16> kShortcuts{{
     {'O', MenuCommand::kOpenStack},
     {'S', MenuCommand::kSaveStack},
     {'E', MenuCommand::kExportScreen},
@@ -76,6 +77,10 @@ constexpr std::array<Shortcut, 12> kShortcuts{{
     {'J', MenuCommand::kJumpToCard},
     {'F', MenuCommand::kFindText},
     {0xC0, MenuCommand::kBack},  // the tilde key: Ctrl+~
+    {'Z', MenuCommand::kUndo},
+    {'X', MenuCommand::kCut},
+    {'C', MenuCommand::kCopy},
+    {'V', MenuCommand::kPaste},
 }};
 
 }  // namespace
@@ -87,6 +92,7 @@ void PlayerWindow::DoCommand(MenuCommand command) {
   using enum MenuCommand;
   switch (command) {
     case kOpenStack: {
+      if (!ConfirmLeavingStack()) return nav.Redisplay();
       auto path = questions_->ChooseStack();
       if (!path) return nav.Redisplay();
       nav.GoToStackCard(*path, Navigation::kFirstCardOfStack, Navigation::kCommandTransition,
@@ -111,6 +117,16 @@ void PlayerWindow::DoCommand(MenuCommand command) {
       if (window_) player_.platform.windows().SetTitle(window_, nav.Title());
       return;
     }
+    case kUndo:
+      return field_input_->Edit(EditCommand::kUndo);
+    case kCut:
+      return field_input_->Edit(EditCommand::kCut);
+    case kCopy:
+      return field_input_->Edit(EditCommand::kCopy);
+    case kPaste:
+      return field_input_->Edit(EditCommand::kPaste);
+    case kClear:
+      return field_input_->Edit(EditCommand::kClear);
     case kExit:
       player_.platform.windows().PostMessage({window_, msg::kClose, 0, 0, 0});
       return;
@@ -148,6 +164,10 @@ void PlayerWindow::DoCommand(MenuCommand command) {
       return;
     case kExportScreen:
       return ExportScreen();
+    case kPageSetup:
+      return AskPageSetup();
+    case kPrint:
+      return Print();
     case kAbout:
       return questions_->ShowAbout();
     case kSlideShow:
@@ -163,6 +183,8 @@ void PlayerWindow::DoCommand(MenuCommand command) {
       return OpenWebPage();
     case kRunBox:
       return runbox_->Open();
+    case kHelp:
+      return OpenGuide();
     default:
       // The Extras' commands; authoring and device commands are not part of the player.
       extras_->Run(static_cast<int>(command));
@@ -172,9 +194,7 @@ void PlayerWindow::DoCommand(MenuCommand command) {
 
 void PlayerWindow::ExportScreen() {
   if (shown_.empty() || !player_.stack.is_open()) return;
-  std::string base = PathFileName(player_.stack.path());
-  if (const size_t dot = base.find_last_of('.'); dot != std::string::npos && dot > 0)
-    base.resize(dot);
+  const std::string base = StackBaseName();
   const int number = player_.stack.CardNumber(nav_->current_card());
   auto path = questions_->ChooseExportPath(base + " card " + std::to_string(number) + ".png");
   if (!path) return;
@@ -199,6 +219,19 @@ void PlayerWindow::OpenWebPage() {
   if (player_.platform.headless()) return;  // launches are only recorded there
   Launcher* launcher = player_.platform.launcher();
   if (!launcher || !launcher->Open(address)) player_.alerts.Alert(strid::kCannotLaunch);
+}
+
+void PlayerWindow::OpenGuide() {
+  const std::string guide = UserGuidePath();
+  if (guide.empty()) {
+    Log("guide missing");
+    player_.alerts.Alert(strid::kCannotLaunch);
+    return;
+  }
+  Log("guide " + Quoted(PathFileName(guide)));
+  if (player_.platform.headless()) return;  // launches are only recorded there
+  Launcher* launcher = player_.platform.launcher();
+  if (!launcher || !launcher->Open(guide)) player_.alerts.Alert(strid::kCannotLaunch);
 }
 
 // The cards one after the other on the clock; any key or click ends the show. Timers,
@@ -264,6 +297,7 @@ void PlayerWindow::OnKeyDown(uint32_t key) {
   }
   if (OnFieldKey(key)) return;  // text fields: arrows, Ctrl+Shift+F
   if (key == vk::kF11) return DoCommand(MenuCommand::kFullScreen);
+  if (key == vk::kF1 && !ctrl_ && !shift_) return DoCommand(MenuCommand::kHelp);
   if (ctrl_ && !shift_) {
     // Ctrl+F1 to Ctrl+F9: the first nine Extras.
     if (key >= vk::kF1 && key < vk::kF1 + 9)

@@ -20,10 +20,17 @@ bool IsMouse(uint32_t message) {
 }
 
 // Commands the player does not carry out (yet): shown greyed.
-constexpr MenuCommand kUnavailable[] = {
-    MenuCommand::kNewStack, MenuCommand::kPageSetup, MenuCommand::kPrint,
-    MenuCommand::kUndo,     MenuCommand::kCut,       MenuCommand::kCopy,
-    MenuCommand::kPaste,    MenuCommand::kClear,     MenuCommand::kHelp,
+constexpr MenuCommand kUnavailable[] = {MenuCommand::kNewStack};
+
+// The Edit menu's commands on field text, greyed while they would do nothing.
+struct EditItem {
+  MenuCommand command;
+  EditCommand edit;
+};
+constexpr EditItem kEditItems[] = {
+    {MenuCommand::kUndo, EditCommand::kUndo},   {MenuCommand::kCut, EditCommand::kCut},
+    {MenuCommand::kCopy, EditCommand::kCopy},   {MenuCommand::kPaste, EditCommand::kPaste},
+    {MenuCommand::kClear, EditCommand::kClear},
 };
 
 std::string ShownCommandLabel(const MenuBar& bar, int command) {
@@ -80,12 +87,15 @@ void PlayerWindow::UpdateMenus() {
   for (const Menu& m : menu_bar_.menus())
     for (const MenuEntry& e : m.entries) menu_bar_.SetGreyed(e.command, false);
   for (MenuCommand c : kUnavailable) menu_bar_.SetGreyed(static_cast<int>(c), true);
+  for (const EditItem& e : kEditItems)
+    menu_bar_.SetGreyed(static_cast<int>(e.command), !field_input_->CanEdit(e.edit));
   const bool can_save = saving_allowed_ && player_.stack.is_open();
   menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kSaveStack), !can_save);
   menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kSaveStackAs), !can_save);
   const bool has_cards = player_.stack.is_open() && player_.stack.CardCount() > 0;
   for (int id = 200; id <= 207; ++id) menu_bar_.SetGreyed(id, !has_cards);
   menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPreferences), !player_.stack.is_open());
+  menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPrint), !has_cards);
 }
 
 void PlayerWindow::StartMenu(int menu, bool open, bool by_mouse) {
