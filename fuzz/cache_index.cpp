@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   NoPinnedFiles pins;
   for (int i = cache.count() - 1; i >= 0; --i) {
     const std::string url = cache.Url(i);
-    cache.MarkComplete(url);
+    cache.MarkComplete(cache.Path(i));
     cache.HandOver(url);
     cache.Lookup(url, cache.LastModified(i));
   }

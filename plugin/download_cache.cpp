@@ -149,8 +149,10 @@ bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified) {
   if (entry < 0) return false;
   const std::string path = Path(entry);
   if (LastModified(entry) == last_modified && Complete(entry) && IsRegularFile(path) &&
-      File::OpenNoFollow(path, File::Mode::kRead).is_open())
+      File::OpenNoFollow(path, File::Mode::kRead).is_open()) {
+    WriteLE32(Entry(entry), kReady, 1);  // its file was found whole in this run
     return true;
+  }
   DeleteOwnFile(path);
   Remove(entry);
   return false;
@@ -194,9 +196,9 @@ bool DownloadCache::Add(std::string_view url, const std::string& path, uint32_t 
   return true;
 }
 
-void DownloadCache::AddWritten(std::string_view url, uint32_t count) {
+void DownloadCache::AddWritten(const std::string& path, uint32_t count) {
   for (int i = 0; i < count_; ++i) {
-    if (!SameUrl(Url(i), url)) continue;
+    if (Complete(i) || Path(i) != path) continue;
     const uint64_t written = uint64_t(Received(i)) + count;
     const uint32_t expected = Expected(i);
     // An unknown length grows with what was written.
@@ -206,9 +208,9 @@ void DownloadCache::AddWritten(std::string_view url, uint32_t count) {
   }
 }
 
-void DownloadCache::MarkComplete(std::string_view url) {
+void DownloadCache::MarkComplete(const std::string& path) {
   for (int i = 0; i < count_; ++i) {
-    if (!SameUrl(Url(i), url) || Received(i) < Expected(i)) continue;
+    if (Complete(i) || Path(i) != path || Received(i) < Expected(i)) continue;
     if (Expected(i) == 0) WriteLE32(Entry(i), kExpected, Received(i));
     WriteLE32(Entry(i), kComplete, 1);
     WriteLE32(Entry(i), kReady, 1);

@@ -89,17 +89,19 @@ class DownloadCache {
   int Find(std::string_view url) const;
 
   // A complete entry of the URL with the same last-modified value whose file can be read:
-  // true. Any other entry of the URL is removed with its file.
+  // true, and the entry is ready. Any other entry of the URL is removed with its file.
   bool Lookup(std::string_view url, uint32_t last_modified);
   // Makes room (evicting) and appends an entry; false when it cannot be kept (no room
   // beside pinned files, or URL or path too long): the file then stays uncached.
   bool Add(std::string_view url, const std::string& path, uint32_t last_modified, uint32_t expected,
            const PinnedFiles& pins);
-  // Adds written bytes to every entry of the URL, up to its expected size.
-  void AddWritten(std::string_view url, uint32_t count);
-  // Entries of the URL whose bytes all arrived become complete and ready (an unknown
-  // length counts as complete: its size is then what was written).
-  void MarkComplete(std::string_view url);
+  // Adds written bytes to the unfinished entry of the file at `path`, up to its expected
+  // size. Entries are found by their file, never by URL: an older entry of the same URL
+  // (another last-modified value, or a folded URL) is a different download.
+  void AddWritten(const std::string& path, uint32_t count);
+  // The entry of the file at `path` becomes complete and ready when its bytes all arrived
+  // (an unknown length counts as complete: its size is then what was written).
+  void MarkComplete(const std::string& path);
   // The file of the first complete and ready entry of the URL, stamped with the next use;
   // "" when there is none.
   std::string HandOver(std::string_view url);

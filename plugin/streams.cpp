@@ -65,7 +65,7 @@ int32_t StreamIntake::Write(const StreamInfo& stream, std::span<const uint8_t> b
   if (!IsCurrent(stream.url)) return 0;
   if (served_from_cache_) {
     served_from_cache_ = false;
-    Complete(stream.url);
+    Complete(stream.url, "");
     return -1;
   }
   if (!file_.is_open()) return int32_t(bytes.size());  // no file: the bytes are dropped
@@ -76,7 +76,7 @@ int32_t StreamIntake::Write(const StreamInfo& stream, std::span<const uint8_t> b
     return -1;
   }
   written_ += bytes.size();
-  cache_.AddWritten(stream.url, uint32_t(bytes.size()));
+  cache_.AddWritten(file_path_, uint32_t(bytes.size()));
   return int32_t(bytes.size());
 }
 
@@ -85,7 +85,7 @@ int StreamIntake::DestroyStream(const StreamInfo& stream, bool broken) {
   if (served_from_cache_) {
     // Ended before its first block: the cached file serves all the same.
     served_from_cache_ = false;
-    Complete(stream.url);
+    Complete(stream.url, "");
     return 0;
   }
   if (!file_.is_open()) return 0;
@@ -102,7 +102,7 @@ int StreamIntake::DestroyStream(const StreamInfo& stream, bool broken) {
     uncached_path_ = path;
     uncached_url_ = stream.url;
   }
-  Complete(stream.url);
+  Complete(stream.url, path);
   return 0;
 }
 
@@ -125,8 +125,8 @@ void StreamIntake::UrlFailed(const std::string& url) {
 
 // ---- completion, hand-over and delivery ----
 
-void StreamIntake::Complete(const std::string& url) {
-  cache_.MarkComplete(url);
+void StreamIntake::Complete(const std::string& url, const std::string& file) {
+  if (!file.empty()) cache_.MarkComplete(file);
   if (!target_.HasWindow()) {
     // The stack is delivered once the player has a window to show it in.
     if (current_is_stack_) {
@@ -154,7 +154,6 @@ void StreamIntake::WindowArrived() {
   stack_waiting_ = false;
   const std::string url = waiting_url_;
   waiting_url_.clear();
-  cache_.MarkComplete(url);
   current_is_stack_ = true;
   const std::string path = HandOver(url);
   if (!path.empty()) Deliver(url, path);

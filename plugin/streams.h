@@ -108,7 +108,7 @@ class StreamIntake {
   bool IsCurrent(const std::string& url);
   // The file's bytes are all here: it becomes ready, goes to the target slot and, when
   // the player can show it, is delivered.
-  void Complete(const std::string& url);
+  void Complete(const std::string& url, const std::string& file);
   std::string HandOver(const std::string& url);
   void Deliver(const std::string& url, const std::string& path);
   void ActOnHead(const UrlRequest& head, const std::string& path);

@@ -31,8 +31,8 @@ class DownloadCacheTest : public ::testing::Test {
     const std::string bytes(size, 'x');
     file.Write(bytes.data(), bytes.size());
     EXPECT_TRUE(cache.Add(url, path, modified, size, pins));
-    cache.AddWritten(url, size);
-    cache.MarkComplete(url);
+    cache.AddWritten(path, size);
+    cache.MarkComplete(path);
     return path;
   }
   std::vector<std::string> Urls() const {
@@ -84,13 +84,13 @@ TEST_F(DownloadCacheTest, OnlyAStreamWhoseBytesAllArrivedIsComplete) {
   std::string path;
   File file = cache.CreateFile("http://h/a.stk", path);
   ASSERT_TRUE(cache.Add("http://h/a.stk", path, 1, 100, pins));
-  cache.AddWritten("http://h/a.stk", 60);
-  cache.MarkComplete("http://h/a.stk");
+  cache.AddWritten(path, 60);
+  cache.MarkComplete(path);
   EXPECT_FALSE(cache.Complete(0));
   EXPECT_EQ(cache.HandOver("http://h/a.stk"), "");
-  cache.AddWritten("http://h/a.stk", 60);
+  cache.AddWritten(path, 60);
   EXPECT_EQ(cache.Received(0), 100u) << "capped at the expected size";
-  cache.MarkComplete("http://h/a.stk");
+  cache.MarkComplete(path);
   EXPECT_EQ(cache.HandOver("http://h/a.stk"), path);
   EXPECT_EQ(cache.UseStamp(0), 1);
 
@@ -98,10 +98,29 @@ TEST_F(DownloadCacheTest, OnlyAStreamWhoseBytesAllArrivedIsComplete) {
   std::string other;
   File second = cache.CreateFile("http://h/b.txt", other);
   ASSERT_TRUE(cache.Add("http://h/b.txt", other, 1, 0, pins));
-  cache.AddWritten("http://h/b.txt", 42);
-  cache.MarkComplete("http://h/b.txt");
+  cache.AddWritten(other, 42);
+  cache.MarkComplete(other);
   EXPECT_TRUE(cache.Complete(1));
   EXPECT_EQ(cache.Expected(1), 42u);
+}
+
+// Two downloads of one URL (a newer last-modified value, or the URL written with another
+// case) are two entries: bytes and completion go to the file being written only.
+TEST_F(DownloadCacheTest, BytesGoToTheFileBeingWrittenNotToAnotherEntryOfItsUrl) {
+  const std::string old_path = AddComplete("http://h/a.stk", 10, 1);
+  std::string path;
+  File file = cache.CreateFile("HTTP://H/a.stk", path);
+  ASSERT_TRUE(cache.Add("HTTP://H/a.stk", path, 2, 0, pins));
+  cache.AddWritten(path, 25);
+  cache.MarkComplete(path);
+  ASSERT_EQ(cache.count(), 2);
+  EXPECT_EQ(cache.Path(0), old_path);
+  EXPECT_EQ(cache.Received(0), 10u);
+  EXPECT_EQ(cache.Expected(0), 10u);
+  EXPECT_EQ(cache.Received(1), 25u);
+  EXPECT_EQ(cache.Expected(1), 25u);
+  cache.AddWritten(path, 5);
+  EXPECT_EQ(cache.Received(1), 25u) << "a complete entry never changes";
 }
 
 TEST_F(DownloadCacheTest, TheFiftyFirstEntryEvictsTheOneUsedLongestAgo) {
