@@ -1,28 +1,15 @@
 // Drawing of dialogs: a grey panel with a blue caption, bevelled push buttons (the
 // default one with a black border), white sunken fields and lists, all with our own
 // graphics and fonts.
+#include "platform/gfx/text.h"
 #include "ui/dialog.h"
 #include "ui/dialog_assets.h"
-#include "platform/gfx/text.h"
+#include "ui/panel_look.h"
 
 namespace corvida {
 namespace {
 
-constexpr gfx::Color kFace = gfx::Color::FromRgb(192, 192, 192);
-constexpr gfx::Color kShadow = gfx::Color::FromRgb(128, 128, 128);
-constexpr gfx::Color kLight = gfx::Color::FromRgb(gfx::kWhite);
-constexpr gfx::Color kInk = gfx::Color::FromRgb(gfx::kBlack);
-constexpr gfx::Color kGreyInk = gfx::Color::FromRgb(128, 128, 128);
-constexpr gfx::Color kCaption = gfx::Color::FromRgb(0, 0, 128);
-constexpr gfx::Color kHighlight = gfx::Color::FromRgb(0, 0, 128);
-
-void Bevel(gfx::DrawTarget& t, const Rect& r, bool raised) {
-  const gfx::Color top = raised ? kLight : kShadow, bottom = raised ? kShadow : kLight;
-  t.FillRect({r.left, r.top, r.right, r.top + 1}, top);
-  t.FillRect({r.left, r.top, r.left + 1, r.bottom}, top);
-  t.FillRect({r.left, r.bottom - 1, r.right, r.bottom}, bottom);
-  t.FillRect({r.right - 1, r.top, r.right, r.bottom}, bottom);
-}
+using namespace panel_look;
 
 // Text from (x, top) of a box, on one line, clipped to the box.
 void Label(gfx::DrawTarget& t, Font& font, const Rect& box, int x, std::string_view text,

@@ -4,16 +4,12 @@
 #include "platform/gfx/text.h"
 #include "ui/dialog.h"
 #include "ui/menu_bar.h"
+#include "ui/panel_look.h"
 
 namespace corvida {
 namespace {
 
-constexpr gfx::Color kFace = gfx::Color::FromRgb(192, 192, 192);
-constexpr gfx::Color kShadow = gfx::Color::FromRgb(128, 128, 128);
-constexpr gfx::Color kLight = gfx::Color::FromRgb(gfx::kWhite);
-constexpr gfx::Color kInk = gfx::Color::FromRgb(gfx::kBlack);
-constexpr gfx::Color kGreyInk = gfx::Color::FromRgb(128, 128, 128);
-constexpr gfx::Color kHighlight = gfx::Color::FromRgb(0, 0, 128);
+using namespace panel_look;
 
 // A label with its access key underlined, starting at x on the baseline.
 void MarkedText(gfx::DrawTarget& t, Font& font, int x, int baseline, std::string_view label,

@@ -4,17 +4,12 @@
 
 #include "platform/gfx/text.h"
 #include "platform/messages.h"
+#include "ui/panel_look.h"
 
 namespace corvida {
 namespace {
 
-constexpr gfx::Color kFace = gfx::Color::FromRgb(192, 192, 192);
-constexpr gfx::Color kShadow = gfx::Color::FromRgb(128, 128, 128);
-constexpr gfx::Color kLight = gfx::Color::FromRgb(gfx::kWhite);
-constexpr gfx::Color kInk = gfx::Color::FromRgb(gfx::kBlack);
-constexpr gfx::Color kCaption = gfx::Color::FromRgb(0, 0, 128);
-constexpr gfx::Color kDimCaption = gfx::Color::FromRgb(128, 128, 128);
-constexpr gfx::Color kSelection = gfx::Color::FromRgb(0, 0, 128);
+using namespace panel_look;
 constexpr int kFontSize = 12;
 constexpr int kButtonGap = 2;
 constexpr int kTextMargin = 3;
@@ -29,14 +24,6 @@ constexpr RunBoxButton kButtons[] = {
     {"Select All", RunBoxCommand::kSelectAll},
     {"Help", RunBoxCommand::kHelp},
 };
-
-void Bevel(gfx::DrawTarget& t, const Rect& r, bool raised) {
-  const gfx::Color top = raised ? kLight : kShadow, bottom = raised ? kShadow : kLight;
-  t.FillRect({r.left, r.top, r.right, r.top + 1}, top);
-  t.FillRect({r.left, r.top, r.left + 1, r.bottom}, top);
-  t.FillRect({r.left, r.bottom - 1, r.right, r.bottom}, bottom);
-  t.FillRect({r.right - 1, r.top, r.right, r.bottom}, bottom);
-}
 
 int Baseline(const Rect& box, Font& font) {
   return box.top + (box.Height() - font.metrics().line_height) / 2 + font.metrics().ascent;
@@ -216,7 +203,7 @@ void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
   t.FrameRect(rect_, gfx::Brush::Solid(kInk));
   // Caption: the title and the close box.
   const Rect caption = CaptionRect().Inset(1, 1);
-  t.FillRect(caption, focused ? kCaption : kDimCaption);
+  t.FillRect(caption, focused ? kCaption : kGreyInk);
   gfx::DrawText(t, *font, caption.left + 4, Baseline(caption, *font), "Tarrow Run Box", kLight);
   const Rect close = CloseBoxRect();
   t.FillRect(close, kFace);
@@ -244,7 +231,7 @@ void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
     const int sel_right = x + gfx::MeasureText(*font, text.substr(start, to - start));
     gfx::DrawText(t, *font, x, y + font->metrics().ascent, text.substr(start, end - start), kInk);
     if (to > from) {
-      t.FillRect({sel_left, y, sel_right, y + line_height}, kSelection);
+      t.FillRect({sel_left, y, sel_right, y + line_height}, kHighlight);
       gfx::DrawText(t, *font, sel_left, y + font->metrics().ascent, text.substr(from, to - from),
                     kLight);
     }
