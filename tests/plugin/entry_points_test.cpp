@@ -40,6 +40,14 @@ class EntryPointsTest : public ::testing::Test {
     EXPECT_EQ(host.plugin_funcs.setwindow(instance, &window), NPERR_NO_ERROR);
     return id;
   }
+  // A click at (x, y) of the page's window, each message handled as it comes.
+  void Click(PlayerWindow& window, WindowId id, int x, int y) {
+    for (uint32_t message : {msg::kLButtonDown, msg::kLButtonUp}) {
+      host.tp.platform->windows().PostMessage(
+          {id, message, message == msg::kLButtonDown ? mk::kLButton : 0, MakePointParam(x, y), 0});
+      window.Pump(10);
+    }
+  }
   static plugin::InstancePlayer* PlayerOf(NPP instance) {
     struct Record {
       void* window;
@@ -207,11 +215,7 @@ TEST_F(EntryPointsTest, AButtonsOtherStackIsFetchedAndOpened) {
   const WindowId id = SetWindow(instance);
   host.SendStream(instance, "http://h/s/first.stk");
   PlayerWindow& window = *PlayerOf(instance)->window();
-  for (uint32_t message : {msg::kLButtonDown, msg::kLButtonUp}) {
-    host.tp.platform->windows().PostMessage(
-        {id, message, message == msg::kLButtonDown ? mk::kLButton : 0, MakePointParam(10, 10), 0});
-    window.Pump(10);
-  }
+  Click(window, id, 10, 10);
   EXPECT_EQ(host.asked, (std::vector<std::string>{"http://h/s/second.stk"}));
   EXPECT_TRUE(Shows("asked for \"second.stk\"")) << ::testing::PrintToString(host.lines);
   host.AnswerRequests();
@@ -251,14 +255,8 @@ TEST_F(EntryPointsTest, AStackWhoseFileWentIsAskedForAgainByItsUrl) {
   host.SendStream(instance, "http://h/s/first.stk");
   const std::string first_file = PlayerOf(instance)->player()->stack.path();
   PlayerWindow& window = *PlayerOf(instance)->window();
-  for (int click = 0; click < 2; ++click) {
-    for (uint32_t message : {msg::kLButtonDown, msg::kLButtonUp}) {
-      host.tp.platform->windows().PostMessage({id, message,
-                                               message == msg::kLButtonDown ? mk::kLButton : 0,
-                                               MakePointParam(10, 10), 0});
-      window.Pump(10);
-    }
-  }
+  Click(window, id, 10, 10);  // to card 2
+  Click(window, id, 10, 10);  // to the second stack
   host.AnswerRequests();
   window.Pump(10);
   ASSERT_TRUE(Shows("card 1 id 20 \"Far\""));
