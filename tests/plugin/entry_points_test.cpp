@@ -40,6 +40,17 @@ class EntryPointsTest : public ::testing::Test {
     EXPECT_EQ(host.plugin_funcs.setwindow(instance, &window), NPERR_NO_ERROR);
     return id;
   }
+  // "first.stk" and "second.stk" served under http://h/s/, an instance with a window, and
+  // the first stack sent to it.
+  WindowId ServeTwoStacks(const char* first, const char* second, NPP& instance) {
+    for (auto [name, json] : {std::pair{"first.stk", first}, std::pair{"second.stk", second}})
+      host.pages[std::string("http://h/s/") + name] = {
+          ReadBytes(BuildStack(host.tp.root, json, name)), 1, ""};
+    instance = New();
+    const WindowId id = SetWindow(instance);
+    host.SendStream(instance, "http://h/s/first.stk");
+    return id;
+  }
   // A click at (x, y) of the page's window, each message handled as it comes.
   void Click(PlayerWindow& window, WindowId id, int x, int y) {
     for (uint32_t message : {msg::kLButtonDown, msg::kLButtonUp}) {
@@ -207,13 +218,8 @@ TEST_F(EntryPointsTest, AButtonsOtherStackIsFetchedAndOpened) {
     "stack": {"width": 64, "height": 48, "depth": 8},
     "cards": [{"id": 20, "name": "Far"}, {"id": 21, "name": "Farther"}]
   })";
-  host.pages["http://h/s/first.stk"] = {ReadBytes(BuildStack(host.tp.root, first, "first.stk")), 1,
-                                        ""};
-  host.pages["http://h/s/second.stk"] = {ReadBytes(BuildStack(host.tp.root, second, "second.stk")),
-                                         1, ""};
-  NPP instance = New();
-  const WindowId id = SetWindow(instance);
-  host.SendStream(instance, "http://h/s/first.stk");
+  NPP instance = nullptr;
+  const WindowId id = ServeTwoStacks(first, second, instance);
   PlayerWindow& window = *PlayerOf(instance)->window();
   Click(window, id, 10, 10);
   EXPECT_EQ(host.asked, (std::vector<std::string>{"http://h/s/second.stk"}));
@@ -246,13 +252,8 @@ TEST_F(EntryPointsTest, AStackWhoseFileWentIsAskedForAgainByItsUrl) {
   })";
   const char* second = R"({"stack": {"width": 64, "height": 48, "depth": 8},
                            "cards": [{"id": 20, "name": "Far"}]})";
-  host.pages["http://h/s/first.stk"] = {ReadBytes(BuildStack(host.tp.root, first, "first.stk")), 1,
-                                        ""};
-  host.pages["http://h/s/second.stk"] = {ReadBytes(BuildStack(host.tp.root, second, "second.stk")),
-                                         1, ""};
-  NPP instance = New();
-  const WindowId id = SetWindow(instance);
-  host.SendStream(instance, "http://h/s/first.stk");
+  NPP instance = nullptr;
+  const WindowId id = ServeTwoStacks(first, second, instance);
   const std::string first_file = PlayerOf(instance)->player()->stack.path();
   PlayerWindow& window = *PlayerOf(instance)->window();
   Click(window, id, 10, 10);  // to card 2
