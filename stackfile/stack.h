@@ -137,6 +137,9 @@ class Stack {
   // resources are purged first unless the stack keeps them or `purge_unused` is false (an
   // authoring tool keeps all it made).
   StackSaveResult Save(const std::string& path, bool purge_unused = true);
+  // The whole file Save would write, into `bytes`, for a copy kept elsewhere (a
+  // download): the stack keeps its file and its changed mark.
+  StackSaveResult SaveCopy(std::vector<uint8_t>& bytes, bool purge_unused = true);
 
   bool is_open() const { return header_ != 0; }
   Handle header() const { return header_; }

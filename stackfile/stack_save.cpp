@@ -58,7 +58,7 @@ bool Stack::BuildFile(std::vector<uint8_t>& out) {
   return resources_.WriteArea(out);
 }
 
-StackSaveResult Stack::Save(const std::string& path, bool purge_unused) {
+StackSaveResult Stack::SaveCopy(std::vector<uint8_t>& bytes, bool purge_unused) {
   if (!is_open()) return {-1, {}};
   if (workspace_listener_) workspace_listener_->StackSaving();
   bool keep = Header16(header::kFlags) & header::kFlagKeepUnusedResources;
@@ -86,11 +86,16 @@ StackSaveResult Stack::Save(const std::string& path, bool purge_unused) {
   names_converted_ =
       names_converted_ || white_first_color_ || (Header16(header::kFlags) & header::kFlagMacNames);
   if (ResourceFile* area = resources_.current()) area->convert_names = names_converted_;
-  std::vector<uint8_t> bytes;
+  bytes.clear();
   if (!BuildFile(bytes)) {
     return FileError(strid::kNoRamForOperation);
   }
+  return {};
+}
 
+StackSaveResult Stack::Save(const std::string& path, bool purge_unused) {
+  std::vector<uint8_t> bytes;
+  if (StackSaveResult built = SaveCopy(bytes, purge_unused); !built.saved()) return built;
   if (stackio::Exists(path) && !stackio::IsWritable(path)) {
     return {kLockedFile, {{StackMessage::Kind::kFileError, kLockedFile}}};
   }

@@ -97,6 +97,35 @@ TEST_F(Save, AStackSavedUnchangedIsTheSameFile) {
   EXPECT_EQ(stack.path(), dir.File("s.stk"));
 }
 
+// A copy for a download is the file Save would write, changes included, while the stack
+// stays with its own file, still marked changed, and its file is not touched.
+TEST_F(Save, ACopyHoldsTheChangesAndLeavesTheStackWithItsFile) {
+  const std::vector<uint8_t> original = RichStack().Bytes();
+  dir.Write("s.stk", ToString(original));
+  ASSERT_EQ(stack.Open(dir.File("s.stk")).code, 0);
+  stack.SetWorkspace("to y");
+  stack.SetHeader16(header::kAutoTimers, 1);
+  ASSERT_TRUE(stack.changed());
+  std::vector<uint8_t> copy{1, 2, 3};  // replaced, not appended to
+  ASSERT_TRUE(stack.SaveCopy(copy).saved());
+  EXPECT_EQ(stack.path(), dir.File("s.stk"));
+  EXPECT_TRUE(stack.changed());
+  EXPECT_EQ(dir.Read("s.stk"), ToString(original));
+  ASSERT_EQ(log.Save(stack, dir.File("saved.stk")), 0);
+  EXPECT_EQ(ToString(copy), dir.Read("saved.stk"));
+  Stack reopened(handles);
+  dir.Write("copy.stk", ToString(copy));
+  ASSERT_EQ(reopened.Open(dir.File("copy.stk")).code, 0);
+  EXPECT_EQ(reopened.Header16(header::kAutoTimers), 1);
+  EXPECT_EQ(reopened.workspace(), "to y");
+}
+
+TEST_F(Save, NoStackHasNoCopy) {
+  std::vector<uint8_t> copy;
+  EXPECT_FALSE(stack.SaveCopy(copy).saved());
+  EXPECT_TRUE(copy.empty());
+}
+
 TEST_F(Save, ResourcesAreReadFromTheSavedFileAfterwards) {
   ASSERT_EQ(Open(RichStack()), 0);
   ASSERT_EQ(log.Save(stack, dir.File("s.stk")), 0);
