@@ -45,6 +45,7 @@ AudioConverter::AudioConverter(const AudioFormat& from, int device_rate)
       swr_init(swr_) < 0)
     swr_free(&swr_);
   av_channel_layout_uninit(&layout);
+  ok_ = swr_ != nullptr;
 }
 
 AudioConverter::~AudioConverter() {

@@ -1,7 +1,7 @@
 // Conversion of one stream's PCM to what the mixer adds: interleaved 16-bit stereo frames at
 // the device's rate. libswresample does the resampling and the sample formats; big-endian
 // samples are swapped to the machine's order first and mono is doubled into both channels
-// at full level.
+// at full level. Builds without FFmpeg resample linearly (audio_resample.h).
 #pragma once
 
 #include <cstddef>
@@ -21,7 +21,7 @@ class AudioConverter {
   AudioConverter(const AudioConverter&) = delete;
   AudioConverter& operator=(const AudioConverter&) = delete;
 
-  bool ok() const { return swr_ != nullptr; }
+  bool ok() const { return ok_; }
   const AudioFormat& format() const { return from_; }
   // Device frames that `frames` of the stream's frames last: rounded to the nearest.
   uint64_t DeviceFrames(uint64_t frames) const;
@@ -40,6 +40,7 @@ class AudioConverter {
 
   AudioFormat from_;
   int device_rate_;
+  bool ok_ = false;
   SwrContext* swr_ = nullptr;
   bool used_ = false;               // a piece went through since the last reset
   std::vector<uint8_t> swapped_;    // big-endian input in the machine's order
