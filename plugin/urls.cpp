@@ -141,4 +141,35 @@ std::string UrlOrigin(std::string_view url) {
   return name.substr(0, 100);
 }
 
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string UrlStackName(std::string_view url) {
+  std::string_view path = UrlPath(url);
+  if (const size_t slash = path.rfind('/'); slash != std::string_view::npos)
+    path = path.substr(slash + 1);
+  if (const size_t dot = path.rfind('.'); dot != std::string_view::npos && dot > 0)
+    path = path.substr(0, dot);
+  std::string name;
+  for (size_t i = 0; i < path.size(); ++i) {
+    char c = path[i];
+    if (c == '%' && i + 2 < path.size() && HexDigit(path[i + 1]) >= 0 &&
+        HexDigit(path[i + 2]) >= 0) {
+      c = static_cast<char>(HexDigit(path[i + 1]) * 16 + HexDigit(path[i + 2]));
+      i += 2;
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    name += (c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F) ? '_' : c;
+  }
+  return name.empty() ? "Untitled" : name;
+}
+
 }  // namespace corvida::plugin

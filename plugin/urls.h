@@ -27,6 +27,10 @@ bool IsFileUrl(std::string_view url);
 // digit, "." or "-" made "_", at most 100 characters ("file" for every file URL); "" when
 // the URL has no scheme or host.
 std::string UrlOrigin(std::string_view url);
+// The name a stack is known by from its URL, for the files made of it (a saved copy, an
+// exported card): the last part of the path without its extension, percent-escapes
+// undone, "/", "\" and control characters made "_"; "Untitled" when nothing is left.
+std::string UrlStackName(std::string_view url);
 // `name` percent-encoded and put after the last "/" of the base's path. "" (a file
 // error) for an empty name, one holding "/", "\", "..", or control characters, a base
 // without a path, or a result of kUrlLimit characters or more.

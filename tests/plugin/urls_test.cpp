@@ -22,6 +22,26 @@ TEST(UrlsTest, StacksAreToldByThePathOrTheType) {
   EXPECT_FALSE(IsStackType("application/octet-stream"));
 }
 
+TEST(UrlsTest, AStackIsNamedByTheLastPartOfItsPath) {
+  const struct {
+    const char* url;
+    const char* name;
+  } cases[] = {
+      {"http://h/stacks/demo.stk", "demo"},
+      {"http://h/demo.stk?edition=2#start", "demo"},  // query and fragment do not count
+      {"http://h/My%20Stack.STK", "My Stack"},
+      {"file:///dropped.stk?1024-17000", "dropped"},
+      {"http://h/a%2Fb%5cc.stk", "a_b_c"},  // no folders through escapes
+      {"http://h/bell%07.stk", "bell_"},
+      {"http://h/100%.stk", "100%"},  // a lone percent stays
+      {"http://h/stack-file", "stack-file"},
+      {"http://h/.stk", ".stk"},  // a leading dot is the name, not an extension
+      {"http://h/folder/", "Untitled"},
+      {"", "Untitled"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(UrlStackName(c.url), c.name) << c.url;
+}
+
 TEST(UrlsTest, OnlySchemeAndHostIgnoreCase) {
   EXPECT_TRUE(SameUrl("HTTP://Example.COM/a/B.stk", "http://example.com/a/B.stk"));
   EXPECT_TRUE(SameUrl("http://User@Host/x", "http://User@host/x"));
