@@ -17,6 +17,7 @@
 #include "platform/movie_ffmpeg.h"
 #include "platform/picture.h"
 #include "platform/platform.h"
+#include "platform/web/web_audio.h"
 #include "platform/web/web_input.h"
 
 namespace corvida::web {
@@ -125,6 +126,7 @@ class WebPlatform : public Platform {
   Clock& clock() override { return clock_; }
   WindowSystem& windows() override { return windows_; }
   AlertPresenter& alerts() override { return alerts_; }
+  AudioOutput* audio() override { return &audio_; }
   PictureDecoder* pictures() override { return &pictures_; }
   MovieService* movies() override;
   FontService* fonts() override;
@@ -133,12 +135,14 @@ class WebPlatform : public Platform {
 
   WebWindowSystem& web_windows() { return windows_; }
   WebAlertPresenter& web_alerts() { return alerts_; }
+  WebAudioOutput& web_audio() { return audio_; }
 
  private:
   Folders folders_;
   PageClock clock_;
   WebWindowSystem windows_{clock_};
   WebAlertPresenter alerts_;
+  WebAudioOutput audio_{clock_};
   ImagePictureDecoder pictures_;
   FetchedFaceFiles face_files_;
   std::unique_ptr<FontService> fonts_;    // made on first use

@@ -24,8 +24,12 @@ EM_JS(void, web_full_screen, (bool on), {
 
 EM_JS(void, web_copy_text, (const char* text), { Module.corvida.copyText(UTF8ToString(text)); });
 
-// Sleeps until the time passes or the page wakes the player (input, a download).
+// Sleeps until the time passes or the page wakes the player (input, a download). The page
+// script is told when the player sleeps and wakes, so it can measure the work between.
 EM_JS(void, web_sleep, (uint32_t ms), {
+  // Called again as the player resumes (the rewind), which is not a new sleep.
+  if (Asyncify.state != Asyncify.State.Rewinding && Module.corvida.sleeping)
+    Module.corvida.sleeping();
   Asyncify.handleSleep(function(wakeUp) {
     var done = false;
     var timer = 0;
@@ -34,6 +38,7 @@ EM_JS(void, web_sleep, (uint32_t ms), {
       done = true;
       clearTimeout(timer);
       Module.corvidaWake = null;
+      if (Module.corvida.waking) Module.corvida.waking();
       wakeUp();
     };
     timer = setTimeout(finish, ms);
@@ -150,8 +155,10 @@ void WebWindowSystem::KillTimer(WindowId window, uint32_t id) {
   messages_.KillTimer(window, id);
 }
 
+// Posted by the player or by the page (its menu); a sleeping wait wakes up.
 void WebWindowSystem::PostMessage(const Message& message) {
   messages_.Post(message);
+  web_wake();
 }
 
 void WebWindowSystem::PaintTaken(const Message& m) {
