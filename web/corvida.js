@@ -3,7 +3,10 @@
 // one's place, and runs one player per element in its own instance of the WebAssembly
 // module. This script is the browser for the player: it starts each instance through the
 // plug-in's entry points, streams the stack to it with fetch, answers its requests for
-// further files with fetch, and passes it the canvas's input.
+// further files with fetch, and passes it the canvas's input. Sound goes out through one
+// Web Audio context for the page; preferences, scripts' files and the download cache are
+// kept in the site's IndexedDB; a .stk file dropped on a player (or handed to
+// CorvidaPlayer.playFile) plays from memory.
 //
 // Page-wide options: window.CorvidaPlayer = {config: {autoplay, baseUrl, scaling,
 // letterbox}} before this script; per element through the attributes data-autoplay,
@@ -69,6 +72,58 @@
             height: Math.max(1, Math.floor(card.height * factor))};
   }
 
+  // One audio context for the page, made by the first player that makes sound. Browsers
+  // start it only after a gesture: the click-to-play click, or any later click or key on
+  // a player, resumes it, as does coming back to a page that was hidden.
+  let audioContext = null;
+  function pageAudio() {
+    if (audioContext) return audioContext;
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return null;
+    try {
+      audioContext = new Context();
+    } catch (e) {
+      return null;
+    }
+    return audioContext;
+  }
+  function resumeAudio() {
+    const context = pageAudio();
+    if (context && context.state !== 'running' && context.state !== 'closed')
+      context.resume().catch(() => {});
+  }
+  document.addEventListener('visibilitychange', () => {
+    if (!document.hidden && audioContext && audioContext.state !== 'running') resumeAudio();
+  });
+
+  // The site's storage: the module's folder /corvida (preferences in config/, scripts'
+  // files and the download cache in data/) is an IndexedDB file system. Each player loads
+  // it before it starts and stores what it changed shortly after each change and when the
+  // page goes away. Players store only what they changed themselves, so two players of a
+  // site never remove each other's files. Face files are fetched again rather than kept.
+  const STORAGE = '/corvida';
+  const NOT_KEPT = /^\/corvida\/(data\/fonts|program)(\/|$)/;
+  const STORE_DELAY_MS = 300;
+
+  // Triggers a download of `bytes` named `name` (a file name, percent-encoded or not).
+  function download(name, bytes, type) {
+    let file = name;
+    try {
+      file = decodeURIComponent(name);
+    } catch (e) {
+      // kept as it came
+    }
+    const url = URL.createObjectURL(new Blob([bytes], {type}));
+    const a = document.createElement('a');
+    a.href = url;
+    a.download = file;
+    a.style.display = 'none';
+    document.body.appendChild(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+  }
+
   // The module's script and compiled code are fetched once for the whole page.
   let moduleReady = null;
   function loadModule() {
@@ -114,6 +169,18 @@
     style.id = 'corvida-style';
     style.textContent = STYLE;
     document.head.appendChild(style);
+  }
+
+  // The player's menu commands the page's menu offers.
+  const COMMANDS = {jump: 206, find: 207, save: 103, export: 105, preferences: 651};
+
+  function hasFiles(e) {
+    return e.dataTransfer && Array.from(e.dataTransfer.types || []).includes('Files');
+  }
+  // The first .stk file of a drop, or null.
+  function droppedStack(e) {
+    const files = e.dataTransfer ? Array.from(e.dataTransfer.files || []) : [];
+    return files.find((f) => /\.stk$/i.test(f.name)) || null;
   }
 
   function mods(e) {
@@ -164,7 +231,9 @@
       el.appendChild(this.menuButton);
       this.menu = this.part('cv-menu',
         '<div data-do="jump">Jump To Card\u2026</div><div data-do="find">Find Text\u2026</div>' +
-        '<div data-do="fullscreen">Full Screen</div><div data-do="about">About</div>');
+        '<div data-do="fullscreen">Full Screen</div><div data-do="save">Save Stack As\u2026</div>' +
+        '<div data-do="export">Export Screen\u2026</div>' +
+        '<div data-do="preferences">Preferences\u2026</div><div data-do="about">About</div>');
       this.cover = this.part('cv-cover', '<div class="cv-play"></div><div>Click to play</div>');
       this.cover.style.display = 'flex';
       this.layOut(this.size);
@@ -206,7 +275,25 @@
     wire() {
       this.cover.addEventListener('click', (e) => {
         e.stopPropagation();
+        resumeAudio();
         this.start();
+      });
+      // Any later gesture on the player brings back sound the browser suspended.
+      for (const type of ['pointerdown', 'keydown']) {
+        this.el.addEventListener(type, () => {
+          if (audioContext && audioContext.state !== 'running') resumeAudio();
+        }, true);
+      }
+      // A stack file dropped on the player plays in it (the cover counts as a click).
+      this.el.addEventListener('dragover', (e) => {
+        if (hasFiles(e)) e.preventDefault();
+      });
+      this.el.addEventListener('drop', (e) => {
+        const file = droppedStack(e);
+        if (!file) return;
+        e.preventDefault();
+        e.stopPropagation();
+        this.playFile(file);
       });
       this.menuButton.addEventListener('click', (e) => {
         e.stopPropagation();
@@ -235,14 +322,22 @@
         else this.el.requestFullscreen().catch(() => {});
       } else if (what === 'about') {
         alert('Corvida Player\nPlays Corvida stacks in the page.\nStack: ' + this.url);
-      } else if (this.module) {
-        // The player's own shortcuts: Ctrl+J jumps, Ctrl+F finds.
-        const code = what === 'jump' ? 'KeyJ' : 'KeyF';
+      } else if (this.module && COMMANDS[what]) {
+        // The player's own commands, as from its menu.
         this.el.focus();
-        this.sendKey(true, false, 'ControlLeft', 'Control', 2);
-        this.sendKey(true, false, code, code.slice(3).toLowerCase(), 2);
-        this.sendKey(false, false, code, code.slice(3).toLowerCase(), 2);
-        this.sendKey(false, false, 'ControlLeft', 'Control', 0);
+        this.module._corvida_command(COMMANDS[what]);
+      }
+    }
+
+    // Plays a stack file from the user's disk: streamed from memory under a file: URL, so
+    // nothing goes over the network; the player starts first when it has not yet.
+    playFile(file) {
+      if (this.state === 'waiting') {
+        this.file = file;
+        resumeAudio();
+        this.start();
+      } else if (this.module) {
+        this.streams = this.streams.then(() => this.streamFile(file)).catch(() => {});
       }
     }
 
@@ -268,6 +363,7 @@
         return;
       }
       const m = this.module;
+      await this.loadStorage();
       const fonts = this.withString(loaded.fonts, (p) => p);
       if (!m._corvida_start(this.size.width, this.size.height, fonts)) {
         this.fail(this.url, 'the player could not start');
@@ -277,7 +373,154 @@
       this.listen();
       m._corvida_run();
       this.el.focus();
-      this.fetchStream(this.url, true);
+      if (this.file) {
+        this.streams = this.streams.then(() => this.streamFile(this.file)).catch(() => {});
+      } else {
+        this.fetchStream(this.url, true);
+      }
+    }
+
+    // Loads the site's stored files into the module's folder, then watches for changes.
+    async loadStorage() {
+      const FS = this.module.FS;
+      const IDBFS = FS.filesystems && FS.filesystems.IDBFS;
+      if (!IDBFS || !window.indexedDB) return;
+      try {
+        FS.mkdir(STORAGE);
+        FS.mount(IDBFS, {}, STORAGE);
+      } catch (e) {
+        this.log('site storage unavailable: ' + e);
+        return;
+      }
+      this.storage = {IDBFS, mount: FS.lookupPath(STORAGE).node.mount, known: new Set(),
+                      timer: 0, dirty: false, storing: false};
+      const loaded = await new Promise((resolve) => FS.syncfs(true, (err) => resolve(!err)));
+      if (!loaded) this.log('site storage could not be read');
+      this.storage.known = new Set(Object.keys(await this.localFiles()));
+      this.watchWrites();
+      const leave = () => this.storeNow();
+      window.addEventListener('pagehide', leave);
+      document.addEventListener('visibilitychange', () => {
+        if (document.hidden) leave();
+      });
+    }
+
+    // The module's stored files and folders (not the face files), by path.
+    localFiles() {
+      const {IDBFS, mount} = this.storage;
+      return new Promise((resolve) => IDBFS.getLocalSet(mount, (err, set) => {
+        const entries = err ? {} : set.entries;
+        for (const path of Object.keys(entries)) if (NOT_KEPT.test(path)) delete entries[path];
+        resolve(entries);
+      }));
+    }
+
+    // Every write, removal or rename under the stored folder schedules storing.
+    watchWrites() {
+      const FS = this.module.FS;
+      const mark = (path) => {
+        if (typeof path === 'string' && path.startsWith(STORAGE + '/') && !NOT_KEPT.test(path))
+          this.storeSoon();
+      };
+      const close = FS.close;
+      FS.close = (stream) => {
+        const path = stream && stream.path;
+        const wrote = stream && (stream.flags & 3) !== 0;  // opened for writing
+        const result = close(stream);
+        if (wrote) mark(path);
+        return result;
+      };
+      for (const name of ['unlink', 'rmdir', 'rename']) {
+        const original = FS[name];
+        FS[name] = (...args) => {
+          const result = original(...args);
+          args.forEach(mark);
+          return result;
+        };
+      }
+    }
+
+    // True when nothing this player changed waits to be stored.
+    storageIdle() {
+      const storage = this.storage;
+      return !storage || (!storage.dirty && !storage.storing && !storage.timer);
+    }
+
+    storeSoon() {
+      const storage = this.storage;
+      storage.dirty = true;
+      if (!storage.timer) storage.timer = setTimeout(() => this.storeNow(), STORE_DELAY_MS);
+    }
+
+    // Stores what this player added, changed or removed since it last looked; files other
+    // players of the site stored meanwhile stay.
+    async storeNow() {
+      const storage = this.storage;
+      if (!storage || !storage.dirty || storage.storing) return;
+      clearTimeout(storage.timer);
+      storage.timer = 0;
+      storage.dirty = false;
+      storage.storing = true;
+      try {
+        const local = await this.localFiles();
+        const remote = await new Promise((resolve, reject) => storage.IDBFS.getRemoteSet(
+          storage.mount, (err, set) => (err ? reject(err) : resolve(set))));
+        for (const path of Object.keys(remote.entries)) {
+          if (!local[path] && !storage.known.has(path)) delete remote.entries[path];
+        }
+        storage.known = new Set(Object.keys(local));
+        await new Promise((resolve, reject) => storage.IDBFS.reconcile(
+          {type: 'local', entries: local}, remote, (err) => (err ? reject(err) : resolve())));
+        this.stored = (this.stored || 0) + 1;
+        this.el.dispatchEvent(new CustomEvent('corvida-stored'));
+      } catch (e) {
+        this.log('site storage could not be written: ' + e);
+      } finally {
+        storage.storing = false;
+        if (storage.dirty) this.storeSoon();
+      }
+    }
+
+    // Sound: the module asks for the page's rate when its first sound opens; this player's
+    // node then pulls mixed frames from it as the context plays them.
+    openAudio() {
+      const context = pageAudio();
+      if (!context) return 0;
+      if (!this.audioNode) {
+        const frames = 2048;
+        const node = context.createScriptProcessor(frames, 0, 2);
+        this.audio = {frames: 0, audible: 0, peak: 0};
+        node.onaudioprocess = (e) => this.fillAudio(e.outputBuffer);
+        node.connect(context.destination);
+        this.audioNode = node;
+      }
+      return context.sampleRate;
+    }
+
+    fillAudio(buffer) {
+      const left = buffer.getChannelData(0);
+      const right = buffer.getChannelData(1);
+      const m = this.module;
+      const frames = buffer.length;
+      if (!m) {
+        left.fill(0);
+        right.fill(0);
+        return;
+      }
+      if (!this.audioBuffer) this.audioBuffer = m._malloc(frames * 4);
+      m._corvida_audio_fill(this.audioBuffer, frames);
+      const samples = m.HEAP16.subarray(this.audioBuffer >> 1, (this.audioBuffer >> 1) + frames * 2);
+      let peak = 0;
+      for (let i = 0; i < frames; ++i) {
+        const l = samples[2 * i];
+        const r = samples[2 * i + 1];
+        left[i] = l / 32768;
+        right[i] = r / 32768;
+        peak = Math.max(peak, Math.abs(l), Math.abs(r));
+      }
+      this.audio.frames += frames;
+      if (peak > 0) this.audio.audible += frames;
+      this.audio.peak = Math.max(this.audio.peak, peak);
     }
 
     // What the module calls back (Module.corvida).
@@ -295,6 +538,23 @@
           if (!on && document.fullscreenElement === this.el) document.exitFullscreen();
         },
         fontUrl: (file) => assetBase + 'fonts/' + encodeURIComponent(file),
+        // The work between waking and sleeping again when it showed a frame, kept while
+        // the benchmark asks.
+        waking: () => {
+          this.wokeAt = performance.now();
+          this.framesAtWake = this.frames;
+        },
+        sleeping: () => {
+          if (this.workTimes && this.wokeAt && this.framesAtWake !== this.frames)
+            this.workTimes.push([this.wokeAt, performance.now() - this.wokeAt]);
+          this.wokeAt = 0;
+        },
+        audioRate: () => this.openAudio(),
+        audioRunning: () => !!audioContext && audioContext.state === 'running',
+        offerDownload: (name, bytes, type) => {
+          download(name, bytes, type);
+          this.log('download ' + name);
+        },
       };
     }
 
@@ -311,6 +571,7 @@
         this.shownAt = performance.now();
       }
       this.frames = (this.frames || 0) + 1;
+      if (this.frameTimes) this.frameTimes.push(performance.now());  // set by the benchmark
     }
 
     withString(text, use) {
@@ -396,8 +657,13 @@
     }
 
     async stream(url, isStack) {
-      const m = this.module;
       let response;
+      if (/^file:/i.test(url) && location.protocol !== 'file:') {
+        // Beside a dropped stack: nothing to fetch.
+        this.log('cannot fetch ' + url);
+        this.call('_corvida_url_failed', [url]);
+        return;
+      }
       try {
         response = await fetch(url);
       } catch (e) {
@@ -406,11 +672,13 @@
             '(for example with `make web-serve`).'
           : '';
         this.log('cannot fetch ' + url);
+        this.call('_corvida_url_failed', [url]);
         if (isStack) this.fail(url, 'the request failed (' + (e.message || e) + ')' + hint);
         return;
       }
       if (!response.ok) {
         this.log('cannot fetch ' + url + ': ' + response.status);
+        this.call('_corvida_url_failed', [url]);
         if (isStack) this.fail(url, 'the server answered ' + response.status + ' ' +
                                       response.statusText);
         return;
@@ -420,11 +688,35 @@
       const stamp = isNaN(modified) ? 0 : Math.floor(modified / 1000) >>> 0;
       const served = (response.headers.get('Content-Type') || '').split(';')[0];
       const type = isStack && this.type ? this.type : served;
+      const failed = await this.pump(url, type, length, stamp, response.body.getReader(), isStack);
+      if (failed) this.fail(url, 'the download broke off (' + failed + ')');
+    }
+
+    // A stack file from the user's disk, under a file: URL of its name.
+    async streamFile(file) {
+      if (this.state === 'error') {
+        this.error.style.display = 'none';
+        this.setState('loading');
+      }
+      this.bar.style.display = 'block';
+      // The size and time in the query tell apart files of the same name in the cache.
+      const url = 'file:///' + encodeURIComponent(file.name) + '?' + file.size + '-' +
+                  file.lastModified;
+      this.log('playing dropped file ' + file.name);
+      const stamp = Math.floor(file.lastModified / 1000) >>> 0;
+      const failed = await this.pump(url, 'application/corvida', file.size, stamp,
+                                     file.stream().getReader(), true);
+      if (failed) this.fail(file.name, 'the file could not be read (' + failed + ')');
+    }
+
+    // One stream to the module from a reader of its bytes; the error text when it broke off.
+    async pump(url, type, length, stamp, reader, isStack) {
+      const m = this.module;
       this.call('_corvida_stream_begin', [url, type], length, stamp);
       let received = 0;
       let reason = 0;
+      let failed = '';
       try {
-        const reader = response.body.getReader();
         for (;;) {
           const {done, value} = await reader.read();
           if (done) break;
@@ -442,13 +734,14 @@
         }
       } catch (e) {
         reason = 1;
-        if (isStack) this.fail(url, 'the download broke off (' + (e.message || e) + ')');
+        if (isStack) failed = String(e.message || e);
       }
       this.withString(url, (u) => {
         m._corvida_stream_end(u, reason);
         m._free(u);
       });
       if (isStack) this.bar.style.display = 'none';
+      return failed;
     }
 
     fail(url, reason) {
@@ -490,8 +783,27 @@
     }).observe(document.documentElement, {childList: true, subtree: true});
   }
 
+  // Plays a stack file in a new player put after `where` (an element), or at the end of
+  // the page; the player starts at once (a drop is the gesture).
+  function playFile(file, where) {
+    const embed = document.createElement('embed');
+    embed.setAttribute('type', 'application/corvida');
+    embed.setAttribute('width', '512');
+    embed.setAttribute('height', '342');
+    embed.setAttribute('data-autoplay', 'false');  // started with the file below
+    const holder = document.createElement('div');
+    holder.appendChild(embed);
+    if (where && where.after) where.after(holder);
+    else document.body.appendChild(holder);
+    const player = new Player(embed, 'file:///' + encodeURIComponent(file.name));
+    player.playFile(file);
+    return player;
+  }
+
   window.CorvidaPlayer = Object.assign(window.CorvidaPlayer || {}, {
     config: pageConfig,
+    playFile,
+    audioContext: () => audioContext,
     players: () => Array.from(document.querySelectorAll('.corvida-player')).map((e) => e.corvida),
     namesStack,
     layout,

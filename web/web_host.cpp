@@ -5,14 +5,17 @@
 // as from any browser. The page's calls only queue work; the one message loop, which may
 // sleep inside any nested wait, does the work between messages, so no call from the page
 // ever runs the player while it waits. Streams arriving during a dialog wait for its end.
+// Files the player makes for the user (Save Stack As, Export Screen) become downloads.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -22,6 +25,7 @@
 #include "plugin/instance.h"
 #include "plugin/npapi.h"
 #include "plugin/plugin_host.h"
+#include "plugin/urls.h"
 
 namespace corvida::web {
 namespace {
@@ -29,6 +33,18 @@ namespace {
 EM_JS(void, web_get_url, (const char* url), { Module.corvida.getUrl(UTF8ToString(url)); });
 
 EM_JS(void, web_log, (const char* line), { Module.corvida.log(UTF8ToString(line)); });
+
+// Offers bytes to the user as a file to keep, named `name` (percent-encoded as in a URL).
+EM_JS(void, web_offer_download,
+      (const char* name, const uint8_t* bytes, uint32_t size, const char* type), {
+        Module.corvida.offerDownload(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size),
+                                     UTF8ToString(type));
+      });
+
+// Where files for the user are written before they go to the page; never kept.
+constexpr char kDownloadFolder[] = "/tmp/downloads";
+// A stack or picture offered as a download is read whole; stacks stay far below this.
+constexpr size_t kLargestDownload = size_t{512} << 20;
 
 // The module's own folders; the cache folder lives beside the data.
 Folders PageFolders() {
@@ -44,9 +60,35 @@ std::set<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
+// The dialogs of the desktop, but Export Screen writes where the page takes the picture
+// from as a download.
+class WebDialogs : public PlayerDialogs {
+ public:
+  using PlayerDialogs::PlayerDialogs;
+  // The stack's name as the page knows it (its URL's), for the names of exported files;
+  // the player's own is that of its file in the download cache.
+  void set_stack_name(std::string name) { stack_name_ = std::move(name); }
+  std::optional<std::string> ChooseExportPath(const std::string& suggested) override {
+    if (!CreateDirectories(kDownloadFolder)) return std::nullopt;
+    std::string name = suggested;
+    if (const size_t card = name.rfind(" card "); card != std::string::npos && !stack_name_.empty())
+      name = stack_name_ + name.substr(card);
+    for (char& c : name)
+      if (c == '/' || c == '\\') c = '_';
+    exported_ = std::string(kDownloadFolder) + "/" + name;
+    return exported_;
+  }
+  // The file Export Screen asked for since the last look, or "".
+  std::string TakeExported() { return std::exchange(exported_, ""); }
+
+ private:
+  std::string stack_name_;
+  std::string exported_;
+};
+
 // One piece of work the page asked for, done by the message loop.
 struct StreamWork {
-  enum Kind { kBegin, kData, kEnd } kind;
+  enum Kind { kBegin, kData, kEnd, kFailed, kSaveStack } kind;
   std::string url;
   uint32_t length = 0;
   uint32_t last_modified = 0;
@@ -74,10 +116,16 @@ class WebHost : public plugin::PluginHost, public PlayerLog {
   bool Start();
   void Run();
   void Queue(StreamWork work) { work_.push_back(std::move(work)); }
+  void PostCommand(int command) {
+    platform_.web_windows().PostMessage({shown(), msg::kCommand, uint64_t(command), 0, 0});
+  }
   WebPlatform& web() { return platform_; }
+  WindowId shown() { return platform_.web_windows().shown_window(); }
 
  private:
   void DoWork();
+  void OfferStack();
+  void OfferExported();
   static NPError GetUrl(NPP, const char* url, const char*) {
     web_get_url(url);
     return NPERR_NO_ERROR;
@@ -91,8 +139,9 @@ class WebHost : public plugin::PluginHost, public PlayerLog {
   NPWindow window_{};
   NPStream stream_{};
   std::string stream_url_;
-  std::unique_ptr<PlayerDialogs> dialogs_;
+  std::unique_ptr<WebDialogs> dialogs_;
   std::deque<StreamWork> work_;
+  std::string stack_url_;  // the last stack streamed, which names the download
 };
 
 WebHost* host = nullptr;
@@ -121,7 +170,7 @@ bool WebHost::Start() {
   plugin::InstancePlayer* player = plugin::InstanceOf(&instance_);
   if (!player || !player->window()) return false;
   // Dialogs and alerts are drawn in the canvas.
-  dialogs_ = std::make_unique<PlayerDialogs>(*player->player(), *player->window());
+  dialogs_ = std::make_unique<WebDialogs>(*player->player(), *player->window());
   platform_.web_alerts().SetInWindow(&dialogs_->alert_presenter());
   platform_.web_windows().SetFocus(id);
   return true;
@@ -135,6 +184,10 @@ void WebHost::DoWork() {
     switch (work.kind) {
       case StreamWork::kBegin: {
         stream_url_ = work.url;
+        if (plugin::IsStackUrl(work.url) || plugin::IsStackType(work.type)) {
+          stack_url_ = work.url;
+          if (dialogs_) dialogs_->set_stack_name(plugin::UrlStackName(stack_url_));
+        }
         stream_ = NPStream{nullptr, nullptr, stream_url_.c_str(), work.length, work.last_modified,
                            nullptr};
         uint16_t stype = NP_NORMAL;
@@ -156,8 +209,45 @@ void WebHost::DoWork() {
           stream_url_.clear();
         }
         break;
+      case StreamWork::kFailed:
+        // The request waiting for this URL gives way to the next, as in the desktop's
+        // browser; otherwise one missing file would hold up every later request.
+        if (plugin::InstancePlayer* player = plugin::InstanceOf(&instance_))
+          player->streams().UrlFailed(work.url);
+        break;
+      case StreamWork::kSaveStack:
+        OfferStack();
+        break;
     }
   }
+}
+
+// Save Stack As: the stack as it is now, with what the user changed, as a download; the
+// stack itself keeps coming from its download.
+void WebHost::OfferStack() {
+  Player* player = plugin::InstanceOf(&instance_)->player();
+  if (!player || !player->stack.is_open()) return;
+  std::vector<uint8_t> bytes;
+  if (!player->stack.SaveCopy(bytes).saved()) {
+    player->alerts.Alert(strid::kIoError);
+    return;
+  }
+  const std::string name = plugin::UrlStackName(stack_url_) + ".stk";
+  web_offer_download(name.c_str(), bytes.data(), uint32_t(bytes.size()), "application/corvida");
+  web_log(("saved as \"" + name + "\"").c_str());
+}
+
+void WebHost::OfferExported() {
+  const std::string path = dialogs_ ? dialogs_->TakeExported() : "";
+  if (path.empty()) return;
+  std::vector<uint8_t> bytes;
+  if (ReadFileUpTo(path, kLargestDownload, bytes)) {
+    const std::string name = PathFileName(path);
+    const bool bmp = name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0;
+    web_offer_download(name.c_str(), bytes.data(), uint32_t(bytes.size()),
+                       bmp ? "image/bmp" : "image/png");
+  }
+  DeleteFile(path);
 }
 
 void WebHost::Run() {
@@ -167,6 +257,7 @@ void WebHost::Run() {
   while (window && !window->closed()) {
     DoWork();
     if (windows.WaitMessage(m, kLookForWorkMs)) window->HandleMessage(m);
+    OfferExported();
   }
 }
 
@@ -203,6 +294,12 @@ EMSCRIPTEN_KEEPALIVE void corvida_stream_data(const char* url, const uint8_t* by
   host->Queue({StreamWork::kData, url, 0, 0, "", {bytes, bytes + length}, 0});
 }
 
+// A URL the player asked for that could not be fetched at all.
+EMSCRIPTEN_KEEPALIVE void corvida_url_failed(const char* url) {
+  if (!host || !url) return;
+  host->Queue({StreamWork::kFailed, url, 0, 0, "", {}, 0});
+}
+
 EMSCRIPTEN_KEEPALIVE void corvida_stream_end(const char* url, int reason) {
   if (!host || !url) return;
   host->Queue({StreamWork::kEnd, url, 0, 0, "", {}, reason});
@@ -232,6 +329,35 @@ EMSCRIPTEN_KEEPALIVE void corvida_mouse(int kind, int x, int y, int button, uint
 
 EMSCRIPTEN_KEEPALIVE void corvida_focus(int focused) {
   if (host) host->web().web_windows().FocusChanged(focused != 0);
+}
+
+// The page's audio node takes `frames` stereo frames of 16-bit samples at `out`.
+EMSCRIPTEN_KEEPALIVE void corvida_audio_fill(int16_t* out, int frames) {
+  if (!out || frames <= 0) return;
+  if (!host) {
+    std::fill(out, out + size_t(frames) * 2, int16_t{0});
+    return;
+  }
+  host->web().web_audio().Fill(out, size_t(frames));
+}
+
+// A command of the page's menu, handled by the player as from its own menu.
+EMSCRIPTEN_KEEPALIVE void corvida_command(int command) {
+  using corvida::MenuCommand;
+  if (!host) return;
+  switch (MenuCommand(command)) {
+    case MenuCommand::kSaveStackAs:
+      host->Queue({StreamWork::kSaveStack, "", 0, 0, "", {}, 0});
+      return;
+    case MenuCommand::kJumpToCard:
+    case MenuCommand::kFindText:
+    case MenuCommand::kExportScreen:
+    case MenuCommand::kPreferences:
+      host->PostCommand(command);
+      return;
+    default:
+      return;
+  }
 }
 
 }  // extern "C"
