@@ -34,7 +34,7 @@ for (const name of fs.readdirSync(webDir)) {
 }
 fs.copyFileSync(path.join(webDir, 'demo.stk'), path.join(site, 'stack-file'));
 for (const f of [...fixtures, notStacks]) fs.writeFileSync(path.join(site, f.name + '.html'), page(f.body));
-for (const card of [1, 2]) {
+for (const card of [1, 2, 3]) {
   execFileSync(corvida, ['render', path.join(webDir, 'demo.stk'), '--card', String(card),
                          '-o', path.join(site, `render-${card}.png`)]);
 }
@@ -217,6 +217,25 @@ async function runAudio() {
   } else {
     check(name, 'card 3 shows', false);
   }
+  await p.close();
+}
+
+// Card 3 shows a picture the stack keeps beside itself ("ladybird.bmp"): the player asks
+// for it through the plug-in face and the page fetches it from the stack's folder.
+async function runPictureBeside() {
+  const name = 'picture-beside';
+  const p = await browser.newPage();
+  const requested = [];
+  p.on('request', (r) => requested.push(new URL(r.url()).pathname));
+  await p.goto(`${origin}/plain-embed.html`);
+  const {shown} = await startPlayer(p, 'p');
+  const arrived = shown && await jumpTo(p, 'p', 3);
+  await p.waitForTimeout(2000);
+  check(name, 'the picture is fetched from beside the stack', requested.includes('/ladybird.bmp'),
+        requested.filter((u) => /\.bmp$/i.test(u)).join(' '));
+  const share = arrived ? await differingShare(p, 'p', 'render-3.png') : 1;
+  check(name, 'card 3 with the picture matches corvida render', share < MOST_DIFFERING,
+        `${(share * 100).toFixed(2)}% differ`);
   await p.close();
 }
 
@@ -411,7 +430,8 @@ async function runMissing() {
 
 try {
   for (const f of fixtures) if (!only || only === f.name) await runFixture(f);
-  const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing, audio: runAudio,
+  const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
+                  'picture-beside': runPictureBeside, audio: runAudio,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
                   autoplay: timeToFirstCard, transition: transitionFrames};
   for (const [name, run] of Object.entries(others)) if (!only || only === name) await run();
