@@ -105,18 +105,12 @@
   const NOT_KEPT = /^\/corvida\/(data\/fonts|program)(\/|$)/;
   const STORE_DELAY_MS = 300;
 
-  // Triggers a download of `bytes` named `name` (a file name, percent-encoded or not).
+  // Triggers a download of `bytes` as the file `name`.
   function download(name, bytes, type) {
-    let file = name;
-    try {
-      file = decodeURIComponent(name);
-    } catch (e) {
-      // kept as it came
-    }
     const url = URL.createObjectURL(new Blob([bytes], {type}));
     const a = document.createElement('a');
     a.href = url;
-    a.download = file;
+    a.download = name;
     a.style.display = 'none';
     document.body.appendChild(a);
     a.click();

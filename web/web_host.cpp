@@ -34,7 +34,7 @@ EM_JS(void, web_get_url, (const char* url), { Module.corvida.getUrl(UTF8ToString
 
 EM_JS(void, web_log, (const char* line), { Module.corvida.log(UTF8ToString(line)); });
 
-// Offers bytes to the user as a file to keep, named `name` (percent-encoded as in a URL).
+// Offers bytes to the user as a file to keep, named `name`.
 EM_JS(void, web_offer_download,
       (const char* name, const uint8_t* bytes, uint32_t size, const char* type), {
         Module.corvida.offerDownload(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size),
