@@ -15,8 +15,9 @@ namespace {
 constexpr size_t kLineTextLimit = 255;
 
 bool IsOperatorWord(const Node* w) {
-  if (!w || !w->IsWord() || w->text[0] == '\0' || w->text[1] != '\0' || w->link) return false;
-  return std::strchr("+-*/<>=()", w->text[0]) != nullptr;
+  if (!w || !w->IsWord() || w->IsSpan() || w->text[0] == '\0' || w->text[1] != '\0' || w->link)
+    return false;
+  return std::strchr("+-*/<>=()", FirstChar(w)) != nullptr;
 }
 
 // Appends an atom (word or number) as it prints.
@@ -35,7 +36,7 @@ void AppendLineWord(std::string& out, const Node* w) {
     return;
   }
   if (IsOperatorWord(w)) {
-    out += w->text[0];
+    out += FirstChar(w);
     return;
   }
   if (WordIs(w, "\"")) {
@@ -118,7 +119,7 @@ std::string Interpreter::ErrorMessage(int code, Node* name, Node* value) {
   constexpr size_t kPartLimit = 1024;
   auto n = [&] {
     // A name written as :var stands for the variable's value.
-    if (IsWord(name) && name->text[0] == ':') {
+    if (IsWord(name) && FirstChar(name) == ':') {
       Node* b = FindVariable(name, 1);
       if (b) return PrintForm(b->link->elem, kPartLimit);
     }

@@ -59,7 +59,7 @@ Node* Evaluator::Top(Node*& cur, bool paren) {
     return ListThenEqual(tok, cur);
   }
   if (!tok->IsWord()) return Comparison(cur);
-  char c0 = tok->text[0];
+  char c0 = FirstChar(tok);
   if (c0 == '"') {
     cur = cur->link;
     in_.pending = Unquote(tok);
@@ -211,11 +211,11 @@ Node* Evaluator::Lowest(Node*& cur) {
       if (IsOp(cur, ')')) cur = cur->link;
       return v;
     }
-    if (tok->text[0] == ':') {
+    if (FirstChar(tok) == ':') {
       cur = cur->link;
       return Variable(tok);
     }
-    if (tok->text[0] == '"') {
+    if (FirstChar(tok) == '"') {
       cur = cur->link;
       return Unquote(tok);
     }
@@ -244,7 +244,7 @@ Node* Evaluator::Variable(Node* token) {
 
 // The word without its first character (the '"' or ':').
 Node* Evaluator::Unquote(Node* token) {
-  return Keep(in_.WordTail(token, 1));
+  return Keep(in_.Unquoted(token));
 }
 
 Node* Evaluator::Call(Node*& cur, bool paren) {

@@ -189,6 +189,42 @@ Node* Interpreter::NewChunk(const char* chars, int count, Node* rest) {
   return n;
 }
 
+Node* Interpreter::NewSpan(WordBuffer* buffer, size_t start, size_t length) {
+  Node* n = NewNode();
+  if (!n) return nullptr;
+  n->flags |= NF_WORD | NF_SPAN;
+  n->buffer = buffer;
+  n->span = {static_cast<uint32_t>(start), static_cast<uint32_t>(length)};
+  return n;
+}
+
+Node* Interpreter::NewBufferWord(std::string_view chars, size_t capacity) {
+  // The node first: making it may collect, which would free a buffer nothing points to.
+  Node* n = NewNode();
+  if (!n) return nullptr;
+  n->flags |= NF_WORD;
+  n->link = nullptr;
+  n->elem = nullptr;
+  WordBuffer* buffer = pool_.NewBuffer(std::max(capacity, chars.size()));
+  if (!buffer && capacity > chars.size()) buffer = pool_.NewBuffer(chars.size());
+  if (!buffer) {
+    n->flags = 0;  // back to the pool at the next collection
+    ErrorText(kErrOutOfSpace, "");
+    return nullptr;
+  }
+  std::memcpy(buffer->chars(), chars.data(), chars.size());
+  buffer->used = static_cast<uint32_t>(chars.size());
+  n->flags |= NF_SPAN;
+  n->buffer = buffer;
+  n->span = {0, static_cast<uint32_t>(chars.size())};
+  return n;
+}
+
+Node* Interpreter::WordOfChars(std::string_view chars) {
+  if (chars.size() <= kMaxChunkWord) return MakeWord(chars);
+  return NewBufferWord(chars, chars.size());
+}
+
 Node* Interpreter::WordTail(const Node* word, int skip) {
   CharCursor c(word);
   for (int i = 0; i < skip; ++i) c.Next();
@@ -212,6 +248,16 @@ Node* Interpreter::WordTail(const Node* word, int skip) {
     last = n;
   } while (c.Peek() != '\0');
   return first;
+}
+
+Node* Interpreter::Unquoted(Node* token) {
+  // Words never change and nothing is freed before the next collection, so an answer
+  // made since then is still the token's word.
+  UnquotedAnswer& answer = unquoted_[(reinterpret_cast<uintptr_t>(token) >> 3) % unquoted_.size()];
+  if (answer.token == token && answer.collections == pool_.collections()) return answer.word;
+  Node* word = WordTail(token, 1);
+  if (word) answer = {token, pool_.collections(), word};
+  return word;
 }
 
 Node* Interpreter::WordOrNumberText(Node* v) {

@@ -3,6 +3,7 @@
 // make a fresh one per case.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -182,8 +183,19 @@ class Interpreter {
   Node* MakeWord(std::string_view text);
   // A new word of a word's characters after the first `skip` ones.
   Node* WordTail(const Node* word, int skip);
+  // A token's word without its first character ('"' or ':'). A line run again and again
+  // gets the same word back until the pool next collects, so names it makes are found
+  // by their node.
+  Node* Unquoted(Node* token);
   // A new chunk holding `count` (1 to 4) characters, followed by the chunks of `rest`.
   Node* NewChunk(const char* chars, int count, Node* rest);
+  // A new word of `length` (more than kMaxChunkWord) characters of `buffer` from `start`.
+  Node* NewSpan(WordBuffer* buffer, size_t start, size_t length);
+  // A new word of the characters, in a buffer with room for `capacity` (at least as many)
+  // so that joining more characters to its end later needs no copy.
+  Node* NewBufferWord(std::string_view chars, size_t capacity);
+  // A new word of the characters: a chunk when short, else a span of a new buffer.
+  Node* WordOfChars(std::string_view chars);
   Node* WordOrNumberText(Node* v);  // a word of a value's characters (numbers as text)
   void Hold(Node* v) { pool_.Hold(v); }
   void Release(Node* v) { pool_.Release(v); }
@@ -358,6 +370,12 @@ class Interpreter {
   std::unique_ptr<Turtle> turtle_;
   uintptr_t stack_floor_ = 0;
   unsigned interrupt_countdown_ = 15;  // the first check looks at once
+  struct UnquotedAnswer {
+    const Node* token = nullptr;
+    size_t collections = 0;
+    Node* word = nullptr;
+  };
+  std::array<UnquotedAnswer, 64> unquoted_{};
 };
 
 // Depth guard: counts one nested evaluation; reports "Out of stack space" past the limit.

@@ -1,7 +1,9 @@
 #include "logo/nodes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -13,6 +15,7 @@ NodePool::NodePool(size_t max_blocks) : max_blocks_(max_blocks < 1 ? 1 : max_blo
 
 NodePool::~NodePool() {
   for (Block* b : blocks_) delete b;
+  for (WordBuffer* b : buffers_) std::free(b);
 }
 
 bool NodePool::Start() {
@@ -63,6 +66,7 @@ uint32_t NodePool::NewPass() {
     for (Block* b : blocks_)
       for (Node& n : b->nodes) n.stamp = 0;
     for (Node* n : outside_) n->stamp = 0;
+    for (WordBuffer* b : buffers_) b->mark = 0;
     pass_ = 1;
   }
   return pass_;
@@ -84,7 +88,8 @@ void NodePool::Release(Node* v) {
 
 void NodePool::ReleaseFreshWalk(Node* v) {
   if (v->IsWord()) {
-    for (; v && (v->flags & NF_HELD) && v->IsWord(); v = v->link) v->flags &= ~NF_HELD;
+    for (; v && (v->flags & NF_HELD) && v->IsWord(); v = v->IsSpan() ? nullptr : v->link)
+      v->flags &= ~NF_HELD;
     return;
   }
   Walk(v, NewPass(), [](Node* n) {
@@ -102,8 +107,9 @@ void NodePool::Collect() {
       if (!(n.flags & NF_HELD)) n.flags |= NF_DOOMED;
   // Unmark what the roots reach; one pass for all roots so shared parts are seen once.
   uint32_t pass = NewPass();
-  auto unmark = [](Node* n) {
+  auto unmark = [pass](Node* n) {
     n->flags &= ~NF_DOOMED;
+    if (n->flags & NF_SPAN) n->buffer->mark = pass;
     return true;
   };
   // Held nodes protect what they point to only when that is held too, so the walk
@@ -121,13 +127,50 @@ void NodePool::Collect() {
         n.link = free_;
         free_ = &n;
         ++free_count_;
+      } else if (n.flags & NF_SPAN) {
+        n.buffer->mark = pass;  // held spans keep their buffers too
       }
     }
   }
+  SweepBuffers(pass);
+}
+
+void NodePool::SweepBuffers(uint32_t pass) {
+  size_t kept = 0;
+  for (WordBuffer* b : buffers_) {
+    if (b->mark == pass) {
+      buffers_[kept++] = b;
+    } else {
+      buffer_bytes_ -= sizeof(WordBuffer) + b->capacity;
+      std::free(b);
+    }
+  }
+  buffers_.resize(kept);
+  buffer_bytes_since_ = 0;
+}
+
+WordBuffer* NodePool::NewBuffer(size_t capacity) {
+  size_t bytes = sizeof(WordBuffer) + capacity;
+  // Word memory is bounded like node memory: as many bytes as all the node blocks hold.
+  const size_t budget = max_blocks_ * sizeof(Block);
+  // Collected once as much has been allocated as was kept after the last collection, so
+  // collecting costs in proportion to what is allocated.
+  size_t since_limit = std::max(buffer_bytes_ - buffer_bytes_since_, kBufferBytesBeforeCollecting);
+  if (roots_ && (buffer_bytes_since_ > since_limit || buffer_bytes_ + bytes > budget)) Collect();
+  if (capacity > UINT32_MAX || buffer_bytes_ + bytes > budget) return nullptr;
+  auto* b = static_cast<WordBuffer*>(std::malloc(bytes));
+  if (!b) return nullptr;
+  b->capacity = static_cast<uint32_t>(capacity);
+  b->used = 0;
+  b->mark = 0;
+  buffers_.push_back(b);
+  buffer_bytes_ += bytes;
+  buffer_bytes_since_ += bytes;
+  return b;
 }
 
 void AppendWordChars(const Node* w, std::string& out) {
-  for (; w && w->IsWord(); w = w->link) out.append(w->text, static_cast<size_t>(ChunkLength(w)));
+  for (; w && w->IsWord(); w = CharCursor::NextChunk(w)) out.append(ChunkChars(w), ChunkLength(w));
 }
 
 std::string WordChars(const Node* word) {
@@ -138,7 +181,7 @@ std::string WordChars(const Node* word) {
 
 size_t WordLength(const Node* w) {
   size_t n = 0;
-  for (; w && w->IsWord(); w = w->link) n += static_cast<size_t>(ChunkLength(w));
+  for (; w && w->IsWord(); w = CharCursor::NextChunk(w)) n += ChunkLength(w);
   return n;
 }
 

@@ -1,6 +1,7 @@
 // Tarrow values: fixed-size nodes from a private pool, reclaimed by a mark-and-sweep
-// collector. Running code protects values in the making with a per-node held bit; the
-// evaluator roots the values it is working on in its temporary stack.
+// collector, and the character buffers long words keep their characters in. Running
+// code protects values in the making with a per-node held bit; the evaluator roots the
+// values it is working on in its temporary stack.
 #pragma once
 
 #include "stackfile/mactext.h"
@@ -18,24 +19,46 @@ constexpr uint8_t NF_LIST = 0x01;
 constexpr uint8_t NF_WORD = 0x02;
 constexpr uint8_t NF_FLOAT = 0x04;
 constexpr uint8_t NF_INT = 0x08;
+constexpr uint8_t NF_SPAN = 0x10;  // a word node whose characters lie in a WordBuffer
 constexpr uint8_t NF_HELD = 0x40;
 constexpr uint8_t NF_DOOMED = 0x80;
 constexpr uint8_t kTypeMask = 0x0F;
 
+// Characters of long words, shared by every word that shows a part of them. Words never
+// change, so a buffer's characters below `used` never change either; a word that ends at
+// `used` may grow in place into the spare capacity (nobody else sees those characters).
+struct WordBuffer {
+  uint32_t capacity;
+  uint32_t used;
+  uint32_t mark;  // stamp of the last collection that found it reachable
+  char* chars() { return reinterpret_cast<char*>(this + 1); }
+  const char* chars() const { return reinterpret_cast<const char*>(this + 1); }
+};
+
+// Where a span word's characters lie in its buffer.
+struct SpanPlace {
+  uint32_t start;
+  uint32_t length;
+};
+
 // One value cell. A list cell links to the next cell and points at its element; a word
 // chunk links to the next chunk and holds one to four characters (NUL padded; only the
-// empty word's single chunk holds none); a number node holds its value in place of the
-// link. Words never change once made, so a word may end in another word's chunks: taking
-// a word's first character off or putting characters in front of a word shares the rest.
+// empty word's single chunk holds none); a span (NF_SPAN) holds more than four characters
+// of a buffer in place of link and text and always ends its word; a number node holds its
+// value in place of the link. Words never change once made, so a word may end in another
+// word's chunks or span: taking a word's first character off or putting characters in
+// front of a word shares the rest.
 struct Node {
   union {
     Node* link;
+    WordBuffer* buffer;
     int32_t ival;
     double fval;
   };
   union {
     Node* elem;
     char text[4];
+    SpanPlace span;
   };
   uint8_t flags;
   uint8_t spare;
@@ -48,6 +71,8 @@ struct Node {
   bool IsInt() const { return flags & NF_INT; }
   bool IsFloat() const { return flags & NF_FLOAT; }
   bool IsNumber() const { return flags & (NF_INT | NF_FLOAT); }
+  bool IsSpan() const { return flags & NF_SPAN; }
+  const char* SpanChars() const { return buffer->chars() + span.start; }
 };
 static_assert(sizeof(Node) == 24, "node layout");
 
@@ -62,8 +87,13 @@ inline bool IsNumber(const Node* v) {
 }
 
 constexpr size_t kNodesPerBlock = 1000;
+// Longest word kept in chunks alone; longer words made by taking words apart or joining
+// them keep their characters in a buffer.
+constexpr size_t kMaxChunkWord = 4;
 // Blocks a pool takes before its first collection.
 constexpr size_t kBlocksBeforeCollecting = 8;
+// Bytes of word buffers allocated before the first collection they cause.
+constexpr size_t kBufferBytesBeforeCollecting = size_t{1} << 20;
 
 // The pool: blocks of 1000 nodes, a free list threaded through the links, and the
 // collector. Roots come from a visitor the interpreter installs.
@@ -110,6 +140,11 @@ class NodePool {
     ReleaseFreshWalk(v);
   }
 
+  // A buffer for `capacity` characters, or null when the word memory is spent (after a
+  // collection). May collect: whatever the caller still needs must be held or rooted.
+  WordBuffer* NewBuffer(size_t capacity);
+  size_t BufferBytes() const { return buffer_bytes_; }
+
   size_t CountFree() const { return free_count_; }
   size_t CountTotal() const { return blocks_.size() * kNodesPerBlock; }
   size_t collections() const { return collections_; }
@@ -135,7 +170,7 @@ class NodePool {
           if (n->elem) stack_.push_back(n->elem);
           n = n->link;
         } else if (t == NF_WORD) {
-          n = n->link;
+          n = n->IsSpan() ? nullptr : n->link;
         } else {
           break;
         }
@@ -150,6 +185,7 @@ class NodePool {
   Node* AllocSlow();
   void ReleaseFreshWalk(Node* v);
   bool AddBlock();
+  void SweepBuffers(uint32_t pass);
 
   struct Block {
     Node nodes[kNodesPerBlock];
@@ -163,30 +199,53 @@ class NodePool {
   std::vector<Node*> stack_;
   std::vector<Node*> outside_;
   std::function<void(const MarkFn&)> roots_;
+  std::vector<WordBuffer*> buffers_;
+  size_t buffer_bytes_ = 0;        // held by buffers_, headers included
+  size_t buffer_bytes_since_ = 0;  // allocated since the last collection
 };
 
 // Reads a word one character at a time; past the end it yields NUL and stays put.
 class CharCursor {
  public:
-  explicit CharCursor(const Node* word) : chunk_(word && word->IsWord() ? word : nullptr) {}
-  char Peek() const { return chunk_ ? chunk_->text[index_] : '\0'; }
+  explicit CharCursor(const Node* word) { Load(word && word->IsWord() ? word : nullptr); }
+  char Peek() const { return at_ != end_ ? *at_ : '\0'; }
   char Next() {
-    char c = Peek();
-    if (c == '\0') return c;
-    if (++index_ == 4 || chunk_->text[index_] == '\0') {
-      chunk_ = NextChunk(chunk_);
-      index_ = 0;
-    }
+    if (at_ == end_) return '\0';
+    char c = *at_++;
+    if (at_ == end_) Load(next_);
     return c;
   }
   // The chunk after `w` in the same word, or null at its end.
   static const Node* NextChunk(const Node* w) {
-    return w->link && w->link->IsWord() ? w->link : nullptr;
+    return !w->IsSpan() && w->link && w->link->IsWord() ? w->link : nullptr;
   }
 
  private:
-  const Node* chunk_;
-  int index_ = 0;
+  // Moves to the first node from `w` on that holds characters.
+  void Load(const Node* w) {
+    for (; w; w = next_) {
+      if (w->IsSpan()) {
+        at_ = w->SpanChars();
+        end_ = at_ + w->span.length;
+        next_ = nullptr;
+      } else {
+        at_ = w->text;
+        end_ = at_ + ChunkLengthOf(w);
+        next_ = NextChunk(w);
+      }
+      if (at_ != end_) return;
+    }
+    at_ = end_ = nullptr;
+  }
+  static int ChunkLengthOf(const Node* w) {
+    int n = 0;
+    while (n < 4 && w->text[n] != '\0') ++n;
+    return n;
+  }
+
+  const char* at_ = nullptr;
+  const char* end_ = nullptr;
+  const Node* next_ = nullptr;
 };
 
 // Appends the characters of a word to `out` (numbers and lists add nothing).
@@ -196,15 +255,25 @@ std::string WordChars(const Node* word);
 size_t WordLength(const Node* word);
 // True when the word's characters are exactly `text` (case-sensitive).
 bool WordIs(const Node* word, std::string_view text);
-// The one-character word `c` (operators and brackets as the reader makes them).
+// The one-character word `c` (operators and brackets as the reader makes them); a span
+// holds more than one character.
 inline bool IsCharWord(const Node* v, char c) {
-  return v && v->IsWord() && v->text[0] == c && v->text[1] == '\0' && !v->link;
+  return v && v->IsWord() && !v->IsSpan() && v->text[0] == c && v->text[1] == '\0' && !v->link;
 }
-// Characters held in one chunk (0 to 4).
-inline int ChunkLength(const Node* w) {
-  int n = 0;
+// Characters held in one chunk (0 to 4) or span.
+inline size_t ChunkLength(const Node* w) {
+  if (w->IsSpan()) return w->span.length;
+  size_t n = 0;
   while (n < 4 && w->text[n] != '\0') ++n;
   return n;
+}
+// The characters of one chunk or span.
+inline const char* ChunkChars(const Node* w) {
+  return w->IsSpan() ? w->SpanChars() : w->text;
+}
+// A word's first character; NUL for the empty word.
+inline char FirstChar(const Node* w) {
+  return w->IsSpan() ? *w->SpanChars() : w->text[0];
 }
 
 // Mac Roman upper case (accents kept), as a table for the comparisons on every lookup.

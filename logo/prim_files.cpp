@@ -50,7 +50,7 @@ int OpenSlotInput(Interpreter& in, PrimCall& c) {
 }
 
 bool IsEmptyInput(Node* v) {
-  return v && ((v->IsWord() && v->text[0] == '\0') || Interpreter::IsEmptyList(v));
+  return v && ((v->IsWord() && FirstChar(v) == '\0') || Interpreter::IsEmptyList(v));
 }
 
 // True when a resolved host path is the file of an open slot.

@@ -39,7 +39,7 @@ Node* Local(Interpreter& in, PrimCall& c) {
 }
 
 int Skip(Node* name) {
-  return name->text[0] == ':' ? 1 : 0;
+  return FirstChar(name) == ':' ? 1 : 0;
 }
 
 Node* Thing(Interpreter& in, PrimCall& c) {
@@ -115,7 +115,7 @@ Node* To(Interpreter& in, PrimCall& c) {
   }
   Node* name = cur->elem;
   cur = cur->link;
-  if (!IsWord(name) || name->text[0] == ':' || name->text[0] == '"') {
+  if (!IsWord(name) || FirstChar(name) == ':' || FirstChar(name) == '"') {
     in.ErrorRow(kErrDoesntLike, c.row, name);
     return RefuseDefinition(in);
   }
@@ -128,7 +128,7 @@ Node* To(Interpreter& in, PrimCall& c) {
   size_t mark = in.TempMark();
   for (; cur; cur = cur->link) {
     Node* t = cur->elem;
-    if (!IsWord(t) || t->text[0] != ':') {
+    if (!IsWord(t) || FirstChar(t) != ':') {
       in.ErrorRow(kErrDoesntLike, c.row, t);
       in.TempReset(mark);
       return RefuseDefinition(in);

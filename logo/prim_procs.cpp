@@ -12,7 +12,8 @@ bool CheckProcName(Interpreter& in, Node* name, int row) {
     in.ErrorRow(kErrNotEnoughInputs, row);
     return false;
   }
-  if (!name->IsWord() || name->text[0] == ':' || name->text[0] == '"' || name->text[0] == '\0') {
+  if (!name->IsWord() || FirstChar(name) == ':' || FirstChar(name) == '"' ||
+      FirstChar(name) == '\0') {
     in.ErrorRow(kErrDoesntLike, row, name);
     return false;
   }

@@ -48,7 +48,7 @@ namespace {
 constexpr int kErrIndexTooBig = 77;
 
 bool IsEmptyWord(const Node* v) {
-  return v && v->IsWord() && v->text[0] == '\0';
+  return v && v->IsWord() && FirstChar(v) == '\0';
 }
 
 // The source tokens of input i, for reports that show where an input came from.

@@ -1,4 +1,6 @@
 // Word and list primitives: equality, predicates, taking values apart and building them.
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -87,7 +89,7 @@ Node* FloatP(Interpreter& in, PrimCall& c) {
 }
 
 bool IsEmptyWord(Node* v) {
-  return v && v->IsWord() && v->text[0] == '\0';
+  return v && v->IsWord() && FirstChar(v) == '\0';
 }
 
 Node* EmptyP(Interpreter& in, PrimCall& c) {
@@ -95,8 +97,8 @@ Node* EmptyP(Interpreter& in, PrimCall& c) {
   return in.Truth(Interpreter::IsEmptyList(v) || IsEmptyWord(v));
 }
 
-// Builds a new word four characters to a chunk; it may end in an existing word's chunks,
-// which are shared rather than copied.
+// Builds a new short word four characters to a chunk; it may end in an existing word's
+// chunks, which are shared rather than copied.
 class WordBuilder {
  public:
   explicit WordBuilder(Interpreter& in) : in_(in) {}
@@ -117,11 +119,12 @@ class WordBuilder {
       return;
     }
     for (const Node* w = v; w && !failed_; w = CharCursor::NextChunk(w)) {
-      int count = ChunkLength(w);
-      if (fill_ == 4 && count == 4) {
-        AddChunk(w->text);  // whole chunks copy at once while the builder is aligned
+      size_t count = ChunkLength(w);
+      const char* chars = ChunkChars(w);
+      if (fill_ == 4 && count == 4 && !w->IsSpan()) {
+        AddChunk(chars);  // whole chunks copy at once while the builder is aligned
       } else {
-        for (int i = 0; i < count; ++i) Add(w->text[i]);
+        for (size_t i = 0; i < count; ++i) Add(chars[i]);
       }
     }
   }
@@ -158,7 +161,7 @@ class WordBuilder {
 };
 
 bool HasChars(Node* v) {
-  return v->IsNumber() || (v->IsWord() && v->text[0] != '\0');
+  return v->IsNumber() || (v->IsWord() && FirstChar(v) != '\0');
 }
 
 // Reports an input with nothing to take apart; the error names `canonical` when given (so
@@ -178,11 +181,15 @@ bool EmptyInput(Interpreter& in, Node* v, int called_row, const char* canonical 
 }
 
 // The one-character word of a word's character at `index` (0-based, within the word).
+// Chunks are stepped over whole, so a character of a span costs no more than its first.
 Node* CharAt(Interpreter& in, Node* word, size_t index) {
   if (word->IsNumber()) return in.MakeWord(NumberText(word).substr(index, 1));
-  CharCursor c(word);
-  for (size_t i = 0; i < index; ++i) c.Next();
-  char ch = c.Peek();
+  const Node* w = word;
+  while (w && index >= ChunkLength(w)) {
+    index -= ChunkLength(w);
+    w = CharCursor::NextChunk(w);
+  }
+  char ch = w ? ChunkChars(w)[index] : '\0';
   return in.NewChunk(&ch, 1, nullptr);
 }
 
@@ -207,18 +214,26 @@ Node* Last(Interpreter& in, PrimCall& c) {
   if (v->IsNumber()) return CharAt(in, v, CharCount(v) - 1);
   const Node* w = v;
   while (const Node* next = CharCursor::NextChunk(w)) w = next;
-  return in.NewChunk(&w->text[ChunkLength(w) - 1], 1, nullptr);
+  return in.NewChunk(ChunkChars(w) + ChunkLength(w) - 1, 1, nullptr);
+}
+
+// The characters of a span from `skip` on, `length` of them: a span of the same buffer
+// when long, else a chunk of their own.
+Node* PartOfSpan(Interpreter& in, Node* span, size_t skip, size_t length) {
+  if (length > kMaxChunkWord) return in.NewSpan(span->buffer, span->span.start + skip, length);
+  return in.MakeWord(std::string_view(span->SpanChars() + skip, length));
 }
 
 // A word's characters after its first: the head chunk's other characters in a new chunk,
-// the rest of the word shared.
+// the rest of the word shared; a span's other characters are the same buffer's.
 Node* ButFirst(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
   if (EmptyInput(in, v, c.row, "BUTFIRST")) return v && v->IsList() ? v->link : v;
   if (v->IsList()) return v->link ? v->link : in.empty_list();
   if (v->IsNumber()) return in.MakeWord(NumberText(v).substr(1));
+  if (v->IsSpan()) return PartOfSpan(in, v, 1, v->span.length - 1);
   Node* rest = const_cast<Node*>(CharCursor::NextChunk(v));
-  int head = ChunkLength(v);
+  int head = static_cast<int>(ChunkLength(v));
   if (head > 1) return in.NewChunk(v->text + 1, head - 1, rest);
   return rest ? rest : in.empty_word();
 }
@@ -241,12 +256,14 @@ Node* ButLast(Interpreter& in, PrimCall& c) {
     }
     return head ? head : in.empty_list();
   }
+  if (v->IsSpan()) return PartOfSpan(in, v, 0, v->span.length - 1);
   size_t keep = CharCount(v) - 1;
   if (v->IsNumber()) return in.MakeWord(NumberText(v).substr(0, keep));
-  WordBuilder out(in);
-  CharCursor chars(v);
-  for (size_t i = 0; i < keep; ++i) out.Add(chars.Next());
-  return out.Finish(nullptr);
+  // A long word of chunks is copied once into a buffer; taking more off its end then
+  // shares that buffer.
+  std::string chars = WordChars(v);
+  chars.pop_back();
+  return in.WordOfChars(chars);
 }
 
 Node* Count(Interpreter& in, PrimCall& c) {
@@ -340,26 +357,80 @@ Node* Sentence(Interpreter& in, PrimCall& c) {
   return BuildList(in, v, true);
 }
 
-// The inputs' characters joined; the last word's chunks are shared, not copied, so
-// putting characters in front of a long word costs only what is put in front.
+// How WORD joins: words longer than this in front of the last input are copied into a
+// buffer rather than put in front of it in chunks.
+constexpr size_t kMaxSharedPrefix = 8;
+
+// Appends the characters of `v` (a word or number) to a buffer's used end, which has
+// room for them.
+void AppendToBuffer(WordBuffer* buffer, Node* v) {
+  if (v->IsNumber()) {
+    std::string text = NumberText(v);
+    std::memcpy(buffer->chars() + buffer->used, text.data(), text.size());
+    buffer->used += static_cast<uint32_t>(text.size());
+    return;
+  }
+  for (const Node* w = v; w; w = CharCursor::NextChunk(w)) {
+    size_t count = ChunkLength(w);
+    std::memcpy(buffer->chars() + buffer->used, ChunkChars(w), count);
+    buffer->used += static_cast<uint32_t>(count);
+  }
+}
+
+// True when `span` ends where its buffer's characters end, with room for `more`.
+bool CanGrowInPlace(const Node* span, size_t more) {
+  const WordBuffer* b = span->buffer;
+  return span->span.start + span->span.length == b->used && more <= b->capacity - b->used;
+}
+
+// The words joined into a buffer with spare room, so the next join at its end is cheap.
+Node* JoinIntoBuffer(Interpreter& in, const std::vector<Node*>& words, size_t total) {
+  std::string chars;
+  chars.reserve(total);
+  for (Node* w : words) {
+    if (w->IsNumber()) {
+      chars += NumberText(w);
+    } else {
+      AppendWordChars(w, chars);
+    }
+  }
+  return in.NewBufferWord(chars, std::max<size_t>(2 * total, 32));
+}
+
+// The inputs' characters joined. A long word first grows in place when nothing else
+// was joined to its end yet; a short front is put in chunks before the last word, which
+// is shared; anything else long is copied into a new buffer with room to grow.
 Node* Word(Interpreter& in, PrimCall& c) {
   std::vector<Node*> v;
   if (!in.GatherInputs(c, 2, v)) return nullptr;
-  size_t joined = v.size();
+  // After a bad input the word of the inputs before it is made, none shared or grown.
+  bool bad = false;
   for (size_t i = 0; i < v.size(); ++i) {
     if (!v[i] || v[i]->IsList()) {
       in.ErrorRow(kErrDoesntLike, c.row, v[i]);
-      joined = i;
+      v.resize(i);
+      bad = true;
       break;
     }
   }
-  Node* shared = nullptr;
-  if (joined == v.size() && joined > 0 && v.back()->IsWord() && v.back()->text[0] != '\0') {
-    shared = v.back();
-    --joined;
+  size_t total = 0;
+  for (Node* w : v) total += CharCount(w);
+  Node* front = v.empty() ? nullptr : v.front();
+  if (!bad && front && front->IsSpan() && v.size() > 1 && total > front->span.length &&
+      CanGrowInPlace(front, total - front->span.length)) {
+    Node* grown = in.NewSpan(front->buffer, front->span.start, total);
+    if (!grown) return nullptr;
+    for (size_t i = 1; i < v.size(); ++i) AppendToBuffer(front->buffer, v[i]);
+    return grown;
   }
+  Node* shared = nullptr;
+  if (!bad && !v.empty() && v.back()->IsWord() && FirstChar(v.back()) != '\0') {
+    shared = v.back();
+    if (total - WordLength(shared) > kMaxSharedPrefix) shared = nullptr;
+  }
+  if (!shared && total > kMaxChunkWord) return JoinIntoBuffer(in, v, total);
   WordBuilder out(in);
-  for (size_t i = 0; i < joined; ++i) out.AddChars(v[i]);
+  for (size_t i = 0; i + (shared ? 1 : 0) < v.size(); ++i) out.AddChars(v[i]);
   return out.Finish(shared);
 }
 

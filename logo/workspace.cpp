@@ -86,7 +86,7 @@ bool IsEndLine(Node* tokens) {
 }
 
 bool IsQuoted(Node* t) {
-  return IsWord(t) && t->text[0] == '"';
+  return IsWord(t) && FirstChar(t) == '"';
 }
 
 bool IsLiteral(Node* t) {
@@ -172,7 +172,7 @@ void Resume(Interpreter& in, RunState& s) {
 
 // Reports a line the workspace may not hold, showing it after "At:".
 void ReportForbidden(Interpreter& in, Node* tokens, Node* culprit) {
-  if (IsWord(culprit) && culprit->text[0] == ':') culprit = tokens->elem;
+  if (IsWord(culprit) && FirstChar(culprit) == ':') culprit = tokens->elem;
   if (!IsWord(culprit) && !IsNumber(culprit)) culprit = tokens->elem;
   in.at_line = tokens;
   in.Error(kErrNotInWorkspace, culprit);
