@@ -69,7 +69,7 @@ void BM_ListBuilding(benchmark::State& s) {
   RunProgram(s, "lists.lgo", "20000000\n");
 }
 void BM_WordBuilding(benchmark::State& s) {
-  RunProgram(s, "words.lgo", "16000\n");
+  RunProgram(s, "words.lgo", "80000\n");
 }
 
 void BM_ListEditing(benchmark::State& s) {
@@ -79,7 +79,7 @@ void BM_WordEditing(benchmark::State& s) {
   RunProgram(s, "wordops.lgo", "100 O 52 pqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklm\n");
 }
 void BM_PropertyLists(benchmark::State& s) {
-  RunProgram(s, "plists.lgo", "1348250\n");
+  RunProgram(s, "plists.lgo", "13482500\n");
 }
 void BM_FileLines(benchmark::State& s) {
   RunProgram(s, "files.lgo", "25000\n");
