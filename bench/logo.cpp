@@ -69,7 +69,7 @@ void BM_ListBuilding(benchmark::State& s) {
   RunProgram(s, "lists.lgo", "20000000\n");
 }
 void BM_WordBuilding(benchmark::State& s) {
-  RunProgram(s, "words.lgo", "80000\n");
+  RunProgram(s, "words.lgo", "400000\n");
 }
 
 void BM_ListEditing(benchmark::State& s) {

@@ -384,10 +384,11 @@ bool CanGrowInPlace(const Node* span, size_t more) {
 }
 
 // The words joined into a buffer with spare room, so the next join at its end is cheap.
-Node* JoinIntoBuffer(Interpreter& in, const std::vector<Node*>& words, size_t total) {
+Node* JoinIntoBuffer(Interpreter& in, Node* const* words, size_t count, size_t total) {
   std::string chars;
   chars.reserve(total);
-  for (Node* w : words) {
+  for (size_t i = 0; i < count; ++i) {
+    Node* w = words[i];
     if (w->IsNumber()) {
       chars += NumberText(w);
     } else {
@@ -400,38 +401,56 @@ Node* JoinIntoBuffer(Interpreter& in, const std::vector<Node*>& words, size_t to
 // The inputs' characters joined. A long word first grows in place when nothing else
 // was joined to its end yet; a short front is put in chunks before the last word, which
 // is shared; anything else long is copied into a new buffer with room to grow.
-Node* Word(Interpreter& in, PrimCall& c) {
-  std::vector<Node*> v;
-  if (!in.GatherInputs(c, 2, v)) return nullptr;
+Node* JoinWords(Interpreter& in, int row, Node* const* v, size_t count) {
   // After a bad input the word of the inputs before it is made, none shared or grown.
   bool bad = false;
-  for (size_t i = 0; i < v.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     if (!v[i] || v[i]->IsList()) {
-      in.ErrorRow(kErrDoesntLike, c.row, v[i]);
-      v.resize(i);
+      in.ErrorRow(kErrDoesntLike, row, v[i]);
+      count = i;
       bad = true;
       break;
     }
   }
   size_t total = 0;
-  for (Node* w : v) total += CharCount(w);
-  Node* front = v.empty() ? nullptr : v.front();
-  if (!bad && front && front->IsSpan() && v.size() > 1 && total > front->span.length &&
+  for (size_t i = 0; i < count; ++i) total += CharCount(v[i]);
+  Node* front = count ? v[0] : nullptr;
+  if (!bad && front && front->IsSpan() && count > 1 && total > front->span.length &&
       CanGrowInPlace(front, total - front->span.length)) {
     Node* grown = in.NewSpan(front->buffer, front->span.start, total);
     if (!grown) return nullptr;
-    for (size_t i = 1; i < v.size(); ++i) AppendToBuffer(front->buffer, v[i]);
+    for (size_t i = 1; i < count; ++i) AppendToBuffer(front->buffer, v[i]);
     return grown;
   }
   Node* shared = nullptr;
-  if (!bad && !v.empty() && v.back()->IsWord() && FirstChar(v.back()) != '\0') {
-    shared = v.back();
+  if (!bad && count && v[count - 1]->IsWord() && FirstChar(v[count - 1]) != '\0') {
+    shared = v[count - 1];
     if (total - WordLength(shared) > kMaxSharedPrefix) shared = nullptr;
   }
-  if (!shared && total > kMaxChunkWord) return JoinIntoBuffer(in, v, total);
+  if (!shared && total > kMaxChunkWord) return JoinIntoBuffer(in, v, count, total);
   WordBuilder out(in);
-  for (size_t i = 0; i + (shared ? 1 : 0) < v.size(); ++i) out.AddChars(v[i]);
+  for (size_t i = 0; i + (shared ? 1 : 0) < count; ++i) out.AddChars(v[i]);
   return out.Finish(shared);
+}
+
+// Two inputs are gathered in place (WORD runs in loops that build words); any number
+// within parentheses.
+Node* Word(Interpreter& in, PrimCall& c) {
+  if (c.paren) {
+    std::vector<Node*> v;
+    if (!in.GatherInputs(c, 2, v)) return nullptr;
+    return JoinWords(in, c.row, v.data(), v.size());
+  }
+  Node* two[2];
+  for (Node*& input : two) {
+    if (!c.cursor) {
+      in.ErrorRow(kErrNotEnoughInputs, c.row);
+      return nullptr;
+    }
+    input = in.EvalExpr(c.cursor, false);
+    if (in.Unwinding()) return nullptr;
+  }
+  return JoinWords(in, c.row, two, 2);
 }
 
 Node* Item(Interpreter& in, PrimCall& c) {
