@@ -157,7 +157,8 @@ WordBuffer* NodePool::NewBuffer(size_t capacity) {
   // collecting costs in proportion to what is allocated.
   size_t since_limit = std::max(buffer_bytes_ - buffer_bytes_since_, kBufferBytesBeforeCollecting);
   if (roots_ && (buffer_bytes_since_ > since_limit || buffer_bytes_ + bytes > budget)) Collect();
-  if (capacity > UINT32_MAX || buffer_bytes_ + bytes > budget) return nullptr;
+  if (static_cast<uint64_t>(capacity) > UINT32_MAX || buffer_bytes_ + bytes > budget)
+    return nullptr;
   auto* b = static_cast<WordBuffer*>(std::malloc(bytes));
   if (!b) return nullptr;
   b->capacity = static_cast<uint32_t>(capacity);
