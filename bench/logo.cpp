@@ -76,7 +76,7 @@ void BM_ListEditing(benchmark::State& s) {
   RunProgram(s, "listops.lgo", "1000950\n");
 }
 void BM_WordEditing(benchmark::State& s) {
-  RunProgram(s, "wordops.lgo", "100 O 52 pqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklm\n");
+  RunProgram(s, "wordops.lgo", "1000 K 52 lmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghi\n");
 }
 void BM_PropertyLists(benchmark::State& s) {
   RunProgram(s, "plists.lgo", "13482500\n");
