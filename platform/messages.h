@@ -49,6 +49,8 @@ constexpr uint32_t kLButtonDblClk = 0x0203;
 constexpr uint32_t kRButtonDown = 0x0204;
 constexpr uint32_t kRButtonUp = 0x0205;
 constexpr uint32_t kMouseWheel = 0x020A;
+// A file was dropped on the window; WindowSystem::TakeDroppedFile gives its path.
+constexpr uint32_t kDropFiles = 0x0233;
 constexpr uint32_t kUser = 0x0400;
 constexpr uint32_t kMciNotify = 0x03B9;
 // Another thread has work ready (WindowSystem::WakeFromThread); nothing to handle.

@@ -38,6 +38,20 @@ class WindowSystem {
   // Full screen: the client scaled as large as the display allows, letterboxed.
   virtual void SetFullScreen(WindowId window, bool on) = 0;
   virtual bool FullScreen(WindowId window) = 0;
+  // The window's own size on the screen, as the user left it; {} where the backend does
+  // not size windows (the page decides in the browser).
+  virtual Size WindowSize(WindowId window) {
+    (void)window;
+    return {};
+  }
+  // Asks for a window size (kept within the display); a full-screen window keeps its own.
+  virtual void SetWindowSize(WindowId window, Size size) { (void)window, (void)size; }
+  // The path of a file dropped on the window, taken once per msg::kDropFiles; "" when
+  // none waits.
+  virtual std::string TakeDroppedFile(WindowId window) {
+    (void)window;
+    return {};
+  }
   // Marks a client rectangle (all of it when null) as needing paint; a paint message follows.
   virtual void Invalidate(WindowId window, const Rect* rect) = 0;
   // Shows finished pixels in the client area at the given offset, scaled by the backend

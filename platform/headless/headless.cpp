@@ -7,7 +7,10 @@ namespace corvida {
 
 WindowId HeadlessWindowSystem::CreateWindow(const std::string& title_utf8, Size client) {
   WindowId id = next_window_++;
-  windows_[id] = WindowState{title_utf8, client, {}, false};
+  WindowState state;
+  state.title = title_utf8;
+  state.client = client;
+  windows_[id] = std::move(state);
   return id;
 }
 
@@ -45,6 +48,35 @@ void HeadlessWindowSystem::SetFullScreen(WindowId window, bool on) {
 bool HeadlessWindowSystem::FullScreen(WindowId window) {
   auto it = windows_.find(window);
   return it != windows_.end() && it->second.full_screen;
+}
+
+Size HeadlessWindowSystem::WindowSize(WindowId window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return {};
+  const WindowState& w = it->second;
+  return w.window_size.width > 0 ? w.window_size : w.client;
+}
+
+void HeadlessWindowSystem::SetWindowSize(WindowId window, Size size) {
+  auto it = windows_.find(window);
+  if (it == windows_.end() || size.width <= 0 || size.height <= 0 || it->second.full_screen) return;
+  it->second.window_size = size;
+  Invalidate(window, nullptr);
+}
+
+void HeadlessWindowSystem::DropFile(WindowId window, const std::string& path) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return;
+  it->second.dropped.push_back(path);
+  PostMessage({window, msg::kDropFiles, 0, 0, clock_.Milliseconds()});
+}
+
+std::string HeadlessWindowSystem::TakeDroppedFile(WindowId window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end() || it->second.dropped.empty()) return {};
+  std::string path = std::move(it->second.dropped.front());
+  it->second.dropped.erase(it->second.dropped.begin());
+  return path;
 }
 
 void HeadlessWindowSystem::Invalidate(WindowId window, const Rect*) {

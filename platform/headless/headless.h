@@ -31,6 +31,10 @@ class HeadlessWindowSystem : public WindowSystem {
   void ResizeClient(WindowId window, Size client) override;
   void SetFullScreen(WindowId window, bool on) override;
   bool FullScreen(WindowId window) override;
+  // The window's size is what was last set (the client's until then).
+  Size WindowSize(WindowId window) override;
+  void SetWindowSize(WindowId window, Size size) override;
+  std::string TakeDroppedFile(WindowId window) override;
   void Invalidate(WindowId window, const Rect* rect) override;
   void Present(WindowId window, const RgbaView& frame, Point at) override;
   void SetTimer(WindowId window, uint32_t id, uint32_t ms) override;
@@ -55,6 +59,8 @@ class HeadlessWindowSystem : public WindowSystem {
   void SetPointer(Point p) { pointer_ = p; }
   void SetMouseButton(bool down) { button_down_ = down; }
   void SetKey(uint32_t virtual_key, bool down);
+  // A file dropped on the window, as the desktop drops one.
+  void DropFile(WindowId window, const std::string& path);
   // Input that arrives later: the message joins the queue when the virtual clock reaches
   // `due_ms`, so a driver can press a key while the player is busy inside a nested loop
   // (a running script, a media wait). Waits jump the clock to it as to a timer.
@@ -83,6 +89,8 @@ class HeadlessWindowSystem : public WindowSystem {
     Frame frame;
     bool paint_pending = false;
     bool full_screen = false;
+    Size window_size;  // {} until set
+    std::vector<std::string> dropped;
   };
   void PaintTaken(const Message& m);
   // Moves the scheduled input whose moment has come into the queue.

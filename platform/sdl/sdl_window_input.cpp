@@ -42,6 +42,7 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event) {
     PostMessage({0, msg::kWake, 0, 0});
     return;
   }
+  if (event.type == SDL_DROPFILE) return Dropped(event.drop);
   if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
     modifiers_ = event.key.keysym.mod;
   }
@@ -217,6 +218,20 @@ std::string SdlWindowSystem::ClipboardText() {
   std::string text = Utf8ToWindows1252(utf8);
   SDL_free(utf8);
   return text;
+}
+
+// A file dropped on a window (or, when the desktop does not say on which, on the one with
+// the keyboard, else the only one) waits there for the player to take it.
+void SdlWindowSystem::Dropped(const SDL_DropEvent& drop) {
+  if (drop.file == nullptr) return;
+  WindowId id = FromSdl(drop.windowID);
+  if (id == 0) id = focus_ != 0 ? focus_ : windows_.size() == 1 ? windows_.begin()->first : 0;
+  Window* w = Find(id);
+  // A bounded few wait: a desktop dropping thousands of files does not fill memory.
+  constexpr size_t kMaxWaiting = 16;
+  if (w == nullptr || w->dropped.size() >= kMaxWaiting) return;
+  w->dropped.emplace_back(drop.file);
+  PostMessage({id, msg::kDropFiles, 0, 0});
 }
 
 }  // namespace corvida::sdl

@@ -164,6 +164,34 @@ bool SdlWindowSystem::FullScreen(WindowId window) {
   return w != nullptr && (SDL_GetWindowFlags(w->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
 }
 
+Size SdlWindowSystem::WindowSize(WindowId window) {
+  Window* w = Find(window);
+  if (w == nullptr) return {};
+  int width = 0, height = 0;
+  SDL_GetWindowSize(w->window, &width, &height);
+  return {width, height};
+}
+
+void SdlWindowSystem::SetWindowSize(WindowId window, Size size) {
+  Window* w = Find(window);
+  if (w == nullptr || size.width <= 0 || size.height <= 0) return;
+  if (SDL_GetWindowFlags(w->window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED)) return;
+  SDL_Rect usable{0, 0, size.width, size.height};
+  SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(w->window), &usable);
+  SDL_SetWindowSize(w->window, std::clamp(size.width, 64, std::max(64, usable.w)),
+                    std::clamp(size.height, 64, std::max(64, usable.h)));
+  UpdateLayout(*w);
+  Invalidate(window, nullptr);
+}
+
+std::string SdlWindowSystem::TakeDroppedFile(WindowId window) {
+  Window* w = Find(window);
+  if (w == nullptr || w->dropped.empty()) return {};
+  std::string path = std::move(w->dropped.front());
+  w->dropped.pop_front();
+  return path;
+}
+
 void SdlWindowSystem::Invalidate(WindowId window, const Rect*) {
   Window* w = Find(window);
   if (w == nullptr || w->paint_pending) return;
@@ -221,7 +249,11 @@ void SdlWindowSystem::PaintTaken(const Message& m) {
 void SdlWindowSystem::Pump() {
   if (!started_) return;
   SDL_Event event;
-  while (SDL_PollEvent(&event)) Dispatch(event);
+  while (SDL_PollEvent(&event)) {
+    Dispatch(event);
+    // SDL hands the dropped file's name over to us.
+    if (event.type == SDL_DROPFILE) SDL_free(event.drop.file);
+  }
 }
 
 bool SdlWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {

@@ -7,7 +7,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/clock.h"
@@ -58,6 +60,9 @@ class SdlWindowSystem : public WindowSystem {
   void ResizeClient(WindowId window, Size client) override;
   void SetFullScreen(WindowId window, bool on) override;
   bool FullScreen(WindowId window) override;
+  Size WindowSize(WindowId window) override;
+  void SetWindowSize(WindowId window, Size size) override;
+  std::string TakeDroppedFile(WindowId window) override;
   CursorShape cursor() const { return cursor_; }
   // Where the client area is shown in the window (for tests and screenshots).
   Layout LayoutOf(WindowId window) const;
@@ -77,6 +82,7 @@ class SdlWindowSystem : public WindowSystem {
     Size client;
     Layout layout;  // in window coordinates, for input
     bool paint_pending = false;
+    std::deque<std::string> dropped;  // files dropped on it, not yet taken
   };
 
   Window* Find(WindowId window);
@@ -86,6 +92,7 @@ class SdlWindowSystem : public WindowSystem {
   void Render(Window& w);
   void Pump();
   void Dispatch(const SDL_Event& event);
+  void Dropped(const SDL_DropEvent& drop);
   void PaintTaken(const Message& m);
   SDL_Cursor* CursorFor(CursorShape shape);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/sdl/sdl_platform.h"
@@ -120,6 +121,42 @@ TEST_F(SdlPlatformTest, InputFollowsTheScaledPresentation) {
   EXPECT_TRUE(found);
   windows.SetCapture(w);
   windows.ReleaseCapture();
+}
+
+TEST_F(SdlPlatformTest, DroppedFilesWaitForTheWindowAndSizesAreKeptOnTheDisplay) {
+  SdlWindowSystem& windows = platform.sdl_windows();
+  WindowId w = windows.CreateWindow("drop", {100, 50});
+  ASSERT_NE(w, 0u);
+  const uint32_t native = SDL_GetWindowID(windows.NativeWindow(w));
+  struct Drop {
+    uint32_t window;  // 0: the desktop does not say where
+    std::string path;
+  };
+  const Drop drops[] = {{native, "/home/ann/one.stk"}, {0, "/home/ann/two words.stk"}};
+  for (const Drop& d : drops) {
+    std::string name = d.path;
+    SDL_Event e{};
+    e.type = SDL_DROPFILE;
+    e.drop.windowID = d.window;
+    e.drop.file = name.data();
+    windows.InjectEvent(e);
+  }
+  int posted = 0;
+  Message m;
+  while (windows.PeekMessage(m, w, msg::kDropFiles, msg::kDropFiles, true)) ++posted;
+  EXPECT_EQ(posted, 2);
+  EXPECT_EQ(windows.TakeDroppedFile(w), "/home/ann/one.stk");
+  EXPECT_EQ(windows.TakeDroppedFile(w), "/home/ann/two words.stk");
+  EXPECT_EQ(windows.TakeDroppedFile(w), "") << "each is taken once";
+
+  windows.SetWindowSize(w, {300, 200});
+  EXPECT_EQ(windows.WindowSize(w), (Size{300, 200}));
+  windows.SetWindowSize(w, {0, 200});  // nonsense changes nothing
+  EXPECT_EQ(windows.WindowSize(w), (Size{300, 200}));
+  windows.SetWindowSize(w, {1, 1});  // a visible window at least
+  EXPECT_GE(windows.WindowSize(w).width, 64);
+  windows.DestroyWindow(w);
+  EXPECT_EQ(windows.TakeDroppedFile(w), "");
 }
 
 TEST_F(SdlPlatformTest, ClipboardTextIsConvertedFromAndToTheWindowsSet) {
