@@ -55,6 +55,9 @@ void PlayerActionHost::GoToDestination(int destination, int transition, int spee
 
 void PlayerActionHost::GoToStack(const std::string& path, uint16_t card_id, int transition,
                                  int speed) {
+  // The stack is read from its file again, even when it is this one: changes not saved
+  // would be lost without the question.
+  if (!window_.ConfirmLeavingStack()) return window_.nav_->Redisplay();
   window_.nav_->GoToStackCard(path, card_id, transition, speed, true);
 }
 
