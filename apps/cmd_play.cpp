@@ -42,11 +42,28 @@ bool WriteScreenshot(sdl::SdlWindowSystem& windows, WindowId id, const std::stri
 }
 #endif
 
+#ifdef CORVIDA_HAVE_SDL
+constexpr int kKeepPlaying = -1;
+
+// kKeepPlaying once a stack is open, else the exit status: cancelling is no failure, a
+// stack that cannot be played is (its alert was shown).
+int ChooseFirstStack(Player& player, PlayerWindow& window) {
+  window.ShowCard(0, 0, 0);
+  const auto chosen = window.questions().ChooseStack();
+  if (!chosen) return kExitOk;
+  if (window.OpenStack(*chosen) == 0 && player.stack.CardCount() > 0) return kKeepPlaying;
+  std::fprintf(stderr, "corvida play: cannot open the stack %s\n", EscapeControls(*chosen).c_str());
+  return kExitFailure;
+}
+
+#endif
+
 class PlayCommand : public Command {
  public:
   void Declare(CLI::App& app) override {
-    app.add_option("STACK", stack_, "the stack to play (a file, or an http, https or file URL)")
-        ->required();
+    app.add_option("STACK", stack_,
+                   "the stack to play (a file, or an http, https or file URL); without one "
+                   "the player asks which");
     app.add_option("--seconds", seconds_, "close the window after N seconds (for demonstrations)")
         ->check(CLI::Range(1, 86400))
         ->type_name("N");
@@ -83,7 +100,7 @@ class PlayCommand : public Command {
 int PlayCommand::Run() {
   // Asked before the window system starts, so that a mistyped name gets a plain answer.
   const bool from_url = IsStackUrlArgument(stack_);
-  if (!from_url && !CheckReadable("play", stack_)) return kExitFailure;
+  if (!from_url && !stack_.empty() && !CheckReadable("play", stack_)) return kExitFailure;
 #ifdef CORVIDA_HAVE_SDL
   // Media folders beside the program are beside its file, wherever it is started from.
   sdl::SdlPlatform platform(UserFolders(ProgramFolder()));
@@ -96,7 +113,8 @@ int PlayCommand::Run() {
   Player player(platform);
   PlayerWindow window(player);
   window.set_saving_allowed(true);
-  if (window.OpenStack(stack_) != 0 || player.stack.CardCount() == 0) {
+  window.set_desktop_window(true);
+  if (!stack_.empty() && (window.OpenStack(stack_) != 0 || player.stack.CardCount() == 0)) {
     std::fprintf(stderr, "corvida play: cannot open the stack %s\n",
                  EscapeControls(stack_).c_str());
     return kExitFailure;
@@ -109,6 +127,15 @@ int PlayCommand::Run() {
   // Dialogs and alerts are drawn inside the window while it is open.
   PlayerDialogs dialogs(player, window);
   platform.sdl_alerts().SetInWindow(&dialogs.alert_presenter());
+  // Started without a stack (the desktop's menu entry): the user picks one first, over a
+  // white window; cancelling ends the program.
+  const int chosen = stack_.empty() ? ChooseFirstStack(player, window) : kKeepPlaying;
+  if (chosen != kKeepPlaying) {
+    platform.sdl_alerts().SetInWindow(nullptr);
+    window.Shutdown();
+    platform.windows().DestroyWindow(id);
+    return chosen;
+  }
   window.ShowFirstCard();
   const int status = PlayFor(platform, window, id);
   platform.sdl_alerts().SetInWindow(nullptr);

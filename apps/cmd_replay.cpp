@@ -48,6 +48,8 @@ constexpr const char* kFooter =
     "                 Enter; a line a script then reads from the box is the next\n"
     "                 \"type TEXT\"\n"
     "  command ID     a player command, e.g. 204 next card, 356 zoom 2\n"
+    "  drop PATH      a file dropped on the window\n"
+    "  resize W H     the window resized by its user (kept for the next start)\n"
     "  shot NAME.png  the window as shown, written into DIR\n"
     "  shot NAME.png after MS\n"
     "                 the window as shown MS into the events that follow (a frame in\n"
@@ -118,6 +120,7 @@ class Replay : public PlayerLog {
     own_window_ = std::make_unique<PlayerWindow>(*own_player_);
     UsePlayer(*own_player_, *own_window_);
     window_->set_saving_allowed(allow_save_);
+    window_->set_desktop_window(true);
     if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
       std::fprintf(stderr, "corvida replay: cannot open the stack %s\n",
                    EscapeControls(stack).c_str());
@@ -252,6 +255,13 @@ class Replay : public PlayerLog {
         for (char c : Utf8ToWindows1252(e.text)) post(msg::kChar, uint8_t(c), 0);
         post(msg::kKeyDown, vk::kReturn, 0);
         post(msg::kKeyUp, vk::kReturn, 0);
+        break;
+      case ReplayKind::kDrop:
+        w.DropFile(id_, e.text);
+        break;
+      case ReplayKind::kResize:
+        // The user dragging the window's edge: the card keeps its size.
+        w.SetWindowSize(id_, {e.x, e.y});
         break;
       case ReplayKind::kShot: {
         if (e.after_ms >= 0) return ArmTimedShot(e);

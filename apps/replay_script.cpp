@@ -138,6 +138,14 @@ bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, s
     } else if (verb == "type") {
       e.kind = ReplayKind::kType;
       e.text = rest;
+    } else if (verb == "drop") {
+      e.kind = ReplayKind::kDrop;
+      e.text = rest;
+      ok = !rest.empty();
+    } else if (verb == "resize") {
+      e.kind = ReplayKind::kResize;
+      ok = bool(args >> a >> b) && ParseInt(a, e.x) && ParseInt(b, e.y) && e.x > 0 &&
+           e.x <= 65535 && e.y > 0 && e.y <= 65535 && !(args >> a);
     } else if (verb == "runbox") {
       e.kind = ReplayKind::kRunBox;
       e.text = rest;

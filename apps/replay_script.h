@@ -1,7 +1,7 @@
 // The event scripts of `corvida replay`: one event a line, e.g. `click 10 20`,
 // `key Ctrl+J`, `type Four`, `runbox print 1`, `wait 500`, `shot first.png`,
-// `shot middle.png after 100` (the frame shown 100 ms into the events that follow). Blank lines and
-// lines starting with '#' are skipped.
+// `shot middle.png after 100`, `drop other.stk`, `resize 1024 684` (the frame shown 100 ms into the
+// events that follow). Blank lines and lines starting with '#' are skipped.
 #pragma once
 
 #include <cstdint>
@@ -24,16 +24,18 @@ enum class ReplayKind {
   kType,
   kRunBox,
   kCommand,
-  kShot
+  kShot,
+  kDrop,
+  kResize
 };
 
 struct ReplayEvent {
   ReplayKind kind = ReplayKind::kWait;
-  int x = 0, y = 0;  // click, down, up, move
+  int x = 0, y = 0;  // click, down, up, move; resize: the window's width and height
   uint32_t key = 0;  // key, hold, release: a virtual key code
   bool shift = false, ctrl = false, alt = false;
   int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)
-  std::string text;  // type, runbox, shot
+  std::string text;  // type, runbox, shot, drop
   // shot: taken this long into what the following events start; key: pressed this
   // long into them
   int after_ms = -1;

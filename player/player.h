@@ -10,6 +10,9 @@
 // download cache, the window) add their state here, after what they depend on.
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "base/handles.h"
 #include "base/prefs.h"
 #include "engine/picture_cache.h"
@@ -55,6 +58,9 @@ struct Player {
   std::string stack_origin;
   // Extension modules: those loaded, the calls running, the Extras (NbaHost calls them).
   NbaState nbas;
+  // Files the user pointed to when a stack's name for them led nowhere, by LocatorKey;
+  // "" for those the user could not find (not asked again this session).
+  std::map<std::string, std::string> located_files;
 
  private:
   // Hands the open stack's workspace between the stack and the interpreter.

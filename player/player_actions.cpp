@@ -117,7 +117,8 @@ std::string PlayerActionHost::ResolvePath(const std::string& stored) {
     }
   }
   const std::string found = ResolveStoredPath(stored, roots, player.stack.names_converted());
-  if (!found.empty() || !window_.file_requests_) return found;
+  if (!found.empty()) return found;
+  if (!window_.file_requests_) return window_.LocateFile(stored);
   // A downloaded stack's files come from where it came from, when they are asked for.
   return window_.file_requests_->RequestFile(stored, kRequestedFileSlot);
 }

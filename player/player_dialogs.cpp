@@ -131,6 +131,16 @@ std::optional<std::string> PlayerDialogs::ChooseStack() {
   return path;
 }
 
+std::optional<std::string> PlayerDialogs::LocateFile(const std::string& prompt,
+                                                     const std::string& extension) {
+  Log("dialog " + std::string(kLocateDialogName) + " " + Quoted(prompt));
+  auto path =
+      Run(kLocateDialogName, [&] { return ChooseFile(host_, prompt, StackFolder(), extension); });
+  Log("dialog " + std::string(kLocateDialogName) + " " +
+      (path ? Quoted(PathFileName(*path)) : "cancelled"));
+  return path;
+}
+
 std::optional<std::string> PlayerDialogs::ChooseSavePath() {
   auto path = Run(kSaveAsDialogName, [this] {
     return AskSaveName("Save Stack As", PathFileName(player_.stack.path()), ".stk", true);

@@ -30,6 +30,7 @@ inline constexpr std::string_view kFindDialogName = "FIND_TEXT";
 inline constexpr std::string_view kOpenTextDialogName = "OPEN_TEXT";
 inline constexpr std::string_view kSaveTextDialogName = "SAVE_TEXT";
 inline constexpr std::string_view kReadLineDialogName = "READ_LINE";
+inline constexpr std::string_view kLocateDialogName = "LOCATE_FILE";
 
 inline constexpr int kSaveAsField = 120;
 inline constexpr size_t kReadLineLimit = 255;
@@ -79,6 +80,8 @@ class PlayerDialogs : public PlayerQuestions {
   std::optional<std::string> ChooseTextFile(const std::string& prompt) override;
   std::optional<std::string> ChooseTextSavePath() override;
   std::optional<std::string> AskLine(const std::string& prompt, int width) override;
+  std::optional<std::string> LocateFile(const std::string& prompt,
+                                        const std::string& extension) override;
   // The closing picture: shown until its time is up or a click or key ends it.
   void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
 

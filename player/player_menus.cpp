@@ -20,7 +20,8 @@ bool StartsGroup(MenuCommand c) {
 
 }  // namespace
 
-std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras) {
+std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras,
+                              const std::vector<MenuEntry>& recent) {
   Menu file{"&File", {}}, edit{"&Edit", {}}, go{"&Go", {}}, help{"&Help", {}};
   for (const MenuItem& item : PlayerMenuItems()) {
     const int id = Id(item.command);
@@ -29,6 +30,10 @@ std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras) {
       edit.entries.push_back(kSeparator);
       edit.entries.push_back({id, item.label, item.greyed});
       continue;
+    }
+    if (item.command == MenuCommand::kExit && !recent.empty()) {
+      menu.entries.push_back(kSeparator);
+      menu.entries.insert(menu.entries.end(), recent.begin(), recent.end());
     }
     if (StartsGroup(item.command)) menu.entries.push_back(kSeparator);
     menu.entries.push_back({id, item.label, item.greyed});

@@ -11,7 +11,9 @@
 
 namespace corvida {
 
-// `extras` are the Extras menu's entries, each with its Extra's command.
-std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras);
+// `extras` are the Extras menu's entries, each with its Extra's command; `recent` the
+// stacks opened last, listed in the File menu above Exit.
+std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras,
+                              const std::vector<MenuEntry>& recent = {});
 
 }  // namespace corvida

@@ -19,7 +19,8 @@ constexpr Size kDefaultCardSize{512, 342};
 
 bool IsInput(uint32_t message) {
   return (message >= msg::kKeyDown && message <= msg::kSysKeyUp) ||
-         (message >= msg::kMouseMove && message <= msg::kMouseWheel) || message == msg::kCommand;
+         (message >= msg::kMouseMove && message <= msg::kMouseWheel) || message == msg::kCommand ||
+         message == msg::kDropFiles;
 }
 
 }  // namespace
@@ -64,6 +65,7 @@ bool PlayerWindow::Attach(WindowId window) {
   closed_ = close_requested_ = false;
   extras_->Load();
   ReadMenuPreference();
+  RestoreWindowSize();
   return true;
 }
 
@@ -115,7 +117,14 @@ int PlayerWindow::OpenStackFile(const std::string& path) {
   StackOpenOptions options;
   options.from_download = stacks_downloaded_;
   if (player_.stack.is_open()) nbas_->StackClosing(false);
-  return OpenStackWithAlerts(player_.stack, player_.alerts, path, options, asking).code;
+  const int code = OpenStackWithAlerts(player_.stack, player_.alerts, path, options, asking).code;
+  if (code == 0) NoteStackOpened(path);
+  // The desktop's window takes the size of each stack's cards.
+  if (code == 0 && desktop_window_ && window_) {
+    const Size card = CardSize();
+    player_.platform.windows().ResizeClient(window_, {card.width, card.height + bar_top_});
+  }
+  return code;
 }
 
 void PlayerWindow::Arrived(Handle card, uint16_t id) {
@@ -428,6 +437,9 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
       case msg::kCommand:
         DoCommand(static_cast<MenuCommand>(m.wParam & 0xFFFF));
         break;
+      case msg::kDropFiles:
+        OnDropFiles();
+        break;
       case msg::kClose:
       case msg::kDestroy:
         close_requested_ = true;
@@ -486,6 +498,7 @@ void PlayerWindow::ScriptTick(const Message& timer) {
 
 void PlayerWindow::OnClose() {
   Log("closed");
+  RememberWindowSize();
   player_.platform.windows().KillTimer(window_, kTimerId);
   player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
   questions_->ShowClosing();  // dialogs: the closing picture

@@ -98,6 +98,13 @@ class PlayerQuestions {
     (void)prompt, (void)width;
     return std::nullopt;
   }
+  // A missing file pointed to in a chooser titled `prompt` listing files with the
+  // extension ("" all); nothing when cancelled.
+  virtual std::optional<std::string> LocateFile(const std::string& prompt,
+                                                const std::string& extension) {
+    (void)prompt, (void)extension;
+    return std::nullopt;
+  }
   // A line typed for the person when a script waits for one in the run box and nobody
   // is there to type (the headless player); nothing leaves the line empty.
   virtual std::optional<std::string> TypedLine() { return std::nullopt; }
@@ -218,6 +225,13 @@ class PlayerWindow : public CardScreen,
   // (dialogs too) ends when it is set, and the teardown waits for the outermost handler.
   bool& close_requested() { return close_requested_; }
   bool saving_allowed() const { return saving_allowed_; }
+  // The desktop's own window: its size and the stacks opened last are kept in the
+  // preferences, and a stack dropped on it opens (player_window_desktop.cpp).
+  void set_desktop_window(bool on) { desktop_window_ = on; }
+  bool desktop_window() const { return desktop_window_; }
+  // Opens another stack at its first card, a changed stack asking to be saved first;
+  // `why` names the way it came in the log ("dropped", "recent").
+  void OpenOtherStack(const std::string& path, const std::string& why);
   // Stacks opened from now on are downloaded copies: nothing is written back into them.
   void set_stacks_downloaded(bool on) {
     stacks_downloaded_ = on;
@@ -329,8 +343,21 @@ class PlayerWindow : public CardScreen,
   void SlideShow();
   bool NextSlide(bool loop);  // false at the end
 
+  // The desktop's window size, the stacks opened last and dropped files
+  // (player_window_desktop.cpp).
+  void RestoreWindowSize();
+  void RememberWindowSize();
+  void NoteStackOpened(const std::string& path);
+  std::vector<MenuEntry> RecentStackEntries();
+  void GreyMissingRecentStacks();
+  void OnDropFiles();
+  // The "Please find ..." question for a file a local stack names that is not found: the
+  // host path the user pointed to, or "" (player_window_desktop.cpp).
+  std::string LocateFile(const std::string& stored);
+
   // The menu bar (player_window_menu.cpp).
   void ReadMenuPreference();
+  void SetMenus();
   void UpdateMenuBar(Handle card);  // shown or hidden as the card asks
   void SetBarShown(bool shown);
   void UpdateMenus();  // which commands can be chosen now
@@ -382,6 +409,9 @@ class PlayerWindow : public CardScreen,
   bool closed_ = false;
   bool saving_allowed_ = false;
   bool stacks_downloaded_ = false;
+  bool desktop_window_ = false;
+  std::vector<std::string> recent_stacks_;  // as the File menu lists them
+  std::vector<MenuEntry> extras_entries_;
   FileRequests* file_requests_ = nullptr;
   std::unique_ptr<FieldInput> field_input_;
   std::unique_ptr<NbaHost> nbas_;

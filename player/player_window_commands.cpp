@@ -9,6 +9,7 @@
 #include "platform/guide.h"
 #include "platform/launch.h"
 #include "platform/text.h"
+#include "player/desktop_prefs.h"
 #include "player/player_window.h"
 #include "player/stack_open.h"
 
@@ -88,6 +89,8 @@ constexpr std::array<Shortcut, 16> kShortcuts{{
 void PlayerWindow::DoCommand(MenuCommand command) {
   if (!KeepsTextEntry(command)) field_input_->Leave();
   if (UnzoomsFirst(command) && zoom_ > 1) SetZoom(1);
+  const size_t recent = size_t(static_cast<int>(command) - kFirstRecentCommand);
+  if (recent < recent_stacks_.size()) return OpenOtherStack(recent_stacks_[recent], "recent");
   Navigation& nav = *nav_;
   using enum MenuCommand;
   switch (command) {

@@ -48,14 +48,18 @@ void PlayerWindow::ReadMenuPreference() {
   bar_preference_ = EqualsIgnoringCase(value, "Yes")  ? BarPreference::kAlways
                     : EqualsIgnoringCase(value, "No") ? BarPreference::kNever
                                                       : BarPreference::kCards;
-  std::vector<MenuEntry> extras;
+  extras_entries_.clear();
   for (const NbaExtras::Item& item : extras_->Items()) {
     // A module's name is shown as it stands: an ampersand in it marks no access key.
     std::string label;
     for (char c : item.name) label += c == '&' ? std::string("&&") : std::string(1, c);
-    extras.push_back({item.command, label, false});
+    extras_entries_.push_back({item.command, label, false});
   }
-  menu_bar_.SetMenus(PlayerMenus(extras));
+  SetMenus();
+}
+
+void PlayerWindow::SetMenus() {
+  menu_bar_.SetMenus(PlayerMenus(extras_entries_, RecentStackEntries()));
   bar_layout_width_ = -1;
 }
 
@@ -96,6 +100,7 @@ void PlayerWindow::UpdateMenus() {
   for (int id = 200; id <= 207; ++id) menu_bar_.SetGreyed(id, !has_cards);
   menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPreferences), !player_.stack.is_open());
   menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPrint), !has_cards);
+  GreyMissingRecentStacks();
 }
 
 void PlayerWindow::StartMenu(int menu, bool open, bool by_mouse) {
