@@ -120,8 +120,11 @@ TEST_F(MoviesOnCards, TheMediaWaitWaitsForTheMovieUnlessToldNotTo) {
   EXPECT_EQ(Play("click 160 130\n"),
             "button 5 \"NoWait\"\nmovie \"clip.mov\"\nmovie 5 \"clip.mov\" started\n"
             "movie 5 \"clip.mov\" stopped\ncard 2 id 11 \"Two\"\n");
-  // A movie that is not there starts nothing.
-  EXPECT_EQ(Play("click 20 130\nwait 300\n"), "button 6 \"Gone\"\nmovie \"none.mov\"\n");
+  // A movie that is not there is asked for; cancelled, it starts nothing.
+  EXPECT_EQ(Play("click 20 130\nwait 300\n"),
+            "button 6 \"Gone\"\n"
+            "dialog LOCATE_FILE \"Please find the movie named: none.mov\"\n"
+            "dialog LOCATE_FILE cancelled\nmovie \"none.mov\"\n");
 }
 
 // The controller bar takes the bottom 16 rows over the objects; its button pauses the
