@@ -61,6 +61,8 @@ class FieldInput {
   // the key was the field's.
   bool Key(uint32_t virtual_key);
   void Char(uint8_t c);
+  // A field is taking typed text (keys such as Space are its characters then).
+  bool InTextEntry() { return tracker_.Active(List()) != nullptr; }
   // The window's timer: held arrows and drags go on (`pointer` in card coordinates), the
   // insertion point blinks.
   void Tick(Point pointer);

@@ -421,8 +421,10 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
         OnMouseMove(m);
         break;
       case msg::kKeyDown:
-        // Space plays or pauses the newest movie that shows a controller.
-        if (m.wParam == vk::kSpace && media_->movies().TogglePlay()) break;
+        // Space plays or pauses the newest movie that shows a controller, unless a
+        // field is taking typed text: then it is the field's space.
+        if (m.wParam == vk::kSpace && !field_input_->InTextEntry() && media_->movies().TogglePlay())
+          break;
         OnKeyDown(uint32_t(m.wParam));
         break;
       case msg::kKeyUp:

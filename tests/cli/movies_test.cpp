@@ -52,6 +52,13 @@ const char* kStack = R"({
         "actions": [{"kind": "movie", "path": "Disk:clip.mov", "rect": [20, 20, 120, 100],
                      "options": 4, "movieId": 7}]},
        {"type": "button", "id": 8, "rect": [100, 80, 140, 110], "name": "Over"}
+     ]},
+    {"id": 12, "name": "Three",
+     "objects": [
+       {"type": "button", "id": 21, "rect": [60, 115, 95, 135], "name": "Bar",
+        "actions": [{"kind": "movie", "path": "Disk:clip.mov", "rect": [20, 20, 120, 100],
+                     "options": 1, "movieId": 21}]},
+       {"type": "field", "id": 22, "rect": [30, 2, 140, 18], "name": "Note", "text": ""}
      ]}
   ]
 })";
@@ -142,6 +149,16 @@ TEST_F(MoviesOnCards, TheControllerBarPausesAndSpacePlaysOn) {
     EXPECT_NE(Packed(Pixel("paused.png", x, y)), Packed(Pixel("before.png", x, y))) << x;
     EXPECT_NE(Packed(Pixel("paused.png", x, y)), kGreen) << x;
   }
+}
+
+// While a field takes typed text (card Three's field has the focus), Space is the
+// field's: the paused movie stays paused.
+TEST_F(MoviesOnCards, SpaceTypedInAFieldLeavesTheMoviePaused) {
+  std::string out = Play(
+      "command 204\ncommand 204\nclick 70 125\nwait 150\nclick 25 92\nkey space\n"
+      "wait 400\n");
+  EXPECT_NE(out.find("movie 21 \"clip.mov\" started\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("finished"), std::string::npos) << out;
 }
 
 // A card drawn anew (here with its objects' outlines, while Shift and Ctrl are held) does
