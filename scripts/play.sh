@@ -7,8 +7,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 out=${CORVIDA_PLAY_DIR:-$here/build/play}
 mkdir -p "$out"
 "$bin" build "$here/examples/demo/demo.json" -o "$out/demo.stk"
-# The stack refers to this picture file; it is looked up beside the stack.
-cp "$here/examples/demo/ladybird.bmp" "$out/"
+# The stack refers to this picture file and this film; they are looked up beside the stack.
+cp "$here/examples/demo/ladybird.bmp" "$here/examples/demo/flight.mov" "$out/"
 echo "Demo stack:    $out/demo.stk"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Playing it: Ctrl+> next card, Ctrl+< previous, Ctrl+J jump, close the window to stop."

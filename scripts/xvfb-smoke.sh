@@ -10,7 +10,7 @@ command -v xvfb-run > /dev/null || { echo "xvfb-run is missing: skipped"; exit 7
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$bin" build "$here/examples/demo/demo.json" -o "$out/demo.stk" > /dev/null || exit 1
-cp "$here/examples/demo/ladybird.bmp" "$out/"
+cp "$here/examples/demo/ladybird.bmp" "$here/examples/demo/flight.mov" "$out/"
 # The display libraries keep memory until the process ends; that is not ours to report.
 ASAN_OPTIONS=detect_leaks=0 timeout 60 xvfb-run -a "$bin" play "$out/demo.stk" --seconds 2 \
   --screenshot "$out/shot.png" --after 1500 || exit 1

@@ -85,9 +85,9 @@ TEST(CardScripts, TheDemosDrawButtonDrawsAStar) {
   const std::string demo = stack.dir.File("demo.stk");
   auto r = RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", demo});
   ASSERT_EQ(r.status, 0) << r.err;
-  auto before = stack.Play("command 204\nshot before.png\n", {}, demo);
+  auto before = stack.Play("shot before.png\n", {}, demo);
   ASSERT_EQ(before.status, 0) << before.err;
-  auto after = stack.Play("command 204\nclick 215 300\nshot after.png\n", {}, demo);
+  auto after = stack.Play("click 215 300\nshot after.png\n", {}, demo);
   ASSERT_EQ(after.status, 0) << after.err;
   EXPECT_NE(after.out.find("button 13 \"Draw\"\n"), std::string::npos) << after.out;
   DecodedPicture a = stack.Shot("before.png");
@@ -111,7 +111,7 @@ TEST(CardScripts, TheDemosFlyAwayButtonHidesAndShowsTheLadybird) {
   auto r = RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", demo});
   ASSERT_EQ(r.status, 0) << r.err;
   auto played = stack.Play(
-      "command 204\ncommand 204\nclick 400 190\nshot gone.png\nclick 400 190\nshot back.png\n", {},
+      "command 204\nclick 400 190\nshot gone.png\nclick 400 190\nshot back.png\n", {},
       demo);
   ASSERT_EQ(played.status, 0) << played.err;
   EXPECT_NE(played.out.find("button 26 \"Fly away\""), std::string::npos) << played.out;

@@ -86,25 +86,30 @@ bool Encode(Output& out, Encoder& enc, AVFrame* frame) {
   return true;
 }
 
-void Fill(AVFrame* frame, uint32_t rgb, bool textured, int index) {
+// Solid colour (with a moving pattern over it when `textured`), as packed RGB.
+std::vector<uint8_t> Painted(int width, int height, uint32_t rgb, bool textured, int index) {
   const uint8_t r = uint8_t(rgb >> 16), g = uint8_t(rgb >> 8), b = uint8_t(rgb);
-  if (frame->format == AV_PIX_FMT_PAL8) {
-    for (int y = 0; y < frame->height; ++y)
-      std::memset(frame->data[0] + y * frame->linesize[0], 0, size_t(frame->width));
-    auto* palette = reinterpret_cast<uint32_t*>(frame->data[1]);
-    for (int i = 0; i < 256; ++i) palette[i] = 0xFF000000u | rgb;
-    return;
-  }
-  // Other formats: one RGB24 row scaled into the encoder's format.
-  std::vector<uint8_t> rgb24(size_t(frame->width) * size_t(frame->height) * 3);
+  std::vector<uint8_t> rgb24(size_t(width) * size_t(height) * 3);
   for (size_t i = 0; i < rgb24.size(); i += 3) rgb24[i] = r, rgb24[i + 1] = g, rgb24[i + 2] = b;
-  for (int y = 0; textured && y < frame->height; ++y) {
-    for (int x = 0; x < frame->width; ++x) {
-      uint8_t* p = &rgb24[(size_t(y) * size_t(frame->width) + size_t(x)) * 3];
+  for (int y = 0; textured && y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint8_t* p = &rgb24[(size_t(y) * size_t(width) + size_t(x)) * 3];
       const int wave = ((x + 6 * index) ^ (y - 3 * index)) & 0x7F;
       p[0] = uint8_t(p[0] ^ wave), p[1] = uint8_t(p[1] + wave), p[2] = uint8_t(p[2] ^ (x * y >> 4));
     }
   }
+  return rgb24;
+}
+
+void FillSolid(AVFrame* frame, uint32_t rgb) {
+  for (int y = 0; y < frame->height; ++y)
+    std::memset(frame->data[0] + y * frame->linesize[0], 0, size_t(frame->width));
+  auto* palette = reinterpret_cast<uint32_t*>(frame->data[1]);
+  for (int i = 0; i < 256; ++i) palette[i] = 0xFF000000u | rgb;
+}
+
+// Packed RGB scaled into the encoder's format.
+void Fill(AVFrame* frame, const std::vector<uint8_t>& rgb24) {
   SwsContext* sws =
       sws_getContext(frame->width, frame->height, AV_PIX_FMT_RGB24, frame->width, frame->height,
                      AVPixelFormat(frame->format), SWS_POINT, nullptr, nullptr, nullptr);
@@ -116,13 +121,23 @@ void Fill(AVFrame* frame, uint32_t rgb, bool textured, int index) {
 
 std::string WriteVideo(Output& out, const TestMovieSpec& spec) {
   AVCodecContext* c = out.video.context;
-  for (size_t i = 0; i < spec.colours.size(); ++i) {
+  const bool painted = !spec.rgb_frames.empty();
+  const size_t frames = painted ? spec.rgb_frames.size() : spec.colours.size();
+  const size_t frame_bytes = size_t(c->width) * size_t(c->height) * 3;
+  for (size_t i = 0; i < frames; ++i) {
     av_frame_unref(out.frame);
     out.frame->format = c->pix_fmt;
     out.frame->width = c->width;
     out.frame->height = c->height;
     if (av_frame_get_buffer(out.frame, 0) < 0) return "no frame buffer";
-    Fill(out.frame, spec.colours[i], spec.textured, int(i));
+    if (painted) {
+      if (spec.rgb_frames[i].size() != frame_bytes) return "a painted frame of the wrong size";
+      Fill(out.frame, spec.rgb_frames[i]);
+    } else if (out.frame->format == AV_PIX_FMT_PAL8) {
+      FillSolid(out.frame, spec.colours[i]);
+    } else {
+      Fill(out.frame, Painted(c->width, c->height, spec.colours[i], spec.textured, int(i)));
+    }
     out.frame->pts = int64_t(i);
     if (!Encode(out, out.video, out.frame)) return "video encoding failed";
   }
@@ -131,7 +146,9 @@ std::string WriteVideo(Output& out, const TestMovieSpec& spec) {
 
 std::string WriteAudio(Output& out, const TestMovieSpec& spec) {
   AVCodecContext* c = out.audio.context;
-  const int64_t total = int64_t(spec.audio_ms) * spec.audio_rate / 1000;
+  const bool given = !spec.audio_samples.empty();
+  const int64_t total =
+      given ? int64_t(spec.audio_samples.size()) : int64_t(spec.audio_ms) * spec.audio_rate / 1000;
   const int per_frame = c->frame_size > 0 ? c->frame_size : 1024;
   const bool planar = av_sample_fmt_is_planar(c->sample_fmt);
   const int channels = c->ch_layout.nb_channels;
@@ -144,7 +161,10 @@ std::string WriteAudio(Output& out, const TestMovieSpec& spec) {
     if (av_frame_get_buffer(out.frame, 0) < 0) return "no sound buffer";
     for (int i = 0; i < per_frame; ++i) {
       double t = double(at + i) / spec.audio_rate;
-      auto v = at + i < total ? int16_t(8000 * std::sin(2 * M_PI * 440 * t)) : int16_t(0);
+      int16_t v = 0;
+      if (at + i < total)
+        v = given ? spec.audio_samples[size_t(at + i)]
+                  : int16_t(8000 * std::sin(2 * M_PI * 440 * t));
       for (int ch = 0; ch < channels; ++ch) {
         if (planar) {
           reinterpret_cast<int16_t*>(out.frame->data[ch])[i] = v;

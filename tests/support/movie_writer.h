@@ -15,11 +15,15 @@ struct TestMovieSpec {
   int width = 32, height = 24;
   int fps = 10;
   std::vector<uint32_t> colours;  // one 0xRRGGBB per frame
-  bool textured = false;          // a pattern that moves from frame to frame over the colour
-  std::string audio_codec;        // "pcm_s16be", "pcm_s16le", "adpcm_ima_qt", "adpcm_ima_wav"
+  // Painted frames instead of solid colours: packed RGB, width * height * 3 bytes each.
+  std::vector<std::vector<uint8_t>> rgb_frames;
+  bool textured = false;    // a pattern that moves from frame to frame over the colour
+  std::string audio_codec;  // "pcm_s16be", "pcm_s16le", "adpcm_ima_qt", "adpcm_ima_wav"
   int audio_rate = 22050;
   int audio_channels = 1;
   uint32_t audio_ms = 0;  // a 440 Hz tone this long
+  // Mono samples at audio_rate instead of the tone (every channel gets them).
+  std::vector<int16_t> audio_samples;
 };
 
 // A silent movie of solid-colour frames.
