@@ -14,9 +14,10 @@ constexpr int16_t kEndOffscreen = 85;
 
 std::vector<uint8_t> CountedBytes(std::string_view text) {
   text = text.substr(0, CardBridge::kStringLimit);
-  std::vector<uint8_t> bytes{static_cast<uint8_t>(text.size())};
-  bytes.insert(bytes.end(), text.begin(), text.end());
-  bytes.push_back(0);
+  // Length byte, the characters, a closing NUL: sized once, then filled.
+  std::vector<uint8_t> bytes(text.size() + 2, 0);
+  bytes[0] = static_cast<uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), bytes.begin() + 1);
   return bytes;
 }
 
