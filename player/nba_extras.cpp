@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/strings.h"
+#include "platform/text.h"
 #include "player/nba_modules.h"
 
 namespace corvida {
@@ -70,15 +71,56 @@ bool NbaExtras::Run(int command) {
 
 bool NbaExtras::Remove(int command) {
   NbaExtra* extra = Find(command);
-  if (!extra || nbas_.in_call()) return false;
-  if (player_.alerts.Alert(strid::kConfirmDeleteExtra) != 1) return false;
+  return extra && RemoveAt(size_t(extra - player_.nbas.extras.data()));
+}
+
+bool NbaExtras::RemoveAt(size_t row) {
   std::vector<NbaExtra>& extras = player_.nbas.extras;
-  extras.erase(extras.begin() + (extra - extras.data()));
+  if (row >= extras.size() || nbas_.in_call()) return false;
+  if (player_.alerts.Alert(strid::kConfirmDeleteExtra) != 1) return false;
+  extras.erase(extras.begin() + std::ptrdiff_t(row));
   WriteList();
+  Renumber();
+  return true;
+}
+
+void NbaExtras::Renumber() {
   uint16_t next = kFirstCommand;
-  for (NbaExtra& e : extras) {
+  for (NbaExtra& e : player_.nbas.extras) {
     if (e.command) e.command = next++;
   }
+}
+
+std::vector<std::string> NbaExtras::Rows() const {
+  std::vector<std::string> rows;
+  for (const NbaExtra& e : player_.nbas.extras)
+    rows.push_back(e.command ? e.menu_name + " (" + e.file_name + ")"
+                             : e.file_name + " (not in the menu)");
+  return rows;
+}
+
+std::vector<std::string> NbaExtras::Addable() {
+  std::vector<std::string> files = nbas_.modules().ExtraFiles();
+  std::erase_if(files, [this](const std::string& f) { return Listed(f); });
+  return files;
+}
+
+bool NbaExtras::Listed(const std::string& file_name) const {
+  return std::any_of(player_.nbas.extras.begin(), player_.nbas.extras.end(),
+                     [&](const NbaExtra& e) { return EqualsIgnoringCase(e.file_name, file_name); });
+}
+
+bool NbaExtras::Add(const std::string& file_name) {
+  std::vector<NbaExtra>& extras = player_.nbas.extras;
+  if (extras.size() >= kMaxExtras || nbas_.in_call()) return false;
+  const std::vector<std::string> addable = Addable();
+  if (std::find(addable.begin(), addable.end(), file_name) == addable.end()) return false;
+  NbaExtra extra;
+  extra.file_name = file_name;
+  if (AskName(extra)) extra.command = 1;  // numbered in its place below
+  extras.push_back(std::move(extra));
+  WriteList();
+  Renumber();
   return true;
 }
 

@@ -141,4 +141,21 @@ NbaLoad NativeNbaModules::Load(std::string_view file_name, NbaFolder folder) {
   return {std::make_unique<LibraryModule>(std::move(library), main, info)};
 }
 
+std::vector<std::string> NativeNbaModules::ExtraFiles() {
+  std::vector<std::string> names;
+  for (const std::string& folder : extra_folders_) {
+    for (const DirectoryEntry& e : ListDirectory(folder)) {
+      const bool xtr =
+          e.name.size() > 4 && EqualsIgnoringCase(e.name.substr(e.name.size() - 4), ".xtr");
+      const bool known = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+        return EqualsIgnoringCase(n, e.name);
+      });
+      if (!e.is_directory && xtr && !known && !FindModuleFile(folder, e.name).empty())
+        names.push_back(e.name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 }  // namespace corvida

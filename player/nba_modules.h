@@ -50,6 +50,8 @@ class NbaModuleSource {
  public:
   virtual ~NbaModuleSource() = default;
   virtual NbaLoad Load(std::string_view file_name, NbaFolder folder) = 0;
+  // The Extras (".xtr" files) that could be added to the list, sorted, each named once.
+  virtual std::vector<std::string> ExtraFiles() { return {}; }
 };
 
 // A file name without separators, drive, "..", control characters or NUL, 1 to 255 bytes.
@@ -69,6 +71,7 @@ class NativeNbaModules : public NbaModuleSource {
   NativeNbaModules(std::vector<std::string> nba_folders, std::vector<std::string> extra_folders)
       : nba_folders_(std::move(nba_folders)), extra_folders_(std::move(extra_folders)) {}
   NbaLoad Load(std::string_view file_name, NbaFolder folder) override;
+  std::vector<std::string> ExtraFiles() override;
 
  private:
   std::vector<std::string> nba_folders_;

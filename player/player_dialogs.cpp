@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "player/nba_extras.h"
 #include "ui/dialog_ask.h"
 #include "ui/dialog_find.h"
 #include "ui/dialog_jump.h"
@@ -428,6 +429,66 @@ void PlayerDialogs::ShowClosingPicture(uint32_t ms) {
     if (m.message == msg::kLButtonDown || m.message == msg::kKeyDown) break;
     if (m.message == msg::kPaint && m.window == window) windows.Present(window, frame, {0, 0});
   }
+}
+
+// The Extras manager: the listed Extras with Add (from the Extras folder) and Remove
+// (after the question); the Extras menu follows the list when it closes.
+void PlayerDialogs::ManageExtras(NbaExtras& extras) {
+  Run(kExtrasDialogName, [&] {
+    Dialog dialog("Extras", {280, 154});
+    dialog.Add(StaticText(-1, {8, 8, 272, 24}, "&Extras of the Extras menu:"));
+    dialog.Add(ListBox(kExtrasList, {8, 26, 272, 118}, extras.Rows()));
+    dialog.Add(Button(kExtrasAddButton, {8, 124, 90, 147}, "&Add..."));
+    dialog.Add(Button(kExtrasRemoveButton, {99, 124, 181, 147}, "&Remove"));
+    dialog.Add(Button(kIdOk, {190, 124, 272, 147}, "Close"));
+    dialog.SetCancel(kIdOk);
+    dialog.SetFocus(kExtrasList);
+    dialog.OnCommand([&](Dialog& d, int id) {
+      Control* list = d.Find(kExtrasList);
+      if (id == kExtrasAddButton) {
+        if (std::optional<std::string> file = ChooseExtra(extras); file && extras.Add(*file))
+          Log("extra " + Quoted(*file) + " added");
+      } else if (id == kExtrasRemoveButton) {
+        if (list->selected >= 0 && extras.RemoveAt(size_t(list->selected))) Log("extra removed");
+      } else {
+        return false;
+      }
+      list->items = extras.Rows();
+      list->selected = std::min(list->selected, int(list->items.size()) - 1);
+      return true;
+    });
+    return RunDialog(host_, dialog);
+  });
+}
+
+// "Extra Utility:": the Extras folder's ".xtr" files that are not listed yet.
+std::optional<std::string> PlayerDialogs::ChooseExtra(NbaExtras& extras) {
+  const std::vector<std::string> files = extras.Addable();
+  if (files.empty()) {
+    alerts_.ShowMessageBox("Extras",
+                           "There are no more Extras (*.xtr) in the player's Extras folder.",
+                           AlertIcon::kNone);
+    return std::nullopt;
+  }
+  return Run(kAddExtraDialogName, [&]() -> std::optional<std::string> {
+    Dialog dialog("Extras *.xtr", {240, 140});
+    dialog.Add(StaticText(-1, {8, 8, 232, 24}, "Extra &Utility:"));
+    dialog.Add(ListBox(kExtrasList, {8, 26, 232, 104}, files));
+    dialog.Add(Button(kIdOk, {72, 110, 147, 133}, "Add"));
+    dialog.Add(Button(kIdCancel, {157, 110, 232, 133}, "Cancel"));
+    dialog.Find(kExtrasList)->selected = 0;
+    dialog.SetFocus(kExtrasList);
+    std::optional<std::string> chosen;
+    dialog.OnCommand([&](Dialog& d, int id) {
+      if (id != kIdOk) return false;
+      const int row = d.Find(kExtrasList)->selected;
+      if (row >= 0 && row < int(files.size())) chosen = files[size_t(row)];
+      d.End(kIdOk);
+      return true;
+    });
+    if (RunDialog(host_, dialog) != kIdOk) return std::nullopt;
+    return chosen;
+  });
 }
 
 }  // namespace corvida

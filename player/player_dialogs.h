@@ -45,6 +45,14 @@ inline constexpr std::string_view kPageSetupDialogName = "PAGE_SETUP";
 inline constexpr std::string_view kPrintDialogName = "PRINT";
 inline constexpr int kPageSetupList = 140;
 
+// The Extras manager and its chooser of Extras to add; the buttons have small ids so that
+// replay scripts can press them ("answer 3").
+inline constexpr std::string_view kExtrasDialogName = "EXTRA_MNGR";
+inline constexpr std::string_view kAddExtraDialogName = "EXTRA_ADD";
+inline constexpr int kExtrasAddButton = 3;
+inline constexpr int kExtrasRemoveButton = 4;
+inline constexpr int kExtrasList = 150;
+
 inline constexpr std::string_view kPlayerVersion = "0.1";
 inline constexpr uint32_t kClosingPictureMs = 3000;
 
@@ -82,6 +90,7 @@ class PlayerDialogs : public PlayerQuestions {
   std::optional<std::string> AskLine(const std::string& prompt, int width) override;
   std::optional<std::string> LocateFile(const std::string& prompt,
                                         const std::string& extension) override;
+  void ManageExtras(NbaExtras& extras) override;
   // The closing picture: shown until its time is up or a click or key ends it.
   void ShowClosingPicture(uint32_t ms = kClosingPictureMs);
 
@@ -92,6 +101,7 @@ class PlayerDialogs : public PlayerQuestions {
   auto Run(std::string_view name, Body body);
   void Log(const std::string& line);
   std::string StackFolder() const;
+  std::optional<std::string> ChooseExtra(NbaExtras& extras);
   std::optional<std::string> AskSaveName(const std::string& title, const std::string& current,
                                          std::string_view extension, bool stack_file);
 

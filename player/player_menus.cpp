@@ -1,6 +1,7 @@
 #include "player/player_menus.h"
 
 #include "base/strings.h"
+#include "player/nba_extras.h"
 
 namespace corvida {
 namespace {
@@ -29,6 +30,9 @@ std::vector<Menu> PlayerMenus(const std::vector<MenuEntry>& extras,
     if (item.command == MenuCommand::kPreferences) {
       edit.entries.push_back(kSeparator);
       edit.entries.push_back({id, item.label, item.greyed});
+      // The Extras manager sits here rather than in the Extras menu, which shows only
+      // while there are Extras.
+      edit.entries.push_back({NbaExtras::kManageCommand, "E&xtras...", false});
       continue;
     }
     if (item.command == MenuCommand::kExit && !recent.empty()) {

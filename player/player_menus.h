@@ -1,6 +1,7 @@
 // The menus of the player's menu bar: the "CV" menu's commands grouped under File, Edit,
-// Go and Help, the zoom factors under View, and the Extras the extension modules add
-// (the Extras menu is left out while there are none). Which commands can be chosen
+// Go and Help (Edit also opens the Extras manager), the zoom factors under View, and the
+// Extras the extension modules add (the Extras menu is left out while there are none).
+// Which commands can be chosen
 // depends on the player's state: see PlayerWindow::UpdateMenus.
 #pragma once
 

@@ -37,6 +37,8 @@ namespace corvida {
 
 // Where the player tells its host what happened: one line per event that matters (card
 // changes, actions, commands, dialogs).
+class NbaExtras;
+
 class PlayerLog {
  public:
   virtual ~PlayerLog() = default;
@@ -108,6 +110,8 @@ class PlayerQuestions {
   // A line typed for the person when a script waits for one in the run box and nobody
   // is there to type (the headless player); nothing leaves the line empty.
   virtual std::optional<std::string> TypedLine() { return std::nullopt; }
+  // The Extras manager: the listed Extras, added from the Extras folder and removed.
+  virtual void ManageExtras(NbaExtras& extras) { (void)extras; }
 };
 
 // Nobody to ask: every question is cancelled. Fakes override what they answer.

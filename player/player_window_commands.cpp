@@ -189,6 +189,11 @@ void PlayerWindow::DoCommand(MenuCommand command) {
     case kHelp:
       return OpenGuide();
     default:
+      if (static_cast<int>(command) == NbaExtras::kManageCommand) {
+        questions().ManageExtras(*extras_);
+        ReadMenuPreference();  // the Extras menu follows the list
+        return;
+      }
       // The Extras' commands; authoring and device commands are not part of the player.
       extras_->Run(static_cast<int>(command));
       return;

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 
+#include "player/nba_extras.h"
 #include "player/nba_modules.h"
+#include "player/player_dialogs.h"
 #include "player/stack_open.h"
 #include "player_fixture.h"
 #include "stackfile/actions.h"
@@ -267,6 +269,63 @@ TEST_F(Nbas, ExtrasAreOfferedByNameRunAndRemovedAfterTheQuestion) {
   EXPECT_TRUE(window->extras().Items().empty());
   EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "1"), "NONAME.XTR");
   EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "2"), "");
+}
+
+// The Extras manager (Edit > Extras...) offers the Extras folder's .xtr files that
+// are not listed, adds the chosen one to the list, the preferences and the menu, and
+// removes a listed one only when the question is answered with Delete.
+TEST_F(Nbas, TheExtrasManagerAddsAndRemovesExtras) {
+  Install(ExtrasFolder(), "CARDHAND.NBA", "HAND.XTR");
+  Install(ExtrasFolder(), "COUNTER.NBA", "count.xtr");
+  Install(ExtrasFolder(), "COUNTER.NBA", "OTHER.NBA");  // not an Extra's name
+  fs::create_directories(ExtrasFolder() + "/FOLDER.XTR");
+  ASSERT_TRUE(player.prefs.WritePref("ExtraIDs", "1", "COUNT.XTR"));
+  Start(Stack(false));
+  PlayerDialogs dialogs(player, *window);
+  std::vector<std::string> offered, rows;
+  std::string choose = "HAND.XTR";
+  bool remove = false;
+  dialogs.SetScript([&](Dialog& d, std::string_view name) {
+    Control* list = d.Find(kExtrasList);
+    if (name == kAddExtraDialogName) {
+      offered = list->items;
+      auto it = std::find(offered.begin(), offered.end(), choose);
+      if (it == offered.end()) return 0;
+      list->selected = int(it - offered.begin());
+      return kIdOk;
+    }
+    if (remove) {
+      list->selected = 1;
+      AnswerDialog(d, nullptr, kExtrasRemoveButton);
+    } else {
+      AnswerDialog(d, nullptr, kExtrasAddButton);
+    }
+    rows = d.Find(kExtrasList)->items;
+    return kIdOk;
+  });
+  Command(NbaExtras::kManageCommand);
+  Settle();
+  EXPECT_EQ(offered, std::vector<std::string>{"HAND.XTR"});  // count.xtr is listed already
+  EXPECT_EQ(rows,
+            (std::vector<std::string>{"COUNT.XTR (not in the menu)", "Next Card (HAND.XTR)"}));
+  EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "2"), "HAND.XTR");
+  // The new Extra is in the menu at once: Ctrl+F1 runs the first offered Extra.
+  Post(msg::kKeyDown, vk::kControl);
+  Post(msg::kKeyDown, vk::kF1);
+  Post(msg::kKeyUp, vk::kControl);
+  Settle(100);
+  EXPECT_EQ(CardId(), 11);
+
+  remove = true;
+  Command(NbaExtras::kManageCommand);  // nobody answers the question: kept
+  Settle();
+  EXPECT_EQ(rows.size(), 2u);
+  tp.platform->responder().SetResponder([](const AlertRequest&) { return 0; });  // Delete
+  Command(NbaExtras::kManageCommand);
+  Settle();
+  EXPECT_EQ(rows, std::vector<std::string>{"COUNT.XTR (not in the menu)"});
+  EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "2"), "");
+  EXPECT_TRUE(window->extras().Items().empty());
 }
 
 TEST_F(Nbas, ScriptsCallModulesByNameAndGetTheirAnswer) {
