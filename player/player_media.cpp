@@ -1,5 +1,7 @@
 #include "player/player_media.h"
 
+#include <vector>
+
 #include "base/handles.h"
 #include "platform/text.h"
 #include "player/nba_host.h"
@@ -105,18 +107,47 @@ bool PlayerMedia::StartAnimation(const AnimationRequest& request) {
   return animations_.Start(request.record_id, request.rect, request.data);
 }
 
-void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame& frame,
-                    const gfx::Region& clip) {
-  if (frame.width <= 0 || frame.height <= 0) return;
-  gfx::Bitmap picture;
-  if (!picture.Create(frame.width, frame.height, 32)) return;
+namespace {
+
+// A movie's picture in the card's own pixel format, so that drawing it is a plain copy:
+// 8-bit cards take the nearest entry of the card palette (recent answers remembered, as
+// frames repeat their colours), others the colour itself.
+bool CardPixels(const MovieFrame& frame, const gfx::DrawTarget& target, gfx::Bitmap& picture) {
+  const bool indexed = target.bitmap().depth() == 8;
+  if (!picture.Create(frame.width, frame.height, indexed ? 8 : 32)) return false;
+  const gfx::Palette& palette = target.palette();
+  struct Slot {
+    uint32_t key = 0xFFFFFFFF;
+    uint8_t index = 0;
+  };
+  std::vector<Slot> recent(indexed ? 4096 : 0);
   for (int y = 0; y < frame.height; ++y) {
     const uint8_t* src = frame.rgba.data() + size_t(y) * size_t(frame.width) * 4;
     uint8_t* dst = picture.Row(y);
-    for (int x = 0; x < frame.width; ++x, src += 4, dst += 4)
-      dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+    for (int x = 0; x < frame.width; ++x, src += 4) {
+      if (!indexed) {
+        dst[0] = src[2], dst[1] = src[1], dst[2] = src[0], dst += 4;
+        continue;
+      }
+      const uint32_t key = (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | src[2];
+      Slot& slot = recent[(key ^ (key >> 12)) & 4095];
+      if (slot.key != key)
+        slot = {key, uint8_t(gfx::PixelFromRgb({src[0], src[1], src[2]}, 8, palette))};
+      *dst++ = slot.index;
+    }
   }
-  // Indexed cards take the nearest colours of the card palette.
+  if (indexed) picture.palette = palette;
+  return true;
+}
+
+}  // namespace
+
+void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame& frame,
+                    const gfx::Region& clip) {
+  if (frame.width <= 0 || frame.height <= 0) return;
+  if (frame.rgba.size() < size_t(frame.width) * size_t(frame.height) * 4) return;
+  gfx::Bitmap picture;
+  if (!CardPixels(frame, target, picture)) return;
   target.SetClip(clip.Intersect(rect));
   target.BitBlt({rect.left, rect.top, rect.left + frame.width, rect.top + frame.height}, picture,
                 {0, 0}, gfx::rop::kSrcCopy);
