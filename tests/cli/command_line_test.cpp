@@ -29,7 +29,7 @@ TEST(CommandLine, EveryCommandReadsItsCommandLineTheSameWay) {
       {{"sheet", "a.stk", "--width", "5", "-o", "s.png"}, 2, "--width"},
       {{"sheet", "a.stk", "--columns"}, 2, "--columns"},
       {{"play", "x.stk", "--after", "soon"}, 2, "--after"},
-      {{"play"}, 2, "STACK"},
+      {{"play", "a.stk", "b.stk"}, 2, "b.stk"},  // without a stack it asks for one
       {{"replay", "a.stk", "e.txt"}, 2, "-o"},
       {{"replay", "a.stk", "e.txt", "-o", "out", "--settle", "-3"}, 2, "--settle"},
       {{"build"}, 2, "DESCRIPTION"},
