@@ -188,7 +188,7 @@ async function menuCommand(p, id, what) {
   await p.click(`#${id} .cv-menu [data-do="${what}"]`);
 }
 
-// The click-to-play click starts the page's sound; the Chirp button of card 3 is heard.
+// The click-to-play click starts the page's sound; the Chirp button of card 2 is heard.
 async function runAudio() {
   const name = 'audio';
   const p = await browser.newPage();
@@ -199,7 +199,7 @@ async function runAudio() {
   const state = await p.evaluate(() => CorvidaPlayer.audioContext() &&
                                        CorvidaPlayer.audioContext().state);
   check(name, 'the audio context runs after the click-to-play click', state === 'running', state);
-  if (shown && await jumpTo(p, 'p', 3)) {
+  if (shown && await jumpTo(p, 'p', 2)) {
     await p.waitForTimeout(1500);
     await clickCard(p, 'p', 215, 304);
     const heard = await p.waitForFunction(() => {
@@ -215,12 +215,12 @@ async function runAudio() {
     const after = await p.evaluate(() => document.getElementById('p').corvida.audio.audible);
     check(name, 'the sound ends', after === quiet);
   } else {
-    check(name, 'card 3 shows', false);
+    check(name, 'card 2 shows', false);
   }
   await p.close();
 }
 
-// Card 3 shows a picture the stack keeps beside itself ("ladybird.bmp"): the player asks
+// Card 2 shows a picture the stack keeps beside itself ("ladybird.bmp"): the player asks
 // for it through the plug-in face and the page fetches it from the stack's folder.
 async function runPictureBeside() {
   const name = 'picture-beside';
@@ -229,12 +229,12 @@ async function runPictureBeside() {
   p.on('request', (r) => requested.push(new URL(r.url()).pathname));
   await p.goto(`${origin}/plain-embed.html`);
   const {shown} = await startPlayer(p, 'p');
-  const arrived = shown && await jumpTo(p, 'p', 3);
+  const arrived = shown && await jumpTo(p, 'p', 2);
   await p.waitForTimeout(2000);
   check(name, 'the picture is fetched from beside the stack', requested.includes('/ladybird.bmp'),
         requested.filter((u) => /\.bmp$/i.test(u)).join(' '));
-  const share = arrived ? await differingShare(p, 'p', 'render-3.png') : 1;
-  check(name, 'card 3 with the picture matches corvida render', share < MOST_DIFFERING,
+  const share = arrived ? await differingShare(p, 'p', 'render-2.png') : 1;
+  check(name, 'card 2 with the picture matches corvida render', share < MOST_DIFFERING,
         `${(share * 100).toFixed(2)}% differ`);
   await p.close();
 }
