@@ -114,33 +114,33 @@ Node* SetPenSize(Interpreter& in, PrimCall& c) {
 }
 
 // The window point of a DOT or DOTP list of at most `max` items; false after an error.
-bool DotPoint(Interpreter& in, PrimCall& c, size_t max, int64_t& x, int64_t& y) {
+bool DotPoint(Interpreter& in, PrimCall& c, size_t max, Point3& at) {
   std::vector<double> v;
   if (!ListNumbers(in, c.row, c.in[0], max, v)) return false;
   if (v.size() < 2 || v.size() > max) {
     in.ErrorRow(v.size() < 2 ? kErrDoesntLike : kErrTooManyInputs, c.row, c.in[0]);
     return false;
   }
-  x = in.turtle().WindowX(WholeCoordinate(v[0]));
-  y = in.turtle().WindowY(WholeCoordinate(v[1]));
+  at = {in.turtle().WindowX(WholeCoordinate(v[0])), in.turtle().WindowY(WholeCoordinate(v[1])),
+        v.size() > 2 ? WholeCoordinate(v[2]) : 0};
   return true;
 }
 
 Node* Dot(Interpreter& in, PrimCall& c) {
-  int64_t x, y;
-  if (!DotPoint(in, c, 3, x, y)) return nullptr;
+  Point3 at;
+  if (!DotPoint(in, c, 3, at)) return nullptr;
   Turtle& t = in.turtle();
   FigureOff off(t);
-  t.Dot(x, y);
+  t.Dot(at);
   return nullptr;
 }
 
 Node* DotP(Interpreter& in, PrimCall& c) {
-  int64_t x, y;
-  if (!DotPoint(in, c, 2, x, y)) return nullptr;
+  Point3 at;
+  if (!DotPoint(in, c, 2, at)) return nullptr;
   Turtle& t = in.turtle();
   FigureOff off(t);  // the figure is no part of the picture
-  return in.Truth(t.DotP(x, y));
+  return in.Truth(t.DotP(at.x, at.y));
 }
 
 Node* Fill(Interpreter& in, PrimCall&) {

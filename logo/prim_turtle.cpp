@@ -1,7 +1,7 @@
 // Turtle movement, orientation, edge modes, the screen and the figure: FORWARD, BACK,
 // LEFT, RIGHT, SETHEADING, HOME, SETPOS, SETX, SETY, TOWARDS, POS, XCOR, YCOR, ZCOR,
 // HEADING, WINDOW, FENCE, WRAP, SETSCRUNCH, SCRUNCH, CLEARSCREEN, CLEAN, SHOWTURTLE,
-// HIDETURTLE, SHOWNP.
+// HIDETURTLE, SHOWNP. In 3-D, POS and HEADING give three numbers.
 #include <algorithm>
 #include <cmath>
 
@@ -112,8 +112,11 @@ Node* SetPos(Interpreter& in, PrimCall& c) {
   {
     FigureOff off(t);
     ScriptWork work(in);
-    auto moved = t.MoveTo(t.WindowX(WholeCoordinate(v[0])), t.WindowY(WholeCoordinate(v[1])), work);
-    ReportMove(in, moved, c.row);
+    // A third item is a depth: the turtle goes into 3-D.
+    if (v.size() > 2) t.three_d = true;
+    Point3 to{t.WindowX(WholeCoordinate(v[0])), t.WindowY(WholeCoordinate(v[1])),
+              v.size() > 2 ? WholeCoordinate(v[2]) : int64_t{t.z()}};
+    ReportMove(in, t.MoveTo(to, work), c.row);
   }
   if (v.size() > 3) in.ErrorRow(kErrTooManyInputs, c.row);
   return nullptr;
@@ -150,6 +153,7 @@ Node* Towards(Interpreter& in, PrimCall& c) {
 
 Node* Pos(Interpreter& in, PrimCall&) {
   Turtle& t = in.turtle();
+  if (t.three_d) return IntList(in, {t.TurtleX(), t.TurtleY(), t.TurtleZ()});
   return IntList(in, {t.TurtleX(), t.TurtleY()});
 }
 Node* XCor(Interpreter& in, PrimCall&) {
@@ -162,7 +166,11 @@ Node* ZCor(Interpreter& in, PrimCall&) {
   return in.NewInt(in.turtle().TurtleZ());
 }
 Node* Heading(Interpreter& in, PrimCall&) {
-  return in.NewInt(in.turtle().HeadingDegrees());
+  Turtle& t = in.turtle();
+  if (!t.three_d) return in.NewInt(t.HeadingDegrees());
+  int roll, pitch, heading;
+  t.Orientation(roll, pitch, heading);
+  return IntList(in, {roll, pitch, heading});
 }
 
 Node* SetEdge(Interpreter& in, EdgeMode mode) {
@@ -210,8 +218,13 @@ Node* Clean(Interpreter& in, PrimCall&) {
   return nullptr;
 }
 
+// Showing the turtle leaves the stereo view, and 3-D once the turtle is back in the plane.
 Node* ShowTurtle(Interpreter& in, PrimCall&) {
-  in.turtle().SetShown(true);
+  Turtle& t = in.turtle();
+  t.HideFigure();
+  t.stereo = false;
+  if (t.Flat()) t.three_d = false;
+  t.SetShown(true);
   return nullptr;
 }
 Node* HideTurtle(Interpreter& in, PrimCall&) {
@@ -251,6 +264,9 @@ void RegisterTurtlePrimitives(PrimitiveTable& t) {
   t.Set("HIDETURTLE", &HideTurtle);
   t.Set("SHOWNP", &ShownP);
   RegisterPenPrimitives(t);
+  RegisterTurtle3DPrimitives(t);
+  RegisterShapePrimitives(t);
+  RegisterTurtleFontPrimitives(t);
 }
 
 }  // namespace corvida::logo

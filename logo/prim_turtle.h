@@ -45,4 +45,9 @@ Node* IntList(Interpreter& in, std::initializer_list<int64_t> values);
 // A turtle-coordinate number as a 64-bit whole number (truncated, kept far from overflow).
 int64_t WholeCoordinate(double v);
 
+// The groups RegisterTurtlePrimitives registers besides its own.
+void RegisterTurtle3DPrimitives(PrimitiveTable& table);
+void RegisterShapePrimitives(PrimitiveTable& table);
+void RegisterTurtleFontPrimitives(PrimitiveTable& table);
+
 }  // namespace corvida::logo

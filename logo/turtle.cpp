@@ -136,22 +136,24 @@ int Turtle::HeadingTowards(int64_t tx, int64_t ty) const {
 
 // --- Movement --------------------------------------------------------------------------
 
-Turtle::Moved Turtle::MoveTo(int64_t tx, int64_t ty, WorkCheck& work) {
-  if (surface_ && edge != EdgeMode::kWindow) {
+Turtle::Moved Turtle::MoveTo(Point3 to, WorkCheck& work) {
+  if (surface_ && edge != EdgeMode::kWindow && !three_d) {
     if (area_.Empty()) return Moved::kStopped;
-    bool inside = tx >= area_.left && tx < area_.right && ty >= area_.top && ty < area_.bottom;
+    bool inside =
+        to.x >= area_.left && to.x < area_.right && to.y >= area_.top && to.y < area_.bottom;
     if (edge == EdgeMode::kFence && !inside) return Moved::kOutOfBounds;
-    if (edge == EdgeMode::kWrap && !inside) return Wrap(tx, ty, work);
+    if (edge == EdgeMode::kWrap && !inside) return Wrap(to.x, to.y, work);
   }
-  Line(x_, y_, tx, ty);
-  x_ = Saturate(tx), y_ = Saturate(ty);
+  Line({x_, y_, z_}, to);
+  x_ = Saturate(to.x), y_ = Saturate(to.y), z_ = Saturate(to.z);
   return Moved::kDone;
 }
 
 Turtle::Moved Turtle::Forward(int32_t distance, WorkCheck& work) {
   auto step_x = static_cast<int64_t>(std::trunc(distance * h_.x));
   auto step_y = static_cast<int64_t>(std::trunc(distance * h_.y));
-  return MoveTo(int64_t{x_} + step_x, int64_t{y_} - step_y, work);
+  auto step_z = static_cast<int64_t>(std::trunc(distance * h_.z));
+  return MoveTo(Point3{int64_t{x_} + step_x, int64_t{y_} - step_y, int64_t{z_} + step_z}, work);
 }
 
 // Crosses the edge the segment meets first, comes back in at the opposite edge, and
@@ -182,11 +184,11 @@ Turtle::Moved Turtle::Wrap(int64_t tx, int64_t ty, WorkCheck& work) {
       px = std::clamp<int64_t>(x + (edge_y - y) * dx / dy, a.left, a.right - 1);
       shift_y = edge_y == a.bottom ? -a.Height() : a.Height();
     }
-    Line(x, y, px, py);
+    Line({x, y, z_}, {px, py, z_});
     x = px + shift_x, y = py + shift_y;
     tx += shift_x, ty += shift_y;
   }
-  Line(x, y, tx, ty);
+  Line({x, y, z_}, {tx, ty, z_});
   x_ = Saturate(tx), y_ = Saturate(ty);
   return Moved::kDone;
 }
@@ -207,13 +209,51 @@ void Turtle::SetHeading(double degrees) {
   u_ = {0, 0, 1};
 }
 
+void Turtle::SetHeading3D(double heading, double pitch, double roll) {
+  double sa, ca, sp, cp, sr, cr;
+  SinCos(90.0 - heading, sa, ca);
+  SinCos(pitch, sp, cp);
+  SinCos(roll, sr, cr);
+  h_ = {cp * ca, cp * sa, sp};
+  s_ = {-cr * sa - sr * sp * ca, cr * ca - sr * sp * sa, sr * cp};
+  u_ = {sr * sa - sp * cr * ca, -sr * ca - sp * cr * sa, cr * cp};
+}
+
+// Turns `a` towards `b` by the angle: a' = a cos + b sin, b' = b cos - a sin.
+static void Rotate(Vec3& a, Vec3& b, double degrees) {
+  double s, c;
+  SinCos(degrees, s, c);
+  Vec3 oa = a, ob = b;
+  a = {oa.x * c + ob.x * s, oa.y * c + ob.y * s, oa.z * c + ob.z * s};
+  b = {ob.x * c - oa.x * s, ob.y * c - oa.y * s, ob.z * c - oa.z * s};
+}
+
+void Turtle::Roll(double degrees) {
+  Rotate(s_, u_, degrees);
+}
+
+void Turtle::Pitch(double degrees) {
+  Rotate(h_, u_, degrees);
+}
+
+bool Turtle::Flat() const {
+  return z_ == 0 && std::fabs(u_.z - 1.0) < 1e-9;
+}
+
+void Turtle::Orientation(int& roll, int& pitch, int& heading) const {
+  constexpr double kDegrees = 180.0 / std::numbers::pi;
+  heading = HeadingDegrees();
+  pitch = NormalDegrees(std::asin(std::clamp(h_.z, -1.0, 1.0)) * kDegrees);
+  roll = NormalDegrees(std::atan2(s_.z, u_.z) * kDegrees);
+}
+
 void Turtle::SetEdgeMode(EdgeMode mode) {
   edge = mode;
   if (mode != EdgeMode::kWindow && surface_ && !area_.Contains({x_, y_})) x_ = cx_, y_ = cy_;
 }
 
 void Turtle::Home(WorkCheck& work) {
-  MoveTo(cx_, cy_, work);
+  MoveTo(Point3{cx_, cy_, 0}, work);
   SetHeading(0);
 }
 
@@ -241,7 +281,50 @@ Point Turtle::Screen(int64_t x, int64_t y) const {
   return {Saturate(sx), Saturate(y)};
 }
 
+// Whole-pixel arithmetic, so drawings repeat pixel for pixel. The stereo images are
+// drawn (x * 3 -/+ 270) * 576 / (z + 1728) +/- 90 from the centre: they meet in the
+// plane z = 0 and part with depth.
+void Turtle::Project(Point3 p, int eye, double& x, double& y) const {
+  int64_t px = p.x, py = p.y;
+  if (p.z != 0 || eye != 0) {
+    const int64_t depth = p.z + kEyeDistance;  // at least 1: the caller cut the line
+    const int64_t dx = p.x - cx_, dy = p.y - cy_;
+    py = cy_ + dy * kEyeDistance / depth;
+    px = eye == 0 ? cx_ + dx * kEyeDistance / depth
+                  : cx_ + (dx * 3 - eye * 270) * (kEyeDistance / 3) / depth + eye * 90;
+  }
+  x = double(cx_ + (px - cx_) * scrunch_num / scrunch_den);
+  y = double(py);
+}
+
+std::span<const int> Turtle::Eyes() const {
+  static constexpr int kPlain[] = {0};
+  static constexpr int kBoth[] = {-1, 1};
+  return stereo ? std::span<const int>(kBoth) : std::span<const int>(kPlain);
+}
+
+gfx::Rgb Turtle::EyeColour(int eye) const {
+  if (pen == PenState::kErase) return background;
+  if (eye == 0) return pen_color;
+  return stereo_pens[eye < 0 ? 0 : 1];
+}
+
+// On black the two images add up where they cross (both eyes see the crossing); on
+// other backgrounds the right eye's image is drawn over the left's.
+gfx::PenMode Turtle::EyeMode() const {
+  if (pen == PenState::kReverse) return gfx::PenMode::kNot;
+  if (stereo && pen != PenState::kErase && background == gfx::kBlack)
+    return gfx::PenMode::kMergePen;
+  return gfx::PenMode::kCopyPen;
+}
+
 void Turtle::PrepareTarget(gfx::DrawTarget& t, bool clip) const {
+  PrepareTarget(t, clip, pen == PenState::kErase ? background : pen_color,
+                pen == PenState::kReverse ? gfx::PenMode::kNot : gfx::PenMode::kCopyPen);
+}
+
+void Turtle::PrepareTarget(gfx::DrawTarget& t, bool clip, gfx::Rgb colour,
+                           gfx::PenMode mode) const {
   if (clip) {
     t.SetClip(t.ToDevice(gfx::Region(area_)));
   } else {
@@ -250,28 +333,50 @@ void Turtle::PrepareTarget(gfx::DrawTarget& t, bool clip) const {
   gfx::Pen& p = t.state().pen;
   p = gfx::Pen{};
   p.width = pen_width, p.height = pen_height;
-  p.color = gfx::Color::FromRgb(pen == PenState::kErase ? background : pen_color);
+  p.color = gfx::Color::FromRgb(colour);
   t.state().brush = gfx::Brush::Solid(p.color);  // dots are painted with it
-  t.state().pen_mode = pen == PenState::kReverse ? gfx::PenMode::kNot : gfx::PenMode::kCopyPen;
+  t.state().pen_mode = mode;
 }
 
-// Draws with the pen; a segment reaching far outside is cut to the client area (plus
-// the pen's reach) first, so no script can make a line cost more than the area.
-void Turtle::Line(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
-  gfx::DrawTarget* t = target();
-  if (pen == PenState::kUp || !t || area_.Empty()) return;
-  Point a = Screen(x0, y0), b = Screen(x1, y1);
-  Rect reach = area_.Inset(-(pen_width + 2), -(pen_height + 2));
-  if (!reach.Contains(a) || !reach.Contains(b)) {
-    double ax = a.x, ay = a.y, bx = b.x, by = b.y;
-    if (!ClipSegment(reach, ax, ay, bx, by)) return;
-    a = {int(std::lround(ax)), int(std::lround(ay))};
-    b = {int(std::lround(bx)), int(std::lround(by))};
+// Draws with the pen. A line reaching behind the eye is cut where it reaches the eye's
+// depth; each image of it is then drawn as a segment.
+void Turtle::Line(Point3 a, Point3 b) {
+  if (pen == PenState::kUp || !target() || area_.Empty()) return;
+  constexpr int64_t kNearest = 1 - kEyeDistance;
+  if (a.z < kNearest && b.z < kNearest) return;
+  auto cut = [](Point3 in, Point3 out) {
+    double f = double(kNearest - in.z) / double(out.z - in.z);
+    return Point3{in.x + std::llround(f * double(out.x - in.x)),
+                  in.y + std::llround(f * double(out.y - in.y)), kNearest};
+  };
+  if (a.z < kNearest) a = cut(b, a);
+  if (b.z < kNearest) b = cut(a, b);
+  for (int eye : Eyes()) {
+    double ax, ay, bx, by;
+    Project(a, eye, ax, ay);
+    Project(b, eye, bx, by);
+    Segment(ax, ay, bx, by, EyeColour(eye), EyeMode());
   }
+}
+
+// A segment reaching far outside is cut to the client area (plus the pen's reach) first,
+// so no script can make a line cost more than the area.
+void Turtle::Segment(double ax, double ay, double bx, double by, gfx::Rgb colour,
+                     gfx::PenMode mode) {
+  gfx::DrawTarget* t = target();
+  Rect reach = area_.Inset(-(pen_width + 2), -(pen_height + 2));
+  auto within = [&](double x, double y) {
+    return x >= reach.left && x < reach.right && y >= reach.top && y < reach.bottom;
+  };
+  if (!within(ax, ay) || !within(bx, by)) {
+    if (!ClipSegment(reach, ax, ay, bx, by)) return;
+  }
+  Point a{int(std::lround(ax)), int(std::lround(ay))};
+  Point b{int(std::lround(bx)), int(std::lround(by))};
   for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
     if (!each) continue;
     gfx::DrawState saved = each->state();
-    PrepareTarget(*each, each == t);
+    PrepareTarget(*each, each == t, colour, mode);
     each->Line(a, b);
     each->state() = saved;
   }
@@ -280,20 +385,29 @@ void Turtle::Line(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
           .Inset(-pen_width, -pen_height));
 }
 
-void Turtle::Dot(int64_t x, int64_t y) {
+void Turtle::Dot(Point3 at) {
   gfx::DrawTarget* t = target();
-  if (!t || area_.Empty()) return;
-  Point p = Screen(x, y);
-  Rect dot{p.x - pen_width / 2, p.y - pen_height / 2, 0, 0};
-  dot.right = dot.left + pen_width, dot.bottom = dot.top + pen_height;
-  for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
-    if (!each) continue;
-    gfx::DrawState saved = each->state();
-    PrepareTarget(*each, each == t);
-    each->PaintRegion(gfx::Region(dot));
-    each->state() = saved;
+  if (!t || area_.Empty() || at.z <= -kEyeDistance) return;
+  for (int eye : Eyes()) {
+    double x, y;
+    Project(at, eye, x, y);
+    if (!area_.Inset(-pen_width, -pen_height)
+             .Contains({Saturate(int64_t(x)), Saturate(int64_t(y))}))
+      continue;  // nothing of it can be seen
+    Point p{int(x), int(y)};
+    Rect dot{p.x - pen_width / 2, p.y - pen_height / 2, 0, 0};
+    dot.right = dot.left + pen_width, dot.bottom = dot.top + pen_height;
+    // PENUP draws as PENDOWN: the dot was asked for.
+    gfx::PenMode mode = pen == PenState::kUp ? gfx::PenMode::kCopyPen : EyeMode();
+    for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
+      if (!each) continue;
+      gfx::DrawState saved = each->state();
+      PrepareTarget(*each, each == t, EyeColour(eye), mode);
+      each->PaintRegion(gfx::Region(dot));
+      each->state() = saved;
+    }
+    Changed(dot);
   }
-  Changed(dot);
 }
 
 bool Turtle::DotP(int64_t x, int64_t y) {
@@ -305,8 +419,11 @@ bool Turtle::DotP(int64_t x, int64_t y) {
 
 void Turtle::Fill() {
   gfx::DrawTarget* t = target();
-  Point seed = Screen(x_, y_);
-  if (!t || !area_.Contains(seed)) return;
+  if (!t || z_ <= -kEyeDistance) return;
+  double sx, sy;
+  Project({x_, y_, z_}, 0, sx, sy);
+  Point seed{Saturate(int64_t(sx)), Saturate(int64_t(sy))};
+  if (!area_.Contains(seed)) return;
   for (gfx::DrawTarget* each : {t, surface_->Backing()}) {
     if (!each) continue;
     gfx::DrawState saved = each->state();
@@ -333,7 +450,7 @@ void Turtle::Clean() {
 
 void Turtle::ClearScreen() {
   Clean();
-  x_ = cx_, y_ = cy_;
+  x_ = cx_, y_ = cy_, z_ = 0;
   SetHeading(0);
 }
 
@@ -347,9 +464,13 @@ void Turtle::DrawFigure() {
   t->SetClip(t->ToDevice(gfx::Region(area_)));
   t->state().pen = gfx::Pen{};
   t->state().pen_mode = gfx::PenMode::kNot;
-  for (int i = 0; i < 3; ++i) t->Line(figure_[i], figure_[(i + 1) % 3]);
+  Rect changed{figure_[0].x, figure_[0].y, figure_[0].x + 1, figure_[0].y + 1};
+  for (int i = 0; i < 3; ++i) {
+    t->Line(figure_[i], figure_[(i + 1) % 3]);
+    changed = changed.Union(Rect{figure_[i].x, figure_[i].y, figure_[i].x + 1, figure_[i].y + 1});
+  }
   t->state() = saved;
-  Changed(Rect{x_ - kFigureTip, y_ - kFigureTip, x_ + kFigureTip + 1, y_ + kFigureTip + 1});
+  Changed(changed);
 }
 
 void Turtle::HideFigure() {
@@ -363,13 +484,21 @@ void Turtle::ShowFigure() {
   if (!shown_ || figure_drawn_ || !target()) return;
   // Far outside the window there is nothing to see.
   if (!area_.Inset(-kFigureTip, -kFigureTip).Contains({x_, y_})) return;
+  // In 3-D the triangle is seen in perspective; near the eye it is not drawn.
+  bool seen = true;
   auto at = [&](double along_h, double along_s) {
-    return Screen(x_ + std::lround(along_h * h_.x + along_s * s_.x),
-                  y_ - std::lround(along_h * h_.y + along_s * s_.y));
+    Point3 p{x_ + std::lround(along_h * h_.x + along_s * s_.x),
+             y_ - std::lround(along_h * h_.y + along_s * s_.y),
+             z_ + std::lround(along_h * h_.z + along_s * s_.z)};
+    if (p.z <= -kEyeDistance) return seen = false, Point{};
+    double x, y;
+    Project(p, 0, x, y);
+    return Point{Saturate(int64_t(x)), Saturate(int64_t(y))};
   };
   figure_[0] = at(kFigureTip, 0);
   figure_[1] = at(0, kFigureHalfBase);
   figure_[2] = at(0, -kFigureHalfBase);
+  if (!seen) return;
   DrawFigure();
   figure_drawn_ = true;
   figure_generation_ = surface_->Generation();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,9 +64,22 @@ class WorkCheck {
 enum class PenState : uint8_t { kUp, kDown, kErase, kReverse };
 enum class EdgeMode : uint8_t { kWindow, kFence, kWrap };
 
+// The shape primitives: what is drawn (rectangle, oval, rounded rectangle, arc) and how.
+enum class ShapeKind : uint8_t { kRect, kOval, kRoundRect, kArc };
+enum class ShapeFamily : uint8_t { kFrame, kPaint, kErase, kInvert };
+
 struct Vec3 {
   double x = 0, y = 0, z = 0;
 };
+
+// A point in window pixels with its depth (0 in the plane, growing away from the viewer).
+struct Point3 {
+  int64_t x = 0, y = 0, z = 0;
+};
+
+// Depth of the eye: a point is drawn 1728 / (z + 1728) times as far from the centre, and
+// points at the eye or behind it (z <= -1728) are not drawn.
+inline constexpr int64_t kEyeDistance = 1728;
 
 // The eight colours scripts name by number.
 gfx::Rgb ColorOfNumber(int32_t n);  // n modulo 8
@@ -93,32 +107,46 @@ class Turtle {
   // --- Where the turtle is, in turtle coordinates ------------------------------------
   int32_t TurtleX() const { return x_ - cx_; }
   int32_t TurtleY() const { return cy_ - y_; }
-  int32_t TurtleZ() const { return z_; }
+  int32_t TurtleZ() const { return z_; }  // the centre's depth is 0
   // Window coordinates of a turtle point (64-bit: scripts may name any number).
   int64_t WindowX(int64_t tx) const { return cx_ + tx; }
   int64_t WindowY(int64_t ty) const { return cy_ - ty; }
   int32_t x() const { return x_; }
   int32_t y() const { return y_; }
+  int32_t z() const { return z_; }
   int HeadingDegrees() const;
+  // The 3-D orientation as whole degrees 0..359 (HEADING in 3-D: [roll pitch heading]).
+  void Orientation(int& roll, int& pitch, int& heading) const;
   // The heading from the turtle to a turtle point, in whole degrees 0..359.
   int HeadingTowards(int64_t tx, int64_t ty) const;
 
   // --- Movement ------------------------------------------------------------------------
   enum class Moved { kDone, kOutOfBounds, kStopped };
-  // Moves to a window point, drawing with the pen as the edge mode says.
-  Moved MoveTo(int64_t x, int64_t y, WorkCheck& work);
+  // Moves to a window point, drawing with the pen as the edge mode says; the depth stays.
+  Moved MoveTo(int64_t x, int64_t y, WorkCheck& work) { return MoveTo({x, y, z_}, work); }
+  // In 3-D the edge modes do not apply: the turtle moves and draws as in window mode.
+  Moved MoveTo(Point3 to, WorkCheck& work);
   Moved Forward(int32_t distance, WorkCheck& work);
   void Turn(double degrees);  // clockwise; whole degrees use exact tables
   void SetHeading(double degrees);
+  // SETHEADING3D: heading, pitch (up from the plane, away from the viewer) and roll.
+  void SetHeading3D(double heading, double pitch, double roll);
+  void Roll(double degrees);   // ROLLRIGHT: the left side goes away from the viewer
+  void Pitch(double degrees);  // ROTATEIN: the nose goes away from the viewer
+  // In the plane, facing it (z = 0, the up vector straight along z).
+  bool Flat() const;
   void SetEdgeMode(EdgeMode mode);  // FENCE and WRAP bring an outside turtle home
   void Home(WorkCheck& work);
 
   // --- Drawing ---------------------------------------------------------------------------
   void ClearScreen();  // fill with the background, turtle home facing north
   void Clean();
-  void Dot(int64_t x, int64_t y);  // window point, with the pen
+  void Dot(Point3 at);  // window point, with the pen, projected in depth
   bool DotP(int64_t x, int64_t y);
   void Fill();
+  // A shape in window pixels (not scrunched yet); `a` and `b` are the corner sizes of a
+  // rounded rectangle or the start and extent of an arc, in degrees clockwise from noon.
+  void Shape(ShapeKind kind, ShapeFamily family, Rect r, double a, double b);
 
   // The figure is taken off before drawing and put back afterwards.
   void HideFigure();
@@ -147,15 +175,34 @@ class Turtle {
   EdgeMode edge = EdgeMode::kWindow;
   void SetPenSize(int32_t width, int32_t height);
 
+  // 3-D: positions and headings have a depth; in stereo every line and dot is drawn
+  // twice, once for each eye, in the stereo pens.
+  bool three_d = false;
+  bool stereo = false;
+  gfx::Rgb stereo_pens[2] = {{255, 0, 0}, {0, 0x75, 255}};  // left eye (red), right eye
+
   // Horizontal scrunch: drawn x = centre + (x - centre) * num / den.
   bool SetScrunch(double ratio);
   int32_t scrunch_num = 1, scrunch_den = 1;
 
  private:
   Moved Wrap(int64_t tx, int64_t ty, WorkCheck& work);
-  void Line(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+  void Line(Point3 from, Point3 to);
+  // One pass of a line, in drawn pixels, with the pen in `colour`.
+  void Segment(double ax, double ay, double bx, double by, gfx::Rgb colour, gfx::PenMode mode);
+  // Where a point is drawn: projected by its depth (eye 0 a plain view, -1 and 1 the left
+  // and right eyes of the stereo view), then scrunched. Points at or behind the eye must
+  // not be given.
+  void Project(Point3 p, int eye, double& x, double& y) const;
   Point Screen(int64_t x, int64_t y) const;
+  // The pen for one pass of a drawing: the pen state's colour and mode, or `colour` and
+  // `mode` for the stereo pens.
   void PrepareTarget(gfx::DrawTarget& t, bool clip) const;
+  void PrepareTarget(gfx::DrawTarget& t, bool clip, gfx::Rgb colour, gfx::PenMode mode) const;
+  // The eyes a drawing is made for: {0} plainly, {-1, 1} in stereo.
+  std::span<const int> Eyes() const;
+  gfx::Rgb EyeColour(int eye) const;
+  gfx::PenMode EyeMode() const;
   void DrawFigure();
   void TextPiece(std::string_view piece, Font& font);
   void Changed(const Rect& r) {

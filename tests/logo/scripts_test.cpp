@@ -238,11 +238,6 @@ TEST(LogoScripts, WordsAndLists) {
   });
 }
 
-TEST(LogoScripts, UnfinishedGroupsSayTheyAreNotAvailable) {
-  EXPECT_EQ(testing::RunLogo("framerect [0 0 10 10]"),
-            "Logo Error: FRAMERECT is not available yet\n\nAt: FRAMERECT [0 0 10 10]\n");
-}
-
 TEST(LogoScripts, ScriptStopsAtItsFirstError) {
   testing::Harness h;
   EXPECT_EQ(h.Script("print 1\nprint 1 / 0\nprint 3"),

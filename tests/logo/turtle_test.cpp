@@ -2,77 +2,12 @@
 // draw, compared pixel by pixel with pictures the tests work out themselves.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <utility>
-
-#include "logo/turtle.h"
-#include "logo_harness.h"
+#include "turtle_harness.h"
 
 namespace corvida::logo {
 namespace {
 
-using testing::Harness;
-
-constexpr gfx::Rgb kBlack = gfx::kBlack, kWhite = gfx::kWhite, kRed{255, 0, 0}, kBlue{0, 0, 255};
-
-// A picture whose client area may be smaller than the picture itself.
-class InsetSurface : public TurtleSurface {
- public:
-  InsetSurface(int w, int h, Rect area) : area_(area) {
-    bitmap_.Create(w, h, 32);
-    target_.emplace(bitmap_);
-    target_->FillRect(bitmap_.Bounds(), gfx::Color::FromRgb(kWhite));
-  }
-  gfx::DrawTarget* Target() override { return &*target_; }
-  Rect ClientArea() override { return area_; }
-  const gfx::Bitmap& bitmap() const { return bitmap_; }
-
- private:
-  Rect area_;
-  gfx::Bitmap bitmap_;
-  std::optional<gfx::DrawTarget> target_;
-};
-
-// An interpreter drawing on a white picture (100 x 100 unless said otherwise).
-struct TurtleRun {
-  explicit TurtleRun(int w = 100, int h = 100, Rect area = {0, 0, 100, 100},
-                     InterpreterConfig config = {})
-      : harness(config), surface(w, h, area) {
-    harness.interp().SetTurtleSurface(&surface);
-  }
-  std::string Lines(const std::string& text) { return harness.Lines(text); }
-  gfx::Rgb At(int x, int y) const { return surface.bitmap().ColorAt(x, y); }
-  Harness harness;
-  InsetSurface surface;
-};
-
-// Pixels of a picture that are not white, with their colours.
-using Painted = std::set<std::pair<std::pair<int, int>, uint32_t>>;
-
-Painted NonWhite(const TurtleRun& run) {
-  Painted out;
-  const gfx::Bitmap& b = run.surface.bitmap();
-  for (int y = 0; y < b.height(); ++y)
-    for (int x = 0; x < b.width(); ++x)
-      if (b.ColorAt(x, y) != kWhite)
-        out.insert({{x, y}, gfx::Color::FromRgb(b.ColorAt(x, y)).value});
-  return out;
-}
-
-void Paint(Painted& p, int x, int y, gfx::Rgb c = kBlack) {
-  p.insert({{x, y}, gfx::Color::FromRgb(c).value});
-}
-void Column(Painted& p, int x, int y0, int y1, gfx::Rgb c = kBlack) {  // y0..y1 inclusive
-  for (int y = y0; y <= y1; ++y) Paint(p, x, y, c);
-}
-void Row(Painted& p, int y, int x0, int x1, gfx::Rgb c = kBlack) {
-  for (int x = x0; x <= x1; ++x) Paint(p, x, y, c);
-}
-
-struct Case {
-  const char* lines;
-  const char* output;
-};
+using namespace testing;
 
 void CheckOutputs(const std::vector<Case>& cases) {
   for (const Case& c : cases) EXPECT_EQ(TurtleRun().Lines(c.lines), c.output) << c.lines;
@@ -129,8 +64,9 @@ TEST(LogoTurtle, ErrorsNameThePrimitive) {
       {"fd \"far", "Logo Error: FD doesn't like \"far as input\n\nAt: FD \"far\n"},
       {"setpos [1]", "Logo Error: SETPOS doesn't like [1] as input\n\nAt: SETPOS [1]\n"},
       {"setpos \"x", "Logo Error: SETPOS doesn't like \"x as input\n\nAt: SETPOS \"x\n"},
+      // The move is made (the third item a depth) before the error.
       {"setpos [1 2 3 4]\nshow pos",
-       "Logo Error: Too many inputs to SETPOS\n\nAt: SETPOS [1 2 3 4]\n[1 2]\n"},
+       "Logo Error: Too many inputs to SETPOS\n\nAt: SETPOS [1 2 3 4]\n[1 2 3]\n"},
       {"setpcrgb [1 2]", "Logo Error: Too few items in SETPCRGB\n\nAt: SETPCRGB [1 2]\n"},
       {"setpcrgb [1 2 3 4]", "Logo Error: Too many inputs to SETPCRGB\n\nAt: SETPCRGB [1 2 3 4]\n"},
       {"dotp [1 2 3]", "Logo Error: Too many inputs to DOTP\n\nAt: DOTP [1 2 3]\n"},

@@ -95,5 +95,63 @@ TEST(TurtleText, TextStartsAtTheTurtleAndFollowsItWhenItMoves) {
   EXPECT_LT(run.Ink().left, 20);
 }
 
+// The font primitives against the faces the font service finds: widths and metrics are
+// the service's own, in turtle units.
+TEST(TurtleText, FontPrimitivesMeasureWithTheTurtleFont) {
+  TextRun run;
+  if (!run.fonts->has_faces()) GTEST_SKIP() << "no font faces installed";
+  auto width = [&](const char* family, int size, uint8_t style, const char* text) {
+    return std::to_string(run.fonts->GetFont(family, size, style)->MeasureText(text)) + "\n";
+  };
+  struct Measure {
+    const char* lines;
+    std::string output;
+  };
+  const std::shared_ptr<Font> geneva = run.fonts->GetFont("Geneva", 12, 0);
+  int widest = 0;
+  for (int ch = 32; ch < 256; ++ch) widest = std::max(widest, geneva->Advance(uint8_t(ch)));
+  const FontMetrics& m = geneva->metrics();
+  const Measure measures[] = {
+      {"show textwidth \"Hello", width("Geneva", 12, 0, "Hello")},
+      {"show textwidth [two words]", width("Geneva", 12, 0, "two words")},
+      {"setfontsize 30 show textwidth \"Hello", width("Geneva", 30, 0, "Hello")},
+      {"setfontstyle 1 show textwidth \"Hello", width("Geneva", 12, 1, "Hello")},
+      {"setfontfamily [Times] show textwidth \"Hello", width("Times", 12, 0, "Hello")},
+      {"setfontfamily \"Courier setfontsize 10 show textwidth \"iii",
+       width("Courier", 10, 0, "iii")},
+      {"show getfontinfo", "[" + std::to_string(m.ascent) + " " + std::to_string(m.descent) + " " +
+                               std::to_string(widest) + " " + std::to_string(m.leading) + "]\n"},
+  };
+  for (const Measure& c : measures) {
+    TextRun fresh;
+    EXPECT_EQ(fresh.harness.Lines(c.lines), c.output) << c.lines;
+  }
+  // Turtle units: on a window scrunched twice as wide, half as many.
+  TextRun scrunched;
+  int pixels = geneva->MeasureText("Hello wide world");
+  EXPECT_EQ(scrunched.harness.Lines("setscrunch 2 show textwidth [Hello wide world]"),
+            std::to_string((pixels + 1) / 2) + "\n");
+  // The text drawn is in the font set: a larger size inks a taller box.
+  TextRun small, large;
+  small.harness.Lines("ht turtleio type \"M");
+  large.harness.Lines("ht turtleio setfontsize 30 type \"M");
+  EXPECT_GT(large.Ink().Height(), small.Ink().Height() + 8);
+}
+
+TEST(TurtleText, FontPrimitivesRefuseWhatNoFontHas) {
+  const testing::Case cases[] = {
+      {"setfontsize 0", "Logo Error: SETFONTSIZE doesn't like 0 as input\n\nAt: SETFONTSIZE 0\n"},
+      {"setfontsize 100000",
+       "Logo Error: SETFONTSIZE doesn't like 100000 as input\n\nAt: SETFONTSIZE 100000\n"},
+      {"setfontstyle 128",
+       "Logo Error: SETFONTSTYLE doesn't like 128 as input\n\nAt: SETFONTSTYLE 128\n"},
+      {"setfontfamily []",
+       "Logo Error: SETFONTFAMILY doesn't like [] as input\n\nAt: SETFONTFAMILY []\n"},
+      // Without a font service the built-in metrics still answer.
+      {"show (textwidth \"ab) > 0 show count getfontinfo", "TRUE\n4\n"},
+  };
+  for (const testing::Case& c : cases) EXPECT_EQ(testing::RunLogo(c.lines), c.output) << c.lines;
+}
+
 }  // namespace
 }  // namespace corvida::logo
