@@ -31,6 +31,7 @@ constexpr const char* kFooter =
     "action started. After the last event the clock runs on until no card change is\n"
     "waiting (arrive actions that move on), for at most --settle milliseconds. Events:\n"
     "  click X Y | down X Y | up X Y | move X Y   the mouse, in window coordinates\n"
+    "  rclick X Y                                 a click of the right button\n"
     "  key NAME       a key pressed and released (Shift+, Ctrl+, Alt+ before the\n"
     "                 name; Alt alone enters the menu bar)\n"
     "  key NAME after MS\n"
@@ -189,6 +190,11 @@ class Replay : public PlayerLog {
         w.SetPointer({e.x, e.y});
         post(msg::kLButtonDown, keys | mk::kLButton, at);
         post(msg::kLButtonUp, keys, at);
+        break;
+      case ReplayKind::kRightClick:
+        w.SetPointer({e.x, e.y});
+        post(msg::kRButtonDown, keys | mk::kRButton, at);
+        post(msg::kRButtonUp, keys, at);
         break;
       case ReplayKind::kDown:
         w.SetPointer({e.x, e.y});

@@ -104,11 +104,12 @@ bool ParseReplayScript(const std::string& text, std::vector<ReplayEvent>& out, s
     e.line = number;
     bool ok = true;
     std::string a, b;
-    if (verb == "click" || verb == "down" || verb == "up" || verb == "move") {
-      e.kind = verb == "click"  ? ReplayKind::kClick
-               : verb == "down" ? ReplayKind::kDown
-               : verb == "up"   ? ReplayKind::kUp
-                                : ReplayKind::kMove;
+    if (verb == "click" || verb == "rclick" || verb == "down" || verb == "up" || verb == "move") {
+      e.kind = verb == "click"    ? ReplayKind::kClick
+               : verb == "rclick" ? ReplayKind::kRightClick
+               : verb == "down"   ? ReplayKind::kDown
+               : verb == "up"     ? ReplayKind::kUp
+                                  : ReplayKind::kMove;
       ok = bool(args >> a >> b) && ParseInt(a, e.x) && ParseInt(b, e.y) && e.x >= -32768 &&
            e.x < 32768 && e.y >= -32768 && e.y < 32768;
     } else if (verb == "key" || verb == "hold" || verb == "release") {

@@ -12,6 +12,7 @@ namespace corvida::app {
 
 enum class ReplayKind {
   kClick,
+  kRightClick,
   kDown,
   kUp,
   kMove,
@@ -31,7 +32,7 @@ enum class ReplayKind {
 
 struct ReplayEvent {
   ReplayKind kind = ReplayKind::kWait;
-  int x = 0, y = 0;  // click, down, up, move; resize: the window's width and height
+  int x = 0, y = 0;  // click, rclick, down, up, move; resize: the window's width and height
   uint32_t key = 0;  // key, hold, release: a virtual key code
   bool shift = false, ctrl = false, alt = false;
   int number = 0;    // wait (ms), answer (button 1..3), command (id), char (code)

@@ -482,6 +482,7 @@ bool PlayerWindow::OfferedAway(const Message& m) {
 void PlayerWindow::OnTimer() {
   // Held arrows and drags in fields go on, the insertion point blinks.
   field_input_->Tick(ToCard(player_.platform.windows().CursorPosition(window_)));
+  runbox_->Tick();
   // Sounds are let go, movies and animations move on; then the button timers and the
   // modules' idle call.
   media_->Idle();

@@ -65,6 +65,7 @@ void PlayerRunBox::Open() {
   panel_.entry().SetText(kRunBoxGreeting);
   panel_.entry().SelectAll();
   open_ = true;
+  Wake();
   window_.Log("run box opened");
   Show();
 }
@@ -76,6 +77,7 @@ void PlayerRunBox::Close() {
     window_.player_.prefs.WritePref(kPrefSection, kPrefKey, RunBoxRectText(*remembered_));
   }
   panel_.MouseUp();
+  panel_.CloseMenu();
   open_ = focused_ = false;
   window_.Log("run box closed");
   Show();
@@ -90,7 +92,53 @@ void PlayerRunBox::Show() {
 }
 
 void PlayerRunBox::Draw(gfx::DrawTarget& target) const {
-  if (open_) panel_.Draw(target, focused_);
+  if (open_) panel_.Draw(target, focused_, caret_on_);
+}
+
+void PlayerRunBox::Wake() {
+  blink_from_ = window_.player_.platform.clock().Milliseconds();
+  caret_on_ = true;
+}
+
+void PlayerRunBox::Tick() {
+  if (!focused()) return;
+  const uint32_t now = window_.player_.platform.clock().Milliseconds();
+  const bool on = ((now - blink_from_) / kBlinkMs) % 2 == 0;
+  if (on == caret_on_) return;
+  caret_on_ = on;
+  // Only a caret (no selection) blinks; the picture changes only then.
+  if (!panel_.entry().has_selection()) Show();
+}
+
+// While the menu is open it has the mouse and the keys: a press chooses (or, outside
+// the menu, only closes it), a release of the right button away from where the menu
+// opened chooses too, Escape closes it.
+bool PlayerRunBox::MenuMessage(const Message& m, Point p) {
+  switch (m.message) {
+    case msg::kMouseMove:
+      if (panel_.MenuHover(p)) Show();
+      return true;
+    case msg::kLButtonDown:
+    case msg::kLButtonDblClk:
+    case msg::kRButtonDown:
+      Carry(panel_.MenuChoose(p));
+      Show();
+      return true;
+    case msg::kRButtonUp:
+      if (p != menu_opened_at_ && panel_.MenuItemAt(p) >= 0) {
+        Carry(panel_.MenuChoose(p));
+        Show();
+      }
+      return true;
+    case msg::kKeyDown: {
+      const std::optional<RunBoxCommand> command = panel_.KeyDown(uint32_t(m.wParam), false, false);
+      if (command) Carry(*command);
+      Show();
+      return true;
+    }
+    default:
+      return IsMouse(m.message) || m.message == msg::kChar || m.message == msg::kKeyUp;
+  }
 }
 
 void PlayerRunBox::TrackModifiers(const Message& m) {
@@ -116,6 +164,7 @@ bool PlayerRunBox::TakeMessage(const Message& m) {
   }
   if (!open_) return false;
   const Point p{ParamX(m.lParam), ParamY(m.lParam)};
+  if (panel_.menu_open()) return MenuMessage(m, p);
   if (panel_.dragging() && IsMouse(m.message)) {
     panel_.MouseMove(p, WindowSize());
     if (m.message == msg::kLButtonUp) {
@@ -134,13 +183,20 @@ bool PlayerRunBox::TakeMessage(const Message& m) {
         return false;
       }
       focused_ = true;
+      Wake();
       Carry(panel_.MouseDown(p, shift));
       if (panel_.dragging()) windows.SetCapture(window_.window_);
       Show();
       return true;
+    case msg::kRButtonDown:
+      if (!panel_.Contains(p)) return false;
+      focused_ = true;
+      menu_opened_at_ = p;
+      panel_.OpenMenu(p, WindowSize());
+      Show();
+      return true;
     case msg::kLButtonUp:
     case msg::kMouseMove:
-    case msg::kRButtonDown:
     case msg::kRButtonUp:
     case msg::kMouseWheel:
       return panel_.Contains(p);
@@ -149,12 +205,14 @@ bool PlayerRunBox::TakeMessage(const Message& m) {
       if (!focused_ || m.wParam == vk::kShift || m.wParam == vk::kControl) return false;
       const std::optional<RunBoxCommand> command = panel_.KeyDown(uint32_t(m.wParam), shift, ctrl);
       if (!command) return false;
+      Wake();
       Carry(*command);
       Show();
       return true;
     }
     case msg::kChar:
       if (!focused_) return false;
+      Wake();
       panel_.Char(uint8_t(m.wParam));
       Show();
       return true;

@@ -4,6 +4,9 @@
 // reads it from the box. The card stays usable around the box: clicks outside it go to
 // the card, and the box gives up the keyboard until it is clicked again.
 //
+// The caret blinks on the player's clock (on and off every 530 ms, steady while the
+// user types); a press of the right button on the box opens its menu of commands.
+//
 // The box opens at the rectangle it last had (kept in the preferences as "user" /
 // "RunBoxRect" once the user moved or resized it), else along the top of the card, as
 // wide as the window and 80 pixels high.
@@ -52,6 +55,10 @@ class PlayerRunBox : public logo::LineSource {
   // the mouse over it and the drags it started). A press elsewhere takes the focus away.
   bool TakeMessage(const Message& m);
   void Draw(gfx::DrawTarget& target) const;
+  // The player's timer: the caret blinks.
+  void Tick();
+  bool caret_on() const { return caret_on_; }
+  static constexpr uint32_t kBlinkMs = 530;
 
   // A line a script reads while the box is open: the box is emptied (the prompt put in
   // it), and the player goes on until Enter is typed, the box closes or Escape stops the
@@ -67,6 +74,9 @@ class PlayerRunBox : public logo::LineSource {
   void Show();
   // Shift and Ctrl as the key messages seen so far say, or as the keyboard is now.
   void TrackModifiers(const Message& m);
+  bool MenuMessage(const Message& m, Point p);
+  // The caret shows steadily from now (after typing, a click, opening).
+  void Wake();
   bool ModifierDown(uint32_t key) const;
 
   PlayerWindow& window_;
@@ -78,6 +88,9 @@ class PlayerRunBox : public logo::LineSource {
   bool reading_ = false;
   bool line_done_ = false;
   bool shift_ = false, ctrl_ = false;
+  uint32_t blink_from_ = 0;
+  bool caret_on_ = true;
+  Point menu_opened_at_;
 };
 
 }  // namespace corvida

@@ -83,7 +83,12 @@ Rect RunBoxPanel::ButtonRect(size_t index) const {
 
 std::optional<RunBoxCommand> RunBoxPanel::KeyDown(uint32_t key, bool shift, bool ctrl) {
   using enum RunBoxCommand;
+  if (menu_open_) return MenuKey(key);
   switch (key) {
+    case vk::kUp:
+    case vk::kDown:
+      MoveByRows(key == vk::kUp ? -1 : 1, shift);
+      return kNone;
     case vk::kReturn:
       if (!shift && !ctrl) return kRun;
       entry_.Insert("\n");
@@ -162,38 +167,59 @@ void RunBoxPanel::MouseUp() {
 
 // ---- the entry as shown ----
 
-size_t RunBoxPanel::TopLine(int line_height) const {
-  const int visible = std::max(1, (EntryRect().Height() - 2 * kTextMargin) / line_height);
-  const size_t caret_line = entry_.LineOf(entry_.caret());
-  return caret_line + 1 > size_t(visible) ? caret_line + 1 - size_t(visible) : 0;
+std::vector<WrappedRow> RunBoxPanel::Rows(Font& font) const {
+  return WrapRows(entry_.text(), font, EntryRect().Width() - 2 * kTextMargin - 2);
 }
 
-int RunBoxPanel::ScrollX(Font& font) const {
-  const size_t line = entry_.LineOf(entry_.caret());
-  const size_t start = entry_.LineStart(line);
-  const int caret_x =
-      gfx::MeasureText(font, std::string_view(entry_.text()).substr(start, entry_.caret() - start));
-  return std::max(0, caret_x - (EntryRect().Width() - 2 * kTextMargin - 2));
+size_t RunBoxPanel::TopRow(const std::vector<WrappedRow>& rows, int line_height) const {
+  const int visible = std::max(1, (EntryRect().Height() - 2 * kTextMargin) / line_height);
+  const size_t caret_row = RowOf(rows, entry_.caret());
+  return caret_row + 1 > size_t(visible) ? caret_row + 1 - size_t(visible) : 0;
+}
+
+size_t RunBoxPanel::PositionInRow(Font& font, const WrappedRow& row, int x) const {
+  std::string_view text(entry_.text());
+  int before = 0;
+  for (size_t pos = row.start; pos < row.end; ++pos) {
+    const int after = before + font.Advance(uint8_t(text[pos]));
+    if (x < (before + after) / 2) return pos;
+    before = after;
+  }
+  // The end of a row that breaks is the next row's start: stay on this row's last blank.
+  const bool breaks = row.end < text.size() && text[row.end] != '\n';
+  return breaks && row.end > row.start ? row.end - 1 : row.end;
 }
 
 size_t RunBoxPanel::PositionAt(Point p) const {
   std::shared_ptr<Font> font = TextFont();
   const int line_height = std::max(1, font->metrics().line_height);
   const Rect box = EntryRect();
-  const int row = std::max(0, (p.y - box.top - kTextMargin) / line_height);
-  const size_t line = std::min(TopLine(line_height) + size_t(row), entry_.LineCount() - 1);
-  const size_t start = entry_.LineStart(line), end = entry_.LineEnd(line);
-  const int x = p.x - box.left - kTextMargin + ScrollX(*font);
-  std::string_view text(entry_.text());
-  for (size_t pos = start; pos < end; ++pos) {
-    const int before = gfx::MeasureText(*font, text.substr(start, pos - start));
-    const int after = gfx::MeasureText(*font, text.substr(start, pos + 1 - start));
-    if (x < (before + after) / 2) return pos;
-  }
-  return end;
+  const std::vector<WrappedRow> rows = Rows(*font);
+  const int shown = std::max(0, (p.y - box.top - kTextMargin) / line_height);
+  const size_t row = std::min(TopRow(rows, line_height) + size_t(shown), rows.size() - 1);
+  return PositionInRow(*font, rows[row], p.x - box.left - kTextMargin);
 }
 
-void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
+void RunBoxPanel::MoveByRows(int by, bool shift) {
+  std::shared_ptr<Font> font = TextFont();
+  const std::vector<WrappedRow> rows = Rows(*font);
+  const size_t row = RowOf(rows, entry_.caret());
+  const int64_t target = int64_t(row) + by;
+  size_t pos;
+  if (target < 0) {
+    pos = 0;
+  } else if (target >= int64_t(rows.size())) {
+    pos = entry_.text().size();
+  } else {
+    const std::string_view text(entry_.text());
+    const int x =
+        gfx::MeasureText(*font, text.substr(rows[row].start, entry_.caret() - rows[row].start));
+    pos = PositionInRow(*font, rows[size_t(target)], x);
+  }
+  entry_.Select(shift ? entry_.anchor() : pos, pos);
+}
+
+void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused, bool caret_on) const {
   if (rect_.Empty()) return;
   std::shared_ptr<Font> font = TextFont();
   const gfx::DrawState saved = t.state();
@@ -212,19 +238,20 @@ void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
   t.Line({close.left + 4, close.top + 3}, {close.right - 4, close.bottom - 3});
   t.Line({close.right - 5, close.top + 3}, {close.left + 3, close.bottom - 3});
   t.state().pen = gfx::Pen{};
-  // The entry: its lines from the one that keeps the caret in view.
+  // The entry: its rows from the one that keeps the caret in view.
   const Rect box = EntryRect();
   t.FillRect(box, kLight);
   Bevel(t, box, false);
   t.SetClip(t.ToDevice(gfx::Region(box.Inset(1, 1))));
   const int line_height = std::max(1, font->metrics().line_height);
-  const int scroll = ScrollX(*font);
   const std::string_view text(entry_.text());
+  const std::vector<WrappedRow> rows = Rows(*font);
+  const size_t caret_row = RowOf(rows, entry_.caret());
   int y = box.top + kTextMargin;
-  for (size_t line = TopLine(line_height); line < entry_.LineCount() && y < box.bottom;
-       ++line, y += line_height) {
-    const size_t start = entry_.LineStart(line), end = entry_.LineEnd(line);
-    const int x = box.left + kTextMargin - scroll;
+  for (size_t row = TopRow(rows, line_height); row < rows.size() && y < box.bottom;
+       ++row, y += line_height) {
+    const size_t start = rows[row].start, end = rows[row].end;
+    const int x = box.left + kTextMargin;
     const size_t from = std::clamp(entry_.selection_start(), start, end);
     const size_t to = std::clamp(entry_.selection_end(), start, end);
     const int sel_left = x + gfx::MeasureText(*font, text.substr(start, from - start));
@@ -235,7 +262,7 @@ void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
       gfx::DrawText(t, *font, sel_left, y + font->metrics().ascent, text.substr(from, to - from),
                     kLight);
     }
-    if (focused && entry_.caret() >= start && entry_.caret() <= end && !entry_.has_selection()) {
+    if (focused && caret_on && row == caret_row && !entry_.has_selection()) {
       const int cx = x + gfx::MeasureText(*font, text.substr(start, entry_.caret() - start));
       t.FillRect({cx, y, cx + 1, y + line_height}, kInk);
     }
@@ -253,6 +280,9 @@ void RunBoxPanel::Draw(gfx::DrawTarget& t, bool focused) const {
   t.state().pen = gfx::Pen{gfx::Pen::Style::kSolid, kShadow, 1, 0};
   for (int i = 3; i < kGrip; i += 3)
     t.Line({rect_.right - i - 1, rect_.bottom - 2}, {rect_.right - 2, rect_.bottom - i - 1});
+  t.state() = saved;
+  // The menu may reach past the panel: it is drawn over the window.
+  if (menu_open_) DrawMenu(t, *font);
   t.state() = saved;
 }
 

@@ -9,6 +9,10 @@
 // Shift+Insert paste, Ctrl+A select all, F1 help, Ctrl+W or Ctrl+F4 close; the other
 // editing keys go to the entry. Escape and the function keys stay the player's.
 //
+// Long lines wrap at the entry's width (Up and Down move by the rows shown). A press of
+// the right button opens a menu of the commands (runbox_menu.cpp); while it is open it
+// takes the mouse and the keys.
+//
 // The panel only edits, models and draws itself; commands that reach outside it (running,
 // the clipboard, help, closing) are returned for the player to carry out.
 #pragma once
@@ -22,6 +26,7 @@
 #include "platform/gfx/draw.h"
 #include "platform/types.h"
 #include "ui/text_entry.h"
+#include "ui/wrap_rows.h"
 
 namespace corvida {
 
@@ -85,15 +90,51 @@ class RunBoxPanel {
   void MouseUp();
   bool dragging() const { return drag_ != Drag::kNone; }
 
-  void Draw(gfx::DrawTarget& target, bool focused) const;
+  // `caret_on`: the blinking caret's phase (it shows only with the focus and no
+  // selection).
+  void Draw(gfx::DrawTarget& target, bool focused, bool caret_on = true) const;
+
+  // ---- the right-click menu (runbox_menu.cpp) ----
+  struct MenuItem {
+    const char* label;  // null: a separator
+    const char* shortcut;
+    RunBoxCommand command;
+  };
+  static std::span<const MenuItem> MenuItems();
+  // Whether a command can be chosen now (Undo needs something to undo, Cut, Copy and
+  // Clear a selection, Select All some text).
+  bool Enabled(RunBoxCommand command) const;
+  // Opens the menu with its corner at `at`, kept inside the window.
+  void OpenMenu(Point at, Size window);
+  void CloseMenu() { menu_open_ = false; }
+  bool menu_open() const { return menu_open_; }
+  Rect MenuRect() const { return menu_rect_; }
+  Rect MenuItemRect(size_t index) const;
+  int hot_item() const { return hot_; }
+  // The enabled item under a point; -1 for none.
+  int MenuItemAt(Point p) const;
+  // The mouse over the menu: the item under it lights up; false when nothing changed.
+  bool MenuHover(Point p);
+  // A press (or a release of the right button after a move): closes the menu and answers
+  // the command of the enabled item under the point, else kNone.
+  RunBoxCommand MenuChoose(Point p);
+  // A key while the menu is open: Up and Down move the light, Enter chooses, Escape
+  // closes; every key is the menu's.
+  RunBoxCommand MenuKey(uint32_t virtual_key);
 
  private:
   enum class Drag { kNone, kMove, kResize, kSelect };
   std::shared_ptr<Font> TextFont() const;
-  // The first line shown and the horizontal scroll that keep the caret in view.
-  size_t TopLine(int line_height) const;
-  int ScrollX(Font& font) const;
+  // The rows the entry shows, wrapped at its width, and the first one shown so that the
+  // caret's row is in view.
+  std::vector<WrappedRow> Rows(Font& font) const;
+  size_t TopRow(const std::vector<WrappedRow>& rows, int line_height) const;
   size_t PositionAt(Point p) const;
+  // The position nearest to `x` pixels into a row.
+  size_t PositionInRow(Font& font, const WrappedRow& row, int x) const;
+  // Up and Down by the rows shown.
+  void MoveByRows(int rows, bool shift);
+  void DrawMenu(gfx::DrawTarget& target, Font& font) const;
 
   FontService* fonts_ = nullptr;
   Rect rect_;
@@ -101,6 +142,9 @@ class RunBoxPanel {
   Drag drag_ = Drag::kNone;
   Point drag_from_;
   Rect drag_rect_;
+  bool menu_open_ = false;
+  Rect menu_rect_;
+  int hot_ = -1;
 };
 
 }  // namespace corvida

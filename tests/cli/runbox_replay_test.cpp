@@ -85,6 +85,14 @@ TEST(RunBoxReplay, OpeningTypingReadingAndClosing) {
        {"run box closed", "dialog READ_LINE \"hi\"", "print \"hi\""},
        {"run box read"}},
       {"Ctrl+W closes it", "runbox make \"x 1\nkey Ctrl+W\n", {"run box closed"}, {}},
+      {"the right button's menu: Up goes round to its last item, Close",
+       "runbox make \"x 1\nrclick 100 40\nkey Up\nkey Enter\n",
+       {"run box closed"},
+       {}},
+      {"Escape closes the menu only",
+       "runbox make \"x 1\nrclick 100 40\nkey Escape\nrunbox textio print 2\n",
+       {"print \"2\""},
+       {"run box closed"}},
       {"the card stays clickable below the box",
        "runbox make \"x 1\nclick 55 110\n",
        {"run box opened", "button 2 \"Say\"", "print \"said\""},
@@ -168,6 +176,22 @@ TEST(RunBoxReplay, TimerWorkGoesOnWhileAScriptWaits) {
   ASSERT_NE(finished, std::string::npos) << r.out;
   ASSERT_NE(waited, std::string::npos) << r.out;
   EXPECT_LT(finished, waited) << r.out;
+}
+
+// The menu is drawn over the card below the box; the caret blinks on the replay's clock:
+// on, off after 530 ms, on again after as long.
+TEST(RunBoxReplay, TheMenuShowsAndTheCaretBlinks) {
+  ReplayedStack stack(kStack);
+  auto r = stack.Play(
+      "runbox make \"x 1\nrclick 100 40\nshot menu.png\nkey Escape\nkey End\nshot on.png\n"
+      "wait 590\nshot off.png\nwait 560\nshot on2.png\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const DecodedPicture menu = stack.Shot("menu.png"), on = stack.Shot("on.png"),
+                       off = stack.Shot("off.png"), on2 = stack.Shot("on2.png");
+  EXPECT_EQ(Pixel(menu, 110, 100), (gfx::Rgb{192, 192, 192})) << "the menu reaches below the box";
+  EXPECT_EQ(Pixel(on, 110, 100), (gfx::Rgb{255, 255, 255})) << "Escape took it away";
+  EXPECT_NE(on.pixels, off.pixels);
+  EXPECT_EQ(on.pixels, on2.pixels);
 }
 
 }  // namespace

@@ -112,5 +112,74 @@ TEST_F(RunBoxTest, KeysTypedDuringTheWaitMakeTheLineAndEscapeStopsTheScript) {
   EXPECT_TRUE(window->runbox().open()) << "Escape stops the script, not the box";
 }
 
+// The right button opens the box's menu; its items act as the strip's buttons and the
+// keys do, and a press anywhere else only closes it.
+TEST_F(RunBoxTest, TheMenuOfTheRightButtonCarriesTheCommands) {
+  Start();
+  Open();
+  const RunBoxPanel& panel = window->runbox().panel();
+  const Rect entry = panel.EntryRect();
+  auto press = [&](uint32_t message, Point p) {
+    Post(message, message == msg::kRButtonDown ? mk::kRButton : mk::kLButton,
+         MakePointParam(p.x, p.y));
+    Settle();
+  };
+  auto item = [&](RunBoxCommand command) {
+    const auto items = RunBoxPanel::MenuItems();
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (items[i].label && items[i].command == command) {
+        const Rect r = panel.MenuItemRect(i);
+        return Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+      }
+    }
+    return Point{};
+  };
+  const Point in_entry{entry.left + 20, entry.top + 5};
+  // The greeting is selected: Clear takes it away.
+  press(msg::kRButtonDown, in_entry);
+  ASSERT_TRUE(panel.menu_open());
+  press(msg::kLButtonDown, item(RunBoxCommand::kClear));
+  EXPECT_FALSE(panel.menu_open());
+  EXPECT_EQ(panel.entry().text(), "");
+  // Undo brings it back.
+  press(msg::kRButtonDown, in_entry);
+  press(msg::kLButtonDown, item(RunBoxCommand::kUndo));
+  EXPECT_EQ(panel.entry().text(), kRunBoxGreeting);
+  // A press outside the menu closes it and does nothing else, on the card neither.
+  const size_t lines = log.size();
+  press(msg::kRButtonDown, in_entry);
+  press(msg::kLButtonDown, {5, 140});
+  EXPECT_FALSE(panel.menu_open());
+  EXPECT_TRUE(window->runbox().open());
+  EXPECT_EQ(log.size(), lines) << ::testing::PrintToString(log);
+  // Help shows its alert; Close closes the box.
+  press(msg::kRButtonDown, in_entry);
+  press(msg::kLButtonDown, item(RunBoxCommand::kHelp));
+  EXPECT_FALSE(Alerts().empty());
+  press(msg::kRButtonDown, in_entry);
+  press(msg::kLButtonDown, item(RunBoxCommand::kClose));
+  EXPECT_FALSE(window->runbox().open());
+  EXPECT_TRUE(Logged("run box closed"));
+}
+
+// The caret blinks on the player's clock, steadily on while the user types.
+TEST_F(RunBoxTest, TheCaretBlinksOnTheClock) {
+  Start();
+  Open();
+  Type("x");  // no selection now: the caret shows
+  Settle(1);
+  const PlayerRunBox& box = window->runbox();
+  EXPECT_TRUE(box.caret_on());
+  Settle(PlayerRunBox::kBlinkMs + 60);
+  EXPECT_FALSE(box.caret_on());
+  Settle(PlayerRunBox::kBlinkMs);
+  EXPECT_TRUE(box.caret_on());
+  Settle(PlayerRunBox::kBlinkMs);
+  EXPECT_FALSE(box.caret_on());
+  Type("y");
+  Settle(1);
+  EXPECT_TRUE(box.caret_on()) << "typing shows the caret at once";
+}
+
 }  // namespace
 }  // namespace corvida
