@@ -95,11 +95,12 @@ bool WriteShot(const HeadlessWindowSystem::Frame& frame, const std::string& path
 
 class Replay : public PlayerLog {
  public:
-  explicit Replay(const std::string& out_dir) : out_dir_(out_dir) {
+  Replay(const std::string& out_dir, const std::string& program_dir) : out_dir_(out_dir) {
     Folders f;
     f.temp = SystemTempFolder();
     f.config = out_dir + "/.config";
     f.data = out_dir + "/.data";
+    f.program = program_dir.empty() ? "" : std::filesystem::absolute(program_dir).string();
     platform_ = std::make_unique<HeadlessPlatform>(f);
     platform_->responder().SetResponder([this](const AlertRequest& r) {
       int answer = UnansweredChoice(r);
@@ -498,6 +499,11 @@ class ReplayCommand : public Command {
         ->check(CLI::Range(0, 86400000))
         ->type_name("MS")
         ->capture_default_str();
+    app.add_option("--program-folder", program_dir_,
+                   "play as if the player were installed there: modules in its NBAs and Extras "
+                   "folders are found (after those of DIR/.data)")
+        ->check(CLI::ExistingDirectory)
+        ->type_name("DIR");
     app.add_flag("--allow-save", allow_save_,
                  "let the stack be saved as the desktop player does (Save Stack, and the "
                  "question before a changed stack is closed)");
@@ -523,7 +529,7 @@ class ReplayCommand : public Command {
     }
     std::error_code ec;
     std::filesystem::create_directories(out_dir_, ec);
-    Replay replay(out_dir_);
+    Replay replay(out_dir_, program_dir_);
     if (!audio_.empty() && !replay.CaptureAudio(audio_)) return kExitFailure;
     if (allow_save_) replay.AllowSaving();
     if (!(from_url ? replay.StartUrl(stack_) : replay.Start(stack_))) return kExitFailure;
@@ -541,7 +547,7 @@ class ReplayCommand : public Command {
   }
 
  private:
-  std::string stack_, events_, out_dir_, audio_;
+  std::string stack_, events_, out_dir_, audio_, program_dir_;
   uint32_t settle_ms_ = 10000;
   bool trace_callbacks_ = false;
   bool allow_save_ = false;

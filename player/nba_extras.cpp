@@ -30,6 +30,10 @@ bool NbaExtras::AskName(NbaExtra& extra) {
   std::unique_ptr<NbaModule> module =
       nbas_.modules().Load(extra.file_name, NbaFolder::kExtras).module;
   if (!module) return false;
+  if (std::optional<NbaModuleInfo> info = module->Info()) {
+    extra.about_flags = info->about_flags;
+    extra.about = info->about;
+  }
   // The name comes back in a block of 33 bytes the player hands out and reads back.
   CallbackDispatch& d = nbas_.dispatch();
   const uint32_t buffer = d.NewBlock(std::vector<uint8_t>(kNameBytes, 0));
@@ -66,6 +70,27 @@ bool NbaExtras::Run(int command) {
     extra->module = nbas_.modules().Load(extra->file_name, NbaFolder::kExtras).module;
   if (extra->module && !nbas_.in_call())
     nbas_.CallModule(*extra->module, 0, nbamsg::kRun, {}, &extra->persistent);
+  return true;
+}
+
+bool NbaExtras::AboutAt(size_t row) {
+  std::vector<NbaExtra>& extras = player_.nbas.extras;
+  if (row >= extras.size() || nbas_.in_call()) return false;
+  NbaExtra& extra = extras[row];
+  if (extra.about_flags & NBA_ABOUT_OWN_BOX) {
+    // An Extra not run yet is loaded for its About only.
+    std::unique_ptr<NbaModule> once;
+    if (!extra.module) once = nbas_.modules().Load(extra.file_name, NbaFolder::kExtras).module;
+    NbaModule* module = extra.module ? extra.module.get() : once.get();
+    if (!module) return false;
+    nbas_.CallModule(*module, 0, nbamsg::kAbout, {}, &extra.persistent);
+    return true;
+  }
+  const std::string title =
+      "About " + (extra.menu_name.empty() ? extra.file_name : extra.menu_name);
+  player_.platform.alerts().ShowMessageBox(
+      title, extra.about.empty() ? "This Extra tells nothing about itself." : extra.about,
+      AlertIcon::kNone);
   return true;
 }
 

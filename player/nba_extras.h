@@ -46,6 +46,9 @@ class NbaExtras {
   // Appends `file_name` (one of Addable()) to the list and the preferences and asks it for
   // its name; false when it is not addable or the list is full.
   bool Add(const std::string& file_name);
+  // The About of the Extra at `row`: its own box (message 1) when it has one, else its
+  // about text; false when there is no such Extra.
+  bool AboutAt(size_t row);
   // Removes the Extra at `row` of Rows() after the question; true when it was removed.
   bool RemoveAt(size_t row);
 

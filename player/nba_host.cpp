@@ -39,6 +39,22 @@ std::string ModuleFileOf(std::span<const uint8_t> descriptor) {
   return TerminatedText(b, nba::kModuleName, nba::kModuleNameField);
 }
 
+// What the About message shows: the descriptor's flags, display name and about text.
+struct AboutText {
+  uint16_t flags = 0;
+  std::string name;
+  std::string text;
+};
+AboutText AboutOf(std::span<const uint8_t> descriptor) {
+  AboutText about;
+  if (descriptor.size() <= nba::kAboutText) return about;
+  Bytes b{const_cast<uint8_t*>(descriptor.data()), descriptor.size()};
+  about.flags = GetBE16(descriptor.data() + nba::kAboutFlags);
+  about.name = TerminatedText(b, nba::kDisplayName, nba::kDisplayNameField);
+  about.text = TerminatedText(b, nba::kAboutText, descriptor.size() - nba::kAboutText);
+  return about;
+}
+
 uint32_t KeptValue(std::span<const uint8_t> d) {
   return d.size() >= nba::kKeptValue + 4 ? GetBE32(d.data() + nba::kKeptValue) : 0;
 }
@@ -92,6 +108,7 @@ NbaHost::Result NbaHost::Call(uint16_t nba_id, int16_t message, CallbackBlock bl
   const bool keeps_value = message != nbamsg::kName;
   uint32_t persistent = PersistentOf(nba_id);
   Result r = CallModule(*module, nba_id, message, block, keeps_value ? &persistent : nullptr);
+  if (message == nbamsg::kAbout && epoch == s.stack_epoch) ShowAbout(nba_id);
   if (keeps_value && (!from_stack || epoch == s.stack_epoch)) {
     if (from_stack) {
       StorePersistent(nba_id, persistent, epoch);
@@ -163,6 +180,19 @@ NbaModule* NbaHost::ModuleFor(uint16_t nba_id, const std::string& file, int16_t 
 }
 
 // ---- descriptors and persistent values ----
+
+void NbaHost::ShowAbout(uint16_t nba_id) {
+  AboutText about;
+  if (Handle h = player_.stack.resources().Get(restype::kNBAs, nba_id)) {
+    LockedHandle locked(player_.handles, h);
+    about = AboutOf({locked.data(), locked.size()});
+  } else if (auto it = player_.nbas.registry.find(nba_id); it != player_.nbas.registry.end()) {
+    about = AboutOf(it->second);
+  }
+  // A module with a box of its own has shown it during the call.
+  if ((about.flags & NBA_ABOUT_OWN_BOX) || about.text.empty()) return;
+  player_.platform.alerts().ShowMessageBox("About " + about.name, about.text, AlertIcon::kNone);
+}
 
 std::vector<uint8_t>* NbaHost::RegistryDescriptor(uint16_t nba_id) {
   NbaState& s = player_.nbas;

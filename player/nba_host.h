@@ -83,6 +83,8 @@ class NbaHost {
   // the module file named in the preferences); null when there is none.
   std::vector<uint8_t>* RegistryDescriptor(uint16_t nba_id);
   std::optional<std::string> ModuleNameOf(uint16_t nba_id);
+  // After message 1: the module's about text, unless the module shows a box of its own.
+  void ShowAbout(uint16_t nba_id);
   uint32_t PersistentOf(uint16_t nba_id);
   void StorePersistent(uint16_t nba_id, uint32_t value, uint32_t epoch);
   // The cached module of an id, loading it into a free slot; `own` holds one that found

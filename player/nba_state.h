@@ -28,6 +28,8 @@ struct NbaExtra {
   uint16_t command = 0;               // the command that runs it
   std::unique_ptr<NbaModule> module;  // while loaded
   uint32_t persistent = 0;            // its value between calls this session
+  uint16_t about_flags = 0;           // from its description
+  std::string about;                  // its about text, up to the first '/'
 };
 
 struct NbaState {

@@ -435,12 +435,13 @@ void PlayerDialogs::ShowClosingPicture(uint32_t ms) {
 // (after the question); the Extras menu follows the list when it closes.
 void PlayerDialogs::ManageExtras(NbaExtras& extras) {
   Run(kExtrasDialogName, [&] {
-    Dialog dialog("Extras", {280, 154});
-    dialog.Add(StaticText(-1, {8, 8, 272, 24}, "&Extras of the Extras menu:"));
-    dialog.Add(ListBox(kExtrasList, {8, 26, 272, 118}, extras.Rows()));
-    dialog.Add(Button(kExtrasAddButton, {8, 124, 90, 147}, "&Add..."));
-    dialog.Add(Button(kExtrasRemoveButton, {99, 124, 181, 147}, "&Remove"));
-    dialog.Add(Button(kIdOk, {190, 124, 272, 147}, "Close"));
+    Dialog dialog("Extras", {300, 154});
+    dialog.Add(StaticText(-1, {8, 8, 292, 24}, "&Extras of the Extras menu:"));
+    dialog.Add(ListBox(kExtrasList, {8, 26, 292, 118}, extras.Rows()));
+    dialog.Add(Button(kExtrasAddButton, {8, 124, 76, 147}, "&Add..."));
+    dialog.Add(Button(kExtrasRemoveButton, {80, 124, 148, 147}, "&Remove"));
+    dialog.Add(Button(kExtrasAboutButton, {152, 124, 220, 147}, "A&bout"));
+    dialog.Add(Button(kIdOk, {224, 124, 292, 147}, "Close"));
     dialog.SetCancel(kIdOk);
     dialog.SetFocus(kExtrasList);
     dialog.OnCommand([&](Dialog& d, int id) {
@@ -450,6 +451,9 @@ void PlayerDialogs::ManageExtras(NbaExtras& extras) {
           Log("extra " + Quoted(*file) + " added");
       } else if (id == kExtrasRemoveButton) {
         if (list->selected >= 0 && extras.RemoveAt(size_t(list->selected))) Log("extra removed");
+      } else if (id == kExtrasAboutButton) {
+        if (list->selected >= 0) extras.AboutAt(size_t(list->selected));
+        return true;
       } else {
         return false;
       }

@@ -51,6 +51,7 @@ inline constexpr std::string_view kExtrasDialogName = "EXTRA_MNGR";
 inline constexpr std::string_view kAddExtraDialogName = "EXTRA_ADD";
 inline constexpr int kExtrasAddButton = 3;
 inline constexpr int kExtrasRemoveButton = 4;
+inline constexpr int kExtrasAboutButton = 5;
 inline constexpr int kExtrasList = 150;
 
 inline constexpr std::string_view kPlayerVersion = "0.1";

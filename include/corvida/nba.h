@@ -72,7 +72,7 @@ static inline void corvida_set_command(unsigned char* block, int16_t command) {
 
 /* ---- messages the player sends to NBAMain ---- */
 
-#define NBA_MSG_ABOUT 1
+#define NBA_MSG_ABOUT 1 /* About: the player shows the about text unless NBA_ABOUT_OWN_BOX */
 #define NBA_MSG_CLOSE 2 /* the stack closes; the block is cleared first */
 #define NBA_MSG_NAME                                                                             \
   3                            /* an Extra's menu name: write it to the block p2 names (p1 bytes \
@@ -123,11 +123,15 @@ static inline void corvida_set_command(unsigned char* block, int16_t command) {
 typedef struct CorvidaNbaInfo {
   uint32_t info_size;       /* sizeof(CorvidaNbaInfo) */
   uint16_t nba_id;          /* the id stacks call the module by (1..65535) */
-  uint16_t about_flags;     /* kept for the module; the player does not read them */
+  uint16_t about_flags;     /* NBA_ABOUT_OWN_BOX; the other bits are the module's own */
   const char* display_name; /* at most 31 characters */
   const char* file_name;    /* the module's own file name, at most 255 characters */
   const char* about_text;   /* shown in the About box; up to its first '/' */
 } CorvidaNbaInfo;
+
+/* The module answers message 1 with an About box of its own; without this flag the
+ * player shows the module's about text after the call. */
+#define NBA_ABOUT_OWN_BOX 0x0001u
 
 typedef int32_t (*CorvidaNbaMain)(unsigned char* block);
 

@@ -342,6 +342,70 @@ TEST_F(Nbas, ScriptsCallModulesByNameAndGetTheirAnswer) {
   EXPECT_EQ(prints, (std::vector<std::string>{"print \"1\"", "print \"2\"", "print \"\""}));
 }
 
+// A built-in module that shows an About box of its own: it counts its About calls.
+int own_box_abouts = 0;
+int32_t OwnBoxMain(unsigned char* block) {
+  if (corvida_command(block) == NBA_MSG_ABOUT) ++own_box_abouts;
+  return 0;
+}
+const CorvidaNbaInfo kOwnBoxInfo = {sizeof(CorvidaNbaInfo), 21,
+                                    NBA_ABOUT_OWN_BOX,      "Own Box",
+                                    "OWNBOX.NBA",           "Never shown by the player."};
+
+// About (message 1) from a script: the module is called once, then the player shows its
+// about text (from the stack's block, else the module's description), unless the module
+// says it shows a box of its own.
+TEST_F(Nbas, AboutShowsTheModulesTextUnlessItHasABoxOfItsOwn) {
+  RegisterBuiltInNba(&OwnBoxMain, &kOwnBoxInfo);
+  own_box_abouts = 0;
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "21", "OWNBOX.NBA"));
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "8", "CLICKSTOP.NBA"));
+  std::string stack = Stack(false);
+  const std::string counter = R"("module": "COUNTER.NBA")";
+  stack.replace(stack.find(counter), counter.size(),
+                counter + R"(, "about": "Counts runs, saved with the stack.")");
+  Start(stack);
+  struct Case {
+    uint32_t id;
+    std::vector<std::string> texts;  // message boxes shown
+  } cases[] = {
+      {7, {"About Counter: Counts runs, saved with the stack."}},  // the stack's block
+      {8, {"About Click Stop: Keeps clicks off the card."}},       // the module's description
+      {21, {}},                                                    // its own box
+      {99, {}},                                                    // no module: nothing
+  };
+  for (const Case& c : cases) {
+    const size_t before = tp.platform->responder().shown().size();
+    Call67(c.id, NBA_MSG_ABOUT);
+    std::vector<std::string> texts;
+    for (size_t i = before; i < tp.platform->responder().shown().size(); ++i)
+      texts.push_back(tp.platform->responder().shown()[i].text);
+    EXPECT_EQ(texts, c.texts) << "module " << c.id;
+  }
+  EXPECT_EQ(own_box_abouts, 1);
+  EXPECT_EQ(KeptValue(7), 0u);  // About is no run
+  ForgetBuiltInNbas();
+}
+
+// The Extras manager's About button shows the selected Extra's about text.
+TEST_F(Nbas, TheExtrasManagerShowsAnExtrasAbout) {
+  Install(ExtrasFolder(), "CARDHAND.NBA", "HAND.XTR");
+  ASSERT_TRUE(player.prefs.WritePref("ExtraIDs", "1", "HAND.XTR"));
+  Start(Stack(false));
+  PlayerDialogs dialogs(player, *window);
+  dialogs.SetScript([&](Dialog& d, std::string_view name) {
+    if (name != kExtrasDialogName) return 0;
+    d.Find(kExtrasList)->selected = 0;
+    AnswerDialog(d, nullptr, kExtrasAboutButton);
+    return kIdOk;
+  });
+  Command(NbaExtras::kManageCommand);
+  Settle();
+  ASSERT_FALSE(tp.platform->responder().shown().empty());
+  EXPECT_EQ(tp.platform->responder().shown().back().text,
+            "About Next Card: Hides a button, moves on.");
+}
+
 TEST(NbaModuleNames, OnlyBareNamesAreTaken) {
   for (const char* good : {"COUNTER.NBA", "a.b.c", "tool-2.so", "x"})
     EXPECT_TRUE(IsBareModuleName(good)) << good;
