@@ -26,6 +26,7 @@
 #include "plugin/npapi.h"
 #include "plugin/plugin_host.h"
 #include "plugin/urls.h"
+#include "web/web_nbas.h"
 
 namespace corvida::web {
 namespace {
@@ -274,6 +275,7 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE int corvida_start(int width, int height, const char* fonts) {
   if (host) return 0;
   if (width <= 0 || height <= 0 || width > 4096 || height > 4096) width = 512, height = 342;
+  corvida::web::RegisterWebNbas();
   host = new corvida::web::WebHost({width, height}, corvida::web::SplitLines(fonts ? fonts : ""));
   return host->Start() ? 1 : 0;
 }

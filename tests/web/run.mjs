@@ -415,6 +415,40 @@ async function timeToFirstCard() {
   if (times.length) console.log(`page load to first card (autoplay): median ${Math.round(times[1] || times[0])} ms`);
 }
 
+// The example modules are compiled into the browser player: a button whose action names
+// CARDHAND.NBA hides itself and moves on; a script gets the counter's answers.
+async function runModules() {
+  const name = 'modules';
+  const stack = {
+    stack: {width: 160, height: 100},
+    cards: [
+      {id: 10, name: 'One', objects: [
+        {type: 'button', id: 1, rect: [4, 4, 60, 24], name: 'Go', actions: [{kind: 'nba', id: 10}]},
+        {type: 'button', id: 2, rect: [70, 4, 150, 24], name: 'Count', actions: [
+          {kind: 'script', text: 'textio print callnba "counter [] "run print callnba "counter [] "run'}]}]},
+      {id: 11, name: 'Two'}],
+    resources: [{type: 'NBAs', id: 7, name: 'Counter', module: 'COUNTER.NBA'},
+                {type: 'NBAs', id: 10, module: 'CARDHAND.NBA'}],
+  };
+  fs.writeFileSync(path.join(site, 'modules.json'), JSON.stringify(stack));
+  execFileSync(corvida, ['build', path.join(site, 'modules.json'), '-o', path.join(site, 'modules.stk')]);
+  fs.writeFileSync(path.join(site, 'modules.html'),
+                   page('<embed id="p" src="modules.stk" width="160" height="100">'));
+  const p = await browser.newPage();
+  await p.goto(`${origin}/modules.html`);
+  const {shown} = await startPlayer(p, 'p');
+  check(name, 'the stack shows', shown);
+  const box = await p.locator('#p canvas').boundingBox();
+  const at = (x, y) => p.mouse.click(box.x + x * box.width / 160, box.y + y * box.height / 100);
+  await at(110, 14);
+  check(name, 'a script gets the compiled-in counter\'s answers',
+        await waitForLog(p, 'p', '^print "2"$'));
+  await at(30, 14);
+  check(name, 'a button runs the compiled-in card hand, which moves on',
+        await waitForLog(p, 'p', '^nba 10 message 4$') && await waitForLog(p, 'p', '^card 2 '));
+  await p.close();
+}
+
 async function runMissing() {
   const p = await browser.newPage();
   fs.writeFileSync(path.join(site, 'missing.html'), page('<embed id="p" src="gone.stk">'));
@@ -433,7 +467,8 @@ try {
   const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
                   'picture-beside': runPictureBeside, audio: runAudio,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
-                  autoplay: timeToFirstCard, transition: transitionFrames};
+                  autoplay: timeToFirstCard, transition: transitionFrames,
+                  modules: runModules};
   for (const [name, run] of Object.entries(others)) if (!only || only === name) await run();
 } finally {
   await browser.close();
