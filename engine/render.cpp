@@ -52,6 +52,7 @@ void CardView::Reset() {
   offscreen_.Clear();
   composed_.Clear();
   icons_.clear();
+  stack_pictures_.Clear();
 }
 
 void CardView::ClearDisplayList() {
@@ -87,7 +88,7 @@ bool CardView::DecodePicture(Handle card) {
     if (!offscreen_.Create(size.width, size.height, compose_depth)) return false;
   }
 
-  gfx::Bitmap decoded;
+  std::shared_ptr<const gfx::Bitmap> decoded;
   gfx::Palette card_palette;
   if (Handle picture_card = PictureCardOf(stack_, handles_, card)) {
     LockedHandle bytes(handles_, picture_card);
@@ -96,16 +97,19 @@ bool CardView::DecodePicture(Handle card) {
     if (limit > picture::kOffset) {
       std::span<const uint8_t> block(view.data + picture::kOffset, limit - picture::kOffset);
       card_palette = CardPicturePalette(block);
-      DecodeCardPicture(block, size, depth, false, decoded);
+      StackPictureUse use{StackPictureUse::kCardPicture, size.width, size.height, depth};
+      decoded = stack_pictures_.Get(block, use, [&](gfx::Bitmap& out) {
+        return DecodeCardPicture(block, size, depth, false, out);
+      });
     }
   }
   palette_ = card_palette.count > 0 ? card_palette : DefaultCardPalette();
   offscreen_.palette = palette_;
   gfx::DrawTarget target(offscreen_);
-  if (decoded.empty()) {
+  if (!decoded || decoded->empty()) {
     target.FillRect(offscreen_.Bounds(), gfx::Color::FromRgb(gfx::kWhite));
   } else {
-    target.BitBlt(offscreen_.Bounds(), decoded, {0, 0}, gfx::rop::kSrcCopy);
+    target.BitBlt(offscreen_.Bounds(), *decoded, {0, 0}, gfx::rop::kSrcCopy);
   }
   return true;
 }

@@ -17,6 +17,7 @@
 #include "engine/cards_display.h"
 #include "engine/icons.h"
 #include "engine/picture_cache.h"
+#include "engine/stack_pictures.h"
 #include "platform/fonts.h"
 #include "platform/gfx/draw.h"
 #include "platform/picture.h"
@@ -135,6 +136,8 @@ class CardView {
   const DisplayItem* focus_field() const { return focus_field_; }
   Size card_size() const;
   RenderOptions& options() { return options_; }
+  // The stack's own pictures decoded so far (card pictures, graphics' pictures).
+  StackPictures& stack_pictures() { return stack_pictures_; }
   // What the view draws with: a second view over the same stack (printing) uses them too.
   const RenderServices& services() const { return services_; }
   bool screen_locked = false;  // object redraws are suspended
@@ -169,6 +172,7 @@ class CardView {
   const DisplayItem* focus_field_ = nullptr;
   std::map<uint16_t, std::pair<Handle, std::shared_ptr<const Icon>>> icons_;
   std::shared_ptr<Font> button_font_;
+  StackPictures stack_pictures_;
 };
 
 // The palette cards use when their picture carries no colour table: white first, a

@@ -97,10 +97,11 @@ bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
     item.graphic.picture = services_.pictures->Get(path);
     return item.graphic.picture != nullptr;
   }
-  auto picture = std::make_shared<gfx::Bitmap>();
-  if (!DecodeGraphicPicture(rec, *picture)) return false;
-  item.graphic.picture = std::move(picture);
-  return true;
+  // Its own picture, known by the bytes after the fixed fields.
+  StackPictureUse use{StackPictureUse::kGraphicPicture, 0, 0, 0};
+  item.graphic.picture = stack_pictures_.Get(
+      GraphicTail(rec), use, [&](gfx::Bitmap& out) { return DecodeGraphicPicture(rec, out); });
+  return item.graphic.picture != nullptr;
 }
 
 std::unique_ptr<DisplayItem> CardView::MakeItem(ObjectRef obj) {
