@@ -1,6 +1,7 @@
 #include "engine/cards_display.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace corvida {
 
@@ -33,9 +34,19 @@ int DisplayList::IndexOf(const DisplayItem* item) const {
 }
 
 gfx::Region CardAreaRegion(const DisplayList& list, Size card) {
-  gfx::Region covered;
-  for (const auto& item : list) covered = covered.Union(item->region);
-  return gfx::Region(Rect{0, 0, card.width, card.height}).Subtract(covered);
+  // The items' regions are joined in pairs, then pairs of pairs: each join then works on
+  // regions of like size instead of adding small ones to an ever larger one.
+  std::vector<gfx::Region> parts;
+  parts.reserve(list.size());
+  for (const auto& item : list) parts.push_back(item->region);
+  while (parts.size() > 1) {
+    size_t kept = 0;
+    for (size_t i = 0; i < parts.size(); i += 2)
+      parts[kept++] = i + 1 < parts.size() ? parts[i].Union(parts[i + 1]) : std::move(parts[i]);
+    parts.resize(kept);
+  }
+  gfx::Region card_area(Rect{0, 0, card.width, card.height});
+  return parts.empty() ? card_area : card_area.Subtract(parts[0]);
 }
 
 }  // namespace corvida

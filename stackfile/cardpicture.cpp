@@ -66,13 +66,6 @@ bool DecodeCardPicture(std::span<const uint8_t> block, Size card, int depth, boo
   const uint64_t area = stored * uint64_t(card.height);
   if (area > gfx::kMaxBitmapBytes) return false;
   if (!out.Create(card.width, card.height, depth)) return false;
-  std::vector<uint8_t> raster;
-  try {
-    raster.assign(size_t(area), 0);
-  } catch (const std::bad_alloc&) {
-    out.Clear();
-    return false;
-  }
   if (depth <= 8) {
     if (own_colors) {
       out.palette = PaletteFromMacColorTable(info.color_table);
@@ -80,6 +73,20 @@ bool DecodeCardPicture(std::span<const uint8_t> block, Size card, int depth, boo
       out.palette_relative = true;
     }
   }
+  // When stored rows are as long as the bitmap's (most card widths), the raster is the
+  // bitmap itself and is unpacked in place; otherwise rows are copied from a scratch one.
+  const bool in_place = stored == uint64_t(out.stride());
+  std::vector<uint8_t> scratch;
+  if (!in_place) {
+    try {
+      scratch.assign(size_t(area), 0);
+    } catch (const std::bad_alloc&) {
+      out.Clear();
+      return false;
+    }
+  }
+  std::span<uint8_t> raster =
+      in_place ? std::span<uint8_t>(out.data(), size_t(area)) : std::span<uint8_t>(scratch);
   // Fills are rounded up to whole patterns and clamped to the pixel area.
   uint64_t top = 0, bottom = 0;
   if (info.format == picture::kFormatEdgeFill) {
@@ -89,8 +96,9 @@ bool DecodeCardPicture(std::span<const uint8_t> block, Size card, int depth, boo
     FillPattern(raster.data() + (area - bottom), size_t(bottom), info.bottom_fill);
   }
   if (top + bottom < area && !info.packed.empty()) {
-    LzDecode(info.packed, std::span<uint8_t>(raster).subspan(size_t(top)));
+    LzDecode(info.packed, raster.subspan(size_t(top)));
   }
+  if (in_place) return true;
   const size_t keep = std::min(size_t(stored), size_t(out.stride()));
   for (int y = 0; y < card.height; ++y)
     std::memcpy(out.Row(y), raster.data() + size_t(y) * size_t(stored), keep);

@@ -97,9 +97,11 @@ uint32_t PixelFromRgb(Rgb c, int depth, const Palette& palette) {
   if (depth == 32) return (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
   if (depth == 16) return Pack555(c);
   if (depth == 1 && palette.count == 0) return (c.r * 30 + c.g * 59 + c.b * 11) >= 12800 ? 1 : 0;
+  // Only the entries the depth can name count; the palette is copied only to cut it.
   uint32_t limit = 1u << depth;
+  if (uint32_t(palette.count) <= limit) return uint32_t(palette.Nearest(c));
   Palette usable = palette;
-  if (uint32_t(usable.count) > limit) usable.count = int(limit);
+  usable.count = int(limit);
   return uint32_t(usable.Nearest(c));
 }
 

@@ -12,6 +12,75 @@ namespace {
 using detail::IsMask;
 using detail::PixelMask;
 
+using Table = std::array<uint32_t, 256>;
+
+// The last few colour tables made between an indexed source palette and an indexed
+// target palette, with both palettes, so that a table is reused only for the very same
+// colours. A memo of a pure computation: what it holds never changes a pixel.
+class TableMemo {
+ public:
+  bool Find(const Palette& from, int n, const Palette& to, int depth, Table& out) const {
+    for (const Slot& slot : slots_) {
+      if (slot.used && slot.n == n && slot.depth == depth && Same(slot.from, from, n) &&
+          slot.to.count == to.count && Same(slot.to, to, to.count)) {
+        out = slot.table;
+        return true;
+      }
+    }
+    return false;
+  }
+  void Keep(const Palette& from, int n, const Palette& to, int depth, const Table& table) {
+    Slot& slot = slots_[next_];
+    next_ = (next_ + 1) % slots_.size();
+    slot = {true, n, depth, from, to, table};
+  }
+
+ private:
+  static bool Same(const Palette& a, const Palette& b, int n) {
+    for (int i = 0; i < n; ++i)
+      if (a.At(i) != b.At(i)) return false;
+    return true;
+  }
+  struct Slot {
+    bool used = false;
+    int n = 0;
+    int depth = 0;
+    Palette from, to;
+    Table table{};
+  };
+  std::array<Slot, 8> slots_;
+  size_t next_ = 0;
+};
+
+TableMemo& RecentTables() {
+  thread_local TableMemo memo;
+  return memo;
+}
+
+// Writes one pixel value as Bitmap::Set does, for rows of 8 or 32 bits.
+inline void Put(uint8_t* row, int x, int depth, uint32_t v) {
+  if (depth == 8) {
+    row[x] = uint8_t(v);
+  } else {
+    uint8_t* p = row + 4 * x;
+    p[0] = uint8_t(v), p[1] = uint8_t(v >> 8), p[2] = uint8_t(v >> 16), p[3] = 0;
+  }
+}
+
+// The value of pixel x in a row of an indexed bitmap, as Bitmap::Get reads it.
+inline uint8_t IndexAt(const uint8_t* row, int x, int depth) {
+  switch (depth) {
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 2:
+      return (row[x >> 2] >> (6 - 2 * (x & 3))) & 3;
+    case 4:
+      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+    default:
+      return row[x];
+  }
+}
+
 // Converts source pixel values into pixel values of the target.
 class SourceMapper {
  public:
@@ -28,6 +97,12 @@ class SourceMapper {
       const bool same_table = src.depth() == depth_ && !IsMask(src) &&
                               (src.palette_relative || src.palette.SameColors(dst.palette()));
       identity_ = same_table;
+      indexed_ = true;
+      if (identity_) return;
+      // Colours onto an indexed target need a nearest-colour search each: the table is
+      // kept for the next copy between the same two palettes (icons drawn on every card).
+      const bool searched = !IsMask(src) && !src.palette_relative && depth_ <= 8;
+      if (searched && RecentTables().Find(src.palette, n, dst.palette(), depth_, table_)) return;
       for (int i = 0; i < n; ++i) {
         uint32_t v;
         if (IsMask(src)) {
@@ -39,13 +114,15 @@ class SourceMapper {
         }
         table_[size_t(i)] = v;
       }
-      indexed_ = true;
+      if (searched) RecentTables().Keep(src.palette, n, dst.palette(), depth_, table_);
     } else {
       identity_ = src.depth() == depth_;
     }
   }
 
   bool identity() const { return identity_; }
+  // For an indexed source that is not copied as it is: its pixel values in the target.
+  const uint32_t* table() const { return indexed_ && !identity_ ? table_.data() : nullptr; }
 
   uint32_t operator()(uint32_t v) {
     if (identity_) return v;
@@ -55,6 +132,7 @@ class SourceMapper {
     if (depth_ >= 16) return PixelFromRgb(c, depth_, dst_.palette());
     // True colour onto an indexed target: remember recent nearest-entry answers.
     uint32_t key = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
+    if (cache_.empty()) cache_.resize(4096);  // made on first use: most copies need none
     Slot& slot = cache_[(key ^ (key >> 12)) & 4095];
     if (!slot.used || slot.key != key) slot = {key, PixelFromRgb(c, depth_, dst_.palette()), true};
     return slot.value;
@@ -74,7 +152,7 @@ class SourceMapper {
   bool to_mask_ = false;
   Rgb back_;
   std::array<uint32_t, 256> table_{};
-  std::vector<Slot> cache_ = std::vector<Slot>(4096);
+  std::vector<Slot> cache_;
 };
 
 // The brush's pixel value at a bitmap pixel.
@@ -126,12 +204,22 @@ void DrawTarget::BitBlt(const Rect& dst, const Bitmap& src, Point src_at, uint32
   PatternSource pattern(*this);
   const bool plain_copy = table == 0xCC && map.identity() && b.depth() >= 8;
   const int bytes_per_pixel = b.depth() / 8;
+  // Indexed pixels copied onto an 8- or 32-bit target through the colour table.
+  const uint32_t* colours = map.table();
+  const bool table_copy = table == 0xCC && colours && (b.depth() == 8 || b.depth() == 32);
   ApplyToRegion(Region(d), [&](int y, int x0, int x1) {
     const int sy = y + shift_y;
     if (plain_copy) {
       std::memcpy(b.Row(y) + size_t(x0) * bytes_per_pixel,
                   src.Row(sy) + size_t(x0 + shift_x) * bytes_per_pixel,
                   size_t(x1 - x0) * bytes_per_pixel);
+      return;
+    }
+    if (table_copy) {
+      const uint8_t* from = src.Row(sy);
+      uint8_t* row = b.Row(y);
+      for (int x = x0; x < x1; ++x)
+        Put(row, x, b.depth(), colours[IndexAt(from, x + shift_x, src.depth())] & mask);
       return;
     }
     for (int x = x0; x < x1; ++x) {
@@ -163,6 +251,29 @@ void DrawTarget::StretchBlt(const Rect& dst, const Bitmap& src, const Rect& src_
   PatternSource pattern(*this);
   const int64_t sw = src_rect.Width(), sh = src_rect.Height();
   const int64_t dw = d.Width(), dh = d.Height();
+  // A plain copy of 8-bit pixels onto an 8- or 32-bit target: the source column of each
+  // target column is worked out once, and pixels go through the colour table directly.
+  if (table == 0xCC && src.depth() == 8 && (b.depth() == 8 || b.depth() == 32)) {
+    std::vector<int> columns(static_cast<size_t>(dw));
+    for (int64_t i = 0; i < dw; ++i) {
+      int sx = src_rect.left + int(i * sw / dw);
+      columns[size_t(i)] = sx >= 0 && sx < src.width() ? sx : -1;
+    }
+    const uint32_t* colours = map.table();
+    const int depth = b.depth();
+    ApplyToRegion(Region(d), [&](int y, int x0, int x1) {
+      int sy = src_rect.top + int((y - d.top) * sh / dh);
+      if (sy < 0 || sy >= src.height()) return;
+      const uint8_t* from = src.Row(sy);
+      uint8_t* row = b.Row(y);
+      for (int x = x0; x < x1; ++x) {
+        const int sx = columns[size_t(x - d.left)];
+        if (sx < 0) continue;
+        Put(row, x, depth, (colours ? colours[from[sx]] : from[sx]) & mask);
+      }
+    });
+    return;
+  }
   ApplyToRegion(Region(d), [&](int y, int x0, int x1) {
     int sy = src_rect.top + int((y - d.top) * sh / dh);
     if (sy < 0 || sy >= src.height()) return;
@@ -189,6 +300,22 @@ void DrawTarget::CopyMasked(const Rect& dst, const Bitmap& src, Point src_at, co
   d = d.Intersect(src.Bounds().Offset(-sx, -sy)).Intersect(mask.Bounds().Offset(-mx, -my));
   if (d.Empty()) return;
   SourceMapper map(src, *this);
+  // Indexed pixels through a one-bit mask onto an 8- or 32-bit target, read directly.
+  if (src.indexed() && mask.depth() == 1 && (b.depth() == 8 || b.depth() == 32)) {
+    const uint32_t* colours = map.table();
+    const int depth = b.depth(), src_depth = src.depth();
+    ApplyToRegion(Region(d), [&](int y, int x0, int x1) {
+      const uint8_t* from = src.Row(y + sy);
+      const uint8_t* bits = mask.Row(y + my);
+      uint8_t* row = b.Row(y);
+      for (int x = x0; x < x1; ++x) {
+        if (!IndexAt(bits, x + mx, 1)) continue;
+        const uint8_t v = IndexAt(from, x + sx, src_depth);
+        Put(row, x, depth, colours ? colours[v] : v);
+      }
+    });
+    return;
+  }
   ApplyToRegion(Region(d), [&](int y, int x0, int x1) {
     for (int x = x0; x < x1; ++x)
       if (mask.Get(x + mx, y + my)) b.Set(x, y, map(src.Get(x + sx, y + sy)));

@@ -58,8 +58,10 @@ void DrawTarget::PaintDevice(const Region& device, const Brush& brush, PenMode m
   Bitmap& b = *bitmap_;
   const uint32_t mask = PixelMask(b.depth());
   const uint32_t fore = PixelOf(brush.color);
-  const uint32_t back = PixelOf(state_.bk_color);
   const bool pattern = brush.style == Brush::Style::kPattern;
+  // The background colour shows only through a pattern (on indexed targets finding it
+  // is a nearest-colour search).
+  const uint32_t back = pattern ? PixelOf(state_.bk_color) : 0;
   ApplyToRegion(device, [&](int y, int x0, int x1) {
     if (!pattern && mode == PenMode::kCopyPen) {
       if (b.depth() == 8) {

@@ -41,39 +41,52 @@ bool Keep(bool in_a, bool in_b, int op) {
   }
 }
 
-// Combines two normalised span lists.
-std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int op) {
-  std::vector<int> edges;
-  edges.reserve(2 * (a.size() + b.size()));
-  for (const Span& s : a) edges.push_back(s.left), edges.push_back(s.right);
-  for (const Span& s : b) edges.push_back(s.left), edges.push_back(s.right);
-  std::sort(edges.begin(), edges.end());
-  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
-  std::vector<Span> out;
-  size_t ia = 0, ib = 0;
-  for (size_t i = 0; i + 1 < edges.size(); ++i) {
-    int x0 = edges[i], x1 = edges[i + 1];
-    while (ia < a.size() && a[ia].right <= x0) ++ia;
-    while (ib < b.size() && b[ib].right <= x0) ++ib;
-    bool in_a = ia < a.size() && a[ia].left <= x0;
-    bool in_b = ib < b.size() && b[ib].left <= x0;
-    if (!Keep(in_a, in_b, op)) continue;
-    if (!out.empty() && out.back().right == x0) {
-      out.back().right = x1;
-    } else {
-      out.push_back({x0, x1});
+// Combines two normalised span lists into `out`, sweeping their edges in order: each
+// list has at most one edge at any x, and between two edges what is inside either list
+// stays the same.
+void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int op,
+                  std::vector<Span>& out) {
+  out.clear();
+  constexpr int64_t kNoEdge = std::numeric_limits<int64_t>::max();
+  auto edge = [](const std::vector<Span>& s, size_t k) -> int64_t {
+    if (k >= 2 * s.size()) return kNoEdge;
+    return (k & 1) ? s[k >> 1].right : s[k >> 1].left;
+  };
+  size_t ka = 0, kb = 0;
+  bool in_a = false, in_b = false;
+  int64_t x = std::min(edge(a, 0), edge(b, 0));
+  while (x != kNoEdge) {
+    if (edge(a, ka) == x) in_a = !in_a, ++ka;
+    if (edge(b, kb) == x) in_b = !in_b, ++kb;
+    const int64_t next = std::min(edge(a, ka), edge(b, kb));
+    if (next == kNoEdge) break;
+    if (Keep(in_a, in_b, op)) {
+      if (!out.empty() && out.back().right == int(x)) {
+        out.back().right = int(next);
+      } else {
+        out.push_back({int(x), int(next)});
+      }
     }
+    x = next;
   }
-  return out;
 }
 
-void AppendBand(std::vector<Band>& bands, int top, int bottom, std::vector<Span> spans) {
+// Adds rows [top, bottom) covering `spans` (copied only when they start a new band).
+void AppendBand(std::vector<Band>& bands, int top, int bottom, const std::vector<Span>& spans) {
   if (spans.empty() || bottom <= top) return;
   if (!bands.empty() && bands.back().bottom == top && bands.back().spans == spans) {
     bands.back().bottom = bottom;
     return;
   }
-  bands.push_back({top, bottom, std::move(spans)});
+  bands.push_back({top, bottom, spans});
+}
+
+// Whether the bands are one rectangle holding all of `bounds`.
+bool Covers(const std::vector<Band>& bands, const Rect& bounds) {
+  if (bands.size() != 1 || bands[0].spans.size() != 1) return false;
+  const Band& b = bands[0];
+  return b.top <= bounds.top && b.bottom >= bounds.bottom && b.spans[0].left <= bounds.left &&
+         b.spans[0].right >= bounds.right;
 }
 
 // Inset from each side of row j of an oval w pixels wide and h high: the pixels whose
@@ -208,6 +221,31 @@ std::vector<Rect> Region::Rects() const {
 }
 
 Region Region::Combine(const Region& other, Op op) const {
+  // Answers that need no sweep: an empty side, sides that do not meet, and a rectangle
+  // holding the other side whole.
+  if (Empty() || other.Empty()) {
+    switch (op) {
+      case Op::kIntersect:
+        return {};
+      case Op::kSubtract:
+        return *this;
+      default:
+        return Empty() ? other : *this;
+    }
+  }
+  const Rect mine = Bounds(), theirs = other.Bounds();
+  if (mine.Intersect(theirs).Empty()) {
+    if (op == Op::kIntersect) return {};
+    if (op == Op::kSubtract) return *this;
+  }
+  if (op == Op::kIntersect) {
+    if (Covers(other.bands_, mine)) return *this;
+    if (Covers(bands_, theirs)) return other;
+  }
+  if (op == Op::kUnion) {
+    if (Covers(other.bands_, mine)) return other;
+    if (Covers(bands_, theirs)) return *this;
+  }
   std::vector<int> ys;
   for (const Band& b : bands_) ys.push_back(b.top), ys.push_back(b.bottom);
   for (const Band& b : other.bands_) ys.push_back(b.top), ys.push_back(b.bottom);
@@ -215,6 +253,7 @@ Region Region::Combine(const Region& other, Op op) const {
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   static const std::vector<Span> kNone;
   Region out;
+  std::vector<Span> spans;
   size_t ia = 0, ib = 0;
   for (size_t i = 0; i + 1 < ys.size(); ++i) {
     int y0 = ys[i], y1 = ys[i + 1];
@@ -223,7 +262,8 @@ Region Region::Combine(const Region& other, Op op) const {
     const auto& a = (ia < bands_.size() && bands_[ia].top <= y0) ? bands_[ia].spans : kNone;
     const auto& b =
         (ib < other.bands_.size() && other.bands_[ib].top <= y0) ? other.bands_[ib].spans : kNone;
-    AppendBand(out.bands_, y0, y1, CombineSpans(a, b, int(op)));
+    CombineSpans(a, b, int(op), spans);
+    AppendBand(out.bands_, y0, y1, spans);
   }
   return out;
 }
@@ -243,7 +283,12 @@ Region Region::Xor(const Region& other) const {
 
 void Region::Builder::AddRow(int y, std::vector<Span> spans) {
   Normalise(spans);
-  AppendBand(bands_, y, y + 1, std::move(spans));
+  if (spans.empty()) return;
+  if (!bands_.empty() && bands_.back().bottom == y && bands_.back().spans == spans) {
+    bands_.back().bottom = y + 1;
+    return;
+  }
+  bands_.push_back({y, y + 1, std::move(spans)});
 }
 
 Region Region::Builder::Finish() {

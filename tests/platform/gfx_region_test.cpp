@@ -102,3 +102,45 @@ TEST(GfxRegion, MasksAndPolygons) {
 
 }  // namespace
 }  // namespace corvida::gfx
+
+namespace corvida::gfx {
+namespace {
+
+// The region holding exactly the pixels of a set, built row by row: the one canonical
+// form every operation must give.
+Region FromPixels(const std::vector<bool>& pixels, int size = 24) {
+  Region::Builder builder;
+  for (int y = 0; y < size; ++y) {
+    std::vector<Region::Span> spans;
+    for (int x = 0; x < size; ++x)
+      if (pixels[size_t(y * size + x)]) spans.push_back({x, x + 1});
+    if (!spans.empty()) builder.AddRow(y, std::move(spans));
+  }
+  return builder.Finish();
+}
+
+TEST(GfxRegion, EmptyApartCoveringAndOverlappingSidesGiveCanonicalResults) {
+  const Region empty;
+  const Region big(Rect{2, 2, 20, 20});
+  const Region small(Rect{5, 6, 9, 12});
+  const Region oval = Region::Oval(Rect{4, 4, 16, 14});
+  const Region apart(Rect{21, 0, 24, 3});
+  const Region rounded = Region::RoundRect(Rect{0, 10, 23, 23}, 8, 8);
+  const Region* sides[] = {&empty, &big, &small, &oval, &apart, &rounded};
+  for (const Region* a : sides)
+    for (const Region* b : sides) {
+      auto pa = Pixels(*a), pb = Pixels(*b);
+      std::vector<bool> pu(pa.size()), pi(pa.size()), ps(pa.size()), px(pa.size());
+      for (size_t i = 0; i < pa.size(); ++i) {
+        pu[i] = pa[i] || pb[i], pi[i] = pa[i] && pb[i];
+        ps[i] = pa[i] && !pb[i], px[i] = pa[i] != pb[i];
+      }
+      EXPECT_EQ(a->Union(*b), FromPixels(pu));
+      EXPECT_EQ(a->Intersect(*b), FromPixels(pi));
+      EXPECT_EQ(a->Subtract(*b), FromPixels(ps));
+      EXPECT_EQ(a->Xor(*b), FromPixels(px));
+    }
+}
+
+}  // namespace
+}  // namespace corvida::gfx
