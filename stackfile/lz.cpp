@@ -56,20 +56,25 @@ inline void CopyBack(uint8_t* dst, size_t offset, size_t count) {
 }
 
 // The same for the fast path, which may write up to 24 bytes from dst: the bytes past
-// `count` are overwritten by the items that follow. With an offset of 8 or more every
-// 8-byte move reads bytes that are already final.
-inline void CopyBackFast(uint8_t* dst, size_t offset, size_t count) {
+// `count` are overwritten by the items that follow. An offset below 8 is first widened:
+// the first 8 bytes are built from the pattern (four single bytes, then four from a
+// place that already holds them), after which the source lies a whole number of
+// patterns and at least 8 bytes back, so every 8-byte move reads final bytes.
+inline void CopyBackFast(uint8_t* dst, size_t offset) {
   const uint8_t* src = dst - offset;
-  if (offset >= 8) {
-    Copy8(dst, src);
-    Copy8(dst + 8, src + 8);
-    Copy8(dst + 16, src + 16);
-  } else if (offset == 1) {
-    uint64_t v = 0x0101010101010101ull * *src;
-    std::memcpy(dst, &v, 8), std::memcpy(dst + 8, &v, 8), std::memcpy(dst + 16, &v, 8);
+  if (offset < 8) {
+    static constexpr uint8_t kAhead[8] = {0, 1, 2, 1, 0, 4, 4, 4};
+    static constexpr int8_t kBack[8] = {0, 0, 0, -1, -4, 1, 2, 3};
+    dst[0] = src[0], dst[1] = src[1], dst[2] = src[2], dst[3] = src[3];
+    src += kAhead[offset];
+    Copy4(dst + 4, src);
+    src -= kBack[offset];
   } else {
-    for (size_t i = 0; i < count; ++i) dst[i] = src[i];
+    Copy8(dst, src);
+    src += 8;
   }
+  Copy8(dst + 8, src);
+  Copy8(dst + 16, src + 8);
 }
 
 // Copies that share one offset are one long copy of their total length (each byte is
@@ -100,6 +105,32 @@ inline size_t UniformCopies(const uint8_t* items, size_t& total) {
   return (size_t(high) << 4) | low;
 }
 
+constexpr uint32_t kStopBit = 0x10000;
+
+// The number of clear bits below the lowest set one; `control` is never 0 (its stop bit).
+inline int TrailingZeros(uint32_t control) {
+  if (control == 0) __builtin_unreachable();
+  return std::countr_zero(control);
+}
+
+// A copy item's two bytes, the first in the low half.
+inline unsigned Item(const uint8_t* at) {
+  if constexpr (std::endian::native == std::endian::little) {
+    uint16_t v;
+    std::memcpy(&v, at, 2);
+    return v;
+  } else {
+    return at[0] | (unsigned(at[1]) << 8);
+  }
+}
+
+// Whether the next item of the group (control bit 0, the stop bit excluded) is a copy
+// with the same offset as the one just read, which ends right before `item`.
+inline bool SameCopyNext(uint32_t control, const uint8_t* item) {
+  return (control & 1) && control != 1 && item[1] == item[-1] &&
+         (item[0] & 0xF0) == (item[-2] & 0xF0);
+}
+
 }  // namespace
 
 size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
@@ -118,9 +149,11 @@ size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
   while (pos < length) {
     // Fast path: a whole group with room to spare on both sides.
     if (length - pos >= kFastInput && capacity - o >= kFastOutput) {
-      unsigned control = in[pos] | (unsigned(in[pos + 1]) << 8);
+      // The control word with a stop bit above its 16 items: the group ends when only
+      // the stop bit is left.
+      uint32_t control = (in[pos] | (uint32_t(in[pos + 1]) << 8)) | kStopBit;
       pos += 2;
-      if (control == 0xFFFF) {
+      if (control == (0xFFFF | kStopBit)) {
         size_t total = 0;
         size_t offset = UniformCopies(in + pos, total);
         if (offset != 0) {
@@ -131,38 +164,36 @@ size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
         }
       }
       // Runs of literals (clear control bits) move 16 bytes at a time; copies follow.
-      int left = 16;
+      const uint8_t* ip = in + pos;
+      uint8_t* op = dst + o;
       while (true) {
-        int literals = std::min(std::countr_zero(control), left);
-        std::memcpy(dst + o, in + pos, 16);
-        o += size_t(literals), pos += size_t(literals);
-        left -= literals;
-        if (left == 0) break;
-        size_t offset = (size_t(in[pos] & 0xF0) << 4) | in[pos + 1];
-        size_t count = size_t(in[pos] & 0x0F) + 3;
-        pos += 2;
-        if (offset == 0 || offset > o) return o;  // damaged: reaches before the output
-        control >>= literals + 1;
-        --left;
+        const int literals = TrailingZeros(control);
+        std::memcpy(op, ip, 16);
+        op += literals, ip += literals;
+        control >>= literals;
+        if (control == 1) break;
+        const unsigned item = Item(ip);
+        const size_t offset = (size_t(item & 0xF0) << 4) | (item >> 8);
+        size_t count = size_t(item & 0x0F) + 3;
+        ip += 2;
+        control >>= 1;
+        if (offset - 1 >= size_t(op - dst)) return size_t(op - dst);  // offset 0, or too far
         // A longest copy followed by copies with the same offset is one long repeat (as in
         // flat areas); it grows by doubling moves. Looking ahead only after a longest
         // copy keeps the check off the mixed items of detailed pictures.
-        if (count == 18 && left > 0 && (control & 1) && in[pos + 1] == in[pos - 1] &&
-            (in[pos] & 0xF0) == (in[pos - 2] & 0xF0)) {
+        if (count == 18 && SameCopyNext(control, ip)) {
           do {
-            count += size_t(in[pos] & 0x0F) + 3;
-            pos += 2, control >>= 1, --left;
-          } while (left > 0 && (control & 1) && in[pos + 1] == in[pos - 1] &&
-                   (in[pos] & 0xF0) == (in[pos - 2] & 0xF0));
-        }
-        if (count > 24) {
-          RepeatBack(dst + o, offset, count);
+            count += size_t(ip[0] & 0x0F) + 3;
+            ip += 2, control >>= 1;
+          } while (SameCopyNext(control, ip));
+          RepeatBack(op, offset, count);
         } else {
-          CopyBackFast(dst + o, offset, count);
+          CopyBackFast(op, offset);
         }
-        o += count;
-        if (left == 0) break;
+        op += count;
+        if (control == 1) break;
       }
+      pos = size_t(ip - in), o = size_t(op - dst);
       continue;
     }
     // Checked path near the ends of input or output.
