@@ -1,10 +1,11 @@
 // LZ block decoding throughput on 640 x 480 x 8-bit cards, beside two baselines: a plain
 // byte-at-a-time decoder (the algorithm as written, no fast path) and memcpy of the same
-// output. Bytes per second count decoded output.
+// output. Bytes per second count decoded output. Goal: 2 GB/s on the photograph-like card.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <vector>
 
@@ -74,6 +75,13 @@ size_t PlainDecode(const uint8_t* in, size_t length, uint8_t* out) {
   return o;
 }
 
+// Processor seconds this process has used (the figure the goal is held against).
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
 const Bytes& Card(int which) {
   static const Bytes cards[] = {FlatCard(), PhotoCard(), NoiseCard()};
   return cards[which];
@@ -83,6 +91,7 @@ void Decode(benchmark::State& state) {
   const Bytes& card = Card(int(state.range(0)));
   Bytes block = corvida::LzEncode(card);
   Bytes out(card.size());
+  const double start = CpuSeconds();
   for (auto _ : state) {
     benchmark::DoNotOptimize(corvida::LzDecode(block, out));
     benchmark::ClobberMemory();
@@ -90,6 +99,10 @@ void Decode(benchmark::State& state) {
   if (out != card) state.SkipWithError("decoded picture differs");
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(card.size()));
   state.counters["ratio"] = double(card.size()) / double(block.size());
+  if (state.range(0) == 1) {
+    const double rate = double(card.size()) * double(state.iterations()) / (CpuSeconds() - start);
+    state.SetLabel(rate >= 2e9 ? "goal >= 2 GB/s: met" : "goal >= 2 GB/s: NOT met");
+  }
 }
 
 void Plain(benchmark::State& state) {

@@ -1,5 +1,6 @@
 #include "platform/gfx/bitmap.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -116,27 +117,27 @@ RgbaView ConvertToRgba(const Bitmap& bitmap, const Palette* palette, std::vector
   const int w = bitmap.width(), h = bitmap.height();
   buffer.resize(size_t(w) * size_t(h) * 4);
   const Palette& pal = palette ? *palette : bitmap.palette;
-  // Indexed pixels: one table lookup per pixel.
-  std::array<uint32_t, 256> table{};
+  // Indexed pixels: one table lookup per pixel, the table holding the four bytes.
+  std::array<std::array<uint8_t, 4>, 256> table{};
   if (bitmap.indexed()) {
     for (uint32_t i = 0; i < (1u << bitmap.depth()); ++i) {
       Rgb c = RgbFromPixel(i, bitmap.depth(), pal);
-      table[i] = uint32_t(c.r) | (uint32_t(c.g) << 8) | (uint32_t(c.b) << 16) | 0xFF000000u;
+      table[i] = {c.r, c.g, c.b, 255};
     }
   }
   for (int y = 0; y < h; ++y) {
     uint8_t* out = buffer.data() + size_t(y) * size_t(w) * 4;
     const uint8_t* row = bitmap.Row(y);
-    for (int x = 0; x < w; ++x, out += 4) {
-      if (bitmap.depth() == 8) {
-        uint32_t v = table[row[x]];
-        out[0] = uint8_t(v), out[1] = uint8_t(v >> 8), out[2] = uint8_t(v >> 16), out[3] = 255;
-      } else if (bitmap.depth() == 32) {
+    // One loop per depth, so that the common ones run without a test per pixel.
+    if (bitmap.depth() == 8) {
+      for (int x = 0; x < w; ++x, out += 4) std::memcpy(out, table[row[x]].data(), 4);
+    } else if (bitmap.depth() == 32) {
+      for (int x = 0; x < w; ++x, out += 4)
         out[0] = row[4 * x + 2], out[1] = row[4 * x + 1], out[2] = row[4 * x], out[3] = 255;
-      } else if (bitmap.indexed()) {
-        uint32_t v = table[bitmap.Get(x, y)];
-        out[0] = uint8_t(v), out[1] = uint8_t(v >> 8), out[2] = uint8_t(v >> 16), out[3] = 255;
-      } else {
+    } else if (bitmap.indexed()) {
+      for (int x = 0; x < w; ++x, out += 4) std::memcpy(out, table[bitmap.Get(x, y)].data(), 4);
+    } else {
+      for (int x = 0; x < w; ++x, out += 4) {
         Rgb c = Unpack555(bitmap.Get(x, y));
         out[0] = c.r, out[1] = c.g, out[2] = c.b, out[3] = 255;
       }
