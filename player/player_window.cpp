@@ -396,6 +396,9 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
   if (!window_ || (m.window != window_ && m.window != 0)) return 0;
   ++depth_;
   int64_t result = 0;
+  // With the browse tool every message moves the animations on, as the timer does (a
+  // frame is drawn only once its time has come).
+  if (m.message != msg::kTimer && view().options().browse_mode) media_->animations().Step();
   if (!OfferedAway(m)) switch (m.message) {
       case msg::kTimer:
         if (m.wParam == kTimerId) OnTimer();
