@@ -149,6 +149,10 @@ bool AnimationManager::StartSpriteAnimation(std::span<const uint8_t> data, uint1
     return false;
   }
   sprite.layout = std::move(*layout);  // points into sprite.data, whose bytes never move
+  if (sprite.layout.FromCard() && !host_.CardPiece(sprite.layout.card_piece, sprite.picture)) {
+    host_.Log("sprite " + std::to_string(id) + " cannot be read");
+    return false;
+  }
   sprite.id = id;
   sprite.due = clock_.Ticks();
   sprites_.push_back(std::move(sprite));
@@ -169,8 +173,9 @@ void AnimationManager::SpriteIdle() {
     if (!sprite.shown.Empty()) host_.EraseAnimation(sprite.shown);
     erased = erased.Union(sprite.shown);
     const bool more = sprite.step < SpriteSteps(sprite.layout) &&
-                      DecodeSpriteFrame(sprite.layout, sprite.step, host_.CardPalette(),
-                                        sprite.picture, sprite.mask);
+                      (sprite.layout.FromCard() ||
+                       DecodeSpriteFrame(sprite.layout, sprite.step, host_.CardPalette(),
+                                         sprite.picture, sprite.mask));
     if (!more) {
       host_.Log("sprite " + std::to_string(sprite.id) + " finished");
       it = sprites_.erase(it);
@@ -232,6 +237,8 @@ void DrawAnimationFirstFrame(gfx::DrawTarget& target, const Rect& rect,
   gfx::Bitmap picture, mask;
   if (IsSpriteData(data)) {
     std::optional<SpriteLayout> layout = ReadSprite(data);
+    // A film the player makes has no picture before it starts: it is made from the card.
+    if (layout && layout->FromCard()) return;
     if (!layout || !DecodeSpriteFrame(*layout, 0, palette, picture, mask)) return;
     DrawAnimationFrame(target, SpritePosition(*layout, 0), picture, card_area,
                        mask.empty() ? nullptr : &mask);

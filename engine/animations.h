@@ -36,6 +36,13 @@ class AnimationHost {
   virtual void EraseAnimation(const Rect& rect) = 0;
   virtual int Alert(int id) = 0;
   virtual void Log(const std::string& line) = 0;
+  // The card as shown within `rect` (card coordinates), for a film the player makes;
+  // false when there is no card or the rectangle lies outside it.
+  virtual bool CardPiece(const Rect& rect, gfx::Bitmap& out) {
+    (void)rect;
+    out.Clear();
+    return false;
+  }
 };
 
 class AnimationManager {
@@ -100,9 +107,9 @@ class AnimationManager {
     uint16_t id = 0;
     size_t step = 0;  // the position shown
     uint32_t due = 0;
-    Rect shown;  // where its frame is on the window; empty before the first
-    gfx::Bitmap picture;
-    gfx::Bitmap mask;  // empty: the picture is drawn whole
+    Rect shown;           // where its frame is on the window; empty before the first
+    gfx::Bitmap picture;  // a film the player makes: taken from the card at the start
+    gfx::Bitmap mask;     // empty: the picture is drawn whole
   };
 
   // Draws the node's next frame; false when the frame does not fit (the animation ends).

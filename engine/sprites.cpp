@@ -55,6 +55,14 @@ bool ReadFilm(std::span<const uint8_t> film, SpriteLayout& out) {
   if (film.size() < sprite::kFilmHeaderSize || ReadBE32(film, 0) != sprite::kFilmMagic)
     return false;
   const uint16_t kind = ReadBE16(film, sprite::kFilmKind);
+  if (kind == sprite::kFilmFromCard) {
+    const Rect piece = MacRect(film, sprite::kFilmRect);
+    if (piece.Empty() || piece.Width() > sprite::kMaxCardPiece ||
+        piece.Height() > sprite::kMaxCardPiece)
+      return false;
+    out.card_piece = piece;
+    return true;
+  }
   if (kind != sprite::kFilmPictures && kind != sprite::kFilmPicturesAndExtra) return false;
   const uint64_t count = ReadBE16(film, sprite::kFilmFrameCount);
   uint64_t offset = sprite::kFilmHeaderSize + count * sprite::kFilmFrameRecord;
@@ -94,7 +102,8 @@ std::optional<SpriteLayout> ReadSprite(std::span<const uint8_t> data) {
 }
 
 size_t SpriteSteps(const SpriteLayout& layout) {
-  return layout.positions.empty() ? layout.frames.size() : layout.positions.size();
+  if (!layout.positions.empty()) return layout.positions.size();
+  return layout.FromCard() ? 1 : layout.frames.size();
 }
 
 Point SpritePosition(const SpriteLayout& layout, size_t step) {

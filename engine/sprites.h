@@ -30,6 +30,11 @@ inline constexpr size_t kFilmExtraLength = 166;
 inline constexpr size_t kFilmFrameRecord = 120;
 inline constexpr uint16_t kFilmPictures = 0;
 inline constexpr uint16_t kFilmPicturesAndExtra = 2;
+// A film the player makes: its frames are the part of the card under the film's
+// rectangle (at 10: top, left, bottom, right), taken as the sprite starts.
+inline constexpr uint16_t kFilmFromCard = 3;
+inline constexpr size_t kFilmRect = 10;
+inline constexpr int kMaxCardPiece = 4096;  // a side of the card's part
 
 inline constexpr uint32_t kPathMagic = 0x50617468;  // 'Path'
 inline constexpr size_t kPathHeaderSize = 138;
@@ -49,6 +54,10 @@ struct SpriteLayout {
   Rect placement;
   std::vector<Point> positions;  // top-left corners on the card, in order
   std::vector<SpriteFrame> frames;
+  // A film the player makes (kind 3): the part of the card its one picture is taken
+  // from; empty for a film of stored pictures.
+  Rect card_piece;
+  bool FromCard() const { return !card_piece.Empty(); }
 };
 
 bool IsSpriteData(std::span<const uint8_t> data);
@@ -64,7 +73,8 @@ Point SpritePosition(const SpriteLayout& layout, size_t step);
 size_t SpriteSteps(const SpriteLayout& layout);
 
 // Decodes the picture of step `step` (pictures repeat along the path) and its mask;
-// palette-relative pictures take `palette`. False when the picture cannot be decoded.
+// palette-relative pictures take `palette`. False when the picture cannot be decoded, and
+// for a film the player makes (its picture comes from the card).
 bool DecodeSpriteFrame(const SpriteLayout& layout, size_t step, const gfx::Palette& palette,
                        gfx::Bitmap& picture, gfx::Bitmap& mask);
 

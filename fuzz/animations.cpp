@@ -1,7 +1,8 @@
 // Animation data from stacks: hostile path-animation descriptions (frame records and
-// patch lists) and 'Sprt' data go through starting, stepping on a moving clock, drawing
-// onto a small card and the first-frame drawing. Nothing may crash, hang, read outside
-// the data or over-allocate, and every frame drawn must lie where it was asked for.
+// patch lists) and 'Sprt' data (films of pictures and films made from the card) go through
+// starting, stepping on a moving clock, drawing onto a small card and the first-frame drawing.
+// Nothing may crash, hang, read outside the data or over-allocate, and every frame drawn must lie
+// where it was asked for.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -29,6 +30,15 @@ class CardHost : public AnimationHost {
     DrawAnimationFrame(target, at, frame, clipped ? area : gfx::Region(card.Bounds()), mask);
   }
   void EraseAnimation(const Rect&) override {}
+  // Films the player makes take their picture from the card, as the player does.
+  bool CardPiece(const Rect& rect, gfx::Bitmap& out) override {
+    const Rect piece = rect.Intersect(card.Bounds());
+    if (piece.Empty() || !out.Create(piece.Width(), piece.Height(), 8)) return false;
+    out.palette = palette;
+    gfx::DrawTarget copy(out);
+    copy.BitBlt(out.Bounds(), card, {piece.left, piece.top}, gfx::rop::kSrcCopy);
+    return true;
+  }
   int Alert(int) override { return 0; }
   void Log(const std::string&) override {}
 

@@ -262,6 +262,19 @@ void PlayerMedia::EraseAnimation(const Rect& rect) {
   window_.RepaintCard(rect);
 }
 
+bool PlayerMedia::CardPiece(const Rect& rect, gfx::Bitmap& out) {
+  out.Clear();
+  if (!window_.view().current_card()) return false;
+  gfx::Bitmap card;
+  window_.view().Compose(card);
+  const Rect piece = rect.Intersect(card.Bounds());
+  if (piece.Empty() || !out.Create(piece.Width(), piece.Height(), card.depth())) return false;
+  out.palette = card.palette;
+  gfx::DrawTarget copy(out);
+  copy.BitBlt(out.Bounds(), card, {piece.left, piece.top}, gfx::rop::kSrcCopy);
+  return true;
+}
+
 int PlayerMedia::Alert(int id) {
   return window_.Alert(id);
 }

@@ -25,6 +25,18 @@ std::string AnimationHex(uint16_t repetitions, uint16_t flags) {
   return testing::Hex(testing::PathAnimationBytes(spec));
 }
 
+// A film the player makes (kind 3) from the part of the card under "Mark" (its
+// rectangle at 10 in the film: top, left, bottom, right), moved along two positions.
+std::string CardPieceSpriteHex() {
+  std::vector<uint8_t> bytes = testing::SpriteBytes({{100, 100}, {110, 100}}, {}, 3);
+  const size_t film = 600 + 8 + 138 + 2 * 4;
+  testing::PutBE(bytes, film + 10, 125, 2);
+  testing::PutBE(bytes, film + 12, 5, 2);
+  testing::PutBE(bytes, film + 14, 145, 2);
+  testing::PutBE(bytes, film + 16, 35, 2);
+  return testing::Hex(bytes);
+}
+
 std::string SpriteHex() {
   gfx::Bitmap picture;
   picture.Create(10, 10, 32);
@@ -56,7 +68,11 @@ std::string StackJson() {
          AnimationHex(0, 0x0001) + R"("}]},
        {"type": "button", "id": 5, "rect": [150, 100, 190, 120], "name": "Sprite",
         "actions": [{"kind": "animation", "rect": [0, 0, 0, 0], "bytes": ")" +
-         SpriteHex() + R"("}]}
+         SpriteHex() + R"("}]},
+       {"type": "button", "id": 7, "rect": [150, 125, 190, 145], "name": "Piece",
+        "actions": [{"kind": "animation", "rect": [0, 0, 0, 0], "bytes": ")" +
+         CardPieceSpriteHex() + R"("}]},
+       {"type": "button", "id": 8, "rect": [5, 125, 35, 145], "name": "Mark", "style": 1}
      ]},
     {"id": 11, "name": "Two",
      "objects": [
@@ -136,6 +152,21 @@ TEST_F(AnimationsOnCards, ASpriteMovesAlongItsPathAndLeavesTheCardBehind) {
   EXPECT_EQ(Pixel("one.png", 105, 105), kBlue);
   EXPECT_EQ(Pixel("after.png", 105, 105), kWhite);
   EXPECT_EQ(Pixel("after.png", 125, 105), kWhite);
+}
+
+// A film the player makes: the part of the card under "Mark" (the button as drawn, its
+// frame) moves along the path, and the card shows again behind it.
+TEST_F(AnimationsOnCards, AFilmThePlayerMakesMovesAPartOfTheCard) {
+  std::string out = Play("shot before.png\nclick 160 135\nwait 60\nshot one.png\nwait 700\n"
+                         "shot after.png\n");
+  EXPECT_NE(out.find("sprite 7 started\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("sprite 7 finished\n"), std::string::npos) << out;
+  for (auto [dx, dy] : {std::pair{0, 0}, {1, 1}, {15, 10}, {29, 19}})
+    EXPECT_EQ(Pixel("one.png", 100 + dx, 100 + dy), Pixel("before.png", 5 + dx, 125 + dy))
+        << dx << "," << dy;
+  EXPECT_NE(Pixel("before.png", 6, 135), Pixel("before.png", 101, 110)) << "the frame shows";
+  EXPECT_EQ(Pixel("one.png", 101, 110), Pixel("before.png", 6, 135));
+  EXPECT_EQ(Pixel("after.png", 101, 110), Pixel("before.png", 101, 110));
 }
 
 }  // namespace

@@ -47,6 +47,16 @@ class Rig : public AnimationHost {
     return 0;
   }
   void Log(const std::string& line) override { trace.push_back(line); }
+  // With a card, its parts are of the red value 77.
+  bool CardPiece(const Rect& rect, gfx::Bitmap& out) override {
+    trace.push_back("piece " + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+                    std::to_string(rect.right) + "," + std::to_string(rect.bottom));
+    if (!has_card || !out.Create(rect.Width(), rect.Height(), 32)) return false;
+    for (int y = 0; y < out.height(); ++y)
+      for (int x = 0; x < out.width(); ++x) out.Set(x, y, 0x4D0000);
+    return true;
+  }
+  bool has_card = true;
 
   // Steps once a tick for `ticks` ticks.
   void Run(int ticks) {
@@ -283,7 +293,7 @@ TEST(Sprites, WhatIsReadFromSpriteData) {
       {"a path beyond the data", corrupt(two, 456, 0xFFFFFFFF, 4), 0, 0, false},
       {"no 'Path'", corrupt(two, 608, 0, 4), 0, 0, false},
       {"no 'Film'", corrupt(two, film, 0, 4), 0, 0, false},
-      {"a film made by the player", corrupt(two, film + 32, 3, 2), 0, 0, false},
+      {"a film made by the player without a rectangle", corrupt(two, film + 32, 3, 2), 0, 0, false},
       {"no frames", corrupt(two, film + 46, 0, 2), 0, 0, false},
       {"more frame records than data", corrupt(two, film + 46, 0xFFFF, 2), 0, 0, false},
       {"extra data beyond the data", corrupt(corrupt(two, film + 32, 2, 2), film + 166, ~0u, 4), 0,
@@ -312,6 +322,37 @@ TEST(Sprites, PlayAlongThePathOncePerIdThenTheCardShowsAgain) {
             "sprite 9 started\n0: frame 10,20 16\nerase 10,20,14,24\n6: frame 30,40 32\n"
             "erase 30,40,34,44\n12: frame 50,60 16\nerase 50,60,54,64\nsprite 9 finished\n");
   EXPECT_FALSE(rig.manager.SpriteRunning(9));
+}
+
+// A film the player makes (kind 3) has no pictures: the part of the card under the
+// film's rectangle, taken as the sprite starts, moves along the path.
+TEST(Sprites, FilmsMadeByThePlayerMoveAPartOfTheCard) {
+  auto bytes = testing::SpriteBytes({{10, 20}, {30, 40}}, {}, 3);
+  const size_t film = 600 + 8 + 138 + 2 * 4;
+  testing::PutBE(bytes, film + 10, 5, 2);   // top
+  testing::PutBE(bytes, film + 12, 6, 2);   // left
+  testing::PutBE(bytes, film + 14, 9, 2);   // bottom
+  testing::PutBE(bytes, film + 16, 10, 2);  // right
+  std::optional<SpriteLayout> layout = ReadSprite(bytes);
+  ASSERT_TRUE(layout);
+  EXPECT_EQ(layout->card_piece, (Rect{6, 5, 10, 9}));
+  EXPECT_TRUE(layout->frames.empty());
+  Rig rig;
+  EXPECT_TRUE(rig.manager.Start(9, {}, bytes));
+  rig.Run(20);
+  EXPECT_EQ(rig.Trace(),
+            "piece 6,5,10,9\nsprite 9 started\n0: frame 10,20 77\nerase 10,20,14,24\n"
+            "6: frame 30,40 77\nerase 30,40,34,44\nsprite 9 finished\n");
+  // Without a card there is nothing to make it from; an empty or huge rectangle is no
+  // film at all.
+  Rig bare;
+  bare.has_card = false;
+  EXPECT_FALSE(bare.manager.Start(9, {}, bytes));
+  EXPECT_EQ(bare.Trace(), "piece 6,5,10,9\nsprite 9 cannot be read\n");
+  testing::PutBE(bytes, film + 16, 6, 2);
+  EXPECT_FALSE(ReadSprite(bytes));
+  testing::PutBE(bytes, film + 16, 30000, 2);
+  EXPECT_FALSE(ReadSprite(bytes));
 }
 
 TEST(Sprites, UnreadableSpritesAreNotStartedAndOthersAreNotSprites) {
