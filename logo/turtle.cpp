@@ -428,6 +428,12 @@ void Turtle::Fill() {
     if (!each) continue;
     gfx::DrawState saved = each->state();
     PrepareTarget(*each, each == t);
+    // A client area that covers the whole picture needs no clip: the flood stops at the
+    // picture's edges anyway, and a clip is looked up for every pixel.
+    const Rect device = area_.Offset(each->state().origin.x, each->state().origin.y);
+    if (device.left <= 0 && device.top <= 0 && device.right >= each->bitmap().width() &&
+        device.bottom >= each->bitmap().height())
+      each->ClearClip();
     each->FloodFill(seed, gfx::Color::FromRgb(pen_color));
     each->state() = saved;
   }
