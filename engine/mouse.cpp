@@ -4,6 +4,7 @@
 #include "engine/cursors.h"
 #include "engine/fieldtext.h"
 #include "engine/hittest.h"
+#include "engine/hyperlink.h"
 #include "stackfile/actions.h"
 #include "stackfile/records.h"
 #include "stackfile/resources.h"
@@ -177,30 +178,32 @@ void MouseHandler::Forget() {
   last_rollover_ = kNoRollover;
 }
 
-CursorShape MouseHandler::CursorFor(Point p) {
+Pointer MouseHandler::CursorFor(Point p) {
   CardView* view = View();
-  if (!view || !Browsing()) return CursorShape::kArrow;
-  // Stack cursors are the player's own shapes; the pointing hand stands for all of them.
-  auto shape_of = [](uint16_t id) {
-    return CursorSlot(id) >= 0 ? std::optional(CursorShape::kHand) : std::nullopt;
+  if (!view || !Browsing()) return {};
+  auto own = [](uint16_t id) {
+    const int slot = CursorSlot(id);
+    return slot >= 0 ? std::optional(StackPointer(slot)) : std::nullopt;
   };
   for (const auto& item : view->display_list()) {
     if (item->type != object::kTextField) continue;
     Rect r = item->rect;
     if (item->field.field_flags & fieldflag::kScrollBar) r.right -= kScrollBarWidth;
     if (p.x <= r.left || p.x >= r.right - 1 || p.y <= r.top || p.y >= r.bottom - 1) continue;
-    if (auto shape = shape_of(item->cursor_id)) return *shape;
-    if (!(item->field.field_flags & fieldflag::kLocked)) return CursorShape::kIBeam;
+    if (auto pointer = own(item->cursor_id)) return *pointer;
+    if (!(item->field.field_flags & fieldflag::kLocked)) return {CursorShape::kIBeam};
+    // Hot text of a locked field is clicked, not selected: it shows the pointing hand.
+    if (FindHyperlink(stack_.resources(), handles_, *item, p)) return {CursorShape::kHand};
     break;
   }
   const DisplayItem* hit = HitTest(view->display_list(), p, true);
   if (hit && hit->type != object::kTextField)
-    if (auto shape = shape_of(hit->cursor_id)) return *shape;
+    if (auto pointer = own(hit->cursor_id)) return *pointer;
   if (Handle card = Card())
-    if (auto shape = shape_of(CardField16(handles_, card, card::kCursorId))) return *shape;
+    if (auto pointer = own(CardField16(handles_, card, card::kCursorId))) return *pointer;
   if (stack_.is_open())
-    if (auto shape = shape_of(stack_.Header16(header::kCursorId))) return *shape;
-  return CursorShape::kArrow;
+    if (auto pointer = own(stack_.Header16(header::kCursorId))) return *pointer;
+  return {};
 }
 
 }  // namespace corvida

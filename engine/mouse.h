@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/cursors.h"
 #include "engine/executor.h"
 #include "engine/render.h"
 #include "platform/window.h"
@@ -62,8 +63,9 @@ class MouseHandler {
   // Inverts a button of the shown card (tracking, keyboard selection); drawing it twice
   // removes it.
   void ToggleHighlight(uint16_t button_id);
-  // The pointer shape for a point; kArrow when nothing asks for another.
-  CursorShape CursorFor(Point p);
+  // The pointer for a point: a field's, object's, card's or stack's own cursor, the
+  // I-beam over editable text, the pointing hand over hot text; the arrow otherwise.
+  Pointer CursorFor(Point p);
 
   bool tracking() const { return tracked_ != 0; }
   bool dragging() const { return drag_.on; }

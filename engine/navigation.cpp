@@ -236,9 +236,12 @@ void Navigation::GoBack(int transition, int speed) {
   if (history_.empty()) return;
   HistoryEntry top = history_.front();
   if (top.has_file) files_.SetPath(kBackSlot, top.stack_ref);
+  const bool here = InCurrentStack(kBackSlot, top.has_file);
+  // Declining the save question keeps the card, and the entry for a later Back.
+  if (!here && top.has_file && !host_.ConfirmLeavingStack()) return;
   // The oldest entry stays, so repeated Back keeps returning to it.
   if (history_.size() > 1) history_.pop_front();
-  if (InCurrentStack(kBackSlot, top.has_file)) {
+  if (here) {
     GoToCard(top.card_id, transition, speed, false);
   } else if (top.has_file) {
     GoToStackCard(files_.HostPath(kBackSlot), top.card_id, transition, speed, false);
@@ -250,7 +253,7 @@ void Navigation::GoHome(int transition, int speed) {
   if (!home_known_) return;
   if (InCurrentStack(kHomeSlot, home_has_file_)) {
     GoToCard(home_id_, transition, speed, true);
-  } else if (home_has_file_) {
+  } else if (home_has_file_ && host_.ConfirmLeavingStack()) {
     GoToStackCard(files_.HostPath(kHomeSlot), home_id_, transition, speed, true);
   }
 }
@@ -262,7 +265,7 @@ void Navigation::GoMarked(int transition, int speed) {
   }
   if (InCurrentStack(kMarkedSlot, marked_has_file_)) {
     GoToCard(marked_id_, transition, speed, true);
-  } else if (marked_has_file_) {
+  } else if (marked_has_file_ && host_.ConfirmLeavingStack()) {
     GoToStackCard(files_.HostPath(kMarkedSlot), marked_id_, transition, speed, true);
   }
 }

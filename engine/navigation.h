@@ -46,6 +46,10 @@ class NavigationHost {
   // Asks for RunPending to be called from the message loop; false without a loop, and
   // then queued moves run right after the change that queued them.
   virtual bool SchedulePendingMove() = 0;
+  // Before Back, Home or the marked card replace this stack with another: whether the
+  // move may go on (a changed stack was saved, or the user chose not to). False keeps
+  // the card shown.
+  virtual bool ConfirmLeavingStack() { return true; }
 };
 
 // What the card view of each opened stack is made with.

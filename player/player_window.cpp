@@ -117,6 +117,7 @@ int PlayerWindow::OpenStackFile(const std::string& path) {
   StackOpenOptions options;
   options.from_download = stacks_downloaded_;
   if (player_.stack.is_open()) nbas_->StackClosing(false);
+  ShowPointer({CursorShape::kWait});  // until the message that read it has ended
   const int code = OpenStackWithAlerts(player_.stack, player_.alerts, path, options, asking).code;
   if (code == 0) NoteStackOpened(path);
   // The desktop's window takes the size of each stack's cards.
@@ -350,7 +351,7 @@ void PlayerWindow::SetZoom(int factor) {
   zoom_ = factor;
   pan_ = {};
   hand_mode_ = panning_ = false;
-  if (factor == 1) player_.platform.windows().SetCursor(CursorShape::kArrow);
+  if (factor == 1) UpdatePointer();
   Present();
 }
 
@@ -456,6 +457,9 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
         break;
     }
   --depth_;
+  // What the message did (a card change, a wait, a stack read) may have put something
+  // else under the pointer, or shown the watch: the pointer follows.
+  if (depth_ == 0 && m.message != msg::kMouseMove && m.message != msg::kPaint) UpdatePointer();
   if (depth_ == 0 && close_requested_ && !closed_) {
     // The question runs its own loop, which must not end at once for the close.
     close_requested_ = false;

@@ -176,7 +176,7 @@ class PlayerWindow : public CardScreen,
   void DoCommand(MenuCommand command);
   // Before the stack is closed or left for another: a changed local stack asks whether to
   // save it (Save, Don't Save, Cancel). False when the user cancelled or saving failed.
-  bool ConfirmLeavingStack();
+  bool ConfirmLeavingStack() override;
   // Takes messages until the window is closed.
   void RunUntilClosed();
   // Handles every queued message and those arriving within `ms` of the clock.
@@ -316,6 +316,11 @@ class PlayerWindow : public CardScreen,
   void OnButtonDown(const Message& m);
   void OnButtonUp(const Message& m);
   void OnMouseMove(const Message& m);
+  // Shows a pointer (remembered, so that a move asks the system only on a change).
+  void ShowPointer(Pointer pointer);
+  // The pointer for where it is now over the card: after a card change, a wait, a drag
+  // or a pan the thing under a still pointer may be another.
+  void UpdatePointer();
   void OnClose();
   void SetZoom(int factor);
   void PanBy(int dx, int dy);
@@ -406,7 +411,7 @@ class PlayerWindow : public CardScreen,
   std::unique_ptr<MouseHandler> mouse_;
   std::unique_ptr<PlayerCallbacks> callbacks_;
   std::unique_ptr<PlayerRunBox> runbox_;
-  CursorShape cursor_ = CursorShape::kArrow;
+  Pointer pointer_;
   int depth_ = 0;  // nesting of message handling
   bool running_queued_move_ = false;
   bool close_requested_ = false;

@@ -284,13 +284,12 @@ bool PlayerWindow::NextSlide(bool loop) {
 }
 
 void PlayerWindow::OnKeyDown(uint32_t key) {
-  WindowSystem& windows = player_.platform.windows();
   if (key == vk::kShift) shift_ = true;
   if (key == vk::kControl) ctrl_ = true;
   if (zoom_ > 1) {
     if (key == vk::kControl && !hand_mode_) {
       hand_mode_ = true;
-      windows.SetCursor(CursorShape::kFlatHand);
+      ShowPointer({CursorShape::kFlatHand});
     }
     Size size = shown_.empty() ? CardSize() : shown_.size();
     int step = std::max(1, size.width / (zoom_ * 5));
@@ -322,7 +321,7 @@ void PlayerWindow::OnKeyUp(uint32_t key) {
     ctrl_ = false;
     if (zoom_ > 1 && hand_mode_ && !panning_) {
       hand_mode_ = false;
-      player_.platform.windows().SetCursor(CursorShape::kArrow);
+      UpdatePointer();
     }
   }
   if ((key == vk::kShift || key == vk::kControl) && nav_->view().options().outlines_shown) {

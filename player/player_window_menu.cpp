@@ -154,10 +154,7 @@ bool PlayerWindow::TakenByMenu(const Message& m) {
       if (bar_top_ == 0 || ParamY(m.lParam) >= bar_top_) return false;
       // Drags that started on the card go on over the bar.
       if (mouse_->tracking() || field_input_->tracker().tracking() || panning_) return false;
-      if (cursor_ != CursorShape::kArrow) {
-        cursor_ = CursorShape::kArrow;
-        player_.platform.windows().SetCursor(cursor_);
-      }
+      ShowPointer({CursorShape::kArrow});
       return m.message == msg::kMouseMove;
     default:
       return false;

@@ -10,7 +10,7 @@ void PlayerWindow::OnButtonDown(const Message& m) {
   if (zoom_ > 1 && hand_mode_) {
     panning_ = true;
     pan_start_ = {ParamX(m.lParam), ParamY(m.lParam)};
-    windows.SetCursor(CursorShape::kGrabHand);
+    ShowPointer({CursorShape::kGrabHand});
     return;
   }
   const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
@@ -23,7 +23,11 @@ void PlayerWindow::OnButtonUp(const Message& m) {
   if (panning_) {
     panning_ = false;
     if (!ctrl_) hand_mode_ = false;
-    player_.platform.windows().SetCursor(hand_mode_ ? CursorShape::kFlatHand : CursorShape::kArrow);
+    if (hand_mode_) {
+      ShowPointer({CursorShape::kFlatHand});
+    } else {
+      UpdatePointer();
+    }
     return;
   }
   const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
@@ -44,11 +48,23 @@ void PlayerWindow::OnMouseMove(const Message& m) {
   if (media_->movies().dragging_controller()) return media_->movies().DragController(p);
   if (field_input_->Move(p)) return;
   if (mouse_->Move(p)) return;
-  CursorShape shape = mouse_->CursorFor(p);
-  if (shape != cursor_) {
-    cursor_ = shape;
-    player_.platform.windows().SetCursor(shape);
-  }
+  ShowPointer(mouse_->CursorFor(p));
+}
+
+void PlayerWindow::ShowPointer(Pointer pointer) {
+  if (pointer == pointer_) return;
+  pointer_ = pointer;
+  corvida::ShowPointer(player_.platform.windows(), pointer);
+}
+
+void PlayerWindow::UpdatePointer() {
+  if (!window_ || hand_mode_ || panning_) return;
+  if (menu_bar_.active()) return ShowPointer({CursorShape::kArrow});
+  WindowSystem& windows = player_.platform.windows();
+  const Point at = windows.CursorPosition(window_);
+  // Over the menu bar, or with a press being tracked, the pointer stays as it is.
+  if (at.y < bar_top_ || mouse_->tracking() || field_input_->tracker().tracking()) return;
+  ShowPointer(mouse_->CursorFor(ToCard(at)));
 }
 
 }  // namespace corvida

@@ -8,9 +8,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/audio_recorder.h"
+#include "platform/cursor_art.h"
 #include "platform/font_names.h"
 #include "platform/fonts.h"
 #include "platform/message_queue.h"
@@ -20,7 +22,7 @@
 
 namespace corvida {
 
-class HeadlessWindowSystem : public WindowSystem {
+class HeadlessWindowSystem : public WindowSystem, public StackCursorDisplay {
  public:
   explicit HeadlessWindowSystem(VirtualClock& clock) : clock_(clock) {}
 
@@ -48,7 +50,8 @@ class HeadlessWindowSystem : public WindowSystem {
   void ReleaseCapture() override { capture_ = 0; }
   void SetFocus(WindowId window) override { focus_ = window; }
   WindowId Focus() override { return focus_; }
-  void SetCursor(CursorShape shape) override { cursor_ = shape; }
+  void SetCursor(CursorShape shape) override { ShowCursor(shape, -1); }
+  void SetStackCursor(int slot) override { ShowCursor(CursorShape::kCustom, slot); }
   Point CursorPosition(WindowId) override { return pointer_; }
   bool KeyDown(uint32_t virtual_key) override;
   bool MouseButtonDown() override { return button_down_; }
@@ -79,10 +82,19 @@ class HeadlessWindowSystem : public WindowSystem {
   }
   std::string Title(WindowId window) const;
   CursorShape cursor() const { return cursor_; }
+  // The stack cursor slot shown with kCustom; -1 for every other shape.
+  int stack_cursor() const { return stack_cursor_; }
+  // The pointers shown, in order (the first 1000): what showed during a wait.
+  const std::vector<std::pair<CursorShape, int>>& cursor_log() const { return cursor_log_; }
   WindowId capture() const { return capture_; }
   size_t QueuedMessages() const { return messages_.size(); }
 
  private:
+  void ShowCursor(CursorShape shape, int slot) {
+    cursor_ = shape;
+    stack_cursor_ = slot;
+    if (cursor_log_.size() < 1000) cursor_log_.emplace_back(shape, slot);
+  }
   struct WindowState {
     std::string title;
     Size client;
@@ -105,6 +117,8 @@ class HeadlessWindowSystem : public WindowSystem {
   WindowId capture_ = 0;
   WindowId focus_ = 0;
   CursorShape cursor_ = CursorShape::kArrow;
+  int stack_cursor_ = -1;
+  std::vector<std::pair<CursorShape, int>> cursor_log_;
   Point pointer_;
   bool button_down_ = false;
   std::map<uint32_t, bool> keys_;

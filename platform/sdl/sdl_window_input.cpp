@@ -103,7 +103,13 @@ void SdlWindowSystem::SetFocus(WindowId window) {
 }
 
 SDL_Cursor* SdlWindowSystem::CursorFor(CursorShape shape) {
-  if (shape == CursorShape::kCustom) return custom_cursor_;
+  if (shape == CursorShape::kCustom) {
+    auto it = stack_cursors_.find(stack_cursor_);
+    if (it != stack_cursors_.end()) return it->second;
+    SDL_Cursor* cursor = MakeArtCursor(StackCursorArt(stack_cursor_));
+    if (cursor != nullptr) stack_cursors_[stack_cursor_] = cursor;
+    return cursor;
+  }
   auto it = cursors_.find(shape);
   if (it != cursors_.end()) return it->second;
   SDL_Cursor* cursor = nullptr;
@@ -112,7 +118,7 @@ SDL_Cursor* SdlWindowSystem::CursorFor(CursorShape shape) {
       cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
       break;
     case CursorShape::kHand:
-      cursor = MakeHandCursor(shape);  // ours: the pointing hand
+      cursor = MakeArtCursor(HandCursorArt(shape));  // ours: the pointing hand
       if (cursor == nullptr) cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
       break;
     case CursorShape::kIBeam:
@@ -126,7 +132,7 @@ SDL_Cursor* SdlWindowSystem::CursorFor(CursorShape shape) {
       break;
     case CursorShape::kFlatHand:
     case CursorShape::kGrabHand:
-      cursor = MakeHandCursor(shape);
+      cursor = MakeArtCursor(HandCursorArt(shape));
       break;
     case CursorShape::kCustom:
       break;
@@ -143,26 +149,13 @@ void SdlWindowSystem::SetCursor(CursorShape shape) {
   if (cursor != nullptr && cursor != SDL_GetCursor()) SDL_SetCursor(cursor);
 }
 
-void SdlWindowSystem::SetCustomCursor(const RgbaView& image, Point hotspot) {
-  if (image.pixels == nullptr || image.width <= 0 || image.height <= 0 || image.width > 256 ||
-      image.height > 256 || image.stride < image.width * 4) {
-    return;
-  }
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, image.width, image.height, 32, SDL_PIXELFORMAT_RGBA32);
-  if (surface == nullptr) return;
-  for (int y = 0; y < image.height; ++y) {
-    std::copy_n(image.pixels + static_cast<size_t>(y) * image.stride, image.width * 4,
-                static_cast<uint8_t*>(surface->pixels) + static_cast<size_t>(y) * surface->pitch);
-  }
-  SDL_Cursor* cursor = SDL_CreateColorCursor(surface, std::clamp(hotspot.x, 0, image.width - 1),
-                                             std::clamp(hotspot.y, 0, image.height - 1));
-  SDL_FreeSurface(surface);
-  if (cursor == nullptr) return;
-  bool showing = cursor_ == CursorShape::kCustom;
-  if (showing) SDL_SetCursor(cursor);
-  if (custom_cursor_ != nullptr) SDL_FreeCursor(custom_cursor_);
-  custom_cursor_ = cursor;
+void SdlWindowSystem::SetStackCursor(int slot) {
+  if (StackCursorArt(slot).rows == nullptr) return SetCursor(CursorShape::kArrow);
+  stack_cursor_ = slot;
+  cursor_ = CursorShape::kCustom;
+  if (!started_) return;
+  SDL_Cursor* cursor = CursorFor(CursorShape::kCustom);
+  if (cursor != nullptr && cursor != SDL_GetCursor()) SDL_SetCursor(cursor);
 }
 
 Point SdlWindowSystem::CursorPosition(WindowId window) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "platform/charset.h"
 
@@ -12,9 +13,17 @@ constexpr uint32_t kForever = MessageQueue::kForever;
 SdlWindowSystem::~SdlWindowSystem() {
   while (!windows_.empty()) DestroyWindow(windows_.begin()->first);
   for (auto& [shape, cursor] : cursors_) SDL_FreeCursor(cursor);
-  if (custom_cursor_ != nullptr) SDL_FreeCursor(custom_cursor_);
+  for (auto& [slot, cursor] : stack_cursors_) SDL_FreeCursor(cursor);
   if (started_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
+
+namespace {
+
+bool ShowsNothing(const char* driver) {
+  return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
+}  // namespace
 
 bool SdlWindowSystem::Start(std::string& error) {
   if (started_) return true;
@@ -28,6 +37,17 @@ bool SdlWindowSystem::Start(std::string& error) {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
+    return false;
+  }
+  // Without a display SDL falls back to a driver that shows nothing, where nobody could
+  // ever see or close the window. Such a driver is used only when asked for by name (the
+  // tests ask for "dummy").
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (driver != nullptr && ShowsNothing(driver) && (asked == nullptr || *asked == '\0')) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    error = std::string("SDL finds only its \"") + driver +
+            "\" video driver, which shows nothing; is DISPLAY or WAYLAND_DISPLAY set?";
     return false;
   }
   started_ = true;

@@ -13,13 +13,14 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/cursor_art.h"
 #include "platform/message_queue.h"
 #include "platform/sdl/sdl_input.h"
 #include "platform/window.h"
 
 namespace corvida::sdl {
 
-class SdlWindowSystem : public WindowSystem {
+class SdlWindowSystem : public WindowSystem, public StackCursorDisplay {
  public:
   explicit SdlWindowSystem(Clock& clock) : clock_(clock) {}
   ~SdlWindowSystem() override;
@@ -47,6 +48,7 @@ class SdlWindowSystem : public WindowSystem {
   void SetFocus(WindowId window) override;
   WindowId Focus() override { return focus_; }
   void SetCursor(CursorShape shape) override;
+  void SetStackCursor(int slot) override;  // StackCursorDisplay
   Point CursorPosition(WindowId window) override;
   bool KeyDown(uint32_t virtual_key) override;
   bool MouseButtonDown() override;
@@ -54,8 +56,6 @@ class SdlWindowSystem : public WindowSystem {
   std::string ClipboardText() override;
   void WakeFromThread() override;
 
-  // The pointer shown for CursorShape::kCustom (a stack's own cursor), RGBA pixels.
-  void SetCustomCursor(const RgbaView& image, Point hotspot);
   // Gives the window a new client size (another card size), keeping it scaled whole.
   void ResizeClient(WindowId window, Size client) override;
   void SetFullScreen(WindowId window, bool on) override;
@@ -64,6 +64,7 @@ class SdlWindowSystem : public WindowSystem {
   void SetWindowSize(WindowId window, Size size) override;
   std::string TakeDroppedFile(WindowId window) override;
   CursorShape cursor() const { return cursor_; }
+  int stack_cursor() const { return stack_cursor_; }
   // Where the client area is shown in the window (for tests and screenshots).
   Layout LayoutOf(WindowId window) const;
   // The SDL window behind a window id (message boxes are made modal to it), or null.
@@ -109,19 +110,12 @@ class SdlWindowSystem : public WindowSystem {
   std::atomic<uint32_t> wake_event_{0};
   CursorShape cursor_ = CursorShape::kArrow;
   std::map<CursorShape, SDL_Cursor*> cursors_;
-  SDL_Cursor* custom_cursor_ = nullptr;
-  std::vector<Message> translated_;  // scratch for TranslateEvent
+  int stack_cursor_ = -1;                     // the slot shown for kCustom
+  std::map<int, SDL_Cursor*> stack_cursors_;  // made on first use
+  std::vector<Message> translated_;           // scratch for TranslateEvent
 };
 
-// Pointer shapes the system lacks, drawn here: the open and the closed hand for panning
-// and the pointing hand (CursorShape::kHand). 16 x 16 rows of text art ('X' outline,
-// '.' fill, ' ' transparent) with their hot spot.
-inline constexpr int kCursorSide = 16;
-struct CursorArt {
-  const char* const* rows = nullptr;  // null for shapes that are the system's
-  Point hotspot;
-};
-CursorArt HandCursorArt(CursorShape shape);
-SDL_Cursor* MakeHandCursor(CursorShape shape);
+// A colour cursor from the player's own art (platform/cursor_art.h), or null.
+SDL_Cursor* MakeArtCursor(const CursorArt& art);
 
 }  // namespace corvida::sdl

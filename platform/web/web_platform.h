@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cursor_art.h"
 #include "platform/face_files.h"
 #include "platform/fonts.h"
 #include "platform/message_queue.h"
@@ -28,7 +29,7 @@ class PageClock : public Clock {
   uint32_t Milliseconds() override;
 };
 
-class WebWindowSystem : public WindowSystem {
+class WebWindowSystem : public WindowSystem, public StackCursorDisplay {
  public:
   explicit WebWindowSystem(Clock& clock) : clock_(clock) {}
 
@@ -55,6 +56,7 @@ class WebWindowSystem : public WindowSystem {
   void SetFocus(WindowId window) override { focus_ = window; }
   WindowId Focus() override { return focus_; }
   void SetCursor(CursorShape shape) override;
+  void SetStackCursor(int slot) override;  // StackCursorDisplay
   Point CursorPosition(WindowId) override { return pointer_; }
   bool KeyDown(uint32_t virtual_key) override { return held_keys_.count(virtual_key) > 0; }
   bool MouseButtonDown() override { return mouse_buttons_ & 1; }
@@ -86,6 +88,7 @@ class WebWindowSystem : public WindowSystem {
   WindowId capture_ = 0;
   WindowId focus_ = 0;
   CursorShape cursor_ = CursorShape::kArrow;
+  int stack_cursor_ = -1;
   Point pointer_;
   uint32_t mouse_buttons_ = 0;
   std::set<uint32_t> held_keys_;

@@ -193,9 +193,19 @@ bool WebWindowSystem::TakeThroughKey(uint32_t virtual_key) {
   return messages_.TakeThroughKey(virtual_key);
 }
 
+void WebWindowSystem::SetStackCursor(int slot) {
+  const CursorArt art = StackCursorArt(slot);
+  if (art.rows == nullptr) return SetCursor(CursorShape::kArrow);
+  if (cursor_ == CursorShape::kCustom && stack_cursor_ == slot) return;
+  cursor_ = CursorShape::kCustom;
+  stack_cursor_ = slot;
+  web_set_cursor(CursorCss(art).c_str());
+}
+
 void WebWindowSystem::SetCursor(CursorShape shape) {
   if (shape == cursor_) return;
   cursor_ = shape;
+  stack_cursor_ = -1;
   const char* name = "default";
   switch (shape) {
     case CursorShape::kHand:

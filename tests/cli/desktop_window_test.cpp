@@ -89,6 +89,46 @@ TEST_F(DesktopWindow, AButtonGoingToAnotherStackAsksAboutChangesFirst) {
   }
 }
 
+size_t Count(const std::string& out, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = out.find(part); at != std::string::npos; at = out.find(part, at + 1)) ++n;
+  return n;
+}
+
+// Back and Home from the other stack lead back to this one: a change typed into the other
+// stack is asked about first, as for a button; Cancel stays, and Back can be asked again.
+TEST_F(DesktopWindow, BackAndHomeIntoAnotherStackAskAboutChangesFirst) {
+  stack.dir.Write("other.json", R"({
+    "stack": {"width": 240, "height": 160, "depth": 8},
+    "cards": [{"id": 20, "name": "Elsewhere",
+               "objects": [{"type": "field", "id": 5, "rect": [10, 10, 230, 40], "text": "a"}]}]
+  })");
+  ASSERT_EQ(testing::RunCorvida({"build", stack.dir.File("other.json"), "-o", other()}).status, 0);
+  const std::string away = "click 40 115\n";
+  const std::string typed = away + "click 200 20\nchar x\n";
+  struct Case {
+    std::string what, events;
+    bool asked;
+    size_t shown_one;  // times card One arrived
+  } cases[] = {
+      {"Back, unchanged", away + "command 200\n", false, 2},
+      {"Back, cancelled", typed + "answer 3\ncommand 200\n", true, 1},
+      {"Back, not saved", typed + "answer 2\ncommand 200\n", true, 2},
+      {"Back, cancelled then again", typed + "answer 3\ncommand 200\nanswer 2\ncommand 200\n", true,
+       2},
+      {"Home, unchanged", away + "command 201\n", false, 2},
+      {"Home, cancelled", typed + "answer 3\ncommand 201\n", true, 1},
+      {"Home, saved", typed + "answer 1\ncommand 201\n", true, 2},
+  };
+  for (const Case& c : cases) {
+    auto r = stack.Play(c.events, {"--allow-save"});
+    ASSERT_EQ(r.status, 0) << c.what << "\n" << r.err;
+    ASSERT_TRUE(Has(r.out, "card 1 id 20 \"Elsewhere\"")) << c.what << "\n" << r.out;
+    EXPECT_EQ(Has(r.out, "alert 5106 "), c.asked) << c.what << "\n" << r.out;
+    EXPECT_EQ(Count(r.out, "card 1 id 10 \"One\""), c.shown_one) << c.what << "\n" << r.out;
+  }
+}
+
 // Far.stk is not beside the stack but in a folder below it: the user points to it once a
 // session, or says it cannot be found, once too.
 TEST_F(DesktopWindow, AMissingStackIsLookedForWithTheUserOncePerSession) {

@@ -56,6 +56,26 @@ TEST(PlayWindow, ScreenshotOnAVirtualDisplayMatchesTheHeadlessRender) {
   EXPECT_LT(DifferingShare(shot, render, 24), 0.02);
 }
 
+// Without any display (no DISPLAY, no WAYLAND_DISPLAY, no driver asked for) the window
+// could never be seen or closed: play says so at once and fails, with a stack or without.
+TEST(PlayWindow, WithoutADisplayPlayEndsAtOnceWithAClearMessage) {
+  testing::TempDir dir;
+  auto r = RunCorvida(
+      {"build", testing::SourcePath("examples/demo/demo.json"), "-o", dir.File("demo.stk")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"play", dir.File("demo.stk")}, {"play"}}) {
+    // A cleared environment; `timeout` turns a hang into status 124.
+    std::vector<std::string> argv = {
+        "env",     "-i", "PATH=/usr/bin:/bin", "HOME=" + dir.path(), "ASAN_OPTIONS=detect_leaks=0",
+        "timeout", "60", CORVIDA_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    r = testing::RunProgram(argv);
+    EXPECT_EQ(r.status, 1) << args.size() << " " << r.err;
+    EXPECT_NE(r.err.find("corvida play: no display to play in"), std::string::npos) << r.err;
+  }
+}
+
 TEST(PlayWindow, RefusesBadOptions) {
   auto r = RunCorvida({"play", "x.stk", "--after", "soon"});
   EXPECT_EQ(r.status, 2);

@@ -57,10 +57,15 @@ TEST_F(SdlPlatformTest, WindowsPostWaitPaintAndPresent) {
   windows.SetTitle(w, "Another");
   windows.SetCursor(CursorShape::kFlatHand);
   windows.SetCursor(CursorShape::kGrabHand);
-  std::vector<uint8_t> arrow(16 * 16 * 4, 0xFF);
-  platform.sdl_windows().SetCustomCursor({arrow.data(), 16, 16, 64}, {3, 4});
-  windows.SetCursor(CursorShape::kCustom);
-  EXPECT_EQ(platform.sdl_windows().cursor(), CursorShape::kCustom);
+  // The stack cursors are made from our art when first shown; a slot beyond them is the
+  // arrow.
+  for (int slot : {5, 22, 5}) {
+    platform.sdl_windows().SetStackCursor(slot);
+    EXPECT_EQ(platform.sdl_windows().cursor(), CursorShape::kCustom);
+    EXPECT_EQ(platform.sdl_windows().stack_cursor(), slot);
+  }
+  platform.sdl_windows().SetStackCursor(23);
+  EXPECT_EQ(platform.sdl_windows().cursor(), CursorShape::kArrow);
   windows.DestroyWindow(w);
   EXPECT_EQ(windows.ClientSize(w), (Size{}));
 }

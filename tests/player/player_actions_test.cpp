@@ -27,7 +27,9 @@ const char* kCard = R"({
 
 class PlayerActions : public testing::PlayerFixture {
  protected:
+  // The pointer goes there, as the window system reports it, and the message follows.
   void Mouse(uint32_t message, int x, int y) {
+    tp.platform->headless_windows().SetPointer({x, y});
     Post(message, message == msg::kLButtonDown ? mk::kLButton : 0, MakePointParam(x, y));
     Settle();
   }
@@ -35,7 +37,10 @@ class PlayerActions : public testing::PlayerFixture {
     const gfx::Bitmap& b = window->shown();
     return std::vector<uint8_t>(b.data(), b.data() + b.byte_size());
   }
-  CursorShape Cursor() { return tp.platform->headless_windows().cursor(); }
+  Pointer Shown() {
+    auto& windows = tp.platform->headless_windows();
+    return {windows.cursor(), windows.stack_cursor()};
+  }
 };
 
 TEST_F(PlayerActions, APressInvertsTheButtonUntilThePointerLeavesOrItIsReleased) {
@@ -62,16 +67,109 @@ TEST_F(PlayerActions, APressInvertsTheButtonUntilThePointerLeavesOrItIsReleased)
   EXPECT_EQ(log.back(), "card 2 id 11 \"Two\"");
 }
 
-TEST_F(PlayerActions, ThePointerFollowsFieldsObjectsAndTheStack) {
-  Start(kCard);
-  Mouse(msg::kMouseMove, 80, 20);
-  EXPECT_EQ(Cursor(), CursorShape::kHand);  // the button's own cursor
-  Mouse(msg::kMouseMove, 30, 55);
-  EXPECT_EQ(Cursor(), CursorShape::kIBeam);  // an editable field
-  Mouse(msg::kMouseMove, 90, 55);
-  EXPECT_EQ(Cursor(), CursorShape::kHand);  // a locked field: the stack's cursor
+// Pointers: slot 1 for the stack, slot 3 for card Two, the button's slot 22, a field's
+// own slot 15; hot text in the locked field.
+const char* kPointers = R"({
+  "stack": {"width": 160, "height": 100, "depth": 8, "cursorId": 28032},
+  "cards": [
+    {"id": 10, "name": "One",
+     "objects": [
+       {"type": "button", "id": 1, "rect": [10, 10, 50, 30], "name": "Go", "style": 2,
+        "destination": 11, "cursorId": 28368},
+       {"type": "button", "id": 2, "rect": [60, 10, 100, 30], "name": "Plain", "cursorId": 28017},
+       {"type": "field", "id": 3, "rect": [10, 40, 60, 70], "name": "Notes"},
+       {"type": "field", "id": 4, "rect": [70, 40, 150, 95], "name": "Fixed", "locked": true,
+        "text": "take me home now"},
+       {"type": "field", "id": 5, "rect": [10, 75, 60, 95], "name": "Pencil", "cursorId": 28256}
+     ]},
+    {"id": 11, "name": "Two", "cursorId": 28064,
+     "objects": [{"type": "button", "id": 6, "rect": [10, 10, 50, 30], "name": "Back",
+                  "destination": 10}]}
+  ],
+  "resources": [
+    {"type": "Hlnk", "id": 9, "fieldId": 4, "text": "take me home now",
+     "button": {"destination": 11}}
+  ]
+})";
+
+TEST_F(PlayerActions, ThePointerFollowsObjectsFieldsHotTextCardAndStack) {
+  Start(kPointers);
+  Settle();
+  const struct {
+    Point at;
+    Pointer shown;
+    const char* over;
+  } kCases[] = {
+      {{20, 20}, StackPointer(22), "a button with its own cursor"},
+      {{80, 20}, StackPointer(1), "a button whose id names no cursor: the stack's"},
+      {{30, 55}, {CursorShape::kIBeam}, "an editable field"},
+      {{30, 85}, StackPointer(15), "a field with its own cursor"},
+      {{95, 47}, {CursorShape::kHand}, "hot text in a locked field"},
+      {{95, 90}, StackPointer(1), "a locked field below its text: the stack's"},
+      {{155, 5}, StackPointer(1), "the card itself: the stack's"},
+  };
+  for (const auto& c : kCases) {
+    Mouse(msg::kMouseMove, c.at.x, c.at.y);
+    EXPECT_EQ(Shown(), c.shown) << c.over;
+  }
+}
+
+TEST_F(PlayerActions, ThePointerIsChosenAgainWhenTheCardChangesUnderIt) {
+  Start(kPointers);
+  Settle();
   Mouse(msg::kMouseMove, 20, 20);
-  EXPECT_EQ(Cursor(), CursorShape::kHand);  // no cursor of its own: the stack's
+  ASSERT_EQ(Shown(), StackPointer(22));
+  // The button goes to card Two; the pointer has not moved, but it is over Two's button
+  // now, which has no cursor: card Two's own applies.
+  Mouse(msg::kLButtonDown, 20, 20);
+  Mouse(msg::kLButtonUp, 20, 20);
+  Settle(500);
+  ASSERT_EQ(CardId(), 11);
+  EXPECT_EQ(Shown(), StackPointer(3));
+  Mouse(msg::kLButtonDown, 20, 20);
+  Mouse(msg::kLButtonUp, 20, 20);
+  Settle(500);
+  ASSERT_EQ(CardId(), 10);
+  EXPECT_EQ(Shown(), StackPointer(22));
+}
+
+TEST_F(PlayerActions, PanningAZoomedCardGivesTheObjectsPointerBackWhenCtrlIsReleased) {
+  Start(kPointers);
+  Settle();
+  Mouse(msg::kMouseMove, 20, 20);
+  Command(356);  // zoom 2: the button now lies under 40, 40 of the window
+  Settle();
+  Mouse(msg::kMouseMove, 40, 40);
+  ASSERT_EQ(Shown(), StackPointer(22));
+  Post(msg::kKeyDown, vk::kControl);
+  Settle();
+  EXPECT_EQ(Shown(), Pointer{CursorShape::kFlatHand});
+  Post(msg::kKeyUp, vk::kControl);
+  Settle();
+  EXPECT_EQ(Shown(), StackPointer(22));  // not the arrow, not a stale hand
+}
+
+TEST_F(PlayerActions, TheWatchShowsWhileADroppedStackIsReadThenItsCardsPointer) {
+  Start(kPointers);
+  window->set_desktop_window(true);
+  Settle();
+  Mouse(msg::kMouseMove, 20, 20);
+  auto& windows = tp.platform->headless_windows();
+  const size_t before = windows.cursor_log().size();
+  // The other stack: one card whose own cursor is the magnifier (slot 9).
+  const std::string other = testing::BuildStack(tp.root, R"({
+    "stack": {"width": 160, "height": 100, "depth": 8},
+    "cards": [{"id": 30, "name": "Glass", "cursorId": 28160}]
+  })",
+                                                "glass.stk");
+  windows.DropFile(id, other);
+  Settle(500);
+  ASSERT_EQ(CardId(), 30);
+  const std::vector<std::pair<CursorShape, int>> shown(windows.cursor_log().begin() + before,
+                                                       windows.cursor_log().end());
+  ASSERT_GE(shown.size(), 2u);
+  EXPECT_EQ(shown.front(), std::make_pair(CursorShape::kWait, -1));
+  EXPECT_EQ(shown.back(), std::make_pair(CursorShape::kCustom, 9));
 }
 
 TEST_F(PlayerActions, ArriveAndLeaveActionsRunThroughTheExecutor) {
