@@ -353,34 +353,14 @@ void PlayerDialogs::ShowAbout() {
 
 bool PlayerDialogs::AskSlideShow(SlideShowSettings& settings) {
   const bool accepted = Run(kSlideShowDialogName, [&] {
-    Dialog dialog("Slide Show", {250, 100});
-    dialog.Add(StaticText(-1, {8, 12, 110, 28}, "&Each card for:"));
-    dialog.Add(
-        EditField(kSlideSecondsField, {112, 8, 160, 30}, 4, std::to_string(settings.seconds)));
-    dialog.Add(StaticText(-1, {166, 12, 242, 28}, "seconds"));
-    dialog.Add(CheckBox(kSlideLoopBox, {8, 38, 120, 54}, "&Loop", settings.loop));
-    dialog.Add(
-        CheckBox(kSlideFirstBox, {120, 38, 242, 54}, "From the &first card", settings.from_first));
-    dialog.Add(Button(kIdOk, {82, 70, 157, 93}, "OK"));
-    dialog.Add(Button(kIdCancel, {167, 70, 242, 93}, "Cancel"));
-    dialog.SetFocus(kSlideSecondsField);
-    dialog.OnCommand([&](Dialog& d, int id) {
-      if (id != kIdOk) return false;
-      // Whole seconds from 1 to an hour; anything else keeps the dialog open.
-      const std::string text = d.Text(kSlideSecondsField);
-      int seconds = 0;
-      for (char c : text) {
-        if (c < '0' || c > '9' || seconds > SlideShowSettings::kMaxSeconds) return true;
-        seconds = seconds * 10 + (c - '0');
-      }
-      if (seconds < 1 || seconds > SlideShowSettings::kMaxSeconds) return true;
-      settings.seconds = seconds;
-      settings.loop = d.Checked(kSlideLoopBox);
-      settings.from_first = d.Checked(kSlideFirstBox);
-      d.End(kIdOk);
-      return true;
-    });
-    return RunDialog(host_, dialog) == kIdOk;
+    Dialog dialog = MakeSlideShowDialog({settings.seconds, settings.loop, settings.from_first});
+    if (RunDialog(host_, dialog) != kIdOk) return false;
+    const auto choice = ReadSlideShowDialog(dialog);
+    if (!choice) return false;
+    settings.seconds = choice->seconds;
+    settings.loop = choice->loop;
+    settings.from_first = choice->from_first;
+    return true;
   });
   Log("dialog " + std::string(kSlideShowDialogName) + (accepted ? " ok" : " cancelled"));
   return accepted;

@@ -17,6 +17,7 @@
 #include "player/player_window.h"
 #include "ui/dialog_alert.h"
 #include "ui/dialog_runner.h"
+#include "ui/dialog_slides.h"
 
 namespace corvida {
 
@@ -37,9 +38,6 @@ inline constexpr size_t kReadLineLimit = 255;
 inline constexpr std::string_view kExportDialogName = "EXPORT_SCREEN";
 inline constexpr std::string_view kAboutDialogName = "ABOUT";
 inline constexpr std::string_view kSlideShowDialogName = "SLIDE_SHOW";
-inline constexpr int kSlideSecondsField = 130;
-inline constexpr int kSlideLoopBox = 131;
-inline constexpr int kSlideFirstBox = 132;
 
 inline constexpr std::string_view kPageSetupDialogName = "PAGE_SETUP";
 inline constexpr std::string_view kPrintDialogName = "PRINT";

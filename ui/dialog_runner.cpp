@@ -1,7 +1,10 @@
 #include "ui/dialog_runner.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
+
+#include "ui/dialog_scroll.h"
 
 namespace corvida {
 namespace {
@@ -17,19 +20,19 @@ class Overlay {
  public:
   Overlay(DialogHost& host, const Dialog& dialog) : host_(host), dialog_(dialog) {
     const gfx::Bitmap* backdrop = host.backdrop ? host.backdrop() : nullptr;
-    // Centred on what the window shows, else on its client area.
+    // Over what the window shows, else over its client area; a dialog larger than that
+    // scrolls within it.
     Size size = backdrop && !backdrop->empty() ? backdrop->size()
                 : host.windows                 ? host.windows->ClientSize(host.window)
                                                : Size{};
-    size = {std::max(size.width, dialog.outer_size().width),
-            std::max(size.height, dialog.outer_size().height)};
+    if (size.width <= 0 || size.height <= 0) size = dialog.outer_size();
+    scroll_.emplace(size, dialog.outer_size());
     if (!canvas_.Create(size.width, size.height, 32)) return;
     gfx::DrawTarget t(canvas_);
     t.FillRect(canvas_.Bounds(), gfx::Color::FromRgb(gfx::kBlack));
     if (backdrop && !backdrop->empty())
       t.BitBlt(backdrop->Bounds(), *backdrop, {0, 0}, gfx::rop::kSrcCopy);
     under_ = canvas_;
-    at_ = DialogPlacement(canvas_.size(), dialog.outer_size());
     // A dialog opened from this one (an alert over it) is drawn over this one, and
     // shows this one again when it ends.
     outer_backdrop_ = std::move(host.backdrop);
@@ -44,13 +47,24 @@ class Overlay {
   Overlay(const Overlay&) = delete;
   Overlay& operator=(const Overlay&) = delete;
 
-  Point at() const { return at_; }
+  bool ready() const { return scroll_.has_value(); }
+  Point at() const { return scroll_ ? scroll_->DialogAt() : Point{}; }
+  DialogScroll& scroll() { return *scroll_; }
+
+  // Brings the focused control into view, as a keyboard user expects.
+  void RevealFocus() {
+    const Control* c = dialog_.Find(dialog_.focus_id());
+    if (!c || !scroll_) return;
+    const Point o = dialog_.client_origin();
+    scroll_->Reveal(c->rect.Offset(o.x, o.y));
+  }
 
   void Show() {
     if (canvas_.empty() || !host_.windows) return;
     canvas_ = under_;
     gfx::DrawTarget t(canvas_);
-    dialog_.Draw(t, host_.fonts, at_);
+    dialog_.Draw(t, host_.fonts, at());
+    scroll_->Draw(t);
     host_.windows->Present(host_.window, gfx::ConvertToRgba(canvas_, nullptr, rgba_), {0, 0});
   }
 
@@ -66,16 +80,37 @@ class Overlay {
   gfx::Bitmap canvas_;
   gfx::Bitmap under_;  // the window's image the dialog covers
   std::vector<uint8_t> rgba_;
-  Point at_;
+  std::optional<DialogScroll> scroll_;
   std::function<const gfx::Bitmap*()> outer_backdrop_;
   std::function<void()> outer_restore_;
 };
 
+// The scroll bars' share of the input: presses on them, the drag of a thumb, the wheel.
+bool ScrollInput(DialogScroll& scroll, const Message& m) {
+  const Point p{ParamX(m.lParam), ParamY(m.lParam)};
+  switch (m.message) {
+    case msg::kLButtonDown:
+    case msg::kLButtonDblClk:
+      return scroll.Press(p);
+    case msg::kMouseMove:
+      return scroll.Drag(p);
+    case msg::kLButtonUp:
+      return scroll.Release();
+    case msg::kMouseWheel: {
+      // 120 a notch, forward scrolls back towards the top; a dialog that only scrolls
+      // sideways takes the wheel sideways.
+      const int by = -int(int16_t(uint16_t(m.wParam >> 16))) * 3 * DialogScroll::kStep / 120;
+      return scroll.vertical() ? scroll.ScrollBy(0, by) : scroll.ScrollBy(by, 0);
+    }
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 Point DialogPlacement(Size backdrop, Size dialog) {
-  return {std::max(0, (backdrop.width - dialog.width) / 2),
-          std::max(0, (backdrop.height - dialog.height) / 2)};
+  return DialogScroll(backdrop, dialog).DialogAt();
 }
 
 int AnswerDialog(Dialog& dialog, const std::string* text, int answer) {
@@ -107,6 +142,7 @@ int RunDialog(DialogHost& host, Dialog& dialog) {
   if (!host.windows) return dialog.dismiss_id();
 
   Overlay overlay(host, dialog);
+  if (overlay.ready()) overlay.RevealFocus();
   overlay.Show();
   Message m;
   while (!dialog.ended()) {
@@ -121,8 +157,11 @@ int RunDialog(DialogHost& host, Dialog& dialog) {
       dialog.End(dialog.dismiss_id());
       break;
     }
-    if (IsDialogInput(m.message)) {
+    if (overlay.ready() && ScrollInput(overlay.scroll(), m)) {
+      overlay.Show();
+    } else if (IsDialogInput(m.message)) {
       const Point p{ParamX(m.lParam) - overlay.at().x, ParamY(m.lParam) - overlay.at().y};
+      const int focus_before = dialog.focus_id();
       switch (m.message) {
         case msg::kKeyDown:
         case msg::kSysKeyDown:
@@ -143,7 +182,14 @@ int RunDialog(DialogHost& host, Dialog& dialog) {
         default:
           break;
       }
-      if (!dialog.ended()) overlay.Show();
+      if (!dialog.ended()) {
+        // A key works on the focused control, which the user must see; a click shows
+        // its control only when it took the focus (scrolling by the bars stays).
+        const bool key =
+            m.message == msg::kKeyDown || m.message == msg::kSysKeyDown || m.message == msg::kChar;
+        if (overlay.ready() && (key || dialog.focus_id() != focus_before)) overlay.RevealFocus();
+        overlay.Show();
+      }
     } else if (m.message == msg::kPaint) {
       overlay.Show();
     } else if (m.message == msg::kMouseMove || m.message == msg::kKeyUp) {

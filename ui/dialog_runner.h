@@ -14,8 +14,8 @@
 
 #include <functional>
 
-#include "ui/dialog.h"
 #include "platform/window.h"
+#include "ui/dialog.h"
 
 namespace corvida {
 
@@ -36,7 +36,8 @@ struct DialogHost {
 // Runs the dialog and returns its result (its dismiss id when closed or unanswered).
 int RunDialog(DialogHost& host, Dialog& dialog);
 
-// Where the dialog's outer top-left lies in the window: centred on the backdrop, kept on it.
+// Where the dialog's outer top-left lies in the window before any scrolling: centred on
+// the backdrop on each axis where it fits, else at the edge (ui/dialog_scroll.h).
 Point DialogPlacement(Size backdrop, Size dialog);
 
 // Applies one scripted answer: types `text` into the focused edit field (when given)
