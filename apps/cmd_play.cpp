@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "apps/command.h"
+#include "apps/play_events.h"
 #include "apps/terminal.h"
 #include "apps/url_play.h"
 #include "platform/charset.h"
@@ -74,6 +75,10 @@ class PlayCommand : public Command {
         ->check(CLI::Range(0, 86400000))
         ->type_name("MS")
         ->capture_default_str();
+    app.add_option("--events", events_file_,
+                   "first sends the window the input events of FILE (wait MS, resize W H, "
+                   "key NAME, drop PATH, shot FILE: for smoke tests on a virtual display)")
+        ->type_name("FILE");
     app.footer(
         "Plays the stack in a window. Ctrl+> and Ctrl+< move to the next and previous card,\n"
         "Ctrl+1 and Ctrl+9 to the first and last, Ctrl+~ back, Ctrl+H home, Ctrl+J jumps to a\n"
@@ -88,12 +93,15 @@ class PlayCommand : public Command {
  private:
 #ifdef CORVIDA_HAVE_SDL
   int PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id);
+  // Sends the scripted events to the window; false when a screenshot failed.
+  bool SendEvents(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id);
   int PlayUrl(sdl::SdlPlatform& platform);
   // Takes messages (and what the fetcher brought, between them) until the window closes
   // or `ms` pass (0: until it closes).
   void RunWithDownloads(sdl::SdlPlatform& platform, plugin::DesktopBrowser& browser, long ms);
 #endif
-  std::string stack_, screenshot_;
+  std::string stack_, screenshot_, events_file_;
+  std::vector<PlayEvent> events_;
   long seconds_ = 0, after_ = 1000;
 };
 
@@ -101,6 +109,17 @@ int PlayCommand::Run() {
   // Asked before the window system starts, so that a mistyped name gets a plain answer.
   const bool from_url = IsStackUrlArgument(stack_);
   if (!from_url && !stack_.empty() && !CheckReadable("play", stack_)) return kExitFailure;
+  if (!events_file_.empty()) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!CheckReadable("play", events_file_)) return kExitFailure;
+    if (!ReadFileUpTo(events_file_, 1 << 20, bytes) ||
+        !ParsePlayEvents(std::string(bytes.begin(), bytes.end()), events_, error)) {
+      std::fprintf(stderr, "corvida play: %s: %s\n", EscapeControls(events_file_).c_str(),
+                   error.empty() ? "cannot be read (at most 1 MiB)" : error.c_str());
+      return kExitUsage;
+    }
+  }
 #ifdef CORVIDA_HAVE_SDL
   // Media folders beside the program are beside its file, wherever it is started from.
   sdl::SdlPlatform platform(UserFolders(ProgramFolder()));
@@ -153,6 +172,7 @@ int PlayCommand::Run() {
 int PlayCommand::PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id) {
   long left_ms = seconds_ * 1000;
   int status = kExitOk;
+  if (!events_.empty() && !SendEvents(platform, window, id)) status = kExitFailure;
   if (!screenshot_.empty()) {
     const long wait = seconds_ > 0 ? std::min(after_, left_ms) : after_;
     window.Pump(uint32_t(wait));
@@ -170,6 +190,71 @@ int PlayCommand::PlayFor(sdl::SdlPlatform& platform, PlayerWindow& window, Windo
 #endif
 
 #ifdef CORVIDA_HAVE_SDL
+namespace {
+
+void PushKey(SDL_Window* native, SDL_Keycode key, bool down) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.windowID = SDL_GetWindowID(native);
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.sym = key;
+  e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  SDL_PushEvent(&e);
+}
+
+}  // namespace
+
+bool PlayCommand::SendEvents(sdl::SdlPlatform& platform, PlayerWindow& window, WindowId id) {
+  sdl::SdlWindowSystem& windows = platform.sdl_windows();
+  SDL_Window* native = windows.NativeWindow(id);
+  bool ok = true;
+  for (const PlayEvent& e : events_) {
+    if (window.closed() || native == nullptr) break;
+    switch (e.kind) {
+      case PlayEventKind::kWait:
+        window.Pump(uint32_t(e.a));
+        break;
+      case PlayEventKind::kResize:
+        SDL_SetWindowSize(native, e.a, e.b);
+        break;
+      case PlayEventKind::kKey: {
+        const SDL_Keycode key = SDL_GetKeyFromName(e.text.c_str());
+        if (key == SDLK_UNKNOWN) {
+          std::fprintf(stderr, "corvida play: no key is named \"%s\"\n",
+                       EscapeControls(e.text).c_str());
+          ok = false;
+          break;
+        }
+        PushKey(native, key, true);
+        PushKey(native, key, false);
+        break;
+      }
+      case PlayEventKind::kDrop: {
+        SDL_Event drop{};
+        drop.type = SDL_DROPFILE;
+        drop.drop.windowID = SDL_GetWindowID(native);
+        drop.drop.file = SDL_strdup(e.text.c_str());  // freed by the window system
+        if (SDL_PushEvent(&drop) != 1) SDL_free(drop.drop.file);
+        break;
+      }
+      case PlayEventKind::kShot: {
+        if (!WriteScreenshot(windows, id, e.text)) ok = false;
+        int w = 0, h = 0;
+        SDL_GetWindowSize(native, &w, &h);
+        const MenuBar& bar = window.menu_bar();
+        std::printf("shot %s: window %dx%d%s, card %dx%d%s\n", EscapeControls(e.text).c_str(), w, h,
+                    windows.FullScreen(id) ? ", full screen" : "", window.CardSize().width,
+                    window.CardSize().height, bar.active() && bar.list_open() ? ", menu open" : "");
+        break;
+      }
+    }
+    // What the event caused is handled before the next one.
+    window.Pump(0);
+  }
+  std::fflush(stdout);
+  return ok;
+}
+
 int PlayCommand::PlayUrl(sdl::SdlPlatform& platform) {
   CurlFetcher fetcher(FetchLimits{}, &platform.windows());
   TerminalProgress progress("play");
