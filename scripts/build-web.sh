@@ -36,7 +36,7 @@ if [ -z "$native" ]; then
 fi
 if [ -n "$native" ]; then
   "$native" build "$here/examples/demo/demo.json" -o "$out/demo.stk" > /dev/null
-  cp "$here/examples/demo/ladybird.bmp" "$out/"
+  cp "$here/examples/demo/ladybird.bmp" "$here/examples/demo/flight.mov" "$out/"
 else
   echo "build-web: no native corvida to build the demo stack (make build-release)" >&2
 fi

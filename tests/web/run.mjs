@@ -2,7 +2,8 @@
 // Debian's chromium (never a downloaded browser) through playwright-core, and checks that
 // each markup variant is replaced by a player whose first card matches `corvida render`
 // of the same card and whose Next button shows the next card; then sound, the site's
-// storage across a reload, downloads (Save Stack As, Export Screen) and dropped stacks.
+// storage across a reload, downloads (Save Stack As, Export Screen), dropped stacks, the
+// demo's film, and GIF, JPEG and TIFF pictures and a µ-law sound beside a stack.
 //   node run.mjs WEB_DIR CORVIDA [--only NAME] [--keep]
 // Exit status 0 when every check passed, 77 (skipped) when chromium is missing.
 import {execFileSync} from 'node:child_process';
@@ -11,6 +12,7 @@ import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import {fixtures, notStacks, page} from './fixtures.mjs';
+import {gif, mediaStack, muLawAu, pattern, tiff} from './media.mjs';
 
 const [webDir, corvida, ...rest] = process.argv.slice(2);
 const only = rest.includes('--only') ? rest[rest.indexOf('--only') + 1] : null;
@@ -29,15 +31,22 @@ const {chromium} = await import('playwright-core');
 // extension, and the renders to compare with.
 const site = fs.mkdtempSync(path.join(os.tmpdir(), 'corvida-web-'));
 for (const name of fs.readdirSync(webDir)) {
-  if (/\.(js|wasm|html|stk|bmp)$/.test(name) || name === 'fonts')
+  if (/\.(js|wasm|html|stk|bmp|mov)$/.test(name) || name === 'fonts')
     fs.symlinkSync(path.resolve(webDir, name), path.join(site, name));
 }
 fs.copyFileSync(path.join(webDir, 'demo.stk'), path.join(site, 'stack-file'));
 for (const f of [...fixtures, notStacks]) fs.writeFileSync(path.join(site, f.name + '.html'), page(f.body));
-for (const card of [1, 2, 3]) {
+for (const card of [1, 2, 3, 4]) {
   execFileSync(corvida, ['render', path.join(webDir, 'demo.stk'), '--card', String(card),
                          '-o', path.join(site, `render-${card}.png`)]);
 }
+// The film's first frame as the native player shows it: card 4's Play button clicked.
+const replayed = path.join(site, 'replay');
+fs.writeFileSync(path.join(site, 'film-events.txt'),
+                 'type 4\nkey Ctrl+J\nwait 1500\nclick 215 304\nshot film-first.png after 20\nwait 300\n');
+execFileSync(corvida, ['replay', path.join(webDir, 'demo.stk'), path.join(site, 'film-events.txt'),
+                       '-o', replayed]);
+fs.copyFileSync(path.join(replayed, 'film-first.png'), path.join(site, 'film-first.png'));
 
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                '.png': 'image/png', '.txt': 'text/plain'};
@@ -61,6 +70,7 @@ const browser = await chromium.launch({executablePath: CHROMIUM, headless: true,
                                        args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required']});
 const failures = [];
 const timings = [];
+await makeMediaStack();
 function check(name, what, ok, detail = '') {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}: ${what}${detail ? ' (' + detail + ')' : ''}`);
   if (!ok) failures.push(`${name}: ${what} ${detail}`);
@@ -386,6 +396,142 @@ async function transitionFrames() {
   await p.close();
 }
 
+// The media stack (tests/web/media.mjs) beside the demo, built and rendered by the native
+// program; its JPEG is the browser's own encoding of the pattern the others show.
+async function makeMediaStack() {
+  const [w, h] = [96, 64];
+  const p = await browser.newPage();
+  const jpeg = await p.evaluate(async ([w, h, rgb]) => {
+    const canvas = new OffscreenCanvas(w, h);
+    const data = new ImageData(w, h);
+    for (let i = 0; i < w * h; ++i) data.data.set([rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2], 255], i * 4);
+    canvas.getContext('2d').putImageData(data, 0, 0);
+    const blob = await canvas.convertToBlob({type: 'image/jpeg', quality: 0.95});
+    return Array.from(new Uint8Array(await blob.arrayBuffer()));
+  }, [w, h, Array.from(pattern(w, h))]);
+  await p.close();
+  fs.writeFileSync(path.join(site, 'beside.jpg'), Buffer.from(jpeg));
+  fs.writeFileSync(path.join(site, 'beside.gif'), gif(w, h));
+  fs.writeFileSync(path.join(site, 'beside.tif'), tiff(w, h));
+  fs.writeFileSync(path.join(site, 'hum.au'), muLawAu(1.5));
+  fs.writeFileSync(path.join(site, 'media.json'), JSON.stringify(mediaStack));
+  execFileSync(corvida, ['build', path.join(site, 'media.json'), '-o', path.join(site, 'media.stk')]);
+  execFileSync(corvida, ['render', path.join(site, 'media.stk'), '--card', '1',
+                         '-o', path.join(site, 'render-media.png')]);
+  fs.writeFileSync(path.join(site, 'media.html'),
+                   page('<embed id="p" src="media.stk" width="512" height="342">'));
+}
+
+// Watches the frames player `id` shows: a signature of the pixels in `rect` for each, and
+// the whole canvas of the first frame whose pixels there differ from those before.
+async function watchFrames(p, id, rect) {
+  await p.evaluate(([id, [left, top, right, bottom]]) => {
+    const player = document.getElementById(id).corvida;
+    const signature = () => {
+      const d = player.context.getImageData(left, top, right - left, bottom - top).data;
+      let hash = 2166136261;
+      for (let i = 0; i < d.length; ++i) hash = Math.imul(hash ^ d[i], 16777619);
+      return hash >>> 0;
+    };
+    const before = signature();
+    const show = player.showFrame.bind(player);
+    player.signatures = [];
+    player.showFrame = (bytes, width, height) => {
+      show(bytes, width, height);
+      const now = signature();
+      player.signatures.push(now);
+      if (now !== before && !player.firstChanged) {
+        const copy = document.createElement('canvas');
+        copy.width = width;
+        copy.height = height;
+        copy.getContext('2d').drawImage(player.canvas, 0, 0);
+        player.firstChanged = copy.toDataURL('image/png');
+      }
+    };
+  }, [id, rect]);
+}
+
+// Card 4's film (flight.mov beside the stack, QuickTime Animation with IMA sound): its
+// first frame is the native player's, its pictures change while it plays, and its sound
+// reaches Web Audio.
+async function runFilm() {
+  const name = 'film';
+  const p = await browser.newPage();
+  const requested = [];
+  p.on('request', (r) => requested.push(new URL(r.url()).pathname));
+  await p.goto(`${origin}/plain-embed.html`);
+  const {shown} = await startPlayer(p, 'p');
+  if (!shown || !(await jumpTo(p, 'p', 4))) {
+    check(name, 'card 4 shows', false);
+    return p.close();
+  }
+  await p.waitForTimeout(1500);
+  await watchFrames(p, 'p', [24, 60, 216, 204]);
+  const heardBefore = await p.evaluate(() => (document.getElementById('p').corvida.audio || {}).audible || 0);
+  await clickCard(p, 'p', 215, 304);
+  await p.waitForTimeout(3500);
+  check(name, 'the film is fetched from beside the stack', requested.includes('/flight.mov'));
+  const [signatures, first, audio] = await p.evaluate(() => {
+    const player = document.getElementById('p').corvida;
+    return [player.signatures, player.firstChanged, player.audio || {}];
+  });
+  const shares = first ? await p.evaluate(async ([first, render, tolerance]) => {
+    const pixels = async (src) => {
+      const img = new Image();
+      img.src = src;
+      await img.decode();
+      const c = document.createElement('canvas');
+      [c.width, c.height] = [img.width, img.height];
+      c.getContext('2d').drawImage(img, 0, 0);
+      return c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    };
+    const [a, b] = [await pixels(first), await pixels(render)];
+    if (a.length !== b.length) return 1;
+    let differing = 0;
+    for (let i = 0; i < a.length; i += 4) {
+      if (Math.abs(a[i] - b[i]) > tolerance || Math.abs(a[i + 1] - b[i + 1]) > tolerance ||
+          Math.abs(a[i + 2] - b[i + 2]) > tolerance) ++differing;
+    }
+    return differing / (a.length / 4);
+  }, [first, 'film-first.png', TOLERANCE]) : 1;
+  check(name, 'the film\'s first frame matches the native player\'s', shares < MOST_DIFFERING,
+        `${(shares * 100).toFixed(2)}% differ`);
+  const distinct = new Set(signatures).size;
+  check(name, 'the film\'s pictures change while it plays', distinct >= 12,
+        `${distinct} different pictures in ${signatures.length} frames`);
+  check(name, 'the film\'s sound is heard through Web Audio',
+        (audio.audible || 0) > heardBefore && audio.peak > 1000,
+        `${(audio.audible || 0) - heardBefore} frames audible, peak ${audio.peak || 0}`);
+  await p.close();
+}
+
+// GIF, JPEG and TIFF pictures beside a stack are fetched and drawn as the native player
+// draws them, and a µ-law sound file beside it is heard.
+async function runMedia() {
+  const name = 'media';
+  const p = await browser.newPage();
+  const requested = [];
+  p.on('request', (r) => requested.push(new URL(r.url()).pathname));
+  await p.goto(`${origin}/media.html`);
+  const {shown} = await startPlayer(p, 'p');
+  await p.waitForTimeout(1500);
+  const pictures = ['/beside.gif', '/beside.jpg', '/beside.tif'];
+  check(name, 'the pictures are fetched from beside the stack',
+        pictures.every((u) => requested.includes(u)), requested.filter((u) => /beside/.test(u)).join(' '));
+  const share = shown ? await differingShare(p, 'p', 'render-media.png') : 1;
+  check(name, 'the GIF, JPEG and TIFF pictures are drawn as corvida render draws them',
+        share < MOST_DIFFERING, `${(share * 100).toFixed(2)}% differ`);
+  await clickCard(p, 'p', 215, 304);
+  const heard = await p.waitForFunction(() => {
+    const a = document.getElementById('p').corvida.audio;
+    return a && a.audible > 0;
+  }, null, {timeout: 5000}).then(() => true, () => false);
+  const audio = await p.evaluate(() => document.getElementById('p').corvida.audio || {});
+  check(name, 'the µ-law sound beside the stack is heard', heard && audio.peak > 8000,
+        `${audio.audible || 0} frames audible, peak ${audio.peak || 0}`);
+  await p.close();
+}
+
 async function runNotStacks() {
   const p = await browser.newPage();
   await p.goto(`${origin}/${notStacks.name}.html`);
@@ -465,7 +611,7 @@ async function runMissing() {
 try {
   for (const f of fixtures) if (!only || only === f.name) await runFixture(f);
   const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
-                  'picture-beside': runPictureBeside, audio: runAudio,
+                  'picture-beside': runPictureBeside, audio: runAudio, film: runFilm, media: runMedia,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
                   autoplay: timeToFirstCard, transition: transitionFrames,
                   modules: runModules};
