@@ -466,7 +466,8 @@ async function runFilm() {
     return p.close();
   }
   await p.waitForTimeout(1500);
-  await watchFrames(p, 'p', [24, 60, 216, 204]);
+  // The film's pictures, above its controller bar.
+  await watchFrames(p, 'p', [24, 60, 216, 188]);
   const heardBefore = await p.evaluate(() => (document.getElementById('p').corvida.audio || {}).audible || 0);
   await clickCard(p, 'p', 215, 304);
   await p.waitForTimeout(3500);
@@ -475,6 +476,7 @@ async function runFilm() {
     const player = document.getElementById('p').corvida;
     return [player.signatures, player.firstChanged, player.audio || {}];
   });
+  if (first) fs.writeFileSync(path.join(site, 'film-first-page.png'), Buffer.from(first.split(',')[1], 'base64'));
   const shares = first ? await p.evaluate(async ([first, render, tolerance]) => {
     const pixels = async (src) => {
       const img = new Image();
@@ -521,14 +523,18 @@ async function runMedia() {
   const share = shown ? await differingShare(p, 'p', 'render-media.png') : 1;
   check(name, 'the GIF, JPEG and TIFF pictures are drawn as corvida render draws them',
         share < MOST_DIFFERING, `${(share * 100).toFixed(2)}% differ`);
+  // The first click asks for the sound file; it plays once it has arrived.
+  await clickCard(p, 'p', 215, 304);
+  await p.waitForTimeout(1500);
   await clickCard(p, 'p', 215, 304);
   const heard = await p.waitForFunction(() => {
     const a = document.getElementById('p').corvida.audio;
     return a && a.audible > 0;
   }, null, {timeout: 5000}).then(() => true, () => false);
   const audio = await p.evaluate(() => document.getElementById('p').corvida.audio || {});
+  const lines = await p.evaluate(() => document.getElementById('p').corvida.lines.slice(-4).join(' / '));
   check(name, 'the µ-law sound beside the stack is heard', heard && audio.peak > 8000,
-        `${audio.audible || 0} frames audible, peak ${audio.peak || 0}`);
+        `${audio.audible || 0} frames audible, peak ${audio.peak || 0}; ${lines}`);
   await p.close();
 }
 
