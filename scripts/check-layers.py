@@ -29,7 +29,7 @@ ALLOWED["apps"] = ALLOWED["plugin"] | {"apps"}
 # The public header for extension modules stands alone.
 ALLOWED["include"] = set()
 # The browser build's program talks to the plug-in as a browser does.
-ALLOWED["web"] = ALLOWED["plugin"]
+ALLOWED["web"] = ALLOWED["plugin"] | {"web"}
 # Tests, fuzz targets and benchmarks may reach anything, and so may the programs that
 # make the examples' media (the demo's film is made with the tests' movie writer).
 UNCHECKED = {"tests", "fuzz", "bench", "examples"}
