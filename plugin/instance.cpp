@@ -1,6 +1,10 @@
 #include "plugin/instance.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/navigation.h"
+#include "platform/messages.h"
 #include "platform/text.h"
 #include "plugin/urls.h"
 
@@ -97,11 +101,69 @@ std::string InstancePlayer::RequestFile(const std::string& stored, int slot) {
       return player_->files.HostPath(slot);
     case 0:
       window_->Log("asked for " + name);
-      return "";
+      break;
     default:
       window_->Log("cannot ask for " + name);
       return "";
   }
+  if (!pump_) return "";
+  FileWaitEnd end = AwaitFile(UrlBeside(intake_.base_url(), NamePart(stored)));
+  const std::string path = end == FileWaitEnd::kArrived ? intake_.FileHere(stored, slot) : "";
+  if (!path.empty()) return path;
+  if (end == FileWaitEnd::kArrived) end = FileWaitEnd::kFailed;
+  static constexpr const char* kWhy[] = {"arrived",       "could not be fetched", "was cancelled",
+                                         "took too long", "gave way to a stack",  "was closed"};
+  window_->Log("waiting for " + name + " ended: it " + kWhy[int(end)]);
+  return "";
+}
+
+FileWaitEnd InstancePlayer::AwaitFile(const std::string& url) {
+  WindowSystem& windows = platform_->windows();
+  Clock& clock = platform_->clock();
+  const uint32_t start = clock.Milliseconds();
+  std::vector<Message> kept;  // paints and the player's own messages, posted again after
+  FileWaitEnd end = FileWaitEnd::kArrived;
+  uint64_t shown = UINT64_MAX;
+  for (;;) {
+    if (!pump_->PumpStreams()) {
+      end = FileWaitEnd::kStackComing;
+      break;
+    }
+    if (!intake_.Awaits(url)) break;  // arrived, or failed: the caller looks
+    if (window_->close_requested()) {
+      end = FileWaitEnd::kClosing;
+      break;
+    }
+    const uint32_t waited = clock.Milliseconds() - start;
+    if (waited >= kFileWaitLimitMs) {
+      end = FileWaitEnd::kTimedOut;
+      break;
+    }
+    // The bar shows a wait long enough to be noticed, and what of the file has come.
+    const bool current = SameUrl(intake_.current_url(), url) && intake_.file_open();
+    const uint64_t received = current ? intake_.written() : 0;
+    if (waited >= kFileWaitBarAfterMs && received != shown) {
+      shown = received;
+      window_->ShowDownloadProgress(received, current ? intake_.announced_length() : 0);
+    }
+    Message m;
+    if (!windows.WaitMessage(m, std::min(kFileWaitPassMs, kFileWaitLimitMs - waited))) continue;
+    if (m.window != window_->window() && m.window != 0) continue;
+    if ((m.message == msg::kKeyDown && m.wParam == vk::kEscape) || m.message == msg::kLButtonDown) {
+      end = FileWaitEnd::kCancelled;
+      break;
+    }
+    if (m.message == msg::kClose || m.message == msg::kDestroy) {
+      kept.push_back(m);
+      end = FileWaitEnd::kClosing;
+      break;
+    }
+    // Other input and timers are dropped, as in the player's other waits.
+    if (m.message == msg::kPaint || m.message >= msg::kUser) kept.push_back(m);
+  }
+  window_->HideDownloadProgress();
+  for (const Message& m : kept) windows.PostMessage(m);
+  return end;
 }
 
 bool InstancePlayer::AskForStackAgain(const std::string& host_path) {

@@ -13,6 +13,20 @@
 
 namespace corvida::plugin {
 
+// A host whose browser hands stream pieces over only when the player's loop asks for them
+// (the browser build: the page queues them for the player's one loop). With one, a file
+// asked for beside the stack is waited for, so its first use finds it.
+class StreamPump {
+ public:
+  virtual ~StreamPump() = default;
+  // Hands the plug-in the stream pieces that arrived; false when the next one starts a
+  // stack, which is left for the outer loop (a wait for a file then ends).
+  virtual bool PumpStreams() = 0;
+};
+
+// How a wait for a file asked for beside the stack ended.
+enum class FileWaitEnd { kArrived, kFailed, kCancelled, kTimedOut, kStackComing, kClosing };
+
 class InstancePlayer : public DownloadTarget,
                        public UrlRequester,
                        public PinnedFiles,
@@ -29,6 +43,14 @@ class InstancePlayer : public DownloadTarget,
   void Stop();
   Player* player() { return player_.get(); }
   PlayerWindow* window() { return window_.get(); }
+  // Files asked for beside the stack are waited for, their pieces taken from `pump`
+  // (null: they arrive later and the step that asked goes on without them).
+  void set_stream_pump(StreamPump* pump) { pump_ = pump; }
+  // The longest wait for one file; Escape or a click ends it sooner.
+  static constexpr uint32_t kFileWaitLimitMs = 30000;
+  // How often the wait looks for stream pieces, and when it starts showing its bar.
+  static constexpr uint32_t kFileWaitPassMs = 15;
+  static constexpr uint32_t kFileWaitBarAfterMs = 250;
 
   // DownloadTarget
   bool HasWindow() const override { return window_ && window_->window() != 0; }
@@ -49,10 +71,15 @@ class InstancePlayer : public DownloadTarget,
   std::string AskFor(const std::string& stored, uint16_t object_type, uint16_t object_id) override;
 
  private:
+  // Waits for the request for `url` to arrive or fail, in a nested loop through the
+  // platform's wait.
+  FileWaitEnd AwaitFile(const std::string& url);
+
   NPP instance_;
   const NPNetscapeFuncs* browser_;
   Platform* platform_;
   PlayerLog* log_;
+  StreamPump* pump_ = nullptr;
   StreamIntake intake_;
   std::unique_ptr<Player> player_;
   std::unique_ptr<PlayerWindow> window_;

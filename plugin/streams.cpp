@@ -49,6 +49,7 @@ int StreamIntake::NewStream(const StreamInfo& stream) {
     queue_.Clear();
   }
   current_url_ = stream.url;
+  announced_length_ = stream.length;
   if (cache_.Lookup(stream.url, stream.last_modified)) {
     // Served from the cache: the first block ends the stream and the cached file is used.
     served_from_cache_ = true;
@@ -245,6 +246,13 @@ bool StreamIntake::AskForStack(const std::string& url) {
   pending_ = {};
   Ask(url, kFirstSlot);
   return true;
+}
+
+bool StreamIntake::Awaits(const std::string& url) const {
+  for (int i = 0; i < queue_.count(); ++i) {
+    if (SameUrl(queue_.At(i).url, url)) return true;
+  }
+  return false;
 }
 
 bool StreamIntake::AlreadyQueued(const UrlRequest& request) const {

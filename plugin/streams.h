@@ -103,6 +103,11 @@ class StreamIntake {
   bool file_open() const { return file_.is_open(); }
   const RequestQueue& queue() const { return queue_; }
   int target_slot() const { return target_slot_; }
+  // A request for `url` waits in the queue (it has neither arrived nor failed).
+  bool Awaits(const std::string& url) const;
+  // The stream being written: its bytes so far and its announced length (0 unknown).
+  uint64_t written() const { return written_; }
+  uint32_t announced_length() const { return announced_length_; }
 
  private:
   bool IsCurrent(const std::string& url);
@@ -130,6 +135,7 @@ class StreamIntake {
   std::string uncached_path_;  // a finished file the cache had no room for
   std::string uncached_url_;   // and its URL
   uint64_t written_ = 0;
+  uint32_t announced_length_ = 0;
   bool served_from_cache_ = false;
   bool stack_waiting_ = false;
   std::string waiting_url_;  // the stack found in the cache before the window

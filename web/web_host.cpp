@@ -98,7 +98,7 @@ struct StreamWork {
   int reason = 0;
 };
 
-class WebHost : public plugin::PluginHost, public PlayerLog {
+class WebHost : public plugin::PluginHost, public PlayerLog, public plugin::StreamPump {
  public:
   WebHost(Size size, std::set<std::string> fonts) : platform_(PageFolders(), std::move(fonts)) {
     for (const char* folder : {"/corvida/config", "/corvida/data", "/corvida/program", "/tmp"})
@@ -113,6 +113,9 @@ class WebHost : public plugin::PluginHost, public PlayerLog {
   }
   PlayerLog* log() override { return this; }
   void Write(const std::string& line) override { web_log(line.c_str()); }
+  // StreamPump: a file the player waits for arrives through the pieces the page queued;
+  // a stack stream is left for the outer loop.
+  bool PumpStreams() override { return DoWork(true); }
 
   bool Start();
   void Run();
@@ -124,7 +127,8 @@ class WebHost : public plugin::PluginHost, public PlayerLog {
   WindowId shown() { return platform_.web_windows().shown_window(); }
 
  private:
-  void DoWork();
+  // Does the queued work; with `stop_at_stack`, stops before a stack stream (false).
+  bool DoWork(bool stop_at_stack = false);
   void OfferStack();
   void OfferExported();
   static NPError GetUrl(NPP, const char* url, const char*) {
@@ -174,12 +178,18 @@ bool WebHost::Start() {
   dialogs_ = std::make_unique<WebDialogs>(*player->player(), *player->window());
   platform_.web_alerts().SetInWindow(&dialogs_->alert_presenter());
   platform_.web_windows().SetFocus(id);
+  // Files beside the stack are waited for on their first use.
+  player->set_stream_pump(this);
   return true;
 }
 
 // Streams one at a time, as a browser sends them.
-void WebHost::DoWork() {
+bool WebHost::DoWork(bool stop_at_stack) {
   while (!work_.empty()) {
+    const StreamWork& next = work_.front();
+    if (stop_at_stack && next.kind == StreamWork::kBegin &&
+        (plugin::IsStackUrl(next.url) || plugin::IsStackType(next.type)))
+      return false;
     StreamWork work = std::move(work_.front());
     work_.pop_front();
     switch (work.kind) {
@@ -221,6 +231,7 @@ void WebHost::DoWork() {
         break;
     }
   }
+  return true;
 }
 
 // Save Stack As: the stack as it is now, with what the user changed, as a download; the
