@@ -156,7 +156,9 @@
 .corvida-player .cv-menu{position:absolute;right:2px;top:22px;background:#fff;color:#000;
   border:1px solid #888;box-shadow:2px 2px 6px rgba(0,0,0,.4);display:none;min-width:140px}
 .corvida-player .cv-menu div{padding:4px 10px;cursor:pointer}
-.corvida-player .cv-menu div:hover{background:#36c;color:#fff}`;
+.corvida-player .cv-menu div:hover{background:#36c;color:#fff}
+.corvida-player .cv-notice{position:absolute;left:8px;right:8px;bottom:8px;background:#ffd;
+  color:#000;border:1px solid #aa8;padding:6px 8px;display:none;cursor:pointer}`;
   function addStyle() {
     if (document.getElementById('corvida-style')) return;
     const style = document.createElement('style');
@@ -171,10 +173,17 @@
   function hasFiles(e) {
     return e.dataTransfer && Array.from(e.dataTransfer.types || []).includes('Files');
   }
-  // The first .stk file of a drop, or null.
-  function droppedStack(e) {
-    const files = e.dataTransfer ? Array.from(e.dataTransfer.files || []) : [];
-    return files.find((f) => /\.stk$/i.test(f.name)) || null;
+  // The first .stk file of a drop (or of a list of files), or null.
+  function droppedStack(files) {
+    return Array.from(files || []).find((f) => /\.stk$/i.test(f.name)) || null;
+  }
+  function droppedFiles(e) {
+    return e.dataTransfer ? Array.from(e.dataTransfer.files || []) : [];
+  }
+  // A name as the stack's files are matched: the file systems stacks were made on did not
+  // tell case apart.
+  function fileKey(name) {
+    return name.toLowerCase();
   }
 
   function mods(e) {
@@ -228,6 +237,8 @@
         '<div data-do="fullscreen">Full Screen</div><div data-do="save">Save Stack As\u2026</div>' +
         '<div data-do="export">Export Screen\u2026</div>' +
         '<div data-do="preferences">Preferences\u2026</div><div data-do="about">About</div>');
+      this.notice = this.part('cv-notice', '');
+      this.notice.addEventListener('click', () => { this.notice.style.display = 'none'; });
       this.cover = this.part('cv-cover', '<div class="cv-play"></div><div>Click to play</div>');
       this.cover.style.display = 'flex';
       this.layOut(this.size);
@@ -283,11 +294,11 @@
         if (hasFiles(e)) e.preventDefault();
       });
       this.el.addEventListener('drop', (e) => {
-        const file = droppedStack(e);
-        if (!file) return;
+        const files = droppedFiles(e);
+        if (!droppedStack(files)) return;
         e.preventDefault();
         e.stopPropagation();
-        this.playFile(file);
+        this.playFile(files);
       });
       this.menuButton.addEventListener('click', (e) => {
         e.stopPropagation();
@@ -324,8 +335,19 @@
     }
 
     // Plays a stack file from the user's disk: streamed from memory under a file: URL, so
-    // nothing goes over the network; the player starts first when it has not yet.
-    playFile(file) {
+    // nothing goes over the network; the player starts first when it has not yet. `files`
+    // is the stack file, or the files dropped together: the first stack among them, and
+    // the others as the files beside it.
+    playFile(files) {
+      const list = files instanceof Blob ? [files] : Array.from(files || []);
+      const file = droppedStack(list) || list[0];
+      if (!file) return;
+      // The stack's folder: named after the stack file's size and time, so files of the
+      // same name dropped with another stack stay apart in the cache.
+      this.dropFolder = file.size + '-' + file.lastModified;
+      this.beside = new Map(list.filter((f) => f !== file).map((f) => [fileKey(f.name), f]));
+      this.missing = [];
+      this.notice.style.display = 'none';
       if (this.state === 'waiting') {
         this.file = file;
         resumeAudio();
@@ -653,9 +675,12 @@
     async stream(url, isStack) {
       let response;
       if (/^file:/i.test(url) && location.protocol !== 'file:') {
-        // Beside a dropped stack: nothing to fetch.
+        // Beside a dropped stack: one of the files dropped with it, or missing.
+        const file = this.besideDropped(url);
+        if (file) return this.streamBeside(url, file);
         this.log('cannot fetch ' + url);
         this.call('_corvida_url_failed', [url]);
+        this.reportMissing(url);
         return;
       }
       try {
@@ -686,16 +711,56 @@
       if (failed) this.fail(url, 'the download broke off (' + failed + ')');
     }
 
-    // A stack file from the user's disk, under a file: URL of its name.
+    // The file dropped with the stack that `url` names beside it, or null.
+    besideDropped(url) {
+      const parts = new URL(url).pathname.split('/');
+      if (!this.beside || parts.length !== 3 || parts[1] !== this.dropFolder) return null;
+      let name = '';
+      try {
+        name = decodeURIComponent(parts[2]);
+      } catch (e) {
+        return null;
+      }
+      return this.beside.get(fileKey(name)) || null;
+    }
+
+    async streamBeside(url, file) {
+      const stamp = Math.floor(file.lastModified / 1000) >>> 0;
+      const failed = await this.pump(url, file.type || '', file.size, stamp,
+                                     file.stream().getReader(), false);
+      if (failed) this.log('cannot read ' + file.name + ': ' + failed);
+    }
+
+    // A dropped stack asked for a file that was not dropped with it: the notice names
+    // every such file.
+    reportMissing(url) {
+      let name = '';
+      try {
+        name = decodeURIComponent(new URL(url).pathname.split('/').pop());
+      } catch (e) {
+        return;
+      }
+      if (!name || !this.missing) return;
+      if (!this.missing.includes(name)) this.missing.push(name);
+      const names = this.missing.map((n) => '"' + n + '"');
+      const listed = names.length === 1 ? names[0]
+        : names.slice(0, -1).join(', ') + ' and ' + names[names.length - 1];
+      this.notice.textContent = 'The stack asked for ' + listed + ', which ' +
+        (names.length === 1 ? 'was' : 'were') + ' not dropped with it. Drop the stack ' +
+        'together with the files beside it to play them.';
+      this.notice.style.display = 'block';
+      this.log('missing beside the dropped stack: ' + name);
+    }
+
+    // A stack file from the user's disk, in a file: folder of its own.
     async streamFile(file) {
       if (this.state === 'error') {
         this.error.style.display = 'none';
         this.setState('loading');
       }
       this.bar.style.display = 'block';
-      // The size and time in the query tell apart files of the same name in the cache.
-      const url = 'file:///' + encodeURIComponent(file.name) + '?' + file.size + '-' +
-                  file.lastModified;
+      const url = 'file:///' + (this.dropFolder || file.size + '-' + file.lastModified) + '/' +
+                  encodeURIComponent(file.name);
       this.log('playing dropped file ' + file.name);
       const stamp = Math.floor(file.lastModified / 1000) >>> 0;
       const failed = await this.pump(url, 'application/corvida', file.size, stamp,
@@ -778,8 +843,12 @@
   }
 
   // Plays a stack file in a new player put after `where` (an element), or at the end of
-  // the page; the player starts at once (a drop is the gesture).
-  function playFile(file, where) {
+  // the page; the player starts at once (a drop is the gesture). `files`: the stack file,
+  // or the files dropped together (the stack and the files beside it).
+  function playFile(files, where) {
+    const list = files instanceof Blob ? [files] : Array.from(files || []);
+    const file = droppedStack(list) || list[0];
+    if (!file) return null;
     const embed = document.createElement('embed');
     embed.setAttribute('type', 'application/corvida');
     embed.setAttribute('width', '512');
@@ -790,7 +859,7 @@
     if (where && where.after) where.after(holder);
     else document.body.appendChild(holder);
     const player = new Player(embed, 'file:///' + encodeURIComponent(file.name));
-    player.playFile(file);
+    player.playFile(list);
     return player;
   }
 

@@ -126,3 +126,88 @@ export const mediaStack = {
     ],
   }],
 };
+
+// MACE packets of `seconds` at 22050 Hz, mono: 3 (MACE 3:1, two bytes a packet) or 6
+// (MACE 6:1, one byte). The bytes come from a fixed sequence, so the sound is a loud noise
+// that is the same on every run.
+function macePackets(kind, seconds) {
+  const packets = Math.round(22050 * seconds / 6);
+  const bytes = Buffer.alloc(packets * (kind === 3 ? 2 : 1));
+  let state = 12345;
+  for (let i = 0; i < bytes.length; ++i) {
+    state = (Math.imul(state, 1103515245) + 12345) >>> 0;
+    bytes[i] = state >>> 24;
+  }
+  return {packets, bytes};
+}
+
+// The 80-bit extended form of a whole number.
+function extended80(value) {
+  const out = Buffer.alloc(10);
+  let shift = 0;
+  while (!(value & (0x80000000 >>> shift))) ++shift;
+  out.writeUInt16BE(16383 + 31 - shift, 0);
+  out.writeUInt32BE((value << shift) >>> 0, 2);
+  return out;
+}
+
+// A stored 'Snd ' resource (format 2, no commands) of MACE packets: the compressed header
+// names 'MAC3' or 'MAC6' and its compression id (3 or 4).
+export function maceSnd(kind, seconds) {
+  const {packets, bytes} = macePackets(kind, seconds);
+  const header = Buffer.alloc(64);
+  header.writeUInt32BE(1, 4);              // channels
+  header.writeUInt32BE(22050 * 65536, 8);  // rate, 16.16
+  header[20] = 0xFE;                       // compressed
+  header[21] = 60;
+  header.writeUInt32BE(packets, 22);
+  extended80(22050).copy(header, 26);
+  header.write(kind === 3 ? 'MAC3' : 'MAC6', 40, 'latin1');
+  header.writeInt16BE(kind === 3 ? 3 : 4, 56);
+  header.writeUInt16BE(8, 62);
+  return Buffer.concat([Buffer.from([0, 2, 0, 0, 0, 0]), header, bytes]);
+}
+
+// An AIFC file of MACE packets.
+export function maceAifc(kind, seconds) {
+  const {packets, bytes} = macePackets(kind, seconds);
+  const chunk = (id, body) => {
+    const head = Buffer.alloc(8);
+    head.write(id, 0, 'latin1');
+    head.writeUInt32BE(body.length, 4);
+    return Buffer.concat([head, body, Buffer.alloc(body.length & 1)]);
+  };
+  const name = kind === 3 ? 'MACE 3-to-1' : 'MACE 6-to-1';
+  const comm = Buffer.alloc(18 + 4 + 1 + name.length);
+  comm.writeUInt16BE(1, 0);
+  comm.writeUInt32BE(packets, 2);
+  comm.writeUInt16BE(8, 6);
+  extended80(22050).copy(comm, 8);
+  comm.write(kind === 3 ? 'MAC3' : 'MAC6', 18, 'latin1');
+  comm[22] = name.length;
+  comm.write(name, 23, 'latin1');
+  const fver = Buffer.alloc(4);
+  fver.writeUInt32BE(0xA2805140, 0);
+  const body = Buffer.concat([Buffer.from('AIFC', 'latin1'), chunk('FVER', fver), chunk('COMM', comm),
+                              chunk('SSND', Buffer.concat([Buffer.alloc(8), bytes]))]);
+  return chunk('FORM', body);
+}
+
+// The MACE stack: buttons for a MACE 3:1 and a MACE 6:1 sound the stack keeps, and one
+// for a MACE 3:1 AIFC file beside it.
+export const maceStack = {
+  stack: {width: 512, height: 342, depth: 8},
+  cards: [{
+    id: 2, name: 'Mace',
+    objects: [
+      {type: 'button', id: 1, rect: [20, 20, 160, 60], style: 0, name: 'Three',
+       actions: [{kind: 'stackSound', id: 9}]},
+      {type: 'button', id: 2, rect: [180, 20, 320, 60], style: 0, name: 'Six',
+       actions: [{kind: 'stackSound', id: 10}]},
+      {type: 'button', id: 3, rect: [340, 20, 480, 60], style: 0, name: 'File',
+       actions: [{kind: 'sound', path: 'Disk:mace.aif'}]},
+    ],
+  }],
+  resources: [{type: 'Snd ', id: 9, name: 'Three', file: 'mace3.snd'},
+              {type: 'Snd ', id: 10, name: 'Six', file: 'mace6.snd'}],
+};

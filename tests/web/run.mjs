@@ -8,32 +8,26 @@
 // Exit status 0 when every check passed, 77 (skipped) when chromium is missing.
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
-import os from 'node:os';
 import path from 'node:path';
 import {fixtures, notStacks, page} from './fixtures.mjs';
-import {gif, mediaStack, muLawAu, pattern, tiff} from './media.mjs';
+import {CHROMIUM, launch, makeSite, serve} from './harness.mjs';
+import {gif, maceAifc, maceSnd, maceStack, mediaStack, muLawAu, pattern, tiff} from './media.mjs';
 
 const [webDir, corvida, ...rest] = process.argv.slice(2);
 const only = rest.includes('--only') ? rest[rest.indexOf('--only') + 1] : null;
-const CHROMIUM = process.env.CORVIDA_CHROMIUM || '/usr/bin/chromium';
 // The desktop smoke test's tolerance: under 2% of pixels off by more than 24 in a channel.
 const TOLERANCE = 24;
 const MOST_DIFFERING = 0.02;
 
-if (!fs.existsSync(CHROMIUM)) {
+const browser = await launch();
+if (!browser) {
   console.log(`no browser at ${CHROMIUM}: skipped`);
   process.exit(77);
 }
-const {chromium} = await import('playwright-core');
 
 // The site: build/web's files, the fixture pages, the stack under a name without an
 // extension, and the renders to compare with.
-const site = fs.mkdtempSync(path.join(os.tmpdir(), 'corvida-web-'));
-for (const name of fs.readdirSync(webDir)) {
-  if (/\.(js|wasm|html|stk|bmp|mov)$/.test(name) || name === 'fonts')
-    fs.symlinkSync(path.resolve(webDir, name), path.join(site, name));
-}
+const site = makeSite(webDir);
 fs.copyFileSync(path.join(webDir, 'demo.stk'), path.join(site, 'stack-file'));
 for (const f of [...fixtures, notStacks]) fs.writeFileSync(path.join(site, f.name + '.html'), page(f.body));
 for (const card of [1, 2, 3, 4]) {
@@ -48,26 +42,7 @@ execFileSync(corvida, ['replay', path.join(webDir, 'demo.stk'), path.join(site, 
                        '-o', replayed]);
 fs.copyFileSync(path.join(replayed, 'film-first.png'), path.join(site, 'film-first.png'));
 
-const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-               '.png': 'image/png', '.txt': 'text/plain'};
-const server = http.createServer((req, res) => {
-  const url = new URL(req.url, 'http://x');
-  const file = path.join(site, decodeURIComponent(url.pathname));
-  if (!file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
-    res.writeHead(404);
-    res.end('not found');
-    return;
-  }
-  const stat = fs.statSync(file);
-  res.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
-                      'Content-Length': stat.size, 'Last-Modified': stat.mtime.toUTCString()});
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
-
-const browser = await chromium.launch({executablePath: CHROMIUM, headless: true,
-                                       args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required']});
+const {server, origin} = await serve(site);
 const failures = [];
 const timings = [];
 await makeMediaStack();
@@ -358,6 +333,61 @@ async function runDrops() {
   await p.close();
 }
 
+// Files dropped together: a stack with the pictures and the sound beside it plays them
+// from memory (nothing fetched), and the stack dropped alone names what it missed.
+async function runDropTogether() {
+  const name = 'drop-together';
+  const besides = ['beside.gif', 'beside.jpg', 'beside.tif', 'hum.au'];
+  // Reads the files from the site first, then drops them as the user's files.
+  const drop = (p, names) => p.evaluate(async (names) => {
+    const data = new DataTransfer();
+    for (const n of names) {
+      const bytes = await (await fetch(n)).arrayBuffer();
+      data.items.add(new File([bytes], n, {type: 'application/octet-stream'}));
+    }
+    window.requestedBeforeDrop = performance.getEntriesByType('resource').length;
+    document.getElementById('p').dispatchEvent(
+      new DragEvent('drop', {dataTransfer: data, bubbles: true, cancelable: true}));
+  }, names);
+  let p = await browser.newPage();
+  await p.goto(`${origin}/plain-embed.html`);
+  await p.waitForSelector('#p.corvida-player');
+  await drop(p, ['media.stk']);
+  const noticed = await p.waitForFunction(() => {
+    const notice = document.querySelector('#p .cv-notice');
+    return notice && notice.style.display === 'block' && /beside\.tif/.test(notice.textContent);
+  }, null, {timeout: 20000}).then(() => true, () => false);
+  const notice = await p.textContent('#p .cv-notice');
+  check(name, 'a stack dropped alone names the files it missed and says to drop them with it',
+        noticed && /"beside\.gif"/.test(notice) && /dropped with it/.test(notice) &&
+        /together/.test(notice), notice);
+  await p.close();
+
+  p = await browser.newPage();
+  const requested = [];
+  p.on('request', (r) => requested.push(new URL(r.url()).pathname));
+  await p.goto(`${origin}/plain-embed.html`);
+  await p.waitForSelector('#p.corvida-player');
+  await drop(p, ['media.stk', ...besides]);
+  const fetchedBefore = requested.length;
+  const shown = await waitForLog(p, 'p', '^card 1 ', 20000);
+  await p.waitForTimeout(1500);
+  const share = shown ? await differingShare(p, 'p', 'render-media.png') : 1;
+  check(name, 'the pictures dropped with the stack are drawn', share < MOST_DIFFERING,
+        `${(share * 100).toFixed(2)}% differ`);
+  await clickCard(p, 'p', 215, 304);
+  const heard = await p.waitForFunction(() => {
+    const a = document.getElementById('p').corvida.audio;
+    return a && a.audible > 0;
+  }, null, {timeout: 5000}).then(() => true, () => false);
+  check(name, 'the sound dropped with the stack is heard on the first click', heard);
+  const later = requested.slice(fetchedBefore).filter((u) => /beside|hum|\.stk/.test(u));
+  check(name, 'nothing the stack uses is fetched after the drop', later.length === 0, later.join(' '));
+  const notice2 = await p.evaluate(() => document.querySelector('#p .cv-notice').style.display);
+  check(name, 'no file is reported missing', notice2 !== 'block');
+  await p.close();
+}
+
 // Reported, not checked: the frames of a full-card transition (card 2's Next, a wipe at
 // speed 8) as the page shows them, and the page's time between them.
 async function transitionFrames() {
@@ -523,9 +553,7 @@ async function runMedia() {
   const share = shown ? await differingShare(p, 'p', 'render-media.png') : 1;
   check(name, 'the GIF, JPEG and TIFF pictures are drawn as corvida render draws them',
         share < MOST_DIFFERING, `${(share * 100).toFixed(2)}% differ`);
-  // The first click asks for the sound file; it plays once it has arrived.
-  await clickCard(p, 'p', 215, 304);
-  await p.waitForTimeout(1500);
+  // The first click asks for the sound file, waits for it and plays it.
   await clickCard(p, 'p', 215, 304);
   const heard = await p.waitForFunction(() => {
     const a = document.getElementById('p').corvida.audio;
@@ -533,8 +561,45 @@ async function runMedia() {
   }, null, {timeout: 5000}).then(() => true, () => false);
   const audio = await p.evaluate(() => document.getElementById('p').corvida.audio || {});
   const lines = await p.evaluate(() => document.getElementById('p').corvida.lines.slice(-4).join(' / '));
-  check(name, 'the µ-law sound beside the stack is heard', heard && audio.peak > 8000,
+  check(name, 'the µ-law sound beside the stack is heard on the first click', heard && audio.peak > 8000,
         `${audio.audible || 0} frames audible, peak ${audio.peak || 0}; ${lines}`);
+  await p.close();
+}
+
+// MACE sounds: a MACE 3:1 and a MACE 6:1 sound the stack keeps, and a MACE 3:1 AIFC file
+// beside it, reach Web Audio loud and whole (their second of samples, at the page's rate).
+async function runMace() {
+  const name = 'mace';
+  fs.writeFileSync(path.join(site, 'mace3.snd'), maceSnd(3, 1));
+  fs.writeFileSync(path.join(site, 'mace6.snd'), maceSnd(6, 1));
+  fs.writeFileSync(path.join(site, 'mace.aif'), maceAifc(3, 1));
+  fs.writeFileSync(path.join(site, 'mace.json'), JSON.stringify(maceStack));
+  execFileSync(corvida, ['build', path.join(site, 'mace.json'), '-o', path.join(site, 'mace.stk')]);
+  fs.writeFileSync(path.join(site, 'mace.html'), page('<embed id="p" src="mace.stk" width="512" height="342">'));
+  const p = await browser.newPage();
+  await p.goto(`${origin}/mace.html`);
+  const {shown} = await startPlayer(p, 'p');
+  check(name, 'the stack shows', shown);
+  const buttons = [['MACE 3:1 sound', 90, 40], ['MACE 6:1 sound', 250, 40],
+                   ['MACE 3:1 AIFC file beside the stack', 410, 40]];
+  for (const [what, x, y] of buttons) {
+    await p.evaluate(() => {
+      const player = document.getElementById('p').corvida;
+      if (player.audio) player.audio = {frames: 0, audible: 0, peak: 0};
+    });
+    await clickCard(p, 'p', x, y);
+    const heard = await p.waitForFunction(() => {
+      const a = document.getElementById('p').corvida.audio;
+      return a && a.audible > 0;
+    }, null, {timeout: 5000}).then(() => true, () => false);
+    await p.waitForTimeout(2000);  // the sound ends
+    const [audio, rate] = await p.evaluate(() => [document.getElementById('p').corvida.audio || {},
+                                                  CorvidaPlayer.audioContext().sampleRate]);
+    const seconds = (audio.audible || 0) / rate;
+    check(name, `the ${what} reaches Web Audio`,
+          heard && audio.peak > 8000 && seconds > 0.85 && seconds < 1.2,
+          `${seconds.toFixed(2)} s audible, peak ${audio.peak || 0}`);
+  }
   await p.close();
 }
 
@@ -618,7 +683,9 @@ try {
   for (const f of fixtures) if (!only || only === f.name) await runFixture(f);
   const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
                   'picture-beside': runPictureBeside, audio: runAudio, film: runFilm, media: runMedia,
+                  mace: runMace,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
+                  'drop-together': runDropTogether,
                   autoplay: timeToFirstCard, transition: transitionFrames,
                   modules: runModules};
   for (const [name, run] of Object.entries(others)) if (!only || only === name) await run();
