@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "platform/web/web_platform.h"
 
@@ -202,35 +203,48 @@ void WebWindowSystem::SetStackCursor(int slot) {
   web_set_cursor(CursorCss(art).c_str());
 }
 
+namespace {
+
+// Our own art for the hands, as on the desktop, with the system's like shape to fall back
+// on when the page cannot show the picture.
+std::string HandCss(CursorShape shape, const std::string& system) {
+  std::string css = CursorCss(HandCursorArt(shape));
+  const std::string arrow = ", default";
+  if (!css.ends_with(arrow)) return system;
+  return css.replace(css.size() - arrow.size(), arrow.size(), ", " + system);
+}
+
+}  // namespace
+
 void WebWindowSystem::SetCursor(CursorShape shape) {
   if (shape == cursor_) return;
   cursor_ = shape;
   stack_cursor_ = -1;
-  const char* name = "default";
+  std::string css = "default";
   switch (shape) {
     case CursorShape::kHand:
-      name = "pointer";
+      css = HandCss(shape, "pointer");
       break;
     case CursorShape::kFlatHand:
-      name = "grab";
+      css = HandCss(shape, "grab");
       break;
     case CursorShape::kGrabHand:
-      name = "grabbing";
+      css = HandCss(shape, "grabbing");
       break;
     case CursorShape::kIBeam:
-      name = "text";
+      css = "text";
       break;
     case CursorShape::kWait:
-      name = "wait";
+      css = "wait";
       break;
     case CursorShape::kCross:
-      name = "crosshair";
+      css = "crosshair";
       break;
     case CursorShape::kArrow:
     case CursorShape::kCustom:
       break;
   }
-  web_set_cursor(name);
+  web_set_cursor(css.c_str());
 }
 
 void WebWindowSystem::SetClipboardText(const std::string& text) {

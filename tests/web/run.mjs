@@ -603,6 +603,58 @@ async function runMace() {
   await p.close();
 }
 
+// The stack's cursors are the canvas's CSS cursor over what names them: a button's own, a
+// field's own, the card's over the rest of it (a button without one too); hot text shows
+// the player's own pointing hand, and a card without any cursor the arrow.
+async function runCursors() {
+  const name = 'cursors';
+  const stack = {
+    stack: {width: 320, height: 200},
+    cards: [
+      {id: 10, name: 'One', cursorId: 28016, objects: [
+        {type: 'button', id: 1, rect: [10, 10, 110, 50], name: 'Own', cursorId: 28032, destination: 11},
+        {type: 'button', id: 2, rect: [130, 10, 230, 50], name: 'Plain', destination: 11},
+        {type: 'field', id: 3, rect: [10, 80, 200, 140], name: 'Text', cursorId: 28368, locked: true},
+        {type: 'field', id: 4, rect: [10, 150, 200, 190], name: 'Link', locked: true,
+         text: 'link and more'}]},
+      {id: 11, name: 'Two'}],
+    resources: [{type: 'Hlnk', id: 9, fieldId: 4, text: 'link', button: {destination: 11}}],
+  };
+  fs.writeFileSync(path.join(site, 'cursors.json'), JSON.stringify(stack));
+  execFileSync(corvida, ['build', path.join(site, 'cursors.json'), '-o', path.join(site, 'cursors.stk')]);
+  fs.writeFileSync(path.join(site, 'cursors.html'),
+                   page('<embed id="p" src="cursors.stk" width="320" height="200">'));
+  const p = await browser.newPage();
+  await p.goto(`${origin}/cursors.html`);
+  const {shown} = await startPlayer(p, 'p');
+  check(name, 'the stack shows', shown);
+  const box = await p.locator('#p canvas').boundingBox();
+  const cursorAt = async (x, y) => {
+    await p.mouse.move(box.x + x * box.width / 320, box.y + y * box.height / 200);
+    await p.waitForTimeout(300);
+    return p.evaluate(() => getComputedStyle(document.querySelector('#p canvas')).cursor);
+  };
+  // The art's picture: a data URL of an SVG picture, its hot spot, the arrow to fall back on.
+  const art = /^url\("data:image\/svg\+xml;utf8,<svg .*<\/svg>"\) \d+ \d+, (default|pointer)$/;
+  const seen = {};
+  for (const [what, x, y] of [['the button\'s own', 60, 30], ['the field\'s own', 100, 110],
+                              ['the card\'s', 280, 180], ['the pointing hand', 18, 158]]) {
+    seen[what] = await cursorAt(x, y);
+    check(name, `${what} cursor is the canvas's cursor`, art.test(seen[what]), seen[what].slice(0, 60) + '…' + seen[what].slice(-20));
+  }
+  const distinct = new Set(Object.values(seen)).size;
+  check(name, 'each of them is another picture', distinct === 4, `${distinct} different`);
+  const plain = await cursorAt(180, 30);
+  check(name, 'a button without a cursor shows the card\'s', plain === seen['the card\'s']);
+  // Card 2 names no cursor: the arrow.
+  await clickCard(p, 'p', 180 * 512 / 320, 30 * 342 / 200);
+  await waitForLog(p, 'p', '^card 2 ');
+  await p.waitForTimeout(800);
+  const arrow = await cursorAt(280, 180);
+  check(name, 'a card without a cursor shows the arrow', arrow === 'default' || arrow === 'auto', arrow);
+  await p.close();
+}
+
 async function runNotStacks() {
   const p = await browser.newPage();
   await p.goto(`${origin}/${notStacks.name}.html`);
@@ -683,7 +735,7 @@ try {
   for (const f of fixtures) if (!only || only === f.name) await runFixture(f);
   const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
                   'picture-beside': runPictureBeside, audio: runAudio, film: runFilm, media: runMedia,
-                  mace: runMace,
+                  mace: runMace, cursors: runCursors,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
                   'drop-together': runDropTogether,
                   autoplay: timeToFirstCard, transition: transitionFrames,
