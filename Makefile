@@ -50,6 +50,12 @@ bench: build-release
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
 	@echo "== Tarrow beside the classic C Logo"; python3 bench/logo/compare --corvida $(RELEASE_DIR)/apps/corvida
+	@# The browser build's figures, when it was built (make web): page load, download size,
+	@# transition steps in Debian's chromium, through the browser tests' pinned driver.
+	@if [ -f $(WEB_DIR)/corvida-player.wasm ] && command -v node >/dev/null; then \
+	  [ -d tests/web/node_modules/playwright-core ] || (cd tests/web && npm ci --no-audit --no-fund --silent); \
+	  node bench/web/run.mjs $(WEB_DIR); \
+	else echo "== browser: skipped (no $(WEB_DIR); make web builds it)"; fi
 
 # make fuzz SECONDS=600 runs each libFuzzer target for that many seconds and reports
 # each one's result; TARGETS="picture pixpak" runs only those.

@@ -118,21 +118,63 @@
     setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
+  // Marks on the page's timeline for the benchmark (the first of each name counts).
+  function mark(name) {
+    if (performance.mark) performance.mark('corvida:' + name);
+  }
+
   // The module's script and compiled code are fetched once for the whole page.
+  // Everything goes at once: the module's script, its code (compiled as it arrives), the
+  // list of face files and the faces the first card will likely need.
   let moduleReady = null;
   function loadModule() {
     if (moduleReady) return moduleReady;
-    moduleReady = new Promise((resolve, reject) => {
+    const script = new Promise((resolve, reject) => {
       const tag = document.createElement('script');
       tag.src = assetBase + 'corvida-player.js';
       tag.onload = () => resolve();
       tag.onerror = () => reject(new Error('cannot load ' + tag.src));
       document.head.appendChild(tag);
-    }).then(() => Promise.all([
-      WebAssembly.compileStreaming(fetch(assetBase + 'corvida-player.wasm')),
-      fetch(assetBase + 'fonts/index.txt').then((r) => (r.ok ? r.text() : ''), () => ''),
-    ])).then(([compiled, fonts]) => ({compiled, fonts}));
+    });
+    const compiled = WebAssembly.compileStreaming(fetch(assetBase + 'corvida-player.wasm'));
+    const fonts = fetch(assetBase + 'fonts/index.txt').then((r) => (r.ok ? r.text() : ''), () => '');
+    const faces = fonts.then(fetchLikelyFaces);
+    moduleReady = Promise.all([script, compiled, fonts, faces])
+      .then(([, compiled, fonts, faces]) => ({compiled, fonts, faces}));
     return moduleReady;
+  }
+
+  // The face files the players of this site asked for first, remembered per site; the
+  // sans serif faces before any was.
+  const FACES_KEY = 'corvida-first-faces';
+  const FIRST_FACES = 4;
+  function likelyFaces() {
+    try {
+      const kept = JSON.parse(localStorage.getItem(FACES_KEY) || 'null');
+      if (Array.isArray(kept)) return kept.filter((f) => typeof f === 'string').slice(0, FIRST_FACES);
+    } catch (e) {
+      // No storage for this page, or nothing readable in it.
+    }
+    return ['LiberationSans-Regular.ttf', 'LiberationSans-Bold.ttf'];
+  }
+  function rememberFace(file) {
+    try {
+      const faces = JSON.parse(localStorage.getItem(FACES_KEY) || '[]');
+      if (!Array.isArray(faces) || faces.includes(file) || faces.length >= FIRST_FACES) return;
+      faces.push(file);
+      localStorage.setItem(FACES_KEY, JSON.stringify(faces));
+    } catch (e) {
+      // Not remembered: the next visit fetches it when needed, as this one did.
+    }
+  }
+  // The likely faces the list names, fetched while the module compiles: name -> bytes.
+  function fetchLikelyFaces(index) {
+    const listed = new Set(index.split('\n').map((l) => l.trim()).filter(Boolean));
+    const wanted = likelyFaces().filter((f) => listed.has(f));
+    return Promise.all(wanted.map((f) => fetch(assetBase + 'fonts/' + encodeURIComponent(f))
+      .then((r) => (r.ok ? r.arrayBuffer() : null), () => null)
+      .then((bytes) => [f, bytes])))
+      .then((pairs) => new Map(pairs.filter(([, bytes]) => bytes && bytes.byteLength > 0)));
   }
 
   const STYLE = `
@@ -362,9 +404,13 @@
       this.setState('loading');
       this.cover.style.display = 'none';
       this.bar.style.display = 'block';
+      // The stack comes while the module compiles and the site's storage is read.
+      const early = this.file ? null : this.fetchEarly(this.url);
+      openStorage();
       let loaded;
       try {
         loaded = await loadModule();
+        mark('compiled');
         this.module = await CorvidaModule({
           corvida: this.bridge(),
           locateFile: (file) => assetBase + file,
@@ -379,20 +425,60 @@
         return;
       }
       const m = this.module;
+      mark('instance');
       await this.loadStorage();
+      mark('storage');
+      this.writeFaces(loaded.faces);
       const fonts = this.withString(loaded.fonts, (p) => p);
       if (!m._corvida_start(this.size.width, this.size.height, fonts)) {
         this.fail(this.url, 'the player could not start');
         return;
       }
       m._free(fonts);
+      mark('started');
       this.listen();
       m._corvida_run();
       this.el.focus();
       if (this.file) {
         this.streams = this.streams.then(() => this.streamFile(this.file)).catch(() => {});
       } else {
-        this.fetchStream(this.url, true);
+        this.fetchStream(this.url, true, early);
+      }
+    }
+
+    // Starts fetching `url` at once and reads all of it: the response and its pieces, or
+    // the error that stopped it.
+    fetchEarly(url) {
+      return fetch(url).then(async (response) => {
+        if (!response.ok) return {response};
+        const length = parseInt(response.headers.get('Content-Length') || '0', 10) || 0;
+        const chunks = [];
+        let received = 0;
+        try {
+          const reader = response.body.getReader();
+          for (;;) {
+            const {done, value} = await reader.read();
+            if (done) break;
+            chunks.push(value);
+            received += value.length;
+            if (length > 0) this.bar.firstChild.style.width = Math.min(100, 100 * received / length) + '%';
+          }
+        } catch (error) {
+          return {response, chunks, error};
+        }
+        return {response, chunks};
+      }, (error) => ({error}));
+    }
+
+    // The likely faces fetched with the module go where the player looks for face files
+    // before it fetches one.
+    writeFaces(faces) {
+      const FS = this.module.FS;
+      try {
+        FS.mkdirTree(STORAGE + '/data/fonts');
+        for (const [file, bytes] of faces || []) FS.writeFile(STORAGE + '/data/fonts/' + file, new Uint8Array(bytes));
+      } catch (e) {
+        this.log('face files could not be written: ' + e);
       }
     }
 
@@ -410,6 +496,11 @@
       }
       this.storage = {IDBFS, mount: FS.lookupPath(STORAGE).node.mount, known: new Set(),
                       timer: 0, dirty: false, storing: false};
+      // The connection opened early serves when it is the one the file system would open.
+      const db = await openStorage();
+      if (db && IDBFS.dbs && !IDBFS.dbs[STORAGE] && IDBFS.DB_VERSION === STORAGE_VERSION &&
+          IDBFS.DB_STORE_NAME === STORAGE_STORE)
+        IDBFS.dbs[STORAGE] = db;
       const loaded = await new Promise((resolve) => FS.syncfs(true, (err) => resolve(!err)));
       if (!loaded) this.log('site storage could not be read');
       this.storage.known = new Set(Object.keys(await this.localFiles()));
@@ -553,7 +644,10 @@
           if (on && !document.fullscreenElement) this.el.requestFullscreen().catch(() => {});
           if (!on && document.fullscreenElement === this.el) document.exitFullscreen();
         },
-        fontUrl: (file) => assetBase + 'fonts/' + encodeURIComponent(file),
+        fontUrl: (file) => {
+          rememberFace(file);
+          return assetBase + 'fonts/' + encodeURIComponent(file);
+        },
         // The work between waking and sleeping again when it showed a frame, kept while
         // the benchmark asks.
         waking: () => {
@@ -585,6 +679,7 @@
       if (this.state === 'loading') {
         this.setState('playing');
         this.shownAt = performance.now();
+        mark('first-card');
       }
       this.frames = (this.frames || 0) + 1;
       if (this.frameTimes) this.frameTimes.push(performance.now());  // set by the benchmark
@@ -667,12 +762,13 @@
 
     // Streams a URL to the player, one stream at a time as a browser does. The stack's
     // own stream shows progress, and its failure the error panel.
-    fetchStream(url, isStack) {
-      this.streams = this.streams.then(() => this.stream(url, isStack)).catch(() => {});
+    fetchStream(url, isStack, early) {
+      this.streams = this.streams.then(() => this.stream(url, isStack, early)).catch(() => {});
       return this.streams;
     }
 
-    async stream(url, isStack) {
+    // `early`: the fetch started before the player could take the stream (fetchEarly).
+    async stream(url, isStack, early) {
       let response;
       if (/^file:/i.test(url) && location.protocol !== 'file:') {
         // Beside a dropped stack: one of the files dropped with it, or missing.
@@ -683,8 +779,11 @@
         this.reportMissing(url);
         return;
       }
+      let got = null;
       try {
-        response = await fetch(url);
+        got = early ? await early : null;
+        if (got && !got.response) throw got.error;
+        response = got ? got.response : await fetch(url);
       } catch (e) {
         const hint = location.protocol === 'file:'
           ? '\n\nPages opened from a file cannot fetch stacks: serve the page over http ' +
@@ -707,7 +806,8 @@
       const stamp = isNaN(modified) ? 0 : Math.floor(modified / 1000) >>> 0;
       const served = (response.headers.get('Content-Type') || '').split(';')[0];
       const type = isStack && this.type ? this.type : served;
-      const failed = await this.pump(url, type, length, stamp, response.body.getReader(), isStack);
+      const reader = got ? piecesReader(got.chunks || [], got.error) : response.body.getReader();
+      const failed = await this.pump(url, type, length, stamp, reader, isStack);
       if (failed) this.fail(url, 'the download broke off (' + failed + ')');
     }
 
@@ -811,6 +911,50 @@
       this.error.textContent = 'This stack cannot be played.\n\n' + url + '\n\n' + reason;
       this.log('error: ' + url + ': ' + reason);
     }
+  }
+
+  // A reader of pieces already read, ending with `error` when the download broke off.
+  function piecesReader(chunks, error) {
+    let next = 0;
+    return {
+      read: async () => {
+        if (next < chunks.length) return {done: false, value: chunks[next++]};
+        if (error) throw error;
+        return {done: true, value: undefined};
+      },
+    };
+  }
+
+  // The site's database, opened while the module compiles (opening it can take long on
+  // a busy machine) as the module's file system opens it: the same version, store and
+  // index. The module's file system then uses this connection; null when there is none.
+  const STORAGE_VERSION = 21;
+  const STORAGE_STORE = 'FILE_DATA';
+  let storageDatabase = null;
+  function openStorage() {
+    if (storageDatabase) return storageDatabase;
+    storageDatabase = new Promise((resolve) => {
+      let request;
+      try {
+        request = window.indexedDB && indexedDB.open(STORAGE, STORAGE_VERSION);
+      } catch (e) {
+        request = null;
+      }
+      if (!request) return resolve(null);
+      request.onupgradeneeded = (e) => {
+        const db = request.result;
+        const store = db.objectStoreNames.contains(STORAGE_STORE)
+          ? e.target.transaction.objectStore(STORAGE_STORE) : db.createObjectStore(STORAGE_STORE);
+        if (!store.indexNames.contains('timestamp'))
+          store.createIndex('timestamp', 'timestamp', {unique: false});
+      };
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = (e) => {
+        e.preventDefault();
+        resolve(null);
+      };
+    });
+    return storageDatabase;
   }
 
   // Replaces every stack element under `root` not yet replaced. An <object> that names a

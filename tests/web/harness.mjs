@@ -22,9 +22,13 @@ const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applica
                '.png': 'image/png', '.txt': 'text/plain'};
 
 // Serves `site` on 127.0.0.1 with lengths and modification times; resolves to the server
-// and its origin.
-export async function serve(site) {
+// and its origin. `delayMs` holds back each answer that long, as a distant server would.
+export async function serve(site, {delayMs = 0} = {}) {
   const server = http.createServer((req, res) => {
+    if (delayMs > 0) setTimeout(() => answer(req, res), delayMs);
+    else answer(req, res);
+  });
+  function answer(req, res) {
     const url = new URL(req.url, 'http://x');
     const file = path.join(site, decodeURIComponent(url.pathname));
     if (!file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
@@ -36,7 +40,7 @@ export async function serve(site) {
     res.writeHead(200, {'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
                         'Content-Length': stat.size, 'Last-Modified': stat.mtime.toUTCString()});
     fs.createReadStream(file).pipe(res);
-  });
+  }
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {server, origin: `http://127.0.0.1:${server.address().port}`};
 }
