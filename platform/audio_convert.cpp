@@ -10,6 +10,9 @@ extern "C" {
 #include <bit>
 #include <utility>
 
+#include "platform/audio_resample.h"
+#include "platform/lazy_libs.h"
+
 namespace corvida {
 namespace {
 
@@ -36,6 +39,12 @@ bool NeedsSwap(SampleFormat format) {
 AudioConverter::AudioConverter(const AudioFormat& from, int device_rate)
     : from_(from), device_rate_(device_rate) {
   if (!from.Valid() || device_rate <= 0) return;
+  // Without FFmpeg's libraries on the machine, sounds are resampled linearly (swr_ stays
+  // null), as in builds without them.
+  if (!LazyAvailable(LazyGroup::kFfmpeg)) {
+    ok_ = true;
+    return;
+  }
   // The channel count stays: mono is doubled afterwards at full level, where the
   // resampler's own mixing would lower it by 3 dB.
   AVChannelLayout layout;
@@ -49,7 +58,7 @@ AudioConverter::AudioConverter(const AudioFormat& from, int device_rate)
 }
 
 AudioConverter::~AudioConverter() {
-  swr_free(&swr_);
+  if (swr_ != nullptr) swr_free(&swr_);
 }
 
 uint64_t AudioConverter::DeviceFrames(uint64_t frames) const {
@@ -64,6 +73,10 @@ bool AudioConverter::Convert(const uint8_t* data, uint64_t frames, uint64_t room
   if (DeviceFrames(frames) > room) {
     frames = room * static_cast<uint64_t>(from_.rate) / static_cast<uint64_t>(device_rate_);
     whole = false;
+  }
+  if (swr_ == nullptr) {
+    ResampleLinear(from_, data, frames, DeviceFrames(frames), out);
+    return whole;
   }
   // Each piece starts from a clean state: the last one was flushed to its end.
   if (used_ && swr_init(swr_) < 0) return false;

@@ -10,6 +10,8 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
+#include "platform/lazy_libs.h"
+
 namespace corvida {
 namespace {
 
@@ -97,6 +99,7 @@ int CodecPacketSamples(AudioCodec codec) {
 std::optional<std::vector<int16_t>> DecodeAudio(std::span<const uint8_t> packed, int channels,
                                                 AudioCodec codec) {
   if (channels != 1 && channels != 2) return std::nullopt;
+  if (!LazyAvailable(LazyGroup::kFfmpeg)) return std::nullopt;
   const size_t packet = static_cast<size_t>(CodecPacketBytes(codec, channels));
   const size_t whole = packed.size() / packet * packet;
   std::vector<int16_t> out;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/lazy_libs.h"
 #include "platform/movie/audio_track.h"
 #include "platform/movie/demuxer.h"
 #include "platform/movie/user_data.h"
@@ -77,22 +78,32 @@ bool HasSoundStream(AVFormatContext* format) {
 
 class FfmpegMovieService : public MovieService {
  public:
-  FfmpegMovieService() {
-    // Damaged movies are answered with results; the libraries' own messages would only
-    // clutter the terminal.
-    av_log_set_level(AV_LOG_QUIET);
-    av_max_alloc(kLargestAllocation);
-  }
   MovieOpenResult Open(const std::string& host_path) override {
     std::shared_ptr<movie::ByteSource> source = movie::FileSource(host_path);
     if (!source) return {nullptr, MovieError::kMissing};
+    if (!LibrariesReady()) return {nullptr, MovieError::kUnavailable};
     return OpenSource(std::move(source));
   }
   MovieOpenResult OpenMemory(std::vector<uint8_t> bytes) override {
+    if (!LibrariesReady()) return {nullptr, MovieError::kUnavailable};
     return OpenSource(movie::MemorySource(std::move(bytes)));
   }
 
  private:
+  // FFmpeg's libraries are opened with the first movie, not when the program starts;
+  // without them every movie is refused as unavailable.
+  static bool LibrariesReady() {
+    if (!LazyAvailable(LazyGroup::kFfmpeg)) return false;
+    static const bool quiet = [] {
+      // Damaged movies are answered with results; the libraries' own messages would only
+      // clutter the terminal.
+      av_log_set_level(AV_LOG_QUIET);
+      av_max_alloc(kLargestAllocation);
+      return true;
+    }();
+    return quiet;
+  }
+
   // The picture and the sound each read through a demuxer of their own.
   static MovieOpenResult OpenSource(std::shared_ptr<movie::ByteSource> source) {
     std::unique_ptr<movie::Demuxer> for_video = movie::Demuxer::Open(source);

@@ -4,6 +4,7 @@
 #include <cairo.h>
 
 #include "platform/files.h"
+#include "platform/lazy_libs.h"
 #include "platform/pdf_pages.h"
 
 namespace corvida {
@@ -21,8 +22,11 @@ PdfPages::PdfPages() = default;
 PdfPages::~PdfPages() = default;
 
 bool PdfPages::Start(const PageSetup& setup) {
-  doc_ = std::make_unique<Document>();
+  doc_.reset();
   pages_ = 0;
+  // cairo is opened with the first document (platform/lazy_libs.h).
+  if (!LazyAvailable(LazyGroup::kCairo)) return false;
+  doc_ = std::make_unique<Document>();
   doc_->page = PaperSize(setup);
   auto append = [](void* closure, const unsigned char* data, unsigned int length) {
     static_cast<Document*>(closure)->bytes.append(reinterpret_cast<const char*>(data), length);
@@ -80,7 +84,8 @@ bool PdfPages::AddPage(const RgbaView& picture) {
 
 bool PdfPages::Finish(const std::string& path, std::string& error) {
   if (!doc_ || !doc_->surface) {
-    error = "no document was started";
+    error =
+        LazyAvailable(LazyGroup::kCairo) ? "no document was started" : LazyError(LazyGroup::kCairo);
     return false;
   }
   cairo_surface_finish(doc_->surface);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/lazy_libs.h"
+
 namespace corvida {
 namespace {
 
@@ -110,9 +112,7 @@ bool IsFetchedScheme(const std::string& url) {
   return starts("http://") || starts("https://") || starts("file://");
 }
 
-CurlFetcher::CurlFetcher(FetchLimits limits, WindowSystem* wake) : limits_(limits), wake_(wake) {
-  InitialiseCurlOnce();
-}
+CurlFetcher::CurlFetcher(FetchLimits limits, WindowSystem* wake) : limits_(limits), wake_(wake) {}
 
 CurlFetcher::~CurlFetcher() {
   {
@@ -185,6 +185,16 @@ void CurlFetcher::Work() {
 }
 
 void CurlFetcher::Transfer(const Job& job) {
+  // libcurl is opened with the first fetch (platform/lazy_libs.h).
+  if (!LazyAvailable(LazyGroup::kCurl)) {
+    FetchEvent failed;
+    failed.request = job.request;
+    failed.kind = FetchEvent::Kind::kFailed;
+    failed.error = LazyError(LazyGroup::kCurl);
+    Push(std::move(failed));
+    return;
+  }
+  InitialiseCurlOnce();
   CURL* curl = curl_easy_init();
   TransferState t{this, curl, job.request, limits_.max_bytes};
   char detail[CURL_ERROR_SIZE] = {};

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/lazy_libs.h"
 #include "platform/picture/formats.h"
 
 namespace corvida::picture {
@@ -99,6 +100,9 @@ void SetPalette(const ColorMapObject& map, int transparent, DecodedPicture& out)
 }  // namespace
 
 PictureStatus DecodeGif(Bytes file, DecodedPicture& out) {
+  // The library is opened with the first such file; without it the format is not one
+  // this player reads, as in builds without it.
+  if (!LazyAvailable(LazyGroup::kGif)) return PictureStatus::kUnknownFormat;
   MemorySource source{file};
   int error = 0;
   GifFile gif(DGifOpen(&source, ReadFromMemory, &error));

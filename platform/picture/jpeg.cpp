@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "platform/lazy_libs.h"
 #include "platform/picture/formats.h"
 
 namespace corvida::picture {
@@ -17,6 +18,9 @@ struct TurboCloser {
 }  // namespace
 
 PictureStatus DecodeJpeg(Bytes file, DecodedPicture& out) {
+  // The library is opened with the first such file; without it the format is not one
+  // this player reads, as in builds without it.
+  if (!LazyAvailable(LazyGroup::kJpeg)) return PictureStatus::kUnknownFormat;
   std::unique_ptr<void, TurboCloser> handle(tjInitDecompress());
   if (!handle) return PictureStatus::kCorrupt;
   int width = 0, height = 0, subsampling = 0, colourspace = 0;

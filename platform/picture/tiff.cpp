@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/lazy_libs.h"
 #include "platform/picture/formats.h"
 
 namespace corvida::picture {
@@ -90,6 +91,9 @@ bool ChunksBounded(TIFF* tiff) {
 }  // namespace
 
 PictureStatus DecodeTiff(Bytes bytes, DecodedPicture& out) {
+  // The library is opened with the first such file; without it the format is not one
+  // this player reads, as in builds without it.
+  if (!LazyAvailable(LazyGroup::kTiff)) return PictureStatus::kUnknownFormat;
   MemoryFile file{bytes};
   std::unique_ptr<TIFF, TiffCloser> tiff(Open(file));
   if (!tiff) return PictureStatus::kCorrupt;

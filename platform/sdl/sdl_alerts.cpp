@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/charset.h"
+#include "platform/lazy_libs.h"
 #include "platform/sdl/sdl_window_system.h"
 #include "platform/text.h"
 
@@ -93,7 +94,7 @@ int SdlAlertPresenter::ShowAlert(const AlertRequest& request) {
   int count = box.data.numbuttons;
   const int unanswered = UnansweredChoice(request);
   const int fallback = unanswered >= 0 && unanswered < count ? unanswered : 0;
-  if (SDL_ShowMessageBox(&box.data, &chosen) != 0) {
+  if (!LazyAvailable(LazyGroup::kSdl) || SDL_ShowMessageBox(&box.data, &chosen) != 0) {
     // No way to ask: say so on the terminal and take the answer nobody chose.
     std::fprintf(stderr, "%s\n", box.text.c_str());
     return fallback;
@@ -106,8 +107,9 @@ void SdlAlertPresenter::ShowMessageBox(const std::string& title, const std::stri
                                        AlertIcon icon) {
   std::string utf8_title = title.empty() ? kTitle : DisplayText(title);
   std::string utf8_text = DisplayText(text);
-  if (SDL_ShowSimpleMessageBox(IconFlags(icon), utf8_title.c_str(), utf8_text.c_str(), nullptr) !=
-      0) {
+  if (!LazyAvailable(LazyGroup::kSdl) ||
+      SDL_ShowSimpleMessageBox(IconFlags(icon), utf8_title.c_str(), utf8_text.c_str(), nullptr) !=
+          0) {
     std::fprintf(stderr, "%s: %s\n", utf8_title.c_str(), utf8_text.c_str());
   }
 }

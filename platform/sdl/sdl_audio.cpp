@@ -1,5 +1,7 @@
 #include "platform/sdl/sdl_audio.h"
 
+#include "platform/lazy_libs.h"
+
 namespace corvida::sdl {
 
 SdlAudioOutput::~SdlAudioOutput() {
@@ -11,6 +13,7 @@ SdlAudioOutput::~SdlAudioOutput() {
 bool SdlAudioOutput::OpenDevice() {
   if (tried_) return device_ != 0;
   tried_ = true;
+  if (!LazyAvailable(LazyGroup::kSdl)) return false;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   subsystem_started_ = true;
   SDL_AudioSpec want{};

@@ -1,10 +1,13 @@
 #include "platform/sdl/sdl_window_system.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstring>
+#include <thread>
 
 #include "platform/charset.h"
+#include "platform/lazy_libs.h"
 
 namespace corvida::sdl {
 
@@ -27,6 +30,11 @@ bool ShowsNothing(const char* driver) {
 
 bool SdlWindowSystem::Start(std::string& error) {
   if (started_) return true;
+  // SDL2 is opened now, not when the program starts (platform/lazy_libs.h).
+  if (!LazyAvailable(LazyGroup::kSdl)) {
+    error = LazyError(LazyGroup::kSdl);
+    return false;
+  }
   // Ctrl+C ends the command-line program as usual; closing the last window is the
   // player's own decision (it gets kClose); a click that activates the window also counts
   // as a click, as on the classic system; pixels are scaled by nearest neighbour.
@@ -294,7 +302,7 @@ bool SdlWindowSystem::WaitMessage(Message& out, uint32_t timeout_ms) {
     SDL_Event event;
     int sdl_wait = wait == kForever ? -1 : static_cast<int>(std::min<uint32_t>(wait, INT_MAX));
     if (started_ && SDL_WaitEventTimeout(&event, sdl_wait)) Dispatch(event);
-    if (!started_ && wait != kForever) SDL_Delay(wait);
+    if (!started_ && wait != kForever) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
   }
 }
 
