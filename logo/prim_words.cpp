@@ -257,8 +257,10 @@ Node* ButLast(Interpreter& in, PrimCall& c) {
     return head ? head : in.empty_list();
   }
   if (v->IsSpan()) return PartOfSpan(in, v, 0, v->span.length - 1);
-  size_t keep = CharCount(v) - 1;
-  if (v->IsNumber()) return in.MakeWord(NumberText(v).substr(0, keep));
+  if (v->IsNumber()) {
+    std::string text = NumberText(v);
+    return in.MakeWord(text.substr(0, text.size() - 1));
+  }
   // A long word of chunks is copied once into a buffer; taking more off its end then
   // shares that buffer.
   std::string chars = WordChars(v);
@@ -412,22 +414,30 @@ Node* JoinWords(Interpreter& in, int row, Node* const* v, size_t count) {
       break;
     }
   }
-  size_t total = 0;
-  for (size_t i = 0; i < count; ++i) total += CharCount(v[i]);
+  // The last input's length is counted only when needed: words built from the front
+  // share it, and it may be a long chain of chunks.
+  size_t front_chars = 0;
+  for (size_t i = 0; i + 1 < count; ++i) front_chars += CharCount(v[i]);
+  auto total = [&] { return front_chars + (count ? CharCount(v[count - 1]) : 0); };
   Node* front = count ? v[0] : nullptr;
-  if (!bad && front && front->IsSpan() && count > 1 && total > front->span.length &&
-      CanGrowInPlace(front, total - front->span.length)) {
-    Node* grown = in.NewSpan(front->buffer, front->span.start, total);
-    if (!grown) return nullptr;
-    for (size_t i = 1; i < count; ++i) AppendToBuffer(front->buffer, v[i]);
-    return grown;
+  if (!bad && front && front->IsSpan() && count > 1) {
+    const size_t all = total();
+    if (all > front->span.length && CanGrowInPlace(front, all - front->span.length)) {
+      Node* grown = in.NewSpan(front->buffer, front->span.start, all);
+      if (!grown) return nullptr;
+      for (size_t i = 1; i < count; ++i) AppendToBuffer(front->buffer, v[i]);
+      return grown;
+    }
   }
   Node* shared = nullptr;
-  if (!bad && count && v[count - 1]->IsWord() && FirstChar(v[count - 1]) != '\0') {
+  if (!bad && count && v[count - 1]->IsWord() && FirstChar(v[count - 1]) != '\0' &&
+      front_chars <= kMaxSharedPrefix) {
     shared = v[count - 1];
-    if (total - WordLength(shared) > kMaxSharedPrefix) shared = nullptr;
   }
-  if (!shared && total > kMaxChunkWord) return JoinIntoBuffer(in, v, count, total);
+  if (!shared) {
+    const size_t all = total();
+    if (all > kMaxChunkWord) return JoinIntoBuffer(in, v, count, all);
+  }
   WordBuilder out(in);
   for (size_t i = 0; i + (shared ? 1 : 0) < count; ++i) out.AddChars(v[i]);
   return out.Finish(shared);

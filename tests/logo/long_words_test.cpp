@@ -72,6 +72,29 @@ TEST(LogoLongWords, GrowingAWordLeavesOtherWordsOfItsBufferAlone) {
   });
 }
 
+// A procedure that makes "ab" n times in front of "z": each WORD shares the word before
+// it, so the result is a long chain of chunks.
+constexpr const char* kFront =
+    "to front :n\nmake \"f \"z\nrepeat :n [make \"f word \"ab :f]\noutput :f\nend\n";
+
+// Joining counts the last word's characters only when it is not shared; whether it is
+// (a short front) or not (a longer front, a span growing in place), words read the same.
+TEST(LogoLongWords, WordsBuiltFromTheFrontReadTheSameWhateverTheyShare) {
+  const std::string front = kFront;
+  Check({
+      {front +
+           "make \"w front 30\nprint (sentence count :w first :w last :w count bl :w item 31 :w)",
+       "61 a z 60 a\n"},
+      {front + "show (word \"abcdefgh \"xyz) show (word \"abcdefghi front 2)",
+       "abcdefghxyz\nabcdefghiababz\n"},
+      {front + "show count (word \"abcd \"efgh \"ijklm front 3) show word 12 front 1",
+       "20\n12abz\n"},
+      {WithGrow(front + "make \"s grow \"ab 4\nmake \"t word :s front 3\nprint :t print count :t "
+                        "print :s"),
+       "abababababababz\n15\nabababab\n"},
+  });
+}
+
 TEST(LogoLongWords, NumbersEmptyWordsAndShortFrontsJoin) {
   Check({
       {"make \"w 0 make \"i 0\nrepeat 6 [make \"i :i + 1 make \"w word :w :i]\nprint :w print :w + "
