@@ -2,8 +2,9 @@
 // Debian's chromium (never a downloaded browser) through playwright-core, and checks that
 // each markup variant is replaced by a player whose first card matches `corvida render`
 // of the same card and whose Next button shows the next card; then sound, the site's
-// storage across a reload, downloads (Save Stack As, Export Screen), dropped stacks, the
-// demo's film, and GIF, JPEG and TIFF pictures and a µ-law sound beside a stack.
+// storage across a reload, downloads (Save Stack As, Export Screen), dropped stacks (alone
+// and with the files beside them), the demo's film, GIF, JPEG and TIFF pictures and a
+// µ-law sound beside a stack (heard on the first click), MACE sounds, and the cursors.
 //   node run.mjs WEB_DIR CORVIDA [--only NAME] [--keep]
 // Exit status 0 when every check passed, 77 (skipped) when chromium is missing.
 import {execFileSync} from 'node:child_process';
