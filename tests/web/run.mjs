@@ -386,6 +386,31 @@ async function runDropTogether() {
   check(name, 'nothing the stack uses is fetched after the drop', later.length === 0, later.join(' '));
   const notice2 = await p.evaluate(() => document.querySelector('#p .cv-notice').style.display);
   check(name, 'no file is reported missing', notice2 !== 'block');
+
+  // On the demo page, the same files dropped beside the players play in a new one.
+  await p.goto(`${origin}/index.html`);
+  await p.waitForFunction(() => document.querySelectorAll('.corvida-player').length === 1);
+  await p.evaluate(async (names) => {
+    const data = new DataTransfer();
+    for (const n of names) {
+      const bytes = await (await fetch(n)).arrayBuffer();
+      data.items.add(new File([bytes], n, {type: 'application/octet-stream'}));
+    }
+    document.getElementById('drop').dispatchEvent(
+      new DragEvent('drop', {dataTransfer: data, bubbles: true, cancelable: true}));
+  }, [...besides, 'media.stk']);
+  const added = await p.waitForFunction(() => {
+    const players = document.querySelectorAll('.corvida-player');
+    return players.length === 2 && players[1].corvida.lines.some((l) => /^card 1 /.test(l));
+  }, null, {timeout: 20000}).then(() => true, () => false);
+  await p.waitForTimeout(1500);
+  const shareDemo = added ? await p.evaluate(() => {
+    const el = document.querySelectorAll('.corvida-player')[1];
+    el.id = 'dropped';
+    return true;
+  }) && await differingShare(p, 'dropped', 'render-media.png') : 1;
+  check(name, 'dropped on the demo page, the stack and its files play in a new player',
+        added && shareDemo < MOST_DIFFERING, `${(shareDemo * 100).toFixed(2)}% differ`);
   await p.close();
 }
 
