@@ -54,17 +54,26 @@ bool NameIndex::KeyEqual::operator()(NameView view, const std::string& key) cons
 }
 
 Node* NameIndex::Find(const Node* name, int skip) const {
-  Answer* answer = nullptr;
+  // The answers are kept in pairs, the latest first: two names a loop uses that fall on
+  // the same pair both stay (with one place each they pushed each other out every time).
+  Answer* pair = nullptr;
   if (pool_) {
-    answer = &answers_[((reinterpret_cast<uintptr_t>(name) >> 3) ^ static_cast<uintptr_t>(skip)) %
-                       kAnswers];
-    if (answer->name == name && answer->skip == skip && answer->generation == generation_ &&
-        answer->collections == pool_->collections())
-      return answer->entry;
+    static_assert(kAnswers % 2 == 0);
+    const uint64_t key = (reinterpret_cast<uintptr_t>(name) >> 3) ^ static_cast<uintptr_t>(skip);
+    pair = &answers_[2 * ((key * 0x9E3779B97F4A7C15ull) >> 32 & (kAnswers / 2 - 1))];
+    for (int way = 0; way < 2; ++way) {
+      const Answer& a = pair[way];
+      if (a.name == name && a.skip == skip && a.generation == generation_ &&
+          a.collections == pool_->collections())
+        return a.entry;
+    }
   }
   auto it = entries_.find(NameView{name, skip});
   Node* entry = it == entries_.end() ? nullptr : it->second;
-  if (answer) *answer = {name, skip, generation_, pool_->collections(), entry};
+  if (pair) {
+    pair[1] = pair[0];
+    pair[0] = {name, skip, generation_, pool_->collections(), entry};
+  }
   return entry;
 }
 
