@@ -62,7 +62,8 @@ struct Node {
   };
   uint8_t flags;
   uint8_t spare;
-  uint16_t prim;   // name words of the primitive table: row + 1; 0 elsewhere
+  uint16_t prim;   // name words of the primitive table: row + 1; 0xFFFF: known to be
+                   // no primitive's name (PrimitiveTable::FindWord); 0 elsewhere
   uint32_t stamp;  // visit mark of the current walk, so shared structure is seen once
 
   uint8_t type() const { return flags & kTypeMask; }

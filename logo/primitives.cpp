@@ -391,11 +391,19 @@ int PrimitiveTable::Find(std::string_view name) const {
   return it == index_.end() ? -1 : it->second;
 }
 
+// `Node::prim` of a word already found to name no primitive.
+constexpr uint16_t kNotPrimitive = 0xFFFF;
+static_assert(kRowCount < kNotPrimitive);
+
 int PrimitiveTable::FindWord(const Node* word) const {
   if (!word || !word->IsWord()) return -1;
+  if (word->prim == kNotPrimitive) return -1;
   if (word->prim) return word->prim - 1;
-  if (WordLength(word) > 40) return -1;
-  return Find(WordChars(word));
+  const int row = WordLength(word) > 40 ? -1 : Find(WordChars(word));
+  // Words never change and the table's rows are fixed, so a word found to be no
+  // primitive stays none: a procedure's name in a running line is looked up once.
+  if (row < 0) const_cast<Node*>(word)->prim = kNotPrimitive;
+  return row;
 }
 
 void PrimitiveTable::Set(std::string_view name, PrimHandler handler) {

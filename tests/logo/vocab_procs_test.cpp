@@ -24,6 +24,18 @@ TEST(LogoVocabProcs, ToChecksItsNameAndInputs) {
   });
 }
 
+// A name in a running line is found to be no primitive once; the procedure it calls is
+// still the one defined at the time of each call, or none.
+TEST(LogoVocabProcs, ANameInALineCallsTheProcedureOfTheMoment) {
+  Check({
+      {"to f\nprint 1\nend\nmake \"line [f]\nrun :line\ndefine \"f [[] [print 2]]\nrun :line\n"
+       "erase \"f\nrun :line",
+       "1\n2\nLogo Error: I don't know how to f\n\nAt: f\n"},
+      {"make \"l [g print \"x]\nrun :l\nto g\nprint 3\nend\nrun :l\nrepeat 2 [g]",
+       "Logo Error: I don't know how to g\n\nAt: g print \"x\n3\nx\n3\n3\n"},
+  });
+}
+
 TEST(LogoVocabProcs, Define) {
   Check({
       {"define \"twice [[x] [output 2 * :x]]\nprint twice 21\npo \"twice",
