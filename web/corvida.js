@@ -322,8 +322,9 @@
     wire() {
       this.cover.addEventListener('click', (e) => {
         e.stopPropagation();
-        resumeAudio();
+        // The downloads go out first: making the audio context takes the page a while.
         this.start();
+        resumeAudio();
       });
       // Any later gesture on the player brings back sound the browser suspended.
       for (const type of ['pointerdown', 'keydown']) {
@@ -392,8 +393,8 @@
       this.notice.style.display = 'none';
       if (this.state === 'waiting') {
         this.file = file;
-        resumeAudio();
         this.start();
+        resumeAudio();
       } else if (this.module) {
         this.streams = this.streams.then(() => this.streamFile(file)).catch(() => {});
       }

@@ -63,6 +63,22 @@ async function loadOnce(from = origin) {
   return {shown, arrivals, files};
 }
 
+// From the click-to-play click to the first card (the click also makes the audio context).
+async function clickOnce() {
+  const p = await browser.newPage();
+  await p.goto(`${origin}/click.html`);
+  await p.waitForSelector('#p .cv-cover');
+  const clickedAt = await p.evaluate(() => new Promise((resolve) => {
+    document.querySelector('#p .cv-cover').addEventListener('click', () => resolve(performance.now()),
+                                                           {capture: true, once: true});
+    document.querySelector('#p .cv-cover').click();
+  }));
+  const shown = await p.waitForFunction(() => document.getElementById('p').corvida.shownAt,
+                                        null, {timeout: 30000}).then((h) => h.jsonValue(), () => 0);
+  await p.close();
+  return shown ? shown - clickedAt : 0;
+}
+
 async function emptyLoad() {
   const p = await browser.newPage();
   await p.goto(`${origin}/empty.html`);
@@ -135,6 +151,14 @@ try {
     }
   }
 
+  const clicks = [];
+  for (let run = 0; run < runs; ++run) clicks.push(await clickOnce());
+  const clicked = clicks.filter((ms) => ms > 0);
+  if (clicked.length) {
+    console.log(`  after the click-to-play click: median ${median(clicked).toFixed(0)} ms ` +
+                `(${clicked.length} of ${runs}); goal under ${LOAD_GOAL_MS} ms: ` +
+                verdict(median(clicked), LOAD_GOAL_MS));
+  }
   // Each step that waits for the one before costs a round trip more from a distant server.
   const far = [];
   for (let run = 0; run < runs; ++run) far.push((await loadOnce(distant.origin)).shown);
