@@ -681,6 +681,37 @@ async function runCursors() {
   await p.close();
 }
 
+// A file that is slow to come: the click that needs it waits with the bar along the
+// bottom of the card, and Escape gives up waiting (the sound is then missing this time).
+async function runSlowFile() {
+  const name = 'slow-file';
+  const slow = await serve(site, {delayMs: 2000});
+  const p = await browser.newPage();
+  await p.goto(`${slow.origin}/media.html`);
+  await p.click('#p .cv-cover');
+  const shown = await p.waitForFunction(() => document.getElementById('p').corvida.lines.some(
+    (l) => /^card 1 /.test(l)), null, {timeout: 30000}).then(() => true, () => false);
+  check(name, 'the stack shows', shown);
+  await p.waitForTimeout(7000);  // the pictures beside it come, each 2 s late
+  await clickCard(p, 'p', 215, 304);
+  await p.waitForTimeout(1000);
+  // The bar: a grey frame with white inside, 8 pixels high, 6 pixels above the bottom.
+  const bar = await p.evaluate(() => {
+    const canvas = document.querySelector('#p canvas');
+    const d = canvas.getContext('2d').getImageData(0, canvas.height - 14, canvas.width, 8).data;
+    const at = (x, y) => Array.from(d.slice((y * canvas.width + x) * 4, (y * canvas.width + x) * 4 + 3));
+    return [at(6, 0), at(100, 4)];
+  });
+  check(name, 'the click waits for the file with the bar shown',
+        bar[0].every((v) => v === 0x40) && bar[1].every((v) => v === 0xFF), JSON.stringify(bar));
+  await p.focus('#p');
+  await p.keyboard.press('Escape');
+  check(name, 'Escape gives up waiting', await waitForLog(p, 'p', 'waiting for "hum.au" ended: it was cancelled'));
+  check(name, 'the sound is missing this time', await waitForLog(p, 'p', '^missing "hum.au"'));
+  await p.close();
+  slow.server.close();
+}
+
 async function runNotStacks() {
   const p = await browser.newPage();
   await p.goto(`${origin}/${notStacks.name}.html`);
@@ -761,7 +792,7 @@ try {
   for (const f of fixtures) if (!only || only === f.name) await runFixture(f);
   const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
                   'picture-beside': runPictureBeside, audio: runAudio, film: runFilm, media: runMedia,
-                  mace: runMace, cursors: runCursors,
+                  mace: runMace, cursors: runCursors, 'slow-file': runSlowFile,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
                   'drop-together': runDropTogether,
                   autoplay: timeToFirstCard, transition: transitionFrames,
