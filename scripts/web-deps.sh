@@ -12,7 +12,9 @@ shopt -s inherit_errexit
 cache="${XDG_CACHE_HOME:-$HOME/.cache}/corvida-web"
 mkdir -p "$cache"
 export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
-emver=$(emcc --version | head -1 | sed -n 's/.* \([0-9][0-9.]*\) .*/\1/p')
+# sed reads the whole answer: `head` would close the pipe early and the compiler, killed
+# by it, would fail the build now and then.
+emver=$(emcc --version | sed -n '1s/.* \([0-9][0-9.]*\) .*/\1/p')
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 
