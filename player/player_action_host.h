@@ -27,6 +27,8 @@ class PlayerActionHost : public ActionHost {
   std::optional<std::string> AskUserName() override;
   bool ConfirmLaunch(const std::string& program, const std::string& document) override;
   std::string ResolvePath(const std::string& stored) override;
+  // Where the stored name is found without asking anyone; "" when it is not.
+  std::string FindPath(const std::string& stored);
   bool Launch(const std::string& path) override;
   void ClosePlayer() override;
   void NestedMessage(const Message& m) override;

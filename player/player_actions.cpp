@@ -101,6 +101,14 @@ bool PlayerActionHost::ConfirmLaunch(const std::string& program, const std::stri
 }
 
 std::string PlayerActionHost::ResolvePath(const std::string& stored) {
+  const std::string found = FindPath(stored);
+  if (!found.empty()) return found;
+  if (!window_.file_requests_) return window_.LocateFile(stored);
+  // A downloaded stack's files come from where it came from, when they are asked for.
+  return window_.file_requests_->RequestFile(stored, kRequestedFileSlot);
+}
+
+std::string PlayerActionHost::FindPath(const std::string& stored) {
   Player& player = window_.player_;
   PathRoots roots;
   // A downloaded copy's folder is the download cache, never a place its names may reach.
@@ -116,11 +124,7 @@ std::string PlayerActionHost::ResolvePath(const std::string& stored) {
         roots.media_folders.push_back(JoinPath(base, std::string(folder.name)));
     }
   }
-  const std::string found = ResolveStoredPath(stored, roots, player.stack.names_converted());
-  if (!found.empty()) return found;
-  if (!window_.file_requests_) return window_.LocateFile(stored);
-  // A downloaded stack's files come from where it came from, when they are asked for.
-  return window_.file_requests_->RequestFile(stored, kRequestedFileSlot);
+  return ResolveStoredPath(stored, roots, player.stack.names_converted());
 }
 
 bool PlayerActionHost::Launch(const std::string& path) {

@@ -168,7 +168,7 @@ void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
   MovieStart start;
   start.id = entry.movie_id();
   start.rect = entry.rect();
-  start.path = window_.ResolveMediaPath(entry.ReferencePath());
+  start.path = window_.FindMediaPathLater(entry.ReferencePath());
   FirstFrame first;
   if (!movies_.FirstFrameOf(start, first)) return;
   // Objects stay above the frame unless the movie plays on top of them.

@@ -29,6 +29,7 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
   CardViewSetup setup;
   setup.fonts = player_.platform.fonts();
   setup.pictures = &player_.pictures;
+  setup.missing = &later_locator_;
   nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, *this, setup);
   field_input_ =
       std::make_unique<FieldInput>(player_.stack, player_.handles, player_.platform.windows(),
@@ -333,6 +334,12 @@ std::string PlayerWindow::ResolveMediaPath(const std::string& stored) {
   return action_host_->ResolvePath(stored);
 }
 
+std::string PlayerWindow::FindMediaPathLater(const std::string& stored) {
+  if (file_requests_) return action_host_->ResolvePath(stored);  // asks the page, never the user
+  const std::string found = action_host_->FindPath(stored);
+  return found.empty() ? LocateLater(stored, 0, 0) : found;
+}
+
 void PlayerWindow::RepaintCard(const Rect& rect) {
   if (shown_.empty() || !view().current_card()) return;
   gfx::DrawTarget target(shown_);
@@ -452,6 +459,9 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
         break;
       case kRunPendingMove:
         RunQueuedMove();
+        break;
+      case kLocateMissingFiles:
+        LocateMissingFiles();
         break;
       default:
         break;

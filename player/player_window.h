@@ -150,6 +150,8 @@ class PlayerWindow : public CardScreen,
   static constexpr uint32_t kTimerId = 1;
   static constexpr uint32_t kTimerMs = 55;
   static constexpr uint32_t kRunPendingMove = msg::kUser + 1;
+  // Files the shown card names but that were not found are asked for from this message.
+  static constexpr uint32_t kLocateMissingFiles = msg::kUser + 2;
   // What opening a stack answers when its file is asked for again (no alert is shown).
   static constexpr int kStackAskedAgain = -2;
   // A move asked for by a queued move runs from this timer, one tick later.
@@ -244,7 +246,7 @@ class PlayerWindow : public CardScreen,
   // Where files a stack names but that are missing are asked for; null: nowhere.
   void set_file_requests(FileRequests* requests) {
     file_requests_ = requests;
-    nav_->setup().missing = requests;
+    nav_->setup().missing = requests ? static_cast<MissingFiles*>(requests) : &later_locator_;
   }
   // A bar along the bottom of the window while a stack downloads (over a blank window
   // before the first card); `length` 0: not announced, the bar then only moves.
@@ -262,6 +264,9 @@ class PlayerWindow : public CardScreen,
   void ShowController(const ControllerView& view);
   // Where a stored media path is on this machine; "" when it is not found.
   std::string ResolveMediaPath(const std::string& stored);
+  // The same while a card is composed (a movie's first frame): a local stack's missing
+  // file is asked for once the card shows, and the card is composed again.
+  std::string FindMediaPathLater(const std::string& stored);
 
   // Text input on the shown card: fields, Find Text, hyperlinks.
   FieldInput& field_input() { return *field_input_; }
@@ -363,6 +368,27 @@ class PlayerWindow : public CardScreen,
   // The "Please find ..." question for a file a local stack names that is not found: the
   // host path the user pointed to, or "" (player_window_desktop.cpp).
   std::string LocateFile(const std::string& stored);
+  // The same for a file the card being composed names (a graphic's picture, a field's
+  // text, a movie's first frame): no question may run while a card is composed, so the
+  // file is drawn as missing and asked for from kLocateMissingFiles once the card shows;
+  // the object (`type` 0: the whole card) is then drawn again. The answer given before.
+  std::string LocateLater(const std::string& stored, uint16_t type, uint16_t id);
+  void LocateMissingFiles();
+  class LaterLocator : public MissingFiles {
+   public:
+    explicit LaterLocator(PlayerWindow& window) : window_(window) {}
+    std::string AskFor(const std::string& stored, uint16_t type, uint16_t id) override {
+      return window_.LocateLater(stored, type, id);
+    }
+
+   private:
+    PlayerWindow& window_;
+  };
+  struct FileToLocate {
+    std::string stored;
+    uint16_t type = 0, id = 0;
+    Handle card = 0;  // the card shown when it was missed
+  };
 
   // The menu bar (player_window_menu.cpp).
   void ReadMenuPreference();
@@ -422,6 +448,9 @@ class PlayerWindow : public CardScreen,
   std::vector<std::string> recent_stacks_;  // as the File menu lists them
   std::vector<MenuEntry> extras_entries_;
   FileRequests* file_requests_ = nullptr;
+  LaterLocator later_locator_{*this};
+  std::vector<FileToLocate> to_locate_;
+  bool composing_elsewhere_ = false;  // Print draws every card: nothing is asked for then
   std::unique_ptr<FieldInput> field_input_;
   std::unique_ptr<NbaHost> nbas_;
   std::unique_ptr<NbaExtras> extras_;

@@ -84,4 +84,36 @@ std::string PlayerWindow::LocateFile(const std::string& stored) {
   return path;
 }
 
+std::string PlayerWindow::LocateLater(const std::string& stored, uint16_t type, uint16_t id) {
+  if (!desktop_window_ || stacks_downloaded_ || stored.empty() || !window_) return {};
+  auto known = player_.located_files.find(LocatorKey(stored));
+  if (known != player_.located_files.end() &&
+      (known->second.empty() || IsRegularFile(known->second)))
+    return known->second;
+  if (composing_elsewhere_) return {};
+  const Handle card = view().current_card();
+  for (const FileToLocate& waiting : to_locate_)
+    if (waiting.type == type && waiting.id == id && waiting.card == card &&
+        LocatorKey(waiting.stored) == LocatorKey(stored))
+      return {};
+  // Posted once for all that a card misses; at most a card's worth waits.
+  if (to_locate_.empty())
+    player_.platform.windows().PostMessage({window_, kLocateMissingFiles, 0, 0, 0});
+  if (to_locate_.size() < 256) to_locate_.push_back({stored, type, id, card});
+  return {};
+}
+
+// Each missing file is asked for while the card that names it shows; the user's answer
+// (a file or Cancel) holds for the session, so each name is asked once.
+void PlayerWindow::LocateMissingFiles() {
+  std::vector<FileToLocate> waiting;
+  waiting.swap(to_locate_);
+  for (const FileToLocate& file : waiting) {
+    if (closed_ || close_requested_ || file.card != view().current_card()) continue;
+    if (LocateFile(file.stored).empty()) continue;
+    if (file.type == 0 || !view().RedrawObject(file.type, file.id, 0, 0, false, this))
+      RecomposeCard();
+  }
+}
+
 }  // namespace corvida

@@ -47,7 +47,9 @@ void PlayerWindow::Print() {
   if (!path) return;
   field_input_->StoreTyped();  // the text typed on the shown card is printed too
   // A view of its own draws each card, so the shown one stays as it is.
+  // Files its cards miss are asked for when a card naming them shows, not now.
   CardView printer(player_.handles, stack, view().services());
+  composing_elsewhere_ = true;
   printer.options() = view().options();
   printer.options().outlines_shown = false;
   PdfPages pdf;
@@ -61,6 +63,7 @@ void PlayerWindow::Print() {
     card.palette = printer.palette();
     drawn = pdf.AddPage(gfx::ConvertToRgba(card, &card.palette, rgba));
   }
+  composing_elsewhere_ = false;
   std::string error;
   if (!drawn || !pdf.Finish(*path, error)) {
     Log("not printed" + (error.empty() ? std::string() : ": " + error));
