@@ -133,6 +133,7 @@ int PlayCommand::Run() {
   PlayerWindow window(player);
   window.set_saving_allowed(true);
   window.set_desktop_window(true);
+  window.set_print_queue(true);
   if (!stack_.empty() && (window.OpenStack(stack_) != 0 || player.stack.CardCount() == 0)) {
     std::fprintf(stderr, "corvida play: cannot open the stack %s\n",
                  EscapeControls(stack_).c_str());

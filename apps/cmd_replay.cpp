@@ -123,6 +123,7 @@ class Replay : public PlayerLog {
     UsePlayer(*own_player_, *own_window_);
     window_->set_saving_allowed(allow_save_);
     window_->set_desktop_window(true);
+    window_->set_print_queue(print_queue_);
     if (window_->OpenStack(stack) != 0 || player_->stack.CardCount() == 0) {
       std::fprintf(stderr, "corvida replay: cannot open the stack %s\n",
                    EscapeControls(stack).c_str());
@@ -168,6 +169,14 @@ class Replay : public PlayerLog {
     UsePlayer(*browser_->player(), *browser_->window());
     window_->Pump(0);
     return true;
+  }
+
+  // A document the last event handed to the print queue is taken (or refused) before
+  // the next event: the queue is a real program, waited for in real time.
+  void SettlePrinting() {
+    if (closed() || !window_->printing()) return;
+    window_->SettlePrinting(PlayerWindow::kPrintPatienceMs);
+    window_->Pump(0);
   }
 
   // Files the last event asked for arrive (and what they start runs) before the next.
@@ -299,6 +308,8 @@ class Replay : public PlayerLog {
   bool closed() const { return window_->closed(); }
   // The stack may be saved, as the desktop player saves local stacks (before Start).
   void AllowSaving() { allow_save_ = true; }
+  // Print uses the desktop's print queue when it has one (before Start).
+  void UsePrintQueue() { print_queue_ = true; }
   // Every callback command a script or extension issues is printed as "callback N".
   void TraceCallbacks() { window_->callbacks().set_trace(true); }
 
@@ -474,6 +485,7 @@ class Replay : public PlayerLog {
   std::deque<std::string> texts_;
   bool shift_ = false, ctrl_ = false;
   bool allow_save_ = false;
+  bool print_queue_ = false;
   WavCaptureFile wav_;
   struct TimedShot {
     std::string name;
@@ -507,6 +519,9 @@ class ReplayCommand : public Command {
     app.add_flag("--allow-save", allow_save_,
                  "let the stack be saved as the desktop player does (Save Stack, and the "
                  "question before a changed stack is closed)");
+    app.add_flag("--print-queue", print_queue_,
+                 "let Print send the cards to the desktop's print queue (lp) when it has a "
+                 "default printer, as corvida play does; without it Print writes a PDF file");
     app.add_flag("--trace-callbacks", trace_callbacks_,
                  "print each callback command scripts issue: callback N and its non-zero "
                  "parameters");
@@ -532,12 +547,14 @@ class ReplayCommand : public Command {
     Replay replay(out_dir_, program_dir_);
     if (!audio_.empty() && !replay.CaptureAudio(audio_)) return kExitFailure;
     if (allow_save_) replay.AllowSaving();
+    if (print_queue_) replay.UsePrintQueue();
     if (!(from_url ? replay.StartUrl(stack_) : replay.Start(stack_))) return kExitFailure;
     if (trace_callbacks_) replay.TraceCallbacks();
     for (const ReplayEvent& e : script) {
       if (replay.closed()) break;
       if (!replay.Run(e) || !replay.FinishTimedShot()) return kExitFailure;
       replay.SettleDownloads();
+      replay.SettlePrinting();
     }
     replay.Settle(settle_ms_);
     if (!replay.FinishTimedShot(true)) return kExitFailure;
@@ -551,6 +568,7 @@ class ReplayCommand : public Command {
   uint32_t settle_ms_ = 10000;
   bool trace_callbacks_ = false;
   bool allow_save_ = false;
+  bool print_queue_ = false;
 };
 
 CommandRegistration reg(

@@ -132,6 +132,7 @@ constexpr Entry kStrings[] = {
     {5104, "24Are you sure you want to delete this Extra?~Delete~^Cancel"},
     {5105, "53Open the web page %1 in your browser?~Open~^Cancel"},
     {5106, "53Do you want to save the changes you made to \"%1\"?~^Save~Don't Save~Cancel"},
+    {5107, "33The cards could not be printed on \"%1\": %2~^OK"},
 };
 
 constexpr bool SortedById() {

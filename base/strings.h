@@ -104,6 +104,8 @@ enum Id : int {
   kConfirmWebPage = 5105,
   // Asked before a changed stack is closed or left for another ("%1" its file's name).
   kSaveChanges = 5106,
+  // The print queue refused the cards or did not answer ("%1" the printer, "%2" why).
+  kPrintFailed = 5107,
 };
 }  // namespace strid
 

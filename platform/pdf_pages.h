@@ -50,6 +50,8 @@ class PdfPages {
   // Ends the document and writes it to `path` (replacing a file there at once); false
   // with `error` saying why when anything failed.
   bool Finish(const std::string& path, std::string& error);
+  // The same, the document's bytes handed back instead (for the print queue).
+  bool FinishInMemory(std::string& bytes, std::string& error);
 
  private:
   struct Document;

@@ -82,7 +82,7 @@ bool PdfPages::AddPage(const RgbaView& picture) {
   return drawn;
 }
 
-bool PdfPages::Finish(const std::string& path, std::string& error) {
+bool PdfPages::FinishInMemory(std::string& bytes, std::string& error) {
   if (!doc_ || !doc_->surface) {
     error =
         LazyAvailable(LazyGroup::kCairo) ? "no document was started" : LazyError(LazyGroup::kCairo);
@@ -90,12 +90,18 @@ bool PdfPages::Finish(const std::string& path, std::string& error) {
   }
   cairo_surface_finish(doc_->surface);
   const cairo_status_t status = cairo_surface_status(doc_->surface);
-  std::string bytes = std::move(doc_->bytes);
+  bytes = std::move(doc_->bytes);
   doc_.reset();
   if (status != CAIRO_STATUS_SUCCESS) {
     error = cairo_status_to_string(status);
     return false;
   }
+  return true;
+}
+
+bool PdfPages::Finish(const std::string& path, std::string& error) {
+  std::string bytes;
+  if (!FinishInMemory(bytes, error)) return false;
   if (!WriteFileAtomically(path, bytes)) {
     error = "the file cannot be written";
     return false;

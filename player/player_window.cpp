@@ -76,6 +76,8 @@ void PlayerWindow::ShowFirstCard() {
 }
 
 void PlayerWindow::Shutdown() {
+  // A document still going into the print queue gets a last few seconds.
+  SettlePrinting(5000);
   if (nbas_) nbas_->StackClosing(true);
   if (window_) player_.platform.windows().KillTimer(window_, kTimerId);
   if (window_) player_.platform.windows().KillTimer(window_, kChainedMoveTimerId);
@@ -505,6 +507,7 @@ void PlayerWindow::OnTimer() {
   media_->Idle();
   executor_->TimerTick();
   nbas_->Broadcast(nbamsg::kIdle);
+  CheckPrintJob();
 }
 
 // While a script waits, sounds are let go, movies and animations move on and the modules

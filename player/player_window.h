@@ -22,6 +22,7 @@
 #include "engine/render.h"
 #include "engine/transition.h"
 #include "platform/pdf_pages.h"
+#include "platform/print_queue.h"
 #include "player/nba_extras.h"
 #include "player/nba_host.h"
 #include "player/player.h"
@@ -235,6 +236,16 @@ class PlayerWindow : public CardScreen,
   // preferences, and a stack dropped on it opens (player_window_desktop.cpp).
   void set_desktop_window(bool on) { desktop_window_ = on; }
   bool desktop_window() const { return desktop_window_; }
+  // Print uses the desktop's print queue when there is one (corvida play; replays only
+  // when asked, so that no test prints on paper).
+  void set_print_queue(bool on) { print_queue_ = on; }
+  bool printing() const { return print_job_ != nullptr; }
+  // Waits at most `ms` of real time for the print job handed to the queue to end, and
+  // reports it (the replay settles each event's printing so).
+  void SettlePrinting(uint32_t ms);
+  // The print job handed to the queue is looked at on every tick; it may take the queue
+  // at most this long, in real time, before it is ended with an alert.
+  static constexpr uint32_t kPrintPatienceMs = 60000;
   // Opens another stack at its first card, a changed stack asking to be saved first;
   // `why` names the way it came in the log ("dropped", "recent").
   void OpenOtherStack(const std::string& path, const std::string& why);
@@ -345,9 +356,13 @@ class PlayerWindow : public CardScreen,
 
   // Help: the user guide in the desktop's browser.
   void OpenGuide();
-  // Page Setup and Print: the cards as the pages of a PDF file (player_window_print.cpp).
+  // Page Setup and Print: the cards as the pages of a PDF file, sent to the desktop's
+  // print queue when it has a default printer, else written to a file the user names
+  // (player_window_print.cpp).
   void AskPageSetup();
   void Print();
+  bool ComposePages(PdfPages& pdf);
+  void CheckPrintJob();
   // The open stack's file name without its extension ("Untitled" without one).
   std::string StackBaseName() const;
 
@@ -450,7 +465,11 @@ class PlayerWindow : public CardScreen,
   FileRequests* file_requests_ = nullptr;
   LaterLocator later_locator_{*this};
   std::vector<FileToLocate> to_locate_;
-  bool composing_elsewhere_ = false;  // Print draws every card: nothing is asked for then
+  bool composing_elsewhere_ = false;
+  bool print_queue_ = false;
+  std::unique_ptr<PrintJob> print_job_;
+  std::string print_destination_;
+  int print_pages_ = 0;  // Print draws every card: nothing is asked for then
   std::unique_ptr<FieldInput> field_input_;
   std::unique_ptr<NbaHost> nbas_;
   std::unique_ptr<NbaExtras> extras_;

@@ -99,7 +99,7 @@ void PlayerWindow::UpdateMenus() {
   const bool has_cards = player_.stack.is_open() && player_.stack.CardCount() > 0;
   for (int id = 200; id <= 207; ++id) menu_bar_.SetGreyed(id, !has_cards);
   menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPreferences), !player_.stack.is_open());
-  menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPrint), !has_cards);
+  menu_bar_.SetGreyed(static_cast<int>(MenuCommand::kPrint), !has_cards || print_job_);
   GreyMissingRecentStacks();
 }
 

@@ -43,17 +43,47 @@ void PlayerWindow::AskPageSetup() {
 void PlayerWindow::Print() {
   Stack& stack = player_.stack;
   if (!stack.is_open() || stack.CardCount() == 0) return;
-  auto path = questions_->ChoosePrintPath(StackBaseName() + ".pdf");
-  if (!path) return;
+  if (print_job_) return Log("still printing");  // one document in the queue at a time
+  const std::string printer = print_queue_ ? DefaultPrinter() : "";
+  std::optional<std::string> path;
+  if (printer.empty() && !(path = questions_->ChoosePrintPath(StackBaseName() + ".pdf"))) return;
   field_input_->StoreTyped();  // the text typed on the shown card is printed too
-  // A view of its own draws each card, so the shown one stays as it is.
-  // Files its cards miss are asked for when a card naming them shows, not now.
+  PdfPages pdf;
+  const PageSetup setup = ReadPageSetup(player_.prefs);
+  bool drawn = pdf.Start(setup) && ComposePages(pdf);
+  std::string error, document;
+  if (!drawn || (path ? !pdf.Finish(*path, error) : !pdf.FinishInMemory(document, error))) {
+    Log("not printed" + (error.empty() ? std::string() : ": " + error));
+    player_.alerts.Alert(strid::kIoError);
+    return;
+  }
+  if (path) {
+    Log("printed " + std::to_string(pdf.pages()) + " cards to " + Quoted(PathFileName(*path)));
+    return;
+  }
+  // The queue takes the document while the player goes on; CheckPrintJob reports.
+  print_job_ = PrintJob::Start(printer, StackBaseName(), setup.paper, std::move(document), error);
+  print_destination_ = printer;
+  print_pages_ = pdf.pages();
+  Log("printing " + std::to_string(print_pages_) + " cards on " + Quoted(printer));
+  if (!print_job_) {
+    Log("not printed: " + error);
+    player_.alerts.AskWithNames(strid::kPrintFailed, {printer, error}, 1);
+    return;
+  }
+  CheckPrintJob();
+}
+
+// Every card as it shows on arrival, on a page of its own. A view of its own draws them,
+// so the shown card stays as it is; files its cards miss are asked for when a card
+// naming them shows, not now.
+bool PlayerWindow::ComposePages(PdfPages& pdf) {
+  Stack& stack = player_.stack;
   CardView printer(player_.handles, stack, view().services());
-  composing_elsewhere_ = true;
   printer.options() = view().options();
   printer.options().outlines_shown = false;
-  PdfPages pdf;
-  bool drawn = pdf.Start(ReadPageSetup(player_.prefs));
+  composing_elsewhere_ = true;
+  bool drawn = true;
   gfx::Bitmap card;
   std::vector<uint8_t> rgba;
   for (int number = 1; drawn && number <= stack.CardCount(); ++number) {
@@ -64,13 +94,28 @@ void PlayerWindow::Print() {
     drawn = pdf.AddPage(gfx::ConvertToRgba(card, &card.palette, rgba));
   }
   composing_elsewhere_ = false;
-  std::string error;
-  if (!drawn || !pdf.Finish(*path, error)) {
-    Log("not printed" + (error.empty() ? std::string() : ": " + error));
-    player_.alerts.Alert(strid::kIoError);
+  return drawn;
+}
+
+void PlayerWindow::CheckPrintJob() {
+  if (!print_job_) return;
+  if (!print_job_->Step()) {
+    if (print_job_->ElapsedMs() < kPrintPatienceMs) return;
+    print_job_->Cancel();
+  }
+  std::unique_ptr<PrintJob> job = std::move(print_job_);
+  if (job->succeeded()) {
+    Log("printed " + std::to_string(print_pages_) + " cards on " + Quoted(print_destination_));
     return;
   }
-  Log("printed " + std::to_string(pdf.pages()) + " cards to " + Quoted(PathFileName(*path)));
+  Log("not printed: " + job->error());
+  player_.alerts.AskWithNames(strid::kPrintFailed, {print_destination_, job->error()}, 1);
+}
+
+void PlayerWindow::SettlePrinting(uint32_t ms) {
+  if (!print_job_) return;
+  print_job_->WaitFor(ms);
+  CheckPrintJob();
 }
 
 }  // namespace corvida

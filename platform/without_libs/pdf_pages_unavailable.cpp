@@ -21,4 +21,9 @@ bool PdfPages::Finish(const std::string&, std::string& error) {
   return false;
 }
 
+bool PdfPages::FinishInMemory(std::string&, std::string& error) {
+  error = "this build does not print";
+  return false;
+}
+
 }  // namespace corvida

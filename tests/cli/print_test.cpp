@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <regex>
 
 #include "replay_stack.h"
@@ -94,6 +97,72 @@ TEST(Print, ACancelledDialogOrAnUnwritableFolderPrintsNothing) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("dialog PRINT cancelled"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("printed"), std::string::npos) << r.out;
+}
+
+// Fake lp and lpstat first on the PATH: the desktop's print queue the replay finds. The
+// fake lp keeps its arguments and the document it was given beside itself.
+class PrintQueue : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* path = std::getenv("PATH");
+    old_path_ = path ? path : "";
+    setenv("PATH", (bin.path() + ":" + old_path_).c_str(), 1);
+  }
+  void TearDown() override { setenv("PATH", old_path_.c_str(), 1); }
+  void Program(const std::string& name, const std::string& body) {
+    bin.Write(name, "#!/bin/sh\n" + body + "\n");
+    chmod(bin.File(name).c_str(), 0755);
+  }
+  testing::TempDir bin;
+  std::string old_path_;
+};
+
+TEST_F(PrintQueue, TheCardsGoToTheDefaultPrinterWhenThereIsOne) {
+  const std::string takes = "printf '%s\\n' \"$@\" > \"$0.args\"; cat > \"$0.pdf\"";
+  const std::string named = "echo 'system default destination: Fake'";
+  struct Case {
+    const char* what;
+    std::string lpstat, lp;
+    std::vector<std::string> options;
+    const char* logged;
+    bool sent;
+  } cases[] = {
+      {"a default printer", named, takes, {"--print-queue"}, "printed 3 cards on \"Fake\"", true},
+      {"no default printer",
+       "echo 'no system default destination'",
+       takes,
+       {"--print-queue"},
+       "dialog PRINT cancelled",
+       false},
+      {"lp refuses",
+       named,
+       "cat >/dev/null; echo 'lp: Forbidden' >&2; exit 1",
+       {"--print-queue"},
+       "alert 5107 \"The cards could not be printed on \"Fake\": lp: Forbidden\"",
+       false},
+      {"a replay not asked to", named, takes, {}, "dialog PRINT cancelled", false},
+  };
+  for (const Case& c : cases) {
+    Program("lpstat", c.lpstat);
+    Program("lp", c.lp);
+    std::remove(bin.File("lp.pdf").c_str());
+    testing::ReplayedStack stack(kStack);
+    auto r = stack.Play("shot first.png\nkey Ctrl+P\n", c.options);
+    ASSERT_EQ(r.status, 0) << c.what << "\n" << r.err;
+    EXPECT_NE(r.out.find(c.logged), std::string::npos) << c.what << "\n" << r.out;
+    const std::string pdf = bin.Read("lp.pdf");
+    EXPECT_EQ(!pdf.empty(), c.sent) << c.what;
+    if (!c.sent) continue;
+    EXPECT_EQ(bin.Read("lp.args"), "-d\nFake\n-t\ns\n-o\nmedia=A4\n");
+    EXPECT_EQ(Count(pdf, std::regex(R"(/Type /Page\b)")), 3);
+    EXPECT_NE(pdf.find("/MediaBox [ 0 0 841.89 595.276 ]"), std::string::npos);
+    const std::vector<std::string> images = Images(pdf);
+    const DecodedPicture shot = stack.Shot("first.png");
+    ASSERT_EQ(images.size(), 3u);
+    ASSERT_EQ(images[0].size(), size_t(shot.width) * size_t(shot.height) * 3);
+    for (int i = 0; i < shot.width * shot.height; ++i)
+      ASSERT_EQ(uint8_t(images[0][size_t(i) * 3]), shot.pixels[size_t(i) * 4]) << i;
+  }
 }
 
 }  // namespace
