@@ -9,6 +9,13 @@ mkdir -p "$out"
 "$bin" build "$here/examples/demo/demo.json" -o "$out/demo.stk"
 # The stack refers to this picture file and this film; they are looked up beside the stack.
 cp "$here/examples/demo/ladybird.bmp" "$here/examples/demo/flight.mov" "$out/"
+# The example extension modules, built beside the player, are installed in its own NBAs
+# folder: the demo's last card runs one.
+modules=$(dirname "$bin")/../examples/extensions
+if compgen -G "$modules/*.NBA" > /dev/null; then
+  mkdir -p "$(dirname "$bin")/NBAs"
+  cp "$modules"/*.NBA "$(dirname "$bin")/NBAs/"
+fi
 echo "Demo stack:    $out/demo.stk"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Playing it: Ctrl+> next card, Ctrl+< previous, Ctrl+J jump, close the window to stop."

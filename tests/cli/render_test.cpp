@@ -135,7 +135,7 @@ TEST(DemoStack, BuildsAndShowsItsPictures) {
 
   auto sheet = RunCorvida({"sheet", dir.File("demo.stk"), "-o", dir.File("sheet.png")});
   EXPECT_EQ(sheet.status, 0) << sheet.err;
-  EXPECT_NE(sheet.out.find("6 cards"), std::string::npos);
+  EXPECT_NE(sheet.out.find("9 cards"), std::string::npos);
 }
 
 }  // namespace
