@@ -49,7 +49,9 @@ class BuildCommand : public Command {
   std::string input_, output_;
 };
 
-CommandRegistration reg(Entry<BuildCommand>("build", "write a stack from a JSON description", 210));
+CommandRegistration register_build(Entry<BuildCommand>("build",
+                                                       "write a stack from a JSON description",
+                                                       210));
 
 }  // namespace
 }  // namespace corvida::app

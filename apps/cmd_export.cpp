@@ -126,8 +126,9 @@ class ExportCommand : public Command {
   bool site_ = false, source_ = false;
 };
 
-CommandRegistration reg(Entry<ExportCommand>("export", "write everything a stack holds as files",
-                                             205));
+CommandRegistration register_export(Entry<ExportCommand>("export",
+                                                         "write everything a stack holds as files",
+                                                         205));
 
 }  // namespace
 }  // namespace corvida::app

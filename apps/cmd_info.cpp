@@ -82,8 +82,9 @@ class InfoCommand : public Command {
   bool as_json_ = false;
 };
 
-CommandRegistration reg(Entry<InfoCommand>("info", "print what a stack holds (--json for JSON)",
-                                           200));
+CommandRegistration register_info(Entry<InfoCommand>("info",
+                                                     "print what a stack holds (--json for JSON)",
+                                                     200));
 
 }  // namespace
 }  // namespace corvida::app

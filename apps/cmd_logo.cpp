@@ -259,7 +259,7 @@ int LogoCommand::Run() {
   return WritePng(turtle_png_, picture.bitmap()) ? kExitOk : kExitFailure;
 }
 
-CommandRegistration reg(
+CommandRegistration register_logo(
     Entry<LogoCommand>("logo", "run Tarrow Logo lines from a file, -e TEXT or a terminal", 500));
 
 }  // namespace

@@ -321,7 +321,7 @@ void PlayCommand::RunWithDownloads(sdl::SdlPlatform& platform, plugin::DesktopBr
 }
 #endif
 
-CommandRegistration reg(Entry<PlayCommand>("play", "play a stack in a window", 5));
+CommandRegistration register_play(Entry<PlayCommand>("play", "play a stack in a window", 5));
 
 }  // namespace
 }  // namespace corvida::app

@@ -45,8 +45,9 @@ class RenderCommand : public Command {
   bool no_objects_ = false;
 };
 
-CommandRegistration reg(Entry<RenderCommand>("render", "draw one card of a stack as a PNG image",
-                                             40));
+CommandRegistration register_render(Entry<RenderCommand>("render",
+                                                         "draw one card of a stack as a PNG image",
+                                                         40));
 
 }  // namespace
 }  // namespace corvida::app

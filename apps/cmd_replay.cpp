@@ -571,7 +571,7 @@ class ReplayCommand : public Command {
   bool print_queue_ = false;
 };
 
-CommandRegistration reg(
+CommandRegistration register_replay(
     Entry<ReplayCommand>("replay", "play a stack without a display from a script of events", 55));
 
 }  // namespace

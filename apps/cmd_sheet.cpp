@@ -113,8 +113,8 @@ int SheetCommand::Run() {
   return kExitOk;
 }
 
-CommandRegistration reg(Entry<SheetCommand>("sheet", "draw every card of a stack on one PNG image",
-                                            41));
+CommandRegistration register_sheet(
+    Entry<SheetCommand>("sheet", "draw every card of a stack on one PNG image", 41));
 
 }  // namespace
 }  // namespace corvida::app

@@ -15,7 +15,7 @@ class VersionCommand : public Command {
   }
 };
 
-CommandRegistration reg(Entry<VersionCommand>("version", "print the version", 900));
+CommandRegistration register_version(Entry<VersionCommand>("version", "print the version", 900));
 
 }  // namespace
 }  // namespace corvida::app
