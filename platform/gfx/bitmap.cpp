@@ -4,6 +4,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/gfx/pixel_row.h"
+
 namespace corvida::gfx {
 
 bool Bitmap::Create(int width, int height, int depth) {
@@ -31,23 +33,7 @@ void Bitmap::Clear() {
 }
 
 uint32_t Bitmap::Get(int x, int y) const {
-  const uint8_t* row = Row(y);
-  switch (depth_) {
-    case 1:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 2:
-      return (row[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-    case 4:
-      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    case 8:
-      return row[x];
-    case 16:
-      return uint32_t(row[2 * x]) | (uint32_t(row[2 * x + 1]) << 8);
-    default: {
-      const uint8_t* p = row + 4 * x;
-      return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-    }
-  }
+  return PixelInRow(Row(y), x, depth_);
 }
 
 void Bitmap::Set(int x, int y, uint32_t value) {

@@ -5,6 +5,7 @@
 
 #include "platform/gfx/draw.h"
 #include "platform/gfx/draw_internal.h"
+#include "platform/gfx/pixel_row.h"
 
 namespace corvida::gfx {
 namespace {
@@ -67,18 +68,9 @@ inline void Put(uint8_t* row, int x, int depth, uint32_t v) {
   }
 }
 
-// The value of pixel x in a row of an indexed bitmap, as Bitmap::Get reads it.
+// The value of pixel x in a row of an indexed bitmap (depth 8 or less).
 inline uint8_t IndexAt(const uint8_t* row, int x, int depth) {
-  switch (depth) {
-    case 1:
-      return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 2:
-      return (row[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-    case 4:
-      return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-      return row[x];
-  }
+  return uint8_t(PixelInRow(row, x, depth));
 }
 
 // Converts source pixel values into pixel values of the target.
