@@ -8,22 +8,12 @@
 #include <string>
 
 #include "replay_stack.h"
+#include "support/picture_files.h"
 
 namespace corvida {
 namespace {
 
-// 2 x 2 at 24 bits, all blue, rows padded to 8 bytes.
-std::string BlueBmp() {
-  std::string b = "BM";
-  auto le32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(char(v >> (8 * i)));
-  };
-  le32(54 + 16), le32(0), le32(54), le32(40), le32(2), le32(2);
-  b += std::string("\1\0\x18\0", 4);
-  for (int i = 0; i < 6; ++i) le32(0);
-  for (int row = 0; row < 2; ++row) b += std::string("\xFF\0\0\xFF\0\0\0\0", 8);
-  return b;
-}
+using testing::BlueBmp;
 
 // Card 2 names a picture and a text that are not beside the stack but in "art"; card 3
 // names the same picture again.

@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "platform/picture.h"
+#include "support/picture_files.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -14,18 +15,7 @@ namespace {
 using testing::RunCorvida;
 using testing::TempDir;
 
-// 2 x 2 at 24 bits, all blue, rows padded to 8 bytes.
-std::string BlueBmp() {
-  std::string b = "BM";
-  auto le32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(char(v >> (8 * i)));
-  };
-  le32(54 + 16), le32(0), le32(54), le32(40), le32(2), le32(2);
-  b += std::string("\1\0\x18\0", 4);
-  for (int i = 0; i < 6; ++i) le32(0);
-  for (int row = 0; row < 2; ++row) b += std::string("\xFF\0\0\xFF\0\0\0\0", 8);
-  return b;
-}
+using testing::BlueBmp;
 
 // The 149-byte GIF that crashed the player's former decoder: 2 x 2, a global colour
 // table flag whose table is malformed, then a long run of 0xCD.

@@ -21,16 +21,11 @@ class DemoStack : public testing::PlayerFixture {
       std::filesystem::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/COUNTER.NBA",
                                  nbas + "/COUNTER.NBA");
     }
-    path = tp.root.File("demo.stk");
+    const std::string demo = tp.root.File("demo.stk");
     auto r =
-        testing::RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", path});
+        testing::RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", demo});
     ASSERT_EQ(r.status, 0) << r.err;
-    window = std::make_unique<PlayerWindow>(player);
-    window->set_log(this);
-    ASSERT_EQ(window->OpenStack(path), 0);
-    id = tp.platform->windows().CreateWindow("demo", window->CardSize());
-    ASSERT_TRUE(window->Attach(id));
-    window->ShowFirstCard();
+    Open(demo);
     Settle();
   }
   void GoTo(uint16_t card_id) {

@@ -40,7 +40,11 @@ class PlayerFixture : public ::testing::Test, public PlayerLog {
  protected:
   void Write(const std::string& line) override { log.push_back(line); }
   void Start(const std::string& description = kFiveCards) {
-    path = BuildStack(tp.root, description);
+    Open(BuildStack(tp.root, description));
+  }
+  // Opens the stack at stack_path in a window and shows its first card.
+  void Open(const std::string& stack_path) {
+    path = stack_path;
     window = std::make_unique<PlayerWindow>(player);
     window->set_log(this);
     ASSERT_EQ(window->OpenStack(path), 0);
