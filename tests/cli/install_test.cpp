@@ -13,7 +13,7 @@ namespace {
 
 // The build folder: the one holding apps/corvida.
 std::string BuildFolder() {
-  return std::filesystem::path(CORVIDA_BINARY).parent_path().parent_path().string();
+  return std::filesystem::path(testing::CorvidaBinary()).parent_path().parent_path().string();
 }
 
 // One <match> of a shared-mime-info magic rule, with the matches nested in it.

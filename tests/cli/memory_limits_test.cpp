@@ -32,8 +32,8 @@ constexpr bool kSanitized = false;
 
 // The corvida binary that can run under the limit, or "" when there is none.
 std::string UnsanitizedBinary() {
-  if (!kSanitized) return CORVIDA_BINARY;
-  std::string release = std::string(CORVIDA_SOURCE_DIR) + "/build/release/apps/corvida";
+  if (!kSanitized) return testing::CorvidaBinary();
+  std::string release = testing::SourcePath("build/release/apps/corvida");
   return FileExists(release) ? release : "";
 }
 

@@ -22,7 +22,7 @@ TEST(NbaReplay, ModuleCallsArePrintedWhereverThePlayersFoldersHoldThem) {
     testing::TempDir dir;
     const std::string nbas = dir.File(c.installed_in);
     fs::create_directories(nbas);
-    fs::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/COUNTER.NBA", nbas + "/COUNTER.NBA");
+    fs::copy_file(testing::ExampleNbasFolder() + "/COUNTER.NBA", nbas + "/COUNTER.NBA");
     dir.Write("s.json", R"({
       "stack": {"width": 64, "height": 48},
       "cards": [

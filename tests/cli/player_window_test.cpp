@@ -42,7 +42,7 @@ TEST(PlayWindow, ScreenshotOnAVirtualDisplayMatchesTheHeadlessRender) {
 
   // The display libraries keep memory until the process ends; that is not ours to report.
   const std::string command = "ASAN_OPTIONS=detect_leaks=0 timeout 60 xvfb-run -a \"" +
-                              std::string(CORVIDA_BINARY) + "\" play \"" + dir.File("demo.stk") +
+                              testing::CorvidaBinary() + "\" play \"" + dir.File("demo.stk") +
                               "\" --seconds 3 --screenshot \"" + dir.File("shot.png") +
                               "\" --after 2000 > \"" + dir.File("log.txt") + "\" 2>&1";
   const int status = std::system(command.c_str());
@@ -66,9 +66,14 @@ TEST(PlayWindow, WithoutADisplayPlayEndsAtOnceWithAClearMessage) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"play", dir.File("demo.stk")}, {"play"}}) {
     // A cleared environment; `timeout` turns a hang into status 124.
-    std::vector<std::string> argv = {
-        "env",     "-i", "PATH=/usr/bin:/bin", "HOME=" + dir.path(), "ASAN_OPTIONS=detect_leaks=0",
-        "timeout", "60", CORVIDA_BINARY};
+    std::vector<std::string> argv = {"env",
+                                     "-i",
+                                     "PATH=/usr/bin:/bin",
+                                     "HOME=" + dir.path(),
+                                     "ASAN_OPTIONS=detect_leaks=0",
+                                     "timeout",
+                                     "60",
+                                     testing::CorvidaBinary()};
     argv.insert(argv.end(), args.begin(), args.end());
     r = testing::RunProgram(argv);
     EXPECT_EQ(r.status, 1) << args.size() << " " << r.err;

@@ -33,7 +33,7 @@ const char* kGifStack = R"({
 
 // The heavy libraries the command opened.
 std::vector<std::string> Opened(const std::vector<std::string>& args) {
-  std::vector<std::string> argv = {"env", "LD_DEBUG=files", CORVIDA_BINARY};
+  std::vector<std::string> argv = {"env", "LD_DEBUG=files", testing::CorvidaBinary()};
   argv.insert(argv.end(), args.begin(), args.end());
   testing::CommandResult r = RunProgram(argv);
   EXPECT_EQ(r.status, 0) << r.err.substr(0, 2000);

@@ -18,7 +18,7 @@ class DemoStack : public testing::PlayerFixture {
     if (with_module) {
       const std::string nbas = tp.platform->folders().data + "/NBAs";
       std::filesystem::create_directories(nbas);
-      std::filesystem::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/COUNTER.NBA",
+      std::filesystem::copy_file(testing::ExampleNbasFolder() + "/COUNTER.NBA",
                                  nbas + "/COUNTER.NBA");
     }
     const std::string demo = tp.root.File("demo.stk");

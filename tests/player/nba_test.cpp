@@ -55,7 +55,7 @@ std::string Stack(bool with_click_stop, std::string counter_file = "COUNTER.NBA"
 // Installs an example module under `name` in a folder of the player.
 void Install(const std::string& folder, const std::string& example, const std::string& name) {
   fs::create_directories(folder);
-  fs::copy_file(std::string(CORVIDA_EXAMPLE_NBAS) + "/" + example, folder + "/" + name,
+  fs::copy_file(testing::ExampleNbasFolder() + "/" + example, folder + "/" + name,
                 fs::copy_options::overwrite_existing);
 }
 

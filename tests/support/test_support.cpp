@@ -100,4 +100,12 @@ std::string SourcePath(const std::string& relative) {
   return std::string(CORVIDA_SOURCE_DIR) + "/" + relative;
 }
 
+std::string CorvidaBinary() {
+  return CORVIDA_BINARY;
+}
+
+std::string ExampleNbasFolder() {
+  return CORVIDA_EXAMPLE_NBAS;
+}
+
 }  // namespace corvida::testing

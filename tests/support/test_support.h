@@ -50,5 +50,9 @@ DecodedPicture ReadPictureFile(const std::string& path);
 
 // Path of a file in the source tree, e.g. SourcePath("examples/demo/demo.json").
 std::string SourcePath(const std::string& relative);
+// The corvida program of this build.
+std::string CorvidaBinary();
+// The folder of this build's example extension modules (COUNTER.NBA and the others).
+std::string ExampleNbasFolder();
 
 }  // namespace corvida::testing
