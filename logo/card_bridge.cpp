@@ -101,14 +101,30 @@ void CardBridge::Forget() {
   card_name_ = 0;
 }
 
-TurtleFrame FrameOf(CardBridge& bridge) {
+TurtleFrame FrameOf(Interpreter& in) {
+  CardBridge& bridge = in.bridge();
   if (!bridge.port) return {};
   // The card's size, asked without disturbing the slots the caller filled.
   CallbackBlock saved = bridge.port->block();
   bridge.Issue(kCardSizeCommand);
   TurtleFrame frame{static_cast<int>(bridge.Param(1) / 2), static_cast<int>(bridge.Param(2) / 2)};
   bridge.port->block() = saved;
+  frame.scrunch_num = in.turtle().scrunch_num;
+  frame.scrunch_den = in.turtle().scrunch_den;
   return frame;
+}
+
+int32_t TurtleFrame::CardX(int32_t x) const {
+  const int64_t px = cx + int64_t{x} * scrunch_num / scrunch_den;
+  return static_cast<int32_t>(std::clamp<int64_t>(px, INT32_MIN, INT32_MAX));
+}
+
+int32_t TurtleFrame::TurtleX(int32_t px) const {
+  const int64_t scaled = (int64_t{px} - cx) * scrunch_den;
+  // Rounded half away from zero, so a point placed with CardX reads back as it was.
+  const int64_t half = scrunch_num / 2;
+  const int64_t x = scaled >= 0 ? (scaled + half) / scrunch_num : -((-scaled + half) / scrunch_num);
+  return static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX));
 }
 
 }  // namespace corvida::logo

@@ -61,10 +61,18 @@ class CardBridge {
 };
 
 // Coordinates: the card's pixels (y downward) and the turtle's (origin at the centre of
-// the card, y upward).
+// the card, y upward). A turtle x is scrunched about the centre as the turtle draws it, so
+// an object placed at a turtle point sits where the turtle would draw that point.
 struct TurtleFrame {
   int cx = 0, cy = 0;
+  int32_t scrunch_num = 1, scrunch_den = 1;
+
+  int32_t CardX(int32_t x) const;
+  int32_t CardY(int32_t y) const { return cy - y; }
+  // Back from the card: the scrunch undone, rounded to the nearest turtle unit.
+  int32_t TurtleX(int32_t px) const;
+  int32_t TurtleY(int32_t py) const { return cy - py; }
 };
-TurtleFrame FrameOf(CardBridge& bridge);
+TurtleFrame FrameOf(Interpreter& in);
 
 }  // namespace corvida::logo

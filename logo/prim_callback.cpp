@@ -15,7 +15,6 @@ enum Command : int16_t {
   kCallNba = 67,
   kAlert = 68,
   kMediaState = 89,
-  kDisposeHandle = 107,
 };
 
 constexpr size_t kAlertLimit = 255;
@@ -195,10 +194,10 @@ Node* CbSetParamPoint(Interpreter& in, PrimCall& c) {
     return nullptr;
   }
   CardBridge& b = in.bridge();
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   std::vector<uint8_t> bytes(8);
-  WriteLE32(bytes, 0, static_cast<uint32_t>(f.cx + xy[0]));
-  WriteLE32(bytes, 4, static_cast<uint32_t>(f.cy - xy[1]));
+  WriteLE32(bytes, 0, static_cast<uint32_t>(f.CardX(xy[0])));
+  WriteLE32(bytes, 4, static_cast<uint32_t>(f.CardY(xy[1])));
   b.SetParam(slot, b.StaticBlock(CardBridge::Static::kPoint, bytes));
   return nullptr;
 }
@@ -219,9 +218,9 @@ Node* CbSetParamRect(Interpreter& in, PrimCall& c) {
     return nullptr;
   }
   CardBridge& b = in.bridge();
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   std::vector<uint8_t> bytes(16);
-  const int32_t sides[] = {f.cx + n[0], f.cy - n[1], f.cx + n[2], f.cy - n[3]};
+  const int32_t sides[] = {f.CardX(n[0]), f.CardY(n[1]), f.CardX(n[2]), f.CardY(n[3])};
   for (size_t i = 0; i < 4; ++i) WriteLE32(bytes, i * 4, static_cast<uint32_t>(sides[i]));
   b.SetParam(slot, b.StaticBlock(CardBridge::Static::kRect, bytes));
   return nullptr;
@@ -253,12 +252,12 @@ Node* CbGetParamPoint(Interpreter& in, PrimCall& c) {
   const int slot = Slot(in, c, 5);
   CardBridge& b = in.bridge();
   if (!b.port) return in.empty_list();
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   std::vector<uint8_t> p = b.port->ReadBlock(b.Param(slot), 8);
   if (p.size() < 8) return in.empty_list();
   const auto x = static_cast<int32_t>(ReadLE32(p, 0)), y = static_cast<int32_t>(ReadLE32(p, 4));
-  Node* ny = in.NewInt(f.cy - y);
-  Node* nx = in.NewInt(x - f.cx);
+  Node* ny = in.NewInt(f.TurtleY(y));
+  Node* nx = in.NewInt(f.TurtleX(x));
   Node* tail = ny ? in.Cons(ny, nullptr) : nullptr;
   return nx && tail ? in.Cons(nx, tail) : nullptr;
 }
@@ -267,11 +266,12 @@ Node* CbGetParamRect(Interpreter& in, PrimCall& c) {
   const int slot = Slot(in, c, 5);
   CardBridge& b = in.bridge();
   if (!b.port) return in.empty_list();
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   std::vector<uint8_t> r = b.port->ReadBlock(b.Param(slot), 16);
   if (r.size() < 16) return in.empty_list();
   auto side = [&](size_t i) { return static_cast<int32_t>(ReadLE32(r, i * 4)); };
-  const int32_t values[] = {side(0) - f.cx, f.cy - side(1), side(2) - f.cx, f.cy - side(3)};
+  const int32_t values[] = {f.TurtleX(side(0)), f.TurtleY(side(1)), f.TurtleX(side(2)),
+                            f.TurtleY(side(3))};
   Node* list = nullptr;
   for (int i = 3; i >= 0; --i) {
     Node* n = in.NewInt(values[i]);
@@ -284,8 +284,8 @@ Node* CbDisposeParamH(Interpreter& in, PrimCall& c) {
   const int slot = Slot(in, c, 0);
   CardBridge& b = in.bridge();
   if (in.Unwinding() || !b.port) return nullptr;
-  b.SetParam(1, b.Param(slot));
-  b.Issue(kDisposeHandle);
+  // Disposed directly: issuing a command would overwrite slot 1 with the handle.
+  b.port->DisposeBlock(b.Param(slot));
   return nullptr;
 }
 

@@ -160,21 +160,22 @@ Node* GetItemPos(Interpreter& in, PrimCall& c) {
   if (!Address(in, c, c.in[0], c.in[1], c.in[2])) return nullptr;
   CardBridge& b = in.bridge();
   b.Issue(kCentre);
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   auto x = static_cast<int32_t>(b.Param(1)), y = static_cast<int32_t>(b.Param(2));
   if (x == 0) x = f.cx, y = f.cy;
-  return NumberList(in, {x - f.cx, f.cy - y});
+  return NumberList(in, {f.TurtleX(x), f.TurtleY(y)});
 }
 
 Node* GetItemRect(Interpreter& in, PrimCall& c) {
   if (!Address(in, c, c.in[0], c.in[1], c.in[2])) return nullptr;
   CardBridge& b = in.bridge();
   b.Issue(kGetRect);
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   std::vector<uint8_t> r = b.port ? b.port->ReadBlock(b.Param(1), 16) : std::vector<uint8_t>{};
   if (r.size() < 16) return NumberList(in, {0, 0, 0, 0});
   auto side = [&](size_t i) { return static_cast<int32_t>(ReadLE32(r, i * 4)); };
-  return NumberList(in, {side(0) - f.cx, f.cy - side(1), side(2) - f.cx, f.cy - side(3)});
+  return NumberList(
+      in, {f.TurtleX(side(0)), f.TurtleY(side(1)), f.TurtleX(side(2)), f.TurtleY(side(3))});
 }
 
 Node* SetItemRect(Interpreter& in, PrimCall& c) {
@@ -182,9 +183,9 @@ Node* SetItemRect(Interpreter& in, PrimCall& c) {
   std::vector<int32_t> n;
   if (!ReadNumbers(in, c.in[3], c.row, 4, n)) return nullptr;
   CardBridge& b = in.bridge();
-  const TurtleFrame f = FrameOf(b);
-  b.SetParam(5, b.StaticBlock(CardBridge::Static::kRect,
-                              RectBytes(f.cx + n[0], f.cy - n[1], f.cx + n[2], f.cy - n[3])));
+  const TurtleFrame f = FrameOf(in);
+  b.SetParam(5, b.StaticBlock(CardBridge::Static::kRect, RectBytes(f.CardX(n[0]), f.CardY(n[1]),
+                                                                   f.CardX(n[2]), f.CardY(n[3]))));
   b.Issue(kSetRect);
   return nullptr;
 }
@@ -195,7 +196,7 @@ Node* SetItemPos(Interpreter& in, PrimCall& c) {
   if (!ReadNumbers(in, c.in[3], c.row, 2, n)) return nullptr;
   CardBridge& b = in.bridge();
   if (!b.port) return nullptr;
-  const TurtleFrame f = FrameOf(b);
+  const TurtleFrame f = FrameOf(in);
   const CallbackBlock slots = b.port->block();
   b.Issue(kGetRect);
   std::vector<uint8_t> r = b.port->ReadBlock(b.Param(1), 16);
@@ -204,7 +205,7 @@ Node* SetItemPos(Interpreter& in, PrimCall& c) {
   const auto x = static_cast<int32_t>(b.Param(1)), y = static_cast<int32_t>(b.Param(2));
   b.port->block() = slots;
   if (r.size() < 16) return nullptr;
-  const int32_t dx = f.cx + n[0] - x, dy = f.cy - n[1] - y;
+  const int32_t dx = f.CardX(n[0]) - x, dy = f.CardY(n[1]) - y;
   auto side = [&](size_t i) { return static_cast<int32_t>(ReadLE32(r, i * 4)); };
   b.SetParam(5, b.StaticBlock(CardBridge::Static::kRect,
                               RectBytes(side(0) + dx, side(1) + dy, side(2) + dx, side(3) + dy)));

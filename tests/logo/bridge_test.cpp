@@ -242,6 +242,36 @@ TEST_F(Bridge, SetItemRectAndPosFillTheStaticRectangle) {
             "Logo Error: SETITEMPOS doesn't like [1] as input\n\nAt: SETITEMPOS [] \"x 0 [1]\n");
 }
 
+// With a scrunch, turtle x goes to the card scrunched about the centre (where the turtle
+// draws it) and comes back unscrunched, so positions round-trip.
+TEST_F(Bridge, ScrunchAppliesToPointsAndRectangles) {
+  std::vector<uint8_t> seen;
+  port.answers[32] = [&](CallbackBlock& b) { seen = port.ReadBlock(b.param(5), 16); };
+  std::vector<uint8_t> rect(16);
+  for (auto [i, v] : {std::pair{0, 80}, {1, 40}, {2, 120}, {3, 60}})
+    WriteLE32(rect, size_t(i) * 4, uint32_t(v));
+  const uint32_t token = port.NewBlock(rect);
+  port.answers[31] = [&](CallbackBlock& b) { b.set_param(1, token); };
+  port.answers[37] = [](CallbackBlock& b) {
+    b.set_param(1, 140);
+    b.set_param(2, 50);
+  };
+  Run("setscrunch 2");
+  EXPECT_EQ(Run("show getitempos [] \"x 0"), "[20 0]\n");
+  EXPECT_EQ(Run("show getitemrect [] \"x 0"), "[-10 10 10 -10]\n");
+  Run("setitemrect [] \"x 0 [-10 10 10 -10]");
+  ASSERT_EQ(seen.size(), 16u);
+  EXPECT_EQ(ReadLE32(seen, 0), 80u);
+  EXPECT_EQ(ReadLE32(seen, 8), 120u);
+  Run("setitempos [] \"x 0 [20 0]");  // already there: the rectangle stays
+  EXPECT_EQ(ReadLE32(seen, 0), 80u);
+  EXPECT_EQ(ReadLE32(seen, 4), 40u);
+  EXPECT_EQ(Run("cbsetparampoint 1 [15 10]\nshow cbgetparampoint 1"), "[15 10]\n");
+  EXPECT_EQ(Run("cbsetparamrect 2 [-7 1 7 -1]\nshow cbgetparamrect 2"), "[-7 1 7 -1]\n");
+  Run("setscrunch 1.5");
+  EXPECT_EQ(Run("cbsetparampoint 1 [-33 0]\nshow cbgetparampoint 1"), "[-33 0]\n");
+}
+
 TEST_F(Bridge, FieldTextComesAndGoesInHandles) {
   port.answers[58] = [this](CallbackBlock& b) {
     b.set_param(1, port.Text("Hello world"));
@@ -302,6 +332,10 @@ TEST_F(Bridge, RawSlots) {
   EXPECT_EQ(Run("cbsetparampoint 1 [10 10]\nshow cbgetparampoint 1"), "[10 10]\n");
   EXPECT_EQ(Run("cbsetparamrect 4 [1 2 3 4]\nshow cbgetparamrect 4"), "[1 2 3 4]\n");
   EXPECT_EQ(Run("cbsetparamstrh 5 [a b]\nshow cbgetparamstrh 5"), "a b\n");
+  // Disposing a slot's handle leaves the other slots as they were.
+  Run("cbsetparamint 1 42\ncbsetparamstrh 3 \"x\ncbdisposeparamh 3");
+  EXPECT_EQ(Run("show cbgetparamint 1"), "42\n");
+  EXPECT_EQ(Run("show cbgetparamstrh 3"), "\n");
   EXPECT_EQ(Run("show cbgetparamint 6"),
             "Logo Error: CBGETPARAMINT doesn't like 6 as input\n\nAt: SHOW CBGETPARAMINT 6\n");
 }
