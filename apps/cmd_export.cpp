@@ -13,7 +13,7 @@
 #include "apps/stack_json.h"
 #include "apps/terminal.h"
 #include "platform/files.h"
-#include "stackfile/media_folders.h"
+#include "stackfile/paths.h"
 
 namespace corvida::app {
 namespace {
@@ -28,13 +28,7 @@ PathRoots MediaRoots(const std::string& stack_path) {
   const std::string folder = PathFolder(stack_path);
   roots.stack_folder = folder.empty() ? "." : folder;
   const Folders folders = UserFolders();
-  for (const std::string& base : {folders.data, folders.program}) {
-    if (base.empty()) continue;
-    for (const MediaFolder& media : kMediaFolders) {
-      if (!media.holds_extensions)
-        roots.media_folders.push_back(JoinPath(base, std::string(media.name)));
-    }
-  }
+  roots.media_folders = MediaFolderPaths({folders.data, folders.program});
   roots.download_folder = UserCacheFolder();
   return roots;
 }

@@ -49,6 +49,7 @@ int Navigation::OpenStack(const std::string& path) {
   services.missing = setup_.missing;
   const std::string folder = PathFolder(path);
   if (!setup_.downloaded) services.roots.stack_folder = folder.empty() ? "." : folder;
+  services.roots.media_folders = setup_.media_folders;
   services.alert = [this](int id) { host_.Alert(id); };
   FieldTextServices field_services;
   field_services.fonts = services.fonts;

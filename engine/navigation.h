@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/handles.h"
 #include "engine/fieldtext.h"
@@ -64,6 +65,9 @@ struct CardViewSetup {
   // names come only through `missing`.
   bool downloaded = false;
   MissingFiles* missing = nullptr;  // asked for pictures and texts that are not here
+  // The user's and the player's media folders: a card's files are looked for there after
+  // the stack's own folder, as the files its actions name are.
+  std::vector<std::string> media_folders;
 };
 
 struct HistoryEntry {

@@ -8,7 +8,6 @@
 #include "platform/text.h"
 #include "player/player_media.h"
 #include "player/player_window.h"
-#include "stackfile/media_folders.h"
 #include "stackfile/paths.h"
 
 namespace corvida {
@@ -116,14 +115,8 @@ std::string PlayerActionHost::FindPath(const std::string& stored) {
     const std::string folder = PathFolder(player.stack.path());
     roots.stack_folder = folder.empty() ? "." : folder;
   }
-  for (const std::string& base :
-       {player.platform.folders().data, player.platform.folders().program}) {
-    if (base.empty()) continue;
-    for (const MediaFolder& folder : kMediaFolders) {
-      if (!folder.holds_extensions)
-        roots.media_folders.push_back(JoinPath(base, std::string(folder.name)));
-    }
-  }
+  roots.media_folders =
+      MediaFolderPaths({player.platform.folders().data, player.platform.folders().program});
   return ResolveStoredPath(stored, roots, player.stack.names_converted());
 }
 

@@ -9,6 +9,7 @@
 #include "platform/gfx/text.h"
 #include "platform/text.h"
 #include "player/stack_open.h"
+#include "stackfile/paths.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -30,6 +31,8 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
   setup.fonts = player_.platform.fonts();
   setup.pictures = &player_.pictures;
   setup.missing = &later_locator_;
+  setup.media_folders =
+      MediaFolderPaths({player_.platform.folders().data, player_.platform.folders().program});
   nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, *this, setup);
   field_input_ =
       std::make_unique<FieldInput>(player_.stack, player_.handles, player_.platform.windows(),

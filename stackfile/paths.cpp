@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "stackfile/mactext.h"
+#include "stackfile/media_folders.h"
 
 namespace corvida {
 
@@ -114,6 +115,17 @@ std::string ResolveStoredPath(std::string_view stored, const PathRoots& roots, b
   }
   if (found.empty()) found = ResolveIn(roots.download_folder, parts);
   return found;
+}
+
+std::vector<std::string> MediaFolderPaths(const std::vector<std::string>& bases) {
+  std::vector<std::string> paths;
+  for (const std::string& base : bases) {
+    if (base.empty()) continue;
+    for (const MediaFolder& folder : kMediaFolders) {
+      if (!folder.holds_extensions) paths.push_back(JoinPath(base, std::string(folder.name)));
+    }
+  }
+  return paths;
 }
 
 }  // namespace corvida

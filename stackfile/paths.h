@@ -33,6 +33,10 @@ struct PathRoots {
   std::string download_folder;
 };
 
+// The media folders (the modules' folder excepted) under each non-empty base folder, in
+// the order stored paths search them: all of the first base's, then the next's.
+std::vector<std::string> MediaFolderPaths(const std::vector<std::string>& bases);
+
 // Whether `path`, with its links followed, lies below `folder` through names that are not
 // hidden (none starts with ".").
 bool InsideFolder(const std::string& path, const std::string& folder);

@@ -98,6 +98,19 @@ TEST_F(LocateFiles, ACardsOwnFilesAreAskedForOnceTheCardShowsAndOncePerSession) 
   }
 }
 
+// A card's files in the user's or the player's media folders are found there, as the
+// files actions name are: nothing is asked.
+TEST_F(LocateFiles, ACardsFilesInTheMediaFoldersAreFoundWithoutAsking) {
+  stack.dir.Write("program/CVArt/Blue.bmp", BlueBmp());
+  stack.dir.Write("out/.data/Extras/notes.txt", "Found notes");
+  auto r =
+      stack.Play("command 204\nshot named.png\n", {"--program-folder", stack.dir.File("program")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Count(r.out, "dialog LOCATE_FILE"), 0) << r.out;
+  EXPECT_EQ(Corner("named.png"), 0x0000FFu);
+  EXPECT_TRUE(TextShown("named.png"));
+}
+
 // Files a button names are asked for when it runs, once a session as well.
 TEST_F(LocateFiles, AButtonsSoundAndProgramAreAskedForWhenItRuns) {
   struct Case {
