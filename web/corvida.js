@@ -315,6 +315,25 @@
       const shown = this.letterbox ? layout(card, room, this.scaling) : room;
       this.canvas.style.width = shown.width + 'px';
       this.canvas.style.height = shown.height + 'px';
+      this.showCursor();
+    }
+
+    // The stack's cursors are pictures in card pixels: they are shown as large as the
+    // card's pixels are on the page (by whole factors, up to the size browsers allow).
+    showCursor() {
+      const css = this.cursorCss || 'default';
+      const factor = Math.min(4, Math.max(1, Math.floor(
+          parseFloat(this.canvas.style.width) / (this.canvas.width || 1) + 0.01)));
+      const picture = /^url\("data:image\/svg\+xml;utf8,<svg [^>]*width='16' height='16'>/;
+      if (factor === 1 || !picture.test(css)) {
+        this.canvas.style.cursor = css;
+        return;
+      }
+      const side = 16 * factor;
+      this.canvas.style.cursor = css
+          .replace("width='16' height='16'>",
+                   `width='${side}' height='${side}' viewBox='0 0 16 16' shape-rendering='crispEdges'>`)
+          .replace(/"\) (\d+) (\d+),/, (all, x, y) => `") ${x * factor} ${y * factor},`);
     }
 
     // The first click starts the player (and, being a gesture, lets it make sound); it is
@@ -635,7 +654,10 @@
     bridge() {
       return {
         showFrame: (bytes, width, height) => this.showFrame(bytes, width, height),
-        setCursor: (name) => { this.canvas.style.cursor = name; },
+        setCursor: (name) => {
+          this.cursorCss = name;
+          this.showCursor();
+        },
         copyText: (text) => {
           if (navigator.clipboard) navigator.clipboard.writeText(text).catch(() => {});
         },

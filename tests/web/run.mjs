@@ -679,6 +679,26 @@ async function runCursors() {
   const arrow = await cursorAt(280, 180);
   check(name, 'a card without a cursor shows the arrow', arrow === 'default' || arrow === 'auto', arrow);
   await p.close();
+
+  // On a player twice the card's size the card's pixels are doubled, and so is the
+  // cursor's picture with its hot spot.
+  fs.writeFileSync(path.join(site, 'cursors2x.html'),
+                   page('<embed id="p" src="cursors.stk" width="640" height="400">'));
+  const big = await browser.newPage();
+  await big.goto(`${origin}/cursors2x.html`);
+  check(name, 'the stack shows twice as large', (await startPlayer(big, 'p')).shown);
+  const bigBox = await big.locator('#p canvas').boundingBox();
+  await big.mouse.move(bigBox.x + 60 * 2, bigBox.y + 30 * 2);
+  await big.waitForTimeout(300);
+  const doubled = await big.evaluate(() => getComputedStyle(document.querySelector('#p canvas')).cursor);
+  const spot = (css) => (/"\) (\d+) (\d+), /.exec(css) || []).slice(1).map(Number);
+  const [x1, y1] = spot(seen['the button\'s own']);
+  const [x2, y2] = spot(doubled);
+  check(name, 'the button\'s cursor is drawn 32 pixels square',
+        doubled.includes("width='32' height='32'") && doubled.includes("viewBox='0 0 16 16'"),
+        doubled.slice(0, 120) + '…');
+  check(name, 'its hot spot is doubled', x2 === 2 * x1 && y2 === 2 * y1, `${x1},${y1} -> ${x2},${y2}`);
+  await big.close();
 }
 
 // A file that is slow to come: the click that needs it waits with the bar along the
