@@ -135,6 +135,26 @@ Node* Forbidden(Node* tokens) {
   return tokens->elem;
 }
 
+// Workspaces saved by earlier players wrote a variable's word value as SHOW prints it,
+// without its double-quote character (`MAKE "x hello`), and the empty word as nothing at
+// all. Run as it stands, such a line would call the word and lose the value; it is
+// rewritten to make the word instead. False for any other line.
+bool RewriteBareMakeValue(Node* tokens, std::string& line) {
+  if (!FirstWordIs(tokens, "MAKE") || !tokens->link || !IsQuoted(tokens->link->elem)) return false;
+  Node* value = tokens->link->link;
+  if (value && (value->link || !IsWord(value->elem) || IsQuoted(value->elem) ||
+                FirstChar(value->elem) == ':'))
+    return false;
+  line = "MAKE ";
+  AppendListedWord(line, tokens->link->elem);
+  line += ' ';
+  if (value)
+    AppendQuotedWord(line, value->elem);
+  else
+    line += '"';
+  return true;
+}
+
 // What a run inside a running script must leave as it found it.
 struct RunState {
   bool error_flag, throw_flag, stop_flag, output_enabled, workspace_loading;
@@ -252,8 +272,10 @@ int LoadWorkspaceText(Interpreter& in, std::string_view text, LoadMode mode) {
         if (end) break;
       }
     }
-    Node* culprit =
-        workspace_only && !Interpreter::IsEmptyList(tokens) ? Forbidden(tokens) : nullptr;
+    const bool rewritten = workspace_only && RewriteBareMakeValue(tokens, chunk);
+    Node* culprit = workspace_only && !rewritten && !Interpreter::IsEmptyList(tokens)
+                        ? Forbidden(tokens)
+                        : nullptr;
     if (culprit) {
       ReportForbidden(in, tokens, culprit);
     } else if (!Interpreter::IsEmptyList(tokens)) {

@@ -103,6 +103,24 @@ TEST(LogoWorkspace, OnlyWorkspaceInstructionsRun) {
             "FALSE\nFALSE\nFALSE\nfine\ndefined\n[k v]\n");
 }
 
+// Earlier players saved a word value without its double-quote character, and the empty
+// word as nothing: such lines make the word rather than call it.
+TEST(LogoWorkspace, BareWordValuesOfOlderWorkspacesAreWords) {
+  Recorder r;
+  EXPECT_EQ(r.Load("MAKE \"a hello\r\nMAKE \"b print\r\nMAKE \"c \\12abc\r\nMAKE \"d \r\n"
+                   "MAKE \"e a\\ b\r\nMAKE \"f TRUE\r\nMAKE \"g hello there\r\n",
+                   LoadMode::kWorkspaceOnly, 1),
+            "Logo Error: hello cannot be used in a workspace\n\nAt: MAKE \"g hello there\n");
+  EXPECT_EQ(r.Run("show :a show :b show :c show wordp :c show count :d show :e show :f"
+                  " show namep \"g"),
+            "hello\nprint\n12abc\nTRUE\n0\na b\nTRUE\nFALSE\n");
+  // Our own saves quote the word, and read back the same.
+  EXPECT_EQ(
+      r.Load(WorkspaceText(*r.interp, WorkspaceScope::kWithBuried), LoadMode::kWorkspaceOnly, 0),
+      "");
+  EXPECT_EQ(r.Run("show :e show count :d"), "a b\n0\n");
+}
+
 TEST(LogoWorkspace, LoadingKeepsBuriedEntriesAndOutputOff) {
   Recorder r;
   r.Run("make \"x 1 buryname \"x pprop \"p \"k 1 buryplist \"p");
