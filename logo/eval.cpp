@@ -257,7 +257,7 @@ Node* Evaluator::Call(Node*& cur, bool paren) {
   PrimitiveRow& r = in_.prims[row];
   if (tok != r.name_word) cell->elem = r.name_word;
   Node* at = in_.run_list;
-  PrimCall call{{nullptr, nullptr, nullptr, nullptr}, cur, row, paren};
+  PrimCall call{{nullptr, nullptr, nullptr, nullptr}, cur, r.handler_row, paren};
   Node* pos[4] = {};
   for (int i = 0; i < r.inputs; ++i) {
     if (!cur) {

@@ -384,6 +384,8 @@ PrimitiveTable::PrimitiveTable() {
   rows_.reserve(kRowCount);
   for (const RowSpec& r : kRows) rows_.push_back({r.name, r.inputs, r.alias_of});
   for (int i = 0; i < kNamedRows; ++i) index_[Upper(rows_[i].name)] = i;
+  for (int i = 0; i < kRowCount; ++i)
+    rows_[i].handler_row = rows_[i].alias_of ? Find(rows_[i].alias_of) : i;
 }
 
 int PrimitiveTable::Find(std::string_view name) const {

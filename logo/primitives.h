@@ -20,7 +20,8 @@ class Interpreter;
 struct PrimCall {
   Node* in[4];
   Node*& cursor;
-  int row;     // the row that was called (aliases have their own row)
+  int row;     // the row whose name the handler's messages carry: an alias's is the row
+               // it shares the handler of, so FD and FORWARD complain alike
   bool paren;  // the call directly followed an opening parenthesis
 };
 using PrimHandler = Node* (*)(Interpreter& in, PrimCall& call);
@@ -33,6 +34,7 @@ struct PrimitiveRow {
   const char* alias_of;  // shares the handler of that row
   PrimHandler handler = nullptr;
   Node* name_word = nullptr;
+  int handler_row = -1;  // this row, or the row an alias shares the handler of
 };
 
 // Operator rows, after the named rows; never found by lookup.

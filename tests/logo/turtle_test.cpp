@@ -61,7 +61,7 @@ TEST(LogoTurtle, ErrorsNameThePrimitive) {
       {"fence fd 1000 show pos",
        "Logo Error: Turtle out of bounds\n\nAt: FENCE FD 1000 show pos\n"},
       {"fence fd 1000\nshow pos", "Logo Error: Turtle out of bounds\n\nAt: FENCE FD 1000\n[0 0]\n"},
-      {"fd \"far", "Logo Error: FD doesn't like \"far as input\n\nAt: FD \"far\n"},
+      {"fd \"far", "Logo Error: FORWARD doesn't like \"far as input\n\nAt: FD \"far\n"},
       {"setpos [1]", "Logo Error: SETPOS doesn't like [1] as input\n\nAt: SETPOS [1]\n"},
       {"setpos \"x", "Logo Error: SETPOS doesn't like \"x as input\n\nAt: SETPOS \"x\n"},
       // The move is made (the third item a depth) before the error.

@@ -142,4 +142,21 @@ TEST(LogoVocabWords, TakingApartNothingNamesThePrimitive) {
   });
 }
 
+// A handler shared by a name and its abbreviation complains under one name for both:
+// the full one. A missing input is the caller's to report, under the name it called.
+TEST(LogoVocabWords, AbbreviationsComplainUnderTheFullName) {
+  Check({
+      {"fd \"far", "Logo Error: FORWARD doesn't like \"far as input\n\nAt: FD \"far\n"},
+      {"forward \"far", "Logo Error: FORWARD doesn't like \"far as input\n\nAt: FORWARD \"far\n"},
+      {"bk []", "Logo Error: BACK doesn't like [] as input\n\nAt: BK []\n"},
+      {"lt \"x", "Logo Error: LEFT doesn't like \"x as input\n\nAt: LT \"x\n"},
+      {"rt \"x", "Logo Error: RIGHT doesn't like \"x as input\n\nAt: RT \"x\n"},
+      {"seth \"x", "Logo Error: SETHEADING doesn't like \"x as input\n\nAt: SETH \"x\n"},
+      {"show rcs \"x", "Logo Error: READCHARS doesn't like \"x as input\n\nAt: SHOW RCS \"x\n"},
+      {"show se 1", "Logo Error: Not enough inputs to SENTENCE\n\nAt: SHOW SE 1\n"},
+      {"pr", "Logo Error: Not enough inputs to PRINT\n\nAt: PR\n"},
+      {"fd", "Logo Error: Not enough inputs to FD\n\nAt: FD\n"},
+  });
+}
+
 }  // namespace corvida::logo
