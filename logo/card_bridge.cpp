@@ -48,11 +48,19 @@ uint32_t CardBridge::CardNameString(std::string_view mac_text) {
 
 std::optional<std::string> CardBridge::ReadString(uint32_t token) {
   if (!port || !token) return std::nullopt;
-  std::vector<uint8_t> bytes = port->ReadBlock(token, kStringLimit + 1);
+  std::vector<uint8_t> bytes = port->ReadBlock(token, kStringLimit + 2);
   if (bytes.empty()) return std::nullopt;
   std::string text;
-  if (bytes[0] < 32) {
-    const size_t length = std::min<size_t>(bytes[0], bytes.size() - 1);
+  // A first byte below 32 is a length; a larger one is too when the characters it counts
+  // hold no NUL and end the block or are followed by one (a counted string of 32 to 255
+  // characters), while a text in a zero-padded buffer still reads as text.
+  const size_t counted = bytes[0];
+  const bool fits = counted < bytes.size() &&
+                    std::find(bytes.begin() + 1, bytes.begin() + 1 + long(counted), 0) ==
+                        bytes.begin() + 1 + long(counted) &&
+                    (counted + 1 == bytes.size() || bytes[counted + 1] == 0);
+  if (counted < 32 || fits) {
+    const size_t length = std::min<size_t>(counted, bytes.size() - 1);
     text.assign(bytes.begin() + 1, bytes.begin() + 1 + long(length));
   } else {
     auto end = std::find(bytes.begin(), bytes.end(), 0);

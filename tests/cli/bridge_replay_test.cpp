@@ -46,6 +46,9 @@ const char* kStack = R"({
        {"type": "button", "id": 14, "rect": [150, 52, 190, 68], "name": "Read",
         "actions": [{"kind": "script",
                      "text": "setrwprompt [Your name?] make \"n readlist\rtextio show :n show mouse"}]},
+       {"type": "button", "id": 15, "rect": [0, 90, 30, 110], "name": "Long",
+        "actions": [{"kind": "script",
+                     "text": "textio print doalert 1 \"note [A question longer than thirty two characters?] [Yes No]"}]},
        {"type": "graphic", "id": 11, "rect": [150, 70, 190, 110], "name": "Cat",
         "frameWidth": 3, "frameColor": 256},
        {"type": "field", "id": 12, "rect": [40, 60, 140, 110], "name": "Notes", "text": "old"}
@@ -145,6 +148,15 @@ TEST_F(BridgeReplay, AlertsAnswerTheButtonInTheScriptsOrder) {
   ASSERT_NE(second, std::string::npos) << r.out;
   EXPECT_LT(first, second);
   EXPECT_TRUE(Has(r.out, "Go on?")) << r.out;
+}
+
+// The alert's text is a counted string; one of 32 characters or more is still read by
+// its length, not as text beginning with the length byte.
+TEST_F(BridgeReplay, LongAlertTextsKeepTheirSizeIconAndButtons) {
+  auto r = stack.Play("answer 2\nclick 15 100\n");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.out, "alert 0 \"A question longer than thirty two characters?\"")) << r.out;
+  EXPECT_TRUE(Has(r.out, "print \"1\"")) << r.out;
 }
 
 TEST_F(BridgeReplay, PressingAButtonByNameAndMe) {

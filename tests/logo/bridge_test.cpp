@@ -332,6 +332,15 @@ TEST_F(Bridge, RawSlots) {
   EXPECT_EQ(Run("cbsetparampoint 1 [10 10]\nshow cbgetparampoint 1"), "[10 10]\n");
   EXPECT_EQ(Run("cbsetparamrect 4 [1 2 3 4]\nshow cbgetparamrect 4"), "[1 2 3 4]\n");
   EXPECT_EQ(Run("cbsetparamstrh 5 [a b]\nshow cbgetparamstrh 5"), "a b\n");
+  // A counted string of 32 characters or more reads back whole; a text in a zero-padded
+  // buffer (as extension modules leave them) reads as text.
+  const std::string long_text(40, 'x');
+  EXPECT_EQ(Run("cbsetparamstr 1 \"" + long_text + "\nshow cbgetparamstr 1"), long_text + "\n");
+  std::vector<uint8_t> padded(260);
+  const std::string cat = "Cat";
+  std::copy(cat.begin(), cat.end(), padded.begin());
+  port.block().set_param(2, port.NewBlock(padded));
+  EXPECT_EQ(Run("show cbgetparamstr 2"), "Cat\n");
   // Disposing a slot's handle leaves the other slots as they were.
   Run("cbsetparamint 1 42\ncbsetparamstrh 3 \"x\ncbdisposeparamh 3");
   EXPECT_EQ(Run("show cbgetparamint 1"), "42\n");
