@@ -181,20 +181,52 @@ Node* Rerandom(Interpreter& in, PrimCall&) {
   return nullptr;
 }
 
+// The elements not yet drawn, in list order, as a Fenwick tree of counts: the k-th of them
+// is found and taken in logarithmic time, so shuffling a long list takes no longer than
+// building it.
+class Remaining {
+ public:
+  explicit Remaining(size_t n) : tree_(n + 1, 0) {
+    for (size_t i = 1; i <= n; ++i) {
+      tree_[i] += 1;
+      if (size_t up = i + (i & (~i + 1)); up <= n) tree_[up] += tree_[i];
+    }
+    while (top_ * 2 <= n) top_ *= 2;
+  }
+  // Index (0-based, in list order) of the k-th remaining element (k from 0), taken out.
+  size_t Take(size_t k) {
+    size_t pos = 0;
+    for (size_t step = top_; step; step /= 2) {
+      if (pos + step < tree_.size() && tree_[pos + step] <= k) {
+        pos += step;
+        k -= tree_[pos];
+      }
+    }
+    for (size_t i = pos + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] -= 1;
+    return pos;
+  }
+
+ private:
+  std::vector<size_t> tree_;
+  size_t top_ = 1;
+};
+
 Node* Randomize(Interpreter& in, PrimCall& c) {
   Node* v = c.in[0];
   if (!v) return nullptr;
   if (v->IsList()) {
-    std::vector<Node*> left;
+    // Each draw, modulo the count left, picks a remaining element and moves it to the
+    // front of the result.
+    std::vector<Node*> items;
     if (!Interpreter::IsEmptyList(v))
-      for (Node* p = v; p; p = p->link) left.push_back(p->elem);
-    if (left.empty()) return in.empty_list();
+      for (Node* p = v; p; p = p->link) items.push_back(p->elem);
+    if (items.empty()) return in.empty_list();
+    Remaining remaining(items.size());
     Node* result = nullptr;
-    while (!left.empty()) {
-      size_t i = in.NextRandom() % left.size();
-      result = in.Cons(left[i], result);
+    for (size_t left = items.size(); left > 0; --left) {
+      const size_t i = remaining.Take(in.NextRandom() % left);
+      result = in.Cons(items[i], result);
       if (!result) return nullptr;
-      left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
     }
     return result;
   }

@@ -219,6 +219,38 @@ TEST(LogoScripts, RandomRepeatsAfterRerandom) {
   EXPECT_EQ(big, std::to_string((41u * 32768u + 18467u) % 1000000u) + "\n");
 }
 
+// RANDOMIZE moves a drawn remaining element (draw modulo the count left, in list order) to
+// the front of the result; a word swaps each position in turn with a drawn one.
+TEST(LogoScripts, RandomizeShufflesAsTheGeneratorDraws) {
+  uint32_t state = 1;  // the harness's seed
+  auto draw = [&state] {
+    state = state * 214013u + 2531011u;
+    return (state >> 16) & 0x7FFF;
+  };
+  std::vector<int> left(50), shuffled;
+  for (int i = 0; i < 50; ++i) left[size_t(i)] = i + 1;
+  while (!left.empty()) {
+    const size_t i = draw() % left.size();
+    shuffled.insert(shuffled.begin(), left[i]);
+    left.erase(left.begin() + long(i));
+  }
+  std::string expected = "[";
+  for (int n : shuffled) expected += std::to_string(n) + " ";
+  expected.back() = ']';
+  testing::Harness h;
+  EXPECT_EQ(h.Lines("make \"l [] make \"i 51 repeat 50 [make \"i :i - 1 make \"l fput :i :l]\n"
+                    "show randomize :l"),
+            expected + "\n");
+  testing::Check({
+      {"show randomize [a b c d] show randomize \"abcd", "[c a d b]\nabdc\n"},
+      {"show randomize [] show randomize [x] show randomize 12", "[]\n[x]\n12\n"},
+  });
+  // A long list shuffles in about the time it takes to build.
+  EXPECT_EQ(h.Lines("make \"l [x] repeat 17 [make \"l se :l :l]\n"
+                    "make \"r randomize :l show count :r show first :r show equalp :r :l"),
+            "131072\nx\nTRUE\n");
+}
+
 TEST(LogoScripts, WordsAndLists) {
   Check({
       {"print first [a b c]", "a\n"},
