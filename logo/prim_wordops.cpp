@@ -91,6 +91,8 @@ int32_t ListLength(Node* v) {
 
 // --- Match options and wildcard comparison ------------------------------------------
 
+constexpr size_t kMatchWorkChunk = 1 << 16;  // characters compared between interrupt checks
+
 struct MatchOp {
   char kind;  // 'U', 'R', 'D', 'W'
   char a = 0, b = 0;
@@ -175,6 +177,49 @@ std::string ApplyOptions(const std::vector<MatchOp>& ops, std::string s) {
   return s;
 }
 
+// The options applied to the whole text once, with where each suffix lands: applying them
+// to the text from position i gives the processed text from `starts[i]` (every option
+// treats a suffix as the whole text treats it, once the blanks WHITESPACE drops at its
+// start are skipped). So MATCH tries every start without processing the text again.
+std::string ApplyOptionsToSuffixes(const std::vector<MatchOp>& ops, std::string s,
+                                   std::vector<size_t>& starts) {
+  starts.resize(s.size() + 1);
+  for (size_t i = 0; i < starts.size(); ++i) starts[i] = i;
+  std::vector<size_t> step;  // this option's map from its input's positions to its output's
+  for (const MatchOp& op : ops) {
+    if (op.kind == 'U' || op.kind == 'R') {
+      s = ApplyOptions({op}, std::move(s));
+      continue;
+    }
+    std::string t = ApplyOptions({op}, s);
+    step.assign(s.size() + 1, t.size());
+    if (op.kind == 'D') {
+      size_t kept = 0;
+      for (size_t i = 0; i < s.size(); ++i) {
+        step[i] = kept;
+        if (s[i] != op.a) ++kept;
+      }
+    } else {
+      // WHITESPACE: a suffix starts where its first non-blank character went.
+      size_t out = 0, next_kept = t.size();
+      for (size_t i = 0; i < s.size(); ++i) {
+        if (IsBlank(static_cast<unsigned char>(s[i]))) continue;
+        while (out < t.size() && t[out] != s[i]) ++out;  // past the space of a run
+        step[i] = out++;
+      }
+      for (size_t i = s.size(); i-- > 0;) {
+        if (IsBlank(static_cast<unsigned char>(s[i])))
+          step[i] = next_kept;
+        else
+          next_kept = step[i];
+      }
+    }
+    for (size_t& start : starts) start = step[start];
+    s = std::move(t);
+  }
+  return s;
+}
+
 bool CharsMatch(char p, char t) {
   return p == t || p == '?' || t == '?' || (p == '%' && t == ' ') || (p == ' ' && t == '%');
 }
@@ -186,10 +231,12 @@ bool WholeMatch(const std::string& p, const std::string& t) {
   return true;
 }
 
-bool PrefixMatch(const std::string& p, const std::string& t) {
+bool PrefixMatch(std::string_view p, std::string_view t, size_t& compared) {
   if (t.size() < p.size()) return false;
-  for (size_t i = 0; i < p.size(); ++i)
+  for (size_t i = 0; i < p.size(); ++i) {
+    ++compared;
     if (!CharsMatch(p[i], t[i])) return false;
+  }
   return true;
 }
 
@@ -212,8 +259,20 @@ Node* DoMatch(Interpreter& in, PrimCall& c) {
     return in.empty_list();
   }
   std::string t = Chars(target);
-  for (size_t i = 0; i < t.size(); ++i)
-    if (PrefixMatch(p, ApplyOptions(ops, t.substr(i)))) return in.MakeWord(t.substr(i));
+  std::vector<size_t> starts;
+  const std::string processed = ApplyOptionsToSuffixes(ops, t, starts);
+  size_t compared = 0, checked = 0;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (PrefixMatch(p, std::string_view(processed).substr(starts[i]), compared))
+      return in.MakeWord(std::string_view(t).substr(i));
+    // A long search can be stopped with Escape and counts against the script's budget.
+    if (compared - checked >= kMatchWorkChunk) {
+      checked = compared;
+      in.InterruptCheck();
+      in.SpendStep();
+      if (in.Unwinding()) return nullptr;
+    }
+  }
   return in.empty_word();
 }
 

@@ -82,6 +82,25 @@ TEST(LogoVocabWords, MatchAndSimilarp) {
   });
 }
 
+// In a word, each start is tried with the options applied to the text from there on:
+// WHITESPACE drops the blanks a start falls on, DELETE what follows; the output is the
+// unprocessed text from that start.
+TEST(LogoVocabWords, MatchInAWordAppliesTheOptionsFromEachStart) {
+  Check({
+      {"show match [W] \"b%c 'a   b  c'", "   b  c\n"},
+      {"show match [W] \"%c 'a   b  c'", "\n"},
+      {"show match [W] \"c 'ab   '", "\n"},
+      {"show match [D x] \"ab \"xxaxxbx", "xxaxxbx\n"},
+      {"show match [D x W] \"a%b 'xa  x b'", "xa  x b\n"},
+      {"show match [W D x] \"a%b 'a x b'", "\n"},
+      {"show match [R a x D x] \"b \"aab", "aab\n"},
+      // A long target is searched once through, not processed again from every start.
+      {"make \"l \"a repeat 20 [make \"l word :l :l]\n"
+       "show count match [W] \"b :l show count match [W D a] \"? word :l \"xyz",
+       "0\n1048579\n"},
+  });
+}
+
 TEST(LogoVocabWords, ComparingAndConverting) {
   Check({
       {"show beforep \"abc \"abd", "TRUE\n"},
