@@ -49,7 +49,7 @@ constexpr int kKeepPlaying = -1;
 // kKeepPlaying once a stack is open, else the exit status: cancelling is no failure, a
 // stack that cannot be played is (its alert was shown).
 int ChooseFirstStack(Player& player, PlayerWindow& window) {
-  window.ShowCard(0, 0, 0);
+  window.ShowCard(0, 0, 0, false);
   const auto chosen = window.questions().ChooseStack();
   if (!chosen) return kExitOk;
   if (window.OpenStack(*chosen) == 0 && player.stack.CardCount() > 0) return kKeepPlaying;

@@ -169,7 +169,7 @@ void Navigation::LeaveView() {
 
 void Navigation::Arrive(int transition, int speed, bool new_stack) {
   current_ = stack_.CardById(target_id_);
-  host_.ShowCard(current_, transition, speed);
+  host_.ShowCard(current_, transition, speed, true);
   host_.SetTitle(Title());
   host_.Arrived(current_, target_id_);
   if (new_stack) RunAction(stack_.Header16(header::kArriveAction), strid::kArriveAtStackAction);
@@ -307,7 +307,7 @@ void Navigation::GoToStackCard(const std::string& path, uint16_t id, int transit
       } else {
         target_id_ = 0;
         stack_slot_ok_ = false;
-        host_.ShowCard(0, kCommandTransition, kCommandSpeed);
+        host_.ShowCard(0, kCommandTransition, kCommandSpeed, true);
       }
       return;
     }
@@ -333,7 +333,8 @@ void Navigation::ArriveInNewStack(bool leave, bool push) {
 void Navigation::Redisplay() {
   if (!current_) return;
   LeaveView();
-  host_.ShowCard(current_, kCommandTransition, kCommandSpeed);
+  // Drawn again, not entered: the timers go on counting from where they are.
+  host_.ShowCard(current_, kCommandTransition, kCommandSpeed, false);
 }
 
 uint16_t Navigation::JumpTarget(std::string_view text) {

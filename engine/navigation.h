@@ -31,7 +31,9 @@ class NavigationHost {
  public:
   virtual ~NavigationHost() = default;
   // Puts the card on screen with the transition; 0: no card, the window goes white.
-  virtual void ShowCard(Handle card, int transition, int speed) = 0;
+  // `arrival`: the card is being entered, not only drawn again, so its automatic timers
+  // start counting.
+  virtual void ShowCard(Handle card, int transition, int speed, bool arrival) = 0;
   // Leaving a card: tracking, selections and text entry end, before the display list is
   // emptied.
   virtual void LeaveCard() = 0;

@@ -163,7 +163,7 @@ void PlayerWindow::RunQueuedMove() {
   running_queued_move_ = false;
 }
 
-void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
+void PlayerWindow::ShowCard(Handle card, int transition, int speed, bool arrival) {
   if (!card) {
     // No card: the window is white.
     Size size = CardSize();
@@ -175,10 +175,10 @@ void PlayerWindow::ShowCard(Handle card, int transition, int speed) {
   }
   // The card says whether the menu bar is shown with it.
   UpdateMenuBar(card);
-  // The shown card's automatic timers start counting now.
-  executor_->ArmTimers(card);
+  // An entered card's automatic timers start counting now.
+  if (arrival) executor_->ArmTimers(card);
   CardView& view = nav_->view();
-  if (!view.ShowCard(card, transition, speed, true, window_ ? this : nullptr)) return;
+  if (!view.ShowCard(card, transition, speed, arrival, window_ ? this : nullptr)) return;
   field_input_->ActivateAfterShow();
   if (!window_) view.Compose(shown_), shown_.palette = view.palette();
 }

@@ -292,7 +292,7 @@ class PlayerWindow : public CardScreen,
                     const gfx::Palette& palette) override;
 
   // NavigationHost: card changes reach the window here.
-  void ShowCard(Handle card, int transition, int speed) override;
+  void ShowCard(Handle card, int transition, int speed, bool arrival) override;
   void LeaveCard() override;
   void RunCardAction(uint16_t action, int role) override;
   void SetTitle(const std::string& title) override;

@@ -41,7 +41,7 @@ class FieldInputTest : public testing::CardFixture, public NavigationHost, publi
   }
 
   // NavigationHost
-  void ShowCard(Handle card, int, int) override {
+  void ShowCard(Handle card, int, int, bool) override {
     if (card && nav.view().ShowCard(card, 0, 0, true, nullptr)) input.ActivateAfterShow();
   }
   void LeaveCard() override { input.Leave(); }

@@ -2,6 +2,8 @@
 // the marked card, Jump To Card, missing cards and moves queued during a change.
 #include "engine/navigation.h"
 
+#include <algorithm>
+
 #include "player_fixture.h"
 
 namespace corvida {
@@ -194,6 +196,35 @@ TEST_F(Navigate, CardChangesRunTheirTransitionOnTheWindow) {
   for (int y = 0; y < card.height(); y += 7)
     for (int x = 0; x < card.width(); x += 7)
       EXPECT_EQ(shown.ColorAt(x, y), card.ColorAt(x, y, &window->view().palette()));
+}
+
+// Showing the card again (a script's redraw, the screen unlocked) is no arrival: the
+// card's automatic timers count on rather than starting over.
+TEST_F(Navigate, ShowingTheCardAgainLeavesItsTimersCounting) {
+  struct Case {
+    int mode, count;
+    std::vector<int> fired;  // runs seen after each of four timer ticks
+  };
+  const Case cases[] = {
+      {1, 0, {1, 1, 1, 1}},  // once, at the first tick: never again
+      {1, 2, {0, 1, 1, 1}},  // once, at the second tick: not put off
+      {2, 1, {1, 2, 3, 4}},  // at every tick
+  };
+  for (const Case& c : cases) {
+    log.clear();
+    Start(R"({"stack": {"width": 64, "height": 48},
+      "cards": [{"id": 10, "name": "One", "objects": [
+        {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "T",
+         "timerMode": )" +
+          std::to_string(c.mode) + R"(, "timerCount": )" + std::to_string(c.count) + R"(}]}]})");
+    std::vector<int> fired;
+    for (int tick = 0; tick < 4; ++tick) {
+      Settle(1100);  // a timer tick is 61 ticks of 17 ms
+      fired.push_back(int(std::count(log.begin(), log.end(), "button 1 \"T\"")));
+      window->navigation().Redisplay();
+    }
+    EXPECT_EQ(fired, c.fired) << "mode " << c.mode << " count " << c.count;
+  }
 }
 
 }  // namespace
