@@ -157,6 +157,7 @@ void Navigation::Push() {
 
 void Navigation::Leave(bool push) {
   if (push) Push();
+  host_.LeavingCard();
   if (current_)
     RunAction(CardField16(handles_, current_, card::kLeaveAction), strid::kLeaveCardAction);
   LeaveView();

@@ -34,8 +34,10 @@ class NavigationHost {
   // `arrival`: the card is being entered, not only drawn again, so its automatic timers
   // start counting.
   virtual void ShowCard(Handle card, int transition, int speed, bool arrival) = 0;
-  // Leaving a card: tracking, selections and text entry end, before the display list is
-  // emptied.
+  // A card is being left, before its leave action runs (the modules are told).
+  virtual void LeavingCard() {}
+  // Leaving a card or drawing it anew: tracking, selections and text entry end, before
+  // the display list is emptied.
   virtual void LeaveCard() = 0;
   // Runs the 'Actn' block `action` under the role name (string id 2030..2035).
   virtual void RunCardAction(uint16_t action, int role) = 0;

@@ -92,11 +92,14 @@ void PlayerWindow::Shutdown() {
 
 // ---- card changes and the screen ----
 
+void PlayerWindow::LeavingCard() {
+  nbas_->Broadcast(nbamsg::kLeaveCard);
+}
+
 void PlayerWindow::LeaveCard() {
   mouse_->Forget();
   media_->LeaveCard();
   executor_->EndSelection();
-  nbas_->Broadcast(nbamsg::kLeaveCard);
   field_input_->Leave();  // typed text goes back into the records
 }
 

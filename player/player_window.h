@@ -293,6 +293,7 @@ class PlayerWindow : public CardScreen,
 
   // NavigationHost: card changes reach the window here.
   void ShowCard(Handle card, int transition, int speed, bool arrival) override;
+  void LeavingCard() override;
   void LeaveCard() override;
   void RunCardAction(uint16_t action, int role) override;
   void SetTitle(const std::string& title) override;

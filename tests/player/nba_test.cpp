@@ -179,6 +179,32 @@ TEST_F(Nbas, CardChangesAreToldToTheStacksModules) {
     EXPECT_EQ(Count(line), 1) << line;
 }
 
+// The modules hear of the leaving before the card's leave action runs, and of the arrival
+// after the card shows; a card drawn anew is neither left nor entered.
+TEST_F(Nbas, ModulesHearOfLeavingBeforeTheLeaveActionAndNotOfARedraw) {
+  std::string stack = Stack(false);
+  stack.replace(stack.find(R"("name": "One", )"), 15,
+                R"("name": "One", "actions": {"leave": 21}, )");
+  stack.replace(
+      stack.rfind(']'), 1,
+      R"(, {"type": "Actn", "id": 21, "button": {"actions": [{"kind": "script", "text": "bye"}]}}])");
+  Start(stack);
+  Settle();
+  Call67(7, 4);  // loaded
+  log.clear();
+  window->navigation().Redisplay();
+  Settle();
+  EXPECT_EQ(Count("nba 7 message 9") + Count("nba 7 message 10"), 0);
+  Click(20, 50);  // "Next"
+  EXPECT_EQ(CardId(), 11);
+  std::vector<std::string> order;
+  for (const std::string& line : log)
+    if (line == "nba 7 message 9" || line == "nba 7 message 10" || line.rfind("action 21 ", 0) == 0)
+      order.push_back(line);
+  EXPECT_EQ(order, (std::vector<std::string>{"nba 7 message 9", "action 21 \"Leave card action\"",
+                                             "nba 7 message 10"}));
+}
+
 TEST_F(Nbas, ABusyModuleKeepsTheMediaWaitGoing) {
   Start(Stack(false));
   Settle();
