@@ -256,19 +256,20 @@ bool CardView::RedrawObject(uint16_t type, uint16_t id, int transition, int spee
   if (old_item) list_.Remove(old_item);
   if (focus_field_ == old_item) focus_field_ = nullptr;
 
-  // The new item goes to its place in walk order among the objects.
+  // The new item goes right above the shown objects that come before it in walk order;
+  // hidden objects have no item and take no layer.
   ObjectIterator walk(stack_, handles_, current_card_, true);
-  int ordinal = 0;
+  int shown_before = 0;
   bool listed = false;
   while (ObjectRef o = walk.Next()) {
-    ++ordinal;
     if (o == obj) {
       listed = true;
       break;
     }
+    if (list_.Find(ObjectType(handles_, o), ObjectId(handles_, o))) ++shown_before;
   }
   if (listed) {
-    layer = ordinal;
+    layer = shown_before + 1;
     if (auto item = MakeItem(obj)) list_.Insert(std::move(item), layer);
   }
   RebuildCardArea();

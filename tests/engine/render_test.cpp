@@ -147,6 +147,34 @@ TEST_F(Render, RedrawObjectRepaintsOldAndNewRectangles) {
   EXPECT_FALSE(view.RedrawObject(object::kButton, 77, 3, 8, true, &screen));
 }
 
+// An object drawn anew keeps its layer among the objects shown, whatever hidden objects
+// lie below it, and a hidden object shown again goes back to its own layer.
+TEST_F(Render, RedrawnObjectsKeepTheirLayerPastHiddenOnes) {
+  ButtonSpec hidden = Plain(1, {0, 0, 8, 8}, 5);
+  hidden.flags = object::kFlagHidden;
+  AddBackground(10, 1, 2);
+  Handle c = AddCard(11, card::kKindShared, 10,
+                     {ButtonRecord(hidden), ButtonRecord(Plain(2, {10, 10, 60, 60}, 3)),
+                      ButtonRecord(Plain(3, {40, 40, 90, 90}, 4))});
+  Shown(c);
+  auto ids = [&] {
+    std::vector<int> out;
+    for (size_t i = 0; i < view.display_list().size(); ++i)
+      out.push_back(view.display_list()[i].id);
+    return out;
+  };
+  ASSERT_EQ(ids(), (std::vector<int>{2, 3}));
+  ASSERT_TRUE(view.RedrawObject(object::kButton, 2, 3, 8, true, &screen));
+  EXPECT_EQ(ids(), (std::vector<int>{2, 3}));
+  EXPECT_EQ(At(screen.last_image, 50, 50), kYellow);  // button 3 stays on top
+  {
+    LockedHandle bytes(handles, c);
+    Put16(bytes.data() + card::kHeaderSize + object::kFlags, 0);
+  }
+  ASSERT_TRUE(view.RedrawObject(object::kButton, 1, 3, 8, true, &screen));
+  EXPECT_EQ(ids(), (std::vector<int>{1, 2, 3}));
+}
+
 TEST_F(Render, ButtonStylesPixels) {
   AddBackground(10, 1, 2);
   Handle c = AddCard(11, card::kKindShared, 10,
