@@ -62,7 +62,7 @@ void FieldInput::FlashLink(DisplayItem& item, size_t start, size_t end) {
     text.SetActive(on);
     if (on) text.SetSelection(start, end);
     host_.RepaintField(item.rect);
-    host_.PauseForFlash(kLinkFlashMs);
+    if (step < 3) host_.PauseForFlash(kLinkFlashMs);  // the link runs once it is plain
   }
   text.SetSelection(old_start, old_end);
   text.SetActive(was_active);

@@ -8,6 +8,7 @@
 
 #include "base/strings.h"
 #include "engine/fieldtext_store.h"
+#include "stackfile/actions.h"
 #include "stackfile/fileslots.h"
 #include "support/test_support.h"
 #include "tests/engine/card_fixture.h"
@@ -56,7 +57,7 @@ class FieldInputTest : public testing::CardFixture, public NavigationHost, publi
   bool SchedulePendingMove() override { return false; }
   // FieldInputHost
   void RepaintField(const Rect&) override { ++repaints; }
-  void PauseForFlash(uint32_t) override {}
+  void PauseForFlash(uint32_t ms) override { flashed.push_back(ms); }
   void ResumeHeldInput() override {}
   bool Closing() override { return false; }
   void Log(const std::string& line) override { log.push_back(line); }
@@ -78,6 +79,7 @@ class FieldInputTest : public testing::CardFixture, public NavigationHost, publi
   int repaints = 0;
   std::vector<int> alerts_shown;
   std::vector<std::string> log;
+  std::vector<uint32_t> flashed;  // the pauses of a link's flashing
 };
 
 TEST_F(FieldInputTest, TypedTextIsStoredWhenTheCardIsLeft) {
@@ -126,6 +128,38 @@ TEST_F(FieldInputTest, NoMatchAlertsAndACancelledQuestionSearchesNothing) {
   input.Find(false);
   EXPECT_EQ(alerts_shown, std::vector<int>{strid::kNoMatchFound});
   EXPECT_EQ(nav.target_id(), 10);
+}
+
+// A clicked link flashes: selected, plain, selected, plain, 300 ms between the changes,
+// and its actions run as soon as it is plain again.
+TEST_F(FieldInputTest, AClickedLinkFlashesThreeTimesThenRuns) {
+  std::vector<uint8_t> link(hyperlink::kText + 6 + 2, 0);
+  Put16(link.data() + hyperlink::kId, 40);
+  Put16(link.data() + hyperlink::kExtraLength, 2);
+  Put16(link.data() + hyperlink::kTextLength, 6);
+  Put16(link.data() + hyperlink::kActive, 1);
+  std::copy_n("needle", 6, link.begin() + hyperlink::kText);
+  RecordBytes action = NewObject(object::kButton, 40, {0, 0, 1, 1}, 0, kButtonRecordSize);
+  link.insert(link.end(), action.begin(), action.end());
+  AddResource(restype::kHlnk, 40, link);
+  const std::string path = tp.root.File("links.stk");
+  ASSERT_TRUE(stack.Save(path).saved());
+  ASSERT_EQ(nav.OpenStack(path), 0);
+  nav.ArriveInNewStack(false, false);
+  nav.GoLast();
+  struct Runs : HyperlinkActions {
+    void ExecuteActions(Handle, uint32_t, const std::string& name, MediaWait) override {
+      names.push_back(name);
+    }
+    std::vector<std::string> names;
+  } runs;
+  input.set_link_actions(&runs);
+  DisplayItem* field = Field(3);
+  ASSERT_NE(field, nullptr);
+  FieldTextOf(*field)->text.SetSelection(6, 6);  // the insertion point inside "needle"
+  EXPECT_TRUE(input.Release({20, 20}, false));
+  EXPECT_EQ(flashed, (std::vector<uint32_t>{300, 300, 300}));
+  EXPECT_EQ(runs.names, std::vector<std::string>{"needle"});
 }
 
 }  // namespace
