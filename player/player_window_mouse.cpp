@@ -32,7 +32,11 @@ void PlayerWindow::OnButtonUp(const Message& m) {
   }
   const Point p = ToCard({ParamX(m.lParam), ParamY(m.lParam)});
   if (media_->movies().dragging_controller()) return media_->movies().ReleaseController();
-  if (field_input_->Release(p, m.wParam & mk::kControl)) return;
+  // A button press or a graphic drag ends where it began: coming up over hot text is no
+  // click on the link.
+  if (!mouse_->tracking() && !mouse_->dragging() &&
+      field_input_->Release(p, m.wParam & mk::kControl))
+    return;
   mouse_->Release(p);
 }
 

@@ -172,6 +172,44 @@ TEST_F(PlayerActions, TheWatchShowsWhileADroppedStackIsReadThenItsCardsPointer) 
   EXPECT_EQ(shown.back(), std::make_pair(CursorShape::kCustom, 9));
 }
 
+// A press on a button or a draggable graphic ends where it began, even when the button
+// comes up over hot text: the link is not clicked, the button lets go of its highlight
+// and the capture, and the graphic is dropped.
+TEST_F(PlayerActions, AReleaseOverHotTextEndsAButtonPressOrADragNotTheLink) {
+  Start(R"({
+    "stack": {"width": 160, "height": 100, "depth": 8},
+    "cards": [
+      {"id": 10, "name": "One", "objects": [
+        {"type": "button", "id": 1, "rect": [10, 10, 50, 30], "name": "Go", "style": 2,
+         "destination": 11},
+        {"type": "graphic", "id": 2, "rect": [10, 40, 30, 60], "name": "Bug", "flags": 128},
+        {"type": "field", "id": 4, "rect": [70, 40, 150, 95], "name": "Fixed", "locked": true,
+         "text": "take me home now"}]},
+      {"id": 11, "name": "Two"}],
+    "resources": [{"type": "Hlnk", "id": 9, "fieldId": 4, "text": "take me home now",
+                   "button": {"destination": 11}}]
+  })");
+  Settle();
+  const auto before = Pixels();
+  struct Case {
+    Point press;
+    bool dragging;
+  };
+  for (const Case c : {Case{{20, 20}, false}, Case{{20, 50}, true}}) {
+    Mouse(msg::kLButtonDown, c.press.x, c.press.y);
+    EXPECT_EQ(window->mouse().dragging(), c.dragging);
+    Mouse(msg::kMouseMove, 100, 50);
+    Mouse(msg::kLButtonUp, 100, 50);
+    EXPECT_EQ(CardId(), 10);
+    EXPECT_FALSE(window->mouse().tracking());
+    EXPECT_FALSE(window->mouse().dragging());
+    EXPECT_EQ(tp.platform->headless_windows().capture(), 0u);
+    if (!c.dragging) {
+      EXPECT_EQ(Pixels(), before);  // no highlight left behind
+    }
+  }
+}
+
 TEST_F(PlayerActions, ArriveAndLeaveActionsRunThroughTheExecutor) {
   Start(R"({
     "stack": {"width": 64, "height": 48, "arriveAction": 20},
