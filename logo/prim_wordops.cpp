@@ -11,7 +11,8 @@
 
 namespace corvida::logo {
 
-std::string ValueText(Node* v) {
+std::string ValueText(Node* v, bool* complete) {
+  if (complete) *complete = true;
   std::string out;
   bool first = true;
   std::vector<Node*> rest;  // list cells still to visit, innermost last
@@ -19,7 +20,10 @@ std::string ValueText(Node* v) {
     if (!x || x->IsList()) return;
     if (!first) out += ' ';
     first = false;
-    out += x->IsNumber() ? NumberText(x) : WordChars(x);
+    if (x->IsNumber())
+      out += NumberText(x);
+    else
+      AppendWordChars(x, out);
   };
   if (!v || !v->IsList()) {
     emit(v);
@@ -27,6 +31,10 @@ std::string ValueText(Node* v) {
   }
   rest.push_back(Interpreter::IsEmptyList(v) ? nullptr : v);
   while (!rest.empty()) {
+    if (out.size() > kValueTextLimit) {
+      if (complete) *complete = false;
+      break;
+    }
     Node* cell = rest.back();
     if (!cell) {
       rest.pop_back();
@@ -46,6 +54,15 @@ std::string ValueText(Node* v) {
 namespace {
 
 constexpr int kErrIndexTooBig = 77;
+
+// A value's text for the primitives that search and edit it; a list whose text passes the
+// bound is "Out of space" rather than minutes of copying.
+bool TextOf(Interpreter& in, int row, Node* v, std::string& out) {
+  bool complete = true;
+  out = ValueText(v, &complete);
+  if (!complete) in.ErrorRow(kErrOutOfSpace, row);
+  return complete;
+}
 
 bool IsEmptyWord(const Node* v) {
   return v && v->IsWord() && FirstChar(v) == '\0';
@@ -251,11 +268,15 @@ Node* DoMatch(Interpreter& in, PrimCall& c) {
     in.ErrorRow(kErrDoesntLike, c.row, Pos(in, 0));
     return target->IsList() ? in.empty_list() : nullptr;
   }
-  std::string p = ApplyOptions(ops, ValueText(pattern));
+  std::string p, text;
+  if (!TextOf(in, c.row, pattern, p)) return nullptr;
+  p = ApplyOptions(ops, std::move(p));
   if (target->IsList()) {
     if (Interpreter::IsEmptyList(target)) return in.empty_list();
-    for (Node* cell = target; cell; cell = cell->link)
-      if (WholeMatch(p, ApplyOptions(ops, ValueText(cell->elem)))) return cell;
+    for (Node* cell = target; cell; cell = cell->link) {
+      if (!TextOf(in, c.row, cell->elem, text)) return nullptr;
+      if (WholeMatch(p, ApplyOptions(ops, std::move(text)))) return cell;
+    }
     return in.empty_list();
   }
   std::string t = Chars(target);
@@ -292,7 +313,9 @@ Node* SimilarP(Interpreter& in, PrimCall& c) {
     in.ErrorRow(kErrDoesntLike, c.row, Pos(in, !a ? 1 : !b ? 2 : 0));
     return in.false_node();
   }
-  return in.Truth(WholeMatch(ApplyOptions(ops, ValueText(a)), ApplyOptions(ops, ValueText(b))));
+  std::string ta, tb;
+  if (!TextOf(in, c.row, a, ta) || !TextOf(in, c.row, b, tb)) return in.false_node();
+  return in.Truth(WholeMatch(ApplyOptions(ops, std::move(ta)), ApplyOptions(ops, std::move(tb))));
 }
 
 // --- Searching ----------------------------------------------------------------------
@@ -311,8 +334,12 @@ Node* DoMember(Interpreter& in, PrimCall& c, bool* failed) {
       if (ValuesEqual(cell->elem, thing)) return cell;
     return in.empty_list();
   }
-  std::string t = Chars(target);
-  size_t at = t.find(ValueText(thing));
+  std::string t = Chars(target), wanted;
+  if (!TextOf(in, c.row, thing, wanted)) {
+    *failed = true;
+    return in.empty_word();
+  }
+  size_t at = t.find(wanted);
   if (at == std::string::npos) return in.empty_word();
   return in.MakeWord(t.substr(at));
 }
@@ -366,7 +393,9 @@ Node* Insert(Interpreter& in, PrimCall& c) {
     in.Error(kErrIndexTooBig, nullptr, Pos(in, 2));
     return nullptr;
   }
-  return in.MakeWord(t.substr(0, n) + ValueText(thing) + t.substr(n));
+  std::string s;
+  if (!TextOf(in, c.row, thing, s)) return nullptr;
+  return in.MakeWord(t.substr(0, n) + s + t.substr(n));
 }
 
 Node* Remove(Interpreter& in, PrimCall& c) {
@@ -436,8 +465,8 @@ Node* Replace(Interpreter& in, PrimCall& c) {
     tail->link = rest;
     return head;
   }
-  std::string t = Chars(target);
-  std::string s = ValueText(thing);
+  std::string t = Chars(target), s;
+  if (!TextOf(in, c.row, thing, s)) return nullptr;
   if (static_cast<size_t>(n) - 1 + s.size() > t.size()) {
     in.Error(kErrIndexTooBig, nullptr, Pos(in, 2));
     return nullptr;
@@ -510,7 +539,8 @@ Node* Parse(Interpreter& in, PrimCall& c) {
 }
 
 Node* Unparse(Interpreter& in, PrimCall& c) {
-  std::string s = ValueText(c.in[0]);
+  std::string s;
+  if (!TextOf(in, c.row, c.in[0], s)) return nullptr;
   return s.empty() ? in.empty_word() : in.MakeWord(s);
 }
 

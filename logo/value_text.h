@@ -9,9 +9,14 @@
 
 namespace corvida::logo {
 
+// How much text a list may give: a list that shares itself many times over stands for
+// more text than any memory holds, and is cut here (as PRINT cuts what it writes).
+constexpr size_t kValueTextLimit = 16 * 1024 * 1024;
+
 // Text of a value: a word's characters, a number's text, a list's elements' texts joined
-// by single spaces with nested lists flattened. Walks without native recursion.
-std::string ValueText(Node* v);
+// by single spaces with nested lists flattened. Walks without native recursion; a list's
+// text stops past kValueTextLimit, and `complete` (when given) tells whether it did.
+std::string ValueText(Node* v, bool* complete = nullptr);
 
 // Walks a value without native recursion, writing its elements; lists in brackets except
 // the outer one when `outer_brackets` is false. Stops once `limit` characters are out.

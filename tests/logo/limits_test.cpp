@@ -53,6 +53,20 @@ TEST(LogoLimits, OnePrintWritesAtMostItsBoundInputByInput) {
   EXPECT_EQ(w.errors, "");
 }
 
+// A list that shares itself sixty times over stands for 2^60 words: the primitives that
+// take its whole text stop at the text's bound with "Out of space" instead of copying for
+// hours (MATCH, SIMILARP, MEMBER, INSERT and REPLACE take it as UNPARSE does); those that
+// need no text answer at once.
+TEST(LogoLimits, TextOfAListSharingItselfIsBounded) {
+  testing::Harness h;
+  h.Lines("make \"x [a] repeat 60 [make \"x list :x :x]");
+  const std::pair<const char*, const char*> cases[] = {
+      {"show count unparse :x", "Logo Error: Out of space\n\nAt: SHOW COUNT UNPARSE :x\n"},
+      {"show equalp :x :x show count se :x :x show memberp \"b :x", "TRUE\n4\nFALSE\n"},
+  };
+  for (auto [lines, output] : cases) EXPECT_EQ(h.Lines(lines), output) << lines;
+}
+
 TEST(LogoLimits, MemoryTheSystemCannotGiveIsOutOfSpace) {
   struct Case {
     const char* what;
