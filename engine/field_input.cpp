@@ -70,10 +70,20 @@ void FieldInput::FlashLink(DisplayItem& item, size_t start, size_t end) {
   host_.ResumeHeldInput();
 }
 
+void FieldInput::Focus(bool focused) {
+  focused_ = focused;
+  DisplayItem* item = tracker_.Active(List());
+  if (!item) return;
+  FieldTextOf(*item)->text.SetCaretShown(focused);
+  host_.RepaintField(item->rect);
+}
+
 void FieldInput::Tick(Point pointer) {
   DisplayList& list = List();
   DisplayItem* item = tracker_.Active(list);
   if (!item) return;
+  // A field made active meanwhile (a new card) follows the window's focus too.
+  FieldTextOf(*item)->text.SetCaretShown(focused_);
   bool changed = false;
   if (tracker_.tracking()) changed = tracker_.Continue(list, pointer);
   changed |= tracker_.Idle(list, clock_.Milliseconds() / 17);

@@ -66,6 +66,9 @@ class FieldInput {
   // The window's timer: held arrows and drags go on (`pointer` in card coordinates), the
   // insertion point blinks.
   void Tick(Point pointer);
+  // The window got (true) or lost (false) the keyboard focus: the active field's
+  // insertion point shows only while the window has it.
+  void Focus(bool focused);
   // After a card is shown: its focus field becomes the active one.
   void ActivateAfterShow();
   // Leaving the card: the typed text goes back into the records and entry ends.
@@ -99,6 +102,7 @@ class FieldInput {
   HyperlinkState link_state_;
   HyperlinkActions* link_actions_ = nullptr;
   Point press_point_;
+  bool focused_ = true;
 };
 
 }  // namespace corvida

@@ -170,7 +170,10 @@ class TextObject {
   // --- Insertion point ---
   // Called with the tick clock; returns true when the insertion point changed its look.
   bool Idle(uint32_t ticks);
-  bool caret_visible() const { return caret_on_; }
+  bool caret_visible() const { return caret_on_ && caret_shown_; }
+  // The window lost (false) or got back (true) the keyboard focus: without it there is no
+  // insertion point to see.
+  void SetCaretShown(bool shown);
 
   // --- Drawing ---
   // Draws the text that lies in the view and in `clip` (card coordinates): the selection
@@ -212,6 +215,7 @@ class TextObject {
   bool active_ = false;
   int scroll_ = 0;
   bool caret_on_ = true;
+  bool caret_shown_ = true;
   uint32_t caret_tick_ = 0;
   bool caret_tick_set_ = false;
 };

@@ -62,7 +62,7 @@ void TextObject::Draw(gfx::DrawTarget& target, const Rect& clip) {
     }
   }
 
-  if (active_ && !HasSelection() && caret_on_) {
+  if (active_ && !HasSelection() && caret_visible()) {
     const Point p = OffsetToPoint(sel_start_);
     const int h = CaretHeight(sel_start_);
     const int x = std::min(p.x, view_.right - 1);

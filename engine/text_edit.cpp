@@ -297,6 +297,11 @@ void TextObject::ResetCaret() {
   caret_tick_set_ = false;
 }
 
+void TextObject::SetCaretShown(bool shown) {
+  if (shown && !caret_shown_) ResetCaret();  // back at once, not halfway through a blink
+  caret_shown_ = shown;
+}
+
 bool TextObject::Idle(uint32_t ticks) {
   if (!caret_tick_set_) {
     caret_tick_ = ticks;
@@ -306,7 +311,7 @@ bool TextObject::Idle(uint32_t ticks) {
   if (ticks - caret_tick_ < kCaretBlinkTicks) return false;
   caret_tick_ = ticks;
   caret_on_ = !caret_on_;
-  return active_ && !HasSelection();
+  return active_ && !HasSelection() && caret_shown_;
 }
 
 }  // namespace corvida

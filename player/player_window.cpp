@@ -454,6 +454,10 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
         break;
       case msg::kKillFocus:
         shift_ = ctrl_ = false;
+        field_input_->Focus(false);
+        break;
+      case msg::kSetFocus:
+        field_input_->Focus(true);
         break;
       case msg::kCommand:
         DoCommand(static_cast<MenuCommand>(m.wParam & 0xFFFF));

@@ -162,5 +162,22 @@ TEST_F(FieldInputTest, AClickedLinkFlashesThreeTimesThenRuns) {
   EXPECT_EQ(runs.names, std::vector<std::string>{"needle"});
 }
 
+// The insertion point of the active field shows only while the window has the keyboard
+// focus, and comes back at once with it.
+TEST_F(FieldInputTest, TheInsertionPointShowsOnlyWithTheKeyboardFocus) {
+  DisplayItem* field = Field(1);
+  ASSERT_NE(field, nullptr);
+  const TextObject& text = FieldTextOf(*field)->text;
+  EXPECT_TRUE(text.caret_visible());
+  input.Focus(false);
+  for (int tick = 0; tick < 8; ++tick) {
+    clock.Advance(kCaretBlinkTicks * 17 / 2);
+    input.Tick({0, 0});
+    EXPECT_FALSE(text.caret_visible()) << tick;
+  }
+  input.Focus(true);
+  EXPECT_TRUE(text.caret_visible());
+}
+
 }  // namespace
 }  // namespace corvida

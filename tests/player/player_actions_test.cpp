@@ -210,6 +210,22 @@ TEST_F(PlayerActions, AReleaseOverHotTextEndsAButtonPressOrADragNotTheLink) {
   }
 }
 
+// The window's focus decides whether the typing field shows its insertion point.
+TEST_F(PlayerActions, TheTypingFieldShowsItsInsertionPointOnlyWithTheWindowsFocus) {
+  Start(kCard);
+  Settle();
+  DisplayItem* notes = window->view().display_list().Find(object::kTextField, 3);
+  ASSERT_NE(notes, nullptr);
+  const TextObject& text = FieldTextOf(*notes)->text;
+  EXPECT_TRUE(text.caret_visible());
+  Post(msg::kKillFocus);
+  Settle(1000);  // blinks would have come and gone
+  EXPECT_FALSE(text.caret_visible());
+  Post(msg::kSetFocus);
+  Settle(0);
+  EXPECT_TRUE(text.caret_visible());
+}
+
 TEST_F(PlayerActions, ArriveAndLeaveActionsRunThroughTheExecutor) {
   Start(R"({
     "stack": {"width": 64, "height": 48, "arriveAction": 20},
