@@ -29,7 +29,7 @@ class ActionHost {
   virtual void GoToDestination(int destination, int transition, int speed) = 0;
   virtual void GoToStack(const std::string& path, uint16_t card_id, int transition, int speed) = 0;
   // Shows the current card again (a stack that could not be found).
-  virtual void Redisplay() = 0;
+  virtual void RedisplayCard() = 0;
   // The centre of the running record and its button colour (0-based; -1 none), for the
   // next transition.
   virtual void SetActionOrigin(Point origin, int button_colour) = 0;

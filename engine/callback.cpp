@@ -24,10 +24,10 @@ CallbackDispatch::Table() {
   static const auto table = [] {
     std::array<Handler, kLastCommand + 1> t{};
     const std::pair<int, Handler> entries[] = {
-        {1, &D::GoFirst},
-        {2, &D::GoLast},
-        {3, &D::GoPrevious},
-        {4, &D::GoNext},
+        {1, &D::GoFirstCard},
+        {2, &D::GoLastCard},
+        {3, &D::GoPreviousCard},
+        {4, &D::GoNextCard},
         {5, &D::GoToCard},
         {6, &D::ShowAgain},
         {7, &D::StackPath},

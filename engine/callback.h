@@ -204,10 +204,10 @@ class CallbackDispatch {
   ObjectRef FindOnCard(Handle card, uint16_t type, uint32_t low, bool by_name);
 
   // Card movement and card queries.
-  void GoFirst();
-  void GoLast();
-  void GoPrevious();
-  void GoNext();
+  void GoFirstCard();
+  void GoLastCard();
+  void GoPreviousCard();
+  void GoNextCard();
   void GoToCard();
   void ShowAgain();
   void StackPath();

@@ -17,17 +17,17 @@ std::pair<int, int> PackedTransition(uint32_t packed) {
 
 }  // namespace
 
-void CallbackDispatch::GoFirst() {
-  nav_.GoFirst(block_.signed_param(1), block_.signed_param(2));
+void CallbackDispatch::GoFirstCard() {
+  nav_.GoFirstCard(block_.signed_param(1), block_.signed_param(2));
 }
-void CallbackDispatch::GoLast() {
-  nav_.GoLast(block_.signed_param(1), block_.signed_param(2));
+void CallbackDispatch::GoLastCard() {
+  nav_.GoLastCard(block_.signed_param(1), block_.signed_param(2));
 }
-void CallbackDispatch::GoPrevious() {
-  nav_.GoPrevious(block_.signed_param(1), block_.signed_param(2));
+void CallbackDispatch::GoPreviousCard() {
+  nav_.GoPreviousCard(block_.signed_param(1), block_.signed_param(2));
 }
-void CallbackDispatch::GoNext() {
-  nav_.GoNext(block_.signed_param(1), block_.signed_param(2));
+void CallbackDispatch::GoNextCard() {
+  nav_.GoNextCard(block_.signed_param(1), block_.signed_param(2));
 }
 
 void CallbackDispatch::GoToCard() {
@@ -43,7 +43,7 @@ void CallbackDispatch::GoToCard() {
 }
 
 void CallbackDispatch::ShowAgain() {
-  nav_.Redisplay();
+  nav_.RedisplayCard();
 }
 
 void CallbackDispatch::StackPath() {
@@ -101,7 +101,7 @@ void CallbackDispatch::SwapTwoCards() {
   }
   if (!SwapCards(stack_, handles_, first, second)) return;
   card_changed_ = true;
-  nav_.Redisplay();
+  nav_.RedisplayCard();
 }
 
 void CallbackDispatch::MarkCardChanged() {

@@ -203,7 +203,7 @@ void CallbackDispatch::LockScreen() {
 
 void CallbackDispatch::UnlockScreen() {
   nav_.view().screen_locked = false;
-  nav_.Redisplay();
+  nav_.RedisplayCard();
 }
 
 bool CallbackDispatch::screen_locked() const {

@@ -286,7 +286,7 @@ void ActionExecutor::GoToOtherStack(const Run& run) {
   if (path.empty()) {
     // Nothing to open: the current card is shown again.
     host_.Log("missing " + Quoted(std::string(NamePart(stored))));
-    host_.Redisplay();
+    host_.RedisplayCard();
     return;
   }
   ActionRecordReader record = run.reader();

@@ -216,20 +216,20 @@ void Navigation::GoToPosition(int position, int transition, int speed) {
   });
 }
 
-void Navigation::GoFirst(int transition, int speed) {
+void Navigation::GoFirstCard(int transition, int speed) {
   GoToPosition(1, transition, speed);
 }
-void Navigation::GoLast(int transition, int speed) {
+void Navigation::GoLastCard(int transition, int speed) {
   GoToPosition(stack_.CardCount(), transition, speed);
 }
 
-void Navigation::GoPrevious(int transition, int speed) {
+void Navigation::GoPreviousCard(int transition, int speed) {
   int count = stack_.CardCount();
   int position = stack_.CardNumber(current_);
   GoToPosition(position <= 1 || position > count ? count : position - 1, transition, speed);
 }
 
-void Navigation::GoNext(int transition, int speed) {
+void Navigation::GoNextCard(int transition, int speed) {
   int position = stack_.CardNumber(current_);
   GoToPosition(position >= stack_.CardCount() ? 1 : position + 1, transition, speed);
 }
@@ -260,7 +260,7 @@ void Navigation::GoHome(int transition, int speed) {
   }
 }
 
-void Navigation::GoMarked(int transition, int speed) {
+void Navigation::GoMarkedCard(int transition, int speed) {
   if (marked_id_ == 0) {
     host_.Alert(strid::kNoMarkedCard);
     return;
@@ -275,15 +275,15 @@ void Navigation::GoMarked(int transition, int speed) {
 void Navigation::GoToDestination(int destination, int transition, int speed) {
   switch (destination) {
     case kDestNext:
-      return GoNext(transition, speed);
+      return GoNextCard(transition, speed);
     case kDestPrevious:
-      return GoPrevious(transition, speed);
+      return GoPreviousCard(transition, speed);
     case kDestReturn:
       return GoHome(transition, speed);
     case kDestBack:
       return GoBack(transition, speed);
     case kDestMarked:
-      return GoMarked(transition, speed);
+      return GoMarkedCard(transition, speed);
     default:
       return GoToCard(uint16_t(destination), transition, speed, true);
   }
@@ -331,7 +331,7 @@ void Navigation::ArriveInNewStack(bool leave, bool push) {
   });
 }
 
-void Navigation::Redisplay() {
+void Navigation::RedisplayCard() {
   if (!current_) return;
   LeaveView();
   // Drawn again, not entered: the timers go on counting from where they are.

@@ -114,17 +114,17 @@ class Navigation {
 
   void GoToCard(uint16_t id, int transition, int speed, bool push);
   void GoToStackCard(const std::string& path, uint16_t id, int transition, int speed, bool push);
-  void GoFirst(int transition = kCommandTransition, int speed = kCommandSpeed);
-  void GoLast(int transition = kCommandTransition, int speed = kCommandSpeed);
-  void GoPrevious(int transition = kCommandTransition, int speed = kCommandSpeed);
-  void GoNext(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoFirstCard(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoLastCard(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoPreviousCard(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoNextCard(int transition = kCommandTransition, int speed = kCommandSpeed);
   void GoBack(int transition = kCommandTransition, int speed = kCommandSpeed);
   void GoHome(int transition = kCommandTransition, int speed = kCommandSpeed);
-  void GoMarked(int transition = kCommandTransition, int speed = kCommandSpeed);
+  void GoMarkedCard(int transition = kCommandTransition, int speed = kCommandSpeed);
   // A button's destination: a card id or one of the kDest codes.
   void GoToDestination(int destination, int transition, int speed);
   // Shows the current card again.
-  void Redisplay();
+  void RedisplayCard();
 
   // The id Jump To Card goes to for the typed text, 0 for none (with alert 2223 unless
   // the text was empty).

@@ -42,7 +42,7 @@ struct AgreeingHost : ActionHost {
   bool Browsing() override { return true; }
   void GoToDestination(int, int, int) override {}
   void GoToStack(const std::string&, uint16_t, int, int) override {}
-  void Redisplay() override {}
+  void RedisplayCard() override {}
   void SetActionOrigin(Point, int) override {}
   void ToggleHighlight(uint16_t) override {}
   int Alert(int) override { return 1; }

@@ -20,7 +20,7 @@ class PlayerActionHost : public ActionHost {
   bool Browsing() override;
   void GoToDestination(int destination, int transition, int speed) override;
   void GoToStack(const std::string& path, uint16_t card_id, int transition, int speed) override;
-  void Redisplay() override;
+  void RedisplayCard() override;
   void SetActionOrigin(Point origin, int button_colour) override;
   void ToggleHighlight(uint16_t button_id) override;
   int Alert(int id) override;

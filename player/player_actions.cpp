@@ -56,12 +56,12 @@ void PlayerActionHost::GoToStack(const std::string& path, uint16_t card_id, int 
                                  int speed) {
   // The stack is read from its file again, even when it is this one: changes not saved
   // would be lost without the question.
-  if (!window_.ConfirmLeavingStack()) return window_.nav_->Redisplay();
+  if (!window_.ConfirmLeavingStack()) return window_.nav_->RedisplayCard();
   window_.nav_->GoToStackCard(path, card_id, transition, speed, true);
 }
 
-void PlayerActionHost::Redisplay() {
-  window_.nav_->Redisplay();
+void PlayerActionHost::RedisplayCard() {
+  window_.nav_->RedisplayCard();
 }
 
 void PlayerActionHost::SetActionOrigin(Point origin, int button_colour) {

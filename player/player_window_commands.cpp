@@ -95,9 +95,9 @@ void PlayerWindow::DoCommand(MenuCommand command) {
   using enum MenuCommand;
   switch (command) {
     case kOpenStack: {
-      if (!ConfirmLeavingStack()) return nav.Redisplay();
+      if (!ConfirmLeavingStack()) return nav.RedisplayCard();
       auto path = questions_->ChooseStack();
-      if (!path) return nav.Redisplay();
+      if (!path) return nav.RedisplayCard();
       nav.GoToStackCard(*path, Navigation::kFirstCardOfStack, Navigation::kCommandTransition,
                         Navigation::kCommandSpeed, true);
       return;
@@ -138,13 +138,13 @@ void PlayerWindow::DoCommand(MenuCommand command) {
     case kHome:
       return nav.GoHome();
     case kFirstCard:
-      return nav.GoFirst();
+      return nav.GoFirstCard();
     case kPreviousCard:
-      return nav.GoPrevious();
+      return nav.GoPreviousCard();
     case kNextCard:
-      return nav.GoNext();
+      return nav.GoNextCard();
     case kLastCard:
-      return nav.GoLast();
+      return nav.GoLastCard();
     case kJumpToCard: {
       int count = player_.stack.CardCount();
       auto text = questions_->AskJumpText(count);
@@ -249,7 +249,7 @@ void PlayerWindow::SlideShow() {
   if (!questions_->AskSlideShow(slide_show_)) return;
   Log("slide show " + std::to_string(slide_show_.seconds) + " s" +
       (slide_show_.loop ? " looping" : ""));
-  if (slide_show_.from_first) nav_->GoFirst();
+  if (slide_show_.from_first) nav_->GoFirstCard();
   WindowSystem& windows = player_.platform.windows();
   Clock& clock = player_.platform.clock();
   const uint32_t interval = uint32_t(slide_show_.seconds) * 1000;
@@ -279,7 +279,7 @@ bool PlayerWindow::NextSlide(bool loop) {
   const int count = player_.stack.CardCount();
   const int number = player_.stack.CardNumber(nav_->current_card());
   if (number >= count && !loop) return false;
-  nav_->GoNext();  // after the last card comes the first
+  nav_->GoNextCard();  // after the last card comes the first
   return true;
 }
 

@@ -51,7 +51,7 @@ void PlayerWindow::GreyMissingRecentStacks() {
 
 void PlayerWindow::OpenOtherStack(const std::string& path, const std::string& why) {
   Log(why + " " + Quoted(PathFileName(path)));
-  if (!ConfirmLeavingStack()) return nav_->Redisplay();
+  if (!ConfirmLeavingStack()) return nav_->RedisplayCard();
   nav_->GoToStackCard(path, Navigation::kFirstCardOfStack, Navigation::kCommandTransition,
                       Navigation::kCommandSpeed, true);
 }

@@ -93,7 +93,7 @@ TEST_F(FieldInputTest, TypedTextIsStoredWhenTheCardIsLeft) {
   for (char c : std::string("my ")) input.Char(uint8_t(c));
   EXPECT_GT(repaints, 0);
   EXPECT_EQ(Stored(10, 1), "first card");  // the record changes only when the card is left
-  nav.GoNext();
+  nav.GoNextCard();
   EXPECT_EQ(nav.target_id(), 11);
   EXPECT_EQ(Stored(10, 1), "my first card");
   EXPECT_FALSE(input.tracker().tracking());
@@ -146,7 +146,7 @@ TEST_F(FieldInputTest, AClickedLinkFlashesThreeTimesThenRuns) {
   ASSERT_TRUE(stack.Save(path).saved());
   ASSERT_EQ(nav.OpenStack(path), 0);
   nav.ArriveInNewStack(false, false);
-  nav.GoLast();
+  nav.GoLastCard();
   struct Runs : HyperlinkActions {
     void ExecuteActions(Handle, uint32_t, const std::string& name, MediaWait) override {
       names.push_back(name);

@@ -32,7 +32,7 @@ struct RecordingActionHost : ActionHost {
   void GoToStack(const std::string& path, uint16_t card_id, int, int) override {
     Note("stack " + path + " " + std::to_string(card_id));
   }
-  void Redisplay() override { Note("redisplay"); }
+  void RedisplayCard() override { Note("redisplay"); }
   void SetActionOrigin(Point p, int colour) override {
     Note("origin " + std::to_string(p.x) + "," + std::to_string(p.y) + " " +
          std::to_string(colour));

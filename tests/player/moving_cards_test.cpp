@@ -58,7 +58,7 @@ TEST_F(MovingCards, KeysStillMoveAndTheWindowStillCloses) {
   EXPECT_EQ(CardLines(), lines);
   EXPECT_FALSE(window->navigation().move_waiting());
   // Moving again, and closed while moving.
-  window->navigation().GoFirst();
+  window->navigation().GoFirstCard();
   Settle(100);
   EXPECT_GT(CardLines(), lines + 3);
   Post(msg::kClose);

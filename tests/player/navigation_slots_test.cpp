@@ -24,7 +24,7 @@ class NavigateSlots : public testing::PlayerFixture {
 TEST_F(NavigateSlots, HistoryEntriesKeepTheStackSlotAndBackReturnsThroughSlotSeven) {
   auto& nav = window->navigation();
   EXPECT_EQ(Slot(FileSlots::kStack), path);
-  nav.GoNext();
+  nav.GoNextCard();
   nav.GoToStackCard(other, 2, 3, 8, true);
   EXPECT_EQ(Slot(FileSlots::kStack), other);
   ASSERT_EQ(nav.history().size(), 2u);
@@ -32,7 +32,7 @@ TEST_F(NavigateSlots, HistoryEntriesKeepTheStackSlotAndBackReturnsThroughSlotSev
   EXPECT_EQ(player.files.paths().ToHost(nav.history()[0].stack_ref), path);
 
   // Within the other stack first, then back across into the first one.
-  nav.GoPrevious();
+  nav.GoPreviousCard();
   EXPECT_EQ(CardId(), 1);
   nav.GoBack();
   EXPECT_EQ(CardId(), 2);
@@ -47,12 +47,12 @@ TEST_F(NavigateSlots, HistoryEntriesKeepTheStackSlotAndBackReturnsThroughSlotSev
 TEST_F(NavigateSlots, MarkedAndHomeCardsAreFoundInTheirOwnStacks) {
   auto& nav = window->navigation();
   nav.GoToCard(12, 3, 8, true);  // card 12 is marked: leaving it remembers it
-  nav.GoNext();
+  nav.GoNextCard();
   EXPECT_EQ(nav.marked_id(), 12);
   EXPECT_EQ(Slot(Navigation::kMarkedSlot), path);
 
   nav.GoToStackCard(other, 1, 3, 8, true);
-  nav.GoMarked();
+  nav.GoMarkedCard();
   EXPECT_EQ(CardId(), 12);
   EXPECT_EQ(Slot(FileSlots::kStack), path);
 
@@ -74,7 +74,7 @@ TEST_F(NavigateSlots, AStackWhosePathTheSlotsCannotHoldLeavesNoHistoryEntry) {
   nav.GoToStackCard(deep + "/far.stk", 2, 3, 8, true);
   EXPECT_EQ(CardId(), 2);
   const size_t entries = nav.history().size();
-  nav.GoPrevious();
+  nav.GoPreviousCard();
   EXPECT_EQ(nav.history().size(), entries);
   nav.GoBack();  // to the first stack's card, the last entry that could be made
   EXPECT_EQ(CardId(), 10);

@@ -52,7 +52,7 @@ TEST_F(Navigate, NextAndPreviousWrapAndCommandsMove) {
 TEST_F(Navigate, BackAfterTwentyMovesEndsOnTheOldestEntry) {
   Start();
   auto& nav = window->navigation();
-  for (int i = 0; i < 20; ++i) nav.GoNext();
+  for (int i = 0; i < 20; ++i) nav.GoNextCard();
   EXPECT_EQ(nav.history().size(), 16u);
   // 20 moves from card 10 end on 10; the history holds the cards left, the oldest being
   // the one left by the fifth move (card 14).
@@ -87,12 +87,12 @@ TEST_F(Navigate, MissingCardAlertsAndShowsTheCurrentCardAgain) {
 TEST_F(Navigate, MarkedCardIsKnownOnceLeft) {
   Start();
   auto& nav = window->navigation();
-  nav.GoMarked();
+  nav.GoMarkedCard();
   EXPECT_EQ(Alerts(), std::vector<int>{2242});
   nav.GoToCard(12, 3, 8, true);
   nav.GoToCard(14, 3, 8, true);
   EXPECT_EQ(nav.marked_id(), 12);
-  nav.GoMarked();
+  nav.GoMarkedCard();
   EXPECT_EQ(CardId(), 12);
   nav.GoHome();  // home is the first card of the first stack
   EXPECT_EQ(CardId(), 10);
@@ -133,7 +133,7 @@ TEST_F(Navigate, AButtonGoesToItsDestination) {
   Settle();
   EXPECT_EQ(CardId(), 11);
   // A press released outside the button does nothing.
-  window->navigation().GoFirst();
+  window->navigation().GoFirstCard();
   Post(msg::kLButtonDown, mk::kLButton, MakePointParam(10, 10));
   Post(msg::kLButtonUp, 0, MakePointParam(50, 40));
   Settle();
@@ -157,7 +157,7 @@ TEST_F(Navigate, MovesAskedForDuringAChangeRunAfterIt) {
     bool asked = false;
   } moves(nav);
   window->set_log(&moves);
-  nav.GoNext();
+  nav.GoNextCard();
   EXPECT_EQ(CardId(), 11);
   Settle();  // the queued move runs from the message loop
   EXPECT_EQ(CardId(), 14);
@@ -221,7 +221,7 @@ TEST_F(Navigate, ShowingTheCardAgainLeavesItsTimersCounting) {
     for (int tick = 0; tick < 4; ++tick) {
       Settle(1100);  // a timer tick is 61 ticks of 17 ms
       fired.push_back(int(std::count(log.begin(), log.end(), "button 1 \"T\"")));
-      window->navigation().Redisplay();
+      window->navigation().RedisplayCard();
     }
     EXPECT_EQ(fired, c.fired) << "mode " << c.mode << " count " << c.count;
   }

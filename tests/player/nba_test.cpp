@@ -192,7 +192,7 @@ TEST_F(Nbas, ModulesHearOfLeavingBeforeTheLeaveActionAndNotOfARedraw) {
   Settle();
   Call67(7, 4);  // loaded
   log.clear();
-  window->navigation().Redisplay();
+  window->navigation().RedisplayCard();
   Settle();
   EXPECT_EQ(Count("nba 7 message 9") + Count("nba 7 message 10"), 0);
   Click(20, 50);  // "Next"

@@ -56,10 +56,10 @@ TEST(OpenedStackPictures, OpeningDecodesNothingAndEachCardShownDecodesItsOwnPict
   ASSERT_TRUE(window.Attach(id));
   window.ShowFirstCard();
   EXPECT_EQ(window.view().stack_pictures().decodes(), 1u);
-  window.navigation().GoLast(0, 8);
+  window.navigation().GoLastCard(0, 8);
   EXPECT_EQ(window.navigation().target_id(), 100 + kCards - 1);
   EXPECT_EQ(window.view().stack_pictures().decodes(), 2u);
-  window.navigation().GoFirst(0, 8);  // kept from the first showing
+  window.navigation().GoFirstCard(0, 8);  // kept from the first showing
   EXPECT_EQ(window.view().stack_pictures().decodes(), 2u);
 }
 
