@@ -6,10 +6,12 @@
 // machine pointers.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "platform/bytes.h"
 
@@ -67,5 +69,23 @@ class CallbackBlock {
  private:
   std::array<uint8_t, cbblock::kSize> bytes_;
 };
+
+// The text of a string that a slot points to, from the bytes of its block (read up to
+// `limit` + 2). A first byte below 32 is a length (names); a larger one is too when the
+// characters it counts hold no NUL and end the block or are followed by one, so a long
+// counted text (an alert's) is not read as text beginning with its length byte, while a
+// text in a zero-padded buffer still reads as text, up to its NUL or `limit` bytes.
+inline std::string CallbackString(std::span<const uint8_t> bytes, size_t limit) {
+  if (bytes.empty()) return {};
+  const size_t counted = bytes[0];
+  const auto text = bytes.begin() + 1;
+  const bool fits = counted < bytes.size() &&
+                    std::find(text, text + long(counted), 0) == text + long(counted) &&
+                    (counted + 1 == bytes.size() || bytes[counted + 1] == 0);
+  if (counted < 32 || fits)
+    return std::string(text, text + long(std::min(counted, bytes.size() - 1)));
+  auto end = std::find(bytes.begin(), bytes.end(), 0);
+  return std::string(bytes.begin(), std::min(end, bytes.begin() + long(limit)));
+}
 
 }  // namespace corvida

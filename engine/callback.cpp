@@ -232,22 +232,7 @@ void CallbackDispatch::DisposeBlock(uint32_t token) {
 std::optional<std::string> CallbackDispatch::StringAt(uint32_t token) {
   std::vector<uint8_t> bytes = ReadBlock(token, kStringLimit + 2);
   if (bytes.empty()) return std::nullopt;
-  // A first byte below 32 is a length (names); a larger one is too when the characters it
-  // counts hold no NUL and end the block or are followed by one, so a long counted text
-  // (an alert's) is not read as text beginning with its length byte, while a text in a
-  // zero-padded buffer still reads as text.
-  const size_t counted = bytes[0];
-  const bool fits = counted < bytes.size() &&
-                    std::find(bytes.begin() + 1, bytes.begin() + 1 + long(counted), 0) ==
-                        bytes.begin() + 1 + long(counted) &&
-                    (counted + 1 == bytes.size() || bytes[counted + 1] == 0);
-  if (counted < 32 || fits) {
-    const size_t length = std::min<size_t>(counted, bytes.size() - 1);
-    return std::string(bytes.begin() + 1, bytes.begin() + 1 + long(length));
-  }
-  auto end = std::find(bytes.begin(), bytes.end(), 0);
-  if (end - bytes.begin() > long(kStringLimit)) end = bytes.begin() + kStringLimit;
-  return std::string(bytes.begin(), end);
+  return CallbackString(bytes, kStringLimit);
 }
 
 std::vector<uint8_t> CallbackDispatch::Counted(std::string_view text) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/callback_block.h"
 #include "logo/turtle.h"
 #include "stackfile/mactext.h"
 
@@ -50,23 +51,7 @@ std::optional<std::string> CardBridge::ReadString(uint32_t token) {
   if (!port || !token) return std::nullopt;
   std::vector<uint8_t> bytes = port->ReadBlock(token, kStringLimit + 2);
   if (bytes.empty()) return std::nullopt;
-  std::string text;
-  // A first byte below 32 is a length; a larger one is too when the characters it counts
-  // hold no NUL and end the block or are followed by one (a counted string of 32 to 255
-  // characters), while a text in a zero-padded buffer still reads as text.
-  const size_t counted = bytes[0];
-  const bool fits = counted < bytes.size() &&
-                    std::find(bytes.begin() + 1, bytes.begin() + 1 + long(counted), 0) ==
-                        bytes.begin() + 1 + long(counted) &&
-                    (counted + 1 == bytes.size() || bytes[counted + 1] == 0);
-  if (counted < 32 || fits) {
-    const size_t length = std::min<size_t>(counted, bytes.size() - 1);
-    text.assign(bytes.begin() + 1, bytes.begin() + 1 + long(length));
-  } else {
-    auto end = std::find(bytes.begin(), bytes.end(), 0);
-    text.assign(bytes.begin(), std::min(end, bytes.begin() + long(kStringLimit)));
-  }
-  return WindowsToMac(text);
+  return WindowsToMac(CallbackString(bytes, kStringLimit));
 }
 
 std::string CardBridge::ReadText(uint32_t token) {
