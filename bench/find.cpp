@@ -35,7 +35,7 @@ struct Scene {
   Scene() {
     folders.temp = "/tmp";
     platform = std::make_unique<HeadlessPlatform>(folders);
-    handles = std::make_unique<Handles>(platform->responder());
+    handles = std::make_unique<Handles>();
     stack = std::make_unique<Stack>(*handles);
     stack->CreateNew(512, 342, 8);
     for (int c = 0; c < kCards; ++c) {
