@@ -130,6 +130,11 @@ bool DownloadCache::SaveIndex() const {
       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
+void DownloadCache::Persist() const {
+  // A failed write loses nothing: the old index stays whole and the next change tries again.
+  if (usable()) SaveIndex();
+}
+
 // ---- entries ----
 
 void DownloadCache::DeleteOwnFile(const std::string& path) const {
@@ -155,6 +160,7 @@ bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified) {
   }
   DeleteOwnFile(path);
   Remove(entry);
+  Persist();
   return false;
 }
 
@@ -184,7 +190,10 @@ bool DownloadCache::Add(std::string_view url, const std::string& path, uint32_t 
     return false;
   if (count_ >= kCacheEntryLimit && !EvictOne(pins)) return false;
   while (count_ > 0 && uint64_t(kCacheByteLimit) < ExpectedTotal() + expected) {
-    if (!EvictOne(pins)) return false;
+    if (!EvictOne(pins)) {
+      Persist();  // what was evicted before is gone
+      return false;
+    }
   }
   const std::span<uint8_t> entry = Entry(count_);
   std::memset(entry.data(), 0, kSize);
@@ -193,6 +202,9 @@ bool DownloadCache::Add(std::string_view url, const std::string& path, uint32_t 
   WriteLE32(entry, kLastModified, last_modified);
   WriteLE32(entry, kExpected, expected);
   ++count_;
+  // An entry that never completes (the page was closed meanwhile) is found by the next
+  // run's lookup, which removes it with its file.
+  Persist();
   return true;
 }
 
@@ -209,12 +221,15 @@ void DownloadCache::AddWritten(const std::string& path, uint32_t count) {
 }
 
 void DownloadCache::MarkComplete(const std::string& path) {
+  bool completed = false;
   for (int i = 0; i < count_; ++i) {
     if (Complete(i) || Path(i) != path || Received(i) < Expected(i)) continue;
     if (Expected(i) == 0) WriteLE32(Entry(i), kExpected, Received(i));
     WriteLE32(Entry(i), kComplete, 1);
     WriteLE32(Entry(i), kReady, 1);
+    completed = true;
   }
+  if (completed) Persist();
 }
 
 std::string DownloadCache::HandOver(std::string_view url) {
@@ -244,17 +259,20 @@ void DownloadCache::Forget(const std::string& path) {
   for (int i = 0; i < count_; ++i) {
     if (Path(i) != path) continue;
     Remove(i);
+    Persist();
     break;
   }
   DeleteOwnFile(path);
 }
 
 void DownloadCache::Drop(std::string_view url) {
+  const int before = count_;
   for (int i = count_ - 1; i >= 0; --i) {
     if (!SameUrl(Url(i), url)) continue;
     DeleteOwnFile(Path(i));
     Remove(i);
   }
+  if (count_ != before) Persist();
 }
 
 File DownloadCache::CreateFile(std::string_view url, std::string& path) const {

@@ -12,6 +12,10 @@
 //   534 4    complete flag
 //   538 4    ready flag (complete in this run; 0 after loading)
 //
+// The index is written again whenever an entry is added, completed or removed, not only at
+// the end of the run: a page's player is never told that it ends (the page is closed), and
+// a cache whose index was not written forgets its files, which then stay for ever.
+//
 // At most 50 entries and 15,000,000 expected bytes. Eviction deletes the least recently
 // handed-over entry (incomplete ones first) but never an entry whose file is pinned (a file
 // slot of a player names it). The index comes from outside the program: a count outside
@@ -69,7 +73,7 @@ class DownloadCache {
   bool usable() const { return !folder_.empty(); }
 
   // The index file: read once (a missing or faulty file leaves the cache empty), written
-  // at the end of the run.
+  // after every change of the entries and at the end of the run.
   void LoadIndex();
   bool SaveIndex() const;
   // The index from its bytes, with the checks above; and the bytes of the index.
@@ -128,6 +132,8 @@ class DownloadCache {
   uint64_t ExpectedTotal() const;
   void Restamp();
   void DeleteOwnFile(const std::string& path) const;
+  // Writes the index after a change; a cache that keeps nothing writes nothing.
+  void Persist() const;
 
   std::string folder_;
   std::array<uint8_t, kCacheEntryLimit * cache_entry::kSize> entries_{};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "platform/bytes.h"
@@ -194,6 +195,50 @@ TEST_F(DownloadCacheTest, TheIndexComesBackWithoutStampsOrReadiness) {
   EXPECT_TRUE(again.Complete(0));
   EXPECT_FALSE(again.Ready(0));
   EXPECT_EQ(again.HandOver("http://h/a.stk"), "") << "not ready until a stream asks again";
+}
+
+// A page's player is never told that it ends: after every change the index on disk
+// already says what the cache holds, so the next load finds it.
+TEST_F(DownloadCacheTest, TheIndexOnDiskFollowsEveryChangeWithoutAnEndOfRun) {
+  std::string written;
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> urls_then;  // as a fresh load reads them; "+" marks complete
+  };
+  const std::vector<Step> steps = {
+      {"an entry is added",
+       [&] {
+         File file = cache.CreateFile("http://h/a.stk", written);
+         cache.Add("http://h/a.stk", written, 7, 3, pins);
+       },
+       {"http://h/a.stk"}},
+      {"its bytes all arrived",
+       [&] {
+         cache.AddWritten(written, 3);
+         cache.MarkComplete(written);
+       },
+       {"http://h/a.stk+"}},
+      {"a second file arrives",
+       [&] { AddComplete("http://h/b.wav", 2); },
+       {"http://h/a.stk+", "http://h/b.wav+"}},
+      {"a newer copy is looked up",
+       [&] { cache.Lookup("http://h/b.wav", 8); },
+       {"http://h/a.stk+"}},
+      {"a stream fails", [&] { cache.Drop("http://h/a.stk"); }, {}},
+      {"a stack that does not open is forgotten",
+       [&] { cache.Forget(AddComplete("http://h/c.stk", 1)); },
+       {}},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    DownloadCache reloaded(dir.path());
+    reloaded.LoadIndex();
+    std::vector<std::string> urls;
+    for (int i = 0; i < reloaded.count(); ++i)
+      urls.push_back(reloaded.Url(i) + (reloaded.Complete(i) ? "+" : ""));
+    EXPECT_EQ(urls, step.urls_then) << step.what;
+  }
 }
 
 // A planted index: each fault drops the entry or the whole index, and nothing it names

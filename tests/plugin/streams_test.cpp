@@ -124,6 +124,22 @@ TEST_F(StreamsTest, AStreamSeenAgainIsServedFromTheCacheAtItsFirstBlock) {
   EXPECT_FALSE(FileExists(first_path));
 }
 
+// A page that is reloaded (its player never shut down) finds the stack it already has.
+TEST_F(StreamsTest, AReloadedPageIsServedFromTheCacheItsLastLoadLeft) {
+  Send("http://h/a.stk", "cached");
+  const std::string first_path = target.opened_path;
+  DownloadCache reloaded_cache(dir.path());
+  reloaded_cache.LoadIndex();
+  RecordingTarget reloaded;
+  StreamIntake reloaded_intake(reloaded_cache, pins, reloaded, reloaded);
+  StreamInfo again{"http://h/a.stk", 6, 1, ""};
+  ASSERT_EQ(reloaded_intake.NewStream(again), 0);
+  const uint8_t bytes[] = {9, 9};
+  EXPECT_EQ(reloaded_intake.Write(again, bytes), -1);
+  EXPECT_EQ(reloaded.events, (std::vector<std::string>{"slot 1", "open http://h/a.stk"}));
+  EXPECT_EQ(reloaded.opened_path, first_path);
+}
+
 TEST_F(StreamsTest, ACacheHitBeforeTheWindowIsDeliveredWhenTheWindowComes) {
   Send("http://h/a.stk", "cached");
   TakeEvents();
@@ -155,7 +171,7 @@ TEST_F(StreamsTest, AStreamThatEndsEarlyLeavesNothingAndTheNextRequestGoesOut) {
   EXPECT_EQ(intake.Write(one, bytes), 2);
   intake.DestroyStream(one);
   EXPECT_EQ(cache.Find("http://h/s/one.txt"), -1);
-  EXPECT_EQ(ListDirectory(dir.path()).size(), 1u) << "only the stack's file is left";
+  EXPECT_EQ(ListDirectory(dir.path()).size(), 2u) << "only the stack's file and the index";
   EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"get http://h/s/two.txt"}));
   EXPECT_EQ(intake.target_slot(), 4);
 
