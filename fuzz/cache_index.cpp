@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string url = cache.Url(i);
     cache.MarkComplete(cache.Path(i));
     cache.HandOver(url);
-    cache.Lookup(url, cache.LastModified(i));
+    cache.Lookup(url, cache.LastModified(i), cache.Expected(i));
   }
   cache.Add("http://h/a.stk", cache.folder() + "/stkx.stk", 1, 100, pins);
   return 0;

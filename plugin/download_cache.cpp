@@ -149,11 +149,13 @@ void DownloadCache::Remove(int entry) {
   --count_;
 }
 
-bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified) {
+bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified, uint32_t length) {
   const int entry = Find(url);
   if (entry < 0) return false;
   const std::string path = Path(entry);
-  if (LastModified(entry) == last_modified && Complete(entry) && IsRegularFile(path) &&
+  const bool same_file = last_modified != 0 && LastModified(entry) == last_modified &&
+                         (length == 0 || Expected(entry) == length);
+  if (same_file && Complete(entry) && IsRegularFile(path) &&
       File::OpenNoFollow(path, File::Mode::kRead).is_open()) {
     WriteLE32(Entry(entry), kReady, 1);  // its file was found whole in this run
     return true;

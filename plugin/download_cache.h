@@ -93,8 +93,11 @@ class DownloadCache {
   int Find(std::string_view url) const;
 
   // A complete entry of the URL with the same last-modified value whose file can be read:
-  // true, and the entry is ready. Any other entry of the URL is removed with its file.
-  bool Lookup(std::string_view url, uint32_t last_modified);
+  // true, and the entry is ready. Any other entry of the URL is removed with its file. A
+  // stream that does not say when it changed (last-modified 0) is never taken from the
+  // cache, nor one whose announced length (when known) differs from the entry's size:
+  // either may be a newer file.
+  bool Lookup(std::string_view url, uint32_t last_modified, uint32_t length);
   // Makes room (evicting) and appends an entry; false when it cannot be kept (no room
   // beside pinned files, or URL or path too long): the file then stays uncached.
   bool Add(std::string_view url, const std::string& path, uint32_t last_modified, uint32_t expected,

@@ -50,7 +50,7 @@ int StreamIntake::NewStream(const StreamInfo& stream) {
   }
   current_url_ = stream.url;
   announced_length_ = stream.length;
-  if (cache_.Lookup(stream.url, stream.last_modified)) {
+  if (cache_.Lookup(stream.url, stream.last_modified, stream.length)) {
     // Served from the cache: the first block ends the stream and the cached file is used.
     served_from_cache_ = true;
     return 0;

@@ -68,17 +68,41 @@ TEST_F(DownloadCacheTest, NewFilesAreInsideTheFolderWithTheUrlsExtensionWhenItIs
 
 TEST_F(DownloadCacheTest, HitNeedsTheSameLastModifiedACompleteEntryAndItsFile) {
   const std::string path = AddComplete("http://Host/a.stk", 10, 7);
-  EXPECT_TRUE(cache.Lookup("HTTP://host/a.stk", 7));
-  EXPECT_FALSE(cache.Lookup("http://host/A.stk", 7)) << "the path keeps its case";
+  EXPECT_TRUE(cache.Lookup("HTTP://host/a.stk", 7, 10));
+  EXPECT_FALSE(cache.Lookup("http://host/A.stk", 7, 10)) << "the path keeps its case";
   EXPECT_EQ(cache.count(), 1);
-  EXPECT_FALSE(cache.Lookup("http://host/a.stk", 8)) << "a newer file";
+  EXPECT_FALSE(cache.Lookup("http://host/a.stk", 8, 10)) << "a newer file";
   EXPECT_EQ(cache.count(), 0);
   EXPECT_FALSE(FileExists(path));
 
   const std::string gone = AddComplete("http://host/b.stk", 10);
   DeleteFile(gone);
-  EXPECT_FALSE(cache.Lookup("http://host/b.stk", 7));
+  EXPECT_FALSE(cache.Lookup("http://host/b.stk", 7, 10));
   EXPECT_EQ(cache.count(), 0);
+}
+
+// A stream is the cached file only when it says when it changed, and that is when the
+// cached one did, and its length (when it announces one) is the cached file's.
+TEST_F(DownloadCacheTest, OnlyAStreamKnownToBeTheSameFileIsServedFromTheCache) {
+  struct Row {
+    uint32_t cached_modified, cached_size, stream_modified, stream_length;
+    bool hit;
+  };
+  const Row rows[] = {
+      {7, 10, 7, 10, true},   // the same file
+      {7, 10, 7, 0, true},    // no length announced
+      {7, 10, 8, 10, false},  // changed since
+      {7, 10, 7, 11, false},  // changed within the same second
+      {0, 10, 0, 10, false},  // a server that never says when it changed
+  };
+  for (const Row& row : rows) {
+    const std::string path = AddComplete("http://h/a.stk", row.cached_size, row.cached_modified);
+    EXPECT_EQ(cache.Lookup("http://h/a.stk", row.stream_modified, row.stream_length), row.hit)
+        << row.cached_modified << " " << row.cached_size << " / " << row.stream_modified << " "
+        << row.stream_length;
+    EXPECT_EQ(FileExists(path), row.hit) << "a file that is not served is deleted";
+    cache.Drop("http://h/a.stk");
+  }
 }
 
 TEST_F(DownloadCacheTest, OnlyAStreamWhoseBytesAllArrivedIsComplete) {
@@ -223,7 +247,7 @@ TEST_F(DownloadCacheTest, TheIndexOnDiskFollowsEveryChangeWithoutAnEndOfRun) {
        [&] { AddComplete("http://h/b.wav", 2); },
        {"http://h/a.stk+", "http://h/b.wav+"}},
       {"a newer copy is looked up",
-       [&] { cache.Lookup("http://h/b.wav", 8); },
+       [&] { cache.Lookup("http://h/b.wav", 8, 2); },
        {"http://h/a.stk+"}},
       {"a stream fails", [&] { cache.Drop("http://h/a.stk"); }, {}},
       {"a stack that does not open is forgotten",
