@@ -1,5 +1,7 @@
 #include "plugin/streams.h"
 
+#include <utility>
+
 #include "plugin/urls.h"
 #include "stackfile/fileslots.h"
 
@@ -50,6 +52,7 @@ int StreamIntake::NewStream(const StreamInfo& stream) {
   }
   current_url_ = stream.url;
   announced_length_ = stream.length;
+  no_file_ = false;
   if (cache_.Lookup(stream.url, stream.last_modified, stream.length)) {
     // Served from the cache: the first block ends the stream and the cached file is used.
     served_from_cache_ = true;
@@ -57,7 +60,8 @@ int StreamIntake::NewStream(const StreamInfo& stream) {
   }
   served_from_cache_ = false;
   file_ = cache_.CreateFile(stream.url, file_path_);
-  if (!file_.is_open()) return 1;
+  no_file_ = !file_.is_open();
+  if (no_file_) return 1;
   file_cached_ = cache_.Add(stream.url, file_path_, stream.last_modified, stream.length, pins_);
   return 0;
 }
@@ -89,7 +93,12 @@ int StreamIntake::DestroyStream(const StreamInfo& stream, bool broken) {
     Complete(stream.url, "");
     return 0;
   }
-  if (!file_.is_open()) return 0;
+  if (!file_.is_open()) {
+    // A stream that had no file delivers nothing: the request that waited for it gives
+    // way, or every later request would wait behind it.
+    if (std::exchange(no_file_, false)) FailStream(stream.url);
+    return 0;
+  }
   if (broken || (stream.length > 0 && written_ < stream.length)) {
     FailStream(stream.url);
     return 0;

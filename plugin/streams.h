@@ -137,6 +137,7 @@ class StreamIntake {
   uint64_t written_ = 0;
   uint32_t announced_length_ = 0;
   bool served_from_cache_ = false;
+  bool no_file_ = false;  // the current stream's file could not be made: its bytes are dropped
   bool stack_waiting_ = false;
   std::string waiting_url_;  // the stack found in the cache before the window
   bool current_is_stack_ = false;

@@ -290,6 +290,28 @@ TEST_F(StreamsTest, BrokenStreamsAndFailedUrlsGiveWayToTheNextRequest) {
   EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"slot 4", "load 3 three"}));
 }
 
+// A stream whose file cannot be made (the cache's folder went, the disk is full) delivers
+// nothing, and its end lets the next request go out instead of holding up every one.
+TEST_F(StreamsTest, AStreamWithoutAFileGivesWayToTheNextRequest) {
+  DownloadCache unwritable(dir.path() + "/gone");
+  StreamIntake stuck(unwritable, pins, target, target);
+  const StreamInfo stack{"http://h/s/main.stk", 5, 1, ""};
+  EXPECT_EQ(stuck.NewStream(stack), 1);
+  stuck.DestroyStream(stack);
+  for (uint32_t object : {1u, 2u}) {
+    stuck.SetWaitingObject(object);
+    stuck.RequestFile("C:\\p" + std::to_string(object) + ".txt", 4);
+  }
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"get http://h/s/p1.txt"}));
+  const StreamInfo one{"http://h/s/p1.txt", 2, 1, ""};
+  EXPECT_EQ(stuck.NewStream(one), 1);
+  const uint8_t bytes[] = {'a', 'b'};
+  EXPECT_EQ(stuck.Write(one, bytes), 2) << "dropped";
+  stuck.DestroyStream(one);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"get http://h/s/p2.txt"}));
+  EXPECT_EQ(stuck.queue().count(), 1);
+}
+
 TEST_F(StreamsTest, ARequestWhileAFileArrivesLetsItArriveAndWaitsItsTurn) {
   Send("http://h/s/main.stk", "stack");
   intake.SetWaitingObject(1);
