@@ -35,7 +35,10 @@ bool InstancePlayer::Start(WindowId window) {
   window_->set_log(log_);
   window_->set_stacks_downloaded(true);
   window_->set_file_requests(this);
-  return window_->Attach(window);
+  if (!window_->Attach(window)) return false;
+  // The page's player takes the keyboard at once, so its keys work without a click.
+  platform_->windows().SetFocus(window);
+  return true;
 }
 
 void InstancePlayer::Stop() {

@@ -145,6 +145,7 @@ TEST_F(EntryPointsTest, OutOfMemoryForTheInstanceRecord) {
 TEST_F(EntryPointsTest, AStackStreamOpensAtItsFirstCardInTheFirstWindow) {
   NPP instance = New();
   const WindowId first = SetWindow(instance);
+  EXPECT_EQ(host.tp.platform->windows().Focus(), first) << "the player takes the keyboard";
   host.SendStream(instance, "http://Example.com/s/five.stk", 100);
   plugin::InstancePlayer* player = PlayerOf(instance);
   ASSERT_NE(player->player(), nullptr);
