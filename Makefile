@@ -35,10 +35,9 @@ build-asan: deps
 	  -DCORVIDA_WERROR=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
+# The native tests and the browser build with its checks run side by side (scripts/run-tests.sh).
 test: build-asan
-	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS)
-	$(MAKE) test-web
+	JOBS=$(JOBS) bash scripts/run-tests.sh $(ASAN_DIR) $(WEB_DIR)
 
 # Stacks that would take gigabytes, run with the release player under a 2 GiB limit
 # (skipped by `make test` when there is no release player).

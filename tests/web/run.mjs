@@ -5,7 +5,7 @@
 // storage across a reload, downloads (Save Stack As, Export Screen), dropped stacks (alone
 // and with the files beside them), the demo's film, GIF, JPEG and TIFF pictures and a
 // µ-law sound beside a stack (heard on the first click), MACE sounds, and the cursors.
-//   node run.mjs WEB_DIR CORVIDA [--only NAME] [--keep]
+//   node run.mjs WEB_DIR CORVIDA [--only NAME] [--keep]   (CORVIDA_WEB_LANES: checks at once, 3)
 // Exit status 0 when every check passed, 77 (skipped) when chromium is missing.
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
@@ -808,16 +808,32 @@ async function runMissing() {
   await p.close();
 }
 
+// The checks run in lanes, each on pages of its own, since most of their time is spent
+// waiting on the pages; the measured ones (page load, transition steps) run alone after.
+const LANES = Math.max(1, Number(process.env.CORVIDA_WEB_LANES || 3));
+async function inLanes(tasks) {
+  let next = 0;
+  const lane = async () => {
+    while (next < tasks.length) await tasks[next++]();
+  };
+  await Promise.all(Array.from({length: Math.min(LANES, tasks.length)}, lane));
+}
+
 try {
-  for (const f of fixtures) if (!only || only === f.name) await runFixture(f);
-  const others = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
+  const checks = {'not-stacks': runNotStacks, 'missing-stack': runMissing,
                   'picture-beside': runPictureBeside, audio: runAudio, film: runFilm, media: runMedia,
                   mace: runMace, cursors: runCursors, 'slow-file': runSlowFile,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
-                  'drop-together': runDropTogether,
-                  autoplay: timeToFirstCard, transition: transitionFrames,
-                  modules: runModules};
-  for (const [name, run] of Object.entries(others)) if (!only || only === name) await run();
+                  'drop-together': runDropTogether, modules: runModules};
+  for (const f of fixtures) checks[f.name] = () => runFixture(f);
+  const measured = {autoplay: timeToFirstCard, transition: transitionFrames};
+  const wanted = (name) => !only || only === name;
+  // The slowest first, so that no lane is left with a long check at the end.
+  const slowFirst = ['slow-file', 'film', 'drop-together', 'media', 'mace', 'cursors'];
+  const rank = (name) => (slowFirst.includes(name) ? slowFirst.indexOf(name) : slowFirst.length);
+  const order = Object.keys(checks).sort((a, b) => rank(a) - rank(b));
+  await inLanes(order.filter(wanted).map((name) => checks[name]));
+  for (const [name, run] of Object.entries(measured)) if (wanted(name)) await run();
 } finally {
   await browser.close();
   server.close();
