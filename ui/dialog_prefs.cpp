@@ -127,11 +127,17 @@ void ApplyStackSettings(const StackSettings& copy, Handles& handles, Stack& stac
   LockedHandle h(handles, stack.header());
   if (h.size() < header::kPassword + 16) return;
   uint8_t* bytes = h.data();
+  uint8_t mode[4], password[16] = {};
   // The whole mode value, so that switching it off cannot leave high bits set.
-  std::memcpy(bytes + header::kPresentationMode, &copy.presentation_mode, 4);
-  std::memset(bytes + header::kPassword, 0, 16);
-  std::memcpy(bytes + header::kPassword, copy.password.data(),
+  std::memcpy(mode, &copy.presentation_mode, 4);
+  std::memcpy(password, copy.password.data(),
               std::min<size_t>(copy.password.size(), kPasswordLimit));
+  // A new password or mode is a change to save, as the fields above are.
+  if (std::memcmp(bytes + header::kPresentationMode, mode, 4) != 0 ||
+      std::memcmp(bytes + header::kPassword, password, 16) != 0)
+    stack.MarkChanged();
+  std::memcpy(bytes + header::kPresentationMode, mode, 4);
+  std::memcpy(bytes + header::kPassword, password, 16);
 }
 
 }  // namespace corvida

@@ -121,5 +121,38 @@ TEST_F(PrefsDialogFixture, ApplyingWritesTheHeaderAndThePreference) {
   EXPECT_FALSE(prefs.AdvancedUser());
 }
 
+// OK marks the stack changed whenever it wrote something new into its header, the password
+// and the presentation mode included, so that closing asks to save it; OK with nothing
+// changed is no change.
+TEST_F(PrefsDialogFixture, ApplyingMarksTheStackChangedWhenAnySettingDiffers) {
+  struct Row {
+    const char* what;
+    void (*edit)(StackSettings&);
+    bool changed;
+  };
+  const Row rows[] = {
+      {"nothing", [](StackSettings&) {}, false},
+      {"the password", [](StackSettings& s) { s.password = "Bone"; }, true},
+      {"presentation mode off", [](StackSettings& s) { s.presentation_mode = 0; }, true},
+      {"card numbers", [](StackSettings& s) { s.card_number_in_title = 1; }, true},
+      {"the advanced-user copy", [](StackSettings& s) { s.advanced_user = 1; }, true},
+  };
+  Prefs prefs(tp.root.File("config"));
+  for (const Row& row : rows) {
+    Handles handles;
+    Stack stack(handles);
+    ASSERT_EQ(stack.CreateNew(512, 342, 8), 0);
+    StackSettings stored = ReadStackSettings(handles, stack);
+    stored.presentation_mode = 1;
+    ApplyStackSettings(stored, handles, stack, prefs);
+    ASSERT_EQ(stack.Save(tp.root.File("prefs.stk")).code, 0);
+    ASSERT_FALSE(stack.changed()) << row.what;
+    StackSettings copy = ReadStackSettings(handles, stack);
+    row.edit(copy);
+    ApplyStackSettings(copy, handles, stack, prefs);
+    EXPECT_EQ(stack.changed(), row.changed) << row.what;
+  }
+}
+
 }  // namespace
 }  // namespace corvida
