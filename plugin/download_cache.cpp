@@ -153,7 +153,9 @@ bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified, uint32_
   const int entry = Find(url);
   if (entry < 0) return false;
   const std::string path = Path(entry);
-  const bool same_file = last_modified != 0 && LastModified(entry) == last_modified &&
+  // A copy from an earlier run is only as good as the date the server gave for it.
+  const bool same_file = LastModified(entry) == last_modified &&
+                         (last_modified != 0 || Ready(entry)) &&
                          (length == 0 || Expected(entry) == length);
   if (same_file && Complete(entry) && IsRegularFile(path) &&
       File::OpenNoFollow(path, File::Mode::kRead).is_open()) {

@@ -94,9 +94,9 @@ class DownloadCache {
 
   // A complete entry of the URL with the same last-modified value whose file can be read:
   // true, and the entry is ready. Any other entry of the URL is removed with its file. A
-  // stream that does not say when it changed (last-modified 0) is never taken from the
-  // cache, nor one whose announced length (when known) differs from the entry's size:
-  // either may be a newer file.
+  // stream that does not say when it changed (last-modified 0) is taken only from a copy
+  // made in this run, and none whose announced length (when known) differs from the
+  // entry's size: either may be a newer file.
   bool Lookup(std::string_view url, uint32_t last_modified, uint32_t length);
   // Makes room (evicting) and appends an entry; false when it cannot be kept (no room
   // beside pinned files, or URL or path too long): the file then stays uncached.
