@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/charset.h"
 #include "platform/text.h"
 
 namespace corvida::plugin {
@@ -98,7 +99,9 @@ std::string UrlBeside(std::string_view base, std::string_view name) {
     return "";
   std::string url(path.substr(0, slash + 1));
   static constexpr char kHex[] = "0123456789ABCDEF";
-  for (char c : name) {
+  // Names are in the Windows character set; URLs carry their characters as UTF-8, as
+  // browsers send them and as servers (and the files dropped with a stack) name them.
+  for (char c : Windows1252ToUtf8(name)) {
     if (IsUnreserved(c)) {
       url += c;
     } else {

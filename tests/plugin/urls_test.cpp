@@ -67,7 +67,8 @@ TEST(UrlsTest, NamesBesideTheBaseAreEncodedOrRefused) {
   } cases[] = {
       {"next.stk", "http://h/stacks/next.stk"},
       {"My Pic#1.bmp", "http://h/stacks/My%20Pic%231.bmp"},
-      {"caf\xe9.txt", "http://h/stacks/caf%E9.txt"},
+      {"caf\xe9.txt", "http://h/stacks/caf%C3%A9.txt"},  // characters as UTF-8
+      {"\x80 \x9f.wav", "http://h/stacks/%E2%82%AC%20%C5%B8.wav"},
       {"a?b", "http://h/stacks/a%3Fb"},
       {"", ""},
       {"a/b", ""},
