@@ -193,6 +193,9 @@ void ConvertCardNames(Bytes card, Direction dir) {
 }
 
 std::optional<bool> FirstColorIsWhite(Bytes card) {
+  // Only backgrounds (kind 1) are tested: the kind the player writes for a card with a
+  // picture of its own, and the only kind whose picture header old players converted.
+  if (Field16(card, card::kKind) != card::kKindBackground) return std::nullopt;
   Bytes block = PictureBlock(card);
   if (!block.data) return std::nullopt;
   uint32_t table = Field32(block, picture::kColorTableLength);

@@ -222,6 +222,53 @@ TEST_F(StackOpen, WhiteFirstColourConvertsNamesOfTheWholeStack) {
   EXPECT_EQ(stack.CardByName("\xE9"), stack.CardAt(1));
 }
 
+// The first background (kind 1) with a colour table decides; kind-2 pictures and empty
+// tables are passed over.
+TEST_F(StackOpen, WhiteFirstColourIsTakenFromTheFirstBackgroundWithColours) {
+  struct Picture {
+    uint16_t kind;
+    int first;  // red, green and blue of the first entry; -1: no colour table
+  };
+  struct Case {
+    const char* what;
+    std::vector<Picture> cards;
+    bool white;
+  } cases[] = {
+      {"a white background", {{card::kKindBackground, 0xFF}}, true},
+      {"a black background", {{card::kKindBackground, 0x00}}, false},
+      {"a white kind-2 picture only", {{card::kKindPicture, 0xFF}}, false},
+      {"a white kind-2 picture before a black background",
+       {{card::kKindPicture, 0xFF}, {card::kKindBackground, 0x00}},
+       false},
+      {"a background without colours before a white one",
+       {{card::kKindBackground, -1}, {card::kKindBackground, 0xFF}},
+       true},
+      {"a black background before a white one",
+       {{card::kKindBackground, 0x00}, {card::kKindBackground, 0xFF}},
+       false},
+  };
+  for (const Case& c : cases) {
+    StoredStack s;
+    RecordBytes named = NewCardRecord(1, card::kKindCard, 0);
+    PutCountedName(named.data() + card::kName, card::kNameField, "\x8E");
+    s.AddCard(named);
+    uint16_t id = 2;
+    for (const Picture& p : c.cards) {
+      const size_t table = p.first < 0 ? 0 : 16;
+      RecordBytes pic(24 + table, 0);
+      Put32(pic.data() + picture::kLength, static_cast<uint32_t>(pic.size()));
+      Put32(pic.data() + picture::kColorTableLength, static_cast<uint32_t>(table));
+      if (table) std::fill(pic.begin() + 34, pic.end(), static_cast<uint8_t>(p.first));
+      s.AddCard(NewCardRecord(id++, p.kind, 0, pic));
+    }
+    log = {};
+    ASSERT_EQ(Open(s), 0) << c.what;
+    EXPECT_EQ(stack.white_first_color(), c.white) << c.what;
+    EXPECT_EQ(stack.names_converted(), c.white) << c.what;
+    EXPECT_EQ(stack.CardByName(c.white ? "\xE9" : "\x8E"), stack.CardAt(1)) << c.what;
+  }
+}
+
 TEST_F(StackOpen, BackgroundLinksStopOnLoopsAndMissingCards) {
   StoredStack s;
   s.AddCard(NewCardRecord(1, card::kKindBackground, 0));
