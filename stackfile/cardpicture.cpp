@@ -18,6 +18,33 @@ void FillPattern(uint8_t* at, size_t length, const uint8_t pattern[4]) {
   for (size_t i = 0; i < length; ++i) at[i] = pattern[i & 3];
 }
 
+// The raster of a bitmap in stored rows (top first, padded to 16 pixels), LZ-packed.
+std::vector<uint8_t> PackStoredRows(const gfx::Bitmap& bitmap) {
+  const size_t stored = size_t(StoredRowBytes(uint64_t(bitmap.width()), uint64_t(bitmap.depth())));
+  const size_t keep = std::min(stored, size_t(bitmap.stride()));
+  std::vector<uint8_t> raster(stored * size_t(bitmap.height()), 0);
+  for (int y = 0; y < bitmap.height(); ++y)
+    std::memcpy(raster.data() + size_t(y) * stored, bitmap.Row(y), keep);
+  return LzEncode(raster);
+}
+
+// A format-1 block: `header` (24 bytes; its first word and kept fields as given), the
+// colour table, the packed data and a pad byte when the data's length is odd.
+std::vector<uint8_t> AssembleBlock(std::span<const uint8_t> header, std::span<const uint8_t> table,
+                                   const std::vector<uint8_t>& packed) {
+  const bool pad = packed.size() % 2 != 0;
+  std::vector<uint8_t> block(header.begin(), header.begin() + picture::kHeaderSize);
+  Put16(block.data() + picture::kFormat, picture::kFormatPacked);
+  uint16_t flags = Get16(block.data() + picture::kFlags) & ~picture::kFlagPadByte;
+  Put16(block.data() + picture::kFlags, pad ? flags | picture::kFlagPadByte : flags);
+  Put32(block.data() + picture::kColorTableLength, uint32_t(table.size()));
+  block.insert(block.end(), table.begin(), table.end());
+  block.insert(block.end(), packed.begin(), packed.end());
+  if (pad) block.push_back(0);
+  Put32(block.data() + picture::kLength, uint32_t(block.size()));
+  return block;
+}
+
 }  // namespace
 
 bool ReadCardPicture(std::span<const uint8_t> block, CardPictureInfo& out) {
@@ -107,25 +134,35 @@ bool DecodeCardPicture(std::span<const uint8_t> block, Size card, int depth, boo
 
 std::vector<uint8_t> EncodeCardPicture(const gfx::Bitmap& bitmap, const gfx::Palette& palette) {
   if (bitmap.empty()) return {};
-  const size_t stored = size_t(StoredRowBytes(uint64_t(bitmap.width()), uint64_t(bitmap.depth())));
-  const size_t keep = std::min(stored, size_t(bitmap.stride()));
-  std::vector<uint8_t> raster(stored * size_t(bitmap.height()), 0);
-  for (int y = 0; y < bitmap.height(); ++y)
-    std::memcpy(raster.data() + size_t(y) * stored, bitmap.Row(y), keep);
-  std::vector<uint8_t> packed = LzEncode(raster);
   std::vector<uint8_t> table;
   if (bitmap.indexed()) table = MacColorTableFromPalette(palette);
-  const bool pad = packed.size() % 2 != 0;
-  std::vector<uint8_t> block(picture::kHeaderSize, 0);
-  Put16(block.data(), 8);
-  Put16(block.data() + picture::kFormat, picture::kFormatPacked);
-  Put16(block.data() + picture::kFlags, pad ? picture::kFlagPadByte : 0);
-  Put32(block.data() + picture::kColorTableLength, uint32_t(table.size()));
-  block.insert(block.end(), table.begin(), table.end());
-  block.insert(block.end(), packed.begin(), packed.end());
-  if (pad) block.push_back(0);
-  Put32(block.data() + picture::kLength, uint32_t(block.size()));
-  return block;
+  std::vector<uint8_t> header(picture::kHeaderSize, 0);
+  Put16(header.data(), 8);
+  return AssembleBlock(header, table, PackStoredRows(bitmap));
+}
+
+std::vector<uint8_t> ResizeCardPicture(std::span<const uint8_t> block, Size from, Size to,
+                                       int depth) {
+  CardPictureInfo info;
+  gfx::Bitmap old_picture, picture;
+  if (!ReadCardPicture(block, info) || !DecodeCardPicture(block, from, depth, false, old_picture) ||
+      !picture.Create(to.width, to.height, depth)) {
+    return {};
+  }
+  uint32_t white = 0;
+  if (depth > 8) {
+    white = gfx::PixelFromRgb(gfx::kWhite, depth, {});
+  } else if (!info.color_table.empty()) {
+    gfx::Palette palette = PaletteFromMacColorTable(info.color_table);
+    palette.count = std::min(palette.count, 1 << depth);
+    white = gfx::PixelFromRgb(gfx::kWhite, depth, palette);
+  }
+  const int width = std::min(from.width, to.width), height = std::min(from.height, to.height);
+  for (int y = 0; y < to.height; ++y) {
+    for (int x = 0; x < to.width; ++x)
+      picture.Set(x, y, x < width && y < height ? old_picture.Get(x, y) : white);
+  }
+  return AssembleBlock(block, info.color_table, PackStoredRows(picture));
 }
 
 gfx::Palette ImportPalette(const gfx::Bitmap& image, int depth) {

@@ -49,6 +49,14 @@ gfx::Palette CardPicturePalette(std::span<const uint8_t> block);
 // colour table of `palette` for indexed depths. A pad byte keeps the length even.
 std::vector<uint8_t> EncodeCardPicture(const gfx::Bitmap& bitmap, const gfx::Palette& palette);
 
+// The PictureBlock of a card whose size changes from `from` to `to` (a card smaller than
+// the window allows, raised): the old picture at the top left, the rest white (the
+// colour-table entry nearest white, or index 0 without a table). The colour table and the
+// header's other fields are kept; fills become packed pixels (format 1). Empty when the
+// old block holds no picture that can be read or memory runs out.
+std::vector<uint8_t> ResizeCardPicture(std::span<const uint8_t> block, Size from, Size to,
+                                       int depth);
+
 // A picture for a card of the given size and depth made from an image (e.g. a PNG file
 // read by platform/gfx/png.h): placed at the top left on white and cut to the card. An
 // indexed image keeps its palette (and, when they fit the depth, its indices); a true-

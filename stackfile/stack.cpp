@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "stackfile/cardpicture.h"
 #include "stackfile/mactext.h"
 #include "stackfile/records.h"
 #include "stackfile/stack_io.h"
@@ -17,6 +18,49 @@ constexpr size_t kCardEntrySize = 16;  // record handle, then 12 bytes of run-ti
 constexpr size_t kFontEntrySize = 92;
 constexpr uint16_t kFontListId = 128;
 constexpr uint16_t kWorkspaceId = 128;
+
+constexpr int kCannotConvertCardSize = 2308;
+
+// Gives every card with a picture of its own a picture of the new card size (the old one
+// at its top left). All records are made first and swapped in only when every one could
+// be: on failure the stack stays as it was read, at its old size.
+bool ResizeCardPictures(Handles& handles, Handle card_table, int count, Size from, Size to,
+                        int depth) {
+  std::vector<std::pair<int, Handle>> made;
+  auto give_up = [&] {
+    for (auto& [n, record] : made) handles.Dispose(record);
+    return false;
+  };
+  for (int n = 1; n <= count; ++n) {
+    Handle card = static_cast<Handle>(Get32(handles.Lock(card_table) + (n - 1) * kCardEntrySize));
+    handles.Unlock(card_table);
+    LockedHandle bytes(handles, card);
+    Bytes record{bytes.data(), bytes.size()};
+    if (!card::HasPicture(Field16(record, card::kKind))) continue;
+    const size_t objects = ObjectListStart(record);
+    if (objects <= picture::kOffset) continue;  // a block that does not fit: no picture
+    std::vector<uint8_t> block = ResizeCardPicture(
+        {record.data + picture::kOffset, objects - picture::kOffset}, from, to, depth);
+    if (block.empty()) continue;  // no picture that can be read: nothing to adapt
+    const uint64_t size = uint64_t{picture::kOffset} + block.size() + (record.size - objects);
+    Handle resized = size <= UINT32_MAX ? handles.New(static_cast<uint32_t>(size)) : 0;
+    if (!resized) return give_up();
+    made.emplace_back(n, resized);
+    LockedHandle out(handles, resized);
+    uint8_t* at = out.data();
+    std::memcpy(at, record.data, picture::kOffset);
+    std::memcpy(at + picture::kOffset, block.data(), block.size());
+    std::memcpy(at + picture::kOffset + block.size(), record.data + objects, record.size - objects);
+    Put32(at + card::kLength, static_cast<uint32_t>(size));
+  }
+  LockedHandle table(handles, card_table);
+  for (auto& [n, record] : made) {
+    uint8_t* entry = table.data() + size_t(n - 1) * kCardEntrySize;
+    handles.Dispose(static_cast<Handle>(Get32(entry)));
+    Put32(entry, static_cast<uint32_t>(record));
+  }
+  return true;
+}
 
 bool ValidDepth(uint16_t depth) {
   return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16 || depth == 32;
@@ -154,9 +198,16 @@ StackOpenResult Stack::Open(const std::string& path, const StackOpenOptions& opt
   if (result.code != 0) return result;  // the cards read so far stay, without settings
 
   if (check.raise_card_size) {
-    SetHeader16(header::kCardWidth, static_cast<uint16_t>(check.raised.width));
-    SetHeader16(header::kCardHeight, static_cast<uint16_t>(check.raised.height));
-    card_size_raised_ = true;
+    const Size from{static_cast<int16_t>(Header16(header::kCardWidth)),
+                    static_cast<int16_t>(Header16(header::kCardHeight))};
+    if (ResizeCardPictures(handles_, card_table_, CardCount(), from, check.raised,
+                           Header16(header::kColorDepth))) {
+      SetHeader16(header::kCardWidth, static_cast<uint16_t>(check.raised.width));
+      SetHeader16(header::kCardHeight, static_cast<uint16_t>(check.raised.height));
+      card_size_raised_ = true;
+    } else {
+      result.messages.push_back({StackMessage::Kind::kAlert, kCannotConvertCardSize});
+    }
   }
   DetachFontsAndWorkspace();
   if (workspace_listener_) workspace_listener_->StackOpened();

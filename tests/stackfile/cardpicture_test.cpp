@@ -119,6 +119,75 @@ TEST(CardPicture, WriterRoundTrips) {
   }
 }
 
+// A card raised to a larger size keeps its picture at the top left; the new area is white
+// in the picture's own terms, and its colour table stays byte for byte.
+TEST(CardPicture, ResizedPicturesKeepTheirPixelsAndColours) {
+  struct Case {
+    int depth;
+    bool table;
+    uint32_t white;
+  } cases[] = {
+      {8, true, 255},       // Grey(8): white is the last entry
+      {8, false, 0},        // no table: index 0, white in the default card palette
+      {4, true, 15},        // Grey(4)
+      {2, false, 0},        //
+      {16, false, 0x7FFF},  // 5-5-5
+      {32, false, 0xFFFFFF},
+  };
+  const Size from{20, 3}, to{40, 5};
+  for (const Case& c : cases) {
+    gfx::Bitmap src;
+    ASSERT_TRUE(src.Create(from.width, from.height, c.depth));
+    const uint32_t mask = c.depth == 32 ? 0xFFFFFF : c.depth == 16 ? 0x7FFF : (1u << c.depth) - 1;
+    for (int y = 0; y < from.height; ++y)
+      for (int x = 0; x < from.width; ++x) src.Set(x, y, uint32_t(x * 5 + y + 1) & mask);
+    const gfx::Palette grey = c.table ? gfx::Palette::Grey(c.depth) : gfx::Palette();
+    Bytes block = EncodeCardPicture(src, grey);
+    if (!c.table) {
+      // The same block without its colour table.
+      CardPictureInfo info;
+      ASSERT_TRUE(ReadCardPicture(block, info));
+      block = Block(1, {}, Bytes(info.packed.begin(), info.packed.end()));
+    }
+    Bytes resized = ResizeCardPicture(block, from, to, c.depth);
+    ASSERT_FALSE(resized.empty()) << c.depth;
+    CardPictureInfo before, after;
+    ASSERT_TRUE(ReadCardPicture(block, before));
+    ASSERT_TRUE(ReadCardPicture(resized, after));
+    EXPECT_TRUE(std::equal(before.color_table.begin(), before.color_table.end(),
+                           after.color_table.begin(), after.color_table.end()))
+        << c.depth;
+    gfx::Bitmap back;
+    ASSERT_TRUE(DecodeCardPicture(resized, to, c.depth, false, back)) << c.depth;
+    for (int y = 0; y < to.height; ++y) {
+      for (int x = 0; x < to.width; ++x) {
+        const bool old = x < from.width && y < from.height;
+        ASSERT_EQ(back.Get(x, y), old ? src.Get(x, y) : c.white)
+            << "depth " << c.depth << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+// Fills become pixels; a block with no picture to read gives nothing to put in its place.
+TEST(CardPicture, ResizingBakesFillsAndRefusesUnreadableBlocks) {
+  Bytes block = Block(2, {}, LzEncode(Bytes(40, 9)), 6, 16, 0xAA, 0xBB);
+  Bytes resized = ResizeCardPicture(block, {16, 4}, {20, 6}, 8);
+  CardPictureInfo info;
+  ASSERT_TRUE(ReadCardPicture(resized, info));
+  EXPECT_EQ(info.format, picture::kFormatPacked);
+  gfx::Bitmap back;
+  ASSERT_TRUE(DecodeCardPicture(resized, {20, 6}, 8, false, back));
+  EXPECT_EQ(back.Get(7, 0), 0xAAu);
+  EXPECT_EQ(back.Get(8, 0), 9u);
+  EXPECT_EQ(back.Get(0, 3), 0xBBu);
+  EXPECT_EQ(back.Get(16, 0), 0u);
+  EXPECT_EQ(back.Get(0, 4), 0u);
+
+  EXPECT_TRUE(ResizeCardPicture(Block(3, {}, {}), {16, 4}, {20, 6}, 8).empty());
+  EXPECT_TRUE(ResizeCardPicture(Bytes(10, 0), {16, 4}, {20, 6}, 8).empty());
+}
+
 }  // namespace
 }  // namespace corvida
 

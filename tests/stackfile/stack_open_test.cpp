@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "stack_fixture.h"
+#include "stackfile/cardpicture.h"
 #include "stackfile/stack_io.h"
 
 namespace corvida::testing {
@@ -126,6 +127,47 @@ TEST_F(StackOpen, SmallCardsAreRaisedOnlyWhenTheUserAgrees) {
   EXPECT_TRUE(stack.card_size_raised());
   EXPECT_EQ(stack.Header16(header::kCardWidth), 100);
   EXPECT_EQ(stack.Header16(header::kCardHeight), 200);
+}
+
+// Raising the card size gives the pictures the new size too: read at the old size's rows
+// they would come out sheared.
+TEST_F(StackOpen, RaisedCardsKeepTheirPicturesAndObjects) {
+  const Size from{30, 20};
+  gfx::Bitmap old_picture;
+  ASSERT_TRUE(old_picture.Create(from.width, from.height, 8));
+  for (int y = 0; y < from.height; ++y)
+    for (int x = 0; x < from.width; ++x) old_picture.Set(x, y, uint32_t(x + 3 * y + 1));
+  std::vector<uint8_t> pic = EncodeCardPicture(old_picture, gfx::Palette::Grey(8));
+  StoredStack s;
+  s.width = int16_t(from.width);
+  s.height = int16_t(from.height);
+  RecordBytes background = NewCardRecord(1, card::kKindBackground, 0, pic);
+  AppendObject(background, Button(7, "Over"));
+  s.AddCard(background);
+  s.AddCard(NewCardRecord(2, card::kKindShared, 1));
+  log.answer = 1;  // Yes
+  ASSERT_EQ(Open(s), 0);
+  ASSERT_TRUE(stack.card_size_raised());
+  const Size to{40, 40};
+  EXPECT_EQ(stack.Header16(header::kCardWidth), to.width);
+
+  LockedHandle bytes(handles, stack.CardAt(1));
+  Bytes record{bytes.data(), bytes.size()};
+  EXPECT_EQ(Get32(record.data + card::kLength), record.size);
+  const size_t objects = ObjectListStart(record);
+  ASSERT_GT(objects, picture::kOffset);
+  EXPECT_EQ(Field16(record, objects + object::kType), object::kButton);
+  EXPECT_EQ(Field16(record, objects + object::kId), 7);
+  gfx::Bitmap shown;
+  ASSERT_TRUE(DecodeCardPicture({record.data + picture::kOffset, objects - picture::kOffset}, to, 8,
+                                true, shown));
+  for (int y = 0; y < to.height; ++y) {
+    for (int x = 0; x < to.width; ++x) {
+      const bool old = x < from.width && y < from.height;
+      ASSERT_EQ(shown.Get(x, y), old ? old_picture.Get(x, y) : 255u) << x << "," << y;
+    }
+  }
+  EXPECT_FALSE(stack.changed());
 }
 
 TEST_F(StackOpen, QuestionsComeBackUnaskedWithNothingLoaded) {
