@@ -824,7 +824,13 @@
                                       response.statusText);
         return;
       }
-      const length = parseInt(response.headers.get('Content-Length') || '0', 10) || 0;
+      // A body the server compressed arrives decoded, so its Content-Length is not the
+      // length the player receives (announced, it failed the stream); one read whole
+      // before the player took it has its own length.
+      const encoding = (response.headers.get('Content-Encoding') || 'identity').trim();
+      const announced = parseInt(response.headers.get('Content-Length') || '0', 10) || 0;
+      const length = got && !got.error ? (got.chunks || []).reduce((n, c) => n + c.length, 0)
+                                       : /^identity$/i.test(encoding) ? announced : 0;
       const modified = Date.parse(response.headers.get('Last-Modified') || '');
       const stamp = isNaN(modified) ? 0 : Math.floor(modified / 1000) >>> 0;
       const served = (response.headers.get('Content-Type') || '').split(';')[0];
