@@ -1,5 +1,7 @@
 #include "ui/dialog.h"
 
+#include <utility>
+
 #include "platform/messages.h"
 
 namespace corvida {
@@ -67,9 +69,17 @@ const Control* Dialog::Find(int id) const {
   return const_cast<Dialog*>(this)->Find(id);
 }
 
+void Dialog::FocusOn(int index) {
+  if (focus_ >= 0 && size_t(focus_) < controls_.size())
+    controls_[size_t(focus_)].all_selected = false;
+  focus_ = index;
+  Control& c = controls_[size_t(index)];
+  c.all_selected = c.kind == ControlKind::kEdit && !c.text.empty();
+}
+
 void Dialog::SetFocus(int id) {
   for (size_t i = 0; i < controls_.size(); ++i)
-    if (controls_[i].id == id && controls_[i].Focusable()) focus_ = int(i);
+    if (controls_[i].id == id && controls_[i].Focusable()) FocusOn(int(i));
 }
 
 int Dialog::focus_id() const {
@@ -84,7 +94,7 @@ void Dialog::MoveFocus(bool backwards) {
   for (int step = 0; step < n; ++step) {
     i = (i + (backwards ? n - 1 : 1)) % n;
     if (controls_[size_t(i)].Focusable()) {
-      focus_ = i;
+      FocusOn(i);
       return;
     }
   }
@@ -94,6 +104,7 @@ void Dialog::SetText(int id, std::string text) {
   if (Control* c = Find(id)) {
     if (c->kind == ControlKind::kEdit && text.size() > c->limit) text.resize(c->limit);
     c->text = std::move(text);
+    c->all_selected = false;
   }
 }
 
@@ -141,7 +152,11 @@ void Dialog::KeyDown(uint32_t virtual_key, bool shift) {
       return;
     case vk::kBack:
       if (focused && focused->kind == ControlKind::kEdit && !focused->text.empty()) {
-        focused->text.pop_back();
+        if (std::exchange(focused->all_selected, false)) {
+          focused->text.clear();
+        } else {
+          focused->text.pop_back();
+        }
         Command(focused->id);
       }
       return;
@@ -170,6 +185,7 @@ void Dialog::Char(uint8_t ch) {
   Control& focused = controls_[size_t(focus_)];
   // Control characters arrive as key presses; only printable ones are typed.
   if (focused.kind != ControlKind::kEdit || ch < 0x20 || ch == 0x7F) return;
+  if (std::exchange(focused.all_selected, false)) focused.text.clear();
   if (focused.text.size() >= focused.limit) return;
   focused.text.push_back(char(ch));
   Command(focused.id);
@@ -185,8 +201,10 @@ int Dialog::IndexAt(Point p) const {
 void Dialog::MouseDown(Point p, bool double_click) {
   const int i = IndexAt(p);
   if (i < 0 || !controls_[size_t(i)].Focusable()) return;
+  // A click puts the insertion point at the end of a field: nothing stays selected.
+  FocusOn(i);
   Control& c = controls_[size_t(i)];
-  focus_ = i;
+  c.all_selected = false;
   switch (c.kind) {
     case ControlKind::kButton:
       pressed_ = i;

@@ -39,6 +39,7 @@ struct Control {
   bool checked = false;               // check boxes
   size_t limit = 255;                 // edit fields: most characters kept
   bool password = false;              // edit fields: shown as asterisks
+  bool all_selected = false;          // edit fields: the whole text, which typing replaces
   std::vector<std::string> items;     // list boxes
   int selected = -1;                  // list boxes: selected row, -1 for none
   int top = 0;                        // list boxes: first visible row
@@ -92,6 +93,8 @@ class Dialog {
   bool ended() const { return ended_; }
   int result() const { return result_; }
 
+  // Gives a control the focus; an edit field given it by the keyboard or the program
+  // has its whole text selected, so that typing replaces it.
   void SetFocus(int id);
   int focus_id() const;  // 0 when nothing has the focus
   // Moves the focus to the next (or previous) focusable control, wrapping around.
@@ -123,6 +126,7 @@ class Dialog {
 
  private:
   void Press(Control& control);
+  void FocusOn(int index);
   void Command(int id);
   int IndexAt(Point client_point) const;
 

@@ -1,6 +1,8 @@
 // Drawing of dialogs: a grey panel with a blue caption, bevelled push buttons (the
 // default one with a black border), white sunken fields and lists, all with our own
 // graphics and fonts.
+#include <algorithm>
+
 #include "platform/gfx/text.h"
 #include "ui/dialog.h"
 #include "ui/dialog_assets.h"
@@ -121,8 +123,15 @@ void DrawControl(gfx::DrawTarget& t, Font& font, const Control& c, bool focused,
       // Long text scrolls so its end, where typing happens, stays in view.
       const int w = gfx::MeasureText(font, shown);
       const int x = w > inner.Width() ? inner.right - w - 1 : inner.left;
-      Label(t, font, inner, x, shown, ink);
-      if (focused) t.FillRect({x + w, inner.top + 1, x + w + 1, inner.bottom - 1}, kInk);
+      // Selected text (all of it, which typing replaces) shows highlighted, without caret.
+      const bool selected = focused && c.all_selected;
+      if (selected)
+        t.FillRect({std::max(x, inner.left), inner.top + 1, std::min(x + w, inner.right),
+                    inner.bottom - 1},
+                   kHighlight);
+      Label(t, font, inner, x, shown, selected ? kLight : ink);
+      if (focused && !selected)
+        t.FillRect({x + w, inner.top + 1, x + w + 1, inner.bottom - 1}, kInk);
       break;
     }
     case ControlKind::kList: {

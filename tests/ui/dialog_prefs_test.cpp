@@ -84,6 +84,16 @@ TEST_F(PrefsDialogFixture, ExactPasswordOpensTheSettingsAndOkTakesThem) {
   EXPECT_EQ(copy.password, "Bone");
 }
 
+// The password of a stack that is not guarded shows fully selected: typing replaces it.
+TEST_F(PrefsDialogFixture, TypingOverTheShownPasswordReplacesIt) {
+  StackSettings copy;
+  copy.password = "Bone";
+  Type("Cat");
+  Key(vk::kReturn);
+  EXPECT_TRUE(RunPreferencesDialog(host, copy, false));
+  EXPECT_EQ(copy.password, "Cat");
+}
+
 TEST_F(PrefsDialogFixture, CancelLeavesTheCopyAlone) {
   StackSettings copy = locked;
   Type("Bone");

@@ -6,8 +6,8 @@
 
 #include <array>
 
-#include "ui/dialog_runner.h"
 #include "support/test_support.h"
+#include "ui/dialog_runner.h"
 
 namespace corvida {
 namespace {
@@ -83,6 +83,50 @@ TEST(Dialog, TypingKeepsToTheLimitAndIgnoresControlCharacters) {
   d.SetFocus(11);
   d.Char('x');  // typing outside a field changes nothing
   EXPECT_EQ(d.Text(10), "much ");
+}
+
+// A field that gets the focus from the keyboard or the program has its whole text
+// selected, as the system's dialogs do (the password of the Preferences, a proposed file
+// name): typing replaces it, Backspace clears it. A click puts the insertion point at the
+// end instead, and text set while focused is not selected.
+TEST(Dialog, AFieldFocusedByKeyOrProgramSelectsItsTextForTypingOver) {
+  struct Row {
+    const char* how;
+    void (*focus)(Dialog&);
+    const char* typed;  // '\b' is Backspace
+    const char* text_then;
+  };
+  const Row rows[] = {
+      {"SetFocus, then typing", [](Dialog& d) { d.SetFocus(10); }, "ab", "ab"},
+      {"SetFocus, then Backspace", [](Dialog& d) { d.SetFocus(10); }, "\bx", "x"},
+      {"Tab round to it",
+       [](Dialog& d) {
+         d.SetFocus(11);
+         for (int i = 0; i < 4; ++i) d.KeyDown(vk::kTab, false);
+       },
+       "z", "z"},
+      {"a click in it", [](Dialog& d) { d.MouseDown(Inside(d, 10), false); }, "!", "Bone!"},
+      {"text set after the focus",
+       [](Dialog& d) {
+         d.SetFocus(10);
+         d.SetText(10, "Bone");
+       },
+       "s", "Bones"},
+      {"focus elsewhere", [](Dialog& d) { d.SetFocus(11); }, "q", "Bone"},
+  };
+  for (const Row& row : rows) {
+    Dialog d = Sample();
+    d.SetText(10, "Bone");
+    row.focus(d);
+    for (const char* c = row.typed; *c; ++c) {
+      if (*c == '\b') {
+        d.KeyDown(vk::kBack, false);
+      } else {
+        d.Char(uint8_t(*c));
+      }
+    }
+    EXPECT_EQ(d.Text(10), row.text_then) << row.how;
+  }
 }
 
 TEST(Dialog, SpaceTogglesCheckBoxesAndCommandsSeeEveryChange) {
