@@ -32,9 +32,8 @@ std::string UrlOrigin(std::string_view url);
 // undone, "/", "\" and control characters made "_"; "Untitled" when nothing is left.
 std::string UrlStackName(std::string_view url);
 // `name` (Windows character set) percent-encoded as UTF-8 and put after the last "/" of
-// the base's path. "" (a file
-// error) for an empty name, one holding "/", "\", "..", or control characters, a base
-// without a path, or a result of kUrlLimit characters or more.
+// the base's path. "" (a file error) for an empty name, one holding "/", "\", "..", or
+// control characters, a base without a path, or a result of kUrlLimit characters or more.
 std::string UrlBeside(std::string_view base, std::string_view name);
 
 }  // namespace corvida::plugin
