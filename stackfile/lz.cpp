@@ -5,6 +5,11 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CORVIDA_LZ_BYTE_SHUFFLE 1
+#endif
+
 namespace corvida {
 namespace {
 
@@ -55,12 +60,12 @@ inline void CopyBack(uint8_t* dst, size_t offset, size_t count) {
   }
 }
 
-// The same for the fast path, which may write up to 24 bytes from dst: the bytes past
-// `count` are overwritten by the items that follow. An offset below 8 is first widened:
-// the first 8 bytes are built from the pattern (four single bytes, then four from a
-// place that already holds them), after which the source lies a whole number of
+// The same for the fast path and copies of 3..18 bytes, writing 24 bytes from dst: the
+// bytes past `count` are overwritten by the items that follow. An offset below 8 is first
+// widened: the first 8 bytes are built from the pattern (four single bytes, then four
+// from a place that already holds them), after which the source lies a whole number of
 // patterns and at least 8 bytes back, so every 8-byte move reads final bytes.
-inline void CopyBackFast(uint8_t* dst, size_t offset) {
+inline void CopyBackFast(uint8_t* dst, size_t offset, size_t /*count*/) {
   const uint8_t* src = dst - offset;
   if (offset < 8) {
     static constexpr uint8_t kAhead[8] = {0, 1, 2, 1, 0, 4, 4, 4};
@@ -76,6 +81,33 @@ inline void CopyBackFast(uint8_t* dst, size_t offset) {
   Copy8(dst + 8, src);
   Copy8(dst + 16, src + 8);
 }
+
+#ifdef CORVIDA_LZ_BYTE_SHUFFLE
+// Byte orders that repeat the first `offset` bytes of a 16-byte load (row 16: as they are).
+constexpr auto kRepeatOrders = [] {
+  std::array<std::array<uint8_t, 16>, 17> orders{};
+  for (int offset = 1; offset <= 16; ++offset)
+    for (int i = 0; i < 16; ++i) orders[offset][i] = uint8_t(i % offset);
+  return orders;
+}();
+
+// The fast path's copy on processors with a byte shuffle: one 16-byte load from `offset`
+// back, reordered so that a pattern shorter than 16 bytes repeats, then one store. Every
+// copy, overlapping or not, takes the same steps, and a copy of up to 16 bytes only reads
+// bytes written before it. The rare copies of 17 and 18 bytes add their last two bytes
+// one at a time.
+[[gnu::target("ssse3")]] inline void CopyBackShuffled(uint8_t* dst, size_t offset, size_t count) {
+  const __m128i order = _mm_loadu_si128(
+      reinterpret_cast<const __m128i*>(kRepeatOrders[std::min<size_t>(offset, 16)].data()));
+  const uint8_t* src = dst - offset;
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(bytes, order));
+  if (count > 16) [[unlikely]] {
+    dst[16] = src[16];
+    dst[17] = src[17];
+  }
+}
+#endif
 
 // Copies that share one offset are one long copy of their total length (each byte is
 // the one `offset` back). Flat pictures are mostly such groups: the output then grows by
@@ -131,72 +163,69 @@ inline bool SameCopyNext(uint32_t control, const uint8_t* item) {
          (item[0] & 0xF0) == (item[-2] & 0xF0);
 }
 
-}  // namespace
-
-size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
-  const size_t length = block.size();
-  if (length < kLzHeaderSize) return 0;
-  const uint8_t* in = block.data();
-  if (in[0] == kLzMethodStored) {
-    size_t n = std::min(length - kLzHeaderSize, out.size());
-    if (n) std::memcpy(out.data(), in + kLzHeaderSize, n);
-    return n;
-  }
-  uint8_t* const dst = out.data();
-  const size_t capacity = out.size();
-  size_t pos = kLzHeaderSize;
-  size_t o = 0;
-  while (pos < length) {
-    // Fast path: a whole group with room to spare on both sides.
-    if (length - pos >= kFastInput && capacity - o >= kFastOutput) {
-      // The control word with a stop bit above its 16 items: the group ends when only
-      // the stop bit is left.
-      uint32_t control = (in[pos] | (uint32_t(in[pos + 1]) << 8)) | kStopBit;
-      pos += 2;
-      if (control == (0xFFFF | kStopBit)) {
-        size_t total = 0;
-        size_t offset = UniformCopies(in + pos, total);
-        if (offset != 0) {
-          if (offset > o) return o;
-          RepeatBack(dst + o, offset, total);
-          o += total, pos += 32;
-          continue;
-        }
+// Decodes whole groups while input and output have room to spare, advancing `pos` and
+// `o`; false at a copy that reaches before the first byte written (`o` then ends there).
+// `CopyBack` copies 3..18 bytes from `offset` back and may write up to 24 bytes.
+template <void (*CopyBack)(uint8_t*, size_t, size_t)>
+[[gnu::always_inline]] inline bool DecodeGroups(const uint8_t* in, size_t length, size_t& pos,
+                                                uint8_t* dst, size_t capacity, size_t& o) {
+  while (length - pos >= kFastInput && capacity - o >= kFastOutput) {
+    // The control word with a stop bit above its 16 items: the group ends when only the
+    // stop bit is left.
+    uint32_t control = (in[pos] | (uint32_t(in[pos + 1]) << 8)) | kStopBit;
+    pos += 2;
+    if (control == (0xFFFF | kStopBit)) {
+      size_t total = 0;
+      size_t offset = UniformCopies(in + pos, total);
+      if (offset != 0) {
+        if (offset > o) return false;
+        RepeatBack(dst + o, offset, total);
+        o += total, pos += 32;
+        continue;
       }
-      // Runs of literals (clear control bits) move 16 bytes at a time; copies follow.
-      const uint8_t* ip = in + pos;
-      uint8_t* op = dst + o;
-      while (true) {
-        const int literals = TrailingZeros(control);
-        std::memcpy(op, ip, 16);
-        op += literals, ip += literals;
-        control >>= literals;
-        if (control == 1) break;
-        const unsigned item = Item(ip);
-        const size_t offset = (size_t(item & 0xF0) << 4) | (item >> 8);
-        size_t count = size_t(item & 0x0F) + 3;
-        ip += 2;
-        control >>= 1;
-        if (offset - 1 >= size_t(op - dst)) return size_t(op - dst);  // offset 0, or too far
-        // A longest copy followed by copies with the same offset is one long repeat (as in
-        // flat areas); it grows by doubling moves. Looking ahead only after a longest
-        // copy keeps the check off the mixed items of detailed pictures.
-        if (count == 18 && SameCopyNext(control, ip)) {
-          do {
-            count += size_t(ip[0] & 0x0F) + 3;
-            ip += 2, control >>= 1;
-          } while (SameCopyNext(control, ip));
-          RepeatBack(op, offset, count);
-        } else {
-          CopyBackFast(op, offset);
-        }
-        op += count;
-        if (control == 1) break;
-      }
-      pos = size_t(ip - in), o = size_t(op - dst);
-      continue;
     }
-    // Checked path near the ends of input or output.
+    // Runs of literals (clear control bits) move 16 bytes at a time; copies follow.
+    const uint8_t* ip = in + pos;
+    uint8_t* op = dst + o;
+    while (true) {
+      const int literals = TrailingZeros(control);
+      std::memcpy(op, ip, 16);
+      op += literals, ip += literals;
+      control >>= literals;
+      if (control == 1) break;
+      const unsigned item = Item(ip);
+      const size_t offset = (size_t(item & 0xF0) << 4) | (item >> 8);
+      size_t count = size_t(item & 0x0F) + 3;
+      ip += 2;
+      control >>= 1;
+      if (offset - 1 >= size_t(op - dst)) {  // offset 0, or too far
+        o = size_t(op - dst);
+        return false;
+      }
+      // A longest copy followed by copies with the same offset is one long repeat (as in
+      // flat areas); it grows by doubling moves. Looking ahead only after a longest copy
+      // keeps the check off the mixed items of detailed pictures.
+      if (count == 18 && SameCopyNext(control, ip)) {
+        do {
+          count += size_t(ip[0] & 0x0F) + 3;
+          ip += 2, control >>= 1;
+        } while (SameCopyNext(control, ip));
+        RepeatBack(op, offset, count);
+      } else {
+        CopyBack(op, offset, count);
+      }
+      op += count;
+      if (control == 1) break;
+    }
+    pos = size_t(ip - in), o = size_t(op - dst);
+  }
+  return true;
+}
+
+// Decodes item by item with every bound checked, near the ends of input or output.
+size_t DecodeChecked(const uint8_t* in, size_t length, size_t pos, uint8_t* dst, size_t capacity,
+                     size_t o) {
+  while (pos < length) {
     if (length - pos < 2) return o;
     unsigned control = in[pos] | (unsigned(in[pos + 1]) << 8);
     pos += 2;
@@ -221,6 +250,53 @@ size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
     }
   }
   return o;
+}
+
+template <void (*FastCopyBack)(uint8_t*, size_t, size_t)>
+[[gnu::always_inline]] inline size_t Decode(std::span<const uint8_t> block,
+                                            std::span<uint8_t> out) {
+  const size_t length = block.size();
+  if (length < kLzHeaderSize) return 0;
+  const uint8_t* in = block.data();
+  if (in[0] == kLzMethodStored) {
+    size_t n = std::min(length - kLzHeaderSize, out.size());
+    if (n) std::memcpy(out.data(), in + kLzHeaderSize, n);
+    return n;
+  }
+  size_t pos = kLzHeaderSize, o = 0;
+  // The room the fast path needs never comes back once it is gone, so the checked path
+  // finishes the block.
+  if (!DecodeGroups<FastCopyBack>(in, length, pos, out.data(), out.size(), o)) return o;
+  return DecodeChecked(in, length, pos, out.data(), out.size(), o);
+}
+
+#ifdef CORVIDA_LZ_BYTE_SHUFFLE
+[[gnu::target("ssse3")]] size_t DecodeShuffled(std::span<const uint8_t> block,
+                                               std::span<uint8_t> out) {
+  return Decode<CopyBackShuffled>(block, out);
+}
+
+bool HasByteShuffle() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("ssse3");
+}
+
+// Asked once; a decode that runs before this is set (from another file's static
+// initialisation) takes the portable path, which decodes the same.
+const bool kHasByteShuffle = HasByteShuffle();
+#endif
+
+}  // namespace
+
+size_t LzDecodePortable(std::span<const uint8_t> block, std::span<uint8_t> out) {
+  return Decode<CopyBackFast>(block, out);
+}
+
+size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out) {
+#ifdef CORVIDA_LZ_BYTE_SHUFFLE
+  if (kHasByteShuffle) return DecodeShuffled(block, out);
+#endif
+  return LzDecodePortable(block, out);
 }
 
 namespace {

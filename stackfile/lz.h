@@ -22,6 +22,11 @@ inline constexpr uint8_t kLzMethodPacked = 0;
 // stays. A block shorter than its header decodes nothing.
 size_t LzDecode(std::span<const uint8_t> block, std::span<uint8_t> out);
 
+// The same decoding without the byte-shuffle instructions LzDecode uses where the
+// processor has them (what other processors and the browser run); results and output are
+// identical.
+size_t LzDecodePortable(std::span<const uint8_t> block, std::span<uint8_t> out);
+
 // Packs `input` into one block. When packing does not pay (the output outgrows the
 // input rounded up to a multiple of 4), the block is stored instead. Bytes 2..3 hold the
 // block length, or 0 when it does not fit 16 bits.

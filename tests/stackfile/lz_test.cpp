@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
 
 #include "stackfile/lz.h"
 
@@ -82,71 +84,153 @@ TEST(Lz, HostileBlocksStayInsideTheOutput) {
     for (int i = 0; i < 16; ++i) block.push_back(0xFF), block.push_back(0xFF);
   }
   EXPECT_TRUE(Decode(block, 100000).empty());
-  std::mt19937 rng(3);
-  for (int round = 0; round < 500; ++round) {
-    Bytes noise(size_t(rng() % 400));
-    for (auto& b : noise) b = uint8_t(rng());
-    if (!noise.empty()) noise[0] = 0;
-    Bytes out(size_t(rng() % 600));
-    ASSERT_LE(LzDecode(noise, out), out.size());
+  // 64 literals, then groups of copies that all reach 65 bytes back: one byte too far.
+  block = {0, 0, 0, 0};
+  for (int g = 0; g < 4; ++g) {
+    block.push_back(0), block.push_back(0);
+    for (int i = 0; i < 16; ++i) block.push_back(uint8_t(g * 16 + i));
   }
+  for (int g = 0; g < 4; ++g) {
+    block.push_back(0xFF), block.push_back(0xFF);
+    for (int i = 0; i < 16; ++i) block.push_back(0x0F), block.push_back(65);
+  }
+  EXPECT_EQ(Decode(block, 100000).size(), 64u);
 }
 
-// The decoding rules one byte at a time, for comparison.
-Bytes Reference(const Bytes& block) {
+// The decoding rules one byte at a time, for comparison: the same stops as LzDecode
+// (the input ends, the output is full, a copy reaches before the first byte).
+Bytes Reference(const Bytes& block, size_t capacity) {
   Bytes out;
+  if (block.size() < 4) return out;
+  if (block[0] == kLzMethodStored) {
+    out.assign(block.begin() + 4, block.begin() + 4 + long(std::min(block.size() - 4, capacity)));
+    return out;
+  }
   size_t pos = 4;
   while (pos + 2 <= block.size()) {
     unsigned control = block[pos] | (block[pos + 1] << 8);
     pos += 2;
     for (int bit = 0; bit < 16 && pos < block.size(); ++bit, control >>= 1) {
       if (!(control & 1)) {
+        if (out.size() == capacity) return out;
         out.push_back(block[pos++]);
         continue;
       }
+      if (pos + 2 > block.size()) return out;
       size_t offset = (size_t(block[pos] & 0xF0) << 4) | block[pos + 1];
       size_t count = size_t(block[pos] & 15) + 3;
       pos += 2;
-      for (size_t i = 0; i < count; ++i) out.push_back(out[out.size() - offset]);
+      if (offset == 0 || offset > out.size()) return out;
+      for (size_t i = 0; i < count && out.size() < capacity; ++i)
+        out.push_back(out[out.size() - offset]);
     }
   }
   return out;
 }
 
-TEST(Lz, FastPathMatchesTheByteByByteRules) {
-  // Valid random streams, long enough for whole-group decoding, with short offsets that
-  // overlap their copies, runs of copies sharing one offset, and literal runs.
-  std::mt19937 rng(21);
-  for (int round = 0; round < 300; ++round) {
-    Bytes block = {0, 0, 0, 0};
-    size_t produced = 0;
-    const int style = round % 3;
-    for (int group = 0; group < 40; ++group) {
-      unsigned wanted = style == 1 ? 0xFFFF : unsigned(rng()) & 0xFFFF;
-      unsigned control = 0;
-      Bytes items;
-      size_t shared = 1 + rng() % 20;
-      for (int bit = 0; bit < 16; ++bit) {
-        if (!((wanted >> bit) & 1) || produced == 0) {
-          items.push_back(uint8_t(rng()));
-          ++produced;
-          continue;
-        }
-        size_t offset = style == 1 ? std::min(shared, produced)
-                                   : 1 + rng() % std::min<size_t>(produced, style ? 4095 : 8);
-        size_t count = 3 + rng() % 16;
-        items.push_back(uint8_t(((offset >> 4) & 0xF0) | (count - 3)));
-        items.push_back(uint8_t(offset));
-        control |= 1u << bit;
-        produced += count;
+// Kinds of packed streams, long enough for whole-group decoding.
+struct StreamStyle {
+  const char* what;
+  unsigned copy_percent;  // of the items
+  size_t max_offset;      // copies reach 1 to this many bytes back (at most what exists)
+  size_t min_count;       // copies are min_count to 18 bytes long
+  bool shared_offset;     // a group's copies share one offset
+};
+
+constexpr StreamStyle kStreamStyles[] = {
+    {"short offsets overlapping their copies", 60, 8, 3, false},
+    {"offsets near 16 with the longest copies", 60, 20, 16, false},
+    {"any offset and length", 60, 4095, 3, false},
+    {"short copies among literals, as in photographs", 65, 700, 3, false},
+    {"groups of copies sharing one offset", 100, 20, 3, true},
+    {"mostly literals", 15, 4095, 3, false},
+};
+
+Bytes RandomStream(const StreamStyle& style, std::mt19937& rng) {
+  Bytes block = {0, 0, 0, 0};
+  size_t produced = 0;
+  for (int group = 0; group < 40; ++group) {
+    unsigned control = 0;
+    Bytes items;
+    const size_t shared = 1 + rng() % style.max_offset;
+    for (int bit = 0; bit < 16; ++bit) {
+      if (rng() % 100 >= style.copy_percent || produced == 0) {
+        items.push_back(uint8_t(rng()));
+        ++produced;
+        continue;
       }
-      block.push_back(uint8_t(control)), block.push_back(uint8_t(control >> 8));
-      block.insert(block.end(), items.begin(), items.end());
+      size_t offset =
+          std::min(produced, style.shared_offset ? shared : 1 + rng() % style.max_offset);
+      size_t count = style.min_count + rng() % (19 - style.min_count);
+      items.push_back(uint8_t(((offset >> 4) & 0xF0) | (count - 3)));
+      items.push_back(uint8_t(offset));
+      control |= 1u << bit;
+      produced += count;
     }
-    Bytes expected = Reference(block);
-    Bytes out(expected.size() + size_t(rng() % 2) * 400);
-    out.resize(LzDecode(block, out));
-    ASSERT_EQ(out, expected) << round;
+    block.push_back(uint8_t(control)), block.push_back(uint8_t(control >> 8));
+    block.insert(block.end(), items.begin(), items.end());
+  }
+  return block;
+}
+
+// The first copy item at or after byte `from` of a stream made by RandomStream, or 0.
+size_t CopyItemAfter(const Bytes& block, size_t from) {
+  size_t pos = 4;
+  while (pos + 2 <= block.size()) {
+    unsigned control = block[pos] | (block[pos + 1] << 8);
+    pos += 2;
+    for (int bit = 0; bit < 16 && pos < block.size(); ++bit, control >>= 1) {
+      if (!(control & 1)) {
+        ++pos;
+        continue;
+      }
+      if (pos >= from) return pos;
+      pos += 2;
+    }
+  }
+  return 0;
+}
+
+void ExpectDecodersMatchTheRules(const Bytes& block, size_t capacity, const std::string& what) {
+  const Bytes expected = Reference(block, capacity);
+  for (auto* decode : {&LzDecode, &LzDecodePortable}) {
+    Bytes out(capacity, 0xEE);
+    out.resize(decode(block, out));
+    ASSERT_EQ(out, expected) << what << (decode == &LzDecode ? "" : " (portable)");
+  }
+}
+
+TEST(Lz, BothDecodersFollowTheByteByByteRules) {
+  std::mt19937 rng(21);
+  for (const StreamStyle& style : kStreamStyles) {
+    for (int round = 0; round < 40; ++round) {
+      Bytes block = RandomStream(style, rng);
+      const size_t full = Reference(block, SIZE_MAX).size();
+      const std::string what = std::string(style.what) + ", round " + std::to_string(round);
+      // Room to spare, exactly enough, and cut short anywhere (the fast path gives way to
+      // the checked one near the end).
+      for (size_t capacity : {full + 400, full, size_t(rng() % (full + 1))})
+        ExpectDecodersMatchTheRules(block, capacity, what);
+      // A copy somewhere in the stream reaching before the first byte, or with offset 0.
+      if (size_t at = CopyItemAfter(block, rng() % block.size())) {
+        block[at] |= 0xF0, block[at + 1] = 0xFF;
+        ExpectDecodersMatchTheRules(block, full + 400, what + ", a copy from too far back");
+        block[at] &= 0x0F, block[at + 1] = 0;
+        ExpectDecodersMatchTheRules(block, full + 400, what + ", a copy with offset 0");
+      }
+      // Cut anywhere, also inside a group or an item.
+      block.resize(rng() % block.size());
+      ExpectDecodersMatchTheRules(block, full + 400,
+                                  what + ", cut at " + std::to_string(block.size()));
+    }
+  }
+  // Any bytes at all.
+  for (int round = 0; round < 300; ++round) {
+    Bytes noise(size_t(rng() % 2000));
+    for (auto& b : noise) b = uint8_t(rng());
+    if (!noise.empty()) noise[0] = 0;
+    ExpectDecodersMatchTheRules(noise, size_t(rng() % 3000),
+                                "noise, round " + std::to_string(round));
   }
 }
 
