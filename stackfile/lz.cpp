@@ -84,7 +84,7 @@ inline void CopyBackFast(uint8_t* dst, size_t offset, size_t /*count*/) {
 
 #ifdef CORVIDA_LZ_BYTE_SHUFFLE
 // Byte orders that repeat the first `offset` bytes of a 16-byte load (row 16: as they are).
-constexpr auto kRepeatOrders = [] {
+alignas(16) constexpr auto kRepeatOrders = [] {
   std::array<std::array<uint8_t, 16>, 17> orders{};
   for (int offset = 1; offset <= 16; ++offset)
     for (int i = 0; i < 16; ++i) orders[offset][i] = uint8_t(i % offset);
@@ -163,45 +163,30 @@ inline bool SameCopyNext(uint32_t control, const uint8_t* item) {
          (item[0] & 0xF0) == (item[-2] & 0xF0);
 }
 
-// Decodes whole groups while input and output have room to spare, advancing `pos` and
-// `o`; false at a copy that reaches before the first byte written (`o` then ends there).
-// `CopyBack` copies 3..18 bytes from `offset` back and may write up to 24 bytes.
-template <void (*CopyBack)(uint8_t*, size_t, size_t)>
-[[gnu::always_inline]] inline bool DecodeGroups(const uint8_t* in, size_t length, size_t& pos,
-                                                uint8_t* dst, size_t capacity, size_t& o) {
-  while (length - pos >= kFastInput && capacity - o >= kFastOutput) {
-    // The control word with a stop bit above its 16 items: the group ends when only the
-    // stop bit is left.
-    uint32_t control = (in[pos] | (uint32_t(in[pos + 1]) << 8)) | kStopBit;
-    pos += 2;
-    if (control == (0xFFFF | kStopBit)) {
-      size_t total = 0;
-      size_t offset = UniformCopies(in + pos, total);
-      if (offset != 0) {
-        if (offset > o) return false;
-        RepeatBack(dst + o, offset, total);
-        o += total, pos += 32;
-        continue;
-      }
-    }
-    // Runs of literals (clear control bits) move 16 bytes at a time; copies follow.
-    const uint8_t* ip = in + pos;
-    uint8_t* op = dst + o;
-    while (true) {
-      const int literals = TrailingZeros(control);
-      std::memcpy(op, ip, 16);
-      op += literals, ip += literals;
-      control >>= literals;
-      if (control == 1) break;
-      const unsigned item = Item(ip);
-      const size_t offset = (size_t(item & 0xF0) << 4) | (item >> 8);
-      size_t count = size_t(item & 0x0F) + 3;
-      ip += 2;
-      control >>= 1;
-      if (offset - 1 >= size_t(op - dst)) {  // offset 0, or too far
-        o = size_t(op - dst);
-        return false;
-      }
+constexpr size_t kLongestOffset = 4095;
+
+// Decodes the items of one group whose control word (with its stop bit) is `control`,
+// advancing `ip` and `op`; false at a copy that reaches before the first byte written
+// (`op` then ends there). With `kFar`, at least kLongestOffset bytes were written before
+// the group, so only offset 0 can. `CopyBack` copies 3..18 bytes from `offset` back and
+// may write up to 24 bytes.
+template <void (*CopyBack)(uint8_t*, size_t, size_t), bool kFar>
+[[gnu::always_inline]] inline bool DecodeGroup(uint32_t control, const uint8_t*& ip, uint8_t*& op,
+                                               const uint8_t* dst) {
+  while (true) {
+    // A run of literals (clear control bits) moves 16 bytes at once; a copy follows.
+    const int literals = TrailingZeros(control);
+    std::memcpy(op, ip, 16);
+    op += literals, ip += literals;
+    control >>= literals;
+    if (control == 1) return true;
+    const unsigned item = Item(ip);
+    const size_t offset = (size_t(item & 0xF0) << 4) | (item >> 8);
+    size_t count = size_t(item & 0x0F) + 3;
+    ip += 2;
+    control >>= 1;
+    if (kFar ? offset == 0 : offset - 1 >= size_t(op - dst)) return false;
+    if (count > 16) [[unlikely]] {
       // A longest copy followed by copies with the same offset is one long repeat (as in
       // flat areas); it grows by doubling moves. Looking ahead only after a longest copy
       // keeps the check off the mixed items of detailed pictures.
@@ -214,10 +199,40 @@ template <void (*CopyBack)(uint8_t*, size_t, size_t)>
       } else {
         CopyBack(op, offset, count);
       }
-      op += count;
-      if (control == 1) break;
+    } else {
+      CopyBack(op, offset, count);  // the copy's own test of a long count folds away here
     }
+    op += count;
+    if (control == 1) return true;
+  }
+}
+
+// Decodes whole groups while input and output have room to spare, advancing `pos` and
+// `o`; false at a copy that reaches before the first byte written (`o` then ends there).
+template <void (*CopyBack)(uint8_t*, size_t, size_t)>
+[[gnu::always_inline]] inline bool DecodeGroups(const uint8_t* in, size_t length, size_t& pos,
+                                                uint8_t* dst, size_t capacity, size_t& o) {
+  while (length - pos >= kFastInput && capacity - o >= kFastOutput) {
+    // The control word with a stop bit above its 16 items: the group ends when only the
+    // stop bit is left.
+    const uint32_t control = (in[pos] | (uint32_t(in[pos + 1]) << 8)) | kStopBit;
+    pos += 2;
+    if (control == (0xFFFF | kStopBit)) {
+      size_t total = 0;
+      size_t offset = UniformCopies(in + pos, total);
+      if (offset != 0) {
+        if (offset > o) return false;
+        RepeatBack(dst + o, offset, total);
+        o += total, pos += 32;
+        continue;
+      }
+    }
+    const uint8_t* ip = in + pos;
+    uint8_t* op = dst + o;
+    const bool decoded = o >= kLongestOffset ? DecodeGroup<CopyBack, true>(control, ip, op, dst)
+                                             : DecodeGroup<CopyBack, false>(control, ip, op, dst);
     pos = size_t(ip - in), o = size_t(op - dst);
+    if (!decoded) return false;
   }
   return true;
 }

@@ -95,6 +95,19 @@ TEST(Lz, HostileBlocksStayInsideTheOutput) {
     for (int i = 0; i < 16; ++i) block.push_back(0x0F), block.push_back(65);
   }
   EXPECT_EQ(Decode(block, 100000).size(), 64u);
+  // 4094 bytes (a literal repeated by copies, then literals), then a copy from 4095 back.
+  block = {0, 0, 0, 0, 0xFE, 0xFF, 'x'};
+  for (int i = 0; i < 15; ++i) block.push_back(i ? 3 : 6), block.push_back(1);
+  for (int g = 0; g < 250; ++g) {
+    block.push_back(0), block.push_back(0);
+    for (int i = 0; i < 16; ++i) block.push_back(uint8_t(i));
+  }
+  for (int g = 0; g < 4; ++g) {
+    block.push_back(1), block.push_back(0);
+    block.push_back(0xFF), block.push_back(0xFF);
+    for (int i = 0; i < 15; ++i) block.push_back(uint8_t(i));
+  }
+  EXPECT_EQ(Decode(block, 100000).size(), 4094u);
 }
 
 // The decoding rules one byte at a time, for comparison: the same stops as LzDecode
