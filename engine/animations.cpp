@@ -172,10 +172,12 @@ void AnimationManager::SpriteIdle() {
     }
     if (!sprite.shown.Empty()) host_.EraseAnimation(sprite.shown);
     erased = erased.Union(sprite.shown);
+    bool unknown_packing = false;
     const bool more = sprite.step < SpriteSteps(sprite.layout) &&
                       (sprite.layout.FromCard() ||
                        DecodeSpriteFrame(sprite.layout, sprite.step, host_.CardPalette(),
-                                         sprite.picture, sprite.mask));
+                                         sprite.picture, sprite.mask, &unknown_packing));
+    if (unknown_packing) host_.UnknownPicturePacking();
     if (!more) {
       host_.Log("sprite " + std::to_string(sprite.id) + " finished");
       it = sprites_.erase(it);
@@ -233,13 +235,13 @@ void DrawAnimationFrame(gfx::DrawTarget& target, Point at, const gfx::Bitmap& fr
 
 void DrawAnimationFirstFrame(gfx::DrawTarget& target, const Rect& rect,
                              std::span<const uint8_t> data, const gfx::Region& card_area,
-                             const gfx::Palette& palette) {
+                             const gfx::Palette& palette, bool* unknown_packing) {
   gfx::Bitmap picture, mask;
   if (IsSpriteData(data)) {
     std::optional<SpriteLayout> layout = ReadSprite(data);
     // A film the player makes has no picture before it starts: it is made from the card.
     if (layout && layout->FromCard()) return;
-    if (!layout || !DecodeSpriteFrame(*layout, 0, palette, picture, mask)) return;
+    if (!layout || !DecodeSpriteFrame(*layout, 0, palette, picture, mask, unknown_packing)) return;
     DrawAnimationFrame(target, SpritePosition(*layout, 0), picture, card_area,
                        mask.empty() ? nullptr : &mask);
     return;

@@ -36,6 +36,9 @@ class AnimationHost {
   virtual void EraseAnimation(const Rect& rect) = 0;
   virtual int Alert(int id) = 0;
   virtual void Log(const std::string& line) = 0;
+  // A picture of an animation is packed in a way this player does not know: it is not
+  // drawn, and the host may tell the user.
+  virtual void UnknownPicturePacking() {}
   // The card as shown within `rect` (card coordinates), for a film the player makes;
   // false when there is no card or the rectangle lies outside it.
   virtual bool CardPiece(const Rect& rect, gfx::Bitmap& out) {
@@ -131,9 +134,10 @@ void DrawAnimationFrame(gfx::DrawTarget& target, Point at, const gfx::Bitmap& fr
 
 // An animation entry's first frame as part of the card picture: a sprite's first picture,
 // or the first frame of a path animation whose description asks for it, at the entry's
-// rectangle, kept to `card_area` unless the description says otherwise.
+// rectangle, kept to `card_area` unless the description says otherwise. `unknown_packing`
+// as for DecodeSpriteFrame.
 void DrawAnimationFirstFrame(gfx::DrawTarget& target, const Rect& rect,
                              std::span<const uint8_t> data, const gfx::Region& card_area,
-                             const gfx::Palette& palette);
+                             const gfx::Palette& palette, bool* unknown_packing = nullptr);
 
 }  // namespace corvida

@@ -51,6 +51,7 @@ int Navigation::OpenStack(const std::string& path) {
   if (!setup_.downloaded) services.roots.stack_folder = folder.empty() ? "." : folder;
   services.roots.media_folders = setup_.media_folders;
   services.alert = [this](int id) { host_.Alert(id); };
+  services.unknown_packing = setup_.unknown_packing;
   FieldTextServices field_services;
   field_services.fonts = services.fonts;
   field_services.roots = services.roots;

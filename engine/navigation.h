@@ -72,6 +72,8 @@ struct CardViewSetup {
   // The user's and the player's media folders: a card's files are looked for there after
   // the stack's own folder, as the files its actions name are.
   std::vector<std::string> media_folders;
+  // Told when a card's stored picture is packed in a way this player does not know.
+  std::function<void()> unknown_packing;
 };
 
 struct HistoryEntry {

@@ -94,6 +94,9 @@ struct RenderServices {
   FieldPainter* fields = nullptr;
   FirstFramePainter* first_frames = nullptr;
   std::function<void(int id)> alert;  // numbered alerts
+  // Told when a stored picture is packed in a way this player does not know (it is drawn
+  // as missing). Called while the card is composed: the host tells the user afterwards.
+  std::function<void()> unknown_packing;
 };
 
 class CardView {
@@ -180,9 +183,10 @@ class CardView {
 gfx::Palette DefaultCardPalette();
 
 // A graphic record's picture: the stored path of its file ("" when the picture is its
-// own), or its own picture decoded (false when it has none that decodes).
+// own), or its own picture decoded (false when it has none that decodes;
+// `unknown_packing`, when given, is set when its packing is one this player does not know).
 std::string GraphicStoredPath(Bytes record);
-bool DecodeGraphicPicture(Bytes record, gfx::Bitmap& out);
+bool DecodeGraphicPicture(Bytes record, gfx::Bitmap& out, bool* unknown_packing = nullptr);
 
 // A one-bit mask (set = shown) from stored rows of ((width + 15) / 16) * 2 bytes, top row
 // first; false when `rows` does not hold them all or a side is out of range.

@@ -72,7 +72,7 @@ std::string GraphicStoredPath(Bytes rec) {
   return TerminatedText(rec, graphic::kPath, tail.size());
 }
 
-bool DecodeGraphicPicture(Bytes rec, gfx::Bitmap& out) {
+bool DecodeGraphicPicture(Bytes rec, gfx::Bitmap& out, bool* unknown_packing) {
   if (Field16(rec, object::kFlags) & object::kFlagExternalFile) return false;
   // The picture stored in the record: a PixPak block after the fixed fields.
   std::span<const uint8_t> rest = GraphicTail(rec);
@@ -82,7 +82,9 @@ bool DecodeGraphicPicture(Bytes rec, gfx::Bitmap& out) {
     return false;
   }
   // An undecodable picture (an unknown packing type included) is drawn as missing.
-  return DecodePixPak(rest.first(head.block_length), out) == PixPakResult::kDecoded;
+  const PixPakResult decoded = DecodePixPak(rest.first(head.block_length), out);
+  if (unknown_packing && decoded == PixPakResult::kUnknownPacking) *unknown_packing = true;
+  return decoded == PixPakResult::kDecoded;
 }
 
 bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
@@ -99,8 +101,11 @@ bool CardView::LoadGraphicPicture(ObjectRef obj, Bytes rec, DisplayItem& item) {
   }
   // Its own picture, known by the bytes after the fixed fields.
   StackPictureUse use{StackPictureUse::kGraphicPicture, 0, 0, 0};
-  item.graphic.picture = stack_pictures_.Get(
-      GraphicTail(rec), use, [&](gfx::Bitmap& out) { return DecodeGraphicPicture(rec, out); });
+  bool unknown_packing = false;
+  item.graphic.picture = stack_pictures_.Get(GraphicTail(rec), use, [&](gfx::Bitmap& out) {
+    return DecodeGraphicPicture(rec, out, &unknown_packing);
+  });
+  if (unknown_packing && services_.unknown_packing) services_.unknown_packing();
   return item.graphic.picture != nullptr;
 }
 

@@ -112,10 +112,12 @@ Point SpritePosition(const SpriteLayout& layout, size_t step) {
 }
 
 bool DecodeSpriteFrame(const SpriteLayout& layout, size_t step, const gfx::Palette& palette,
-                       gfx::Bitmap& picture, gfx::Bitmap& mask) {
+                       gfx::Bitmap& picture, gfx::Bitmap& mask, bool* unknown_packing) {
   if (layout.frames.empty()) return false;
   const SpriteFrame& frame = layout.frames[step % layout.frames.size()];
-  if (DecodePixPak(frame.picture, picture) != PixPakResult::kDecoded) return false;
+  const PixPakResult decoded = DecodePixPak(frame.picture, picture);
+  if (unknown_packing && decoded == PixPakResult::kUnknownPacking) *unknown_packing = true;
+  if (decoded != PixPakResult::kDecoded) return false;
   if (picture.palette_relative) {
     picture.palette = palette;
     picture.palette_relative = false;

@@ -74,8 +74,9 @@ size_t SpriteSteps(const SpriteLayout& layout);
 
 // Decodes the picture of step `step` (pictures repeat along the path) and its mask;
 // palette-relative pictures take `palette`. False when the picture cannot be decoded, and
-// for a film the player makes (its picture comes from the card).
+// for a film the player makes (its picture comes from the card). `unknown_packing`, when
+// given, is set when the picture is packed in a way this player does not know.
 bool DecodeSpriteFrame(const SpriteLayout& layout, size_t step, const gfx::Palette& palette,
-                       gfx::Bitmap& picture, gfx::Bitmap& mask);
+                       gfx::Bitmap& picture, gfx::Bitmap& mask, bool* unknown_packing = nullptr);
 
 }  // namespace corvida

@@ -159,8 +159,11 @@ void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
   ActionRecordReader record(action_record);
   if (record.action_flags() & action::kAnimation) {
     ActionEntryReader entry = record.Entry(action::kEntryAnimation);
+    bool unknown_packing = false;
     if (!entry.empty())
-      DrawAnimationFirstFrame(target, entry.rect(), entry.data(), card_area, CardPalette());
+      DrawAnimationFirstFrame(target, entry.rect(), entry.data(), card_area, CardPalette(),
+                              &unknown_packing);
+    if (unknown_packing) window_.NoteUnknownPacking();
   }
   if (!(record.action_flags() & action::kMovie)) return;
   ActionEntryReader entry = record.Entry(action::kEntryMovie);
@@ -273,6 +276,10 @@ bool PlayerMedia::CardPiece(const Rect& rect, gfx::Bitmap& out) {
   gfx::DrawTarget copy(out);
   copy.BitBlt(out.Bounds(), card, {piece.left, piece.top}, gfx::rop::kSrcCopy);
   return true;
+}
+
+void PlayerMedia::UnknownPicturePacking() {
+  window_.NoteUnknownPacking();
 }
 
 int PlayerMedia::Alert(int id) {

@@ -86,6 +86,7 @@ class PlayerMedia : public RecordingMediaHooks,
   void ShowAnimationFrame(Point at, const gfx::Bitmap& frame, bool clipped,
                           const gfx::Bitmap* mask) override;
   void EraseAnimation(const Rect& rect) override;
+  void UnknownPicturePacking() override;
   bool CardPiece(const Rect& rect, gfx::Bitmap& out) override;
 
  private:

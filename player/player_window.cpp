@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "player/stack_open.h"
 #include "stackfile/paths.h"
+#include "stackfile/pixpak.h"
 #include "stackfile/records.h"
 
 namespace corvida {
@@ -31,6 +32,7 @@ PlayerWindow::PlayerWindow(Player& player) : player_(player) {
   setup.fonts = player_.platform.fonts();
   setup.pictures = &player_.pictures;
   setup.missing = &later_locator_;
+  setup.unknown_packing = [this] { NoteUnknownPacking(); };
   setup.media_folders =
       MediaFolderPaths({player_.platform.folders().data, player_.platform.folders().program});
   nav_ = std::make_unique<Navigation>(player_.stack, player_.handles, player_.files, *this, setup);
@@ -342,6 +344,15 @@ std::string PlayerWindow::ResolveMediaPath(const std::string& stored) {
   return action_host_->ResolvePath(stored);
 }
 
+void PlayerWindow::NoteUnknownPacking() {
+  const std::string& stack = player_.stack.path();
+  if (!window_ || std::find(told_unknown_packing_.begin(), told_unknown_packing_.end(), stack) !=
+                      told_unknown_packing_.end())
+    return;
+  told_unknown_packing_.push_back(stack);
+  player_.platform.windows().PostMessage({window_, kTellUnknownPacking, 0, 0, 0});
+}
+
 std::string PlayerWindow::FindMediaPathLater(const std::string& stored) {
   if (file_requests_) return action_host_->ResolvePath(stored);  // asks the page, never the user
   const std::string found = action_host_->FindPath(stored);
@@ -474,6 +485,11 @@ int64_t PlayerWindow::HandleMessage(const Message& m) {
         break;
       case kLocateMissingFiles:
         LocateMissingFiles();
+        break;
+      case kTellUnknownPacking:
+        Log("message \"" + std::string(kUnknownPackingTitle) + "\": " + kUnknownPackingText);
+        player_.platform.alerts().ShowMessageBox(kUnknownPackingTitle, kUnknownPackingText,
+                                                 AlertIcon::kNone);
         break;
       default:
         break;

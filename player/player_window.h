@@ -153,6 +153,8 @@ class PlayerWindow : public CardScreen,
   static constexpr uint32_t kRunPendingMove = msg::kUser + 1;
   // Files the shown card names but that were not found are asked for from this message.
   static constexpr uint32_t kLocateMissingFiles = msg::kUser + 2;
+  // A stored picture packed in a way this player does not know is told of from this one.
+  static constexpr uint32_t kTellUnknownPacking = msg::kUser + 3;
   // What opening a stack answers when its file is asked for again (no alert is shown).
   static constexpr int kStackAskedAgain = -2;
   // A move asked for by a queued move runs from this timer, one tick later.
@@ -278,6 +280,9 @@ class PlayerWindow : public CardScreen,
   // The same while a card is composed (a movie's first frame): a local stack's missing
   // file is asked for once the card shows, and the card is composed again.
   std::string FindMediaPathLater(const std::string& stored);
+  // A stored picture (a graphic's, an animation's) is packed in a way this player does not
+  // know: the message box says so once per stack, after the message being handled.
+  void NoteUnknownPacking();
 
   // Text input on the shown card: fields, Find Text, hyperlinks.
   FieldInput& field_input() { return *field_input_; }
@@ -466,6 +471,7 @@ class PlayerWindow : public CardScreen,
   FileRequests* file_requests_ = nullptr;
   LaterLocator later_locator_{*this};
   std::vector<FileToLocate> to_locate_;
+  std::vector<std::string> told_unknown_packing_;  // stacks whose box was shown or posted
   bool composing_elsewhere_ = false;
   bool print_queue_ = false;
   std::unique_ptr<PrintJob> print_job_;

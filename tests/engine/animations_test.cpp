@@ -47,6 +47,7 @@ class Rig : public AnimationHost {
     return 0;
   }
   void Log(const std::string& line) override { trace.push_back(line); }
+  void UnknownPicturePacking() override { trace.push_back("unknown packing"); }
   // With a card, its parts are of the red value 77.
   bool CardPiece(const Rect& rect, gfx::Bitmap& out) override {
     trace.push_back("piece " + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
@@ -367,6 +368,26 @@ TEST(Sprites, UnreadableSpritesAreNotStartedAndOthersAreNotSprites) {
   EXPECT_TRUE(rig.manager.PathAnimationRunning(5));
   EXPECT_FALSE(rig.manager.SpriteRunning(5));
   EXPECT_EQ(rig.Trace(), "sprite 4 cannot be read\nanimation 5 started\n");
+}
+
+// A picture packed in a way the player does not know ends the sprite and is told to the
+// host, which tells the user; the first frame drawn into the card says so too.
+TEST(Sprites, PicturesOfAnUnknownPackingAreToldToTheHost) {
+  auto bytes = testing::SpriteBytes({{10, 20}, {30, 40}}, {Picture(0x100000)});
+  const size_t magic = std::string(bytes.begin(), bytes.end()).find("PPak");
+  ASSERT_NE(magic, std::string::npos);
+  testing::PutBE(bytes, magic + 24, 5, 2);
+  Rig rig;
+  EXPECT_TRUE(rig.manager.Start(9, {}, bytes));
+  rig.Run(5);
+  EXPECT_EQ(rig.Trace(), "sprite 9 started\nunknown packing\nsprite 9 finished\n");
+
+  gfx::Bitmap card;
+  ASSERT_TRUE(card.Create(64, 64, 8));
+  gfx::DrawTarget target(card);
+  bool unknown = false;
+  DrawAnimationFirstFrame(target, {}, bytes, gfx::Region(card.Bounds()), rig.palette, &unknown);
+  EXPECT_TRUE(unknown);
 }
 
 TEST(Sprites, MasksAndFirstFramesDrawOnlyWhereTheyShould) {

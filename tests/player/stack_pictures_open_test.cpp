@@ -4,8 +4,11 @@
 
 #include <filesystem>
 
+#include "platform/gfx/png.h"
 #include "player/player_window.h"
+#include "player_fixture.h"
 #include "stackfile/cardpicture.h"
+#include "stackfile/pixpak.h"
 #include "stackfile/records_build.h"
 #include "support/test_support.h"
 
@@ -61,6 +64,55 @@ TEST(OpenedStackPictures, OpeningDecodesNothingAndEachCardShownDecodesItsOwnPict
   EXPECT_EQ(window.view().stack_pictures().decodes(), 2u);
   window.navigation().GoFirstCard(0, 8);  // kept from the first showing
   EXPECT_EQ(window.view().stack_pictures().decodes(), 2u);
+}
+
+// A graphic's own picture packed in a way the player does not know is drawn as missing
+// and told of in the message box of old, once per stack however often the card is drawn.
+class UnknownPacking : public testing::PlayerFixture {
+ protected:
+  // A stack whose graphic's PixPak block says `packing`.
+  std::string StackWithPacking(uint16_t packing) {
+    gfx::Bitmap image;
+    image.Create(8, 8, 32);
+    EXPECT_TRUE(gfx::WritePngFile(tp.root.File("pic.png"), image, nullptr));
+    const std::string stack = testing::BuildStack(tp.root, R"({
+      "stack": {"width": 64, "height": 48},
+      "cards": [{"id": 1, "kind": "background", "objects": [
+        {"type": "graphic", "id": 2, "rect": [0, 0, 8, 8], "picture": "pic.png"}]},
+        {"id": 3, "kind": "shared", "backgroundId": 1}]
+    })");
+    std::string bytes = tp.root.Read("five.stk");
+    const size_t magic = bytes.find("PPak");
+    EXPECT_NE(magic, std::string::npos);
+    bytes[magic + 24] = char(packing >> 8);
+    bytes[magic + 25] = char(packing & 0xFF);
+    tp.root.Write("five.stk", bytes);
+    return stack;
+  }
+  int Boxes() {
+    int boxes = 0;
+    for (const AlertRequest& a : tp.platform->responder().shown())
+      if (a.id == -1 && a.text == std::string(kUnknownPackingTitle) + ": " + kUnknownPackingText)
+        ++boxes;
+    return boxes;
+  }
+};
+
+TEST_F(UnknownPacking, IsToldOncePerStack) {
+  struct Case {
+    uint16_t packing;
+    int boxes;
+  } cases[] = {{pixpak::kRowBlocks, 0}, {5, 1}, {0, 1}, {7, 1}};
+  for (const Case& c : cases) {
+    tp.platform->responder().Clear();
+    Open(StackWithPacking(c.packing));
+    Settle();
+    EXPECT_EQ(Boxes(), c.boxes) << c.packing;
+    window->navigation().GoNextCard(0, 8);  // the shared card draws the graphic again
+    window->navigation().GoFirstCard(0, 8);
+    Settle();
+    EXPECT_EQ(Boxes(), c.boxes) << c.packing;
+  }
 }
 
 }  // namespace
