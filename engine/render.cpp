@@ -123,9 +123,17 @@ bool CardView::ShowCard(Handle card, int transition, int speed, bool arrival, Ca
   current_card_ = card;
   ClearDisplayList();
 
-  composed_ = offscreen_;
   if (options_.objects_active) {
     BuildDisplayList(card);
+    if (services_.first_frames) {
+      gfx::DrawTarget picture(offscreen_);
+      ForEachActionRecord(card, [&](Bytes record) {
+        services_.first_frames->DrawFramesUnderObjects(picture, record);
+      });
+    }
+  }
+  composed_ = offscreen_;
+  if (options_.objects_active) {
     gfx::DrawTarget target(composed_);
     if (options_.browse_mode) DrawItems(target, composed_.Bounds());
     DrawFirstFrames(target, card);
@@ -136,14 +144,12 @@ bool CardView::ShowCard(Handle card, int transition, int speed, bool arrival, Ca
   return true;
 }
 
-void CardView::DrawFirstFrames(gfx::DrawTarget& target, Handle card) {
-  if (!services_.first_frames) return;
-  // The card's arrive block and every object's ActionRecord.
+void CardView::ForEachActionRecord(Handle card, const std::function<void(Bytes)>& visit) {
   uint16_t arrive = CardField16(handles_, card, card::kArriveAction);
   if (arrive) {
     if (Handle h = stack_.resources().Get(restype::kActn, arrive)) {
       LockedHandle bytes(handles_, h);
-      services_.first_frames->DrawFirstFrames(target, View(bytes), card_area_);
+      visit(View(bytes));
     }
   }
   ObjectIterator walk(stack_, handles_, card, true);
@@ -157,14 +163,21 @@ void CardView::DrawFirstFrames(gfx::DrawTarget& target, Handle card) {
       LockedHandle bytes(handles_, obj.card);
       Bytes view = View(bytes);
       size_t length = ObjectLengthAt(view, obj.offset);
-      services_.first_frames->DrawFirstFrames(target, view.Sub(obj.offset, length), card_area_);
+      visit(view.Sub(obj.offset, length));
     } else if (action_id) {
       if (Handle h = stack_.resources().Get(restype::kActn, action_id)) {
         LockedHandle bytes(handles_, h);
-        services_.first_frames->DrawFirstFrames(target, View(bytes), card_area_);
+        visit(View(bytes));
       }
     }
   }
+}
+
+void CardView::DrawFirstFrames(gfx::DrawTarget& target, Handle card) {
+  if (!services_.first_frames) return;
+  ForEachActionRecord(card, [&](Bytes record) {
+    services_.first_frames->DrawFirstFrames(target, record, card_area_);
+  });
 }
 
 bool CardView::ItemVisible(ObjectRef obj, uint16_t type, uint16_t flags) {

@@ -65,11 +65,20 @@ class FieldPainter {
   virtual void Draw(gfx::DrawTarget& target, DisplayItem& item, const Rect& clip) = 0;
 };
 
-// First frames of movies and animations that a card's actions name, drawn into the
-// composed card (filled by the movie and animation components).
+// First frames of movies and animations that a card's actions name (filled by the movie
+// and animation components), in two passes.
 class FirstFramePainter {
  public:
   virtual ~FirstFramePainter() = default;
+  // Into the card picture, under the objects: movies' first frames that do not play on
+  // top of the objects. The objects are drawn above them wherever the card is drawn, so
+  // an invisible button over a movie lets its frame show through.
+  virtual void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record) {
+    (void)picture;
+    (void)action_record;
+  }
+  // Over the composed card: animations' first frames (kept to `card_area` unless they say
+  // otherwise) and movies that play on top of the objects.
   virtual void DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                                const gfx::Region& card_area) = 0;
 };
@@ -158,6 +167,9 @@ class CardView {
   void DrawButton(gfx::DrawTarget& target, DisplayItem& item);
   void DrawGraphic(gfx::DrawTarget& target, DisplayItem& item);
   void DrawField(gfx::DrawTarget& target, DisplayItem& item, const Rect& clip);
+  // Hands every ActionRecord of the card (its arrive block, each button, each graphic's
+  // and field's block) to `visit`.
+  void ForEachActionRecord(Handle card, const std::function<void(Bytes)>& visit);
   void DrawFirstFrames(gfx::DrawTarget& target, Handle card);
   gfx::Color PaletteColour(int index) const;
   bool LoadGraphicPicture(ObjectRef obj, Bytes record, DisplayItem& item);
@@ -168,7 +180,7 @@ class CardView {
   RenderOptions options_;
   Handle current_card_ = 0;
   DisplayList list_;
-  gfx::Bitmap offscreen_;  // the card picture without objects
+  gfx::Bitmap offscreen_;  // the card picture (and first frames under them) without objects
   gfx::Bitmap composed_;   // scratch image handed to transitions
   gfx::Palette palette_;   // the player palette
   gfx::Region card_area_;

@@ -154,6 +154,27 @@ void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame&
   target.ClearClip();
 }
 
+bool PlayerMedia::DrawMovieFirstFrame(gfx::DrawTarget& target, Bytes action_record, bool on_top) {
+  ActionRecordReader record(action_record);
+  if (!(record.action_flags() & action::kMovie)) return false;
+  ActionEntryReader entry = record.Entry(action::kEntryMovie);
+  if (entry.empty() || !(entry.movie_options() & action::kMovieFirstFrame)) return false;
+  if (bool(entry.movie_options() & action::kMovieOnTop) != on_top) return false;
+  MovieStart start;
+  start.id = entry.movie_id();
+  start.rect = entry.rect();
+  start.path = window_.FindMediaPathLater(entry.ReferencePath());
+  FirstFrame first;
+  if (!movies_.FirstFrameOf(start, first)) return false;
+  DrawMovieFrame(target, first.rect, first.frame, gfx::Region(target.bitmap().Bounds()));
+  return true;
+}
+
+// A movie that does not play on top goes into the card picture, under the objects.
+void PlayerMedia::DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record) {
+  DrawMovieFirstFrame(picture, action_record, false);
+}
+
 void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                                   const gfx::Region& card_area) {
   ActionRecordReader record(action_record);
@@ -165,19 +186,7 @@ void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                               &unknown_packing);
     if (unknown_packing) window_.NoteUnknownPacking();
   }
-  if (!(record.action_flags() & action::kMovie)) return;
-  ActionEntryReader entry = record.Entry(action::kEntryMovie);
-  if (entry.empty() || !(entry.movie_options() & action::kMovieFirstFrame)) return;
-  MovieStart start;
-  start.id = entry.movie_id();
-  start.rect = entry.rect();
-  start.path = window_.FindMediaPathLater(entry.ReferencePath());
-  FirstFrame first;
-  if (!movies_.FirstFrameOf(start, first)) return;
-  // Objects stay above the frame unless the movie plays on top of them.
-  const bool on_top = entry.movie_options() & action::kMovieOnTop;
-  DrawMovieFrame(target, first.rect, first.frame,
-                 on_top ? gfx::Region(target.bitmap().Bounds()) : card_area);
+  DrawMovieFirstFrame(target, action_record, true);
 }
 
 void PlayerMedia::Idle() {

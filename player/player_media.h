@@ -70,6 +70,7 @@ class PlayerMedia : public RecordingMediaHooks,
 
   // FirstFramePainter: movies with option 0x0004, sprites and path animations that ask
   // for it show their first frame in the card.
+  void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record) override;
   void DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                        const gfx::Region& card_area) override;
 
@@ -97,6 +98,9 @@ class PlayerMedia : public RecordingMediaHooks,
   // Shows the alert the first time a sound (by `key`) fails; a stack whose every button
   // plays a broken sound is still usable.
   void AlertOnce(const std::string& key, int alert);
+  // The first frame of the record's movie, when it asks for one and plays on top of the
+  // objects or not as `on_top` says; whether it was drawn.
+  bool DrawMovieFirstFrame(gfx::DrawTarget& target, Bytes action_record, bool on_top);
 
   Player& player_;
   PlayerWindow& window_;

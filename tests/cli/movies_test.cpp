@@ -51,7 +51,7 @@ const char* kStack = R"({
        {"type": "button", "id": 7, "rect": [150, 10, 190, 30], "name": "First",
         "actions": [{"kind": "movie", "path": "Disk:clip.mov", "rect": [20, 20, 120, 100],
                      "options": 4, "movieId": 7}]},
-       {"type": "button", "id": 8, "rect": [100, 80, 140, 110], "name": "Over"}
+       {"type": "button", "id": 8, "rect": [100, 80, 140, 110], "name": "Over", "style": 2}
      ]},
     {"id": 12, "name": "Three",
      "objects": [
@@ -59,6 +59,15 @@ const char* kStack = R"({
         "actions": [{"kind": "movie", "path": "Disk:clip.mov", "rect": [20, 20, 120, 100],
                      "options": 1, "movieId": 21}]},
        {"type": "field", "id": 22, "rect": [30, 2, 140, 18], "name": "Note", "text": ""}
+     ]},
+    {"id": 13, "name": "Four",
+     "objects": [
+       {"type": "button", "id": 31, "rect": [150, 10, 190, 30], "name": "Show",
+        "actions": [{"kind": "movie", "path": "Disk:clip.mov", "rect": [20, 20, 120, 100],
+                     "options": 12, "movieId": 31}]},
+       {"type": "button", "id": 32, "rect": [40, 40, 80, 80], "style": 4, "name": "",
+        "displayFlags": 0},
+       {"type": "button", "id": 33, "rect": [100, 80, 140, 110], "name": "Over", "style": 2}
      ]}
   ]
 })";
@@ -198,13 +207,39 @@ TEST_F(MoviesOnCards, TheReplaysCaptureHearsTheMoviesSound) {
 }
 
 // A movie with option 0x0004 shows its first frame in the card before it plays, under
-// the card's objects.
+// the card's objects (here an opaque button).
 TEST_F(MoviesOnCards, FirstFramesArePartOfTheCardPicture) {
   Play("command 204\nshot first.png\n");
   EXPECT_EQ(Packed(Pixel("first.png", 60, 60)), kRed);
   EXPECT_EQ(Packed(Pixel("first.png", 119, 70)), kRed);
   EXPECT_EQ(Packed(Pixel("first.png", 19, 60)), 0xFFFFFFu);
   EXPECT_NE(Packed(Pixel("first.png", 110, 95)), kRed);
+}
+
+// A first frame lies in the card picture under the objects: an invisible button over it
+// lets it show through, and when a movie hidden at its end goes, the first frame is
+// there again, as the card picture it is part of.
+TEST_F(MoviesOnCards, FirstFramesShowThroughInvisibleButtonsAndComeBackAfterAHiddenMovie) {
+  std::string out = Play(
+      "command 205\nshot first.png\nclick 160 20\nwait 150\nshot playing.png\nwait 500\n"
+      "shot after.png\n");
+  EXPECT_NE(out.find("movie 31 \"clip.mov\" finished\n"), std::string::npos) << out;
+  const struct {
+    const char* shot;
+    int x, y;
+    bool red;
+  } cases[] = {
+      {"first.png", 30, 30, true},     // the first frame
+      {"first.png", 60, 60, true},     // under the invisible button
+      {"first.png", 110, 95, false},   // under the opaque button "Over"
+      {"playing.png", 30, 30, false},  // the second frame plays there
+      {"after.png", 30, 30, true},     // hidden at its end: the first frame again
+      {"after.png", 60, 60, true},     //
+      {"after.png", 110, 95, false},   //
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Packed(Pixel(c.shot, c.x, c.y)) == kRed, c.red) << c.shot << " " << c.x << "," << c.y;
+  EXPECT_EQ(Packed(Pixel("playing.png", 30, 30)), kGreen);
 }
 
 }  // namespace
