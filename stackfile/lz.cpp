@@ -93,9 +93,9 @@ alignas(16) constexpr auto kRepeatOrders = [] {
 
 // The fast path's copy on processors with a byte shuffle: one 16-byte load from `offset`
 // back, reordered so that a pattern shorter than 16 bytes repeats, then one store. Every
-// copy, overlapping or not, takes the same steps, and a copy of up to 16 bytes only reads
-// bytes written before it. The rare copies of 17 and 18 bytes add their last two bytes
-// one at a time.
+// copy, overlapping or not, takes the same steps: the shuffle keeps only the load's first
+// min(offset, 16) bytes, which were all written before the copy. The rare copies of 17
+// and 18 bytes add their last two bytes one at a time.
 [[gnu::target("ssse3")]] inline void CopyBackShuffled(uint8_t* dst, size_t offset, size_t count) {
   const __m128i order = _mm_loadu_si128(
       reinterpret_cast<const __m128i*>(kRepeatOrders[std::min<size_t>(offset, 16)].data()));
