@@ -218,6 +218,17 @@ bool CallbackDispatch::WriteBlock(uint32_t token, size_t offset, std::span<const
   return true;
 }
 
+bool CallbackDispatch::ResizeBlock(uint32_t token, uint32_t size) {
+  auto h = HandleOf(token, Access::kWrite);
+  auto it = h ? caller_sizes_.find(*h) : caller_sizes_.end();
+  if (it == caller_sizes_.end() || caller_bytes_ - it->second + size > kCallerBytesLimit)
+    return false;
+  if (handles_.SetSize(*h, size) != 0) return false;
+  caller_bytes_ = caller_bytes_ - it->second + size;
+  it->second = size;
+  return true;
+}
+
 void CallbackDispatch::DisposeBlock(uint32_t token) {
   auto h = HandleOf(token, Access::kWrite);
   if (!h || !caller_sizes_.count(*h)) return;

@@ -91,6 +91,9 @@ class CallbackHost {
   }
   // Command 174: the run box.
   virtual void OpenRunBox() {}
+  // Command 71: the first 32 characters of the hyperlink run last (Mac Roman, as names
+  // are stored); "" before any.
+  virtual std::string LastHyperlinkText() { return {}; }
 };
 
 // Where a resolved object reference points.
@@ -144,6 +147,8 @@ class CallbackDispatch {
   uint32_t NewBlock(std::span<const uint8_t> bytes);
   std::vector<uint8_t> ReadBlock(uint32_t token, size_t limit);
   bool WriteBlock(uint32_t token, size_t offset, std::span<const uint8_t> bytes);
+  // Only a block a caller made may change size or go; false for any other token.
+  bool ResizeBlock(uint32_t token, uint32_t size);
   void DisposeBlock(uint32_t token);
   // A parameter string out of a memory token: length-prefixed when its first byte is
   // below 32, else NUL-terminated; at most 255 characters.

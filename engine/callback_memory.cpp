@@ -27,15 +27,7 @@ void CallbackDispatch::SystemBlockOf() {
 }
 
 void CallbackDispatch::ResizeHandle() {
-  auto h = HandleOf(P(1), Access::kWrite);
-  auto it = h ? caller_sizes_.find(*h) : caller_sizes_.end();
-  const uint32_t size = P(2);
-  if (it == caller_sizes_.end() || caller_bytes_ - it->second + size > kCallerBytesLimit)
-    return Answer(1, static_cast<uint32_t>(-1));
-  if (handles_.SetSize(*h, size) != 0) return Answer(1, static_cast<uint32_t>(-1));
-  caller_bytes_ = caller_bytes_ - it->second + size;
-  it->second = size;
-  Answer(1, 0);
+  Answer(1, ResizeBlock(P(1), P(2)) ? 0 : static_cast<uint32_t>(-1));
 }
 
 void CallbackDispatch::HandleSize() {

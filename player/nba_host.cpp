@@ -283,10 +283,12 @@ void NbaHost::RunFromCallback(CallbackBlock& block) {
   if (const uint32_t left = r.called ? r.block.param(7) : 0) {
     if (left != data) d.DisposeBlock(data);
     block.set_param(2, left);
+  } else if (d.ResizeBlock(data, 0)) {
+    // The caller's data goes back emptied, under the token the caller holds.
+    block.set_param(2, data);
   } else {
-    // The data goes back empty (a new empty block when there was one).
+    // A block of the player's is not the caller's to empty: a new empty one of its own.
     const bool had_data = d.tokens().Resolve(data, TokenKind::kMemory).has_value();
-    d.DisposeBlock(data);
     block.set_param(2, had_data ? d.NewBlock({}) : 0);
   }
 }

@@ -432,6 +432,65 @@ TEST_F(Nbas, TheExtrasManagerShowsAnExtrasAbout) {
             "About Next Card: Hides a button, moves on.");
 }
 
+// A built-in module that answers with its data block itself (ECHO) or leaves no answer.
+int32_t EchoMain(unsigned char* block) {
+  if (corvida_command(block) == NBA_MSG_RUN) corvida_set_param(block, 7, corvida_param(block, 1));
+  return 0;
+}
+int32_t QuietMain(unsigned char*) {
+  return 0;
+}
+const CorvidaNbaInfo kEchoInfo = {sizeof(CorvidaNbaInfo), 22, 0, "Echo", "ECHO.NBA", ""};
+const CorvidaNbaInfo kQuietInfo = {sizeof(CorvidaNbaInfo), 23, 0, "Quiet", "QUIET.NBA", ""};
+
+// Command 67 hands back in p2 the module's answer (p7), and the caller's data block
+// otherwise: emptied, under the token the caller holds, so the caller may use it again.
+TEST_F(Nbas, CommandSixtySevenAnswersInPTwoAndEmptiesTheCallersData) {
+  RegisterBuiltInNba(&EchoMain, &kEchoInfo);
+  RegisterBuiltInNba(&QuietMain, &kQuietInfo);
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "22", "ECHO.NBA"));
+  ASSERT_TRUE(player.prefs.WritePref("NBAIDs", "23", "QUIET.NBA"));
+  Start(Stack(false));
+  enum class Back { kAnswer, kData, kDataEmptied };
+  struct Case {
+    uint32_t id;
+    Back back;
+    std::string text;  // what p2 holds afterwards
+  } cases[] = {
+      {7, Back::kAnswer, "1"},     // the counter answers a block of its own
+      {22, Back::kData, "hello"},  // the answer is the data itself
+      {23, Back::kDataEmptied, ""},
+      {99, Back::kDataEmptied, ""},  // no module for the id
+  };
+  for (const Case& c : cases) {
+    CallbackBlock& b = D().block();
+    b.Clear();
+    const uint32_t data = D().NewString("hello");
+    ASSERT_TRUE(D().ResizeBlock(data, 5));
+    ASSERT_TRUE(D().WriteBlock(data, 0, std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
+    b.set_param(1, c.id);
+    b.set_param(2, data);
+    b.set_param(4, NBA_MSG_RUN);
+    D().Issue(67);
+    const uint32_t back = b.param(2);
+    const std::vector<uint8_t> bytes = D().ReadBlock(back, 64);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.text) << "module " << c.id;
+    EXPECT_EQ(back == data, c.back != Back::kAnswer) << "module " << c.id;
+    // The data is still the caller's unless the module's answer replaced it.
+    EXPECT_EQ(D().ResizeBlock(data, 3), c.back != Back::kAnswer) << "module " << c.id;
+    D().DisposeBlock(back);
+    D().DisposeBlock(data);
+  }
+  // Without data there is nothing to give back.
+  CallbackBlock& b = D().block();
+  b.Clear();
+  b.set_param(1, 23);
+  b.set_param(4, NBA_MSG_RUN);
+  D().Issue(67);
+  EXPECT_EQ(b.param(2), 0u);
+  ForgetBuiltInNbas();
+}
+
 TEST(NbaModuleNames, OnlyBareNamesAreTaken) {
   for (const char* good : {"COUNTER.NBA", "a.b.c", "tool-2.so", "x"})
     EXPECT_TRUE(IsBareModuleName(good)) << good;
