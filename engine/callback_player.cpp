@@ -102,7 +102,7 @@ void CallbackDispatch::LastNames() {
   Answer(1, AnswerBlock(71 * 4 + 1, Counted(executor_.last_button_name())));
   Answer(2, AnswerBlock(71 * 4 + 2, Counted(last_field_name_)));
   Answer(3, AnswerBlock(71 * 4 + 3, Counted(last_graphic_name_)));
-  Answer(4, AnswerBlock(71 * 4 + 4, Counted("")));
+  Answer(4, AnswerBlock(71 * 4 + 4, Counted(host_.LastHyperlinkText())));
 }
 
 void CallbackDispatch::UserLevel() {

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "player/player_window.h"
 #include "player/workspace_store.h"
+#include "stackfile/mactext.h"
 #include "stackfile/resources.h"
 #include "stackfile/stack.h"
 
@@ -113,6 +114,11 @@ bool PlayerCallbacks::WriteChosenTextFile(std::span<const uint8_t> bytes) {
 
 void PlayerCallbacks::OpenRunBox() {
   window_.runbox().Open();
+}
+
+std::string PlayerCallbacks::LastHyperlinkText() {
+  // Links are read into the player's characters; names go to callers as stored.
+  return WindowsToMac(window_.field_input().hyperlinks().last_text);
 }
 
 std::string CallbackTraceLine(const CallbackBlock& block) {

@@ -49,6 +49,7 @@ class PlayerCallbacks : public CallbackHost, public logo::CardPort {
                                                          size_t limit) override;
   bool WriteChosenTextFile(std::span<const uint8_t> bytes) override;
   void OpenRunBox() override;
+  std::string LastHyperlinkText() override;
 
   // logo::CardPort
   CallbackBlock& block() override { return dispatch_->block(); }

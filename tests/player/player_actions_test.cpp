@@ -210,6 +210,41 @@ TEST_F(PlayerActions, AReleaseOverHotTextEndsAButtonPressOrADragNotTheLink) {
   }
 }
 
+// Command 71 names what ran last: the button pressed and, in p4, the first 32
+// characters of the link clicked (in the stack's characters, as names are stored).
+TEST_F(PlayerActions, CommandSeventyOneNamesTheLastButtonAndHyperlinkRun) {
+  Start(R"({
+    "stack": {"width": 160, "height": 100, "depth": 8},
+    "cards": [
+      {"id": 10, "name": "One", "objects": [
+        {"type": "button", "id": 1, "rect": [10, 10, 50, 30], "name": "Press"},
+        {"type": "field", "id": 4, "rect": [2, 40, 158, 95], "name": "Fixed", "locked": true,
+         "text": "take me home now, the long way round"}]}],
+    "resources": [{"type": "Hlnk", "id": 9, "fieldId": 4,
+                   "text": "take me home now, the long way round", "button": {}}]
+  })");
+  Settle();
+  CallbackDispatch& d = window->callbacks().dispatch();
+  auto names = [&] {
+    d.block().Clear();
+    d.Issue(71);
+    std::vector<std::string> out;
+    for (int slot : {1, 4}) {
+      const std::vector<uint8_t> bytes = d.ReadBlock(d.block().param(slot), 64);
+      out.push_back(bytes.empty() ? "?"
+                                  : std::string(bytes.begin() + 1, bytes.begin() + 1 + bytes[0]));
+    }
+    return out;
+  };
+  EXPECT_EQ(names(), (std::vector<std::string>{"", ""}));
+  Mouse(msg::kLButtonDown, 20, 20);
+  Mouse(msg::kLButtonUp, 20, 20);
+  EXPECT_EQ(names(), (std::vector<std::string>{"Press", ""}));
+  Mouse(msg::kLButtonDown, 30, 47);
+  Mouse(msg::kLButtonUp, 30, 47);
+  EXPECT_EQ(names(), (std::vector<std::string>{"Press", "take me home now, the long way r"}));
+}
+
 // The window's focus decides whether the typing field shows its insertion point.
 TEST_F(PlayerActions, TheTypingFieldShowsItsInsertionPointOnlyWithTheWindowsFocus) {
   Start(kCard);
