@@ -75,9 +75,16 @@ int32_t StreamIntake::Write(const StreamInfo& stream, std::span<const uint8_t> b
   }
   if (!file_.is_open()) return int32_t(bytes.size());  // no file: the bytes are dropped
   const uint64_t limit = stream.length > 0 ? stream.length : kStreamByteLimit;
-  if (written_ + bytes.size() > limit ||
-      file_.Write(bytes.data(), bytes.size()) != int64_t(bytes.size())) {
-    FailStream(stream.url);
+  if (written_ + bytes.size() > limit) {
+    FailStream(stream.url, stream.length > 0
+                               ? "the server sent more than the " + std::to_string(stream.length) +
+                                     " bytes it announced"
+                               : "it is larger than the " + std::to_string(kStreamByteLimit) +
+                                     " bytes the player takes from a stream of unknown length");
+    return -1;
+  }
+  if (file_.Write(bytes.data(), bytes.size()) != int64_t(bytes.size())) {
+    FailStream(stream.url, "it could not be written to the download cache");
     return -1;
   }
   written_ += bytes.size();
@@ -96,11 +103,17 @@ int StreamIntake::DestroyStream(const StreamInfo& stream, bool broken) {
   if (!file_.is_open()) {
     // A stream that had no file delivers nothing: the request that waited for it gives
     // way, or every later request would wait behind it.
-    if (std::exchange(no_file_, false)) FailStream(stream.url);
+    if (std::exchange(no_file_, false))
+      FailStream(stream.url, "no file could be made for it in the download cache");
     return 0;
   }
-  if (broken || (stream.length > 0 && written_ < stream.length)) {
-    FailStream(stream.url);
+  if (broken) {
+    FailStream(stream.url, "the download broke off after " + std::to_string(written_) + " bytes");
+    return 0;
+  }
+  if (stream.length > 0 && written_ < stream.length) {
+    FailStream(stream.url, "the stream ended after " + std::to_string(written_) + " of its " +
+                               std::to_string(stream.length) + " bytes");
     return 0;
   }
   const bool cached = file_cached_;
@@ -116,7 +129,7 @@ int StreamIntake::DestroyStream(const StreamInfo& stream, bool broken) {
   return 0;
 }
 
-void StreamIntake::FailStream(const std::string& url) {
+void StreamIntake::FailStream(const std::string& url, const std::string& reason) {
   const std::string path = file_path_;
   const bool cached = file_cached_;
   CloseFile();
@@ -127,6 +140,7 @@ void StreamIntake::FailStream(const std::string& url) {
   }
   // The request that waited for this file gives way to the next one.
   if (!queue_.empty() && SameUrl(queue_.Head().url, url)) PopQueue();
+  if (current_is_stack_ && stack_failure_) stack_failure_(url, reason);
 }
 
 void StreamIntake::UrlFailed(const std::string& url) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -61,6 +62,11 @@ class StreamIntake {
   StreamIntake(DownloadCache& cache, const PinnedFiles& pins, DownloadTarget& target,
                UrlRequester& requester);
   ~StreamIntake();
+
+  // Told when the stack's own stream fails, with the reason in words, so a page that
+  // shows the stack can say why instead of loading for ever.
+  using StackFailure = std::function<void(const std::string& url, const std::string& reason)>;
+  void set_stack_failure(StackFailure listener) { stack_failure_ = std::move(listener); }
 
   // NPP_NewStream: 0, or 1 when no file could be made for the stream.
   int NewStream(const StreamInfo& stream);
@@ -119,8 +125,9 @@ class StreamIntake {
   void ActOnHead(const UrlRequest& head, const std::string& path);
   // Drops the head request and asks for the next one.
   void PopQueue();
-  // The stream failed: its file and entry go, and a request waiting for it gives way.
-  void FailStream(const std::string& url);
+  // The stream failed: its file and entry go, and a request waiting for it gives way;
+  // a stack's failure is told with `reason`.
+  void FailStream(const std::string& url, const std::string& reason);
   void CloseFile();
   bool AlreadyQueued(const UrlRequest& request) const;
   void Ask(const std::string& url, int slot);
@@ -141,6 +148,7 @@ class StreamIntake {
   bool stack_waiting_ = false;
   std::string waiting_url_;  // the stack found in the cache before the window
   bool current_is_stack_ = false;
+  StackFailure stack_failure_;
   std::string base_url_;
   std::string current_url_;
   int target_slot_ = kFirstSlot;

@@ -183,6 +183,46 @@ TEST_F(StreamsTest, AStreamThatEndsEarlyLeavesNothingAndTheNextRequestGoesOut) {
   EXPECT_TRUE(intake.queue().empty());
 }
 
+// A stack stream that fails is told with its reason (a page shows it); a failed stream
+// of any other file is not, and a stack that arrives whole is not.
+TEST_F(StreamsTest, AFailedStackStreamIsToldWithItsReason) {
+  std::vector<std::string> told;
+  intake.set_stack_failure([&](const std::string& url, const std::string& reason) {
+    told.push_back(url + ": " + reason);
+  });
+  struct Case {
+    const char* url;
+    uint32_t announced;  // 0: unknown length
+    uint64_t sent;
+    bool broken;
+    const char* told;  // "" when nothing is
+  } cases[] = {
+      {"http://h/a.stk", 8, 8, false, ""},
+      {"http://h/b.stk", 8, 5, false, "http://h/b.stk: the stream ended after 5 of its 8 bytes"},
+      {"http://h/c.stk", 8, 12, false,
+       "http://h/c.stk: the server sent more than the 8 bytes it announced"},
+      {"http://h/d.stk", 0, StreamIntake::kStreamByteLimit + 1, false,
+       "http://h/d.stk: it is larger than the 15000000 bytes the player takes from a stream of "
+       "unknown length"},
+      {"http://h/e.stk", 0, 6, true, "http://h/e.stk: the download broke off after 6 bytes"},
+      {"http://h/f.txt", 8, 5, false, ""},  // not a stack
+  };
+  for (const Case& c : cases) {
+    told.clear();
+    StreamInfo s{c.url, c.announced, 1, ""};
+    ASSERT_EQ(intake.NewStream(s), 0);
+    const std::vector<uint8_t> block(1 << 20, 'x');
+    for (uint64_t at = 0; at < c.sent;) {
+      const size_t n = size_t(std::min<uint64_t>(block.size(), c.sent - at));
+      if (intake.Write(s, {block.data(), n}) < 0) break;
+      at += n;
+    }
+    intake.DestroyStream(s, c.broken);
+    EXPECT_EQ(told, c.told[0] ? std::vector<std::string>{c.told} : std::vector<std::string>{})
+        << c.url;
+  }
+}
+
 TEST_F(StreamsTest, RequestsGoOutOneAtATimeAndActWhenTheirFileArrives) {
   Send("http://h/s/main.stk", "stack");
   TakeEvents();
