@@ -663,6 +663,13 @@
         },
         getUrl: (url) => this.fetchStream(new URL(url, this.url).href, false),
         log: (line) => this.log(line),
+        // The player could not take the stack's stream (larger than it takes, cut short):
+        // the page shows why instead of loading for ever. A stack asked for by the one
+        // playing leaves that one on show.
+        stackFailed: (url, reason) => {
+          if (this.state === 'loading') this.fail(url, reason);
+          else this.log('stack stream failed: ' + url + ': ' + reason);
+        },
         fullScreen: (on) => {
           if (on && !document.fullscreenElement) this.el.requestFullscreen().catch(() => {});
           if (!on && document.fullscreenElement === this.el) document.exitFullscreen();

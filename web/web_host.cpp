@@ -35,6 +35,10 @@ EM_JS(void, web_get_url, (const char* url), { Module.corvida.getUrl(UTF8ToString
 
 EM_JS(void, web_log, (const char* line), { Module.corvida.log(UTF8ToString(line)); });
 
+// The stack's own stream could not be taken (too large, cut short): the page says why.
+EM_JS(void, web_stack_failed, (const char* url, const char* reason),
+      { Module.corvida.stackFailed(UTF8ToString(url), UTF8ToString(reason)); });
+
 // Offers bytes to the user as a file to keep, named `name`.
 EM_JS(void, web_offer_download,
       (const char* name, const uint8_t* bytes, uint32_t size, const char* type), {
@@ -180,6 +184,9 @@ bool WebHost::Start() {
   platform_.web_windows().SetFocus(id);
   // Files beside the stack are waited for on their first use.
   player->set_stream_pump(this);
+  player->streams().set_stack_failure([](const std::string& url, const std::string& reason) {
+    web_stack_failed(url.c_str(), reason.c_str());
+  });
   return true;
 }
 

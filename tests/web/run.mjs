@@ -9,7 +9,9 @@
 // Exit status 0 when every check passed, 77 (skipped) when chromium is missing.
 import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
+import http from 'node:http';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import {fixtures, notStacks, page} from './fixtures.mjs';
 import {CHROMIUM, launch, makeSite, serve} from './harness.mjs';
 import {gif, maceAifc, maceSnd, maceStack, mediaStack, muLawAu, pattern, tiff} from './media.mjs';
@@ -808,6 +810,78 @@ async function runMissing() {
   await p.close();
 }
 
+// A server of its own that sends `body` gzip-encoded for every path ending in .stk (the
+// pages from the site), as servers that compress on the fly do.
+async function serveGzipped(body) {
+  const zipped = zlib.gzipSync(body);
+  const server = http.createServer((req, res) => {
+    if (!/\.stk$/.test(new URL(req.url, 'http://x').pathname)) {
+      const file = path.join(site, decodeURIComponent(new URL(req.url, 'http://x').pathname));
+      if (!file.startsWith(site) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+        res.writeHead(404);
+        res.end();
+        return;
+      }
+      const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
+      res.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream'});
+      fs.createReadStream(file).pipe(res);
+      return;
+    }
+    res.writeHead(200, {'Content-Type': 'application/octet-stream', 'Content-Encoding': 'gzip',
+                        'Content-Length': zipped.length});
+    res.end(zipped);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return {server, origin: `http://127.0.0.1:${server.address().port}`};
+}
+
+// The demo stack sent gzip-encoded plays: its length is the decoded one.
+async function runGzipStack() {
+  const name = 'gzip-stack';
+  const gz = await serveGzipped(fs.readFileSync(path.join(webDir, 'demo.stk')));
+  fs.writeFileSync(path.join(site, 'gzip.html'), page('<embed id="p" src="demo.stk" width="512" height="342">'));
+  const p = await browser.newPage();
+  await p.goto(`${gz.origin}/gzip.html`);
+  const {shown} = await startPlayer(p, 'p');
+  check(name, 'the gzip-encoded stack shows its first card', shown);
+  const share = shown ? await differingShare(p, 'p', 'render-1.png') : 1;
+  check(name, 'the first card matches corvida render', share < MOST_DIFFERING,
+        `${(share * 100).toFixed(2)}% differ`);
+  await p.close();
+  gz.server.close();
+}
+
+// A stack stream that ends before its announced length, as a browser hands it to the
+// player when the connection closes early: the player fails it and the page shows its
+// error panel with the URL and why, instead of loading for ever. The page's own fetch is
+// held back, and the short stream is given to the player as the page gives streams.
+async function runStreamFails() {
+  const name = 'stream-fails';
+  fs.writeFileSync(path.join(site, 'short.html'), page('<embed id="p" src="short.stk">'));
+  const p = await browser.newPage();
+  await p.route('**/short.stk', () => {});  // never answered
+  await p.goto(`${origin}/short.html`);
+  await p.click('#p .cv-cover');
+  const started = await p.waitForFunction(
+    () => performance.getEntriesByName('corvida:started').length > 0, null, {timeout: 20000})
+    .then(() => true, () => false);
+  check(name, 'the player starts while the stack is on its way', started);
+  await p.evaluate(async (url) => {
+    const player = document.getElementById('p').corvida;
+    let sent = false;
+    const reader = {read: async () => (sent ? {done: true}
+                                            : (sent = true, {done: false, value: new Uint8Array(10)}))};
+    await player.pump(url, 'application/corvida', 100000, 0, reader, true);
+  }, `${origin}/short.stk`);
+  const panel = await p.waitForFunction(() => document.getElementById('p').dataset.state === 'error',
+                                        null, {timeout: 10000}).then(() => true, () => false);
+  const text = panel ? await p.textContent('#p .cv-error') : '';
+  check(name, 'the error panel names the URL and the reason',
+        panel && text.includes('/short.stk') && text.includes('ended after 10 of its 100000 bytes'),
+        text.replace(/\n+/g, ' '));
+  await p.close();
+}
+
 // The checks run in lanes, each on pages of its own, since most of their time is spent
 // waiting on the pages; the measured ones (page load, transition steps) run alone after.
 const LANES = Math.max(1, Number(process.env.CORVIDA_WEB_LANES || 3));
@@ -824,7 +898,8 @@ try {
                   'picture-beside': runPictureBeside, audio: runAudio, film: runFilm, media: runMedia,
                   mace: runMace, cursors: runCursors, 'slow-file': runSlowFile,
                   storage: runStorage, downloads: runDownloads, drop: runDrops,
-                  'drop-together': runDropTogether, modules: runModules};
+                  'drop-together': runDropTogether, modules: runModules,
+                  'gzip-stack': runGzipStack, 'stream-fails': runStreamFails};
   for (const f of fixtures) checks[f.name] = () => runFixture(f);
   const measured = {autoplay: timeToFirstCard, transition: transitionFrames};
   const wanted = (name) => !only || only === name;
