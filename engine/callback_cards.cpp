@@ -31,6 +31,8 @@ void CallbackDispatch::GoNextCard() {
 }
 
 void CallbackDispatch::GoToCard() {
+  // Card ids are 16 bits: a larger number names no card rather than its low half's.
+  if (P(1) > 0xFFFF) return;
   uint16_t id = static_cast<uint16_t>(P(1));
   if (P(1) == 0) {
     auto name = ParamString(3);
@@ -118,7 +120,7 @@ void CallbackDispatch::CardSize() {
 }
 
 void CallbackDispatch::CardWithId() {
-  Answer(1, CardToken(stack_.CardById(static_cast<uint16_t>(P(1)))));
+  Answer(1, P(1) > 0xFFFF ? 0 : CardToken(stack_.CardById(static_cast<uint16_t>(P(1)))));
 }
 
 void CallbackDispatch::CardAtPosition() {

@@ -188,6 +188,22 @@ TEST_F(Callbacks, GoToCardByIdNameAndPackedTransition) {
   EXPECT_EQ(CardId(), 9);
 }
 
+// Card ids are 16 bits: a number beyond them names no card, not the card of its low half.
+TEST_F(Callbacks, CardIdsBeyondSixteenBitsNameNoCard) {
+  struct Case {
+    uint32_t id;
+    uint16_t found;  // 0: none
+  } cases[] = {{11, 11}, {0x1000B, 0}, {0xFFFFFFFF, 0}, {0, 0}};
+  for (const Case c : cases) {
+    Run(117, {c.id});
+    auto card = D().tokens().Resolve(P(1), TokenKind::kCard);
+    EXPECT_EQ(card ? corvida::CardId(player.handles, Handle(*card)) : 0, c.found) << c.id;
+  }
+  Run(5, {0x1000B});
+  Settle(2000);
+  EXPECT_EQ(CardId(), 10) << "command 5 stays";
+}
+
 TEST_F(Callbacks, PressingAButtonByNameRunsIt) {
   // Button "Far" of card 11 by id on any card: the current card has no button 7.
   Run(24, {0xFFFF0007, 0});
