@@ -233,6 +233,12 @@ void DrawAnimationFrame(gfx::DrawTarget& target, Point at, const gfx::Bitmap& fr
   target.ClearClip();
 }
 
+bool FirstFrameInCardPicture(std::span<const uint8_t> data) {
+  if (IsSpriteData(data)) return false;
+  std::optional<PathDescription> d = ReadPathDescription(data);
+  return d && !(d->flags & pathanim::kUnclipped);
+}
+
 void DrawAnimationFirstFrame(gfx::DrawTarget& target, const Rect& rect,
                              std::span<const uint8_t> data, const gfx::Region& card_area,
                              const gfx::Palette& palette, bool* unknown_packing) {

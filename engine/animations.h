@@ -136,6 +136,11 @@ void DrawAnimationFrame(gfx::DrawTarget& target, Point at, const gfx::Bitmap& fr
 // or the first frame of a path animation whose description asks for it, at the entry's
 // rectangle, kept to `card_area` unless the description says otherwise. `unknown_packing`
 // as for DecodeSpriteFrame.
+// Whether an animation's first frame belongs to the card picture, under the objects: a
+// path animation's kept to the card area, which the card shows again where the animation
+// played. A sprite's stays over the composed card, so that the card shows behind it once
+// it moves, and so does a path animation's that covers the objects.
+bool FirstFrameInCardPicture(std::span<const uint8_t> data);
 void DrawAnimationFirstFrame(gfx::DrawTarget& target, const Rect& rect,
                              std::span<const uint8_t> data, const gfx::Region& card_area,
                              const gfx::Palette& palette, bool* unknown_packing = nullptr);

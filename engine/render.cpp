@@ -128,7 +128,7 @@ bool CardView::ShowCard(Handle card, int transition, int speed, bool arrival, Ca
     if (services_.first_frames) {
       gfx::DrawTarget picture(offscreen_);
       ForEachActionRecord(card, [&](Bytes record) {
-        services_.first_frames->DrawFramesUnderObjects(picture, record);
+        services_.first_frames->DrawFramesUnderObjects(picture, record, card_area_);
       });
     }
   }

@@ -71,14 +71,18 @@ class FirstFramePainter {
  public:
   virtual ~FirstFramePainter() = default;
   // Into the card picture, under the objects: movies' first frames that do not play on
-  // top of the objects. The objects are drawn above them wherever the card is drawn, so
-  // an invisible button over a movie lets its frame show through.
-  virtual void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record) {
+  // top of the objects, and path animations' first frames kept to `card_area`. The
+  // objects are drawn above them wherever the card is drawn, so an invisible button over a
+  // movie lets its frame show through, and a frame is there again where a movie or
+  // animation that played over it is gone.
+  virtual void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record,
+                                      const gfx::Region& card_area) {
     (void)picture;
     (void)action_record;
+    (void)card_area;
   }
-  // Over the composed card: animations' first frames (kept to `card_area` unless they say
-  // otherwise) and movies that play on top of the objects.
+  // Over the composed card: the other first frames (movies that play on top of the
+  // objects, sprites, path animations that are not kept to `card_area`).
   virtual void DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                                const gfx::Region& card_area) = 0;
 };

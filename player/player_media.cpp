@@ -154,7 +154,7 @@ void DrawMovieFrame(gfx::DrawTarget& target, const Rect& rect, const MovieFrame&
   target.ClearClip();
 }
 
-bool PlayerMedia::DrawMovieFirstFrame(gfx::DrawTarget& target, Bytes action_record, bool on_top) {
+bool PlayerMedia::DrawRecordMovieFrame(gfx::DrawTarget& target, Bytes action_record, bool on_top) {
   ActionRecordReader record(action_record);
   if (!(record.action_flags() & action::kMovie)) return false;
   ActionEntryReader entry = record.Entry(action::kEntryMovie);
@@ -170,23 +170,30 @@ bool PlayerMedia::DrawMovieFirstFrame(gfx::DrawTarget& target, Bytes action_reco
   return true;
 }
 
-// A movie that does not play on top goes into the card picture, under the objects.
-void PlayerMedia::DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record) {
-  DrawMovieFirstFrame(picture, action_record, false);
+bool PlayerMedia::DrawRecordAnimationFrame(gfx::DrawTarget& target, Bytes action_record,
+                                           const gfx::Region& card_area, bool over_objects) {
+  ActionRecordReader record(action_record);
+  if (!(record.action_flags() & action::kAnimation)) return false;
+  ActionEntryReader entry = record.Entry(action::kEntryAnimation);
+  if (entry.empty() || FirstFrameInCardPicture(entry.data()) == over_objects) return false;
+  bool unknown_packing = false;
+  DrawAnimationFirstFrame(target, entry.rect(), entry.data(), card_area, CardPalette(),
+                          &unknown_packing);
+  if (unknown_packing) window_.NoteUnknownPacking();
+  return true;
+}
+
+// Frames kept under the objects go into the card picture.
+void PlayerMedia::DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record,
+                                         const gfx::Region& card_area) {
+  DrawRecordAnimationFrame(picture, action_record, card_area, false);
+  DrawRecordMovieFrame(picture, action_record, false);
 }
 
 void PlayerMedia::DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                                   const gfx::Region& card_area) {
-  ActionRecordReader record(action_record);
-  if (record.action_flags() & action::kAnimation) {
-    ActionEntryReader entry = record.Entry(action::kEntryAnimation);
-    bool unknown_packing = false;
-    if (!entry.empty())
-      DrawAnimationFirstFrame(target, entry.rect(), entry.data(), card_area, CardPalette(),
-                              &unknown_packing);
-    if (unknown_packing) window_.NoteUnknownPacking();
-  }
-  DrawMovieFirstFrame(target, action_record, true);
+  DrawRecordAnimationFrame(target, action_record, card_area, true);
+  DrawRecordMovieFrame(target, action_record, true);
 }
 
 void PlayerMedia::Idle() {

@@ -70,7 +70,8 @@ class PlayerMedia : public RecordingMediaHooks,
 
   // FirstFramePainter: movies with option 0x0004, sprites and path animations that ask
   // for it show their first frame in the card.
-  void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record) override;
+  void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes action_record,
+                              const gfx::Region& card_area) override;
   void DrawFirstFrames(gfx::DrawTarget& target, Bytes action_record,
                        const gfx::Region& card_area) override;
 
@@ -100,7 +101,10 @@ class PlayerMedia : public RecordingMediaHooks,
   void AlertOnce(const std::string& key, int alert);
   // The first frame of the record's movie, when it asks for one and plays on top of the
   // objects or not as `on_top` says; whether it was drawn.
-  bool DrawMovieFirstFrame(gfx::DrawTarget& target, Bytes action_record, bool on_top);
+  bool DrawRecordMovieFrame(gfx::DrawTarget& target, Bytes action_record, bool on_top);
+  // The same for the record's animation, whose frame lies over the objects or not.
+  bool DrawRecordAnimationFrame(gfx::DrawTarget& target, Bytes action_record,
+                                const gfx::Region& card_area, bool over_objects);
 
   Player& player_;
   PlayerWindow& window_;

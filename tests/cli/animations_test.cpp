@@ -49,7 +49,8 @@ std::string SpriteHex() {
 // "Play" plays 3 frames twice over [20,20]-[60,40] under the button "Over" and restores the
 // card; "Wait" does the same and then goes to the next card (the media wait waits for the
 // animation); "Loop" plays until the card is left; "Picture" shows its first frame in the card;
-// "Sprite" moves a blue square along three positions.
+// "Sprite" moves a blue square along three positions; "Again" shows its first frame in the
+// card and restores the card at its end.
 std::string StackJson() {
   return R"({
   "stack": {"width": 200, "height": 150, "depth": 32},
@@ -78,7 +79,10 @@ std::string StackJson() {
      "objects": [
        {"type": "button", "id": 6, "rect": [150, 10, 190, 30], "name": "Picture",
         "actions": [{"kind": "animation", "rect": [20, 60, 60, 80], "bytes": ")" +
-         AnimationHex(1, 0x0002) + R"("}]}
+         AnimationHex(1, 0x0002) + R"("}]},
+       {"type": "button", "id": 9, "rect": [150, 40, 190, 60], "name": "Again",
+        "actions": [{"kind": "animation", "rect": [20, 100, 60, 120], "bytes": ")" +
+         AnimationHex(1, 0x0003) + R"("}]}
      ]}
   ]
 })";
@@ -145,6 +149,18 @@ TEST_F(AnimationsOnCards, AFirstFrameIsPartOfTheCardPictureWhenAskedFor) {
   EXPECT_EQ(Pixel("first.png", 30, 90), kWhite);
 }
 
+// The first frame is part of the card picture: when the animation has played over it and
+// is gone, it is there again.
+TEST_F(AnimationsOnCards, AFirstFrameIsThereAgainAfterItsAnimation) {
+  std::string out = Play(
+      "command 204\nshot before.png\nclick 170 50\nwait 300\nshot playing.png\nwait 2000\n"
+      "shot after.png\n");
+  EXPECT_NE(out.find("animation 9 finished"), std::string::npos) << out;
+  EXPECT_EQ(Pixel("before.png", 30, 110), kRed);
+  EXPECT_NE(Pixel("playing.png", 30, 110), kRed);
+  EXPECT_EQ(Pixel("after.png", 30, 110), kRed);
+}
+
 TEST_F(AnimationsOnCards, ASpriteMovesAlongItsPathAndLeavesTheCardBehind) {
   std::string out = Play("click 160 110\nwait 60\nshot one.png\nwait 700\nshot after.png\n");
   EXPECT_NE(out.find("sprite 5 started\n"), std::string::npos) << out;
@@ -157,8 +173,9 @@ TEST_F(AnimationsOnCards, ASpriteMovesAlongItsPathAndLeavesTheCardBehind) {
 // A film the player makes: the part of the card under "Mark" (the button as drawn, its
 // frame) moves along the path, and the card shows again behind it.
 TEST_F(AnimationsOnCards, AFilmThePlayerMakesMovesAPartOfTheCard) {
-  std::string out = Play("shot before.png\nclick 160 135\nwait 60\nshot one.png\nwait 700\n"
-                         "shot after.png\n");
+  std::string out = Play(
+      "shot before.png\nclick 160 135\nwait 60\nshot one.png\nwait 700\n"
+      "shot after.png\n");
   EXPECT_NE(out.find("sprite 7 started\n"), std::string::npos) << out;
   EXPECT_NE(out.find("sprite 7 finished\n"), std::string::npos) << out;
   for (auto [dx, dy] : {std::pair{0, 0}, {1, 1}, {15, 10}, {29, 19}})

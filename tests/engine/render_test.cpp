@@ -293,5 +293,54 @@ TEST_F(Render, RepaintCopiesThePictureAndDrawsItems) {
   EXPECT_EQ(window.ColorAt(35, 25), gfx::kBlack);  // outside the rectangle: untouched
 }
 
+// First frames come in two layers: those under the objects become part of the card
+// picture, so every later drawing (a repaint, a redrawn object) keeps them with the
+// objects above; the others are drawn over the composed card.
+class TwoLayers : public FirstFramePainter {
+ public:
+  void DrawFramesUnderObjects(gfx::DrawTarget& picture, Bytes, const gfx::Region&) override {
+    picture.FillRect({0, 0, 60, 60}, gfx::Color::Index(4));  // yellow
+  }
+  void DrawFirstFrames(gfx::DrawTarget& target, Bytes, const gfx::Region&) override {
+    target.FillRect({100, 70, 120, 90}, gfx::Color::Index(6));  // magenta
+  }
+};
+
+TEST_F(Render, FirstFramesUnderTheObjectsArePartOfTheCardPicture) {
+  constexpr gfx::Rgb kMagenta{255, 0, 255};
+  TwoLayers frames;
+  RenderServices services = Services();
+  services.first_frames = &frames;
+  CardView layered(handles, stack, services);
+  AddBackground(10, 1, 2);
+  Handle card = AddCard(11, card::kKindShared, 10,
+                        {ButtonRecord(Plain(1, {10, 10, 40, 30}, 3)),
+                         ButtonRecord(Plain(2, {110, 80, 140, 110}, 5))});
+  ASSERT_TRUE(layered.ShowCard(card, 3, 8, true, &screen));
+  const gfx::Palette& palette = layered.palette();
+  struct Case {
+    int x, y;
+    gfx::Rgb shown;
+  } cases[] = {
+      {5, 5, kYellow},      // a frame under the objects
+      {20, 20, kBlue},      // a button above it
+      {5, 100, kGreen},     // the picture beside it
+      {105, 75, kMagenta},  // a frame over the objects
+      {115, 85, kMagenta},  // over a button too
+      {130, 100, {0, 255, 255}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(screen.last_image.ColorAt(c.x, c.y, &palette), c.shown) << c.x << "," << c.y;
+  EXPECT_EQ(layered.offscreen().ColorAt(20, 20, &palette), kYellow);
+  // A repaint starts from the card picture: the frame under the objects is there.
+  gfx::Bitmap window;
+  window.Create(kWidth, kHeight, 32);
+  gfx::DrawTarget target(window);
+  target.state().palette = &palette;
+  layered.Repaint(target, {0, 0, 60, 60});
+  EXPECT_EQ(window.ColorAt(5, 5), kYellow);
+  EXPECT_EQ(window.ColorAt(20, 20), kBlue);
+}
+
 }  // namespace
 }  // namespace corvida
