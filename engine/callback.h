@@ -21,6 +21,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/callback_block.h"
@@ -91,6 +92,8 @@ class CallbackHost {
   }
   // Command 174: the run box.
   virtual void OpenRunBox() {}
+  // Command 10: the Extras the player's "Extras" menu offers, by command and name.
+  virtual std::vector<std::pair<int, std::string>> ExtraMenuItems() { return {}; }
   // Command 71: the first 32 characters of the hyperlink run last (Mac Roman, as names
   // are stored); "" before any.
   virtual std::string LastHyperlinkText() { return {}; }

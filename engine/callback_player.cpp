@@ -60,10 +60,20 @@ void CallbackDispatch::ChooseMenuItem() {
   auto item = ParamString(4);
   if (!item) return;
   const std::string_view wanted = WithoutTrailingPeriods(*item);
-  for (const MenuItem& m : PlayerMenuItems()) {
-    const std::string label = LabelText(m.label);
-    if (!m.greyed && EqualsIgnoringCase(WithoutTrailingPeriods(label), wanted))
-      return host_.RunMenuCommand(m.command);
+  // The player's own commands come first, unless the "Extras" menu is asked for by title.
+  auto title = ParamString(3);
+  const bool extras_menu =
+      title && EqualsIgnoringCase(WithoutTrailingPeriods(LabelText(*title)), "Extras");
+  if (!extras_menu) {
+    for (const MenuItem& m : PlayerMenuItems()) {
+      const std::string label = LabelText(m.label);
+      if (!m.greyed && EqualsIgnoringCase(WithoutTrailingPeriods(label), wanted))
+        return host_.RunMenuCommand(m.command);
+    }
+  }
+  for (const auto& [command, name] : host_.ExtraMenuItems()) {
+    if (EqualsIgnoringCase(WithoutTrailingPeriods(name), wanted))
+      return host_.RunMenuCommand(static_cast<MenuCommand>(command));
   }
 }
 

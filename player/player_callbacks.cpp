@@ -116,6 +116,13 @@ void PlayerCallbacks::OpenRunBox() {
   window_.runbox().Open();
 }
 
+std::vector<std::pair<int, std::string>> PlayerCallbacks::ExtraMenuItems() {
+  std::vector<std::pair<int, std::string>> items;
+  for (const NbaExtras::Item& item : window_.extras().Items())
+    items.emplace_back(item.command, item.name);
+  return items;
+}
+
 std::string PlayerCallbacks::LastHyperlinkText() {
   // Links are read into the player's characters; names go to callers as stored.
   return WindowsToMac(window_.field_input().hyperlinks().last_text);

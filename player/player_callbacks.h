@@ -50,6 +50,7 @@ class PlayerCallbacks : public CallbackHost, public logo::CardPort {
   bool WriteChosenTextFile(std::span<const uint8_t> bytes) override;
   void OpenRunBox() override;
   std::string LastHyperlinkText() override;
+  std::vector<std::pair<int, std::string>> ExtraMenuItems() override;
 
   // logo::CardPort
   CallbackBlock& block() override { return dispatch_->block(); }

@@ -297,6 +297,38 @@ TEST_F(Nbas, ExtrasAreOfferedByNameRunAndRemovedAfterTheQuestion) {
   EXPECT_EQ(player.prefs.ReadPref("ExtraIDs", "2"), "");
 }
 
+// Command 10 chooses an Extra by its name: among the player's own commands first, and
+// only among the Extras when the "Extras" menu is named.
+TEST_F(Nbas, CommandTenChoosesExtrasByName) {
+  Install(ExtrasFolder(), "CARDHAND.NBA", "HAND.XTR");  // "Next Card", as the player's own
+  ASSERT_TRUE(player.prefs.WritePref("ExtraIDs", "1", "HAND.XTR"));
+  Start(Stack(false));
+  Settle();
+  struct Case {
+    const char* menu;  // "" for none
+    const char* item;
+    int extra_runs;
+    uint16_t card;  // where it ends
+  } cases[] = {
+      {"", "Next Card", 0, 11},            // the player's own command
+      {"E&xtras", "next card...", 1, 11},  // the Extra: it moves on as well
+      {"extras", "Nothing", 0, 10},
+  };
+  for (const Case& c : cases) {
+    window->navigation().GoToCard(10, 0, 0, false);
+    Settle();
+    const int before = Count("nba 0 message 4");
+    CallbackBlock& b = D().block();
+    b.Clear();
+    if (c.menu[0]) b.set_param(3, D().NewString(c.menu));
+    b.set_param(4, D().NewString(c.item));
+    D().Issue(10);
+    Settle(100);
+    EXPECT_EQ(Count("nba 0 message 4") - before, c.extra_runs) << c.menu << " " << c.item;
+    EXPECT_EQ(CardId(), c.card) << c.menu << " " << c.item;
+  }
+}
+
 // The Extras manager (Edit > Extras...) offers the Extras folder's .xtr files that
 // are not listed, adds the chosen one to the list, the preferences and the menu, and
 // removes a listed one only when the question is answered with Delete.
