@@ -18,10 +18,6 @@ T Get(const json& j, const char* key, T fallback) {
   return it == j.end() ? fallback : it->get<T>();
 }
 
-uint16_t U16(const json& j, const char* key, int fallback = 0) {
-  return static_cast<uint16_t>(Get<int>(j, key, fallback));
-}
-
 struct EntryKind {
   const char* name;
   uint16_t code;
@@ -159,6 +155,10 @@ RecordBytes BuildButton(const json& b) {
   }
   Put16(r.data() + button::kActionFlags, flags);
   return r;
+}
+
+uint16_t U16(const json& j, const char* key, int fallback) {
+  return static_cast<uint16_t>(Get<int>(j, key, fallback));
 }
 
 std::string WindowsText(const json& value) {

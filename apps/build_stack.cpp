@@ -21,11 +21,6 @@ using nlohmann::json;
 
 namespace {
 
-uint16_t U16(const json& j, const char* key, int fallback = 0) {
-  auto it = j.find(key);
-  return static_cast<uint16_t>(it == j.end() ? fallback : it->get<int>());
-}
-
 uint16_t KindOf(const json& card) {
   const json kind = card.value("kind", json("card"));
   if (kind.is_number()) return kind.get<uint16_t>();

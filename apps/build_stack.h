@@ -45,6 +45,8 @@ inline constexpr HeaderSettingKey kHeaderSettingKeys[] = {
 // Helpers shared by the builders.
 std::string WindowsText(const nlohmann::json& value);  // UTF-8 text in the Windows set
 Rect RectOf(const nlohmann::json& value);              // [left, top, right, bottom]
+// A number of the description by its key, or `fallback` when it has none.
+uint16_t U16(const nlohmann::json& j, const char* key, int fallback = 0);
 std::vector<uint8_t> HexBytes(const std::string& hex);
 // A file reference as records hold it: the path, NUL, padding to even, six zero bytes,
 // the file name and its NUL.

@@ -37,7 +37,7 @@ void AppendEscapedChars(std::string& out, const Node* word) {
   }
 }
 
-void AppendAtom(std::string& out, const Node* v) {
+void AppendListedAtom(std::string& out, const Node* v) {
   if (v->IsNumber()) {
     out += NumberText(v);
   } else if (v->IsWord()) {
@@ -47,7 +47,7 @@ void AppendAtom(std::string& out, const Node* v) {
 
 // Writes the elements of a list, nested lists in brackets, at most up to `limit`.
 void AppendElements(std::string& out, Node* list, bool brackets, size_t limit) {
-  WriteValue(out, list, brackets, limit, AppendAtom);
+  WriteValue(out, list, brackets, limit, AppendListedAtom);
   if (out.size() > limit) out.resize(limit);
 }
 

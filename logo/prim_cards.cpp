@@ -7,7 +7,7 @@
 namespace corvida::logo {
 namespace {
 
-enum Command : int16_t {
+enum CardCommand : int16_t {
   kGoFirst = 1,
   kGoLast = 2,
   kGoPrevious = 3,

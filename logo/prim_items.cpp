@@ -12,7 +12,7 @@
 namespace corvida::logo {
 namespace {
 
-enum Command : int16_t {
+enum ItemCommand : int16_t {
   kFindText = 8,
   kChooseMenuItem = 10,
   kLocate = 24,

@@ -10,8 +10,6 @@ namespace corvida::plugin {
 
 namespace {
 
-using namespace cache_entry;
-
 // A NUL-terminated text field; "" when the field holds no NUL.
 std::string FieldText(std::span<const uint8_t> entry, size_t offset, size_t size) {
   const auto field = entry.subspan(offset, size);
@@ -37,36 +35,38 @@ bool PutFieldText(std::span<uint8_t> entry, size_t offset, size_t size, std::str
 DownloadCache::DownloadCache(std::string folder) : folder_(std::move(folder)) {}
 
 std::span<uint8_t> DownloadCache::Entry(int entry) {
-  return std::span<uint8_t>(entries_).subspan(size_t(entry) * kSize, kSize);
+  return std::span<uint8_t>(entries_).subspan(size_t(entry) * cache_entry::kSize,
+                                              cache_entry::kSize);
 }
 
 std::span<const uint8_t> DownloadCache::Entry(int entry) const {
-  return std::span<const uint8_t>(entries_).subspan(size_t(entry) * kSize, kSize);
+  return std::span<const uint8_t>(entries_).subspan(size_t(entry) * cache_entry::kSize,
+                                                    cache_entry::kSize);
 }
 
 std::string DownloadCache::Url(int entry) const {
-  return FieldText(Entry(entry), kUrl, kUrlSize);
+  return FieldText(Entry(entry), cache_entry::kUrl, cache_entry::kUrlSize);
 }
 std::string DownloadCache::Path(int entry) const {
-  return FieldText(Entry(entry), kPath, kPathSize);
+  return FieldText(Entry(entry), cache_entry::kPath, cache_entry::kPathSize);
 }
 uint32_t DownloadCache::LastModified(int entry) const {
-  return ReadLE32(Entry(entry), kLastModified);
+  return ReadLE32(Entry(entry), cache_entry::kLastModified);
 }
 int16_t DownloadCache::UseStamp(int entry) const {
-  return int16_t(ReadLE16(Entry(entry), kUseStamp));
+  return int16_t(ReadLE16(Entry(entry), cache_entry::kUseStamp));
 }
 uint32_t DownloadCache::Expected(int entry) const {
-  return ReadLE32(Entry(entry), kExpected);
+  return ReadLE32(Entry(entry), cache_entry::kExpected);
 }
 uint32_t DownloadCache::Received(int entry) const {
-  return ReadLE32(Entry(entry), kReceived);
+  return ReadLE32(Entry(entry), cache_entry::kReceived);
 }
 bool DownloadCache::Complete(int entry) const {
-  return ReadLE32(Entry(entry), kComplete) != 0;
+  return ReadLE32(Entry(entry), cache_entry::kComplete) != 0;
 }
 bool DownloadCache::Ready(int entry) const {
-  return ReadLE32(Entry(entry), kReady) != 0;
+  return ReadLE32(Entry(entry), cache_entry::kReady) != 0;
 }
 
 int DownloadCache::Find(std::string_view url) const {
@@ -91,25 +91,28 @@ void DownloadCache::ReadIndex(std::span<const uint8_t> bytes) {
   const int16_t stored = int16_t(ReadLE16(bytes, 0));
   if (!InBounds(bytes, 0, 2) || stored < 0 || stored > kCacheEntryLimit) return;
   for (int i = 0; i < stored; ++i) {
-    const size_t at = 2 + size_t(i) * kSize;
-    if (!InBounds(bytes, at, kSize)) break;
-    const auto stored_entry = bytes.subspan(at, kSize);
-    if (!HasNul(stored_entry, kUrl, kUrlSize) || !HasNul(stored_entry, kPath, kPathSize)) continue;
-    if (FieldText(stored_entry, kUrl, kUrlSize).empty()) continue;
-    if (!InsideFolder(FieldText(stored_entry, kPath, kPathSize))) continue;
+    const size_t at = 2 + size_t(i) * cache_entry::kSize;
+    if (!InBounds(bytes, at, cache_entry::kSize)) break;
+    const auto stored_entry = bytes.subspan(at, cache_entry::kSize);
+    if (!HasNul(stored_entry, cache_entry::kUrl, cache_entry::kUrlSize) ||
+        !HasNul(stored_entry, cache_entry::kPath, cache_entry::kPathSize))
+      continue;
+    if (FieldText(stored_entry, cache_entry::kUrl, cache_entry::kUrlSize).empty()) continue;
+    if (!InsideFolder(FieldText(stored_entry, cache_entry::kPath, cache_entry::kPathSize)))
+      continue;
     const std::span<uint8_t> entry = Entry(count_++);
-    std::memcpy(entry.data(), stored_entry.data(), kSize);
+    std::memcpy(entry.data(), stored_entry.data(), cache_entry::kSize);
     // A use stamp and readiness only hold for the run that set them.
-    WriteLE16(entry, kUseStamp, 0);
-    WriteLE32(entry, kReady, 0);
-    WriteLE32(entry, kReceived, std::min(Received(count_ - 1), Expected(count_ - 1)));
+    WriteLE16(entry, cache_entry::kUseStamp, 0);
+    WriteLE32(entry, cache_entry::kReady, 0);
+    WriteLE32(entry, cache_entry::kReceived, std::min(Received(count_ - 1), Expected(count_ - 1)));
   }
 }
 
 std::vector<uint8_t> DownloadCache::IndexBytes() const {
-  std::vector<uint8_t> bytes(2 + size_t(count_) * kSize);
+  std::vector<uint8_t> bytes(2 + size_t(count_) * cache_entry::kSize);
   WriteLE16(bytes, 0, uint16_t(count_));
-  std::memcpy(bytes.data() + 2, entries_.data(), size_t(count_) * kSize);
+  std::memcpy(bytes.data() + 2, entries_.data(), size_t(count_) * cache_entry::kSize);
   return bytes;
 }
 
@@ -142,10 +145,11 @@ void DownloadCache::DeleteOwnFile(const std::string& path) const {
 }
 
 void DownloadCache::Remove(int entry) {
-  const size_t at = size_t(entry) * kSize;
-  const size_t end = size_t(count_) * kSize;
-  std::memmove(entries_.data() + at, entries_.data() + at + kSize, end - at - kSize);
-  std::memset(entries_.data() + end - kSize, 0, kSize);
+  const size_t at = size_t(entry) * cache_entry::kSize;
+  const size_t end = size_t(count_) * cache_entry::kSize;
+  std::memmove(entries_.data() + at, entries_.data() + at + cache_entry::kSize,
+               end - at - cache_entry::kSize);
+  std::memset(entries_.data() + end - cache_entry::kSize, 0, cache_entry::kSize);
   --count_;
 }
 
@@ -159,7 +163,7 @@ bool DownloadCache::Lookup(std::string_view url, uint32_t last_modified, uint32_
                          (length == 0 || Expected(entry) == length);
   if (same_file && Complete(entry) && IsRegularFile(path) &&
       File::OpenNoFollow(path, File::Mode::kRead).is_open()) {
-    WriteLE32(Entry(entry), kReady, 1);  // its file was found whole in this run
+    WriteLE32(Entry(entry), cache_entry::kReady, 1);  // its file was found whole in this run
     return true;
   }
   DeleteOwnFile(path);
@@ -189,8 +193,8 @@ bool DownloadCache::EvictOne(const PinnedFiles& pins) {
 
 bool DownloadCache::Add(std::string_view url, const std::string& path, uint32_t last_modified,
                         uint32_t expected, const PinnedFiles& pins) {
-  if (!usable() || url.empty() || url.size() >= kUrlSize || path.size() >= kPathSize ||
-      !InsideFolder(path))
+  if (!usable() || url.empty() || url.size() >= cache_entry::kUrlSize ||
+      path.size() >= cache_entry::kPathSize || !InsideFolder(path))
     return false;
   if (count_ >= kCacheEntryLimit && !EvictOne(pins)) return false;
   while (count_ > 0 && uint64_t(kCacheByteLimit) < ExpectedTotal() + expected) {
@@ -200,11 +204,11 @@ bool DownloadCache::Add(std::string_view url, const std::string& path, uint32_t 
     }
   }
   const std::span<uint8_t> entry = Entry(count_);
-  std::memset(entry.data(), 0, kSize);
-  PutFieldText(entry, kUrl, kUrlSize, url);
-  PutFieldText(entry, kPath, kPathSize, path);
-  WriteLE32(entry, kLastModified, last_modified);
-  WriteLE32(entry, kExpected, expected);
+  std::memset(entry.data(), 0, cache_entry::kSize);
+  PutFieldText(entry, cache_entry::kUrl, cache_entry::kUrlSize, url);
+  PutFieldText(entry, cache_entry::kPath, cache_entry::kPathSize, path);
+  WriteLE32(entry, cache_entry::kLastModified, last_modified);
+  WriteLE32(entry, cache_entry::kExpected, expected);
   ++count_;
   // An entry that never completes (the page was closed meanwhile) is found by the next
   // run's lookup, which removes it with its file.
@@ -220,7 +224,7 @@ void DownloadCache::AddWritten(const std::string& path, uint32_t count) {
     // An unknown length grows with what was written.
     const uint64_t capped = expected == 0 ? std::min<uint64_t>(written, kCacheByteLimit)
                                           : std::min<uint64_t>(written, expected);
-    WriteLE32(Entry(i), kReceived, uint32_t(capped));
+    WriteLE32(Entry(i), cache_entry::kReceived, uint32_t(capped));
   }
 }
 
@@ -228,9 +232,9 @@ void DownloadCache::MarkComplete(const std::string& path) {
   bool completed = false;
   for (int i = 0; i < count_; ++i) {
     if (Complete(i) || Path(i) != path || Received(i) < Expected(i)) continue;
-    if (Expected(i) == 0) WriteLE32(Entry(i), kExpected, Received(i));
-    WriteLE32(Entry(i), kComplete, 1);
-    WriteLE32(Entry(i), kReady, 1);
+    if (Expected(i) == 0) WriteLE32(Entry(i), cache_entry::kExpected, Received(i));
+    WriteLE32(Entry(i), cache_entry::kComplete, 1);
+    WriteLE32(Entry(i), cache_entry::kReady, 1);
     completed = true;
   }
   if (completed) Persist();
@@ -241,7 +245,7 @@ std::string DownloadCache::HandOver(std::string_view url) {
     if (!SameUrl(Url(i), url) || !Complete(i) || !Ready(i)) continue;
     if (use_counter_ >= INT16_MAX) Restamp();
     ++use_counter_;
-    WriteLE16(Entry(i), kUseStamp, use_counter_);
+    WriteLE16(Entry(i), cache_entry::kUseStamp, use_counter_);
     return Path(i);
   }
   return "";
@@ -256,7 +260,7 @@ void DownloadCache::Restamp() {
   }
   std::sort(used.begin(), used.end(), [this](int a, int b) { return UseStamp(a) < UseStamp(b); });
   use_counter_ = 0;
-  for (int entry : used) WriteLE16(Entry(entry), kUseStamp, ++use_counter_);
+  for (int entry : used) WriteLE16(Entry(entry), cache_entry::kUseStamp, ++use_counter_);
 }
 
 void DownloadCache::Forget(const std::string& path) {

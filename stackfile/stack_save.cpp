@@ -14,10 +14,10 @@ namespace corvida {
 namespace {
 constexpr uint64_t kSpareBytes = 2048;
 constexpr int kLockedFile = -2688;
-constexpr uint16_t kWorkspaceId = 128;
+constexpr uint16_t kSavedWorkspaceId = 128;
 
 // A failed save whose file error the user is shown.
-StackSaveResult FileError(int reported) {
+StackSaveResult SaveFileError(int reported) {
   return {-1, {{StackMessage::Kind::kFileError, reported}}};
 }
 }  // namespace
@@ -66,20 +66,21 @@ StackSaveResult Stack::SaveCopy(std::vector<uint8_t>& bytes, bool purge_unused) 
   if (workspace_changed_) {
     Handle text = handles_.New(static_cast<uint32_t>(workspace_.size()));
     if (!text) {
-      return FileError(strid::kNoRamForOperation);
+      return SaveFileError(strid::kNoRamForOperation);
     }
     std::memcpy(handles_.Lock(text), workspace_.data(), workspace_.size());
     handles_.Unlock(text);
-    if (resources_.Store(restype::kWKSp, kWorkspaceId, text, "", Resources::kStoreReplace) != 0) {
+    if (resources_.Store(restype::kWKSp, kSavedWorkspaceId, text, "", Resources::kStoreReplace) !=
+        0) {
       handles_.Dispose(text);
-      return FileError(strid::kCannotAddResource);
+      return SaveFileError(strid::kCannotAddResource);
     }
     workspace_changed_ = false;
   }
   // All data in memory first: the temporary file may be about to replace the file that
   // unloaded resources would be read from.
   if (!resources_.LoadAll()) {
-    return FileError(-1);
+    return SaveFileError(-1);
   }
   // The file says its names are Mac Roman when flag bit 4 is set or its first colour is
   // white; names in memory are in the Windows set, so they are converted back then.
@@ -88,7 +89,7 @@ StackSaveResult Stack::SaveCopy(std::vector<uint8_t>& bytes, bool purge_unused) 
   if (ResourceFile* area = resources_.current()) area->convert_names = names_converted_;
   bytes.clear();
   if (!BuildFile(bytes)) {
-    return FileError(strid::kNoRamForOperation);
+    return SaveFileError(strid::kNoRamForOperation);
   }
   return {};
 }
@@ -107,16 +108,16 @@ StackSaveResult Stack::Save(const std::string& path, bool purge_unused) {
   File file;
   std::string temp = stackio::CreateTempSaveFile(folder, file);
   if (temp.empty()) {
-    return FileError(strid::kDirectoryFull);
+    return SaveFileError(strid::kDirectoryFull);
   }
   // Written through the file just made, synced, then renamed over the target.
   if (file.Write(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size())) {
     file.Close();
     stackio::Remove(temp);
-    return FileError(strid::kIoError);
+    return SaveFileError(strid::kIoError);
   }
   if (!ReplaceFileWith(file, temp, path)) {
-    return FileError(2680);
+    return SaveFileError(2680);
   }
   path_ = path;
   changed_ = false;

@@ -22,9 +22,9 @@ constexpr RunBoxPanel::MenuItem kItems[] = {
     {"Close", "Ctrl+W", kClose},
 };
 constexpr int kSeparatorHeight = 7;
-constexpr int kItemPadding = 4;   // above and below a label
-constexpr int kSideMargin = 18;   // left of the labels, and right of the shortcuts
-constexpr int kShortcutGap = 24;  // between the longest label and the shortcuts
+constexpr int kItemPadding = 4;         // above and below a label
+constexpr int kSideMargin = 18;         // left of the labels, and right of the shortcuts
+constexpr int kRunBoxShortcutGap = 24;  // between the longest label and the shortcuts
 
 int ItemHeight(Font& font) {
   return std::max(1, font.metrics().line_height) + kItemPadding;
@@ -65,7 +65,7 @@ void RunBoxPanel::OpenMenu(Point at, Size window) {
     shortcuts = std::max(shortcuts, gfx::MeasureText(*font, item.shortcut));
     height += ItemHeight(*font);
   }
-  const int width = kSideMargin + labels + kShortcutGap + shortcuts + kSideMargin;
+  const int width = kSideMargin + labels + kRunBoxShortcutGap + shortcuts + kSideMargin;
   // Inside the window: moved left or up when it would reach past its edge.
   const int left = std::max(0, std::min(at.x, window.width - width));
   const int top = std::max(0, std::min(at.y, window.height - height));

@@ -15,7 +15,7 @@ namespace {
 
 // Packets one request may read and pixels it may decode: a hostile movie cannot hold the
 // player in one frame (a few seconds of large frames at most).
-constexpr int kPacketBudget = 4096;
+constexpr int kVideoPacketBudget = 4096;
 constexpr int64_t kPixelBudget = 256ll << 20;
 // Further ahead than this, seeking to the nearest key frame beats decoding every frame.
 constexpr uint32_t kSeekAheadMs = 2000;
@@ -130,7 +130,7 @@ bool VideoTrack::DecodeNext(Budget& budget) {
 bool VideoTrack::FrameAt(uint32_t time_ms, Size size, MovieFrame& out) {
   if (size.width <= 0 || size.height <= 0) size = natural_;
   if (!FrameFits(size.width, size.height)) return false;
-  Budget budget{kPacketBudget, kPixelBudget};
+  Budget budget{kVideoPacketBudget, kPixelBudget};
   bool behind = shown_valid_ && time_ms < shown_from_ms_;
   bool far_ahead = ahead_valid_ && time_ms > ahead_ms_ + kSeekAheadMs;
   if (!shown_valid_ || behind || far_ahead) {

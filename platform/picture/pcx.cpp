@@ -14,7 +14,7 @@ namespace {
 constexpr size_t kHeaderSize = 128;
 constexpr size_t kEndPaletteSize = 769;  // marker 0x0C and 256 RGB triples
 
-struct Header {
+struct PcxHeader {
   int64_t width = 0, height = 0;
   int bits = 0;  // per pixel in each plane
   int planes = 0;
@@ -22,7 +22,7 @@ struct Header {
   bool run_length = false;
 };
 
-bool ReadHeader(Bytes file, Header& h) {
+bool ReadPcxHeader(Bytes file, PcxHeader& h) {
   ByteReader r(file, 2);
   h.run_length = r.U8() == 1;
   h.bits = r.U8();
@@ -40,7 +40,7 @@ bool ReadHeader(Bytes file, Header& h) {
 
 // The rows, each plane after plane, decoded from the whole stream at once: encoders let
 // runs cross plane and row ends.
-std::vector<uint8_t> Unpack(Bytes data, const Header& h, size_t total) {
+std::vector<uint8_t> Unpack(Bytes data, const PcxHeader& h, size_t total) {
   std::vector<uint8_t> rows(total, 0);
   if (!h.run_length) {
     std::copy_n(data.begin(), std::min(total, data.size()), rows.begin());
@@ -61,7 +61,7 @@ std::vector<uint8_t> Unpack(Bytes data, const Header& h, size_t total) {
   return rows;
 }
 
-void SetPalette(Bytes file, const Header& h, DecodedPicture& out) {
+void SetPalette(Bytes file, const PcxHeader& h, DecodedPicture& out) {
   if (h.bits == 1 && h.planes == 1) {
     out.palette[1] = {255, 255, 255};
     return;
@@ -82,7 +82,7 @@ void SetPalette(Bytes file, const Header& h, DecodedPicture& out) {
   }
 }
 
-void Compose(const Header& h, const uint8_t* row, int64_t y, DecodedPicture& out) {
+void Compose(const PcxHeader& h, const uint8_t* row, int64_t y, DecodedPicture& out) {
   for (int64_t x = 0; x < h.width; ++x) {
     if (h.planes >= 3 && h.bits == 8) {
       PutRgba(out, x, y, row[x], row[h.line + x], row[2 * h.line + x]);
@@ -102,8 +102,8 @@ void Compose(const Header& h, const uint8_t* row, int64_t y, DecodedPicture& out
 }  // namespace
 
 PictureStatus DecodePcx(Bytes file, DecodedPicture& out) {
-  Header h;
-  if (file.size() < kHeaderSize || !ReadHeader(file, h)) return PictureStatus::kCorrupt;
+  PcxHeader h;
+  if (file.size() < kHeaderSize || !ReadPcxHeader(file, h)) return PictureStatus::kCorrupt;
   if (!SizeAllowed(h.width, h.height)) return PictureStatus::kTooLarge;
   size_t row_bytes = h.line * h.planes;
   uint64_t total = static_cast<uint64_t>(row_bytes) * h.height;

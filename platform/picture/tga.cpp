@@ -11,7 +11,7 @@ namespace {
 
 enum ImageType : uint8_t { kMapped = 1, kTrue = 2, kGrey = 3 };  // +8: run-length encoded
 
-struct Header {
+struct TgaHeader {
   uint8_t type = 0;  // without the run-length bit
   bool run_length = false;
   int64_t width = 0, height = 0;
@@ -22,7 +22,7 @@ struct Header {
   size_t map_at = 0, data_at = 0;
 };
 
-bool ReadHeader(Bytes file, Header& h) {
+bool ReadTgaHeader(Bytes file, TgaHeader& h) {
   ByteReader r(file);
   uint8_t id_length = r.U8(), map_type = r.U8(), type = r.U8();
   h.map_first = r.Le16(), h.map_length = r.Le16();
@@ -56,7 +56,7 @@ gfx::Rgb Colour(const uint8_t* p, int depth, uint8_t* alpha = nullptr) {
   return {p[2], p[1], p[0]};
 }
 
-bool ReadColourMap(Bytes file, const Header& h, DecodedPicture& out) {
+bool ReadColourMap(Bytes file, const TgaHeader& h, DecodedPicture& out) {
   ByteReader r(file, h.map_at);
   int entry_size = (h.map_depth + 7) / 8;
   for (int i = 0; i < h.map_length; ++i) {
@@ -68,7 +68,7 @@ bool ReadColourMap(Bytes file, const Header& h, DecodedPicture& out) {
   return true;
 }
 
-void Put(const Header& h, const uint8_t* p, uint64_t n, DecodedPicture& out) {
+void Put(const TgaHeader& h, const uint8_t* p, uint64_t n, DecodedPicture& out) {
   int64_t x = n % h.width, y = n / h.width;
   if (!h.top_down) y = h.height - 1 - y;
   if (h.right_to_left) x = h.width - 1 - x;
@@ -83,7 +83,7 @@ void Put(const Header& h, const uint8_t* p, uint64_t n, DecodedPicture& out) {
 
 // Packets: a header byte whose top bit marks a run of one repeated pixel, else that
 // many + 1 raw pixels. Raw files are one long raw packet.
-void DecodePixels(ByteReader& r, const Header& h, DecodedPicture& out) {
+void DecodePixels(ByteReader& r, const TgaHeader& h, DecodedPicture& out) {
   uint64_t total = static_cast<uint64_t>(h.width) * h.height, n = 0;
   size_t pixel_size = (h.depth + 7) / 8;
   while (n < total && r.ok()) {
@@ -105,8 +105,8 @@ void DecodePixels(ByteReader& r, const Header& h, DecodedPicture& out) {
 }  // namespace
 
 PictureStatus DecodeTga(Bytes file, DecodedPicture& out) {
-  Header h;
-  if (!ReadHeader(file, h)) return PictureStatus::kCorrupt;
+  TgaHeader h;
+  if (!ReadTgaHeader(file, h)) return PictureStatus::kCorrupt;
   if (!SizeAllowed(h.width, h.height)) return PictureStatus::kTooLarge;
   bool indexed = h.type != kTrue;
   PictureStatus status = StartPicture(h.width, h.height, indexed ? 8 : 32, out);

@@ -5,7 +5,7 @@
 
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::bridge_replay_test {
 namespace {
 
 using testing::ReplayedStack;
@@ -185,4 +185,4 @@ TEST_F(BridgeReplay, ALockedScreenShowsTheChangesWhenUnlocked) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::bridge_replay_test

@@ -5,7 +5,7 @@
 
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::card_scripts_test {
 namespace {
 
 using testing::ReplayedStack;
@@ -111,8 +111,7 @@ TEST(CardScripts, TheDemosFlyAwayButtonHidesAndShowsTheLadybird) {
   auto r = RunCorvida({"build", testing::SourcePath("examples/demo/demo.json"), "-o", demo});
   ASSERT_EQ(r.status, 0) << r.err;
   auto played = stack.Play(
-      "command 204\nclick 400 190\nshot gone.png\nclick 400 190\nshot back.png\n", {},
-      demo);
+      "command 204\nclick 400 190\nshot gone.png\nclick 400 190\nshot back.png\n", {}, demo);
   ASSERT_EQ(played.status, 0) << played.err;
   EXPECT_NE(played.out.find("button 26 \"Fly away\""), std::string::npos) << played.out;
   const gfx::Rgb ladybird{220, 30, 30};
@@ -121,4 +120,4 @@ TEST(CardScripts, TheDemosFlyAwayButtonHidesAndShowsTheLadybird) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::card_scripts_test

@@ -8,7 +8,7 @@
 
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::desktop_window_test {
 namespace {
 
 const char* kStack = R"({
@@ -200,4 +200,4 @@ TEST_F(DesktopWindow, TheWindowSizeIsKeptForTheNextStart) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::desktop_window_test

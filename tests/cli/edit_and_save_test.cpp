@@ -4,7 +4,7 @@
 
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::edit_and_save_test {
 namespace {
 
 const char* kStack = R"({
@@ -127,4 +127,4 @@ TEST(SaveQuestion, OpeningAnotherStackAsksFirst) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::edit_and_save_test

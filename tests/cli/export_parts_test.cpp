@@ -9,7 +9,7 @@
 
 #include "support/test_support.h"
 
-namespace corvida {
+namespace corvida::export_parts_test {
 namespace {
 
 using namespace testing;
@@ -195,4 +195,4 @@ TEST(ExportHostile, CorpusStacksEndWithAReport) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::export_parts_test

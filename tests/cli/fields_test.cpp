@@ -5,7 +5,7 @@
 #include "platform/gfx/png.h"
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::fields_test {
 namespace {
 
 using testing::RunCorvida;
@@ -113,4 +113,4 @@ TEST_F(Fields, HyperlinkClickRunsItsActionAndControlClickDoesNot) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::fields_test

@@ -10,7 +10,7 @@
 #include "replay_stack.h"
 #include "support/picture_files.h"
 
-namespace corvida {
+namespace corvida::locate_files_test {
 namespace {
 
 using testing::BlueBmp;
@@ -133,4 +133,4 @@ TEST_F(LocateFiles, AButtonsSoundAndProgramAreAskedForWhenItRuns) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::locate_files_test

@@ -8,7 +8,7 @@
 #include "support/movie_writer.h"
 #include "support/test_support.h"
 
-namespace corvida {
+namespace corvida::movies_test {
 namespace {
 
 using testing::RunCorvida;
@@ -243,4 +243,4 @@ TEST_F(MoviesOnCards, FirstFramesShowThroughInvisibleButtonsAndComeBackAfterAHid
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::movies_test

@@ -9,7 +9,7 @@
 #include "support/picture_files.h"
 #include "support/test_support.h"
 
-namespace corvida {
+namespace corvida::picture_files_test {
 namespace {
 
 using testing::RunCorvida;
@@ -60,4 +60,4 @@ TEST(PictureFiles, AHostileFileIsDrawnAsMissingAndTheRestShows) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::picture_files_test

@@ -10,7 +10,7 @@
 
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::print_test {
 namespace {
 
 // Three cards with coloured words, so that every page differs and is in colour.
@@ -166,4 +166,4 @@ TEST_F(PrintQueue, TheCardsGoToTheDefaultPrinterWhenThereIsOne) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::print_test

@@ -8,7 +8,7 @@
 #include "stackfile/stack.h"
 #include "tests/support/test_support.h"
 
-namespace corvida {
+namespace corvida::render_test {
 namespace {
 
 using testing::RunCorvida;
@@ -107,9 +107,9 @@ TEST(SheetCommand, DrawsEveryCardAsALabelledThumbnail) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::render_test
 
-namespace corvida {
+namespace corvida::render_test {
 namespace {
 
 TEST(DemoStack, BuildsAndShowsItsPictures) {
@@ -139,4 +139,4 @@ TEST(DemoStack, BuildsAndShowsItsPictures) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::render_test

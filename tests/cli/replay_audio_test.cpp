@@ -10,7 +10,7 @@
 #include "support/audio_analysis.h"
 #include "support/test_support.h"
 
-namespace corvida {
+namespace corvida::replay_audio_test {
 namespace {
 
 using testing::RunCorvida;
@@ -143,4 +143,4 @@ TEST_F(ReplayAudio, ASecondSoundCutsOffTheFirstAndStopAllSoundsSilences) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::replay_audio_test

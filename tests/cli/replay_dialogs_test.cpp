@@ -8,7 +8,7 @@
 
 #include "support/test_support.h"
 
-namespace corvida {
+namespace corvida::replay_dialogs_test {
 namespace {
 
 using testing::RunCorvida;
@@ -163,4 +163,4 @@ TEST_F(ReplayDialogs, AnswersGoToAlertsAndDialogsInTurnAndCloseEndsWithThePictur
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::replay_dialogs_test

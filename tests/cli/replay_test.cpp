@@ -6,7 +6,7 @@
 #include "platform/gfx/png.h"
 #include "replay_stack.h"
 
-namespace corvida {
+namespace corvida::replay_test {
 namespace {
 
 using testing::RunCorvida;
@@ -128,4 +128,4 @@ TEST(ReplayTimedShot, AFrameInTheMiddleOfATransition) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::replay_test

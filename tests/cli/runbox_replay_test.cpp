@@ -10,7 +10,7 @@
 #include "replay_stack.h"
 #include "support/movie_writer.h"
 
-namespace corvida {
+namespace corvida::runbox_replay_test {
 namespace {
 
 using testing::ReplayedStack;
@@ -195,4 +195,4 @@ TEST(RunBoxReplay, TheMenuShowsAndTheCaretBlinks) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::runbox_replay_test

@@ -4,7 +4,7 @@
 
 #include "support/test_support.h"
 
-namespace corvida {
+namespace corvida::startup_libs_test {
 namespace {
 
 using testing::RunProgram;
@@ -63,4 +63,4 @@ TEST(StartupLibraries, EachCommandOpensOnlyTheLibrariesItUses) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::startup_libs_test

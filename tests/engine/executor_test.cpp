@@ -15,7 +15,7 @@
 #include "tests/engine/card_fixture.h"
 #include "tests/engine/recording_action_host.h"
 
-namespace corvida {
+namespace corvida::executor_test {
 namespace {
 
 using Events = std::vector<std::string>;
@@ -496,4 +496,4 @@ TEST_F(Executor, TimersRunButtonsAndBlocksFromTheIdleTick) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::executor_test

@@ -8,7 +8,7 @@
 #include "engine/fieldtext_store.h"
 #include "tests/engine/card_fixture.h"
 
-namespace corvida {
+namespace corvida::find_test {
 namespace {
 
 RecordBytes TextField(uint16_t id, const std::string& text, uint16_t flags = 0,
@@ -134,4 +134,4 @@ TEST_F(Find, SharedFieldsOfTheBackgroundAreSearchedAfterTheCardsOwn) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::find_test

@@ -9,7 +9,7 @@
 #include "logo/interp.h"
 #include "logo_harness.h"
 
-namespace corvida::logo {
+namespace corvida::logo::long_words_test {
 namespace {
 
 // A procedure that makes a word of n copies of w by joining at its end (a buffer that
@@ -155,4 +155,4 @@ TEST(LogoLongWords, WordMemoryIsBounded) {
 }
 
 }  // namespace
-}  // namespace corvida::logo
+}  // namespace corvida::logo::long_words_test

@@ -4,7 +4,7 @@
 
 #include "turtle_harness.h"
 
-namespace corvida::logo {
+namespace corvida::logo::turtle_test {
 namespace {
 
 using namespace testing;
@@ -224,4 +224,4 @@ TEST(LogoTurtle, WithoutASurfaceTheTurtleMovesAndDrawsNothing) {
 }
 
 }  // namespace
-}  // namespace corvida::logo
+}  // namespace corvida::logo::turtle_test

@@ -10,7 +10,7 @@
 #include "picture_files.h"
 #include "platform/gfx/bitmap.h"
 
-namespace corvida {
+namespace corvida::picture_test {
 namespace {
 
 using testing::Bytes;
@@ -212,4 +212,4 @@ TEST(Pictures, BecomeBitmapsOfTheirOwnDepth) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::picture_test

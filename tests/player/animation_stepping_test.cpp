@@ -9,7 +9,7 @@
 #include "player_fixture.h"
 #include "support/animation_bytes.h"
 
-namespace corvida {
+namespace corvida::animation_stepping_test {
 namespace {
 
 // "Play" plays three 10 x 10 frames with no ticks between them, once.
@@ -52,4 +52,4 @@ TEST_F(AnimationStepping, EveryMessageStepsTheAnimations) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::animation_stepping_test

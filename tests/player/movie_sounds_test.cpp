@@ -10,7 +10,7 @@
 #include "support/audio_analysis.h"
 #include "support/movie_writer.h"
 
-namespace corvida {
+namespace corvida::movie_sounds_test {
 namespace {
 
 constexpr int kRate = RecordingAudioOutput::kRate;
@@ -112,4 +112,4 @@ TEST_F(MovieSounds, TheMediaWaitWaitsForThemAndTheyEnd) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::movie_sounds_test

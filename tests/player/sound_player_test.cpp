@@ -7,7 +7,7 @@
 #include "player_fixture.h"
 #include "support/audio_analysis.h"
 
-namespace corvida {
+namespace corvida::sound_player_test {
 namespace {
 
 constexpr int kRate = RecordingAudioOutput::kRate;
@@ -184,4 +184,4 @@ TEST_F(Sounds, ASoundHoldsItsButtonsMoveUntilItEndsOrAClick) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::sound_player_test

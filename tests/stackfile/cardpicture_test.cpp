@@ -5,7 +5,7 @@
 #include "stackfile/pixpak.h"
 #include "stackfile/records.h"
 
-namespace corvida {
+namespace corvida::cardpicture_test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -189,9 +189,9 @@ TEST(CardPicture, ResizingBakesFillsAndRefusesUnreadableBlocks) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::cardpicture_test
 
-namespace corvida {
+namespace corvida::cardpicture_test {
 namespace {
 
 TEST(CardPictureImport, ImagesBecomeCardPictures) {
@@ -239,4 +239,4 @@ TEST(CardPictureImport, ImagesBecomePixPakBlocks) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::cardpicture_test

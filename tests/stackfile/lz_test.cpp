@@ -6,7 +6,7 @@
 
 #include "stackfile/lz.h"
 
-namespace corvida {
+namespace corvida::lz_test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -278,4 +278,4 @@ TEST(Lz, PackerRoundTrips) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::lz_test

@@ -4,7 +4,7 @@
 
 #include "stackfile/packbits.h"
 
-namespace corvida {
+namespace corvida::packbits_test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -55,4 +55,4 @@ TEST(PackBits, RoundTripsAndHostileStreams) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::packbits_test

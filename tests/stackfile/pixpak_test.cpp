@@ -6,7 +6,7 @@
 #include "stackfile/packbits.h"
 #include "stackfile/pixpak.h"
 
-namespace corvida {
+namespace corvida::pixpak_test {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -156,4 +156,4 @@ TEST(PixPak, WriterRoundTripsEveryDepth) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::pixpak_test

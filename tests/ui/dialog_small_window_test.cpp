@@ -8,7 +8,7 @@
 #include "ui/dialog_scroll.h"
 #include "ui/dialog_slides.h"
 
-namespace corvida {
+namespace corvida::dialog_small_window_test {
 namespace {
 
 constexpr Size kCard{200, 150};
@@ -129,4 +129,4 @@ TEST_F(SmallWindow, SlideShowTakesOnlyWholeSecondsFromOneToAnHour) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::dialog_small_window_test

@@ -8,7 +8,7 @@
 
 #include "platform/messages.h"
 
-namespace corvida {
+namespace corvida::menu_bar_test {
 namespace {
 
 // File: Open 11, greyed New 10, separator, Exit 12. Go: Next 21, Back 22. Empty: left out.
@@ -143,4 +143,4 @@ TEST(MenuBar, DrawsTheStripAndTheOpenList) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::menu_bar_test

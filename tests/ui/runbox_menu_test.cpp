@@ -9,7 +9,7 @@
 #include "ui/runbox_panel.h"
 #include "ui/wrap_rows.h"
 
-namespace corvida {
+namespace corvida::runbox_menu_test {
 namespace {
 
 // Every character 10 pixels wide.
@@ -188,4 +188,4 @@ TEST(RunBoxMenu, UpAndDownMoveByWrappedRows) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::runbox_menu_test

@@ -9,7 +9,7 @@
 
 #include "platform/messages.h"
 
-namespace corvida {
+namespace corvida::runbox_panel_test {
 namespace {
 
 constexpr Size kWindow{512, 342};
@@ -158,4 +158,4 @@ TEST(RunBoxPanel, APressInTheEntryPlacesTheCaretAndADragSelects) {
 }
 
 }  // namespace
-}  // namespace corvida
+}  // namespace corvida::runbox_panel_test
