@@ -65,6 +65,8 @@ bool DesktopBrowser::Open(const std::string& url, WindowId window_id, std::strin
     error = "the player did not start in the window";
     return false;
   }
+  // A file asked for by a click is waited for: its pieces come through PumpStreams.
+  InstanceOf(&instance_)->set_stream_pump(this);
   page_url_ = url;
   page_is_file_ = IsFileUrl(url);
   page_request_ = fetcher_.Fetch(url);
@@ -90,7 +92,7 @@ void DesktopBrowser::Ask(const std::string& url) {
 
 // ---- feeding the plug-in ----
 
-void DesktopBrowser::Deliver() {
+void DesktopBrowser::AnswerRefusals() {
   // Refusals are answered here, not inside the plug-in's own call that asked.
   while (!refused_.empty()) {
     Stream refused;
@@ -98,8 +100,42 @@ void DesktopBrowser::Deliver() {
     refused_.pop_front();
     Failed(refused, "refused");
   }
+}
+
+void DesktopBrowser::Deliver() {
+  AnswerRefusals();
+  // What a wait held back comes first: the pieces stay in the order they arrived.
+  while (!held_.empty()) {
+    FetchEvent event = std::move(held_.front());
+    held_.pop_front();
+    Feed(event);
+  }
   FetchEvent event;
   while (fetcher_.TakeEvent(event)) Feed(event);
+}
+
+bool DesktopBrowser::StartsOrFeedsStack(const FetchEvent& event) const {
+  const auto it = streams_.find(event.request);
+  if (it == streams_.end()) return false;
+  const Stream& stream = it->second;
+  if (event.kind == FetchEvent::Kind::kStarted)
+    return IsStackUrl(stream.url) || IsStackType(BareType(event.mime_type));
+  return stream.started ? stream.stack : IsStackUrl(stream.url);
+}
+
+bool DesktopBrowser::PumpStreams() {
+  AnswerRefusals();
+  if (!held_.empty()) return false;
+  if (platform_.headless() && fetcher_.busy()) fetcher_.WaitForEvent(kPumpPatienceMs);
+  FetchEvent event;
+  while (fetcher_.TakeEvent(event)) {
+    if (StartsOrFeedsStack(event)) {
+      held_.push_back(std::move(event));
+      return false;
+    }
+    Feed(event);
+  }
+  return true;
 }
 
 bool DesktopBrowser::Settle(uint32_t limit_ms) {

@@ -5,7 +5,10 @@
 // the announced length and the Last-Modified date as the server gave them.
 //
 // Fetches run on the fetcher's thread; their pieces are fed here, on the player's thread,
-// when the host's loop calls Deliver (between messages, never inside a nested loop).
+// when the host's loop calls Deliver (between messages), and while the player waits for a
+// file a click asked for (the browser is the instance's stream pump): the click's own run
+// then finds its sound or picture, as on a page, and nothing has to be run again. A stack
+// stream is never fed inside such a wait: it is held for the host's loop.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 
 #include "platform/url_fetch.h"
 #include "player/player_window.h"
+#include "plugin/instance.h"
 #include "plugin/npapi.h"
 #include "plugin/plugin_host.h"
 
@@ -31,7 +35,7 @@ class DownloadProgress {
   virtual void Finished(const std::string& url) = 0;
 };
 
-class DesktopBrowser : public PluginHost {
+class DesktopBrowser : public PluginHost, public StreamPump {
  public:
   DesktopBrowser(Platform& platform, UrlFetcher& fetcher, std::string cache_folder, PlayerLog* log,
                  DownloadProgress* progress);
@@ -60,6 +64,11 @@ class DesktopBrowser : public PluginHost {
   Platform& platform() override { return platform_; }
   std::string CacheFolder() override { return cache_folder_; }
   PlayerLog* log() override { return log_; }
+  // StreamPump: feeds what arrived up to a stack stream's first piece (false, held). On the
+  // headless backend, whose clock does not wait, each pass first waits in real time for
+  // news of the fetches, at most kPumpPatienceMs.
+  bool PumpStreams() override;
+  static constexpr uint32_t kPumpPatienceMs = 60000;
 
  private:
   struct Stream {
@@ -74,6 +83,8 @@ class DesktopBrowser : public PluginHost {
   };
   static NPError GetUrl(NPP instance, const char* url, const char* target);
   void Ask(const std::string& url);
+  void AnswerRefusals();
+  bool StartsOrFeedsStack(const FetchEvent& event) const;
   void Feed(FetchEvent& event);
   void Begin(Stream& stream, const FetchEvent& event);
   void Write(Stream& stream, FetchEvent& event);
@@ -98,6 +109,7 @@ class DesktopBrowser : public PluginHost {
   std::string page_error_;
   std::map<uint32_t, Stream> streams_;
   std::deque<std::string> refused_;  // URLs the page may not fetch, answered by Deliver
+  std::deque<FetchEvent> held_;      // a stack's pieces taken during a wait, fed by Deliver
 };
 
 }  // namespace corvida::plugin

@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/gfx/png.h"
 #include "support/http_server.h"
+#include "support/sound_files.h"
 #include "support/test_support.h"
 
 namespace corvida {
@@ -32,6 +33,12 @@ const char* kSecond = R"({
     {"id": 21, "name": "Farther", "objects": [
       {"type": "graphic", "id": 2, "rect": [32, 24, 48, 40], "path": "C:\\STACKS\\red.png"}]}]
 })";
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 class ReplayUrl : public ::testing::Test {
  protected:
@@ -114,6 +121,48 @@ TEST_F(ReplayUrl, AMissingFileOfTheStackIsReportedAndPlayGoesOn) {
   EXPECT_NE(r.out.find("cannot fetch \"" + server.Url("/t/second.stk") + "\": HTTP 404"),
             std::string::npos)
       << r.out;
+}
+
+// A click whose sound is beside the stack on the server: the click waits for it, plays it
+// and moves on once; the next click finds it in the cache.
+TEST_F(ReplayUrl, AClicksSoundIsFetchedAndHeardByThatClickAndTheCardMovesOnce) {
+  const char* json = R"({
+    "stack": {"width": 64, "height": 48, "depth": 8},
+    "cards": [
+      {"id": 30, "name": "Here", "objects": [
+        {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Hum", "destination": -1,
+         "actions": [{"kind": "sound", "path": "C:\\STACKS\\hum.wav"}]}]},
+      {"id": 31, "name": "There", "objects": [
+        {"type": "button", "id": 1, "rect": [4, 4, 30, 20], "name": "Back", "destination": -2,
+         "actions": [{"kind": "sound", "path": "C:\\STACKS\\hum.wav"}]}]}]
+  })";
+  const std::string stack = Build("third", json);
+  const testing::SoundBytes wav = testing::WavFile(1, 8, 11025, testing::SoundBytes(2205, 0xC0));
+  struct Case {
+    const char* events;
+    size_t sounds;
+  };
+  const Case cases[] = {
+      {"click 10 10\n", 1},
+      {"click 10 10\nclick 10 10\n", 2},
+  };
+  int folder = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.events);
+    // A folder of its own on the server: nothing of it is in the cache yet.
+    const std::string at = "/h" + std::to_string(++folder);
+    Serve(at + "/third.stk", stack);
+    Serve(at + "/hum.wav", std::string(wav.begin(), wav.end()));
+    const size_t asked_before = server.requests().size();
+    auto r = Replay(server.Url(at + "/third.stk"), c.events);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find("missing \"hum.wav\""), std::string::npos) << r.out;
+    EXPECT_EQ(Count(r.out, "sound \"hum.wav\""), c.sounds) << r.out;
+    EXPECT_EQ(Count(r.out, "id 31 \"There\""), 1u) << r.out;
+    const std::vector<std::string> all = server.requests();
+    EXPECT_EQ(std::vector<std::string>(all.begin() + long(asked_before), all.end()),
+              (std::vector<std::string>{at + "/third.stk", at + "/hum.wav"}));
+  }
 }
 
 TEST_F(ReplayUrl, ADownloadedStackLaunchesNothingAndAsksNothing) {

@@ -186,7 +186,7 @@ TEST_F(FileWaitTest, AFileThatArrivesAfterTheWaitServesTheNextClick) {
   EXPECT_EQ(SoundsPlayed(), 1u);
 }
 
-// Without a pump (the desktop's plug-in, whose browser delivers on its own) nothing waits.
+// Without a pump (a browser that delivers on its own, between messages) nothing waits.
 TEST_F(FileWaitTest, WithoutAPumpTheClickOnlyAsks) {
   player->set_stream_pump(nullptr);
   const uint32_t start = Now();
