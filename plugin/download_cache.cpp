@@ -123,17 +123,89 @@ void DownloadCache::LoadIndex() {
   } else {
     ReadIndex({});
   }
+  paths_on_disk_ = EntryPaths();
+  if (usable()) RemoveOrphans();
 }
 
-bool DownloadCache::SaveIndex() const {
+std::vector<std::string> DownloadCache::EntryPaths() const {
+  std::vector<std::string> paths;
+  for (int i = 0; i < count_; ++i) paths.push_back(Path(i));
+  return paths;
+}
+
+bool DownloadCache::IsCacheFileName(std::string_view name) {
+  const auto plain = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  };
+  if (name.size() != 15 || name.substr(0, 3) != "stk" || name[11] != '.') return false;
+  for (size_t i = 3; i < name.size(); ++i) {
+    if (i != 11 && !plain(name[i])) return false;
+  }
+  return true;
+}
+
+int DownloadCache::FindPath(const std::string& path) const {
+  for (int i = 0; i < count_; ++i) {
+    if (Path(i) == path) return i;
+  }
+  return -1;
+}
+
+void DownloadCache::RemoveOrphans() const {
+  // A player that wrote its index from an older copy left the other's files unnamed; they
+  // would stay for ever, since nothing else deletes a file that no entry names.
+  for (const DirectoryEntry& found : ListDirectory(folder_)) {
+    if (found.is_directory || !IsCacheFileName(found.name)) continue;
+    if (FindPath(JoinPath(folder_, found.name)) < 0) DeleteFileBeneath(folder_, found.name);
+  }
+}
+
+void DownloadCache::MergeIndexOnDisk() {
+  std::vector<uint8_t> bytes;
+  if (!ReadFileUpTo(JoinPath(folder_, kCacheIndexName), kCacheIndexSize, bytes)) return;
+  DownloadCache on_disk(folder_);
+  on_disk.ReadIndex(bytes);
+  const auto listed = [](const std::vector<std::string>& paths, const std::string& path) {
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+  };
+  // What another player removed since this cache last looked goes here too (its file went
+  // with it).
+  const std::vector<std::string> now_on_disk = on_disk.EntryPaths();
+  for (int i = count_ - 1; i >= 0; --i) {
+    if (listed(paths_on_disk_, Path(i)) && !listed(now_on_disk, Path(i))) Remove(i);
+  }
+  for (int i = 0; i < on_disk.count(); ++i) {
+    const std::string path = on_disk.Path(i);
+    const int own = FindPath(path);
+    if (own >= 0) {
+      // Another player finished the download this cache saw begin.
+      if (on_disk.Complete(i) && !Complete(own)) {
+        WriteLE32(Entry(own), cache_entry::kExpected, on_disk.Expected(i));
+        WriteLE32(Entry(own), cache_entry::kReceived, on_disk.Received(i));
+        WriteLE32(Entry(own), cache_entry::kComplete, 1);
+      }
+      continue;
+    }
+    if (listed(removed_paths_, path) || !IsRegularFile(path) || count_ >= kCacheEntryLimit ||
+        ExpectedTotal() + on_disk.Expected(i) > kCacheByteLimit)
+      continue;  // a file left unnamed here goes at the next load
+    std::memcpy(Entry(count_++).data(), on_disk.Entry(i).data(), cache_entry::kSize);
+  }
+}
+
+bool DownloadCache::SaveIndex() {
   if (!usable()) return false;
+  MergeIndexOnDisk();
   const std::vector<uint8_t> bytes = IndexBytes();
-  return WriteFileAtomically(
-      JoinPath(folder_, kCacheIndexName),
-      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!WriteFileAtomically(
+          JoinPath(folder_, kCacheIndexName),
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+    return false;
+  paths_on_disk_ = EntryPaths();
+  return true;
 }
 
-void DownloadCache::Persist() const {
+void DownloadCache::Persist() {
   // A failed write loses nothing: the old index stays whole and the next change tries again.
   if (usable()) SaveIndex();
 }
@@ -145,6 +217,7 @@ void DownloadCache::DeleteOwnFile(const std::string& path) const {
 }
 
 void DownloadCache::Remove(int entry) {
+  removed_paths_.push_back(Path(entry));
   const size_t at = size_t(entry) * cache_entry::kSize;
   const size_t end = size_t(count_) * cache_entry::kSize;
   std::memmove(entries_.data() + at, entries_.data() + at + cache_entry::kSize,

@@ -16,6 +16,14 @@
 // the end of the run: a page's player is never told that it ends (the page is closed), and
 // a cache whose index was not written forgets its files, which then stay for ever.
 //
+// Players in other processes (or other pages' players) may share the folder: before the
+// index is written, the index on disk is read again and every entry another player added
+// there (whose file is still present, and which this cache did not remove itself) is kept,
+// an entry another player completed is taken as complete, and one another player removed
+// (on disk when this cache last read or wrote the index, gone now) is let go. Files of the cache's
+// own name pattern that no entry names (a player wrote its index without them) are removed when the
+// index is loaded.
+//
 // At most 50 entries and 15,000,000 expected bytes. Eviction deletes the least recently
 // handed-over entry (incomplete ones first) but never an entry whose file is pinned (a file
 // slot of a player names it). The index comes from outside the program: a count outside
@@ -75,7 +83,7 @@ class DownloadCache {
   // The index file: read once (a missing or faulty file leaves the cache empty), written
   // after every change of the entries and at the end of the run.
   void LoadIndex();
-  bool SaveIndex() const;
+  bool SaveIndex();
   // The index from its bytes, with the checks above; and the bytes of the index.
   void ReadIndex(std::span<const uint8_t> bytes);
   std::vector<uint8_t> IndexBytes() const;
@@ -125,6 +133,9 @@ class DownloadCache {
   File CreateFile(std::string_view url, std::string& path) const;
   // Whether `path` is a plain name directly inside the folder.
   bool InsideFolder(std::string_view path) const;
+  // Whether `name` is of the pattern CreateFile gives ("stk", 8 letters or digits, ".",
+  // three letters or digits).
+  static bool IsCacheFileName(std::string_view name);
 
  private:
   std::span<uint8_t> Entry(int entry);
@@ -136,12 +147,21 @@ class DownloadCache {
   void Restamp();
   void DeleteOwnFile(const std::string& path) const;
   // Writes the index after a change; a cache that keeps nothing writes nothing.
-  void Persist() const;
+  void Persist();
+  // Takes in what other players wrote to the index on disk since it was read.
+  void MergeIndexOnDisk();
+  // Deletes the cache files that no entry names.
+  void RemoveOrphans() const;
+  int FindPath(const std::string& path) const;
+  std::vector<std::string> EntryPaths() const;
 
   std::string folder_;
   std::array<uint8_t, kCacheEntryLimit * cache_entry::kSize> entries_{};
   int count_ = 0;
   uint16_t use_counter_ = 0;
+  std::vector<std::string> removed_paths_;  // entries this cache removed: never taken back
+  std::vector<std::string>
+      paths_on_disk_;  // the entries' files when the index was last read or written
 };
 
 }  // namespace corvida::plugin

@@ -2,6 +2,7 @@
 // count and by bytes, pinned files, hits by URL and last-modified, and forgetting files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -328,6 +329,103 @@ TEST_F(DownloadCacheTest, ForgetRemovesTheEntryAndItsOwnFile) {
   cache.Drop("http://h/b");
   EXPECT_EQ(cache.count(), 0);
   EXPECT_FALSE(FileExists(b));
+}
+
+// Two players sharing the folder, each with its own copy of the index: what one writes
+// keeps what the other added, completed or removed.
+TEST_F(DownloadCacheTest, TwoPlayersWritingTheIndexKeepEachOthersEntries) {
+  DownloadCache& first = cache;
+  DownloadCache second(dir.path());
+  first.LoadIndex();
+  second.LoadIndex();
+  auto add_complete = [&](DownloadCache& to, const std::string& url) {
+    std::string path;
+    File file = to.CreateFile(url, path);
+    file.Write("xy", 2);
+    to.Add(url, path, 0, 2, pins);
+    to.AddWritten(path, 2);
+    to.MarkComplete(path);
+  };
+  std::string unfinished;
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> urls_then;  // as a fresh load reads them; "+" marks complete
+  };
+  const std::vector<Step> steps = {
+      {"the first adds a", [&] { add_complete(first, "http://h/a.wav"); }, {"http://h/a.wav+"}},
+      {"the second adds b",
+       [&] { add_complete(second, "http://h/b.wav"); },
+       {"http://h/b.wav+", "http://h/a.wav+"}},
+      {"the first adds c",
+       [&] { add_complete(first, "http://h/c.wav"); },
+       {"http://h/a.wav+", "http://h/c.wav+", "http://h/b.wav+"}},
+      {"the second drops a and the first does not bring it back",
+       [&] {
+         second.Drop("http://h/a.wav");
+         add_complete(first, "http://h/d.wav");
+       },
+       {"http://h/c.wav+", "http://h/b.wav+", "http://h/d.wav+"}},
+      {"the first drops b and the second does not bring it back",
+       [&] {
+         first.Drop("http://h/b.wav");
+         add_complete(second, "http://h/e.wav");
+       },
+       {"http://h/c.wav+", "http://h/d.wav+", "http://h/e.wav+"}},
+      {"the second begins f",
+       [&] {
+         File file = second.CreateFile("http://h/f.wav", unfinished);
+         second.Add("http://h/f.wav", unfinished, 0, 2, pins);
+       },
+       {"http://h/c.wav+", "http://h/d.wav+", "http://h/e.wav+", "http://h/f.wav"}},
+      {"the first writes its index while f is on the way",
+       [&] { add_complete(first, "http://h/g.wav"); },
+       {"http://h/c.wav+", "http://h/d.wav+", "http://h/e.wav+", "http://h/f.wav",
+        "http://h/g.wav+"}},
+      {"the second finishes f, the first writes again: f stays complete",
+       [&] {
+         second.AddWritten(unfinished, 2);
+         second.MarkComplete(unfinished);
+         first.Drop("http://h/c.wav");
+       },
+       {"http://h/d.wav+", "http://h/e.wav+", "http://h/f.wav+", "http://h/g.wav+"}},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    DownloadCache reloaded(dir.path());
+    reloaded.LoadIndex();
+    std::vector<std::string> urls;
+    for (int i = 0; i < reloaded.count(); ++i) {
+      urls.push_back(reloaded.Url(i) + (reloaded.Complete(i) ? "+" : ""));
+      EXPECT_TRUE(IsRegularFile(reloaded.Path(i))) << step.what << ": " << reloaded.Url(i);
+    }
+    std::sort(urls.begin(), urls.end());
+    std::vector<std::string> expected = step.urls_then;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(urls, expected) << step.what;
+  }
+}
+
+// Files that no entry names are removed when the index is read; any other file stays.
+TEST_F(DownloadCacheTest, FilesNoEntryNamesGoWhenTheIndexIsRead) {
+  const std::string kept = AddComplete("http://h/a.wav", 3);
+  struct Case {
+    const char* name;
+    bool removed;
+  };
+  const Case cases[] = {
+      {"stkABCD1234.wav", true},  {"stk0000zzzz.tmp", true},  {"stkABCD123.wav", false},
+      {"xtkABCD1234.wav", false}, {"stkABCD1234_wav", false}, {"stkABCD-234.wav", false},
+      {"notes.txt", false},
+  };
+  for (const Case& c : cases) dir.Write(c.name, "z");
+  DownloadCache reloaded(dir.path());
+  reloaded.LoadIndex();
+  for (const Case& c : cases) EXPECT_EQ(FileExists(dir.File(c.name)), !c.removed) << c.name;
+  EXPECT_TRUE(FileExists(kept));
+  EXPECT_TRUE(FileExists(dir.File(kCacheIndexName)));
+  ASSERT_EQ(reloaded.count(), 1);
+  EXPECT_EQ(reloaded.Path(0), kept);
 }
 
 }  // namespace
