@@ -23,6 +23,13 @@ class PinnedSet : public PinnedFiles {
   std::set<std::string> paths;
 };
 
+// A change to a cache and the entries a fresh load of the index then finds.
+struct IndexStep {
+  const char* what;
+  std::function<void()> change;
+  std::vector<std::string> urls_then;  // "+" marks an entry complete
+};
+
 class DownloadCacheTest : public ::testing::Test {
  protected:
   // A complete entry with its file, as a finished stream leaves it.
@@ -235,12 +242,7 @@ TEST_F(DownloadCacheTest, TheIndexComesBackWithoutStampsOrReadiness) {
 // already says what the cache holds, so the next load finds it.
 TEST_F(DownloadCacheTest, TheIndexOnDiskFollowsEveryChangeWithoutAnEndOfRun) {
   std::string written;
-  struct Step {
-    const char* what;
-    std::function<void()> change;
-    std::vector<std::string> urls_then;  // as a fresh load reads them; "+" marks complete
-  };
-  const std::vector<Step> steps = {
+  const std::vector<IndexStep> steps = {
       {"an entry is added",
        [&] {
          File file = cache.CreateFile("http://h/a.stk", written);
@@ -264,7 +266,7 @@ TEST_F(DownloadCacheTest, TheIndexOnDiskFollowsEveryChangeWithoutAnEndOfRun) {
        [&] { cache.Forget(AddComplete("http://h/c.stk", 1)); },
        {}},
   };
-  for (const Step& step : steps) {
+  for (const IndexStep& step : steps) {
     step.change();
     DownloadCache reloaded(dir.path());
     reloaded.LoadIndex();
@@ -347,12 +349,7 @@ TEST_F(DownloadCacheTest, TwoPlayersWritingTheIndexKeepEachOthersEntries) {
     to.MarkComplete(path);
   };
   std::string unfinished;
-  struct Step {
-    const char* what;
-    std::function<void()> change;
-    std::vector<std::string> urls_then;  // as a fresh load reads them; "+" marks complete
-  };
-  const std::vector<Step> steps = {
+  const std::vector<IndexStep> steps = {
       {"the first adds a", [&] { add_complete(first, "http://h/a.wav"); }, {"http://h/a.wav+"}},
       {"the second adds b",
        [&] { add_complete(second, "http://h/b.wav"); },
@@ -390,7 +387,7 @@ TEST_F(DownloadCacheTest, TwoPlayersWritingTheIndexKeepEachOthersEntries) {
        },
        {"http://h/d.wav+", "http://h/e.wav+", "http://h/f.wav+", "http://h/g.wav+"}},
   };
-  for (const Step& step : steps) {
+  for (const IndexStep& step : steps) {
     step.change();
     DownloadCache reloaded(dir.path());
     reloaded.LoadIndex();
