@@ -11,11 +11,12 @@ web=$2
 jobs=${JOBS:-$(nproc)}
 log=$asan/ctest.log
 
-# The browser build runs at nice 10 (scripts/build-web.sh): ctest runs at the same, so
-# neither waits for the other.
+# ctest yields to the browser build (nice 10, scripts/build-web.sh) and to the browser
+# checks, so that the build is done early and the checks, which mostly wait on pages, run
+# while ctest takes what the cores have left.
 (cd "$asan" && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  nice -n 10 ctest --output-on-failure -j "$jobs") > "$log" 2>&1 &
+  nice -n 19 ctest --output-on-failure -j "$jobs") > "$log" 2>&1 &
 ctest_pid=$!
 
 echo "== browser build and checks (the native tests run beside them: $log)"
